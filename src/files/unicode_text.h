@@ -1,0 +1,24 @@
+// Small helpers for UTF-8 text where the program counts or compares
+// characters rather than bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zorvin {
+
+// Decodes UTF-8; a malformed sequence yields U+FFFD and resumes at the next byte.
+std::u32string decode_utf8(std::string_view text);
+void append_utf8(std::string& out, char32_t code_point);
+std::string encode_utf8(std::u32string_view text);
+
+// Number of characters (code points) in UTF-8 text.
+std::size_t char_count(std::string_view text);
+
+// Lower-cases A-Z and the Latin-1 capitals U+00C0..U+00DE (not U+00D7).
+// The result has the same length in bytes, so positions found in the folded
+// text are valid in the original.
+std::string fold_case(std::string_view text);
+
+}  // namespace zorvin

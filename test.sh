@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds zorvin and runs every test: the full build (core, tools, GUI tests
+# under Xvfb, end-to-end), then the core tests again under AddressSanitizer
+# and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+zorvin_install_missing
+
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVIN_GUI=OFF -DZORVIN_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
