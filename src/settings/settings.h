@@ -28,4 +28,23 @@ struct Settings {
   std::uint8_t fill_byte = 0x00;         // [Speicher] Wert, 0 or 255
 };
 
+// The window geometry and splitter positions of a first start; the other
+// fields keep what they hold.
+void default_settings(Settings& settings);
+
+// Fills the record from the file; groups that are missing leave their fields
+// as they are, and a file that cannot be read leaves the whole record.
+void load_settings(Settings& settings, const std::string& path);
+
+// Writes the record into the file, keeping every other group, key and
+// comment in it. Gives up silently when the file cannot be written.
+void save_settings(const Settings& settings, const std::string& path);
+
+// "zorvin.ini" in the current working directory.
+std::string settings_file_path();
+
+// Start-up: loads the file, or, when there is none yet, puts the defaults
+// into the record and creates the file from them.
+void load_or_create_settings(Settings& settings, const std::string& path);
+
 }  // namespace zorvin::settings

@@ -1,0 +1,181 @@
+#include "settings/ini_store.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "files/unicode_text.h"
+#include "settings/file_rewrite.h"
+#include "settings/number_text.h"
+
+namespace zorvin::settings {
+
+namespace {
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool same_name(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view trim_blanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool read_whole_file(int fd, std::string& out) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+// Non-blocking, so that a FIFO at the path cannot hang the program; only a
+// regular file is accepted afterwards.
+int open_file(const std::string& path, int flags) {
+  return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+}
+
+}  // namespace
+
+bool IniStore::take_file(int fd, bool writable) {
+  struct stat info {};
+  if (fd < 0) return false;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  writable_ = writable;
+  return true;
+}
+
+bool IniStore::open(const std::string& path) {
+  close();
+  int fd = open_file(path, O_RDWR);
+  bool writable = true;
+  if (fd < 0) {
+    fd = open_file(path, O_RDONLY);
+    writable = false;
+  }
+  if (!take_file(fd, writable)) return false;
+  std::string bytes;
+  if (!read_whole_file(fd_, bytes)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  path_ = path;
+  text_ = parse_ini(bytes);
+  return true;
+}
+
+// The file is not truncated here: closing replaces its content as a whole.
+bool IniStore::create(const std::string& path) {
+  close();
+  if (!take_file(open_file(path, O_WRONLY | O_CREAT), true)) return false;
+  path_ = path;
+  text_ = IniText{};
+  write_back_ = true;
+  return true;
+}
+
+bool IniStore::select_group(std::string_view name) {
+  pending_group_.reset();
+  current_group_.reset();
+  if (name.empty()) return true;
+  for (std::size_t i = 0; i < text_.entries.size(); ++i) {
+    const IniEntry& entry = text_.entries[i];
+    if (entry.kind == IniEntry::Kind::group && same_name(entry.name, name)) {
+      current_group_ = i;
+      return true;
+    }
+  }
+  pending_group_ = std::string(name);
+  return false;
+}
+
+std::size_t IniStore::group_begin() const { return current_group_ ? *current_group_ + 1 : 0; }
+
+std::size_t IniStore::group_end() const {
+  std::size_t i = group_begin();
+  while (i < text_.entries.size() && text_.entries[i].kind != IniEntry::Kind::group) ++i;
+  return i;
+}
+
+std::optional<std::size_t> IniStore::find_key(std::string_view key) const {
+  if (pending_group_) return std::nullopt;
+  for (std::size_t i = group_begin(), end = group_end(); i < end; ++i) {
+    const IniEntry& entry = text_.entries[i];
+    if (entry.kind == IniEntry::Kind::key && same_name(entry.name, key)) return i;
+  }
+  return std::nullopt;
+}
+
+std::int32_t IniStore::read_integer(std::string_view key, std::int32_t fallback) const {
+  const auto i = find_key(key);
+  return i ? parse_decimal(text_.entries[*i].value) : fallback;
+}
+
+std::string IniStore::read_text(std::string_view key, std::string_view fallback) const {
+  const auto i = find_key(key);
+  if (!i) return std::string(fallback);
+  // A file with byte-order mark may still hold bytes that are not UTF-8;
+  // the caller gets them as U+FFFD, the file keeps them.
+  return encode_utf8(decode_utf8(trim_blanks(text_.entries[*i].value)));
+}
+
+void IniStore::write_integer(std::string_view key, std::int32_t value) {
+  write_text(key, std::to_string(value));
+}
+
+void IniStore::write_text(std::string_view key, std::string_view value) {
+  if (fd_ < 0) return;
+  auto& entries = text_.entries;
+  IniEntry entry{IniEntry::Kind::key, std::string(key), std::string(value)};
+  if (pending_group_) {
+    entries.push_back({IniEntry::Kind::group, *pending_group_, {}});
+    current_group_ = entries.size() - 1;
+    pending_group_.reset();
+    entries.push_back(std::move(entry));
+  } else if (const auto i = find_key(key)) {
+    entries[*i] = std::move(entry);
+  } else {
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(group_end()), std::move(entry));
+  }
+  write_back_ = true;
+}
+
+void IniStore::close() {
+  if (fd_ < 0) return;
+  if (write_back_ && !writable_) {
+    // Opened for reading only: the rewrite needs the file open for writing.
+    const int fd = open_file(path_, O_WRONLY | O_CREAT);
+    if (fd >= 0) {
+      ::close(fd_);
+      fd_ = fd;
+      writable_ = true;
+    }
+  }
+  if (write_back_ && writable_) rewrite_file(path_, fd_, compose_ini(text_));
+  ::close(fd_);
+  fd_ = -1;
+  writable_ = false;
+  path_.clear();
+  text_ = IniText{};
+  current_group_.reset();
+  pending_group_.reset();
+  write_back_ = false;
+}
+
+}  // namespace zorvin::settings

@@ -1,0 +1,110 @@
+#include "settings/ini_text.h"
+
+#include "files/text_codec.h"
+
+namespace zorvin::settings {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim_front(std::string_view s) {
+  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+  return s;
+}
+
+std::string_view trim_back(std::string_view s) {
+  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// The file's text as UTF-8. A 00H byte would end the text for the Latin-1
+// converter and everything after it would be lost on the next rewrite, so
+// it counts as a line break instead.
+std::string file_text_as_utf8(std::string_view bytes, bool has_mark) {
+  std::string text;
+  for (;;) {
+    const std::size_t nul = bytes.find('\0');
+    const std::string_view piece = bytes.substr(0, nul);
+    text += has_mark ? std::string(piece) : latin1_to_utf8(piece);
+    if (nul == std::string_view::npos) return text;
+    text += '\n';
+    bytes.remove_prefix(nul + 1);
+  }
+}
+
+IniEntry parse_line(std::string_view line) {
+  if (line.front() == ';') {
+    line.remove_prefix(1);
+    if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    return {IniEntry::Kind::comment, std::string(line), {}};
+  }
+  if (line.front() == '[') {
+    line.remove_prefix(1);
+    return {IniEntry::Kind::group, std::string(line.substr(0, line.find(']'))), {}};
+  }
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) {
+    return {IniEntry::Kind::key, std::string(trim_back(line)), {}};
+  }
+  return {IniEntry::Kind::key, std::string(trim_back(line.substr(0, equals))),
+          std::string(trim_front(line.substr(equals + 1)))};
+}
+
+// Line breaks inside a name or value would split the entry into several on
+// the next read, so they are written as blanks.
+void append_one_line(std::string& out, std::string_view s) {
+  for (char c : s) out += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
+}
+
+}  // namespace
+
+IniText parse_ini(std::string_view file_bytes) {
+  IniText result;
+  result.encoding = file_bytes.empty() ? IniEncoding::unknown : IniEncoding::utf8;
+  const bool has_mark = file_bytes.starts_with(kByteOrderMark);
+  if (has_mark) file_bytes.remove_prefix(kByteOrderMark.size());
+  const std::string text = file_text_as_utf8(file_bytes, has_mark);
+
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find_first_of("\r\n");
+    const std::string_view line = trim_front(rest.substr(0, end));
+    if (!line.empty()) result.entries.push_back(parse_line(line));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  return result;
+}
+
+std::string compose_ini(const IniText& text) {
+  std::string out;
+  if (text.encoding == IniEncoding::utf8) {
+    out += kByteOrderMark;
+    out += '\n';
+  }
+  for (const IniEntry& entry : text.entries) {
+    switch (entry.kind) {
+      case IniEntry::Kind::group:
+        out += '[';
+        append_one_line(out, entry.name);
+        out += ']';
+        break;
+      case IniEntry::Kind::comment:
+        out += "; ";
+        append_one_line(out, entry.name);
+        break;
+      case IniEntry::Kind::key:
+        append_one_line(out, entry.name);
+        out += " = ";
+        append_one_line(out, entry.value);
+        break;
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace zorvin::settings

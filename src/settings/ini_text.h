@@ -1,0 +1,36 @@
+// The text form of an INI file: turning the file's bytes into a list of
+// entries and the list back into the bytes the program writes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvin::settings {
+
+enum class IniEncoding {
+  unknown,  // the file was empty: written back without byte-order mark
+  utf8,
+};
+
+struct IniEntry {
+  enum class Kind { group, comment, key };
+  Kind kind = Kind::key;
+  std::string name;   // group name, comment text or key
+  std::string value;  // key entries only
+};
+
+struct IniText {
+  IniEncoding encoding = IniEncoding::utf8;
+  std::vector<IniEntry> entries;  // in file order
+};
+
+// Takes UTF-8 after a byte-order mark, otherwise ISO 8859-1. Empty lines,
+// blank-only lines and 00H bytes (taken as line breaks) leave no entry.
+IniText parse_ini(std::string_view file_bytes);
+
+// The file's new bytes: mark and empty first line for UTF-8, then one line
+// per entry, each ended by a single LF.
+std::string compose_ini(const IniText& text);
+
+}  // namespace zorvin::settings

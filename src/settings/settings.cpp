@@ -1,0 +1,109 @@
+#include "settings/settings.h"
+
+#include <algorithm>
+
+#include "settings/ini_store.h"
+#include "settings/number_text.h"
+
+namespace zorvin::settings {
+
+namespace {
+
+constexpr std::array<WindowGeometry, 4> kDefaultGeometry{{
+    {0, 0, 800, 600},
+    {0, 0, 500, 300},
+    {0, 400, 500, 100},
+    {550, 0, 200, 500},
+}};
+
+// Keys F0X .. F3H: entry index, then X, Y, W, H for the four fields.
+struct GeometryField {
+  char letter;
+  std::int32_t WindowGeometry::*member;
+};
+constexpr std::array<GeometryField, 4> kGeometryFields{{
+    {'X', &WindowGeometry::x},
+    {'Y', &WindowGeometry::y},
+    {'W', &WindowGeometry::width},
+    {'H', &WindowGeometry::height},
+}};
+
+std::string geometry_key(std::size_t entry, char letter) {
+  return std::string{'F', static_cast<char>('0' + entry), letter};
+}
+
+constexpr std::array<std::string_view, 8> kEpromCodes{"16",  "32",  "64",   "E64",
+                                                      "128", "256", "E256", "512"};
+
+bool is_eprom_code(std::string_view code) {
+  return std::find(kEpromCodes.begin(), kEpromCodes.end(), code) != kEpromCodes.end();
+}
+
+}  // namespace
+
+void default_settings(Settings& settings) {
+  settings.window_geometry = kDefaultGeometry;
+  settings.splitter_horizontal = 900;
+  settings.splitter_vertical = 400;
+}
+
+void load_settings(Settings& settings, const std::string& path) {
+  IniStore ini;
+  if (!ini.open(path)) return;
+
+  if (ini.select_group("Fenster")) {
+    for (std::size_t i = 0; i < settings.window_geometry.size(); ++i) {
+      for (const GeometryField& field : kGeometryFields) {
+        settings.window_geometry[i].*field.member = ini.read_integer(geometry_key(i, field.letter), 0);
+      }
+    }
+  }
+
+  ini.select_group("Splitter");
+  settings.splitter_horizontal = ini.read_integer("Horizontal", 900);
+  settings.splitter_vertical = ini.read_integer("Vertikal", 400);
+
+  if (ini.select_group("Emulator")) {
+    settings.port_prefix = ini.read_text("COM_PRFX", "");
+    settings.port_name = ini.read_text("COM", "COM4");
+    if (settings.port_name.empty()) settings.port_name = "COM4";
+    settings.eprom_code = ini.read_text("EPROM", "64");
+    if (!is_eprom_code(settings.eprom_code)) settings.eprom_code = "64";
+    settings.spi_flag = ini.read_integer("SPI", 0);
+    settings.auto_load = ini.read_integer("AUTO", 0);
+  }
+
+  if (ini.select_group("Speicher") && parse_prefixed_number(ini.read_text("Wert", "0")) == 255) {
+    settings.fill_byte = 0xFF;
+  }
+  ini.close();
+}
+
+void save_settings(const Settings& settings, const std::string& path) {
+  IniStore ini;
+  if (!ini.open(path) && !ini.create(path)) return;
+
+  ini.select_group("Fenster");
+  for (std::size_t i = 0; i < settings.window_geometry.size(); ++i) {
+    for (const GeometryField& field : kGeometryFields) {
+      ini.write_integer(geometry_key(i, field.letter), settings.window_geometry[i].*field.member);
+    }
+  }
+
+  ini.select_group("Splitter");
+  ini.write_integer("Horizontal", settings.splitter_horizontal);
+  ini.write_integer("Vertikal", settings.splitter_vertical);
+
+  // COM_PRFX is only ever set by hand and is left as the user wrote it.
+  ini.select_group("Emulator");
+  ini.write_text("COM", settings.port_name);
+  ini.write_text("EPROM", settings.eprom_code);
+  ini.write_integer("SPI", settings.spi_flag);
+  ini.write_integer("AUTO", settings.auto_load);
+
+  ini.select_group("Speicher");
+  ini.write_integer("Wert", settings.fill_byte);
+  ini.close();
+}
+
+}  // namespace zorvin::settings
