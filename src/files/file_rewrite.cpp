@@ -1,4 +1,4 @@
-#include "settings/file_rewrite.h"
+#include "files/file_rewrite.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace zorvin::settings {
+namespace zorvin::files {
 
 namespace {
 
@@ -95,4 +95,4 @@ bool rewrite_file(const std::string& path, int writable_fd, std::string_view byt
   return rewrite_in_place(writable_fd, bytes);
 }
 
-}  // namespace zorvin::settings
+}  // namespace zorvin::files

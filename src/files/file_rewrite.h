@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace zorvin::settings {
+namespace zorvin::files {
 
 // Makes `bytes` the content of the file at `path`; `writable_fd` is a
 // descriptor of that file open for writing. The new text goes to a temporary
@@ -17,4 +17,4 @@ namespace zorvin::settings {
 // as it is. Returns whether the new content was written.
 bool rewrite_file(const std::string& path, int writable_fd, std::string_view bytes);
 
-}  // namespace zorvin::settings
+}  // namespace zorvin::files

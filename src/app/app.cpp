@@ -1,0 +1,131 @@
+#include "app/app.h"
+
+#include "app/ids.h"
+
+namespace zorvin::app {
+
+App::App(ui::Toolkit& ui, std::string settings_path)
+    : ui_(ui), settings_path_(std::move(settings_path)), panes_(ui) {}
+
+bool App::start() {
+  settings_.fill_byte = 0x00;
+  ui_.add_font(kMonoFont, "Liberation Mono", 10);
+  load_icons();
+  settings::load_or_create_settings(settings_, settings_path_);
+  build_main_window();
+  return ui_.has_window(window::kMain);
+}
+
+void App::run() {
+  while (!quit_requested()) handle(ui_.wait_event());
+}
+
+void App::finish() {
+  settings::save_settings(settings_, settings_path_);
+  if (ui_.has_window(window::kMain)) ui_.close_window(window::kMain);
+}
+
+void App::handle(const ui::Event& event) {
+  switch (event.kind) {
+    case ui::EventKind::Timer:
+      if (event.id == kCursorTimer) panes_.update_cursor_display();
+      break;
+    case ui::EventKind::Control:
+      if (event.id == control::kInnerSplitter || event.id == control::kOuterSplitter) remember_splitters();
+      if (event.id == control::kEditor && event.control == ui::ControlKind::TextChanged) panes_.mark_first_change();
+      break;
+    case ui::EventKind::CloseRequest:
+      // The close button takes the same path as "Beenden", question included.
+      if (event.window == window::kMain) ui_.push_event({ui::EventKind::Command, window::kMain, command::kQuit});
+      break;
+    case ui::EventKind::Command:
+      dispatch_command(event.id);
+      break;
+    case ui::EventKind::WindowMoved:
+    case ui::EventKind::WindowResized:
+      break;  // their handlers already ran when the toolkit reported them
+  }
+}
+
+bool App::confirm(const std::string& question) {
+  if (panes_.is_modified() != 1) return true;
+  return ui_.message_box("Warnung", question, ui::MessageIcon::Warning, true) == ui::Answer::Yes;
+}
+
+void App::dispatch_command(int id) {
+  switch (id) {
+    case command::kNewSource:
+      if (confirm("Quelle wurde geändert. Trotzdem neu anlegen?")) new_example_source();
+      break;
+    case command::kLoadSource:
+      if (confirm("Quelle wurde geändert. Trotzdem laden?")) load_source();
+      break;
+    case command::kSaveSource:
+      save_source(false);
+      break;
+    case command::kSaveSourceAs:
+      save_source(true);
+      break;
+    case command::kEmulatorSettings:
+      open_emulator_dialog();
+      break;
+    case command::kQuit:
+      if (confirm("Quelle wurde geändert. Trotzdem beenden?")) quit_requested_ = 1;
+      break;
+    case command::kAssemble:
+      assemble();
+      break;
+    case command::kTransfer:
+      transfer();
+      break;
+    case command::kFill00:
+      set_fill_byte(0x00);
+      break;
+    case command::kFillFF:
+      set_fill_byte(0xFF);
+      break;
+    case command::kInfo:
+      show_info_dialog();
+      break;
+    default:
+      break;
+  }
+}
+
+void App::set_fill_byte(std::uint8_t value) {
+  // The chosen item ends up ticked even when it already was; the toolkit's
+  // own toggle on activation is overridden here.
+  settings_.fill_byte = value;
+  const bool ff = value == 0xFF;
+  ui_.set_menu_item_tick(command::kFillFF, ff);
+  ui_.set_menu_item_tick(command::kFill00, !ff);
+}
+
+void App::set_fill_byte_ticks() {
+  // At start-up only the matching item becomes a ticked check item.
+  ui_.set_menu_item_tick(settings_.fill_byte == 0xFF ? command::kFillFF : command::kFill00, true);
+}
+
+void App::remember_splitters() {
+  settings_.splitter_horizontal = ui_.splitter_position(control::kOuterSplitter);
+  settings_.splitter_vertical = ui_.splitter_position(control::kInnerSplitter);
+}
+
+void App::on_window_resized(int window) {
+  const ui::Rect inner = ui_.window_inner_size(window::kMain);
+  if (window == window::kMain) {
+    settings_.window_geometry[0].height = inner.height;
+    settings_.window_geometry[0].width = inner.width;
+  }
+  ui_.set_control_size(control::kOuterSplitter, inner.width - 10, inner.height - 95);
+  remember_splitters();
+}
+
+void App::on_window_moved(int window) {
+  if (window != window::kMain) return;
+  const ui::Rect position = ui_.window_position(window::kMain);
+  settings_.window_geometry[0].x = position.x;
+  settings_.window_geometry[0].y = position.y;
+}
+
+}  // namespace zorvin::app

@@ -1,0 +1,69 @@
+// The program: its state for the whole run, the main window and the event
+// loop that dispatches every command.
+#pragma once
+
+#include <string>
+
+#include "app/panes.h"
+#include "asm/assembler.h"
+#include "emu/serial_ports.h"
+#include "settings/settings.h"
+#include "ui/toolkit.h"
+
+namespace zorvin::app {
+
+class App {
+ public:
+  // settings_path: the settings file, normally "zorvin.ini" in the working directory.
+  App(ui::Toolkit& ui, std::string settings_path);
+
+  // Reads or creates the settings file and opens the main window; false when
+  // the window could not be opened.
+  bool start();
+  // Runs the event loop until the user quits, then saves the settings.
+  void run();
+  // Handles one event as the loop does (also used by tests).
+  void handle(const ui::Event& event);
+  // Saves the settings and closes the windows.
+  void finish();
+
+  void dispatch_command(int command);
+  bool quit_requested() const { return quit_requested_ >= 1; }
+
+  settings::Settings& settings() { return settings_; }
+  Panes& panes() { return panes_; }
+  const std::string& image_path() const { return image_path_; }
+
+ private:
+  void build_main_window();
+  void build_menus_and_toolbar();
+  void build_panes();
+  void load_icons();
+  void set_fill_byte_ticks();
+  void on_window_resized(int window);
+  void on_window_moved(int window);
+  void remember_splitters();
+  bool confirm(const std::string& question);
+
+  // Commands.
+  void new_example_source();
+  void load_source();
+  void save_source(bool save_as);
+  void open_emulator_dialog();
+  void assemble();
+  void transfer();
+  void set_fill_byte(std::uint8_t value);
+  void show_info_dialog();
+
+  ui::Toolkit& ui_;
+  std::string settings_path_;
+  settings::Settings settings_;
+  Panes panes_;
+  asm48::Assembler assembler_;
+  emu::SerialPorts serial_ports_;
+  std::string image_path_;  // binary of the last successful assembly of a saved source
+  int quit_requested_ = 0;
+  bool bulb_scaled_ = false;
+};
+
+}  // namespace zorvin::app

@@ -1,0 +1,110 @@
+// F6 (load the image into the EPROM emulator) and the "EPROM Emulator"
+// settings dialog.
+#include "app/app.h"
+#include "app/ids.h"
+#include "emu/emulator_transfer.h"
+#include "emu/port_discovery.h"
+
+namespace zorvin::app {
+
+namespace {
+
+// The transfer reaches the window only through these three operations.
+class PaneTransferView : public emu::TransferView {
+ public:
+  PaneTransferView(ui::Toolkit& ui, Panes& panes) : ui_(ui), panes_(panes) {}
+  void append_message(const std::string& line) override { panes_.append_message(line); }
+  void scroll_messages_to_end() override { panes_.scroll_messages_to_end(); }
+  void wait_for_one_event(int timeout_ms) override { ui_.wait_once_dropping_events(timeout_ms); }
+
+ private:
+  ui::Toolkit& ui_;
+  Panes& panes_;
+};
+
+constexpr int kPortFrame = 4, kSwitchFrame = 5, kPortLabel = 6, kEpromLabel = 7, kPortList = 8, kEpromList = 9,
+              kSpiBox = 10, kAutoBox = 11, kCancel = 12, kSave = 13;
+
+const char* const kEpromEntries[] = {
+    "2716           ;16",   "2732           ;32",     "2764           ;64",  "28C64           ;E64",
+    "27128           ;128", "27256           ;256",   "28C256           ;E256", "27512           ;512",
+};
+
+// The code after the ";" of an EPROM entry.
+std::string eprom_code_of(const std::string& entry) {
+  const auto separator = entry.find(';');
+  if (separator == std::string::npos) return "";
+  return entry.substr(separator + 1, entry.find(';', separator + 1) - separator - 1);
+}
+
+std::string trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+void App::transfer() {
+  if (image_path_.empty()) {
+    ui_.message_box("Hinweis", "Es gibt nichts zu emulieren.", ui::MessageIcon::Information, false);
+    return;
+  }
+  PaneTransferView view(ui_, panes_);
+  emu::emulator_transfer(image_path_, settings_, serial_ports_, view);
+}
+
+void App::open_emulator_dialog() {
+  if (!ui_.open_window(window::kEmulatorSettings, "EPROM Emulator", {0, 0, 190, 200}, ui::WindowStyle::Dialog,
+                       window::kMain))
+    return;
+  ui_.set_window_icon(window::kEmulatorSettings, image::kChip);
+  ui_.set_window_enabled(window::kMain, false);
+  const int dialog = window::kEmulatorSettings;
+  ui_.create_frame(dialog, kPortFrame, {5, 5, 180, 80});
+  ui_.create_frame(dialog, kSwitchFrame, {5, 90, 180, 65});
+  ui_.create_label(dialog, kPortLabel, {20, 25, 50, 20}, "COM:");
+  ui_.create_label(dialog, kEpromLabel, {20, 55, 50, 20}, "EPROM:");
+  ui_.create_choice(dialog, kPortList, {100, 22, 60, 20});
+  ui_.create_choice(dialog, kEpromList, {100, 52, 60, 20}, ';');
+  ui_.create_check_box(dialog, kSpiBox, {20, 100, 150, 25}, "Sicherung auf SPI", settings_.spi_flag == 1);
+  ui_.create_check_box(dialog, kAutoBox, {20, 120, 150, 25}, "Automatsiches Laden", settings_.auto_load == 1);
+  ui_.create_button(dialog, kCancel, {5, 170, 80, 25}, "Abbrechen");
+  ui_.create_button(dialog, kSave, {105, 170, 80, 25}, "Speichern");
+
+  const emu::PortList ports = emu::discover_ports(serial_ports_, settings_);
+  for (const std::string& name : ports.names) ui_.append_row(kPortList, name);
+  if (ports.selected >= 0) ui_.select_row(kPortList, ports.selected);
+  for (const char* entry : kEpromEntries) ui_.append_row(kEpromList, entry);
+  ui_.select_row(kEpromList, 0);
+  for (int position = 0; position < 8; ++position) {
+    if (eprom_code_of(kEpromEntries[position]) == settings_.eprom_code) {
+      ui_.select_row(kEpromList, position);
+      break;
+    }
+  }
+  ui_.show_window(dialog);
+  ui_.focus(kCancel);
+
+  for (;;) {
+    const ui::Event event = ui_.wait_event();
+    if (event.kind == ui::EventKind::CloseRequest) break;
+    if (event.kind != ui::EventKind::Control || event.window != dialog) continue;
+    if (event.id == kCancel) break;
+    if (event.id != kSave) continue;
+    const std::vector<std::string> names = ui_.rows(kPortList);
+    const int port = ui_.selected_row(kPortList);
+    if (port >= 0 && port < static_cast<int>(names.size()) && !trimmed(names[port]).empty())
+      settings_.port_name = trimmed(names[port]);
+    const int eprom = ui_.selected_row(kEpromList);
+    if (eprom >= 0 && eprom < 8) settings_.eprom_code = eprom_code_of(kEpromEntries[eprom]);
+    settings_.spi_flag = ui_.ticked(kSpiBox) ? 1 : 0;
+    settings_.auto_load = ui_.ticked(kAutoBox) ? 1 : 0;
+    settings::save_settings(settings_, settings_path_);
+    break;
+  }
+  ui_.close_window(dialog);
+  ui_.set_window_enabled(window::kMain, true);
+}
+
+}  // namespace zorvin::app

@@ -1,0 +1,26 @@
+// zorvin: assembler for the Intel 8048 with editor and EPROM emulator link.
+#include <X11/Xlib.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app.h"
+#include "settings/settings.h"
+#include "ui/toolkit.h"
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_NUMERIC, "C");
+  setenv("GDK_BACKEND", "x11", 1);
+  XInitThreads();
+  zorvin::ui::Toolkit ui(&argc, &argv);
+  if (!ui.ready()) {
+    std::fprintf(stderr, "zorvin: keine grafische Anzeige gefunden (DISPLAY nicht gesetzt?)\n");
+    return 1;
+  }
+  zorvin::app::App app(ui, zorvin::settings::settings_file_path());
+  if (app.start()) app.run();
+  app.finish();
+  return 0;
+}

@@ -1,0 +1,111 @@
+// The main window: menu bar, toolbar, the three panes in two splitters, and
+// the status bar.
+#include <gdk/gdkkeysyms.h>
+
+#include <algorithm>
+
+#include "app/app.h"
+#include "app/ids.h"
+#include "resources/icons.h"
+
+namespace zorvin::app {
+
+namespace {
+
+// Keeps a stored window inside the screen's work area, so a file written on
+// a larger screen (or edited by hand) cannot open the window out of sight.
+ui::Rect fit_to_screen(const settings::WindowGeometry& stored) {
+  ui::Rect rect{stored.x, stored.y, std::max(stored.width, 30), std::max(stored.height, 30)};
+  GdkDisplay* display = gdk_display_get_default();
+  GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+  if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);
+  if (!monitor) return rect;
+  GdkRectangle work;
+  gdk_monitor_get_workarea(monitor, &work);
+  rect.width = std::min(rect.width, work.width);
+  rect.height = std::min(rect.height, work.height);
+  rect.x = std::clamp(rect.x, work.x, work.x + work.width - rect.width);
+  rect.y = std::clamp(rect.y, work.y, work.y + work.height - rect.height);
+  return rect;
+}
+
+constexpr const char* kStyleSheet =
+    "button, entry {min-height: 20px;} tab {min-height: 20px;} button, scale {padding-bottom: 2px; "
+    "padding-left: 2px; padding-right: 2px; padding-top: 2px} ";
+
+}  // namespace
+
+void App::load_icons() {
+  for (int id = 0; id < resources::kIconCount; ++id) {
+    if (auto image = resources::decode_png(resources::icon_png(id)))
+      ui_.add_image(id, image->width, image->height, image->pixels);
+  }
+}
+
+void App::build_main_window() {
+  const settings::WindowGeometry& stored = settings_.window_geometry[0];
+  if (!ui_.open_window(window::kMain, "Assembler für 8048", fit_to_screen(stored), ui::WindowStyle::Main)) return;
+  ui_.install_style_sheet(kStyleSheet);
+  ui_.set_window_icon(window::kMain, image::kWindowIcon);
+  build_menus_and_toolbar();
+  build_panes();
+  ui_.add_status_field(window::kMain, status::kCursor, 200, 0.5f);
+  ui_.add_status_field(window::kMain, status::kFile, -1, 0.0f);
+  ui_.set_status_text(status::kCursor, "Zeile: 1, Spalte: 1");
+  ui_.set_status_text(status::kFile, "Datei: keine");
+  ui_.start_timer(window::kMain, kCursorTimer, 200);
+  ui_.on_window_resized([this](int window) { on_window_resized(window); });
+  ui_.on_window_moved([this](int window) { on_window_moved(window); });
+  ui_.show_window(window::kMain);
+}
+
+void App::build_menus_and_toolbar() {
+  ui_.add_menu(window::kMain, menu::kProgram, "Programm");
+  ui_.add_menu_item(menu::kProgram, command::kNewSource, "Quelle neu", image::kNew);
+  ui_.add_menu_item(menu::kProgram, command::kLoadSource, "Quelle laden", image::kLoad);
+  ui_.add_menu_item(menu::kProgram, command::kSaveSource, "Quelle speichern", image::kSave);
+  ui_.add_menu_item(menu::kProgram, command::kSaveSourceAs, "Quelle speichern als", image::kSaveAs);
+  ui_.add_menu_separator(menu::kProgram);
+  ui_.add_submenu(menu::kSettings, menu::kProgram, "Einstellungen", image::kSettings);
+  ui_.add_menu_item(menu::kSettings, command::kEmulatorSettings, "EPROM Emulator", image::kChip);
+  ui_.add_submenu(menu::kUnusedMemory, menu::kSettings, "ungenutzter Programmspeicher", image::kChip);
+  ui_.add_menu_item(menu::kUnusedMemory, command::kFill00, "00H");
+  ui_.add_menu_item(menu::kUnusedMemory, command::kFillFF, "FFH");
+  ui_.add_menu_separator(menu::kProgram);
+  ui_.add_menu_item(menu::kProgram, command::kQuit, "Beenden", image::kQuit);
+
+  ui_.add_menu(window::kMain, menu::kRun, "Ausführen");
+  ui_.add_menu_item(menu::kRun, command::kAssemble, "Assembler\tF5", image::kAssemble);
+  ui_.add_menu_item(menu::kRun, command::kTransfer, "EPROM Emulator\tF6", image::kChip);
+
+  ui_.add_menu(window::kMain, menu::kWindow, "Fenster");
+  ui_.add_menu_item(menu::kWindow, command::kInfo, "Info", image::kInfo);
+
+  ui_.add_tool_button(window::kMain, command::kNewSource, image::kNew, "Quelle neu");
+  ui_.add_tool_button(window::kMain, command::kLoadSource, image::kLoad, "Quelle laden");
+  ui_.add_tool_button(window::kMain, command::kSaveSource, image::kSave, "Quelle speichern");
+  ui_.add_tool_separator(window::kMain);
+  ui_.add_tool_button(window::kMain, command::kAssemble, image::kAssemble, "Assembler [F5]");
+  ui_.add_tool_button(window::kMain, command::kTransfer, image::kChip, "EPROM Emulator [F6]");
+
+  ui_.add_shortcut(window::kMain, GDK_KEY_F5, command::kAssemble);
+  ui_.add_shortcut(window::kMain, GDK_KEY_F6, command::kTransfer);
+  set_fill_byte_ticks();
+}
+
+void App::build_panes() {
+  ui_.create_text_view(window::kMain, control::kEditor, true, kMonoFont);
+  ui_.create_text_view(window::kMain, control::kMessages, false, -1);
+  panes_.append_message("Willkommen an Bord!");
+  ui_.create_list(window::kMain, control::kListing, kMonoFont);
+  panes_.append_listing_row("Adr Opcode");
+  ui_.create_splitter(window::kMain, control::kInnerSplitter, false, control::kEditor, control::kMessages);
+  ui_.create_splitter(window::kMain, control::kOuterSplitter, true, control::kInnerSplitter, control::kListing);
+  const ui::Rect inner = ui_.window_inner_size(window::kMain);
+  ui_.place_in_control_area(window::kMain, control::kOuterSplitter,
+                            {5, 0, std::max(inner.width - 10, 0), std::max(inner.height - 95, 0)});
+  ui_.set_splitter_position(control::kOuterSplitter, settings_.splitter_horizontal);
+  ui_.set_splitter_position(control::kInnerSplitter, settings_.splitter_vertical);
+}
+
+}  // namespace zorvin::app

@@ -1,0 +1,55 @@
+// The editor, the message pane, the listing pane and the status bar of the
+// main window, with the operations the commands use, the source path and
+// the modified flag.
+#pragma once
+
+#include <string>
+
+#include "ui/toolkit.h"
+
+namespace zorvin::app {
+
+class Panes {
+ public:
+  explicit Panes(ui::Toolkit& ui) : ui_(ui) {}
+
+  // Editor.
+  std::string editor_text() const;
+  void set_editor_text(const std::string& text);
+  void clear_editor();
+  void append_editor_line(const std::string& line);
+  int editor_line_count() const;
+  std::string editor_line_text(int line) const;
+  int cursor_line() const;
+  int cursor_column() const;
+  void focus_editor();
+  int is_modified() const { return modified_; }
+  void set_modified(int modified) { modified_ = modified; }
+
+  // Message pane: grows for the whole run.
+  void append_message(const std::string& line);
+  void scroll_messages_to_end();
+
+  // Listing pane.
+  void clear_listing();
+  void append_listing_row(const std::string& row);
+
+  // Status bar and the source the editor's text belongs to.
+  const std::string& source_path() const { return source_path_; }
+  void set_source_path(const std::string& path) { source_path_ = path; }
+  void set_file_status();
+  void mark_first_change();      // for each text change the user makes
+  void update_cursor_display();  // on each tick of the cursor timer
+
+ private:
+  ui::Toolkit& ui_;
+  std::string source_path_;
+  int modified_ = 0;
+  int shown_line_ = 1;
+  int shown_column_ = 1;
+};
+
+// "Datei: " + file name or "keine", + " [geändert]" when modified.
+std::string file_status_text(const std::string& source_path, int modified);
+
+}  // namespace zorvin::app

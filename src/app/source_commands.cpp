@@ -1,0 +1,90 @@
+// "Quelle neu", "Quelle laden", "Quelle speichern" and "Quelle speichern als".
+#include <unistd.h>
+
+#include "app/app.h"
+#include "files/example_source.h"
+#include "files/source_file.h"
+
+namespace zorvin::app {
+
+namespace {
+
+const std::vector<ui::FileFilter> kSourceFilters = {
+    {"Quelldateien (*.asm)", "*.[aA][sS][mM]"},
+    {"Alle Dateien (*.*)", "*"},
+};
+
+std::string file_name_of(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string working_directory() {
+  std::string buffer(4096, '\0');
+  if (!getcwd(buffer.data(), buffer.size())) return "";
+  buffer.resize(buffer.find('\0'));
+  return buffer;
+}
+
+}  // namespace
+
+void App::load_source() {
+  const auto chosen = ui_.choose_file_to_open("Quelle laden", kSourceFilters);
+  if (!chosen) return;
+  // The source path changes only once the file has been read, so a failed
+  // load can never make the next save overwrite that file.
+  const files::LoadedSource loaded = files::read_source_file(*chosen);
+  if (!loaded.ok) {
+    panes_.append_message(*chosen + " - Datei konnte nicht geladen werden (" + loaded.error + ")");
+    panes_.scroll_messages_to_end();
+    return;
+  }
+  panes_.set_source_path(*chosen);
+  panes_.set_editor_text(loaded.text);
+  panes_.set_modified(0);
+  panes_.set_file_status();
+  panes_.append_message(*chosen + " (" + std::to_string(loaded.size) + " Byte) geladen");
+  panes_.scroll_messages_to_end();
+  panes_.focus_editor();
+}
+
+void App::save_source(bool save_as) {
+  if (panes_.source_path().empty() || save_as) {
+    const auto chosen = ui_.choose_file_to_save("Quelle speichern unter", kSourceFilters, panes_.source_path());
+    if (!chosen) {
+      panes_.append_message("Speichern der Quelle abgebrochen");
+      return;
+    }
+    panes_.set_source_path(*chosen);
+  }
+  const std::string& path = panes_.source_path();
+  const files::SavedSource saved = files::write_source_file(path, panes_.editor_text());
+  if (!saved.ok) {
+    panes_.append_message("Fehler beim Speichern der Quelle");
+    panes_.append_message(path + " - " + saved.error);
+    ui_.message_box("Fehler", "'" + file_name_of(path) + "' konnte nicht gespeichert werden!", ui::MessageIcon::Error,
+                    false);
+    return;
+  }
+  panes_.set_modified(0);
+  panes_.set_file_status();
+  panes_.append_message(path + " (" + std::to_string(saved.size) + " Byte) gespeichert");
+  if (saved.dropped > 0)
+    panes_.append_message(std::to_string(saved.dropped) +
+                          " Zeichen ohne 8-Bit-Code (ISO 8859-1) wurden nicht gespeichert");
+}
+
+void App::new_example_source() {
+  panes_.clear_editor();
+  for (const std::string& line : files::example_source_lines(files::today, files::login_name()))
+    panes_.append_editor_line(line);
+  panes_.append_message("Beispielprogramm 'hallowelt.asm' erzeugt");
+  std::string directory = working_directory();
+  if (!directory.empty() && directory.back() != '/') directory += '/';
+  panes_.set_source_path(directory + "hallowelt.asm");
+  panes_.set_modified(1);
+  panes_.set_file_status();
+  panes_.focus_editor();
+}
+
+}  // namespace zorvin::app

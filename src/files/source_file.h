@@ -1,0 +1,34 @@
+// Reading and writing assembly sources: 8-bit text (ISO 8859-1) on disk,
+// UTF-8 inside, line ends untouched.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zorvin::files {
+
+struct LoadedSource {
+  bool ok = false;
+  std::string text;        // ends before the first 00H byte of the file
+  std::uintmax_t size = 0; // the whole file, in bytes
+  std::string error;       // why it could not be read
+};
+
+// Never changes anything when the file cannot be opened or read completely.
+LoadedSource read_source_file(const std::string& path);
+
+struct SavedSource {
+  bool ok = false;
+  std::uintmax_t size = 0;   // bytes written
+  std::size_t dropped = 0;   // characters above 00FFH, left out
+  std::string error;
+};
+
+// Replaces the file's content so that a failure (full disk, no permission)
+// leaves the previous content intact; reports success only when every byte
+// reached the file.
+SavedSource write_source_file(const std::string& path, std::string_view text);
+
+}  // namespace zorvin::files

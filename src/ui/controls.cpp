@@ -1,0 +1,399 @@
+// Controls: text views, lists, splitters and the small gadgets of dialogs.
+#include <algorithm>
+
+#include "ui/toolkit.h"
+#include "ui/toolkit_internal.h"
+
+namespace zorvin::ui {
+
+using detail::ControlRecord;
+using detail::ControlType;
+using detail::SignalBlock;
+
+namespace {
+
+void raise(ControlRecord* control, ControlKind kind) {
+  control->toolkit->push_event({EventKind::Control, control->window, control->id, kind});
+}
+
+void on_text_changed(GtkTextBuffer*, gpointer data) {
+  raise(static_cast<ControlRecord*>(data), ControlKind::TextChanged);
+}
+
+void on_position_changed(GObject*, GParamSpec*, gpointer data) {
+  raise(static_cast<ControlRecord*>(data), ControlKind::PositionChanged);
+}
+
+void on_clicked(GtkWidget*, gpointer data) { raise(static_cast<ControlRecord*>(data), ControlKind::Clicked); }
+
+// A link counts as clicked when a left or right button is pressed and
+// released over it.
+gboolean on_link_release(GtkWidget* widget, GdkEventButton* event, gpointer data) {
+  if (event->button != 1 && event->button != 3) return FALSE;
+  GtkAllocation area;
+  gtk_widget_get_allocation(widget, &area);
+  if (event->x >= 0 && event->y >= 0 && event->x < area.width && event->y < area.height)
+    raise(static_cast<ControlRecord*>(data), ControlKind::Clicked);
+  return TRUE;
+}
+
+void on_link_realize(GtkWidget* widget, gpointer) {
+  GdkCursor* hand = gdk_cursor_new_from_name(gtk_widget_get_display(widget), "pointer");
+  gdk_window_set_cursor(gtk_widget_get_window(widget), hand);
+  if (hand) g_object_unref(hand);
+}
+
+GtkWidget* scrolled(GtkWidget* child) {
+  GtkWidget* frame = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(frame), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(frame), GTK_SHADOW_ETCHED_IN);
+  gtk_container_add(GTK_CONTAINER(frame), child);
+  return frame;
+}
+
+GtkTextBuffer* buffer_of(const ControlRecord* control) {
+  return gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner));
+}
+
+std::string buffer_text(GtkTextBuffer* buffer, const GtkTextIter* start, const GtkTextIter* end) {
+  GCharPtr text(gtk_text_buffer_get_text(buffer, start, end, TRUE));
+  return text ? std::string(text.get()) : std::string();
+}
+
+// Shows the entry's text up to the separator, without trailing blanks.
+void show_until_separator(GtkCellLayout*, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* row, gpointer data) {
+  gchar* text = nullptr;
+  gtk_tree_model_get(model, row, 0, &text, -1);
+  std::string shown = text ? text : "";
+  g_free(text);
+  shown = shown.substr(0, shown.find(*static_cast<char*>(data)));
+  while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+  g_object_set(cell, "text", shown.c_str(), nullptr);
+}
+
+GtkListStore* store_of(const ControlRecord* control) {
+  if (control->type == ControlType::Choice)
+    return GTK_LIST_STORE(gtk_combo_box_get_model(GTK_COMBO_BOX(control->inner)));
+  return GTK_LIST_STORE(gtk_tree_view_get_model(GTK_TREE_VIEW(control->inner)));
+}
+
+}  // namespace
+
+Toolkit::Control* Toolkit::find_control(int id) const {
+  auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+GtkWidget* Toolkit::widget(int id) const {
+  Control* control = find_control(id);
+  return control ? control->inner : nullptr;
+}
+
+void Toolkit::register_control(int window, int id, GtkWidget* outer, GtkWidget* inner) {
+  auto* control = new Control{};
+  control->toolkit = this;
+  control->window = window;
+  control->id = id;
+  control->outer = outer;
+  control->inner = inner;
+  if (Control* old = find_control(id)) delete old;
+  controls_[id] = control;
+}
+
+void Toolkit::put_fixed(int window, GtkWidget* widget, Rect rect) {
+  Window* record = find_window(window);
+  if (!record) return;
+  gtk_widget_set_size_request(widget, rect.width, rect.height);
+  if (GTK_IS_LAYOUT(record->area)) {
+    gtk_layout_put(GTK_LAYOUT(record->area), widget, rect.x, rect.y);
+  } else {
+    gtk_fixed_put(GTK_FIXED(record->area), widget, rect.x, rect.y);
+  }
+  gtk_widget_show_all(widget);
+}
+
+void Toolkit::place_in_control_area(int window, int id, Rect rect) {
+  if (Control* control = find_control(id)) put_fixed(window, control->outer, rect);
+}
+
+void Toolkit::set_control_size(int id, int width, int height) {
+  if (Control* control = find_control(id))
+    gtk_widget_set_size_request(control->outer, std::max(width, 0), std::max(height, 0));
+}
+
+void Toolkit::focus(int id) {
+  Control* control = find_control(id);
+  if (!control) return;
+  if (id == 1 || control->type == ControlType::TextView) {
+    if (GtkWidget* top = gtk_widget_get_toplevel(control->inner); gtk_widget_get_visible(top))
+      gtk_window_present(GTK_WINDOW(top));
+  }
+  gtk_widget_grab_focus(control->inner);
+}
+
+// --- text views -----------------------------------------------------------
+
+void Toolkit::create_text_view(int window, int id, bool editable, int font) {
+  GtkWidget* view = gtk_text_view_new();
+  gtk_text_view_set_editable(GTK_TEXT_VIEW(view), editable);
+  gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), editable);
+  gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_NONE);
+  if (font >= 0) apply_font(view, font);
+  register_control(window, id, scrolled(view), view);
+  Control* control = find_control(id);
+  control->type = ControlType::TextView;
+  GtkTextBuffer* buffer = buffer_of(control);
+  GtkTextIter end;
+  gtk_text_buffer_get_end_iter(buffer, &end);
+  control->scroll_mark = gtk_text_buffer_create_mark(buffer, nullptr, &end, TRUE);
+  control->source = G_OBJECT(buffer);
+  control->handler = g_signal_connect(buffer, "changed", G_CALLBACK(on_text_changed), control);
+}
+
+std::string Toolkit::text(int id) const {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return {};
+  GtkTextIter start, end;
+  gtk_text_buffer_get_bounds(buffer_of(control), &start, &end);
+  return buffer_text(buffer_of(control), &start, &end);
+}
+
+void Toolkit::set_text(int id, const std::string& text) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return;
+  SignalBlock block(control->source, control->handler);
+  gtk_text_buffer_set_text(buffer_of(control), text.c_str(), static_cast<gint>(text.size()));
+}
+
+void Toolkit::append_line(int id, const std::string& line) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return;
+  SignalBlock block(control->source, control->handler);
+  GtkTextBuffer* buffer = buffer_of(control);
+  GtkTextIter end;
+  gtk_text_buffer_get_end_iter(buffer, &end);
+  const std::string piece = gtk_text_buffer_get_char_count(buffer) == 0 ? line : "\n" + line;
+  gtk_text_buffer_insert(buffer, &end, piece.c_str(), static_cast<gint>(piece.size()));
+}
+
+int Toolkit::line_count(int id) const {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return 0;
+  GtkTextBuffer* buffer = buffer_of(control);
+  return gtk_text_buffer_get_char_count(buffer) == 0 ? 0 : gtk_text_buffer_get_line_count(buffer);
+}
+
+std::string Toolkit::line_text(int id, int line) const {
+  if (line < 0 || line >= line_count(id)) return {};
+  GtkTextBuffer* buffer = buffer_of(find_control(id));
+  GtkTextIter start, end;
+  gtk_text_buffer_get_iter_at_line(buffer, &start, line);
+  end = start;
+  if (!gtk_text_iter_ends_line(&end)) gtk_text_iter_forward_to_line_end(&end);
+  return buffer_text(buffer, &start, &end);
+}
+
+void Toolkit::cursor_position(int id, int& line, int& column) const {
+  line = 0;
+  column = 0;
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return;
+  GtkTextBuffer* buffer = buffer_of(control);
+  GtkTextIter cursor;
+  gtk_text_buffer_get_iter_at_mark(buffer, &cursor, gtk_text_buffer_get_insert(buffer));
+  line = gtk_text_iter_get_line(&cursor);
+  column = gtk_text_iter_get_line_offset(&cursor);
+}
+
+void Toolkit::scroll_to_line(int id, int line) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return;
+  GtkTextBuffer* buffer = buffer_of(control);
+  GtkTextIter start;
+  gtk_text_buffer_get_iter_at_line(buffer, &start, std::max(line, 0));
+  gtk_text_buffer_move_mark(buffer, control->scroll_mark, &start);
+  gtk_text_view_scroll_to_mark(GTK_TEXT_VIEW(control->inner), control->scroll_mark, 0.0, FALSE, 0.0, 0.0);
+}
+
+// --- lists ----------------------------------------------------------------
+
+void Toolkit::create_list(int window, int id, int font) {
+  GtkListStore* store = gtk_list_store_new(1, G_TYPE_STRING);
+  GtkWidget* view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
+  g_object_unref(store);
+  gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
+  gtk_tree_selection_set_mode(gtk_tree_view_get_selection(GTK_TREE_VIEW(view)), GTK_SELECTION_SINGLE);
+  GtkCellRenderer* cell = gtk_cell_renderer_text_new();
+  if (auto found = font_names_.find(font); found != font_names_.end())
+    g_object_set(cell, "font", found->second.c_str(), nullptr);
+  gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(view), -1, nullptr, cell, "text", 0, nullptr);
+  register_control(window, id, scrolled(view), view);
+  find_control(id)->type = ControlType::List;
+}
+
+void Toolkit::create_choice(int window, int id, Rect rect, std::optional<char> shown_until) {
+  GtkWidget* combo = gtk_combo_box_text_new();
+  GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
+  if (cells) {
+    GtkCellRenderer* cell = GTK_CELL_RENDERER(cells->data);
+    g_object_set(cell, "ellipsize", PANGO_ELLIPSIZE_START, nullptr);
+    if (shown_until) {
+      auto* separator = new char(*shown_until);
+      gtk_cell_layout_set_cell_data_func(GTK_CELL_LAYOUT(combo), cell, show_until_separator, separator,
+                                         [](gpointer p) { delete static_cast<char*>(p); });
+    }
+  }
+  g_list_free(cells);
+  register_control(window, id, combo, combo);
+  find_control(id)->type = ControlType::Choice;
+  put_fixed(window, combo, rect);
+}
+
+void Toolkit::clear_rows(int id) {
+  if (Control* control = find_control(id)) gtk_list_store_clear(store_of(control));
+}
+
+void Toolkit::append_row(int id, const std::string& text) {
+  Control* control = find_control(id);
+  if (!control) return;
+  GtkTreeIter row;
+  gtk_list_store_insert_with_values(store_of(control), &row, -1, 0, text.c_str(), -1);
+}
+
+std::vector<std::string> Toolkit::rows(int id) const {
+  std::vector<std::string> result;
+  Control* control = find_control(id);
+  if (!control) return result;
+  GtkTreeModel* model = GTK_TREE_MODEL(store_of(control));
+  GtkTreeIter row;
+  for (gboolean valid = gtk_tree_model_get_iter_first(model, &row); valid; valid = gtk_tree_model_iter_next(model, &row)) {
+    gchar* text = nullptr;
+    gtk_tree_model_get(model, &row, 0, &text, -1);
+    result.emplace_back(text ? text : "");
+    g_free(text);
+  }
+  return result;
+}
+
+void Toolkit::select_row(int id, int row) {
+  Control* control = find_control(id);
+  if (!control) return;
+  if (control->type == ControlType::Choice) {
+    gtk_combo_box_set_active(GTK_COMBO_BOX(control->inner), row);
+  } else {
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    gtk_tree_selection_select_path(gtk_tree_view_get_selection(GTK_TREE_VIEW(control->inner)), path);
+    gtk_tree_path_free(path);
+  }
+}
+
+int Toolkit::selected_row(int id) const {
+  Control* control = find_control(id);
+  if (!control) return -1;
+  if (control->type == ControlType::Choice) return gtk_combo_box_get_active(GTK_COMBO_BOX(control->inner));
+  GtkTreeModel* model = nullptr;
+  GtkTreeIter row;
+  if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(control->inner)), &model, &row))
+    return -1;
+  GtkTreePath* path = gtk_tree_model_get_path(model, &row);
+  const int index = gtk_tree_path_get_indices(path)[0];
+  gtk_tree_path_free(path);
+  return index;
+}
+
+// --- splitters ------------------------------------------------------------
+
+void Toolkit::create_splitter(int window, int id, bool side_by_side, int first, int second) {
+  GtkWidget* paned = gtk_paned_new(side_by_side ? GTK_ORIENTATION_HORIZONTAL : GTK_ORIENTATION_VERTICAL);
+  if (Control* child = find_control(first)) gtk_paned_pack1(GTK_PANED(paned), child->outer, TRUE, TRUE);
+  if (Control* child = find_control(second)) gtk_paned_pack2(GTK_PANED(paned), child->outer, TRUE, TRUE);
+  register_control(window, id, paned, paned);
+  Control* control = find_control(id);
+  control->type = ControlType::Splitter;
+  control->source = G_OBJECT(paned);
+  control->handler = g_signal_connect(paned, "notify::position", G_CALLBACK(on_position_changed), control);
+}
+
+int Toolkit::splitter_position(int id) const {
+  Control* control = find_control(id);
+  return control && control->type == ControlType::Splitter ? gtk_paned_get_position(GTK_PANED(control->inner)) : 0;
+}
+
+void Toolkit::set_splitter_position(int id, int position) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::Splitter) return;
+  SignalBlock block(control->source, control->handler);
+  gtk_paned_set_position(GTK_PANED(control->inner), std::max(position, 0));
+}
+
+// --- dialog gadgets -------------------------------------------------------
+
+void Toolkit::create_label(int window, int id, Rect rect, const std::string& text, bool centred) {
+  GtkWidget* label = gtk_label_new(text.c_str());
+  gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+  gtk_label_set_max_width_chars(GTK_LABEL(label), 1);  // wrap at the control's width, not the text's
+  gtk_label_set_xalign(GTK_LABEL(label), centred ? 0.5f : 0.0f);
+  gtk_label_set_yalign(GTK_LABEL(label), centred ? 0.0f : 0.5f);
+  if (centred) gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+  register_control(window, id, label, label);
+  find_control(id)->type = ControlType::Label;
+  put_fixed(window, label, rect);
+}
+
+void Toolkit::create_link(int window, int id, Rect rect, const std::string& text) {
+  GtkWidget* box = gtk_event_box_new();
+  GtkWidget* label = gtk_label_new(nullptr);
+  GCharPtr markup(g_markup_printf_escaped("<span foreground=\"#0000FF\" underline=\"single\">%s</span>", text.c_str()));
+  gtk_label_set_markup(GTK_LABEL(label), markup.get());
+  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+  gtk_container_add(GTK_CONTAINER(box), label);
+  register_control(window, id, box, label);
+  Control* control = find_control(id);
+  control->type = ControlType::Link;
+  gtk_widget_add_events(box, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+  g_signal_connect(box, "button-release-event", G_CALLBACK(on_link_release), control);
+  g_signal_connect(box, "realize", G_CALLBACK(on_link_realize), nullptr);
+  put_fixed(window, box, rect);
+}
+
+void Toolkit::create_picture(int window, int id, Rect rect, int image) {
+  GtkWidget* picture = image_widget(image);
+  register_control(window, id, picture, picture);
+  find_control(id)->type = ControlType::Picture;
+  put_fixed(window, picture, rect);
+}
+
+void Toolkit::create_button(int window, int id, Rect rect, const std::string& text) {
+  GtkWidget* button = gtk_button_new_with_label(text.c_str());
+  register_control(window, id, button, button);
+  Control* control = find_control(id);
+  control->type = ControlType::Button;
+  g_signal_connect(button, "clicked", G_CALLBACK(on_clicked), control);
+  put_fixed(window, button, rect);
+}
+
+void Toolkit::create_check_box(int window, int id, Rect rect, const std::string& text, bool ticked) {
+  GtkWidget* box = gtk_check_button_new_with_label(text.c_str());
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), ticked);
+  register_control(window, id, box, box);
+  Control* control = find_control(id);
+  control->type = ControlType::CheckBox;
+  g_signal_connect(box, "toggled", G_CALLBACK(on_clicked), control);
+  put_fixed(window, box, rect);
+}
+
+bool Toolkit::ticked(int id) const {
+  Control* control = find_control(id);
+  return control && control->type == ControlType::CheckBox &&
+         gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(control->inner));
+}
+
+void Toolkit::create_frame(int window, int id, Rect rect) {
+  GtkWidget* frame = gtk_frame_new(nullptr);
+  gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_ETCHED_IN);
+  register_control(window, id, frame, frame);
+  find_control(id)->type = ControlType::Frame;
+  put_fixed(window, frame, rect);
+}
+
+}  // namespace zorvin::ui

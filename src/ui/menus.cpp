@@ -1,0 +1,187 @@
+// Menu bar, toolbar, keyboard shortcuts and status bar of a main window.
+#include <algorithm>
+
+#include "ui/toolkit.h"
+#include "ui/toolkit_internal.h"
+
+namespace zorvin::ui {
+
+using detail::SignalBlock;
+
+namespace {
+
+// A menu item shows its icon, its label and, after a tab in the text, the key
+// that triggers it, right-aligned. The key text binds nothing.
+GtkWidget* menu_item_content(GtkWidget* icon, const std::string& text) {
+  const auto tab = text.find('\t');
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+  gtk_box_pack_start(GTK_BOX(box), icon, FALSE, FALSE, 0);
+  GtkWidget* label = gtk_label_new(text.substr(0, tab).c_str());
+  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+  gtk_box_pack_start(GTK_BOX(box), label, TRUE, TRUE, 0);
+  if (tab != std::string::npos) {
+    GtkWidget* key = gtk_label_new(text.substr(tab + 1).c_str());
+    gtk_style_context_add_class(gtk_widget_get_style_context(key), "accelerator");
+    gtk_label_set_xalign(GTK_LABEL(key), 1.0f);
+    gtk_box_pack_end(GTK_BOX(box), key, FALSE, FALSE, 12);
+  }
+  return box;
+}
+
+void on_menu_activate(GtkMenuItem*, gpointer data) {
+  auto* item = static_cast<detail::MenuItemRecord*>(data);
+  item->toolkit->push_event({EventKind::Command, item->window, item->id});
+}
+
+}  // namespace
+
+GtkWidget* Toolkit::make_menu_item(const std::string& label, int image, bool check) {
+  GtkWidget* item = check ? gtk_check_menu_item_new() : gtk_menu_item_new();
+  GtkWidget* icon = image >= 0 ? image_widget(image) : gtk_image_new();
+  if (image < 0) gtk_widget_set_size_request(icon, 16, 16);
+  gtk_container_add(GTK_CONTAINER(item), menu_item_content(icon, label));
+  return item;
+}
+
+void Toolkit::add_menu(int window, int menu, const std::string& label) {
+  Window* record = find_window(window);
+  if (!record || !record->menubar) return;
+  GtkWidget* item = gtk_menu_item_new_with_label(label.c_str());
+  GtkWidget* submenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+  gtk_menu_shell_append(GTK_MENU_SHELL(record->menubar), item);
+  gtk_widget_show_all(item);
+  menus_[menu] = {window, submenu};
+}
+
+void Toolkit::add_submenu(int menu, int parent_menu, const std::string& label, int image) {
+  auto parent = menus_.find(parent_menu);
+  if (parent == menus_.end()) return;
+  GtkWidget* item = make_menu_item(label, image, false);
+  GtkWidget* submenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), submenu);
+  gtk_menu_shell_append(GTK_MENU_SHELL(parent->second.second), item);
+  gtk_widget_show_all(item);
+  menus_[menu] = {parent->second.first, submenu};
+}
+
+void Toolkit::connect_menu_item(int id, GtkWidget* widget) {
+  MenuItem* item = menu_items_[id];
+  item->widget = widget;
+  item->handler = g_signal_connect(widget, "activate", G_CALLBACK(on_menu_activate), item);
+}
+
+void Toolkit::add_menu_item(int parent_menu, int id, const std::string& label, int image) {
+  auto parent = menus_.find(parent_menu);
+  if (parent == menus_.end() || menu_items_.count(id)) return;
+  auto* item = new MenuItem{};
+  item->toolkit = this;
+  item->id = id;
+  item->window = parent->second.first;
+  item->shell = parent->second.second;
+  item->label = label;
+  item->image = image;
+  menu_items_[id] = item;
+  GtkWidget* widget = make_menu_item(label, image, false);
+  gtk_menu_shell_append(GTK_MENU_SHELL(item->shell), widget);
+  gtk_widget_show_all(widget);
+  connect_menu_item(id, widget);
+}
+
+void Toolkit::add_menu_separator(int parent_menu) {
+  auto parent = menus_.find(parent_menu);
+  if (parent == menus_.end()) return;
+  GtkWidget* separator = gtk_separator_menu_item_new();
+  gtk_menu_shell_append(GTK_MENU_SHELL(parent->second.second), separator);
+  gtk_widget_show(separator);
+}
+
+void Toolkit::set_menu_item_tick(int id, bool ticked) {
+  auto found = menu_items_.find(id);
+  if (found == menu_items_.end()) return;
+  MenuItem* item = found->second;
+  if (!item->check) {
+    // A plain item becomes a check item with the same label, id and place.
+    GList* children = gtk_container_get_children(GTK_CONTAINER(item->shell));
+    const int position = g_list_index(children, item->widget);
+    g_list_free(children);
+    gtk_widget_destroy(item->widget);
+    GtkWidget* widget = make_menu_item(item->label, item->image, true);
+    gtk_menu_shell_insert(GTK_MENU_SHELL(item->shell), widget, position);
+    gtk_widget_show_all(widget);
+    item->check = true;
+    connect_menu_item(id, widget);
+  }
+  SignalBlock block(G_OBJECT(item->widget), item->handler);
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item->widget), ticked);
+}
+
+bool Toolkit::menu_item_ticked(int id) const {
+  auto found = menu_items_.find(id);
+  if (found == menu_items_.end() || !found->second->check) return false;
+  return gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(found->second->widget));
+}
+
+bool Toolkit::menu_item_is_check(int id) const {
+  auto found = menu_items_.find(id);
+  return found != menu_items_.end() && found->second->check;
+}
+
+void Toolkit::add_tool_button(int window, int command, int image, const std::string& tooltip) {
+  Window* record = find_window(window);
+  if (!record || !record->toolbar) return;
+  GtkToolItem* button = gtk_tool_button_new(image_widget(image), nullptr);
+  gtk_widget_set_tooltip_text(GTK_WIDGET(button), tooltip.c_str());
+  auto* event = new Event{EventKind::Command, window, command};
+  g_object_set_data_full(G_OBJECT(button), "zorvin-event", event, [](gpointer p) { delete static_cast<Event*>(p); });
+  g_object_set_data(G_OBJECT(button), "zorvin-toolkit", this);
+  g_signal_connect(button, "clicked", G_CALLBACK(+[](GtkToolButton* self, gpointer) {
+                     auto* toolkit = static_cast<Toolkit*>(g_object_get_data(G_OBJECT(self), "zorvin-toolkit"));
+                     toolkit->push_event(*static_cast<Event*>(g_object_get_data(G_OBJECT(self), "zorvin-event")));
+                   }),
+                   nullptr);
+  gtk_toolbar_insert(GTK_TOOLBAR(record->toolbar), button, -1);
+  gtk_widget_show_all(GTK_WIDGET(button));
+}
+
+void Toolkit::add_tool_separator(int window) {
+  Window* record = find_window(window);
+  if (!record || !record->toolbar) return;
+  GtkToolItem* separator = gtk_separator_tool_item_new();
+  gtk_separator_tool_item_set_draw(GTK_SEPARATOR_TOOL_ITEM(separator), TRUE);
+  gtk_toolbar_insert(GTK_TOOLBAR(record->toolbar), separator, -1);
+  gtk_widget_show(GTK_WIDGET(separator));
+}
+
+void Toolkit::add_shortcut(int window, guint keyval, int command) { shortcuts_[{window, keyval}] = command; }
+
+void Toolkit::add_status_field(int window, int field, int width, float xalign) {
+  Window* record = find_window(window);
+  if (!record || !record->statusbar) return;
+  GtkWidget* frame = gtk_frame_new(nullptr);
+  gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_IN);
+  GtkWidget* label = gtk_label_new("");
+  gtk_label_set_xalign(GTK_LABEL(label), xalign);
+  gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+  if (xalign < 0.5f) gtk_widget_set_margin_start(label, 4);
+  gtk_container_add(GTK_CONTAINER(frame), label);
+  int natural = 0;
+  gtk_widget_get_preferred_height(label, nullptr, &natural);
+  const int height = natural < 16 ? 22 : natural + 6;
+  gtk_widget_set_size_request(frame, width > 0 ? width : -1, height);
+  gtk_box_pack_start(GTK_BOX(record->statusbar), frame, width <= 0, width <= 0, 0);
+  gtk_widget_show_all(frame);
+  status_fields_[field] = label;
+}
+
+void Toolkit::set_status_text(int field, const std::string& text) {
+  auto found = status_fields_.find(field);
+  if (found != status_fields_.end()) gtk_label_set_text(GTK_LABEL(found->second), text.c_str());
+}
+
+std::string Toolkit::status_text(int field) const {
+  auto found = status_fields_.find(field);
+  return found == status_fields_.end() ? std::string() : gtk_label_get_text(GTK_LABEL(found->second));
+}
+
+}  // namespace zorvin::ui

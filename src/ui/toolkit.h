@@ -1,0 +1,191 @@
+// The identifier-based layer over GTK 3. Windows, controls, menu items,
+// toolbar buttons, timers, fonts and images are addressed by small integers
+// chosen by the caller. User actions become queued events; changes the
+// program makes to a control raise none.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <map>
+#include <utility>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/events.h"
+#include "ui/gtk_ptr.h"
+
+namespace zorvin::ui {
+
+namespace detail {
+struct WindowRecord;
+struct ControlRecord;
+struct MenuItemRecord;
+}  // namespace detail
+
+struct Rect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+enum class WindowStyle {
+  Main,    // resizable, minimise and maximise buttons
+  Dialog,  // fixed size, centred over and kept above its owner
+};
+
+enum class MessageIcon { Information, Warning, Error };
+enum class Answer { Ok, Yes, No, Closed };
+
+struct FileFilter {
+  std::string name;
+  std::string pattern;
+};
+
+class Toolkit {
+ public:
+  // Initialises GTK; ready() tells whether a display could be opened.
+  Toolkit(int* argc, char*** argv);
+  ~Toolkit();
+  bool ready() const { return ready_; }
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+
+  // --- events and loops -------------------------------------------------
+  Event wait_event();                        // blocks until an event is queued
+  std::optional<Event> poll_event();         // processes pending work, never blocks
+  void push_event(const Event& event) { queue_.push(event); }
+  // Processes all pending toolkit work; queued events are dropped undispatched.
+  void flush_dropping_events();
+  // Waits until the toolkit has work or timeout_ms passed, processes it once,
+  // dropping queued events.
+  void wait_once_dropping_events(int timeout_ms);
+
+  // Called directly from the toolkit signal, before any loop sees the event.
+  void on_window_moved(std::function<void(int window)> handler) { moved_handler_ = std::move(handler); }
+  void on_window_resized(std::function<void(int window)> handler) { resized_handler_ = std::move(handler); }
+
+  // --- images and fonts -------------------------------------------------
+  void add_image(int id, int width, int height, const std::vector<unsigned char>& rgba);
+  void scale_image(int id, int width, int height);  // bilinear, replaces the image
+  bool has_image(int id) const { return images_.count(id) != 0; }
+  void add_font(int id, const std::string& family, int points);
+
+  // --- windows ----------------------------------------------------------
+  bool open_window(int id, const std::string& title, Rect inner, WindowStyle style, int owner = -1);
+  void show_window(int id);  // after its contents are built
+  void close_window(int id);
+  bool has_window(int id) const { return windows_.count(id) != 0; }
+  void set_window_icon(int window, int image);
+  void set_window_enabled(int window, bool enabled);
+  bool window_enabled(int window) const;
+  Rect window_position(int window) const;  // x, y as the toolkit reports them
+  Rect window_inner_size(int window) const;
+  void install_style_sheet(const std::string& css);
+  GtkWindow* gtk_window(int window) const;
+
+  // --- main window frame: menu bar, toolbar, control area, status bar ---
+  void add_menu(int window, int menu, const std::string& label);
+  void add_submenu(int menu, int parent_menu, const std::string& label, int image = -1);
+  void add_menu_item(int parent_menu, int item, const std::string& label, int image = -1);
+  void add_menu_separator(int parent_menu);
+  void set_menu_item_tick(int item, bool ticked);
+  bool menu_item_ticked(int item) const;
+  bool menu_item_is_check(int item) const;
+  void add_tool_button(int window, int command, int image, const std::string& tooltip);
+  void add_tool_separator(int window);
+  void add_shortcut(int window, guint keyval, int command);  // the key without modifiers
+  void add_status_field(int window, int field, int width, float xalign);  // width -1: rest of the bar
+  void set_status_text(int field, const std::string& text);
+  std::string status_text(int field) const;
+
+  // --- controls ---------------------------------------------------------
+  void create_text_view(int window, int id, bool editable, int font);
+  void create_list(int window, int id, int font);
+  void create_splitter(int window, int id, bool side_by_side, int first, int second);
+  void place_in_control_area(int window, int id, Rect rect);
+  void set_control_size(int id, int width, int height);
+  void create_label(int window, int id, Rect rect, const std::string& text, bool centred = false);
+  void create_link(int window, int id, Rect rect, const std::string& text);
+  void create_picture(int window, int id, Rect rect, int image);
+  void create_button(int window, int id, Rect rect, const std::string& text);
+  void create_check_box(int window, int id, Rect rect, const std::string& text, bool ticked);
+  void create_frame(int window, int id, Rect rect);
+  // A drop-down list that cannot be edited. Its field shows each entry up to
+  // `shown_until` (when given), or the entry's end when it is too long.
+  void create_choice(int window, int id, Rect rect, std::optional<char> shown_until = std::nullopt);
+
+  GtkWidget* widget(int id) const;  // the control's inner widget (text view, tree view, ...)
+  void focus(int id);
+
+  // Text views.
+  std::string text(int id) const;
+  void set_text(int id, const std::string& text);
+  void append_line(int id, const std::string& line);
+  int line_count(int id) const;
+  std::string line_text(int id, int line) const;
+  void cursor_position(int id, int& line, int& column) const;  // 0-based, characters
+  void scroll_to_line(int id, int line);
+
+  // Lists and drop-down lists.
+  void clear_rows(int id);
+  void append_row(int id, const std::string& text);
+  std::vector<std::string> rows(int id) const;
+  void select_row(int id, int row);
+  int selected_row(int id) const;
+
+  // Splitters.
+  int splitter_position(int id) const;
+  void set_splitter_position(int id, int position);
+
+  // Check boxes.
+  bool ticked(int id) const;
+
+  // --- timers -----------------------------------------------------------
+  void start_timer(int window, int id, int interval_ms);
+
+  // --- boxes and requesters --------------------------------------------
+  Answer message_box(const std::string& title, const std::string& text, MessageIcon icon, bool yes_no);
+  std::optional<std::string> choose_file_to_open(const std::string& title, const std::vector<FileFilter>& filters);
+  std::optional<std::string> choose_file_to_save(const std::string& title, const std::vector<FileFilter>& filters,
+                                                 const std::string& preselected);
+
+ private:
+  using Window = detail::WindowRecord;
+  using Control = detail::ControlRecord;
+  using MenuItem = detail::MenuItemRecord;
+
+  Window* find_window(int id) const;
+  Control* find_control(int id) const;
+  void register_control(int window, int id, GtkWidget* outer, GtkWidget* inner);
+  void put_fixed(int window, GtkWidget* widget, Rect rect);
+  void apply_font(GtkWidget* widget, int font);
+  GtkWidget* image_widget(int image) const;
+  GtkWidget* make_menu_item(const std::string& label, int image, bool check);
+  void connect_menu_item(int item, GtkWidget* widget);
+
+  static gboolean on_delete(GtkWidget*, GdkEvent*, gpointer);
+  static gboolean on_configure(GtkWidget*, GdkEventConfigure*, gpointer);
+  static gboolean on_key_press(GtkWidget*, GdkEventKey*, gpointer);
+  static gboolean on_timer(gpointer);
+
+  EventQueue queue_;
+  std::function<void(int)> moved_handler_;
+  std::function<void(int)> resized_handler_;
+  std::map<int, GObjectPtr<GdkPixbuf>> images_;
+  std::map<int, std::string> font_css_;
+  std::map<int, std::string> font_names_;  // Pango descriptions, for cell renderers
+  std::map<int, Window*> windows_;
+  std::map<int, Control*> controls_;
+  std::map<int, MenuItem*> menu_items_;
+  std::map<int, std::pair<int, GtkWidget*>> menus_;  // menu id -> window, menu shell
+  std::map<std::pair<int, guint>, int> shortcuts_;
+  std::map<int, GtkWidget*> status_fields_;
+  std::vector<guint> timers_;
+  GtkCssProvider* style_provider_ = nullptr;
+  bool ready_ = false;
+};
+
+}  // namespace zorvin::ui

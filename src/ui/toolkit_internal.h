@@ -1,0 +1,65 @@
+// Records behind the integer ids; shared by the toolkit's source files only.
+#pragma once
+
+#include "ui/toolkit.h"
+
+namespace zorvin::ui::detail {
+
+struct WindowRecord {
+  Toolkit* toolkit = nullptr;
+  int id = 0;
+  GtkWidget* window = nullptr;
+  GtkWidget* menubar = nullptr;  // main windows only
+  GtkWidget* toolbar = nullptr;
+  GtkWidget* area = nullptr;     // GtkLayout (main) or GtkFixed (dialog): controls at pixel positions
+  GtkWidget* statusbar = nullptr;
+  bool enabled = true;
+  Rect last_position;
+  Rect last_size;
+};
+
+enum class ControlType { TextView, List, Splitter, Label, Link, Picture, Button, CheckBox, Frame, Choice };
+
+struct ControlRecord {
+  Toolkit* toolkit = nullptr;
+  int window = 0;
+  int id = 0;
+  ControlType type = ControlType::Label;
+  GtkWidget* outer = nullptr;  // what is placed or packed
+  GtkWidget* inner = nullptr;  // the working widget
+  GObject* source = nullptr;   // the object whose signal raises the control event
+  gulong handler = 0;
+  GtkTextMark* scroll_mark = nullptr;
+};
+
+struct MenuItemRecord {
+  Toolkit* toolkit = nullptr;
+  int window = 0;
+  int id = 0;
+  GtkWidget* widget = nullptr;
+  GtkWidget* shell = nullptr;
+  std::string label;
+  int image = -1;
+  bool check = false;
+  gulong handler = 0;
+};
+
+// Blocks one signal handler for its lifetime: changes the program makes to a
+// control raise no event.
+class SignalBlock {
+ public:
+  SignalBlock(GObject* instance, gulong handler) : instance_(instance), handler_(handler) {
+    if (instance_ && handler_) g_signal_handler_block(instance_, handler_);
+  }
+  ~SignalBlock() {
+    if (instance_ && handler_) g_signal_handler_unblock(instance_, handler_);
+  }
+  SignalBlock(const SignalBlock&) = delete;
+  SignalBlock& operator=(const SignalBlock&) = delete;
+
+ private:
+  GObject* instance_;
+  gulong handler_;
+};
+
+}  // namespace zorvin::ui::detail
