@@ -93,13 +93,18 @@ class RecordingView : public TransferView {
   std::vector<int> event_waits;
   // Runs at every scroll, i.e. after each wait for a reply.
   std::function<void(int scroll_number)> on_scroll;
+  // Runs when the transfer waits for a window event, right after the open.
+  std::function<void()> on_event_wait;
 
   void append_message(const std::string& line) override { lines.push_back(line); }
   void scroll_messages_to_end() override {
     ++scrolls;
     if (on_scroll) on_scroll(scrolls);
   }
-  void wait_for_one_event(int timeout_ms) override { event_waits.push_back(timeout_ms); }
+  void wait_for_one_event(int timeout_ms) override {
+    event_waits.push_back(timeout_ms);
+    if (on_event_wait) on_event_wait();
+  }
 };
 
 }  // namespace zorvin::emu::testing
