@@ -1,0 +1,40 @@
+#include "asm/assembler.h"
+
+#include <algorithm>
+
+#include "asm/address_pass.h"
+#include "asm/editor_lines.h"
+#include "asm/encoding_pass.h"
+#include "asm/split_pass.h"
+#include "asm/symbol_pass.h"
+#include "asm/target_pass.h"
+
+namespace zorvin::asm48 {
+
+AssemblyResult Assembler::run(std::string_view editor_text) {
+  AssemblyResult result;
+  if (is_blank_text(editor_text)) {
+    result.nothing_to_assemble = true;  // the table keeps the previous run
+    return result;
+  }
+  split_pass(editor_lines(editor_text), table_);
+  symbol_pass(table_);
+  Diagnostics diagnostics;
+  result.error_count = encoding_pass(table_, diagnostics);
+  // Addresses and targets only mean something once every line encoded.
+  if (result.error_count == 0) {
+    result.error_count = address_pass(table_, diagnostics);
+    result.error_count += target_pass(table_, diagnostics);
+  }
+  result.error_lines = std::move(diagnostics.lines);
+  if (result.error_count != 0) {
+    result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
+    return result;
+  }
+  std::stable_sort(table_.records.begin(), table_.records.end(),
+                   [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; });
+  result.summary = std::string(kAssembledWithoutErrors);
+  return result;
+}
+
+}  // namespace zorvin::asm48

@@ -1,0 +1,29 @@
+// Error lines of an assembler run, "Zeile: <n> -> <text>", in the order the
+// passes report them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvin::asm48 {
+
+inline constexpr std::string_view kSyntaxError = " -> Syntaxfehler";
+inline constexpr std::string_view kParameterError = " -> Parameterfehler";
+inline constexpr std::string_view kValueOutOfRange = " -> Wert außerhalb des zulässigen Bereiches";
+inline constexpr std::string_view kUnknownTarget = " -> ungültiges Sprungziel";
+inline constexpr std::string_view kTargetOffPage = " -> Sprungziel außerhalb der aktuellen Seite";
+inline constexpr std::string_view kTargetOutOfRange = " -> Sprungziel außerhalb des zulässigen Bereiches";
+inline constexpr std::string_view kBeyondProgramMemory = " -> Adresse außerhalb des Programmspeichers";
+
+struct Diagnostics {
+  std::vector<std::string> lines;
+
+  void report(std::int32_t line_no, std::string_view text) {
+    lines.push_back("Zeile: " + std::to_string(line_no) + std::string(text));
+  }
+  int count() const { return static_cast<int>(lines.size()); }
+};
+
+}  // namespace zorvin::asm48

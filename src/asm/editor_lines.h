@@ -1,0 +1,17 @@
+// Splits editor text into lines the way the text view counts them.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace zorvin::asm48 {
+
+// A line ends at "\n", "\r\n", "\r" or U+2029. Empty text has no lines; text
+// ending in a line end has one more, empty, last line.
+std::vector<std::string_view> editor_lines(std::string_view text);
+
+// True when the text holds nothing but characters up to U+0020 (blanks,
+// tabs, line ends): there is nothing to assemble.
+bool is_blank_text(std::string_view text);
+
+}  // namespace zorvin::asm48

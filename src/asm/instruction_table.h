@@ -1,0 +1,28 @@
+// The 8048 instruction table (216 rows and a terminator row) and its lookup.
+// jmp, call and the directives are handled by the encoder, not here.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace zorvin::asm48 {
+
+inline constexpr std::string_view kTerminator = "$$$$;";
+inline constexpr std::string_view kDataPlaceholder = "#§data§";
+inline constexpr std::string_view kAddressPlaceholder = "§adresse§";
+
+// Number of rows including the terminator row (the last one).
+std::size_t table_size();
+
+// Row text by 0-based position; positions past the end read as the terminator.
+std::string_view table_row(std::size_t row);
+
+// Field k (1-based) of a row; a field beyond the last ";" reads as empty.
+std::string_view row_field(std::string_view row, int k);
+
+// First row whose mnemonic equals the already case-folded mnemonic, or none
+// when the lookup would run into the terminator row.
+std::optional<std::size_t> first_row_of(std::string_view folded_mnemonic);
+
+}  // namespace zorvin::asm48

@@ -1,0 +1,17 @@
+// First step of a run: turns source lines into line records (labels,
+// mnemonic, operands, equ definitions). Reports nothing; malformed lines are
+// left for the encoder to reject.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "asm/line_record.h"
+
+namespace zorvin::asm48 {
+
+// Refills the table from the lines (line i has number i + 1) and returns the
+// index of the last record, -1 when no line produced one.
+std::int32_t split_pass(const std::vector<std::string_view>& lines, LineTable& table);
+
+}  // namespace zorvin::asm48

@@ -1,0 +1,50 @@
+#include "asm/symbol_pass.h"
+
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48 {
+
+namespace {
+
+// An operand together with its case-folded form, which has the same length
+// in bytes, so positions found in one are valid in the other.
+struct FoldedOperand {
+  std::string* text;
+  std::string folded;
+};
+
+// Replaces every occurrence left to right; the inserted value is not searched.
+void replace_all(FoldedOperand& operand, const std::string& folded_name, const std::string& value) {
+  std::size_t found = operand.folded.find(folded_name);
+  if (found == std::string::npos) return;
+  std::string result;
+  std::size_t done = 0;
+  while (found != std::string::npos) {
+    result.append(*operand.text, done, found - done);
+    result += value;
+    done = found + folded_name.size();
+    found = operand.folded.find(folded_name, done);
+  }
+  result.append(*operand.text, done);
+  *operand.text = std::move(result);
+  operand.folded = fold_case(*operand.text);
+}
+
+}  // namespace
+
+void symbol_pass(LineTable& table) {
+  std::vector<FoldedOperand> operands;
+  for (LineRecord& record : table.records) {
+    operands.push_back({&record.operand1, fold_case(record.operand1)});
+    operands.push_back({&record.operand2, fold_case(record.operand2)});
+  }
+  for (const LineRecord& symbol : table.records) {
+    if (!symbol.is_equ || symbol.mnemonic.empty()) continue;
+    // The value is taken before the pass runs over the symbol's own line.
+    const std::string folded_name = fold_case(symbol.mnemonic);
+    const std::string value = symbol.operand1;
+    for (FoldedOperand& operand : operands) replace_all(operand, folded_name, value);
+  }
+}
+
+}  // namespace zorvin::asm48

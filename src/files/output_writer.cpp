@@ -1,0 +1,77 @@
+#include "files/output_writer.h"
+
+#include <cstdio>
+
+#include "asm/numbers.h"
+#include "files/binary_path.h"
+
+namespace zorvin::files {
+
+namespace {
+
+std::string hex(unsigned value, int digits) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*X", digits, value);
+  return buffer;
+}
+
+// Stores one byte when it lies inside the image and extends the length.
+void store(CodeImage& image, std::int64_t address, std::uint8_t value) {
+  if (address < 0 || address >= static_cast<std::int64_t>(kImageSize)) return;
+  const auto index = static_cast<std::size_t>(address);
+  image.bytes[index] = value;
+  if (index + 1 > image.length) image.length = index + 1;
+}
+
+}  // namespace
+
+CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte) {
+  CodeImage image;
+  image.bytes.fill(fill_byte);
+  image.listing_rows.emplace_back(kListingHeader);
+  for (const asm48::LineRecord& record : table.records) {
+    if (record.length <= 0) continue;
+    const std::uint8_t first = asm48::bits_value(record.opcode_bits);
+    store(image, record.address, first);
+    std::string row = hex(static_cast<unsigned>(record.address), 3) + " " + hex(first, 2);
+    if (record.operand_bits.empty()) {
+      row += "   ";
+    } else {
+      const std::uint8_t second = asm48::bits_value(record.operand_bits);
+      store(image, static_cast<std::int64_t>(record.address) + 1, second);
+      row += " " + hex(second, 2);
+    }
+    image.listing_rows.push_back(std::move(row));
+  }
+  return image;
+}
+
+bool write_file_bytes(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(data, 1, size, file) == size;
+  const bool closed = std::fclose(file) == 0;  // flushes; a full disk shows here
+  return written && closed;
+}
+
+OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& image_path) {
+  CodeImage image = build_image(table, fill_byte);
+  OutputResult result;
+  result.listing_rows = std::move(image.listing_rows);
+  result.image_path = image_path;  // recorded before the file is touched
+  result.image_written = write_file_bytes(image_path, image.bytes.data(), image.length);
+  if (result.image_written)
+    result.messages.push_back(image_path + " (" + std::to_string(image.length) + " Byte) gespeichert");
+  else
+    result.messages.push_back(image_path + " - Fehler beim Speichern der Binärdatei");
+  return result;
+}
+
+OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path) {
+  if (!source_path.empty()) return write_output_to(table, fill_byte, binary_path(source_path));
+  OutputResult result;
+  result.listing_rows = build_image(table, fill_byte).listing_rows;
+  return result;
+}
+
+}  // namespace zorvin::files

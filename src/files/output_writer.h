@@ -1,0 +1,47 @@
+// After a successful run: the listing rows, the 2048-byte code image and the
+// binary image file.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "asm/line_record.h"
+
+namespace zorvin::files {
+
+inline constexpr std::size_t kImageSize = 2048;
+inline constexpr std::string_view kListingHeader = "Adr Opcode";
+
+struct CodeImage {
+  std::array<std::uint8_t, kImageSize> bytes{};
+  std::size_t length = 1;                 // one past the highest address holding code; 1 when none
+  std::vector<std::string> listing_rows;  // header first, then "AAA XX YY" / "AAA XX   "
+};
+
+struct OutputResult {
+  std::vector<std::string> listing_rows;  // as in CodeImage
+  std::vector<std::string> messages;      // the "gespeichert" line or the write-failure line
+  std::optional<std::string> image_path;  // set when a binary path was formed, even if writing failed
+  bool image_written = false;             // the whole image reached the file
+};
+
+// Builds listing and image from a table sorted by address, touching no file.
+// Bytes that would lie outside the image are never stored.
+CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte);
+
+// Writes the image beside the source (binary path rule). An empty source path
+// writes nothing and records no image path.
+OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path);
+
+// Writes the image to the given file instead.
+OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& image_path);
+
+// Creates or truncates the file and writes the bytes; false when any step
+// (open, write, close) fails.
+bool write_file_bytes(const std::string& path, const std::uint8_t* data, std::size_t size);
+
+}  // namespace zorvin::files

@@ -1,0 +1,110 @@
+// Helpers for the emulator link tests: a pseudo-terminal that plays the
+// device, and a view that records what the transfer shows.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "emu/transfer_view.h"
+
+namespace zorvin::emu::testing {
+
+// The test holds the master side; the code under test opens `slave_name()`.
+// `keep_slave` holds a slave descriptor of the test's own, so the master keeps
+// its data after the code under test closed the port.
+class TestPty {
+ public:
+  explicit TestPty(bool keep_slave = true) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    grantpt(master_);
+    unlockpt(master_);
+    slave_name_ = ptsname(master_);
+    if (keep_slave) own_slave_ = ::open(slave_name_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  }
+  ~TestPty() { unplug(); }
+  TestPty(const TestPty&) = delete;
+  TestPty& operator=(const TestPty&) = delete;
+
+  const std::string& slave_name() const { return slave_name_; }
+  int master() const { return master_; }
+  int own_slave() const { return own_slave_; }
+
+  // What the device is sent: everything the host wrote so far.
+  std::string received() const {
+    std::string all;
+    char buffer[4096];
+    for (;;) {
+      pollfd ready{master_, POLLIN, 0};
+      if (::poll(&ready, 1, 20) <= 0 || (ready.revents & POLLIN) == 0) break;
+      const ssize_t n = ::read(master_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      all.append(buffer, static_cast<std::size_t>(n));
+    }
+    return all;
+  }
+
+  // The device answers.
+  void send(std::string_view bytes) const {
+    if (::write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+      abort();
+    }
+  }
+
+  // Bytes waiting at the host's end (shared by every slave descriptor).
+  int waiting_at_host() const {
+    int count = 0;
+    ::ioctl(own_slave_, FIONREAD, &count);
+    return count;
+  }
+
+  // Whether any slave descriptor is still open (the master reports a hang-up
+  // once the last one closed).
+  bool slave_closed() const {
+    pollfd probe{master_, 0, 0};
+    ::poll(&probe, 1, 0);
+    return (probe.revents & POLLHUP) != 0;
+  }
+
+  // The device goes away, as when the USB adapter is pulled.
+  void unplug() {
+    if (own_slave_ >= 0) ::close(own_slave_);
+    if (master_ >= 0) ::close(master_);
+    own_slave_ = master_ = -1;
+  }
+
+ private:
+  int master_ = -1;
+  int own_slave_ = -1;
+  std::string slave_name_;
+};
+
+class RecordingView : public TransferView {
+ public:
+  std::vector<std::string> lines;
+  int scrolls = 0;
+  std::vector<int> event_waits;
+  // Runs at every scroll, i.e. after each wait for a reply.
+  std::function<void(int scroll_number)> on_scroll;
+  // Runs when the transfer waits for a window event, right after the open.
+  std::function<void()> on_event_wait;
+
+  void append_message(const std::string& line) override { lines.push_back(line); }
+  void scroll_messages_to_end() override {
+    ++scrolls;
+    if (on_scroll) on_scroll(scrolls);
+  }
+  void wait_for_one_event(int timeout_ms) override {
+    event_waits.push_back(timeout_ms);
+    if (on_event_wait) on_event_wait();
+  }
+};
+
+}  // namespace zorvin::emu::testing
