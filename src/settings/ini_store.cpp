@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "files/unicode_text.h"
-#include "settings/file_rewrite.h"
+#include "files/file_rewrite.h"
 #include "settings/number_text.h"
 
 namespace zorvin::settings {
@@ -167,7 +167,7 @@ void IniStore::close() {
       writable_ = true;
     }
   }
-  if (write_back_ && writable_) rewrite_file(path_, fd_, compose_ini(text_));
+  if (write_back_ && writable_) files::rewrite_file(path_, fd_, compose_ini(text_));
   ::close(fd_);
   fd_ = -1;
   writable_ = false;

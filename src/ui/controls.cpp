@@ -227,7 +227,9 @@ void Toolkit::create_list(int window, int id, int font) {
   if (auto found = font_names_.find(font); found != font_names_.end())
     g_object_set(cell, "font", found->second.c_str(), nullptr);
   gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(view), -1, nullptr, cell, "text", 0, nullptr);
-  register_control(window, id, scrolled(view), view);
+  GtkWidget* frame = scrolled(view);
+  gtk_widget_set_size_request(frame, 120, -1);
+  register_control(window, id, frame, view);
   find_control(id)->type = ControlType::List;
 }
 
@@ -306,7 +308,9 @@ int Toolkit::selected_row(int id) const {
 void Toolkit::create_splitter(int window, int id, bool side_by_side, int first, int second) {
   GtkWidget* paned = gtk_paned_new(side_by_side ? GTK_ORIENTATION_HORIZONTAL : GTK_ORIENTATION_VERTICAL);
   if (Control* child = find_control(first)) gtk_paned_pack1(GTK_PANED(paned), child->outer, TRUE, TRUE);
-  if (Control* child = find_control(second)) gtk_paned_pack2(GTK_PANED(paned), child->outer, TRUE, TRUE);
+  // The second part keeps at least its minimum size, so a divider position
+  // beyond the splitter's size cannot hide it.
+  if (Control* child = find_control(second)) gtk_paned_pack2(GTK_PANED(paned), child->outer, TRUE, FALSE);
   register_control(window, id, paned, paned);
   Control* control = find_control(id);
   control->type = ControlType::Splitter;

@@ -171,17 +171,17 @@ void Toolkit::add_status_field(int window, int field, int width, float xalign) {
   gtk_widget_set_size_request(frame, width > 0 ? width : -1, height);
   gtk_box_pack_start(GTK_BOX(record->statusbar), frame, width <= 0, width <= 0, 0);
   gtk_widget_show_all(frame);
-  status_fields_[field] = label;
+  status_fields_[field] = {window, label};
 }
 
 void Toolkit::set_status_text(int field, const std::string& text) {
   auto found = status_fields_.find(field);
-  if (found != status_fields_.end()) gtk_label_set_text(GTK_LABEL(found->second), text.c_str());
+  if (found != status_fields_.end()) gtk_label_set_text(GTK_LABEL(found->second.second), text.c_str());
 }
 
 std::string Toolkit::status_text(int field) const {
   auto found = status_fields_.find(field);
-  return found == status_fields_.end() ? std::string() : gtk_label_get_text(GTK_LABEL(found->second));
+  return found == status_fields_.end() ? std::string() : gtk_label_get_text(GTK_LABEL(found->second.second));
 }
 
 }  // namespace zorvin::ui

@@ -26,7 +26,7 @@ gboolean wake_up(gpointer flag) {
 Toolkit::Toolkit(int* argc, char*** argv) : ready_(gtk_init_check(argc, argv)) {}
 
 Toolkit::~Toolkit() {
-  for (guint timer : timers_) g_source_remove(timer);
+  for (auto [window, timer] : timers_) g_source_remove(timer);
   for (auto& [id, window] : windows_) {
     gtk_widget_destroy(window->window);
     delete window;
@@ -188,6 +188,20 @@ void Toolkit::close_window(int id) {
       ++it;
     }
   }
+  // Everything that belonged to the window goes with it.
+  std::erase_if(menus_, [id](const auto& entry) { return entry.second.first == id; });
+  std::erase_if(menu_items_, [id](const auto& entry) {
+    if (entry.second->window != id) return false;
+    delete entry.second;
+    return true;
+  });
+  std::erase_if(status_fields_, [id](const auto& entry) { return entry.second.first == id; });
+  std::erase_if(shortcuts_, [id](const auto& entry) { return entry.first.first == id; });
+  std::erase_if(timers_, [id](const auto& entry) {
+    if (entry.first != id) return false;
+    g_source_remove(entry.second);
+    return true;
+  });
   windows_.erase(id);
   gtk_widget_destroy(record->window);
   delete record;
@@ -280,7 +294,7 @@ gboolean Toolkit::on_timer(gpointer data) {
 
 void Toolkit::start_timer(int window, int id, int interval_ms) {
   auto* data = new TimerData{this, window, id};
-  timers_.push_back(g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(interval_ms), on_timer, data,
+  timers_.emplace_back(window, g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(interval_ms), on_timer, data,
                                        [](gpointer p) { delete static_cast<TimerData*>(p); }));
 }
 

@@ -182,8 +182,8 @@ class Toolkit {
   std::map<int, MenuItem*> menu_items_;
   std::map<int, std::pair<int, GtkWidget*>> menus_;  // menu id -> window, menu shell
   std::map<std::pair<int, guint>, int> shortcuts_;
-  std::map<int, GtkWidget*> status_fields_;
-  std::vector<guint> timers_;
+  std::map<int, std::pair<int, GtkWidget*>> status_fields_;  // field -> window, label
+  std::vector<std::pair<int, guint>> timers_;                 // window, timer source
   GtkCssProvider* style_provider_ = nullptr;
   bool ready_ = false;
 };
