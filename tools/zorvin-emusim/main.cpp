@@ -249,6 +249,10 @@ class Simulator {
 };
 
 int main_program(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
   const std::optional<Options> options = parse_options(argc, argv);
   if (!options) {
     std::cerr << kUsage;
