@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds zorvin and runs every test: the full build (core, tools, GUI tests
 # under Xvfb, end-to-end), then the core tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, then the extra stages that some test
+# folders bring (a tests/<name>/stage.sh each, e.g. fuzzing, the package).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -16,3 +17,9 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVIN_GUI=OFF -DZORVIN_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+for stage in tests/*/stage.sh; do
+  [ -f "$stage" ] || continue
+  echo "== $stage"
+  bash "$stage"
+done
