@@ -18,15 +18,15 @@ std::vector<unsigned char> copy_of(std::span<const unsigned char> bytes) {
 // A PNG written by libpng's own simplified API, for colour types our
 // encoder does not produce.
 std::vector<unsigned char> simple_png(png_uint_32 format, png_uint_32 width, const void* pixels) {
-  png_image spec{};
-  spec.version = PNG_IMAGE_VERSION;
-  spec.width = width;
-  spec.height = 1;
-  spec.format = format;
+  png_image header{};
+  header.version = PNG_IMAGE_VERSION;
+  header.width = width;
+  header.height = 1;
+  header.format = format;
   png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&spec, nullptr, &size, 0, pixels, 0, nullptr)) return {};
+  if (!png_image_write_to_memory(&header, nullptr, &size, 0, pixels, 0, nullptr)) return {};
   std::vector<unsigned char> png(size);
-  if (!png_image_write_to_memory(&spec, png.data(), &size, 0, pixels, 0, nullptr)) return {};
+  if (!png_image_write_to_memory(&header, png.data(), &size, 0, pixels, 0, nullptr)) return {};
   png.resize(size);
   return png;
 }
