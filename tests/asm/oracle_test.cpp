@@ -51,7 +51,7 @@ std::string normalise_d48(const std::string& text) {
 std::string instruction_text(std::string_view row, int data, bool address_as_label) {
   std::string operands[2] = {std::string(row_field(row, 2)), std::string(row_field(row, 3))};
   for (auto& operand : operands) {
-    if (operand == kDataPlaceholder) operand = "#" + std::to_string(data);
+    if (operand == kDataPlaceholder) operand = std::string("#").append(std::to_string(data));
     if (operand == kAddressPlaceholder) operand = address_as_label ? "target" : std::to_string(kTargetAddress);
   }
   std::string text(row_field(row, 1));

@@ -66,7 +66,10 @@ TEST(AsmRun, SortedByAddressAfterSuccess) {
 
 TEST(AsmRun, TableGrowsBeyondAThousandRecords) {
   std::string source;
-  for (int i = 0; i < 1500; ++i) source += "l" + std::to_string(i) + ": nop\n";
+  for (int i = 0; i < 1500; ++i) {
+    source += 'l';
+    source += std::to_string(i) + ": nop\n";
+  }
   source += "jmp l1499\n";
   Assembler assembler;
   const auto result = assembler.run(source);
