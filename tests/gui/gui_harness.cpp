@@ -207,6 +207,14 @@ void GuiTest::press_key(GtkWidget* widget, guint keyval) {
   event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(gtk_widget_get_toplevel(widget))));
   event->key.keyval = keyval;
   event->key.state = 0;
+  // Key bindings (Return activating the focused button) match the hardware
+  // key code, not the key value.
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys, &count) &&
+      count > 0)
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+  g_free(keys);
   event->key.send_event = TRUE;
   event->key.time = GDK_CURRENT_TIME;
   GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());

@@ -50,7 +50,8 @@ class GuiTest : public ::testing::Test {
   // their own loop).
   void when_window_shown(const std::string& title, std::function<void(GtkWindow*)> action);
 
-  // User input: text typed at the cursor, and a key press to a control.
+  // User input: text typed at the cursor (then pumped; not for use inside a
+  // dialog's own loop), and a key press to a control.
   void type_into_editor(const std::string& text);
   void press_key(GtkWidget* widget, guint keyval);
 
