@@ -1,6 +1,7 @@
 // zorvin: assembler for the Intel 8048 with editor and EPROM emulator link.
 #include <X11/Xlib.h>
 
+#include <csignal>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,10 @@
 #include "ui/toolkit.h"
 
 int main(int argc, char** argv) {
+  // A write beyond a file size limit or to a vanished device must come back
+  // as an error the program reports, not end it.
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
   setenv("GDK_BACKEND", "x11", 1);

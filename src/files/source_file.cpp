@@ -20,14 +20,16 @@ std::string describe(int error) { return std::strerror(error); }
 
 LoadedSource read_source_file(const std::string& path) {
   LoadedSource result;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a FIFO chosen by mistake cannot hang the window; only
+  // regular files are read (a device such as /dev/zero never ends).
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     result.error = describe(errno);
     return result;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    result.error = describe(S_ISDIR(info.st_mode) ? EISDIR : errno);
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    result.error = S_ISDIR(info.st_mode) ? describe(EISDIR) : "keine normale Datei";
     ::close(fd);
     return result;
   }

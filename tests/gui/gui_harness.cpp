@@ -80,6 +80,7 @@ void GuiTest::SetUpTestSuite() {
   start_xvfb();
   setenv("GDK_BACKEND", "x11", 1);
   setenv("NO_AT_BRIDGE", "1", 1);
+  setenv("GSETTINGS_BACKEND", "memory", 1);
   XInitThreads();
   static int argc = 1;
   static char name[] = "gui_tests";
@@ -155,28 +156,42 @@ std::shared_ptr<Seen> GuiTest::answer_next_box(GtkResponseType response) {
   return seen;
 }
 
-std::shared_ptr<Seen> GuiTest::answer_next_requester(const std::string& path) {
+std::shared_ptr<Seen> GuiTest::answer_next_requester(const std::string& path, std::function<void()> before_accept) {
   auto seen = std::make_shared<Seen>();
-  poll_until_done([seen, path] {
+  auto selected = std::make_shared<bool>(false);
+  poll_until_done([seen, selected, path, before_accept] {
     GtkWidget* dialog = find_toplevel([](GtkWidget* w) { return GTK_IS_FILE_CHOOSER_DIALOG(w); });
     if (!dialog) return false;
-    seen->shown = true;
-    seen->title = gtk_window_get_title(GTK_WINDOW(dialog));
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
-    gchar* name = gtk_file_chooser_get_current_name(chooser);
-    if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE && name) seen->text = name;
-    g_free(name);
+    const bool saving = gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE;
+    if (!seen->shown) {
+      seen->shown = true;
+      seen->title = gtk_window_get_title(GTK_WINDOW(dialog));
+      gchar* name = saving ? gtk_file_chooser_get_current_name(chooser) : nullptr;
+      seen->text = name ? name : "";
+      g_free(name);
+    }
     if (path.empty()) {
       gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
       return true;
     }
-    if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE) {
-      const std::filesystem::path target(path);
-      gtk_file_chooser_set_current_folder(chooser, target.parent_path().c_str());
-      gtk_file_chooser_set_current_name(chooser, target.filename().c_str());
-    } else {
-      gtk_file_chooser_set_filename(chooser, path.c_str());
+    const std::filesystem::path target(path);
+    if (!*selected) {
+      *selected = true;
+      if (saving) {
+        gtk_file_chooser_set_current_folder(chooser, target.parent_path().c_str());
+        gtk_file_chooser_set_current_name(chooser, target.filename().c_str());
+      } else {
+        gtk_file_chooser_set_filename(chooser, path.c_str());
+      }
+      return false;
     }
+    // The requester selects a file only once its folder has been read.
+    gchar* chosen = gtk_file_chooser_get_filename(chooser);
+    const bool ready = chosen && path == chosen;
+    g_free(chosen);
+    if (!ready) return false;
+    if (before_accept) before_accept();
     gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     return true;
   });

@@ -44,8 +44,9 @@ class GuiTest : public ::testing::Test {
   // The next message box is answered with `response` (GTK_RESPONSE_YES, _NO,
   // _OK, or _DELETE_EVENT for closing it).
   std::shared_ptr<Seen> answer_next_box(GtkResponseType response);
-  // The next file requester gets `path` (accepted) or is cancelled when empty.
-  std::shared_ptr<Seen> answer_next_requester(const std::string& path);
+  // The next file requester gets `path` (accepted, after `before_accept`
+  // ran) or is cancelled when `path` is empty.
+  std::shared_ptr<Seen> answer_next_requester(const std::string& path, std::function<void()> before_accept = {});
   // Runs `action` once the window titled `title` is shown (for dialogs with
   // their own loop).
   void when_window_shown(const std::string& title, std::function<void(GtkWindow*)> action);
