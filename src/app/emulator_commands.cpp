@@ -52,6 +52,8 @@ void App::transfer() {
   }
   PaneTransferView view(ui_, panes_);
   emu::emulator_transfer(image_path_, settings_, serial_ports_, view);
+  // The last line ("... geschlossen") is shown as well.
+  panes_.scroll_messages_to_end();
 }
 
 void App::open_emulator_dialog() {
@@ -65,8 +67,14 @@ void App::open_emulator_dialog() {
   ui_.create_frame(dialog, kSwitchFrame, {5, 90, 180, 65});
   ui_.create_label(dialog, kPortLabel, {20, 25, 50, 20}, "COM:");
   ui_.create_label(dialog, kEpromLabel, {20, 55, 50, 20}, "EPROM:");
-  ui_.create_choice(dialog, kPortList, {100, 22, 60, 20});
-  ui_.create_choice(dialog, kEpromList, {100, 52, 60, 20}, ';');
+  // The lists are 80 pixels wide, enough for "ttyUSB0" and "28C256" in the
+  // toolkit's font; they show the device name and the part number.
+  ui_.create_choice(dialog, kPortList, {100, 22, 80, 20}, [](const std::string& device) {
+    return device.substr(device.rfind('/') + 1);
+  });
+  ui_.create_choice(dialog, kEpromList, {100, 52, 80, 20}, [](const std::string& entry) {
+    return trimmed(entry.substr(0, entry.find(';')));
+  });
   ui_.create_check_box(dialog, kSpiBox, {20, 100, 150, 25}, "Sicherung auf SPI", settings_.spi_flag == 1);
   ui_.create_check_box(dialog, kAutoBox, {20, 120, 150, 25}, "Automatsiches Laden", settings_.auto_load == 1);
   ui_.create_button(dialog, kCancel, {5, 170, 80, 25}, "Abbrechen");

@@ -15,7 +15,10 @@ namespace {
 // Keeps a stored window inside the screen's work area, so a file written on
 // a larger screen (or edited by hand) cannot open the window out of sight.
 ui::Rect fit_to_screen(const settings::WindowGeometry& stored) {
-  ui::Rect rect{stored.x, stored.y, std::max(stored.width, 30), std::max(stored.height, 30)};
+  // A size below the window's minimum never comes from the program itself
+  // (a file without window entries reads as 0 x 0): open at the default.
+  const bool usable = stored.width >= 30 && stored.height >= 30;
+  ui::Rect rect{stored.x, stored.y, usable ? stored.width : 800, usable ? stored.height : 600};
   GdkDisplay* display = gdk_display_get_default();
   GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
   if (!monitor && display) monitor = gdk_display_get_monitor(display, 0);

@@ -47,6 +47,9 @@ GtkWidget* scrolled(GtkWidget* child) {
   GtkWidget* frame = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(frame), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(frame), GTK_SHADOW_ETCHED_IN);
+  // Classic scroll bars that take their own room, so they never cover the
+  // last line of a pane.
+  gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(frame), FALSE);
   gtk_container_add(GTK_CONTAINER(frame), child);
   return frame;
 }
@@ -60,14 +63,11 @@ std::string buffer_text(GtkTextBuffer* buffer, const GtkTextIter* start, const G
   return text ? std::string(text.get()) : std::string();
 }
 
-// Shows the entry's text up to the separator, without trailing blanks.
-void show_until_separator(GtkCellLayout*, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* row, gpointer data) {
+void show_entry(GtkCellLayout*, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* row, gpointer data) {
   gchar* text = nullptr;
   gtk_tree_model_get(model, row, 0, &text, -1);
-  std::string shown = text ? text : "";
+  const std::string shown = (*static_cast<Toolkit::ShownText*>(data))(text ? text : "");
   g_free(text);
-  shown = shown.substr(0, shown.find(*static_cast<char*>(data)));
-  while (!shown.empty() && shown.back() == ' ') shown.pop_back();
   g_object_set(cell, "text", shown.c_str(), nullptr);
 }
 
@@ -233,16 +233,16 @@ void Toolkit::create_list(int window, int id, int font) {
   find_control(id)->type = ControlType::List;
 }
 
-void Toolkit::create_choice(int window, int id, Rect rect, std::optional<char> shown_until) {
+void Toolkit::create_choice(int window, int id, Rect rect, ShownText shown) {
   GtkWidget* combo = gtk_combo_box_text_new();
   GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
   if (cells) {
+    // Long entries are cut at the front, and do not widen the list.
     GtkCellRenderer* cell = GTK_CELL_RENDERER(cells->data);
-    g_object_set(cell, "ellipsize", PANGO_ELLIPSIZE_START, nullptr);
-    if (shown_until) {
-      auto* separator = new char(*shown_until);
-      gtk_cell_layout_set_cell_data_func(GTK_CELL_LAYOUT(combo), cell, show_until_separator, separator,
-                                         [](gpointer p) { delete static_cast<char*>(p); });
+    g_object_set(cell, "ellipsize", PANGO_ELLIPSIZE_START, "max-width-chars", 1, nullptr);
+    if (shown) {
+      gtk_cell_layout_set_cell_data_func(GTK_CELL_LAYOUT(combo), cell, show_entry, new ShownText(std::move(shown)),
+                                         [](gpointer p) { delete static_cast<ShownText*>(p); });
     }
   }
   g_list_free(cells);

@@ -113,9 +113,10 @@ class Toolkit {
   void create_button(int window, int id, Rect rect, const std::string& text);
   void create_check_box(int window, int id, Rect rect, const std::string& text, bool ticked);
   void create_frame(int window, int id, Rect rect);
-  // A drop-down list that cannot be edited. Its field shows each entry up to
-  // `shown_until` (when given), or the entry's end when it is too long.
-  void create_choice(int window, int id, Rect rect, std::optional<char> shown_until = std::nullopt);
+  // A drop-down list that cannot be edited. `shown` turns an entry's text
+  // into what the list displays (the entries themselves stay as given).
+  using ShownText = std::function<std::string(const std::string&)>;
+  void create_choice(int window, int id, Rect rect, ShownText shown = {});
 
   GtkWidget* widget(int id) const;  // the control's inner widget (text view, tree view, ...)
   void focus(int id);
