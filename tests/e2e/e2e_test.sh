@@ -85,7 +85,7 @@ screenshot() {
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$artefacts/display" >"$artefacts/xvfb.log" 2>&1 &
 pids+=($!)
-wait_until 30 grep -q '[0-9]' "$artefacts/display" || fail "Xvfb did not start (see xvfb.log)"
+wait_until 30 grep -qs '[0-9]' "$artefacts/display" || fail "Xvfb did not start (see xvfb.log)"
 export DISPLAY=":$(head -n 1 "$artefacts/display")"
 
 # A fixed theme and no desktop services, so the toolbar sits where the
