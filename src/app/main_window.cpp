@@ -24,8 +24,11 @@ ui::Rect fit_to_screen(const settings::WindowGeometry& stored) {
   gdk_monitor_get_workarea(monitor, &work);
   rect.width = std::min(rect.width, work.width);
   rect.height = std::min(rect.height, work.height);
+  // Menu bar, toolbar and status bar need about 100 pixels even when the
+  // stored height is smaller.
+  const int shown_height = std::min(std::max(rect.height, 100), work.height);
   rect.x = std::clamp(rect.x, work.x, work.x + work.width - rect.width);
-  rect.y = std::clamp(rect.y, work.y, work.y + work.height - rect.height);
+  rect.y = std::clamp(rect.y, work.y, work.y + work.height - shown_height);
   return rect;
 }
 

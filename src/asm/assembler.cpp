@@ -11,6 +11,24 @@
 
 namespace zorvin::asm48 {
 
+namespace {
+
+// Sorts positions rather than records, then moves every record once; equal
+// addresses keep their source order.
+void sort_by_address(LineTable& table) {
+  std::vector<std::size_t> order(table.records.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return table.records[a].address < table.records[b].address;
+  });
+  std::vector<LineRecord> sorted;
+  sorted.reserve(std::max<std::size_t>(table.records.capacity(), order.size()));
+  for (std::size_t i : order) sorted.push_back(std::move(table.records[i]));
+  table.records = std::move(sorted);
+}
+
+}  // namespace
+
 AssemblyResult Assembler::run(std::string_view editor_text) {
   AssemblyResult result;
   if (is_blank_text(editor_text)) {
@@ -31,8 +49,7 @@ AssemblyResult Assembler::run(std::string_view editor_text) {
     result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
     return result;
   }
-  std::stable_sort(table_.records.begin(), table_.records.end(),
-                   [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; });
+  sort_by_address(table_);
   result.summary = std::string(kAssembledWithoutErrors);
   return result;
 }

@@ -58,20 +58,20 @@ Outcome take_immediate(LineRecord& record) {
 // Rows of one mnemonic are tried in table order; the first that fits wins.
 Outcome encode_one_operand(LineRecord& record, std::string_view mnemonic, std::size_t row) {
   const std::string operand = fold_case(record.operand1);
-  for (; row_field(table_row(row), 1) == mnemonic; ++row) {
-    const std::string_view text = table_row(row);
-    const std::string_view expected = row_field(text, 2);
+  for (; split_row(row).field(1) == mnemonic; ++row) {
+    const TableRow& text = split_row(row);
+    const std::string_view expected = text.field(2);
     // The placeholder names a label operand; written literally it is no
     // operand of its own (it would give a jump without its address byte).
     if (expected == kAddressPlaceholder) {
       record.target = record.operand1;
       record.needs_target = true;
-      record.opcode_bits = std::string(row_field(text, 6));
+      record.opcode_bits = std::string(text.field(6));
       record.length = 2;
       return kEncoded;
     }
     if (operand == expected) {
-      record.opcode_bits = std::string(row_field(text, 6));
+      record.opcode_bits = std::string(text.field(6));
       record.length = 1;
       return kEncoded;
     }
@@ -82,21 +82,21 @@ Outcome encode_one_operand(LineRecord& record, std::string_view mnemonic, std::s
 Outcome encode_two_operands(LineRecord& record, std::string_view mnemonic, std::size_t row) {
   const std::string first = fold_case(record.operand1);
   const std::string second = fold_case(record.operand2);
-  for (; row_field(table_row(row), 1) == mnemonic; ++row) {
-    const std::string_view text = table_row(row);
-    if (row_field(text, 2) != first) continue;
-    record.opcode_bits = std::string(row_field(text, 6));
+  for (; split_row(row).field(1) == mnemonic; ++row) {
+    const TableRow& text = split_row(row);
+    if (text.field(2) != first) continue;
+    record.opcode_bits = std::string(text.field(6));
     record.operand_bits.clear();
-    const bool two_bytes = row_field(text, 5) == "2";
+    const bool two_bytes = text.field(5) == "2";
     // Any two-byte row takes a "#" operand as its immediate byte.
     if (two_bytes && record.operand2.starts_with('#')) return take_immediate(record);
-    if (two_bytes && row_field(text, 3) == kAddressPlaceholder) {
+    if (two_bytes && text.field(3) == kAddressPlaceholder) {
       record.target = record.operand2;
       record.needs_target = true;
       record.length = 2;
       return kEncoded;
     }
-    if (second == row_field(text, 3)) {
+    if (second == text.field(3)) {
       record.length = 1;
       return kEncoded;
     }
@@ -107,12 +107,12 @@ Outcome encode_two_operands(LineRecord& record, std::string_view mnemonic, std::
 Outcome encode_instruction(LineRecord& record, const std::string& mnemonic) {
   const auto first_row = first_row_of(mnemonic);
   if (!first_row) return kSyntaxError;
-  const std::string_view row = table_row(*first_row);
+  const TableRow& row = split_row(*first_row);
   const int count = operand_count(record);
-  if (count < 0 || count != row_field(row, 4).front() - '0') return kParameterError;
+  if (count < 0 || count != row.field(4).front() - '0') return kParameterError;
   switch (count) {
     case 0:
-      record.opcode_bits = std::string(row_field(row, 6));
+      record.opcode_bits = std::string(row.field(6));
       record.operand_bits.clear();
       record.length = 1;
       return kEncoded;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <unordered_map>
+#include <vector>
 
 namespace zorvin::asm48 {
 
@@ -232,6 +233,16 @@ constexpr std::array<std::string_view, 217> kRows = {
     "$$$$;",
 };
 
+std::vector<TableRow> split_rows() {
+  std::vector<TableRow> rows;
+  for (std::string_view text : kRows) {
+    TableRow& row = rows.emplace_back();
+    row.text = text;
+    for (int k = 1; k <= 7; ++k) row.fields[k - 1] = row_field(text, k);
+  }
+  return rows;
+}
+
 std::unordered_map<std::string_view, std::size_t> build_index() {
   std::unordered_map<std::string_view, std::size_t> index;
   for (std::size_t row = 0; row + 1 < kRows.size(); ++row)
@@ -253,6 +264,11 @@ std::string_view row_field(std::string_view row, int k) {
 std::size_t table_size() { return kRows.size(); }
 
 std::string_view table_row(std::size_t row) { return row < kRows.size() ? kRows[row] : kTerminator; }
+
+const TableRow& split_row(std::size_t row) {
+  static const std::vector<TableRow> rows = split_rows();
+  return rows[row < rows.size() ? row : rows.size() - 1];
+}
 
 std::optional<std::size_t> first_row_of(std::string_view folded_mnemonic) {
   static const auto index = build_index();

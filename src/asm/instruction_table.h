@@ -21,6 +21,17 @@ std::string_view table_row(std::size_t row);
 // Field k (1-based) of a row; a field beyond the last ";" reads as empty.
 std::string_view row_field(std::string_view row, int k);
 
+// A row split into its seven fields once, so that trying rows costs no
+// re-parsing; field(k) equals row_field(text, k).
+struct TableRow {
+  std::string_view text;
+  std::string_view fields[7];
+  std::string_view field(int k) const { return (k >= 1 && k <= 7) ? fields[k - 1] : std::string_view{}; }
+};
+
+// Split row by 0-based position; positions past the end read as the terminator.
+const TableRow& split_row(std::size_t row);
+
 // First row whose mnemonic equals the already case-folded mnemonic, or none
 // when the lookup would run into the terminator row.
 std::optional<std::size_t> first_row_of(std::string_view folded_mnemonic);

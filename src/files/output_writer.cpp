@@ -9,10 +9,14 @@ namespace zorvin::files {
 
 namespace {
 
-std::string hex(unsigned value, int digits) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%0*X", digits, value);
-  return buffer;
+// "AAA XX YY", or "AAA XX" and three blanks for a one-byte line.
+std::string listing_row(std::int32_t address, std::uint8_t first, std::optional<std::uint8_t> second) {
+  char row[32];
+  if (second)
+    std::snprintf(row, sizeof row, "%03X %02X %02X", static_cast<unsigned>(address), first, *second);
+  else
+    std::snprintf(row, sizeof row, "%03X %02X   ", static_cast<unsigned>(address), first);
+  return row;
 }
 
 // Stores one byte when it lies inside the image and extends the length.
@@ -33,15 +37,12 @@ CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte) {
     if (record.length <= 0) continue;
     const std::uint8_t first = asm48::bits_value(record.opcode_bits);
     store(image, record.address, first);
-    std::string row = hex(static_cast<unsigned>(record.address), 3) + " " + hex(first, 2);
-    if (record.operand_bits.empty()) {
-      row += "   ";
-    } else {
-      const std::uint8_t second = asm48::bits_value(record.operand_bits);
-      store(image, static_cast<std::int64_t>(record.address) + 1, second);
-      row += " " + hex(second, 2);
+    std::optional<std::uint8_t> second;
+    if (!record.operand_bits.empty()) {
+      second = asm48::bits_value(record.operand_bits);
+      store(image, static_cast<std::int64_t>(record.address) + 1, *second);
     }
-    image.listing_rows.push_back(std::move(row));
+    image.listing_rows.push_back(listing_row(record.address, first, second));
   }
   return image;
 }

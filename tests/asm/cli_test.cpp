@@ -1,0 +1,160 @@
+// The command-line assembler as a script would use it: output, exit status
+// and the files it writes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string read_file(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void write_file(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Cli : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(ZORVIN_TEST_TMP) / ("cli_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+
+  Outcome assemble(const std::string& arguments) {
+    Outcome result;
+    const std::string command =
+        "cd '" + dir_.string() + "' && '" + ZORVIN_ASM_EXE + "' " + arguments + " 2>stderr.txt";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = read_file(dir_ / "stderr.txt");
+    return result;
+  }
+
+  fs::path dir_;
+};
+
+// The example program with its header comment, as an 8-bit file: "ü" and
+// "ä" are single bytes FCH and E4H.
+const std::string kExample =
+    ";  Beschreibung:    automatisch erzeugtes Programmger\xFCst\n"
+    ";  ge\xE4ndert am:     07.12.2026\n"
+    "ORG 0\n   JMP START\n\nORG 3\n   JMP ISR\n\nORG 7\n   JMP TIMER\n\n"
+    "ISR:\n   NOP\n   ;... Dein Code ...\n   RETR\n\nTIMER:\n   NOP\n   RETR\n\n"
+    "START:\n   SEL RB0\n   SEL MB0\n\nHAUPT:\n   NOP\n   JMP HAUPT\n\nEND";
+
+const std::string kExampleImage("\x04\x0D\x00\x04\x09\x00\x00\x04\x0B\x00\x93\x00\x93\xC5\xE5\x00\x04\x0F", 18);
+
+TEST_F(Cli, ListingMessagesAndImageOfTheExampleProgram) {
+  write_file(dir_ / "hallowelt.asm", kExample);
+  const Outcome result = assemble("--listing hallowelt.asm");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "Adr Opcode\n000 04 0D\n003 04 09\n007 04 0B\n009 00   \n00A 93   \n00B 00   \n00C 93   \n"
+            "00D C5   \n00E E5   \n00F 00   \n010 04 0F\n"
+            "hallowelt.bin (18 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
+  EXPECT_EQ(read_file(dir_ / "hallowelt.bin"), kExampleImage);
+  EXPECT_EQ(read_file(dir_ / "hallowelt.asm"), kExample);
+}
+
+TEST_F(Cli, FillByteAndOutputFile) {
+  write_file(dir_ / "hallowelt.asm", kExample);
+  const Outcome result = assemble("--fill FF --output image.rom hallowelt.asm");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "image.rom (18 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
+  std::string expected = kExampleImage;
+  expected[2] = expected[5] = expected[6] = '\xFF';
+  EXPECT_EQ(read_file(dir_ / "image.rom"), expected);
+  EXPECT_FALSE(fs::exists(dir_ / "hallowelt.bin"));
+}
+
+TEST_F(Cli, SourceIsReadAsLatin1AndPrintedAsUtf8) {
+  write_file(dir_ / "chars.asm", "db '\xE4'\nfoo\xFC\n");
+  const Outcome result = assemble("chars.asm");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "Zeile: 2 -> Syntaxfehler\n1 Fehler beim Assemblieren!\n");
+  write_file(dir_ / "chars.asm", "db '\xE4'\n");
+  EXPECT_EQ(assemble("chars.asm").status, 0);
+  EXPECT_EQ(read_file(dir_ / "chars.bin"), "\xE4");
+}
+
+TEST_F(Cli, AssemblyErrorsWriteNoImage) {
+  write_file(dir_ / "bad.asm", "  mov a,#300\n  jmp nowhere\n  org 900h\n");
+  const Outcome result = assemble("--listing bad.asm");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "Zeile: 1 -> Wert au\xC3\x9F" "erhalb des zul\xC3\xA4ssigen Bereiches\n"
+            "Zeile: 3 -> Wert au\xC3\x9F" "erhalb des zul\xC3\xA4ssigen Bereiches\n"
+            "2 Fehler beim Assemblieren!\n");
+  EXPECT_FALSE(fs::exists(dir_ / "bad.bin"));
+}
+
+TEST_F(Cli, BlankSourceHasNothingToAssemble) {
+  write_file(dir_ / "blank.asm", " \t\r\n\n  ");
+  const Outcome result = assemble("blank.asm");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "Es gibt nichts zu assemblieren.\n");
+  EXPECT_FALSE(fs::exists(dir_ / "blank.bin"));
+}
+
+TEST_F(Cli, UsageErrorsAndUnreadableSources) {
+  write_file(dir_ / "ok.asm", "nop\n");
+  for (const char* arguments : {"", "--fill 12 ok.asm", "--bogus ok.asm", "ok.asm ok.asm", "--output"}) {
+    const Outcome result = assemble(arguments);
+    EXPECT_EQ(result.status, 2) << arguments;
+    EXPECT_NE(result.err.find("zorvin-asm"), std::string::npos) << arguments;
+    EXPECT_TRUE(result.out.empty()) << arguments;
+  }
+  const Outcome missing = assemble("missing.asm");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("missing.asm"), std::string::npos);
+  EXPECT_NE(missing.err.find("No such file"), std::string::npos) << missing.err;
+  fs::create_directories(dir_ / "folder.asm");
+  const Outcome directory = assemble("folder.asm");
+  EXPECT_EQ(directory.status, 2);
+  EXPECT_NE(directory.err.find("folder.asm"), std::string::npos);
+  const Outcome onto_source = assemble("--output ok.asm ok.asm");
+  EXPECT_EQ(onto_source.status, 2);
+  EXPECT_EQ(read_file(dir_ / "ok.asm"), "nop\n");
+}
+
+TEST_F(Cli, ImageThatCannotBeWrittenIsReported) {
+  write_file(dir_ / "ok.asm", "nop\n");
+  const Outcome result = assemble("--output no/such/dir/ok.bin ok.asm");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "no/such/dir/ok.bin - Fehler beim Speichern der Bin\xC3\xA4rdatei\nAssemblieren ohne Fehler beendet.\n");
+}
+
+TEST_F(Cli, SourceNamedLikeItsImageIsNeverOverwritten) {
+  write_file(dir_ / "prog", "nop\n");
+  write_file(dir_ / "x.bin", "ret\n");
+  EXPECT_EQ(assemble("prog").out, "prog.bin (1 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
+  EXPECT_EQ(assemble("x.bin").out, "x.bin.bin (1 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
+  EXPECT_EQ(read_file(dir_ / "prog"), "nop\n");
+  EXPECT_EQ(read_file(dir_ / "x.bin"), "ret\n");
+  EXPECT_EQ(read_file(dir_ / "x.bin.bin"), "\x83");
+}
+
+}  // namespace

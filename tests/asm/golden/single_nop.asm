@@ -1,0 +1,3 @@
+nop
+; ! listing: 000 00
+; ! image: 00

@@ -1,0 +1,114 @@
+// Runs every golden source through the assembler and the image builder and
+// checks the expectations written in its comments (see golden_expectations.h).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "asm/assembler.h"
+#include "asm/numbers.h"
+#include "files/output_writer.h"
+#include "golden_expectations.h"
+
+namespace {
+
+using zorvin::asm48::Assembler;
+using zorvin::asm48::LineRecord;
+
+std::vector<std::string> golden_files() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(ZORVIN_GOLDEN_DIR))
+    if (entry.path().extension() == ".asm") names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string read_text(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::vector<std::uint8_t> record_bytes(const LineRecord& record) {
+  std::vector<std::uint8_t> bytes;
+  if (record.length <= 0) return bytes;
+  bytes.push_back(zorvin::asm48::bits_value(record.opcode_bits));
+  if (!record.operand_bits.empty()) bytes.push_back(zorvin::asm48::bits_value(record.operand_bits));
+  return bytes;
+}
+
+class GoldenSource : public testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenSource, AssemblesAsItsCommentsSay) {
+  const std::string source = read_text(std::string(ZORVIN_GOLDEN_DIR) + "/" + GetParam());
+  ASSERT_FALSE(source.empty());
+  const auto expected = zorvin::golden::parse_expectations(source);
+  for (const auto& problem : expected.problems) ADD_FAILURE() << problem;
+
+  Assembler assembler;
+  const auto result = assembler.run(source);
+  EXPECT_EQ(result.error_lines, expected.error_lines);
+  const std::string default_summary = expected.error_lines.empty()
+                                          ? "Assemblieren ohne Fehler beendet."
+                                          : std::to_string(expected.error_lines.size()) + " Fehler beim Assemblieren!";
+  EXPECT_EQ(result.summary, expected.summary.value_or(default_summary));
+
+  const auto& records = assembler.table().records;
+  for (const auto& line : expected.lines) {
+    SCOPED_TRACE("line " + std::to_string(line.line_no));
+    const auto record = std::find_if(records.begin(), records.end(),
+                                     [&](const LineRecord& r) { return r.line_no == line.line_no && r.length > 0; });
+    ASSERT_NE(record, records.end()) << "no code on this line";
+    EXPECT_EQ(record_bytes(*record), line.bytes);
+    if (line.address) {
+      EXPECT_EQ(record->address, *line.address);
+    }
+  }
+
+  if (!result.ok()) {
+    EXPECT_FALSE(expected.image || expected.length || !expected.listing_rows.empty())
+        << "image expectations in a source that does not assemble";
+    return;
+  }
+  const auto image = zorvin::files::build_image(assembler.table(), expected.fill_byte);
+  for (std::size_t i = 1; i < image.listing_rows.size(); ++i) {
+    EXPECT_EQ(image.listing_rows[i].size(), 9u) << '"' << image.listing_rows[i] << '"';
+  }
+  if (!expected.listing_rows.empty()) {
+    std::vector<std::string> rows(image.listing_rows.begin() + 1, image.listing_rows.end());
+    EXPECT_EQ(image.listing_rows.front(), "Adr Opcode");
+    EXPECT_EQ(rows, expected.listing_rows);
+  }
+  if (expected.image) {
+    const std::vector<std::uint8_t> file(image.bytes.begin(), image.bytes.begin() + image.length);
+    EXPECT_EQ(file, *expected.image);
+  }
+  if (expected.length) {
+    EXPECT_EQ(image.length, *expected.length);
+  }
+}
+
+std::string test_name(const testing::TestParamInfo<std::string>& info) {
+  std::string name = info.param.substr(0, info.param.rfind('.'));
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, GoldenSource, testing::ValuesIn(golden_files()), test_name);
+
+TEST(GoldenExpectations, MistypedExpectationsAreReported) {
+  const auto expected = zorvin::golden::parse_expectations(
+      "nop ; = 0G\n"
+      "nop ; @12 00\n"
+      "nop ; error Syntaxfehler\n"
+      "nop ; ! colour: red\n"
+      "nop ; = 00 01 02\n"
+      "nop ; just prose\n");
+  EXPECT_EQ(expected.problems.size(), 5u);
+}
+
+}  // namespace

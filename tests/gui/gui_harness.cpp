@@ -1,0 +1,237 @@
+#include "gui_harness.h"
+
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace zorvin::test {
+
+ui::Toolkit* GuiTest::toolkit_ = nullptr;
+
+namespace {
+
+pid_t xvfb_pid = 0;
+
+void stop_xvfb() {
+  if (xvfb_pid > 0) {
+    kill(xvfb_pid, SIGTERM);
+    waitpid(xvfb_pid, nullptr, 0);
+  }
+}
+
+// Starts a private Xvfb on a free display and points DISPLAY at it.
+void start_xvfb() {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  xvfb_pid = fork();
+  ASSERT_GE(xvfb_pid, 0);
+  if (xvfb_pid == 0) {
+    close(fds[0]);
+    const std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string number;
+  char c = 0;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+  setenv("DISPLAY", (":" + number).c_str(), 1);
+  std::atexit(stop_xvfb);
+}
+
+GtkWidget* find_toplevel(const std::function<bool(GtkWidget*)>& match) {
+  GList* all = gtk_window_list_toplevels();
+  GtkWidget* found = nullptr;
+  for (GList* entry = all; entry && !found; entry = entry->next) {
+    auto* widget = GTK_WIDGET(entry->data);
+    if (gtk_widget_get_visible(widget) && match(widget)) found = widget;
+  }
+  g_list_free(all);
+  return found;
+}
+
+// Polls every 20 ms until `act` reports it is done.
+void poll_until_done(std::function<bool()> act) {
+  auto* heap = new std::function<bool()>(std::move(act));
+  g_timeout_add_full(
+      G_PRIORITY_DEFAULT, 20,
+      [](gpointer data) -> gboolean {
+        auto* fn = static_cast<std::function<bool()>*>(data);
+        return (*fn)() ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+      },
+      heap,
+      [](gpointer data) { delete static_cast<std::function<bool()>*>(data); });
+}
+
+}  // namespace
+
+void GuiTest::SetUpTestSuite() {
+  if (toolkit_) return;
+  start_xvfb();
+  setenv("GDK_BACKEND", "x11", 1);
+  setenv("NO_AT_BRIDGE", "1", 1);
+  XInitThreads();
+  static int argc = 1;
+  static char name[] = "gui_tests";
+  static char* args[] = {name, nullptr};
+  static char** argv = args;
+  toolkit_ = new ui::Toolkit(&argc, &argv);
+  ASSERT_TRUE(toolkit_->ready());
+}
+
+void GuiTest::SetUp() {
+  ASSERT_TRUE(toolkit_ && toolkit_->ready());
+  old_dir_ = std::filesystem::current_path();
+  char pattern[] = "/tmp/zorvin-gui-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  dir_ = pattern;
+  std::filesystem::current_path(dir_);
+  toolkit_->flush_dropping_events();
+}
+
+void GuiTest::TearDown() {
+  if (app_) finish_app();
+  toolkit_->flush_dropping_events();
+  std::filesystem::current_path(old_dir_);
+  std::error_code ignored;
+  std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ignored);
+  std::filesystem::remove_all(dir_, ignored);
+}
+
+app::App& GuiTest::start_app(const std::string& ini_text) {
+  if (!ini_text.empty()) write_file("zorvin.ini", ini_text);
+  app_ = std::make_unique<app::App>(*toolkit_, dir_ + "/zorvin.ini");
+  EXPECT_TRUE(app_->start());
+  pump(200);
+  return *app_;
+}
+
+void GuiTest::finish_app() {
+  app_->finish();
+  app_.reset();
+  toolkit_->flush_dropping_events();
+}
+
+void GuiTest::pump(int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  do {
+    while (auto event = toolkit_->poll_event()) {
+      if (app_) app_->handle(*event);
+    }
+    g_usleep(2000);
+  } while (std::chrono::steady_clock::now() < end);
+}
+
+bool GuiTest::pump_until(const std::function<bool()>& done, int timeout_ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!done() && std::chrono::steady_clock::now() < end) pump(10);
+  return done();
+}
+
+std::shared_ptr<Seen> GuiTest::answer_next_box(GtkResponseType response) {
+  auto seen = std::make_shared<Seen>();
+  poll_until_done([seen, response] {
+    GtkWidget* box = find_toplevel([](GtkWidget* w) { return GTK_IS_MESSAGE_DIALOG(w); });
+    if (!box) return false;
+    seen->shown = true;
+    seen->title = gtk_window_get_title(GTK_WINDOW(box)) ? gtk_window_get_title(GTK_WINDOW(box)) : "";
+    gchar* text = nullptr;
+    g_object_get(box, "text", &text, nullptr);
+    seen->text = text ? text : "";
+    g_free(text);
+    gtk_dialog_response(GTK_DIALOG(box), response);
+    return true;
+  });
+  return seen;
+}
+
+std::shared_ptr<Seen> GuiTest::answer_next_requester(const std::string& path) {
+  auto seen = std::make_shared<Seen>();
+  poll_until_done([seen, path] {
+    GtkWidget* dialog = find_toplevel([](GtkWidget* w) { return GTK_IS_FILE_CHOOSER_DIALOG(w); });
+    if (!dialog) return false;
+    seen->shown = true;
+    seen->title = gtk_window_get_title(GTK_WINDOW(dialog));
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gchar* name = gtk_file_chooser_get_current_name(chooser);
+    if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE && name) seen->text = name;
+    g_free(name);
+    if (path.empty()) {
+      gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+      return true;
+    }
+    if (gtk_file_chooser_get_action(chooser) == GTK_FILE_CHOOSER_ACTION_SAVE) {
+      const std::filesystem::path target(path);
+      gtk_file_chooser_set_current_folder(chooser, target.parent_path().c_str());
+      gtk_file_chooser_set_current_name(chooser, target.filename().c_str());
+    } else {
+      gtk_file_chooser_set_filename(chooser, path.c_str());
+    }
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    return true;
+  });
+  return seen;
+}
+
+void GuiTest::when_window_shown(const std::string& title, std::function<void(GtkWindow*)> action) {
+  poll_until_done([title, action] {
+    GtkWidget* window = find_toplevel([&](GtkWidget* w) {
+      const char* t = gtk_window_get_title(GTK_WINDOW(w));
+      return t && title == t && gtk_widget_get_mapped(w);
+    });
+    if (!window) return false;
+    action(GTK_WINDOW(window));
+    return true;
+  });
+}
+
+void GuiTest::type_into_editor(const std::string& text) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(toolkit_->widget(1)));
+  gtk_text_buffer_insert_interactive_at_cursor(buffer, text.c_str(), static_cast<gint>(text.size()), TRUE);
+  pump(10);
+}
+
+void GuiTest::press_key(GtkWidget* widget, guint keyval) {
+  gtk_widget_grab_focus(widget);
+  GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(gtk_widget_get_toplevel(widget))));
+  event->key.keyval = keyval;
+  event->key.state = 0;
+  // Key bindings (Return activating the focused button) match the hardware
+  // key code, not the key value.
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys, &count) &&
+      count > 0)
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+  g_free(keys);
+  event->key.send_event = TRUE;
+  event->key.time = GDK_CURRENT_TIME;
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+  gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+  gtk_main_do_event(event);
+  gdk_event_free(event);
+}
+
+std::string GuiTest::read_file(const std::string& name) const {
+  std::ifstream in(dir_ + "/" + name, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void GuiTest::write_file(const std::string& name, const std::string& bytes) const {
+  std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes;
+}
+
+}  // namespace zorvin::test

@@ -1,0 +1,72 @@
+// Runs the program's main window in-process under a private Xvfb and gives
+// tests the means a user has: typing, keys, answering boxes and requesters.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/app.h"
+#include "ui/toolkit.h"
+
+namespace zorvin::test {
+
+// What a message box or requester showed before the test answered it.
+struct Seen {
+  bool shown = false;
+  std::string title;
+  std::string text;
+};
+
+class GuiTest : public ::testing::Test {
+ public:
+  static ui::Toolkit& ui() { return *toolkit_; }
+
+ protected:
+  static void SetUpTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes zorvin.ini (when given) into the test's working directory, then
+  // starts the program there.
+  app::App& start_app(const std::string& ini_text = "");
+  // Saves the settings and closes the main window, as quitting does.
+  void finish_app();
+
+  // Handles events for about `ms` milliseconds, as the main loop would.
+  void pump(int ms = 50);
+  // Pumps until `done` holds or `timeout_ms` passed; returns `done()`.
+  bool pump_until(const std::function<bool()>& done, int timeout_ms = 3000);
+
+  // The next message box is answered with `response` (GTK_RESPONSE_YES, _NO,
+  // _OK, or _DELETE_EVENT for closing it).
+  std::shared_ptr<Seen> answer_next_box(GtkResponseType response);
+  // The next file requester gets `path` (accepted) or is cancelled when empty.
+  std::shared_ptr<Seen> answer_next_requester(const std::string& path);
+  // Runs `action` once the window titled `title` is shown (for dialogs with
+  // their own loop).
+  void when_window_shown(const std::string& title, std::function<void(GtkWindow*)> action);
+
+  // User input: text typed at the cursor (then pumped; not for use inside a
+  // dialog's own loop), and a key press to a control.
+  void type_into_editor(const std::string& text);
+  void press_key(GtkWidget* widget, guint keyval);
+
+  std::string read_file(const std::string& name) const;
+  void write_file(const std::string& name, const std::string& bytes) const;
+
+  app::App& app() { return *app_; }
+  std::string messages() const { return toolkit_->text(2); }
+
+  std::string dir_;
+  std::unique_ptr<app::App> app_;
+
+ private:
+  static ui::Toolkit* toolkit_;
+  std::string old_dir_;
+};
+
+}  // namespace zorvin::test

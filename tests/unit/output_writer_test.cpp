@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "asm/assembler.h"
+#include "files/binary_path.h"
+#include "files/output_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zorvin::asm48::Assembler;
+using zorvin::asm48::LineRecord;
+using zorvin::asm48::LineTable;
+using namespace zorvin::files;
+
+LineRecord code_record(std::int32_t address, const char* first, const char* second = "") {
+  LineRecord record;
+  record.address = address;
+  record.opcode_bits = first;
+  record.operand_bits = second;
+  record.length = *second ? 2 : 1;
+  return record;
+}
+
+fs::path scratch_dir(const char* name) {
+  const fs::path dir = fs::path(ZORVIN_BINARY_DIR) / "output_writer_test" / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+TEST(OutputBinaryPath, ExtensionReplaced) {
+  EXPECT_EQ(binary_path("/home/user/asm/blink.asm"), "/home/user/asm/blink.bin");
+  EXPECT_EQ(binary_path("/home/user/Blink.ASM"), "/home/user/Blink.bin");
+  EXPECT_EQ(binary_path("/home/user/x.a48"), "/home/user/x.bin");
+  EXPECT_EQ(binary_path("/home/asm/blink.asm"), "/home/asm/blink.bin");
+  EXPECT_EQ(binary_path("/home/user/blink."), "/home/user/blink.bin");
+  EXPECT_EQ(binary_path("/home/x.BIN"), "/home/x.bin");
+}
+
+TEST(OutputBinaryPath, NeverTheSourceItself) {
+  EXPECT_EQ(binary_path("/home/user/blink"), "/home/user/blink.bin");
+  EXPECT_EQ(binary_path("/home/user/blink.bin"), "/home/user/blink.bin.bin");
+  EXPECT_EQ(binary_path("/home/v1.2/blink"), "/home/v1.2/blink.bin");
+  EXPECT_EQ(binary_path("/home/.profile"), "/home/.profile.bin");
+  EXPECT_EQ(binary_path("a\\.b"), "a\\.b.bin");
+  EXPECT_EQ(binary_path(".hidden"), ".hidden.bin");
+  EXPECT_EQ(binary_path("/my file.x y"), "/my file.x y.bin");
+}
+
+TEST(OutputImage, ListingRowsImageAndLength) {
+  LineTable table;
+  table.records.push_back(LineRecord{});  // label-only: no row
+  table.records.push_back(code_record(0x000, "00000100", "00001101"));
+  table.records.push_back(code_record(0x009, "00000000"));
+  table.records.push_back(code_record(0x7FE, "10010011"));
+  const auto image = build_image(table, 0xFF);
+  EXPECT_EQ(image.listing_rows, (std::vector<std::string>{"Adr Opcode", "000 04 0D", "009 00   ", "7FE 93   "}));
+  EXPECT_EQ(image.length, 0x7FFu);
+  EXPECT_EQ(image.bytes[0], 0x04);
+  EXPECT_EQ(image.bytes[1], 0x0D);
+  EXPECT_EQ(image.bytes[2], 0xFF);
+  EXPECT_EQ(image.bytes[0x7FE], 0x93);
+}
+
+TEST(OutputImage, NoCodeGivesOneFillByte) {
+  const auto image = build_image(LineTable{}, 0xFF);
+  EXPECT_EQ(image.length, 1u);
+  EXPECT_EQ(image.bytes[0], 0xFF);
+  EXPECT_EQ(image.listing_rows, (std::vector<std::string>{"Adr Opcode"}));
+}
+
+TEST(OutputImage, BytesOutsideTheImageAreNeverStored) {
+  LineTable table;
+  table.records.push_back(code_record(0x7FF, "00100011", "00000001"));  // second byte at 800H
+  table.records.push_back(code_record(-1, "00000000"));
+  table.records.push_back(code_record(5000, "00000000"));
+  const auto image = build_image(table, 0x00);
+  EXPECT_EQ(image.length, kImageSize);
+  EXPECT_EQ(image.bytes[0x7FF], 0x23);
+}
+
+TEST(OutputWriter, WritesBesideTheSourceAndReports) {
+  const fs::path dir = scratch_dir("beside");
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run("org 256\nnop\n").ok());
+  const std::string source = (dir / "prog.asm").string();
+  const auto result = write_output(assembler.table(), 0xFF, source);
+  const std::string image_path = (dir / "prog.bin").string();
+  EXPECT_EQ(result.image_path, image_path);
+  EXPECT_TRUE(result.image_written);
+  EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " (257 Byte) gespeichert"}));
+  EXPECT_EQ(read_file(image_path), std::string(256, '\xFF') + '\x00');
+  EXPECT_EQ(result.listing_rows, (std::vector<std::string>{"Adr Opcode", "100 00   "}));
+}
+
+TEST(OutputWriter, ReplacesAnOlderLongerImage) {
+  const fs::path dir = scratch_dir("replace");
+  const std::string image_path = (dir / "old.bin").string();
+  std::ofstream(image_path, std::ios::binary) << std::string(100, 'x');
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run("ret").ok());
+  EXPECT_TRUE(write_output_to(assembler.table(), 0x00, image_path).image_written);
+  EXPECT_EQ(read_file(image_path), "\x83");
+}
+
+TEST(OutputWriter, WithoutSourcePathOnlyTheListing) {
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run("nop").ok());
+  const auto result = write_output(assembler.table(), 0x00, "");
+  EXPECT_FALSE(result.image_path);
+  EXPECT_TRUE(result.messages.empty());
+  EXPECT_EQ(result.listing_rows, (std::vector<std::string>{"Adr Opcode", "000 00   "}));
+}
+
+TEST(OutputWriter, FailedWriteIsReportedAndPathStillRecorded) {
+  const fs::path dir = scratch_dir("failed");
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run("nop").ok());
+  const std::string source = (dir / "missing" / "prog.asm").string();
+  const auto result = write_output(assembler.table(), 0x00, source);
+  const std::string image_path = (dir / "missing" / "prog.bin").string();
+  EXPECT_EQ(result.image_path, image_path);
+  EXPECT_FALSE(result.image_written);
+  EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei"}));
+  EXPECT_EQ(result.listing_rows.size(), 2u);
+}
+
+TEST(OutputWriter, ShortWriteOnAFullDeviceIsAFailure) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const std::uint8_t bytes[2048] = {};
+  EXPECT_FALSE(write_file_bytes("/dev/full", bytes, sizeof bytes));
+}
+
+}  // namespace
