@@ -5,6 +5,7 @@ zorvin_packages=(
   libgtk-3-dev libpng-dev zlib1g-dev fonts-liberation
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-utils imagemagick d52 clang
+  dpkg-dev desktop-file-utils groff-base
 )
 
 zorvin_install_missing() {

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: built with CPack from the build
+# folder, unpacked into a scratch root, and checked there: the declared
+# dependencies, the three programs, the desktop entry, the hicolor icons and
+# the man pages; the unpacked zorvin-asm assembles the example program to
+# its 18 bytes, and the unpacked zorvin opens its window under Xvfb.
+#
+# The package stays in build/package/ for installing with apt or dpkg.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${ZORVIN_BUILD_DIR:-build}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+[ -f "$build/CPackConfig.cmake" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j 2
+grep -q 'CPACK_GENERATOR "DEB"' "$build/CPackConfig.cmake" || fail "$build is configured without the packaging folder"
+
+rm -rf "$build/package"
+cpack --config "$build/CPackConfig.cmake" -B "$build/package" >"$build/cpack.log" 2>&1 ||
+  { cat "$build/cpack.log" >&2; fail "cpack could not build the package"; }
+debs=("$build"/package/zorvin_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one zorvin_*.deb in $build/package"
+deb=${debs[0]}
+echo "package: $deb"
+
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# --- control data -------------------------------------------------------
+
+[ "$(dpkg-deb -f "$deb" Package)" = zorvin ] || fail "package name"
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in 'libgtk-3-0' 'libpng16-16' 'fonts-liberation' 'xdg-utils' 'libc6'; do
+  [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
+done
+
+# --- files --------------------------------------------------------------
+
+root="$scratch/root"
+dpkg-deb -x "$deb" "$root"
+for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-emusim; do
+  [ -x "$root/$file" ] || fail "$file missing or not executable"
+done
+for size in 16 32 48 128; do
+  icon="$root/usr/share/icons/hicolor/${size}x${size}/apps/zorvin.png"
+  [ -s "$icon" ] || fail "no ${size}x${size} application icon"
+  identify -format '%w %h' "$icon" | grep -qx "$size $size" || fail "the ${size}x${size} icon has another size"
+done
+
+desktop="$root/usr/share/applications/zorvin.desktop"
+[ -f "$desktop" ] || fail "no desktop entry"
+desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+for line in 'Exec=zorvin' 'Icon=zorvin' 'Categories=Development;' 'Type=Application'; do
+  grep -qxF "$line" "$desktop" || fail "desktop entry lacks $line"
+done
+grep -q '^Name=.' "$desktop" && grep -q '^Comment=.*für' "$desktop" || fail "desktop entry lacks its German name or comment"
+
+for page in zorvin zorvin-asm zorvin-emusim; do
+  man_page="$root/usr/share/man/man1/$page.1.gz"
+  [ -s "$man_page" ] || fail "no man page $page.1"
+  warnings=$(gzip -dc "$man_page" | preconv | groff -man -Tutf8 -ww -z 2>&1)
+  [ -z "$warnings" ] || fail "man page $page.1: $warnings"
+done
+
+# --- the unpacked command-line assembler ----------------------------------
+
+work="$scratch/work"
+mkdir -p "$work"
+{
+  rule=";------------------------------------------------------------"
+  printf '%s\n' "$rule" ";  Datei:           hallowelt.asm" \
+    ";  Beschreibung:    automatisch erzeugtes Programmgerüst" ";" \
+    ";  Prozessor:       z.B. 80C49, 2KiB ROM" ";  Taktfrequenz:    z.B. 2 MHz" ";" \
+    ";  erzeugt von:     8048 Assembler (zorvin.exe)" ";  erstellt am:     01.01.2026" \
+    ";  geändert am:     01.01.2026" ";  Autor:           pi" "$rule" \
+    "" "ORG 0" "   JMP START" "" "ORG 3" "   JMP ISR" "" "ORG 7" "   JMP TIMER" "" \
+    "ISR:" "   NOP" "   ;... Dein Code ..." "   RETR" "" \
+    "TIMER:" "   NOP" "   ;... Dein Code ..." "   RETR" "" \
+    "START:" "   SEL RB0" "   SEL MB0" "" \
+    "HAUPT:" "   NOP" "   ;... Dein Code ..." "   JMP HAUPT" "" "END" | head -c -1
+} | iconv -f UTF-8 -t ISO-8859-1 >"$work/hallowelt.asm"
+
+printf '\x04\x0d\x00\x04\x09\x00\x00\x04\x0b\x00\x93\x00\x93\xc5\xe5\x00\x04\x0f' >"$work/expected-00.bin"
+printf '\x04\x0d\xff\x04\x09\xff\xff\x04\x0b\x00\x93\x00\x93\xc5\xe5\x00\x04\x0f' >"$work/expected-ff.bin"
+
+(cd "$work" && "$root/usr/bin/zorvin-asm" hallowelt.asm) >"$work/asm.out" || fail "zorvin-asm failed: $(cat "$work/asm.out")"
+cmp "$work/expected-00.bin" "$work/hallowelt.bin" || fail "zorvin-asm: hallowelt.bin is not the 18-byte image"
+tail -n 1 "$work/asm.out" | grep -qxF 'Assemblieren ohne Fehler beendet.' || fail "zorvin-asm printed no summary"
+"$root/usr/bin/zorvin-asm" --fill FF --output "$work/ff.bin" "$work/hallowelt.asm" >/dev/null ||
+  fail "zorvin-asm --fill FF failed"
+cmp "$work/expected-ff.bin" "$work/ff.bin" || fail "zorvin-asm --fill FF: gaps not filled with FF"
+
+# --- the unpacked program starts ------------------------------------------
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -qs "[0-9]" "$scratch/display" && break; sleep 0.1; done
+grep -qs "[0-9]" "$scratch/display" || fail "Xvfb did not start"
+mkdir -p "$scratch/run"
+(cd "$scratch/run" && DISPLAY=":$(head -n 1 "$scratch/display")" NO_AT_BRIDGE=1 exec "$root/usr/bin/zorvin") \
+  >"$scratch/zorvin.out" 2>&1 &
+pids+=($!)
+window=""
+for _ in $(seq 200); do
+  window=$(DISPLAY=":$(head -n 1 "$scratch/display")" xdotool search --onlyvisible --name '^Assembler f' 2>/dev/null) && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "the packaged zorvin opened no window: $(cat "$scratch/zorvin.out")"
+[ -s "$scratch/run/zorvin.ini" ] || fail "the packaged zorvin created no zorvin.ini"
+
+echo "PASS: package $(basename "$deb")"
