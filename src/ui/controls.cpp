@@ -124,7 +124,8 @@ void Toolkit::set_control_size(int id, int width, int height) {
 void Toolkit::focus(int id) {
   Control* control = find_control(id);
   if (!control) return;
-  if (id == 1 || control->type == ControlType::TextView) {
+  // A text view taking the focus also brings its window to the front.
+  if (control->type == ControlType::TextView) {
     if (GtkWidget* top = gtk_widget_get_toplevel(control->inner); gtk_widget_get_visible(top))
       gtk_window_present(GTK_WINDOW(top));
   }
