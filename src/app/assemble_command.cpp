@@ -14,8 +14,7 @@ void App::assemble() {
   for (const std::string& line : result.error_lines) panes_.append_message(line);
   if (result.ok()) {
     const files::OutputResult output = files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path());
-    panes_.clear_listing();
-    for (const std::string& row : output.listing_rows) panes_.append_listing_row(row);
+    panes_.set_listing(output.listing_rows);
     if (output.image_path) image_path_ = *output.image_path;
     for (const std::string& line : output.messages) panes_.append_message(line);
   }

@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
   setenv("GDK_BACKEND", "x11", 1);
+  // The program draws nothing with OpenGL; without this GDK probes GLX at
+  // start-up, which on software rendering maps a 40 MB shader compiler.
+  setenv("GDK_GL", "disable", 0);
   XInitThreads();
   zorvin::ui::Toolkit ui(&argc, &argv);
   if (!ui.ready()) {

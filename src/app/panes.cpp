@@ -43,8 +43,8 @@ void Panes::scroll_messages_to_end() {
   ui_.wait_once_dropping_events(100);
 }
 
-void Panes::clear_listing() { ui_.clear_rows(control::kListing); }
 void Panes::append_listing_row(const std::string& row) { ui_.append_row(control::kListing, row); }
+void Panes::set_listing(const std::vector<std::string>& rows) { ui_.set_rows(control::kListing, rows); }
 
 void Panes::set_file_status() { ui_.set_status_text(status::kFile, file_status_text(source_path_, modified_)); }
 

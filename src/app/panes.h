@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ui/toolkit.h"
 
@@ -31,8 +32,8 @@ class Panes {
   void scroll_messages_to_end();
 
   // Listing pane.
-  void clear_listing();
   void append_listing_row(const std::string& row);
+  void set_listing(const std::vector<std::string>& rows);  // clear, then all rows
 
   // Status bar and the source the editor's text belongs to.
   const std::string& source_path() const { return source_path_; }

@@ -228,6 +228,11 @@ void Toolkit::create_list(int window, int id, int font) {
   if (auto found = font_names_.find(font); found != font_names_.end())
     g_object_set(cell, "font", found->second.c_str(), nullptr);
   gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(view), -1, nullptr, cell, "text", 0, nullptr);
+  // All rows have the same height, so the view need not measure each one.
+  GtkTreeViewColumn* column = gtk_tree_view_get_column(GTK_TREE_VIEW(view), 0);
+  gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
+  gtk_tree_view_column_set_fixed_width(column, 110);
+  gtk_tree_view_set_fixed_height_mode(GTK_TREE_VIEW(view), TRUE);
   GtkWidget* frame = scrolled(view);
   gtk_widget_set_size_request(frame, 120, -1);
   register_control(window, id, frame, view);
@@ -252,15 +257,25 @@ void Toolkit::create_choice(int window, int id, Rect rect, ShownText shown) {
   put_fixed(window, combo, rect);
 }
 
-void Toolkit::clear_rows(int id) {
-  if (Control* control = find_control(id)) gtk_list_store_clear(store_of(control));
-}
-
 void Toolkit::append_row(int id, const std::string& text) {
   Control* control = find_control(id);
   if (!control) return;
   GtkTreeIter row;
   gtk_list_store_insert_with_values(store_of(control), &row, -1, 0, text.c_str(), -1);
+}
+
+void Toolkit::set_rows(int id, const std::vector<std::string>& rows) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::List) return;
+  // Filled while detached from its view, so the view lays out once.
+  GtkTreeView* view = GTK_TREE_VIEW(control->inner);
+  GtkListStore* store = GTK_LIST_STORE(g_object_ref(gtk_tree_view_get_model(view)));
+  gtk_tree_view_set_model(view, nullptr);
+  gtk_list_store_clear(store);
+  GtkTreeIter row;
+  for (const std::string& text : rows) gtk_list_store_insert_with_values(store, &row, -1, 0, text.c_str(), -1);
+  gtk_tree_view_set_model(view, GTK_TREE_MODEL(store));
+  g_object_unref(store);
 }
 
 std::vector<std::string> Toolkit::rows(int id) const {

@@ -131,8 +131,8 @@ class Toolkit {
   void scroll_to_line(int id, int line);
 
   // Lists and drop-down lists.
-  void clear_rows(int id);
   void append_row(int id, const std::string& text);
+  void set_rows(int id, const std::vector<std::string>& rows);  // replaces all rows at once
   std::vector<std::string> rows(int id) const;
   void select_row(int id, int row);
   int selected_row(int id) const;

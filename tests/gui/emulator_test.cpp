@@ -138,7 +138,7 @@ TEST_F(Emulator, F6SendsTheImageOfTheLastSuccessfulAssembly) {
   EXPECT_NE(shown.find("-> Emulator Running.\n" + dir_ + "/ttyEMU0 geschlossen"), std::string::npos) << shown;
   ASSERT_TRUE(pump_until([&] { return std::filesystem::exists(dir_ + "/dump.bin"); }));
   EXPECT_EQ(read_file("dump.bin").substr(0, 4), std::string("\x23\x12\x04\x00", 4));
-  EXPECT_TRUE(gtk_widget_has_focus(ui().widget(control::kMessages)));
+  EXPECT_TRUE(gtk_widget_is_focus(ui().widget(control::kMessages)));
 }
 
 TEST_F(Emulator, F6WithAMissingPortSaysSo) {

@@ -96,7 +96,7 @@ TEST_F(MainWindow, F5AssemblesFromEditorOrMessagePane) {
   pump(100);
   EXPECT_EQ(ui().rows(control::kListing), (std::vector<std::string>{"Adr Opcode", "000 23 12", "002 04 00"}));
   EXPECT_EQ(messages(), "Willkommen an Bord!\nAssemblieren ohne Fehler beendet.");
-  EXPECT_TRUE(gtk_widget_has_focus(message_pane()));
+  EXPECT_TRUE(gtk_widget_is_focus(message_pane()));
   EXPECT_TRUE(app().image_path().empty()) << "a source without a path writes no binary";
 
   // A failed run reports its errors and leaves the listing as it was.

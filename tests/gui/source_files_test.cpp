@@ -16,7 +16,7 @@ using namespace app;
 class SourceFiles : public GuiTest {
  protected:
   std::string status() { return ui().status_text(status::kFile); }
-  bool editor_has_focus() { return gtk_widget_has_focus(ui().widget(control::kEditor)); }
+  bool editor_has_focus() { return gtk_widget_is_focus(ui().widget(control::kEditor)); }
 };
 
 TEST_F(SourceFiles, NewSaveAssembleWritesTheExampleAndItsImage) {

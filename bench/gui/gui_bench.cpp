@@ -1,0 +1,136 @@
+// Start-up and F5 of the real program under a private Xvfb: time from
+// process start to the main window being mapped, resident memory once it is
+// up, and the time F5 takes for a full 2 KiB program.
+#include <X11/Xlib.h>
+#include <gtk/gtk.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/ids.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms_since(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+pid_t start_xvfb() {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    const std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string number;
+  char c = 0;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  setenv("DISPLAY", (":" + number).c_str(), 1);
+  return pid;
+}
+
+long resident_kib(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+// Starts the program in an empty folder and waits for its first top-level
+// window to be mapped.
+void measure_start_up(const std::string& program, int runs) {
+  std::vector<double> times;
+  long rss = 0;
+  for (int run = 0; run < runs; ++run) {
+    const auto dir = std::filesystem::temp_directory_path() / ("zorvin-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    Display* display = XOpenDisplay(nullptr);
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+      std::filesystem::current_path(dir);
+      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    for (;;) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == MapNotify && !event.xmap.override_redirect) break;
+    }
+    times.push_back(ms_since(start));
+    usleep(500000);
+    rss = std::max(rss, resident_kib(pid));
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    XCloseDisplay(display);
+    std::filesystem::remove_all(dir);
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("start-up to window mapped: median %.1f ms, best %.1f ms (%d runs)\n", times[times.size() / 2],
+              times.front(), runs);
+  std::printf("resident memory after start-up: %.1f MB\n", rss / 1024.0);
+}
+
+// F5 on a program that fills all 2048 bytes, inside this process.
+void measure_f5(int runs) {
+  int argc = 1;
+  char name[] = "gui_bench";
+  char* args[] = {name, nullptr};
+  char** argv = args;
+  zorvin::ui::Toolkit ui(&argc, &argv);
+  const auto dir = std::filesystem::temp_directory_path() / ("zorvin-bench-f5-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  zorvin::app::App app(ui, (dir / "zorvin.ini").string());
+  app.start();
+  std::string text;
+  for (int i = 0; i < 1024; ++i) text += "loop" + std::to_string(i) + ": mov a,#" + std::to_string(i % 256) + "\n";
+  app.panes().set_editor_text(text);
+  while (auto event = ui.poll_event()) app.handle(*event);
+  std::vector<double> times;
+  for (int run = 0; run < runs; ++run) {
+    const auto start = Clock::now();
+    app.dispatch_command(zorvin::app::command::kAssemble);
+    times.push_back(ms_since(start));
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("F5 on a full 2 KiB program (1024 lines, listing of 1024 rows): median %.1f ms, best %.1f ms\n",
+              times[times.size() / 2], times.front());
+  std::printf("resident memory of the benchmark after %d assemblies: %.1f MB\n", runs, resident_kib(getpid()) / 1024.0);
+  app.finish();
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+int main() {
+  const pid_t xvfb = start_xvfb();
+  setenv("GDK_BACKEND", "x11", 1);
+  setenv("NO_AT_BRIDGE", "1", 1);
+  setenv("GDK_GL", "disable", 0);  // as the program does for itself
+  XInitThreads();
+  measure_start_up(ZORVIN_PROGRAM, 7);
+  measure_f5(20);
+  kill(xvfb, SIGTERM);
+  waitpid(xvfb, nullptr, 0);
+  return 0;
+}
