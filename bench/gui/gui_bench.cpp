@@ -17,6 +17,7 @@
 
 #include "app/app.h"
 #include "app/ids.h"
+#include "private_xvfb.h"
 
 namespace {
 
@@ -24,26 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 double ms_since(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-pid_t start_xvfb() {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-           static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string number;
-  char c = 0;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-  close(fds[0]);
-  setenv("DISPLAY", (":" + number).c_str(), 1);
-  return pid;
 }
 
 long resident_kib(pid_t pid) {
@@ -123,14 +104,14 @@ void measure_f5(int runs) {
 }  // namespace
 
 int main() {
-  const pid_t xvfb = start_xvfb();
+  const pid_t xvfb = zorvin::test::start_private_xvfb();
+  if (xvfb <= 0) return 1;
   setenv("GDK_BACKEND", "x11", 1);
   setenv("NO_AT_BRIDGE", "1", 1);
   setenv("GDK_GL", "disable", 0);  // as the program does for itself
   XInitThreads();
   measure_start_up(ZORVIN_PROGRAM, 7);
   measure_f5(20);
-  kill(xvfb, SIGTERM);
-  waitpid(xvfb, nullptr, 0);
+  zorvin::test::stop_private_xvfb(xvfb);
   return 0;
 }

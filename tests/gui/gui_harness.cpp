@@ -1,8 +1,8 @@
 #include "gui_harness.h"
 
+#include "private_xvfb.h"
+
 #include <X11/Xlib.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,35 +19,7 @@ namespace {
 
 pid_t xvfb_pid = 0;
 
-void stop_xvfb() {
-  if (xvfb_pid > 0) {
-    kill(xvfb_pid, SIGTERM);
-    waitpid(xvfb_pid, nullptr, 0);
-  }
-}
-
-// Starts a private Xvfb on a free display and points DISPLAY at it.
-void start_xvfb() {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  xvfb_pid = fork();
-  ASSERT_GE(xvfb_pid, 0);
-  if (xvfb_pid == 0) {
-    close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-           static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string number;
-  char c = 0;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-  close(fds[0]);
-  ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-  setenv("DISPLAY", (":" + number).c_str(), 1);
-  std::atexit(stop_xvfb);
-}
+void stop_xvfb() { stop_private_xvfb(xvfb_pid); }
 
 GtkWidget* find_toplevel(const std::function<bool(GtkWidget*)>& match) {
   GList* all = gtk_window_list_toplevels();
@@ -77,7 +49,9 @@ void poll_until_done(std::function<bool()> act) {
 
 void GuiTest::SetUpTestSuite() {
   if (toolkit_) return;
-  start_xvfb();
+  xvfb_pid = start_private_xvfb();
+  ASSERT_GT(xvfb_pid, 0) << "Xvfb did not start";
+  std::atexit(stop_xvfb);
   setenv("GDK_BACKEND", "x11", 1);
   setenv("NO_AT_BRIDGE", "1", 1);
   setenv("GSETTINGS_BACKEND", "memory", 1);
