@@ -365,7 +365,7 @@ void Toolkit::create_link(int window, int id, Rect rect, const std::string& text
   GtkWidget* label = gtk_label_new(nullptr);
   GCharPtr markup(g_markup_printf_escaped("<span foreground=\"#0000FF\" underline=\"single\">%s</span>", text.c_str()));
   gtk_label_set_markup(GTK_LABEL(label), markup.get());
-  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+  gtk_label_set_xalign(GTK_LABEL(label), 0.5f);
   gtk_container_add(GTK_CONTAINER(box), label);
   register_control(window, id, box, label);
   Control* control = find_control(id);
