@@ -232,3 +232,50 @@ TEST_F(MainWindow, QuittingWithChangesNeedsYes) {
 
 }  // namespace
 }  // namespace zorvin::test
+
+namespace zorvin::test {
+namespace {
+
+using namespace app;
+
+GtkWidget* find_descendant(GtkWidget* root, GType type) {
+  if (G_TYPE_CHECK_INSTANCE_TYPE(root, type)) return root;
+  if (!GTK_IS_CONTAINER(root)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+  GtkWidget* found = nullptr;
+  for (GList* child = children; child && !found; child = child->next)
+    found = find_descendant(GTK_WIDGET(child->data), type);
+  g_list_free(children);
+  return found;
+}
+
+class Toolbar : public GuiTest {};
+
+TEST_F(Toolbar, ButtonsInOrderWithTooltipsAndTheFloppySaves) {
+  start_app();
+  GtkWidget* toolbar = find_descendant(GTK_WIDGET(ui().gtk_window(window::kMain)), GTK_TYPE_TOOLBAR);
+  ASSERT_NE(toolbar, nullptr);
+  std::vector<std::string> tips;
+  for (int i = 0; i < gtk_toolbar_get_n_items(GTK_TOOLBAR(toolbar)); ++i) {
+    GtkToolItem* item = gtk_toolbar_get_nth_item(GTK_TOOLBAR(toolbar), i);
+    gchar* tip = gtk_widget_get_tooltip_text(GTK_WIDGET(item));
+    tips.push_back(GTK_IS_SEPARATOR_TOOL_ITEM(item) ? "|" : tip ? tip : "");
+    g_free(tip);
+  }
+  EXPECT_EQ(tips, (std::vector<std::string>{"Quelle neu", "Quelle laden", "Quelle speichern", "|", "Assembler [F5]",
+                                            "EPROM Emulator [F6]"}));
+  // The floppy saves like "Quelle speichern": with a path, no requester.
+  write_file("x.asm", "nop\n");
+  answer_next_requester(dir_ + "/x.asm");
+  app().dispatch_command(command::kLoadSource);
+  type_into_editor("; more\n");
+  auto requester = answer_next_requester("");
+  gtk_button_clicked(GTK_BUTTON(gtk_bin_get_child(GTK_BIN(gtk_toolbar_get_nth_item(GTK_TOOLBAR(toolbar), 2)))));
+  pump(100);
+  EXPECT_FALSE(requester->shown);
+  EXPECT_EQ(read_file("x.asm"), "nop\n; more\n");
+  EXPECT_EQ(app().panes().is_modified(), 0);
+}
+
+}  // namespace
+}  // namespace zorvin::test
