@@ -22,6 +22,7 @@ void App::run() {
 
 void App::finish() {
   settings::save_settings(settings_, settings_path_);
+  serial_ports_.close(-1);
   if (ui_.has_window(window::kMain)) ui_.close_window(window::kMain);
 }
 
