@@ -10,6 +10,7 @@ namespace {
 
 using testing::read_file;
 using testing::TempDir;
+using testing::round_trip;
 using testing::write_file;
 
 // The file a first start writes: mark, empty line, then the 27 entry lines.
@@ -29,17 +30,6 @@ Settings loaded_from(const std::string& file_bytes, Settings start = {}) {
   write_file(dir.file("zorvin.ini"), file_bytes);
   load_settings(start, dir.file("zorvin.ini"));
   return start;
-}
-
-// Loads the file, saves the record back and returns the new file.
-std::string round_trip(const std::string& file_bytes) {
-  TempDir dir;
-  const std::string path = dir.file("zorvin.ini");
-  write_file(path, file_bytes);
-  Settings settings;
-  load_settings(settings, path);
-  save_settings(settings, path);
-  return read_file(path);
 }
 
 TEST(SettingsFile, FirstStartCreatesTheDefaultFileAndTheNextStartRepairsIt) {

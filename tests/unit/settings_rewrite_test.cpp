@@ -13,6 +13,7 @@ namespace {
 
 using testing::read_file;
 using testing::TempDir;
+using testing::round_trip;
 using testing::write_file;
 
 // Longer than anything the save below writes, so a missing truncation shows.
@@ -23,16 +24,6 @@ struct stat status_of(const std::string& path, bool follow = true) {
   struct stat info {};
   EXPECT_EQ(follow ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info), 0) << path;
   return info;
-}
-
-std::string saved_text_of(const std::string& file_bytes) {
-  TempDir dir;
-  const std::string path = dir.file("zorvin.ini");
-  write_file(path, file_bytes);
-  Settings settings;
-  load_settings(settings, path);
-  save_settings(settings, path);
-  return read_file(path);
 }
 
 TEST(SettingsRewrite, ReplacementKeepsPermissionsAndOwner) {
@@ -76,7 +67,7 @@ TEST(SettingsRewrite, SymbolicLinkSurvivesAndTheTargetIsRewrittenInPlace) {
 
   EXPECT_TRUE(S_ISLNK(status_of(link, false).st_mode));
   EXPECT_EQ(status_of(target).st_ino, target_inode);
-  EXPECT_EQ(read_file(target), saved_text_of(kHandWritten));  // cut to the new length
+  EXPECT_EQ(read_file(target), round_trip(kHandWritten));  // cut to the new length
   EXPECT_EQ(dir.names(), (std::set<std::string>{"real", "zorvin.ini"}));
 }
 
@@ -89,7 +80,7 @@ TEST(SettingsRewrite, HardLinkedFileStaysShared) {
   Settings settings;
   load_settings(settings, path);
   save_settings(settings, path);
-  EXPECT_EQ(read_file(other), saved_text_of(kHandWritten));
+  EXPECT_EQ(read_file(other), round_trip(kHandWritten));
   EXPECT_EQ(read_file(path), read_file(other));
 }
 
@@ -141,7 +132,7 @@ TEST(SettingsRewrite, ReadOnlyDirectoryAndReadOnlyFile) {
   ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
   save_settings(settings, path);
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
-  EXPECT_EQ(read_file(path), saved_text_of(kHandWritten));
+  EXPECT_EQ(read_file(path), round_trip(kHandWritten));
 
   // A file the user made read-only is read but never replaced.
   write_file(path, kHandWritten);

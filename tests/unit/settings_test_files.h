@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+#include "settings/settings.h"
+
 namespace zorvin::settings::testing {
 
 class TempDir {
@@ -45,6 +47,17 @@ inline std::string read_file(const std::string& path) {
 
 inline void write_file(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Loads the file, saves the record back and returns the new file.
+inline std::string round_trip(const std::string& file_bytes) {
+  TempDir dir;
+  const std::string path = dir.file("zorvin.ini");
+  write_file(path, file_bytes);
+  Settings settings;
+  load_settings(settings, path);
+  save_settings(settings, path);
+  return read_file(path);
 }
 
 }  // namespace zorvin::settings::testing
