@@ -159,10 +159,10 @@ TEST_F(MainWindow, CursorFieldFollowsWithinOneTick) {
   GtkTextIter at;
   gtk_text_buffer_get_iter_at_line_offset(buffer, &at, 2, 6);
   gtk_text_buffer_place_cursor(buffer, &at);
-  EXPECT_TRUE(pump_until([] { return GuiTest::ui().status_text(status::kCursor) == "Zeile: 3, Spalte: 7"; }, 450));
+  EXPECT_TRUE(pump_until([] { return GuiTest::ui().status_text(status::kCursor) == "Zeile: 3, Spalte: 7"; }, 1000));
   gtk_text_buffer_get_iter_at_line_offset(buffer, &at, 2, 1);  // just after the tab
   gtk_text_buffer_place_cursor(buffer, &at);
-  EXPECT_TRUE(pump_until([] { return GuiTest::ui().status_text(status::kCursor) == "Zeile: 3, Spalte: 2"; }, 450));
+  EXPECT_TRUE(pump_until([] { return GuiTest::ui().status_text(status::kCursor) == "Zeile: 3, Spalte: 2"; }, 1000));
 }
 
 TEST_F(MainWindow, EditorLinesFollowTheTextRules) {
