@@ -124,7 +124,8 @@ void check_table(const asm48::LineTable& table, std::size_t line_count, std::siz
     if (record.length <= 0) continue;
     ++code_records;
     require(record.length <= 2, "at most two code bytes", record.mnemonic);
-    require(record.address >= 0 && record.address + record.length <= 2048, "code inside program memory");
+    require(record.address >= 0 && static_cast<std::size_t>(record.address + record.length) <= files::kImageSize,
+            "code inside program memory");
     require(is_bit_text(record.opcode_bits), "opcode is 8 bits", record.opcode_bits);
     require(record.length == 1 ? record.operand_bits.empty() : is_bit_text(record.operand_bits),
             "second byte present exactly on two-byte lines", record.mnemonic);
