@@ -36,9 +36,10 @@ AssemblyResult Assembler::run(std::string_view editor_text) {
     return result;
   }
   split_pass(editor_lines(editor_text), table_);
-  symbol_pass(table_);
   Diagnostics diagnostics;
-  result.error_count = encoding_pass(table_, diagnostics);
+  result.error_count = symbol_pass(table_, diagnostics);
+  // An operand that outgrew the substitution is no text to encode.
+  if (result.error_count == 0) result.error_count = encoding_pass(table_, diagnostics);
   // Addresses and targets only mean something once every line encoded.
   if (result.error_count == 0) {
     result.error_count = address_pass(table_, diagnostics);

@@ -16,6 +16,7 @@ inline constexpr std::string_view kUnknownTarget = " -> ungültiges Sprungziel";
 inline constexpr std::string_view kTargetOffPage = " -> Sprungziel außerhalb der aktuellen Seite";
 inline constexpr std::string_view kTargetOutOfRange = " -> Sprungziel außerhalb des zulässigen Bereiches";
 inline constexpr std::string_view kBeyondProgramMemory = " -> Adresse außerhalb des Programmspeichers";
+inline constexpr std::string_view kOperandTooLong = " -> Operand nach equ-Ersetzung zu lang";
 
 struct Diagnostics {
   std::vector<std::string> lines;

@@ -1,5 +1,8 @@
 #include "asm/symbol_pass.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48 {
@@ -11,28 +14,42 @@ namespace {
 struct FoldedOperand {
   std::string* text;
   std::string folded;
+  bool too_long = false;  // it would have outgrown the limit
 };
 
 // Replaces every occurrence left to right; the inserted value is not searched.
+// An operand that would grow past the limit keeps its text and stops taking
+// substitutions; its line is an error.
 void replace_all(FoldedOperand& operand, const std::string& folded_name, const std::string& value) {
+  if (operand.too_long) return;
   std::size_t found = operand.folded.find(folded_name);
   if (found == std::string::npos) return;
+  const std::size_t limit = std::max(kMaxOperandBytes, operand.text->size());
   std::string result;
   std::size_t done = 0;
   while (found != std::string::npos) {
     result.append(*operand.text, done, found - done);
     result += value;
+    if (result.size() > limit) {
+      operand.too_long = true;
+      return;
+    }
     done = found + folded_name.size();
     found = operand.folded.find(folded_name, done);
   }
   result.append(*operand.text, done);
+  if (result.size() > limit) {
+    operand.too_long = true;
+    return;
+  }
   *operand.text = std::move(result);
   operand.folded = fold_case(*operand.text);
 }
 
 }  // namespace
 
-void symbol_pass(LineTable& table) {
+int symbol_pass(LineTable& table, Diagnostics& diagnostics) {
+  // Two operands per record, in record order.
   std::vector<FoldedOperand> operands;
   for (LineRecord& record : table.records) {
     operands.push_back({&record.operand1, fold_case(record.operand1)});
@@ -45,6 +62,13 @@ void symbol_pass(LineTable& table) {
     const std::string value = symbol.operand1;
     for (FoldedOperand& operand : operands) replace_all(operand, folded_name, value);
   }
+  int errors = 0;
+  for (std::size_t i = 0; i < table.records.size(); ++i) {
+    if (!operands[2 * i].too_long && !operands[2 * i + 1].too_long) continue;
+    diagnostics.report(table.records[i].line_no, kOperandTooLong);
+    ++errors;
+  }
+  return errors;
 }
 
 }  // namespace zorvin::asm48

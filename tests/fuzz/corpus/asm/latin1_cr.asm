@@ -1,0 +1,1 @@
+; Zähler in Latin-1, CR line ends	mov r0,#0FFhloop:	djnz r0,loopdb 'ä'  END

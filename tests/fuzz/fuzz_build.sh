@@ -1,0 +1,25 @@
+# Sourced by stage.sh and long-run.sh (from the repository root): configures
+# build-fuzz with clang, the core instrumented for libFuzzer, and builds only
+# the fuzz targets. Defines zorvin_fuzz_run TARGET CORPUS_DIR ARGS...
+fuzz_flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DZORVIN_GUI=OFF -DZORVIN_FUZZ=ON -DCMAKE_C_FLAGS="$fuzz_flags" -DCMAKE_CXX_FLAGS="$fuzz_flags" >/dev/null
+cmake --build build-fuzz -j 2 --target fuzzers
+
+# target name -> seed folder and extra options
+declare -A zorvin_fuzz_seeds=([assembler_fuzzer]=asm [settings_fuzzer]=ini [codec_fuzzer]=codec)
+declare -A zorvin_fuzz_options=([assembler_fuzzer]="-dict=tests/fuzz/asm.dict")
+zorvin_fuzz_targets=(assembler_fuzzer settings_fuzzer codec_fuzzer)
+
+# Runs one target on a scratch copy of its seeds (the repository is never
+# written); findings land in the scratch folder. Prints libFuzzer's output.
+zorvin_fuzz_run() {
+  local target=$1 scratch=$2
+  shift 2
+  rm -rf "$scratch"
+  mkdir -p "$scratch/corpus" "$scratch/findings"
+  cp "tests/fuzz/corpus/${zorvin_fuzz_seeds[$target]}/." -r "$scratch/corpus/"
+  # A hang or a run-away allocation counts as a finding too.
+  build-fuzz/tests/fuzz/"$target" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+    -artifact_prefix="$scratch/findings/" ${zorvin_fuzz_options[$target]:-} "$@" "$scratch/corpus"
+}
