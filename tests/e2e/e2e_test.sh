@@ -22,7 +22,7 @@ rm -rf "$artefacts"
 mkdir -p "$artefacts"
 artefacts=$(realpath "$artefacts")
 
-for tool in Xvfb xdotool xwininfo import iconv cmp truncate; do
+for tool in Xvfb xdpyinfo xdotool xwininfo import iconv cmp truncate; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
 done
 
@@ -83,10 +83,9 @@ screenshot() {
 
 # --- the X server -------------------------------------------------------
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$artefacts/display" >"$artefacts/xvfb.log" 2>&1 &
-pids+=($!)
-wait_until 30 grep -qs '[0-9]' "$artefacts/display" || fail "Xvfb did not start (see xvfb.log)"
-export DISPLAY=":$(head -n 1 "$artefacts/display")"
+source "$(dirname "$0")/../support/private_xvfb.sh"
+start_private_xvfb "$artefacts" || fail "Xvfb did not start (see xvfb.log)"
+pids+=("$xvfb_pid")
 
 # A fixed theme and no desktop services, so the toolbar sits where the
 # clicks below expect it and nothing waits for a session bus.

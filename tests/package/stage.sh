@@ -103,17 +103,16 @@ cmp "$work/expected-ff.bin" "$work/ff.bin" || fail "zorvin-asm --fill FF: gaps n
 
 # --- the unpacked program starts ------------------------------------------
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do grep -qs "[0-9]" "$scratch/display" && break; sleep 0.1; done
-grep -qs "[0-9]" "$scratch/display" || fail "Xvfb did not start"
+source tests/support/private_xvfb.sh
+start_private_xvfb "$scratch" || fail "Xvfb did not start"
+pids+=("$xvfb_pid")
 mkdir -p "$scratch/run"
-(cd "$scratch/run" && DISPLAY=":$(head -n 1 "$scratch/display")" NO_AT_BRIDGE=1 exec "$root/usr/bin/zorvin") \
+(cd "$scratch/run" && NO_AT_BRIDGE=1 exec "$root/usr/bin/zorvin") \
   >"$scratch/zorvin.out" 2>&1 &
 pids+=($!)
 window=""
 for _ in $(seq 200); do
-  window=$(DISPLAY=":$(head -n 1 "$scratch/display")" xdotool search --onlyvisible --name '^Assembler f' 2>/dev/null) && break
+  window=$(xdotool search --onlyvisible --name '^Assembler f' 2>/dev/null) && break
   sleep 0.1
 done
 [ -n "$window" ] || fail "the packaged zorvin opened no window: $(cat "$scratch/zorvin.out")"

@@ -1,5 +1,6 @@
 #include "private_xvfb.h"
 
+#include <X11/Xlib.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +10,13 @@
 
 namespace zorvin::test {
 
-pid_t start_private_xvfb() {
+namespace {
+
+bool alive(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
+
+// One try: Xvfb picks a free display and writes its number once it accepts
+// clients.
+pid_t try_start(std::string& display) {
   int fds[2];
   if (pipe(fds) != 0) return -1;
   const pid_t pid = fork();
@@ -22,17 +29,40 @@ pid_t start_private_xvfb() {
     _exit(127);
   }
   close(fds[1]);
-  // Xvfb writes the display number it chose once it accepts clients.
   std::string number;
   char c = 0;
   while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
   close(fds[0]);
-  if (number.empty()) {
-    stop_private_xvfb(pid);
-    return -1;
-  }
-  setenv("DISPLAY", (":" + number).c_str(), 1);
+  display = ":" + number;
   return pid;
+}
+
+// Two servers started at the same moment can both name the same display;
+// the loser ends at once. Ours must still run and answer.
+bool serves(pid_t pid, const std::string& display) {
+  usleep(100000);
+  if (!alive(pid)) return false;
+  Display* connection = XOpenDisplay(display.c_str());
+  if (!connection) return false;
+  XCloseDisplay(connection);
+  usleep(50000);
+  return alive(pid);
+}
+
+}  // namespace
+
+pid_t start_private_xvfb() {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::string display;
+    const pid_t pid = try_start(display);
+    if (pid < 0) return -1;
+    if (display.size() > 1 && serves(pid, display)) {
+      setenv("DISPLAY", display.c_str(), 1);
+      return pid;
+    }
+    stop_private_xvfb(pid);
+  }
+  return -1;
 }
 
 void stop_private_xvfb(pid_t xvfb) {
