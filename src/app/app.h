@@ -20,7 +20,7 @@ class App {
   // Reads or creates the settings file and opens the main window; false when
   // the window could not be opened.
   bool start();
-  // Runs the event loop until the user quits, then saves the settings.
+  // Runs the event loop until the user quits.
   void run();
   // Handles one event as the loop does (also used by tests).
   void handle(const ui::Event& event);
