@@ -19,6 +19,8 @@ zorvin_fuzz_run() {
   rm -rf "$scratch"
   mkdir -p "$scratch/corpus" "$scratch/findings"
   cp "tests/fuzz/corpus/${zorvin_fuzz_seeds[$target]}/." -r "$scratch/corpus/"
+  # The golden assembler sources seed the assembler too, without copies here.
+  if [ "$target" = assembler_fuzzer ]; then cp tests/asm/golden/*.asm "$scratch/corpus/"; fi
   # A hang or a run-away allocation counts as a finding too.
   build-fuzz/tests/fuzz/"$target" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
     -artifact_prefix="$scratch/findings/" ${zorvin_fuzz_options[$target]:-} "$@" "$scratch/corpus"
