@@ -14,6 +14,7 @@
 
 #include "asm/assembler.h"
 #include "asm/diagnostics.h"
+#include "asm/editor_lines.h"
 #include "files/output_writer.h"
 #include "files/text_codec.h"
 #include "fuzz_support.h"
@@ -22,30 +23,6 @@ namespace {
 
 using namespace zorvin;
 using fuzz::require;
-
-constexpr std::string_view kParagraphSeparator = "\xE2\x80\xA9";
-
-// The editor's lines: ends are LF, CR LF, CR and U+2029.
-std::vector<std::string_view> source_lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end_length = 0;
-    if (text[pos] == '\n') end_length = 1;
-    else if (text[pos] == '\r') end_length = text.substr(pos, 2) == "\r\n" ? 2 : 1;
-    else if (text.substr(pos).starts_with(kParagraphSeparator)) end_length = kParagraphSeparator.size();
-    if (end_length == 0) {
-      ++pos;
-      continue;
-    }
-    lines.push_back(text.substr(start, pos - start));
-    pos += end_length;
-    start = pos;
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
 
 // A line can only carry an error when something other than blanks and TABs
 // stands before its comment.
@@ -145,7 +122,7 @@ asm48::AssemblyResult check_run(asm48::Assembler& assembler, std::string_view te
     require(result.error_lines.empty() && result.error_count == 0, "no errors when nothing ran");
     return result;
   }
-  const std::vector<std::string_view> lines = source_lines(text);
+  const std::vector<std::string_view> lines = asm48::editor_lines(text);
   for (const std::string& error : result.error_lines) check_error_line(error, lines);
   require(static_cast<std::size_t>(result.error_count) == result.error_lines.size(), "error count = error lines");
   if (result.error_count == 0) {
