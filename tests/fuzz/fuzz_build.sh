@@ -3,7 +3,7 @@
 # the fuzz targets. Defines zorvin_fuzz_run TARGET CORPUS_DIR ARGS...
 fuzz_flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZORVIN_GUI=OFF -DZORVIN_FUZZ=ON -DCMAKE_C_FLAGS="$fuzz_flags" -DCMAKE_CXX_FLAGS="$fuzz_flags" >/dev/null
+  -DZORVIN_GUI=OFF -DZORVIN_FUZZ=ON -DZORVIN_WERROR=ON -DCMAKE_C_FLAGS="$fuzz_flags" -DCMAKE_CXX_FLAGS="$fuzz_flags" >/dev/null
 cmake --build build-fuzz -j 2 --target fuzzers
 
 # target name -> seed folder and extra options
