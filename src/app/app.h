@@ -52,6 +52,7 @@ class App {
   void open_emulator_dialog();
   void assemble();
   void transfer();
+  bool confirm_auto_load_without_backup();
   void set_fill_byte(std::uint8_t value);
   void show_info_dialog();
 
@@ -62,6 +63,8 @@ class App {
   asm48::Assembler assembler_;
   emu::SerialPorts serial_ports_;
   std::string image_path_;  // binary of the last successful assembly of a saved source
+  std::string image_source_text_;      // the editor text image_path_ was assembled from
+  bool last_assembly_failed_ = false;  // F6 then still sends the older image
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;
 };

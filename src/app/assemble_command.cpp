@@ -12,10 +12,14 @@ void App::assemble() {
     return;
   }
   for (const std::string& line : result.error_lines) panes_.append_message(line);
+  last_assembly_failed_ = !result.ok();
   if (result.ok()) {
     const files::OutputResult output = files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path());
     panes_.set_listing(output.listing_rows);
-    if (output.image_path) image_path_ = *output.image_path;
+    if (output.image_path) {
+      image_path_ = *output.image_path;
+      image_source_text_ = panes_.editor_text();
+    }
     for (const std::string& line : output.messages) panes_.append_message(line);
   }
   panes_.append_message(result.summary);

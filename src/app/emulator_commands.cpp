@@ -45,10 +45,27 @@ std::string trimmed(const std::string& text) {
 
 }  // namespace
 
+bool App::confirm_auto_load_without_backup() {
+  return ui_.message_box("Warnung",
+                         "„Automatsiches Laden“ ohne „Sicherung auf SPI“: Bei jedem Reset des Boards lädt der Emulator "
+                         "dann die alte SPI-Sicherung (oder überall 0FFH, wenn nie gesichert wurde) über das "
+                         "gesendete Programm.\n\nTrotzdem speichern?",
+                         ui::MessageIcon::Warning, true) == ui::Answer::Yes;
+}
+
 void App::transfer() {
   if (image_path_.empty()) {
     ui_.message_box("Hinweis", "Es gibt nichts zu emulieren.", ui::MessageIcon::Information, false);
     return;
+  }
+  // What is sent is the image of the last successful assembly; say so when
+  // the editor no longer holds what it was made from.
+  if (last_assembly_failed_) {
+    panes_.append_message("Hinweis: Der letzte Assemblerlauf war fehlerhaft - gesendet wird " + image_path_ +
+                          " vom letzten fehlerfreien Lauf");
+  } else if (panes_.editor_text() != image_source_text_) {
+    panes_.append_message("Hinweis: Die Quelle wurde seit dem Schreiben von " + image_path_ +
+                          " geändert - gesendet wird der alte Stand");
   }
   PaneTransferView view(ui_, panes_);
   emu::emulator_transfer(image_path_, settings_, serial_ports_, view);
@@ -80,7 +97,7 @@ void App::open_emulator_dialog() {
   ui_.create_button(dialog, kCancel, {5, 170, 80, 25}, "Abbrechen");
   ui_.create_button(dialog, kSave, {105, 170, 80, 25}, "Speichern");
 
-  const emu::PortList ports = emu::discover_ports(serial_ports_, settings_);
+  const emu::PortList ports = emu::discover_ports(settings_);
   for (const std::string& name : ports.names) ui_.append_row(kPortList, name);
   if (ports.selected >= 0) ui_.select_row(kPortList, ports.selected);
   for (const char* entry : kEpromEntries) ui_.append_row(kEpromList, entry);
@@ -100,6 +117,7 @@ void App::open_emulator_dialog() {
     if (event.kind != ui::EventKind::Control || event.window != dialog) continue;
     if (event.id == kCancel) break;
     if (event.id != kSave) continue;
+    if (ui_.ticked(kAutoBox) && !ui_.ticked(kSpiBox) && !confirm_auto_load_without_backup()) continue;
     const std::vector<std::string> names = ui_.rows(kPortList);
     const int port = ui_.selected_row(kPortList);
     if (port >= 0 && port < static_cast<int>(names.size()) && !trimmed(names[port]).empty())

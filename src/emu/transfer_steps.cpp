@@ -1,5 +1,8 @@
 #include "emu/transfer_steps.h"
 
+#include <array>
+#include <utility>
+
 #include "files/text_codec.h"
 
 namespace zorvin::emu {
@@ -8,20 +11,56 @@ namespace {
 // Commands are text; on the wire each character is one byte.
 std::string command(const std::string& text) { return utf8_to_latin1(":" + text + "\n").bytes; }
 
+constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kParts = {{
+    {"16", "2716"}, {"32", "2732"}, {"64", "2764"}, {"E64", "28C64"},
+    {"128", "27128"}, {"256", "27256"}, {"E256", "28C256"}, {"512", "27512"},
+}};
+
+std::string on_off(int flag) { return flag == 1 ? "ON" : "OFF"; }
+
 }  // namespace
 
-std::vector<std::string> transfer_steps(const std::string& image,
-                                        const settings::Settings& settings) {
-  std::vector<std::string> steps;
-  steps.push_back(command("EMUOFF"));
-  steps.push_back(command("iniSPI" + std::to_string(settings.spi_flag)));
-  steps.push_back(command("iniAuto" + std::to_string(settings.auto_load)));
-  for (std::size_t offset = 0; offset < image.size(); offset += kBlockSize) {
-    steps.push_back(command("SBN") + command(std::to_string(offset)) +
-                    command(std::to_string(kBlockSize)) + image.substr(offset, kBlockSize));
+std::string eprom_part(std::string_view code) {
+  for (const auto& [known, part] : kParts) {
+    if (known == code) return std::string(part);
   }
-  steps.push_back(command("ini" + settings.eprom_code));
-  steps.push_back(command("EMUON"));
+  return {};
+}
+
+bool is_version_line(std::string_view line) {
+  return line.starts_with("-> HW: ") && line.find(", FW: ") != std::string_view::npos;
+}
+
+std::optional<std::string> settings_problem(const settings::Settings& settings) {
+  if (settings.spi_flag != 0 && settings.spi_flag != 1)
+    return "SPI = " + std::to_string(settings.spi_flag) + " in zorvin.ini ist ungültig (0 oder 1)";
+  if (settings.auto_load != 0 && settings.auto_load != 1)
+    return "AUTO = " + std::to_string(settings.auto_load) + " in zorvin.ini ist ungültig (0 oder 1)";
+  if (eprom_part(settings.eprom_code).empty())
+    return "EPROM-Typ '" + settings.eprom_code + "' ist unbekannt - unter Einstellungen -> EPROM Emulator wählen";
+  return std::nullopt;
+}
+
+std::vector<TransferStep> transfer_steps(const std::string& image, const settings::Settings& settings) {
+  std::vector<TransferStep> steps;
+  const std::string spi = "iniSPI" + std::to_string(settings.spi_flag);
+  steps.push_back({":" + spi, command(spi), {"-> SPI save " + on_off(settings.spi_flag)}});
+  const std::string auto_load = "iniAuto" + std::to_string(settings.auto_load);
+  steps.push_back({":" + auto_load, command(auto_load), {"-> Auto Load " + on_off(settings.auto_load)}});
+
+  const std::size_t blocks = image.size() / kBlockSize;
+  for (std::size_t offset = 0; offset < image.size(); offset += kBlockSize) {
+    const std::string name = "Block " + std::to_string(offset / kBlockSize + 1) + " von " +
+                             std::to_string(blocks) + " (Adresse " + std::to_string(offset) + ")";
+    steps.push_back({name,
+                     command("SBN") + command(std::to_string(offset)) + command(std::to_string(kBlockSize)) +
+                         image.substr(offset, kBlockSize),
+                     {"->in", "ACK"},
+                     true});
+  }
+  const std::string eprom = "ini" + settings.eprom_code;
+  steps.push_back({":" + eprom, command(eprom), {"-> Bus set to " + eprom_part(settings.eprom_code) + " "}});
+  steps.push_back({":EMUON", command("EMUON"), {"-> Emulator Running"}});
   return steps;
 }
 

@@ -1,8 +1,10 @@
-// The bytes the EPROM emulator is sent, step by step. After each step the
-// transfer waits for one reply line.
+// The bytes the EPROM emulator is sent, step by step, and the reply lines
+// each step must bring back before the next one may go out.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/settings.h"
@@ -12,11 +14,32 @@ namespace zorvin::emu {
 inline constexpr std::size_t kBlockSize = 128;
 inline constexpr std::size_t kMaxImageSize = 2048;
 
-// `image` is the padded image (a multiple of 128 bytes). The steps are:
-// ":EMUOFF\n", ":iniSPI<spi>\n", ":iniAuto<auto>\n", one step per block
-// (":SBN\n" ":<offset>\n" ":128\n" and the 128 raw bytes),
-// ":ini<eprom code>\n" and ":EMUON\n".
-std::vector<std::string> transfer_steps(const std::string& image,
-                                        const settings::Settings& settings);
+// Takes the device's bus and holds the target in reset; answered with the
+// device's version line ("-> HW: ..., FW: ...").
+inline constexpr std::string_view kSyncCommand = ":EMUOFF\n";
+
+struct TransferStep {
+  std::string name;                   // for messages: ":iniSPI0", "Block 2 von 16 (Adresse 128)"
+  std::string bytes;                  // what goes on the wire
+  std::vector<std::string> replies;   // the lines expected back, in order, each by its beginning
+  bool is_block = false;
+};
+
+// The steps after the sync, for `image` (the padded image, a multiple of 128
+// bytes): ":iniSPI<spi>\n", ":iniAuto<auto>\n", one step per block
+// (":SBN\n" ":<offset>\n" ":128\n" and the 128 raw bytes), ":ini<code>\n"
+// and ":EMUON\n".
+std::vector<TransferStep> transfer_steps(const std::string& image, const settings::Settings& settings);
+
+// The part number an EPROM code stands for ("2764" for "64", "28C256" for
+// "E256"); empty for a code the device does not know.
+std::string eprom_part(std::string_view code);
+
+// Whether `line` is the device's version line.
+bool is_version_line(std::string_view line);
+
+// What is wrong with the emulator settings before anything is sent, in the
+// words of a message; nothing when all can be sent.
+std::optional<std::string> settings_problem(const settings::Settings& settings);
 
 }  // namespace zorvin::emu

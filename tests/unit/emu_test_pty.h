@@ -8,9 +8,11 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "emu/transfer_view.h"
@@ -84,6 +86,57 @@ class TestPty {
   int master_ = -1;
   int own_slave_ = -1;
   std::string slave_name_;
+};
+
+// A device that answers from a script: once the host has sent exactly the
+// bytes of the next entry (after everything before it), it waits `delay_ms`
+// and sends the entry's reply. It stops answering at the first byte that is
+// not in the script, so a host that sends too much is caught by comparing
+// `received` with what was expected.
+class ScriptedDevice {
+ public:
+  struct Entry {
+    std::string expect;
+    std::string reply;
+    int delay_ms = 0;
+  };
+
+  ScriptedDevice(const TestPty& pty, std::vector<Entry> script) : pty_(pty), script_(std::move(script)) {}
+  ~ScriptedDevice() { stop(); }
+
+  // Call once the host has opened the port (its open discards what came before).
+  void start() {
+    thread_ = std::thread([this] { run(); });
+  }
+  void stop() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  // Everything the host sent; valid after stop().
+  const std::string& received() const { return received_; }
+
+ private:
+  void run() {
+    std::size_t next = 0;
+    std::size_t expected_end = script_.empty() ? 0 : script_[0].expect.size();
+    while (!stopping_) {
+      if (next < script_.size() && received_.size() == expected_end &&
+          received_.ends_with(script_[next].expect)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(script_[next].delay_ms));
+        pty_.send(script_[next].reply);
+        if (++next < script_.size()) expected_end += script_[next].expect.size();
+        continue;
+      }
+      received_ += pty_.received();
+    }
+    received_ += pty_.received();
+  }
+
+  const TestPty& pty_;
+  std::vector<Entry> script_;
+  std::string received_;
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;
 };
 
 class RecordingView : public TransferView {

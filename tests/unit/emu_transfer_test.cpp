@@ -9,7 +9,7 @@
 
 #include "emu/clock.h"
 #include "emu/emulator_transfer.h"
-#include "emu/reply_wait.h"
+#include "emu/reply_reader.h"
 #include "emu_test_pty.h"
 
 namespace zorvin::emu {
@@ -17,18 +17,21 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::RecordingView;
+using testing::ScriptedDevice;
 using testing::TestPty;
 
-// A device that never answers, with waits short enough for tests.
-constexpr TransferTiming kQuick{.reply_timeout_ms = 20, .poll_interval_ms = 10,
-                                .first_event_wait_ms = 7};
+// Waits short enough for tests; the device answers within a few milliseconds.
+constexpr TransferTiming kQuick{.reply_timeout_ms = 400, .poll_interval_ms = 10, .first_event_wait_ms = 7,
+                                .quiet_ms = 60, .settle_limit_ms = 400, .stalled_block_ms = 250};
+
+const std::string kVersion = "-> HW: v2.1, FW: 2.0rc12, SPI: 0, Auto: 0, Last EPROM: 27512";
+const std::string kSyncReply = kVersion + "\r\n-> Bus set to 27512 EPROM Memory\r\n";
 
 class Transfer : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("zorvin_emu_transfer_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() / ("zorvin_emu_transfer_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir);
     settings.port_name = pty.slave_name();
     settings.eprom_code = "64";
@@ -48,8 +51,35 @@ class Transfer : public ::testing::Test {
     return bytes;
   }
 
-  void run(const std::string& path, TransferTiming timing = kQuick) {
-    emulator_transfer(path, settings, ports, view, timing);
+  // What a well-behaved device is sent for `image` and what it answers.
+  std::vector<ScriptedDevice::Entry> device_script(const std::string& image) const {
+    const auto flag = [](int on) { return std::string(on ? "ON" : "OFF"); };
+    std::vector<ScriptedDevice::Entry> script = {
+        {":EMUOFF\n", kSyncReply},
+        {":iniSPI" + std::to_string(settings.spi_flag) + "\n", "-> SPI save " + flag(settings.spi_flag) + "\r\n"},
+        {":iniAuto" + std::to_string(settings.auto_load) + "\n", "-> Auto Load " + flag(settings.auto_load) + "\r\n"}};
+    std::string padded = image;
+    padded.resize((image.size() + 127) / 128 * 128, '\0');
+    for (std::size_t offset = 0; offset < padded.size(); offset += 128) {
+      script.push_back({":SBN\n:" + std::to_string(offset) + "\n:128\n" + padded.substr(offset, 128), "->in\r\nACK\r\n"});
+    }
+    script.push_back({":ini" + settings.eprom_code + "\n", "-> Bus set to 2764 EPROM Memory\r\n"});
+    script.push_back({":EMUON\n", "-> Emulator Running.\r\n"});
+    return script;
+  }
+
+  static std::string wire(const std::vector<ScriptedDevice::Entry>& script) {
+    std::string bytes;
+    for (const auto& entry : script) bytes += entry.expect;
+    return bytes;
+  }
+
+  // Runs the transfer with `device` answering from the moment of the open.
+  bool run_with(ScriptedDevice& device, const std::string& image_path, TransferTiming timing = kQuick) {
+    view.on_event_wait = [&] { device.start(); };
+    const bool ok = emulator_transfer(image_path, settings, ports, view, timing);
+    device.stop();
+    return ok;
   }
 
   fs::path dir;
@@ -59,126 +89,214 @@ class Transfer : public ::testing::Test {
   settings::Settings settings;
 };
 
-TEST_F(Transfer, The200ByteExampleGoesOnTheWireExactlyWithEightWaits) {
-  settings.spi_flag = 0;
+TEST_F(Transfer, EveryImageSizeGoesOnTheWireExactlyAndEndsWithTheVerdict) {
   settings.auto_load = 1;
-  const std::string image = random_bytes(200);
-  run(image_file(image));
-
-  const std::string expected = std::string(":EMUOFF\n:iniSPI0\n:iniAuto1\n") +
-                               ":SBN\n:0\n:128\n" + image.substr(0, 128) +
-                               ":SBN\n:128\n:128\n" + image.substr(128) +
-                               std::string(56, '\0') + ":ini64\n:EMUON\n";
-  EXPECT_TRUE(pty.received() == expected);
-  EXPECT_EQ(view.scrolls, 8);
-  EXPECT_EQ(view.event_waits, std::vector<int>{7});
-  const std::string port = pty.slave_name();
-  EXPECT_EQ(view.lines, (std::vector<std::string>{
-                            port + " geöffnet, warte auf Eprom Emulator ...",
-                            port + " geschlossen"}));
-  EXPECT_FALSE(ports.is_open(kEmulatorPort));
-}
-
-TEST_F(Transfer, ImagesArePaddedToWholeBlocksOfOneHundredTwentyEight) {
   settings.spi_flag = 1;
-  settings.eprom_code = "E256";
-  for (const std::size_t size : {std::size_t{1}, std::size_t{128}, std::size_t{2048}}) {
+  for (const std::size_t size : {std::size_t{200}, std::size_t{1}, std::size_t{128}, std::size_t{2048}}) {
     SCOPED_TRACE(size);
     view = RecordingView();
     const std::string image = random_bytes(size);
-    run(image_file(image));
-
-    std::string padded = image;
-    padded.resize((size + 127) / 128 * 128, '\0');
-    std::string blocks;
-    for (std::size_t offset = 0; offset < padded.size(); offset += 128) {
-      blocks += ":SBN\n:" + std::to_string(offset) + "\n:128\n" + padded.substr(offset, 128);
-    }
-    const std::string wire = pty.received();
-    EXPECT_TRUE(wire == ":EMUOFF\n:iniSPI1\n:iniAuto0\n" + blocks + ":iniE256\n:EMUON\n");
-    EXPECT_EQ(view.scrolls, 6 + static_cast<int>(padded.size() / 128));
+    const auto script = device_script(image);
+    ScriptedDevice device(pty, script);
+    EXPECT_TRUE(run_with(device, image_file(image)));
+    EXPECT_TRUE(device.received() == wire(script));
+    const std::size_t blocks = (size + 127) / 128;
+    const std::string port = pty.slave_name();
+    ASSERT_EQ(view.lines.size(), 8 + blocks);
+    EXPECT_EQ(view.lines[0], port + " geöffnet, warte auf Eprom Emulator ...");
+    EXPECT_EQ(view.lines[1], kVersion + "-> Bus set to 27512 EPROM Memory");
+    EXPECT_EQ(view.lines[4], "->inACK");
+    EXPECT_EQ(view.lines[blocks + 5], "-> Emulator Running.");
+    EXPECT_EQ(view.lines[blocks + 6], port + " geschlossen");
+    EXPECT_EQ(view.lines.back(), "Übertragung erfolgreich: " + std::to_string(size) + " Byte in " +
+                                     std::to_string(blocks) + (blocks == 1 ? " Block" : " Blöcke") +
+                                     " als 2764 geladen, Emulator läuft");
+    EXPECT_FALSE(ports.is_open(kEmulatorPort));
   }
-  EXPECT_EQ(view.scrolls, 22);  // 2048 bytes: 16 blocks, the last at 1920
 }
 
-TEST_F(Transfer, ImageProblemsAreReportedAndNoPortIsOpened) {
+TEST_F(Transfer, TheFirstMissingOrWrongReplyStopsEverythingAfterIt) {
+  const std::string image = random_bytes(300);
+  const auto script = device_script(image);
+  const std::string port = pty.slave_name();
+  struct Case {
+    std::vector<ScriptedDevice::Entry> answered;  // the device's script
+    std::size_t sent_steps;                        // steps of the script that reach the wire
+    std::string error;
+    std::string step;
+  };
+  auto wrong_at = [&](std::size_t step, std::string reply) {
+    auto changed = script;
+    changed[step].reply = std::move(reply);
+    changed.resize(step + 1);
+    return changed;
+  };
+  const std::vector<Case> cases = {
+      {{}, 1, "keine Antwort auf :EMUOFF - falsche Schnittstelle, Gerät nicht bereit oder eine ältere Firmware ohne :EMUOFF",
+       ":EMUOFF"},
+      {wrong_at(1, "-> SPI save ON\r\n"), 2, "unerwartete Antwort auf :iniSPI0: „-> SPI save ON“", ":iniSPI0"},
+      {wrong_at(4, "->in\r\n"), 5, "keine Antwort auf Block 2 von 3 (Adresse 128)", "Block 2 von 3 (Adresse 128)"},
+      {wrong_at(5, "->in\r\nERR\r\n"), 6, "unerwartete Antwort auf Block 3 von 3 (Adresse 256): „ERR“",
+       "Block 3 von 3 (Adresse 256)"},
+      {wrong_at(6, "\r\n"), 7, "unerwartete Antwort auf :ini64: „“", ":ini64"},
+      {wrong_at(7, ""), 8, "keine Antwort auf :EMUON", ":EMUON"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    view = RecordingView();
+    ScriptedDevice device(pty, c.answered);
+    EXPECT_FALSE(run_with(device, image_file(image)));
+    EXPECT_TRUE(device.received() == wire({script.begin(), script.begin() + static_cast<long>(c.sent_steps)}));
+    ASSERT_GE(view.lines.size(), 3u);
+    EXPECT_EQ(view.lines[view.lines.size() - 3], "Fehler bei der Übertragung - " + c.error);
+    EXPECT_EQ(view.lines[view.lines.size() - 2], port + " geschlossen");
+    EXPECT_EQ(view.lines.back(), "Übertragung fehlgeschlagen bei " + c.step + " - nichts weiter gesendet");
+  }
+}
+
+TEST_F(Transfer, StartUpOutputIsWaitedForAndASyncLostInAResetIsRepeated) {
+  const std::string image = random_bytes(10);
+  auto script = device_script(image);
+  // The first ":EMUOFF" went into the boot pause: the banner comes instead,
+  // with rows of auto-load dots, and only a second ":EMUOFF" is answered.
+  const std::string dots(64, '.');
+  script.insert(script.begin(),
+                {":EMUOFF\n", "-> Bus set to 27512 EPROM Memory\r\nConfig: Last EPROM used is 27512\r\n" + dots + "\r\n"});
+  script.insert(script.begin() + 1, {"", dots + "\r\n", 30});
+  script.insert(script.begin() + 2, {"", "Done loading from SPI EEPROM to SRAM\r\n" + kVersion + "\r\n", 30});
+  ScriptedDevice device(pty, script);
+  EXPECT_TRUE(run_with(device, image_file(image)));
+  EXPECT_TRUE(device.received() == wire(script));  // ":EMUOFF" twice
+  EXPECT_EQ(std::count(view.lines.begin(), view.lines.end(), dots), 2);
+  EXPECT_TRUE(view.lines.back().starts_with("Übertragung erfolgreich"));
+}
+
+TEST_F(Transfer, DevicesThatNeverSettleOrSayOtherThingsAreNotTakenForTheEmulator) {
+  const std::string image = image_file("x");
+  // A line that never ends, sent faster than the device may go quiet.
+  std::atomic<bool> streaming = true;
+  std::thread chatter([&] {
+    while (streaming) {
+      pty.send(std::string(20, '~'));
+      delay_ms(5);
+    }
+  });
+  EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
+  streaming = false;
+  chatter.join();
+  EXPECT_EQ(pty.received().find(":EMUOFF"), std::string::npos);
+  EXPECT_EQ(view.lines[view.lines.size() - 3], "Fehler bei der Übertragung - " + pty.slave_name() +
+                                                    " sendet ununterbrochen - das Gerät wird nicht bereit; ist " +
+                                                    pty.slave_name() + " der Eprom Emulator?");
+
+  // Something that answers every ":EMUOFF" with other words.
+  view = RecordingView();
+  ScriptedDevice other(pty, {{":EMUOFF\n", "OK\r\n"}, {":EMUOFF\n", "OK\r\n"}, {":EMUOFF\n", "OK\r\n"}});
+  EXPECT_FALSE(run_with(other, image));
+  EXPECT_EQ(other.received(), ":EMUOFF\n:EMUOFF\n:EMUOFF\n");
+  EXPECT_EQ(view.lines[view.lines.size() - 3], "Fehler bei der Übertragung - unerwartete Antwort auf :EMUOFF: „OK“ - ist " +
+                                                    pty.slave_name() + " der Eprom Emulator?");
+}
+
+TEST_F(Transfer, ALateAckMeansTheDeviceStoredPartOfTheBlockFromItsOldBuffer) {
+  const std::string image = random_bytes(256);
+  auto script = device_script(image);
+  script[4].delay_ms = kQuick.stalled_block_ms + 50;  // the second block
+  script.resize(5);
+  ScriptedDevice device(pty, script);
+  EXPECT_FALSE(run_with(device, image_file(image)));
+  EXPECT_TRUE(device.received() == wire(script));
+  EXPECT_EQ(view.lines[view.lines.size() - 3],
+            "Fehler bei der Übertragung - Block 2 von 2 (Adresse 128) kam nicht vollständig an (ACK erst nach der "
+            "Wartezeit des Geräts)");
+}
+
+TEST_F(Transfer, NothingIsSentForBadImagesSettingsOrPortsThatAreNoDevices) {
   const std::string too_big = image_file(std::string(2049, 'x'));
-  run(too_big);
+  emulator_transfer(too_big, settings, ports, view, kQuick);
   const std::string empty = image_file("");
-  run(empty);
+  emulator_transfer(empty, settings, ports, view, kQuick);
   const std::string missing = (dir / "missing.bin").string();
-  run(missing);
-  run(dir.string());
-  EXPECT_EQ(view.lines, (std::vector<std::string>{too_big + " - Datei zu groß",
-                                                  empty + " - Datei leer",
+  emulator_transfer(missing, settings, ports, view, kQuick);
+  emulator_transfer(dir.string(), settings, ports, view, kQuick);
+  EXPECT_EQ(view.lines, (std::vector<std::string>{too_big + " - Datei zu groß", empty + " - Datei leer",
                                                   missing + " - Datei nicht gefunden",
                                                   dir.string() + " - Datei nicht gefunden"}));
-  EXPECT_EQ(pty.received(), "");
-  EXPECT_TRUE(view.event_waits.empty());
-}
 
-TEST_F(Transfer, APortThatCannotBeOpenedIsReported) {
   const std::string image = image_file("x");
+  view = RecordingView();
+  settings.spi_flag = 2;
+  EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
+  settings.spi_flag = 0;
+  settings.eprom_code = "";
+  EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
+  settings.eprom_code = "64";
+
+  // A regular file or a FIFO named as the port is never written to.
+  const fs::path file = dir / "ttyUSB0";
+  std::ofstream(file) << "keep";
+  const fs::path fifo = dir / "ttyUSB1";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const fs::path& port : {file, fifo}) {
+    settings.port_name = port.string();
+    EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
+  }
   settings.port_name = "COM4";
-  run(image);
-  settings.port_name = "";
-  run(image);
-  EXPECT_EQ(view.lines,
-            (std::vector<std::string>{
-                "Fehler beim Öffnen der seriellen Schnittstelle - COM4 nicht gefunden",
-                "Fehler beim Öffnen der seriellen Schnittstelle -  nicht gefunden"}));
-  EXPECT_EQ(view.scrolls, 2);
-}
-
-TEST_F(Transfer, ASilentDeviceStillGetsEverythingOneTimeoutPerStep) {
-  EXPECT_EQ(TransferTiming{}.reply_timeout_ms, 3000);  // what users get
-  const TransferTiming timing{.reply_timeout_ms = 120, .poll_interval_ms = 40,
-                              .first_event_wait_ms = 0};
-  const std::int64_t start = elapsed_ms();
-  run(image_file("\x01\x02"), timing);
-  const std::int64_t took = elapsed_ms() - start;
-
-  EXPECT_EQ(view.scrolls, 7);  // first line, three settings, one block, EPROM code, on
-  EXPECT_GE(took, 7 * 120);
-  EXPECT_LT(took, 7 * (120 + 40) + 1000);
-  EXPECT_EQ(view.lines.back(), pty.slave_name() + " geschlossen");
-  EXPECT_TRUE(pty.received().ends_with(":ini64\n:EMUON\n"));
-}
-
-TEST_F(Transfer, RepliesAreShownInOrder) {
-  // The device answers each step as soon as the host waits for it.
-  const TransferTiming timing{.reply_timeout_ms = 500, .poll_interval_ms = 20,
-                              .first_event_wait_ms = 0};
-  int answered = 0;
-  pty.send("sent before the open is flushed\r\n");
-  view.on_event_wait = [&] { pty.send("banner\r\n"); };
-  view.on_scroll = [&](int) { pty.send("reply " + std::to_string(++answered) + "\r\n"); };
-  const std::string port = pty.slave_name();
-  run(image_file("x"), timing);
+  emulator_transfer(image, settings, ports, view, kQuick);
   EXPECT_EQ(view.lines, (std::vector<std::string>{
-                            port + " geöffnet, warte auf Eprom Emulator ...", "banner",
-                            "reply 1", "reply 2", "reply 3", "reply 4", "reply 5", "reply 6",
-                            port + " geschlossen"}));
+                            "Fehler bei der Übertragung - SPI = 2 in zorvin.ini ist ungültig (0 oder 1)",
+                            "Fehler bei der Übertragung - EPROM-Typ '' ist unbekannt - unter Einstellungen -> EPROM "
+                            "Emulator wählen",
+                            "Fehler beim Öffnen der seriellen Schnittstelle - " + file.string() +
+                                " ist keine serielle Schnittstelle (kein Gerät)",
+                            "Fehler beim Öffnen der seriellen Schnittstelle - " + fifo.string() +
+                                " ist keine serielle Schnittstelle (kein Gerät)",
+                            "Fehler beim Öffnen der seriellen Schnittstelle - COM4 nicht gefunden"}));
+  EXPECT_EQ(fs::file_size(file), 4u);
+  EXPECT_EQ(pty.received(), "");
+  EXPECT_FALSE(ports.is_open(kEmulatorPort));
 }
 
 TEST_F(Transfer, ADeviceThatDisappearsStopsTheTransferWithAMessage) {
-  view.on_scroll = [&](int waits) {
-    if (waits == 3) pty.unplug();  // pulled after the answer to ":iniSPI"
+  auto script = device_script(random_bytes(300));
+  script.resize(2);
+  ScriptedDevice device(pty, script);
+  view.on_scroll = [&](int scrolls) {
+    if (scrolls == 2) {  // pulled after the answer to ":iniSPI"
+      device.stop();
+      pty.unplug();
+    }
   };
   const std::string port = pty.slave_name();
-  run(image_file(random_bytes(300)));
-  EXPECT_EQ(view.scrolls, 4);  // three waits, then the error is scrolled into view
-  EXPECT_EQ(view.lines, (std::vector<std::string>{
-                            port + " geöffnet, warte auf Eprom Emulator ...",
-                            "Fehler bei der Übertragung - " + port + " antwortet nicht",
-                            port + " geschlossen"}));
+  EXPECT_FALSE(run_with(device, image_file(random_bytes(300))));
+  EXPECT_EQ(view.lines[view.lines.size() - 3], "Fehler bei der Übertragung - " + port + " antwortet nicht");
+  EXPECT_EQ(view.lines.back(), "Übertragung fehlgeschlagen bei :iniAuto0 - nichts weiter gesendet");
   EXPECT_FALSE(ports.is_open(kEmulatorPort));
+}
+
+TEST(ReplyReader, LinesAreCollectedAcrossPollsWithoutLineEndsNoiseOrEndlessRuns) {
+  TestPty pty;
+  SerialPorts ports;
+  ASSERT_NE(ports.open(kEmulatorPort, pty.slave_name(), {}), 0);
+  ReplyReader reader(ports, 5);
+  pty.send("HEL");
+  reader.poll();
+  static const char kReplies[] = "LO\r\n->in\r\nACK\r\nGr\xF6\xDF\0e\r\n\r\n";
+  pty.send(std::string(kReplies, sizeof kReplies - 1) + std::string(600, '~'));
+  reader.poll();
+  const std::vector<std::string> lines = reader.take_lines();
+  EXPECT_EQ(lines, (std::vector<std::string>{"HELLO", "->in", "ACK", "Gr\u00F6\u00DFe", "",
+                                             std::string(ReplyReader::kMaxLineLength, '~')}));
+  reader.discard_partial();
+  const std::int64_t start = elapsed_ms();
+  EXPECT_EQ(reader.next_line(start + 50), std::nullopt);
+  EXPECT_GE(elapsed_ms() - start, 50);
+  EXPECT_EQ(joined({"->in", "ACK"}), "->inACK");
 }
 
 // Runs the transfer as an unprivileged user (the test usually runs as root,
 // who may open anything) and returns the lines it showed.
-std::vector<std::string> lines_as_unprivileged_user(const std::string& image,
-                                                    const settings::Settings& settings) {
+std::vector<std::string> lines_as_unprivileged_user(const std::string& image, const settings::Settings& settings) {
   int pipe_fds[2];
   if (::pipe(pipe_fds) != 0) return {};
   const pid_t child = ::fork();
@@ -190,56 +308,47 @@ std::vector<std::string> lines_as_unprivileged_user(const std::string& image,
     emulator_transfer(image, settings, ports, view, kQuick);
     std::string all;
     for (const std::string& line : view.lines) all += line + '\n';
-    const bool ok = ::write(pipe_fds[1], all.data(), all.size()) ==
-                    static_cast<ssize_t>(all.size());
+    const bool ok = ::write(pipe_fds[1], all.data(), all.size()) == static_cast<ssize_t>(all.size());
     ::_exit(ok ? 0 : 3);
   }
   ::close(pipe_fds[1]);
   std::string all;
   char buffer[512];
-  for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) {
-    all.append(buffer, static_cast<std::size_t>(n));
-  }
+  for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) all.append(buffer, static_cast<std::size_t>(n));
   ::close(pipe_fds[0]);
   int status = 0;
   ::waitpid(child, &status, 0);
   std::vector<std::string> lines;
-  for (std::size_t start = 0, end; (end = all.find('\n', start)) != std::string::npos;
-       start = end + 1) {
+  for (std::size_t start = 0, end; (end = all.find('\n', start)) != std::string::npos; start = end + 1) {
     lines.push_back(all.substr(start, end - start));
   }
   return lines;
 }
 
-TEST_F(Transfer, APermissionProblemNamesTheGroupToJoin) {
-  // A device only its owner and group may use, as /dev/ttyUSB0 is.
-  const fs::path device = dir / "ttyUSB0";
-  std::ofstream(device).close();
+TEST_F(Transfer, APermissionProblemNamesAGroupOnlyWhenThatGroupMayUseTheDevice) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the device to another user";
+  // The pseudo-terminal's device node stands in for /dev/ttyUSB0.
+  const std::string device = pty.slave_name();
   const group* dialout = ::getgrnam("dialout");
-  if (::geteuid() == 0 && dialout != nullptr) {
-    ASSERT_EQ(::chown(device.c_str(), 0, dialout->gr_gid), 0);
-  }
-  ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
-  fs::permissions(dir, fs::perms::all);  // the unprivileged child must reach the files
+  const gid_t gid = dialout != nullptr ? dialout->gr_gid : 20;
+  ASSERT_EQ(::chown(device.c_str(), 0, gid), 0);
+  fs::permissions(dir, fs::perms::all);  // the unprivileged child must reach the image
   const std::string image = image_file("x");
   fs::permissions(image, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-
-  struct stat info {};
-  ASSERT_EQ(::stat(device.c_str(), &info), 0);
-  const group* owner_group = ::getgrgid(info.st_gid);
+  const group* owner_group = ::getgrgid(gid);
   ASSERT_NE(owner_group, nullptr);
-  const std::string expected_group = owner_group->gr_name;
-  if (::geteuid() != 0 && ::getegid() == info.st_gid) {
-    GTEST_SKIP() << "the test user is in the device's group and may open it";
-  }
+  const std::string not_found = "Fehler beim Öffnen der seriellen Schnittstelle - " + device + " nicht gefunden";
 
-  settings.port_name = device.string();
+  ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
   EXPECT_EQ(lines_as_unprivileged_user(image, settings),
-            (std::vector<std::string>{
-                "Fehler beim Öffnen der seriellen Schnittstelle - " + device.string() +
-                    " nicht gefunden",
-                "Keine Berechtigung für " + device.string() + " - Benutzer in die Gruppe '" +
-                    expected_group + "' aufnehmen"}));
+            (std::vector<std::string>{not_found, "Keine Berechtigung für " + device + " - Benutzer in die Gruppe '" +
+                                                     owner_group->gr_name + "' aufnehmen"}));
+  ASSERT_EQ(::chmod(device.c_str(), 0600), 0);
+  EXPECT_EQ(lines_as_unprivileged_user(image, settings),
+            (std::vector<std::string>{not_found, "Keine Berechtigung für " + device + " - die Gruppe '" +
+                                                     owner_group->gr_name +
+                                                     "' darf es nicht lesen und schreiben; Rechte des Geräts "
+                                                     "freigeben (z. B. mit einer udev-Regel)"}));
 }
 
 }  // namespace

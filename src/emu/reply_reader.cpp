@@ -1,0 +1,65 @@
+#include "emu/reply_reader.h"
+
+#include <array>
+#include <span>
+
+#include "emu/clock.h"
+#include "files/text_codec.h"
+
+namespace zorvin::emu {
+
+bool ReplyReader::poll() {
+  delay_ms(poll_interval_ms_);
+  std::array<unsigned char, 2048> buffer{};
+  bool any = false;
+  // Everything waiting, also when more than one buffer full is there.
+  for (std::size_t waiting; (waiting = std::min(ports_.available(kEmulatorPort), buffer.size())) > 0;) {
+    const std::size_t got = ports_.read(kEmulatorPort, std::span(buffer.data(), waiting));
+    if (got == 0) break;
+    add(buffer.data(), got);
+    any = true;
+  }
+  return any;
+}
+
+void ReplyReader::add(const unsigned char* bytes, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned char byte = bytes[i];
+    if (byte == '\n') {
+      if (!partial_.empty() && partial_.back() == '\r') partial_.pop_back();
+      lines_.push_back(std::move(partial_));
+      partial_.clear();
+      continue;
+    }
+    if (byte == 0) continue;  // line noise, never part of a reply
+    partial_ += latin1_to_utf8(std::string(1, static_cast<char>(byte)));
+    if (partial_.size() >= kMaxLineLength) {
+      lines_.push_back(std::move(partial_));
+      partial_.clear();
+    }
+  }
+}
+
+std::vector<std::string> ReplyReader::take_lines() {
+  std::vector<std::string> taken;
+  taken.swap(lines_);
+  return taken;
+}
+
+std::optional<std::string> ReplyReader::next_line(std::int64_t deadline_ms) {
+  while (lines_.empty()) {
+    if (elapsed_ms() > deadline_ms) return std::nullopt;
+    poll();
+  }
+  std::string line = std::move(lines_.front());
+  lines_.erase(lines_.begin());
+  return line;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line;
+  return text;
+}
+
+}  // namespace zorvin::emu
