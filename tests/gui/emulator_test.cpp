@@ -65,6 +65,8 @@ TEST_F(Emulator, DialogShowsTheStoredChoicesAndStoresOnlyOnSave) {
   std::vector<std::string> ports;
   int port = -1, eprom = -1;
   bool spi = true, autoload = false, cancel_focused = false, main_enabled = true;
+  // Automatic loading without the SPI backup is stored only after a warning.
+  const auto warning = answer_next_box(GTK_RESPONSE_YES);
   run_dialog(
       [&] {
         ports = ui().rows(kPortList);
@@ -84,6 +86,8 @@ TEST_F(Emulator, DialogShowsTheStoredChoicesAndStoresOnlyOnSave) {
   EXPECT_TRUE(cancel_focused);
   EXPECT_FALSE(main_enabled);
   EXPECT_TRUE(ui().window_enabled(window::kMain));
+  EXPECT_EQ(warning->title, "Warnung");
+  EXPECT_NE(warning->text.find("„Automatsiches Laden“ ohne „Sicherung auf SPI“"), std::string::npos) << warning->text;
   const std::string saved = read_file("zorvin.ini");
   EXPECT_NE(saved.find("COM_PRFX = " + dir_ + "/ttyEMU\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("COM = " + dir_ + "/ttyEMU3\nEPROM = E256\nSPI = 0\nAUTO = 1\n"), std::string::npos) << saved;
@@ -100,6 +104,7 @@ TEST_F(Emulator, DialogShowsTheStoredChoicesAndStoresOnlyOnSave) {
   EXPECT_EQ(app().settings().port_name, dir_ + "/ttyEMU3");
 
   // Choosing the other adapter and the first EPROM stores them.
+  answer_next_box(GTK_RESPONSE_YES);
   run_dialog(
       [] {
         ui().select_row(kPortList, 0);
@@ -133,9 +138,16 @@ TEST_F(Emulator, F6SendsTheImageOfTheLastSuccessfulAssembly) {
   app().dispatch_command(command::kAssemble);
   app().dispatch_command(command::kTransfer);
   const std::string shown = messages();
-  EXPECT_NE(shown.find(dir_ + "/ttyEMU0 geöffnet, warte auf Eprom Emulator ..."), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Hinweis: Der letzte Assemblerlauf war fehlerhaft - gesendet wird " + dir_ +
+                       "/prog.bin vom letzten fehlerfreien Lauf\n" + dir_ +
+                       "/ttyEMU0 geöffnet, warte auf Eprom Emulator ..."),
+            std::string::npos)
+      << shown;
   EXPECT_NE(shown.find("-> Auto Load ON"), std::string::npos) << shown;
-  EXPECT_NE(shown.find("-> Emulator Running.\n" + dir_ + "/ttyEMU0 geschlossen"), std::string::npos) << shown;
+  EXPECT_TRUE(shown.ends_with("-> Emulator Running.\n" + dir_ +
+                              "/ttyEMU0 geschlossen\nÜbertragung erfolgreich: 4 Byte in 1 Block als 2764 geladen, "
+                              "Emulator läuft"))
+      << shown;
   ASSERT_TRUE(pump_until([&] { return std::filesystem::exists(dir_ + "/dump.bin"); }));
   EXPECT_EQ(read_file("dump.bin").substr(0, 4), std::string("\x23\x12\x04\x00", 4));
   EXPECT_TRUE(gtk_widget_is_focus(ui().widget(control::kMessages)));

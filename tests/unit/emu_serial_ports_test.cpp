@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "emu/clock.h"
+#include "emu/port_discovery.h"
 #include "emu/serial_ports.h"
 #include "emu_test_pty.h"
 
@@ -207,6 +209,49 @@ TEST(SerialPorts, AWriteToAnUnpluggedDeviceFails) {
   const std::int64_t start = elapsed_ms();
   EXPECT_EQ(ports.write_text(0, ":EMUOFF\n", 3000), 0u);
   EXPECT_LT(elapsed_ms() - start, 1000);  // an error, not a timeout
+}
+
+// Opening a port raises DTR, which resets the emulator and stops the board,
+// so looking for adapters must not open any.
+TEST(PortDiscovery, ListsCharacterDevicesUnderThePrefixWithoutOpeningThem) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("zorvin_discovery_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  TestPty first, second;
+  fs::create_symlink(first.slave_name(), dir / "ttyS0");
+  fs::create_symlink(second.slave_name(), dir / "ttyS3");
+  std::ofstream(dir / "ttyS1") << "a file, no adapter";
+  ASSERT_EQ(::mkfifo((dir / "ttyS2").c_str(), 0600), 0);
+
+  const int watch = inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, first.slave_name().c_str(), IN_OPEN), 0);
+  ASSERT_GE(inotify_add_watch(watch, second.slave_name().c_str(), IN_OPEN), 0);
+  const auto opens = [watch] {
+    char events[4096];
+    const ssize_t n = ::read(watch, events, sizeof events);
+    return n > 0 ? static_cast<std::size_t>(n) / sizeof(inotify_event) : 0;
+  };
+
+  settings::Settings settings;
+  settings.port_prefix = (dir / "ttyS").string();
+  settings.port_name = (dir / "ttyS3").string();
+  PortList list = discover_ports(settings);
+  EXPECT_EQ(list.names, (std::vector<std::string>{(dir / "ttyS0").string(), (dir / "ttyS3").string()}));
+  EXPECT_EQ(list.selected, 1);
+  settings.port_name = "COM4";
+  EXPECT_EQ(discover_ports(settings).selected, 0);
+  settings.port_prefix = (dir / "ttyACM").string();
+  list = discover_ports(settings);
+  EXPECT_TRUE(list.names.empty());
+  EXPECT_EQ(list.selected, -1);
+  EXPECT_EQ(opens(), 0u);
+
+  SerialPorts ports;  // the watch does see an open
+  ASSERT_NE(ports.open(0, dir / "ttyS0", {}), 0);
+  EXPECT_EQ(opens(), 1u);
+  ::close(watch);
+  fs::remove_all(dir);
 }
 
 TEST(Clock, DelayWaitsAtLeastTheTimeAsked) {
