@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built with CPack from the build
 # folder, unpacked into a scratch root, and checked there: the declared
-# dependencies, the three programs, the desktop entry, the hicolor icons and
+# dependencies, the four programs, the desktop entry, the hicolor icons and
 # the man pages; the unpacked zorvin-asm assembles the example program to
-# its 18 bytes, and the unpacked zorvin opens its window under Xvfb.
+# its 18 bytes, the unpacked zorvin-load sends them to the unpacked
+# simulator, and the unpacked zorvin opens its window under Xvfb.
 #
 # The package stays in build/package/ for installing with apt or dpkg.
 set -euo pipefail
@@ -49,7 +50,7 @@ done
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-emusim; do
+for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-emusim usr/bin/zorvin-load; do
   [ -x "$root/$file" ] || fail "$file missing or not executable"
 done
 for size in 16 32 48 128; do
@@ -66,7 +67,7 @@ for line in 'Exec=zorvin' 'Icon=zorvin' 'Categories=Development;' 'Type=Applicat
 done
 grep -q '^Name=.' "$desktop" && grep -q '^Comment=.*für' "$desktop" || fail "desktop entry lacks its German name or comment"
 
-for page in zorvin zorvin-asm zorvin-emusim; do
+for page in zorvin zorvin-asm zorvin-emusim zorvin-load; do
   man_page="$root/usr/share/man/man1/$page.1.gz"
   [ -s "$man_page" ] || fail "no man page $page.1"
   warnings=$(gzip -dc "$man_page" | preconv | groff -man -Tutf8 -ww -z 2>&1)
@@ -100,6 +101,19 @@ tail -n 1 "$work/asm.out" | grep -qxF 'Assemblieren ohne Fehler beendet.' || fai
 "$root/usr/bin/zorvin-asm" --fill FF --output "$work/ff.bin" "$work/hallowelt.asm" >/dev/null ||
   fail "zorvin-asm --fill FF failed"
 cmp "$work/expected-ff.bin" "$work/ff.bin" || fail "zorvin-asm --fill FF: gaps not filled with FF"
+
+# --- the unpacked loader, to the unpacked simulator --------------------------
+
+"$root/usr/bin/zorvin-emusim" --link "$work/ttyEMU0" --banner-delay 0 --dump "$work/eprom.bin" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -L "$work/ttyEMU0" ] && break; sleep 0.05; done
+(cd "$work" && "$root/usr/bin/zorvin-load" --port "$work/ttyEMU0" --eprom 64 hallowelt.bin) >"$work/load.out" ||
+  fail "zorvin-load failed: $(cat "$work/load.out")"
+tail -n 1 "$work/load.out" | grep -q '^Übertragung erfolgreich: 18 Byte' || fail "zorvin-load printed no success: $(cat "$work/load.out")"
+cmp -n 18 "$work/expected-00.bin" "$work/eprom.bin" || fail "zorvin-load: the simulator did not get hallowelt.bin"
+status=0
+"$root/usr/bin/zorvin-load" >/dev/null 2>&1 || status=$?
+[ "$status" = 2 ] || fail "zorvin-load without an image exited $status, not 2"
 
 # --- the unpacked program starts ------------------------------------------
 
