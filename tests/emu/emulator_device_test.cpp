@@ -192,10 +192,9 @@ TEST_F(Board, BlocksOfMoreThan512AreReadButRefused) {
 TEST_F(Board, WritesGoNowhereWhileTheTargetRuns) {
   make();
   boot();
-  send(":EMUON\n");
-  EXPECT_TRUE(device->take_emulation_started());
-  EXPECT_EQ(send(":SBN\n:0\n:2\nAB"), "->in\r\nACK\r\n");
-  EXPECT_EQ(device->loaded().size(), 0u);
+  send(":SBN\n:0\n:1\nA:EMUON\n:SBN\n:1\n:2\nBC");
+  EXPECT_EQ(device->take_emulation_start(), std::vector<unsigned char>{'A'});
+  EXPECT_EQ(device->loaded().size(), 1u);  // B and C went nowhere
 
   make(Firmware::Old);
   boot();

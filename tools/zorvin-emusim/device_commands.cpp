@@ -40,7 +40,7 @@ void EmulatorDevice::run_command(std::string_view frame) {
   } else if (frame == ":EMUON") {
     device_holds_bus_ = false;
     reply(running_reply(firmware));
-    emulation_started_ = true;
+    emulation_start_.emplace(loaded().begin(), loaded().end());
   } else if (frame == ":iniSPI0" || frame == ":iniSPI1") {
     settings_.spi_save = frame.back() == '1';
     reply(settings_.spi_save ? "-> SPI save ON" : "-> SPI save OFF");

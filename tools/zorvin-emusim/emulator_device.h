@@ -63,8 +63,10 @@ class EmulatorDevice {
   std::string take_output(Micros now) { return wire_.take(now); }
   // Lines for the log: lost bytes, stalled and refused blocks.
   std::vector<std::string> take_notes() { return std::exchange(notes_, {}); }
-  // Whether ":EMUON" came since the last call.
-  bool take_emulation_started() { return std::exchange(emulation_started_, false); }
+  // After ":EMUON": loaded() as it was at the latest one since the last call.
+  std::optional<std::vector<unsigned char>> take_emulation_start() {
+    return std::exchange(emulation_start_, std::nullopt);
+  }
 
   // SRAM from 0 to the end of the highest address a block has written.
   std::span<const unsigned char> loaded() const { return {sram_.data(), written_end_}; }
@@ -125,7 +127,7 @@ class EmulatorDevice {
   std::vector<std::string> notes_;
   std::string loss_note_;  // a run of lost bytes not yet noted
   std::uint64_t loss_first_ = 0, loss_last_ = 0;
-  bool emulation_started_ = false;
+  std::optional<std::vector<unsigned char>> emulation_start_;
 };
 
 }  // namespace zorvin::emusim

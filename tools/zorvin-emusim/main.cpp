@@ -108,7 +108,10 @@ class Simulator {
   // down: before the first open, and after a close with HUPCL.
   void host_opened(Micros now) {
     connected_ = true;
-    if (stream_) stream_->start(now);
+    if (stream_) {
+      stream_->start(now);
+      log("sending the --stream text instead of the board's output");
+    }
     if (!dtr_down_) {
       log("port opened by the host; DTR stayed up, so no reset");
       return;
@@ -177,15 +180,14 @@ class Simulator {
 
   void report() {
     for (const std::string& note : device_.take_notes()) log(note);
-    if (device_.take_emulation_started()) {
+    if (const auto memory = device_.take_emulation_start()) {
       emulation_started_ = true;
-      write_dump();
+      write_dump(*memory);
     }
   }
 
-  void write_dump() {
+  void write_dump(const std::vector<unsigned char>& memory) {
     if (options_.dump.empty()) return;
-    const auto memory = device_.loaded();
     std::ofstream file(options_.dump, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(memory.data()),
                static_cast<std::streamsize>(memory.size()));
