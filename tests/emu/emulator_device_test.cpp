@@ -28,7 +28,7 @@ std::string times(int n, std::string_view text) {
 }
 
 // Drives one board with made-up times; `now` only moves forward.
-class Board : public ::testing::Test {
+class EmulatorDeviceTest : public ::testing::Test {
  protected:
   void make(Firmware firmware = Firmware::Current, StoredSettings settings = {},
             std::vector<unsigned char> backup = {}, std::set<std::uint64_t> lost = {}) {
@@ -61,7 +61,7 @@ class Board : public ::testing::Test {
 
 // --- start-up, reset and the receive buffer --------------------------------
 
-TEST_F(Board, TheStartUpLinesFollowTheBootPauseAtWireSpeed) {
+TEST_F(EmulatorDeviceTest, TheStartUpLinesFollowTheBootPauseAtWireSpeed) {
   make();
   device->reset(0);
   EXPECT_EQ(device->next_deadline(), kBoot);
@@ -81,7 +81,7 @@ TEST_F(Board, TheStartUpLinesFollowTheBootPauseAtWireSpeed) {
             "zorvin-emusim\r\n");
 }
 
-TEST_F(Board, BytesAreLostInTheBootPauseOnTheLineAndBeyondSixtyFourWhileBusy) {
+TEST_F(EmulatorDeviceTest, BytesAreLostInTheBootPauseOnTheLineAndBeyondSixtyFourWhileBusy) {
   make(Firmware::Current, {}, {}, {72});
   device->reset(0);
   send("\n", ms(50));
@@ -96,7 +96,7 @@ TEST_F(Board, BytesAreLostInTheBootPauseOnTheLineAndBeyondSixtyFourWhileBusy) {
   EXPECT_NE(notes.find("lost byte 72 from the host on the line"), std::string::npos);
 }
 
-TEST_F(Board, AResetKeepsMemoryAndSettingsButTheCurrentFirmwareZeroes0001) {
+TEST_F(EmulatorDeviceTest, AResetKeepsMemoryAndSettingsButTheCurrentFirmwareZeroes0001) {
   for (const Firmware firmware : {Firmware::Current, Firmware::Old}) {
     make(firmware);
     boot();
@@ -110,7 +110,7 @@ TEST_F(Board, AResetKeepsMemoryAndSettingsButTheCurrentFirmwareZeroes0001) {
 
 // --- auto-load -----------------------------------------------------------
 
-TEST_F(Board, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLastRowOpen) {
+TEST_F(EmulatorDeviceTest, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLastRowOpen) {
   std::vector<unsigned char> backup(3000, 'b');
   make(Firmware::Current, {false, true, find_eprom("16")}, backup);
   const std::string out = boot();
@@ -132,7 +132,7 @@ TEST_F(Board, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLastRowOpen) {
   EXPECT_EQ(std::count(device->sram().begin(), device->sram().end(), 0xFF), 65536);
 }
 
-TEST_F(Board, TheOldFirmwareLoadsOnePageMoreInRowsOf65AndEndsTheLastRow) {
+TEST_F(EmulatorDeviceTest, TheOldFirmwareLoadsOnePageMoreInRowsOf65AndEndsTheLastRow) {
   make(Firmware::Old, {false, true, find_eprom("16")});
   EXPECT_NE(boot().find("SPI\r\n" + times(17, ".") + "\r\n-> Bus set to 2716"), std::string::npos);
   make(Firmware::Old, {false, true, find_eprom("512")});
@@ -143,7 +143,7 @@ TEST_F(Board, TheOldFirmwareLoadsOnePageMoreInRowsOf65AndEndsTheLastRow) {
 
 // --- blocks --------------------------------------------------------------
 
-TEST_F(Board, NumbersAreReadAsParseIntDoes) {
+TEST_F(EmulatorDeviceTest, NumbersAreReadAsParseIntDoes) {
   NumberReader reader;
   for (const char c : std::string_view("x :-12")) EXPECT_TRUE(reader.offer(c));
   EXPECT_FALSE(reader.offer('\n'));  // ends the number, stays unread
@@ -165,7 +165,7 @@ TEST_F(Board, NumbersAreReadAsParseIntDoes) {
   EXPECT_EQ(sram(0, 2), "XY");
 }
 
-TEST_F(Board, BlocksWrapAt64KAndAStalledOneIsAcknowledgedWithStaleBytes) {
+TEST_F(EmulatorDeviceTest, BlocksWrapAt64KAndAStalledOneIsAcknowledgedWithStaleBytes) {
   make();
   boot();
   EXPECT_EQ(send(":SBN\n:65534\n:4\nWXYZ"), "->in\r\nACK\r\n");
@@ -178,7 +178,7 @@ TEST_F(Board, BlocksWrapAt64KAndAStalledOneIsAcknowledgedWithStaleBytes) {
   EXPECT_NE(notes.find("block at 100 stalled after 2 of 8 data bytes"), std::string::npos);
 }
 
-TEST_F(Board, BlocksOfMoreThan512AreReadButRefused) {
+TEST_F(EmulatorDeviceTest, BlocksOfMoreThan512AreReadButRefused) {
   make();
   boot();
   EXPECT_EQ(send(":SBN\n:0\n:-1\n" + std::string(600, 'z'), ms(1500)), "->in\r\n");
@@ -189,7 +189,7 @@ TEST_F(Board, BlocksOfMoreThan512AreReadButRefused) {
   EXPECT_EQ(device->loaded().size(), 0u);
 }
 
-TEST_F(Board, WritesGoNowhereWhileTheTargetRuns) {
+TEST_F(EmulatorDeviceTest, WritesGoNowhereWhileTheTargetRuns) {
   make();
   boot();
   send(":SBN\n:0\n:1\nA:EMUON\n:SBN\n:1\n:2\nBC");
@@ -208,7 +208,7 @@ TEST_F(Board, WritesGoNowhereWhileTheTargetRuns) {
   EXPECT_EQ(send(":EMUON\n"), "-> Emulator Running!\r\n");
 }
 
-TEST_F(Board, WithSpiSaveBlocksGoToTheBackupTooAndTakeFiveMsAPage) {
+TEST_F(EmulatorDeviceTest, WithSpiSaveBlocksGoToTheBackupTooAndTakeFiveMsAPage) {
   make();
   boot();
   send(":iniSPI1\n:ini64\n");
@@ -222,7 +222,7 @@ TEST_F(Board, WithSpiSaveBlocksGoToTheBackupTooAndTakeFiveMsAPage) {
   EXPECT_EQ(std::count(device->backup().begin(), device->backup().end(), 0xFF), 65536);
 }
 
-TEST(RepeatingText, GoesOutAtWireSpeedWithEscapesDecoded) {
+TEST(EmulatorDeviceStream, GoesOutAtWireSpeedWithEscapesDecoded) {
   RepeatingText stream(decode_escapes("ab\\r\\n\\x"));
   stream.start(ms(5));
   EXPECT_EQ(stream.take(ms(5) + 530), "ab\r\n\\x");
