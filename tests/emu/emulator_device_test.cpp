@@ -1,108 +1,232 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "emulator_device.h"
+#include "number_reader.h"
+#include "repeating_text.h"
 
 namespace zorvin::emusim {
 namespace {
 
-class Device : public ::testing::Test {
- protected:
-  // Feeds bytes at time `now` and returns what the device answered.
-  std::vector<std::string> feed(std::string_view bytes, std::int64_t now = 0) {
-    DeviceOutput out;
-    device.receive(bytes, now, out);
-    for (const auto& e : out.errors) errors.push_back(e);
-    started = started || out.emulation_started;
-    return out.replies;
-  }
-  std::vector<std::string> tick(std::int64_t now) {
-    DeviceOutput out;
-    device.give_up_if_due(now, out);
-    for (const auto& e : out.errors) errors.push_back(e);
-    return out.replies;
-  }
-  std::string loaded() const { return {device.loaded().begin(), device.loaded().end()}; }
+using namespace std::string_literals;
 
-  EmulatorDevice device;
-  std::vector<std::string> errors;
-  bool started = false;
+constexpr Micros kBoot = ms(100);
+const std::string kCurrentBanner =
+    "-> Bus set to 27512 EPROM Memory\r\n"
+    "Config: Last EPROM used is 27512\r\n"
+    "Option: Save to SPI EEPROM set to disable\r\n"
+    "Option: Auto load from SPI EEPROM set to disable\r\n"
+    "\r\n"
+    "Emulator Started, waiting for computer contol\r\n"
+    "-> HW: v2.1, FW: 2.0rc12, SPI: 0, Auto: 0, Last EPROM: 27512, zorvin-emusim\r\n";
+
+std::string times(int n, std::string_view text) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += text;
+  return out;
+}
+
+// Drives one board with made-up times; `now` only moves forward.
+class EmulatorDeviceTest : public ::testing::Test {
+ protected:
+  void make(Firmware firmware = Firmware::Current, StoredSettings settings = {},
+            std::vector<unsigned char> backup = {}, std::set<std::uint64_t> lost = {}) {
+    device.emplace(DeviceConfig{firmware, kBoot, 0, std::move(lost)}, settings, std::move(backup));
+    now = 0;
+  }
+  // Resets the board and returns its start-up output.
+  std::string boot() {
+    device->reset(now);
+    return run_to(now + ms(2000));
+  }
+  std::string run_to(Micros t) {
+    now = t;
+    device->advance(t);
+    for (std::string& note : device->take_notes()) notes += note + "\n";
+    return device->take_output(t);
+  }
+  std::string send(std::string_view bytes, Micros then = ms(50)) {
+    device->receive(bytes, now);
+    return run_to(now + then);
+  }
+  std::string sram(std::size_t from, std::size_t n) const {
+    return {device->sram().begin() + from, device->sram().begin() + from + n};
+  }
+
+  std::optional<EmulatorDevice> device;
+  Micros now = 0;
+  std::string notes;
 };
 
-TEST_F(Device, CommandsAreCaseSensitiveLinesWithCrIgnored) {
-  EXPECT_EQ(feed(":iniSPI1\r\n"), std::vector<std::string>{"-> SPI save ON"});
-  EXPECT_EQ(feed(":iniAuto1\n:iniAuto0\n"),
-            (std::vector<std::string>{"-> Auto Load ON", "-> Auto Load OFF"}));
-  EXPECT_EQ(feed(":ini256\n:iniE64\n:iniE256\n"),
-            (std::vector<std::string>{"-> Bus set to 27256 EPROM Memory",
-                                      "-> Bus set to 28C64 EPROM Memory",
-                                      "-> Bus set to 28C256 EEPROM Memory"}));
-  EXPECT_TRUE(feed(":emuon\n:iniSPI2\n:ini1024\n").empty());
-  const std::vector<std::string> off = feed(":EMU");
-  EXPECT_TRUE(off.empty());  // not a line yet
-  const std::vector<std::string> reply = feed("OFF\n");
-  ASSERT_EQ(reply.size(), 2u);
-  EXPECT_NE(reply[0].find("SPI: 1, Auto: 0"), std::string::npos);  // the state it was given
-  EXPECT_EQ(reply[1], "-> Bus set to 27512 EPROM Memory");
-  EXPECT_FALSE(started);
-  EXPECT_EQ(feed(":EMUON\n"), std::vector<std::string>{"-> Emulator Running."});
-  EXPECT_TRUE(started);
-  EXPECT_TRUE(errors.empty());
+// --- start-up, reset and the receive buffer --------------------------------
+
+TEST_F(EmulatorDeviceTest, TheStartUpLinesFollowTheBootPauseAtWireSpeed) {
+  make();
+  device->reset(0);
+  EXPECT_EQ(device->next_deadline(), kBoot);
+  EXPECT_EQ(run_to(kBoot - 1), "");
+  const std::string first = run_to(kBoot + ms(10));
+  EXPECT_EQ(first, kCurrentBanner.substr(0, 115));  // 11.52 bytes a millisecond
+  EXPECT_EQ(first + run_to(kBoot + ms(30)), kCurrentBanner);
+
+  make(Firmware::Old, {true, false, find_eprom("16")});
+  EXPECT_EQ(boot(),
+            "Config: Last EPROM used is 2716\r\n"
+            "Option: Save to SPI EEPROM set to enable\r\n"
+            "Option: Auto load from SPI EEPROM set to disable\r\n"
+            "\r\n"
+            "Emulator Started, waiting for computer contol\r\n"
+            "-> HW: v1.9c @ 115200, FW: 2.0rc4, SPI: 1, Auto: 0, Last EPROM: 2716, "
+            "zorvin-emusim\r\n");
 }
 
-TEST_F(Device, ABlockIsStoredAtItsOffsetAndAcknowledged) {
-  EXPECT_EQ(feed(":SBN\n"), std::vector<std::string>{"->in"});
-  // Bytes that look like commands are data here.
-  EXPECT_EQ(feed(":4\nx6\r\n\n:SBN\n"), std::vector<std::string>{"ACK"});
-  EXPECT_EQ(loaded(), std::string("\0\0\0\0\n:SBN\n", 10));
-  EXPECT_EQ(feed(":SBN\n:0\n:2\nAB"), (std::vector<std::string>{"->in", "ACK"}));
-  EXPECT_EQ(loaded(), std::string("AB\0\0\n:SBN\n", 10));
-  EXPECT_EQ(feed(":SBN\n:9\n:0\n"), (std::vector<std::string>{"->in", "ACK"}));
-  EXPECT_EQ(loaded().size(), 10u);
-  EXPECT_TRUE(errors.empty());
-
-  device.reset();
-  EXPECT_EQ(loaded(), "");
+TEST_F(EmulatorDeviceTest, BytesAreLostInTheBootPauseOnTheLineAndBeyondSixtyFourWhileBusy) {
+  make(Firmware::Current, {}, {}, {72});
+  device->reset(0);
+  send("\n", ms(50));
+  EXPECT_EQ(notes, "lost byte 1 from the host in the boot pause\n");
+  std::string out = run_to(kBoot + ms(1));
+  device->receive(std::string(70, '\n'), now);  // bytes 2-71 while the banner goes out
+  out += run_to(kBoot + ms(100));
+  EXPECT_EQ(out, kCurrentBanner + times(64, ">\r\n"));
+  EXPECT_NE(notes.find("lost bytes 66-71 from the host to a full receive buffer"),
+            std::string::npos);
+  EXPECT_EQ(send("x\n:>\n"), ">\r\n<\r\n");  // byte 72, the x, is lost to noise
+  EXPECT_NE(notes.find("lost byte 72 from the host on the line"), std::string::npos);
 }
 
-TEST_F(Device, ItGivesUpOnMissingOffsetLengthOrDataAfterOneSecond) {
-  feed(":SBN\n", 0);
-  EXPECT_EQ(device.deadline(), std::optional<std::int64_t>(1000));
-  tick(999);
-  EXPECT_TRUE(errors.empty());
-  tick(1000);
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_NE(errors[0].find("offset"), std::string::npos);
-  EXPECT_EQ(device.deadline(), std::nullopt);
-  EXPECT_EQ(feed(":iniSPI0\n", 1100), std::vector<std::string>{"-> SPI save OFF"});
-
-  feed(":SBN\n:0\n", 2000);
-  tick(3000);
-  EXPECT_NE(errors.at(1).find("length"), std::string::npos);
-
-  feed(":SBN\n:0\n:4\nAB", 4000);
-  feed("C", 4900);  // each byte restarts the second
-  tick(5800);
-  EXPECT_EQ(errors.size(), 2u);
-  // A late byte is seen as the start of a command once the device gave up.
-  EXPECT_TRUE(feed("\n:EMUON\n", 6000).size() == 1);
-  EXPECT_NE(errors.at(2).find("data byte 3 of 4"), std::string::npos);
-  EXPECT_EQ(loaded(), "ABC");
+TEST_F(EmulatorDeviceTest, AResetKeepsMemoryAndSettingsButTheCurrentFirmwareZeroes0001) {
+  for (const Firmware firmware : {Firmware::Current, Firmware::Old}) {
+    make(firmware);
+    boot();
+    send(std::string(sync_command(firmware)) + "\n:iniSPI1\n:iniAuto0\n:ini32\n");
+    EXPECT_EQ(send(":SBN\n:0\n:4\nABCD"), "->in\r\nACK\r\n");
+    EXPECT_NE(boot().find("Last EPROM: 2732"), std::string::npos);
+    EXPECT_EQ(sram(0, 4), firmware == Firmware::Current ? std::string("A\0CD", 4) : "ABCD");
+    EXPECT_EQ(device->loaded().size(), 4u);
+  }
 }
 
-TEST_F(Device, BadNumbersAndBlocksPastTheMemoryAreProtocolErrors) {
-  EXPECT_EQ(feed(":SBN\n:\n"), std::vector<std::string>{"->in"});
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(feed(":SBN\n:65534\n:4\nWXYZ"), (std::vector<std::string>{"->in", "ACK"}));
-  EXPECT_EQ(errors.size(), 2u);
-  EXPECT_EQ(loaded().size(), EmulatorDevice::kMemorySize);
-  EXPECT_EQ(loaded().substr(65534), "WX");
+// --- auto-load -----------------------------------------------------------
+
+TEST_F(EmulatorDeviceTest, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLastRowOpen) {
+  std::vector<unsigned char> backup(3000, 'b');
+  make(Firmware::Current, {false, true, find_eprom("16")}, backup);
+  const std::string out = boot();
+  EXPECT_NE(out.find("enable\r\n-> Loading 2716 EPROM from SPI\r\n" + times(16, ".") +
+                     "-> Bus set to 2716 EPROM Memory\r\nDone loading from SPI EEPROM to SRAM\r\n"
+                     "\r\nEmulator Started"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(sram(0, 2049), std::string(2048, 'b') + '\0');  // 16 pages, 0001H overwritten
+  EXPECT_FALSE(device->device_holds_bus());
+
+  make(Firmware::Current, {false, true, find_eprom("512")});
+  device->reset(0);
+  std::string rows = run_to(kBoot + ms(1295));  // 2.54 ms a page
+  EXPECT_EQ(rows.find("Done"), std::string::npos);
+  rows += run_to(ms(3000));
+  EXPECT_NE(rows.find("SPI\r\n" + times(8, times(64, ".") + "\r\n") + "-> Bus set to 27512"),
+            std::string::npos);
+  EXPECT_EQ(std::count(device->sram().begin(), device->sram().end(), 0xFF), 65536);
 }
 
-TEST(ParseLineNumber, SkipsLeadingNonDigits) {
-  EXPECT_EQ(parse_line_number(":128"), std::optional<std::size_t>(128));
-  EXPECT_EQ(parse_line_number("  x1920y5"), std::optional<std::size_t>(1920));
-  EXPECT_EQ(parse_line_number(":"), std::nullopt);
-  EXPECT_EQ(parse_line_number("99999999999999999999"), std::nullopt);
+TEST_F(EmulatorDeviceTest, TheOldFirmwareLoadsOnePageMoreInRowsOf65AndEndsTheLastRow) {
+  make(Firmware::Old, {false, true, find_eprom("16")});
+  EXPECT_NE(boot().find("SPI\r\n" + times(17, ".") + "\r\n-> Bus set to 2716"), std::string::npos);
+  make(Firmware::Old, {false, true, find_eprom("512")});
+  const std::string out = boot();
+  EXPECT_NE(out.find(times(7, times(65, ".") + "\r\n") + times(58, ".") + "\r\n-> Bus"),
+            std::string::npos);
+}
+
+// --- blocks --------------------------------------------------------------
+
+TEST_F(EmulatorDeviceTest, NumbersAreReadAsParseIntDoes) {
+  NumberReader reader;
+  for (const char c : std::string_view("x :-12")) EXPECT_TRUE(reader.offer(c));
+  EXPECT_FALSE(reader.offer('\n'));  // ends the number, stays unread
+  EXPECT_EQ(reader.value(), 65536 - 12);
+  reader.restart();
+  for (const char c : std::string_view("1065545")) reader.offer(c);
+  EXPECT_EQ(reader.value(), 1065545 % 65536);
+  reader.restart();
+  reader.offer('a');
+  reader.time_out();
+  EXPECT_TRUE(reader.done());
+  EXPECT_EQ(reader.value(), 0);
+
+  // On the board: the offset's wait runs out (offset 0), the count follows.
+  make();
+  boot();
+  EXPECT_EQ(send(":SBN\n", ms(1500)), "->in\r\n");
+  EXPECT_EQ(send("2\nXY"), "ACK\r\n");
+  EXPECT_EQ(sram(0, 2), "XY");
+}
+
+TEST_F(EmulatorDeviceTest, BlocksWrapAt64KAndAStalledOneIsAcknowledgedWithStaleBytes) {
+  make();
+  boot();
+  EXPECT_EQ(send(":SBN\n:65534\n:4\nWXYZ"), "->in\r\nACK\r\n");
+  EXPECT_EQ(sram(65534, 2) + sram(0, 2), "WXYZ");
+  EXPECT_EQ(device->loaded().size(), 65536u);
+
+  send(":SBN\n:100\n:8\nxy", ms(999));
+  EXPECT_EQ(run_to(now + ms(2)), "ACK\r\n");  // a second after the last byte
+  EXPECT_EQ(sram(100, 8), "xyYZ\0\0\0\0"s);    // the rest is the earlier block's
+  EXPECT_NE(notes.find("block at 100 stalled after 2 of 8 data bytes"), std::string::npos);
+}
+
+TEST_F(EmulatorDeviceTest, BlocksOfMoreThan512AreReadButRefused) {
+  make();
+  boot();
+  EXPECT_EQ(send(":SBN\n:0\n:-1\n" + std::string(600, 'z'), ms(1500)), "->in\r\n");
+  EXPECT_NE(notes.find("protocol error: block of 65535 bytes at 0 refused"), std::string::npos);
+  // The line feed and 513 bytes are read, what follows is a command again.
+  EXPECT_EQ(send(":SBN\n:0\n:513\n" + std::string(513, 'z') + ":>\n"), "->in\r\n<\r\n");
+  EXPECT_NE(notes.find("block of 513 bytes at 0 refused"), std::string::npos);
+  EXPECT_EQ(device->loaded().size(), 0u);
+}
+
+TEST_F(EmulatorDeviceTest, WritesGoNowhereWhileTheTargetRuns) {
+  make();
+  boot();
+  send(":SBN\n:0\n:1\nA:EMUON\n:SBN\n:1\n:2\nBC");
+  EXPECT_EQ(device->take_emulation_start(), std::vector<unsigned char>{'A'});
+  EXPECT_EQ(device->loaded().size(), 1u);  // B and C went nowhere
+
+  make(Firmware::Old);
+  boot();
+  EXPECT_EQ(send("\n:>\n:EMUOFF\n:iniE64\n:SBN\n:0\n:2\nAB"), "->in\r\nACK\r\n");
+  EXPECT_EQ(device->loaded().size(), 0u);  // the target owns the bus until :dml
+  EXPECT_EQ(send(":dml\n"),
+            "-> HW: v1.9c @ 115200, FW: 2.0rc4, SPI: 0, Auto: 0, Last EPROM: 27512, "
+            "zorvin-emusim\r\n-> Bus set to 27512 EPROM Memory\r\n");
+  send(":SBN\n:0\n:2\nAB");
+  EXPECT_EQ(sram(0, 2), "AB");
+  EXPECT_EQ(send(":EMUON\n"), "-> Emulator Running!\r\n");
+}
+
+TEST_F(EmulatorDeviceTest, WithSpiSaveBlocksGoToTheBackupTooAndTakeFiveMsAPage) {
+  make();
+  boot();
+  send(":iniSPI1\n:ini64\n");
+  device->receive(":SBN\n:10\n:129\n" + std::string(129, 's') + "\n", now);
+  EXPECT_EQ(run_to(now + ms(9)), "->in\r\n");
+  EXPECT_EQ(run_to(now + ms(2)), "ACK\r\n>\r\n");  // the line feed waited in the buffer
+  EXPECT_EQ(std::string(device->backup().begin() + 10, device->backup().begin() + 140),
+            std::string(129, 's') + '\xFF');
+  EXPECT_EQ(device->settings().last_eprom->name, "2764");
+  EXPECT_EQ(send(":SPICLR\n"), "->ERASED SPI EEPROM\r\n");
+  EXPECT_EQ(std::count(device->backup().begin(), device->backup().end(), 0xFF), 65536);
+}
+
+TEST(EmulatorDeviceStream, GoesOutAtWireSpeedWithEscapesDecoded) {
+  RepeatingText stream(decode_escapes("ab\\r\\n\\x"));
+  stream.start(ms(5));
+  EXPECT_EQ(stream.take(ms(5) + 530), "ab\r\n\\x");
+  EXPECT_EQ(stream.take(ms(6)), "ab\r\n\\");
 }
 
 }  // namespace

@@ -1,167 +1,131 @@
 #include "emulator_device.h"
 
 #include <algorithm>
-#include <map>
 
 namespace zorvin::emusim {
-namespace {
 
-constexpr std::size_t kMaxNumberDigits = 9;  // far beyond 64 Ki, and no overflow
-
-const std::map<std::string, std::string, std::less<>>& bus_replies() {
-  static const std::map<std::string, std::string, std::less<>> replies = {
-      {":ini16", "-> Bus set to 2716 EPROM Memory"},
-      {":ini32", "-> Bus set to 2732 EPROM Memory"},
-      {":ini64", "-> Bus set to 2764 EPROM Memory"},
-      {":ini128", "-> Bus set to 27128 EPROM Memory"},
-      {":ini256", "-> Bus set to 27256 EPROM Memory"},
-      {":ini512", "-> Bus set to 27512 EPROM Memory"},
-      {":iniE64", "-> Bus set to 28C64 EPROM Memory"},
-      {":iniE256", "-> Bus set to 28C256 EEPROM Memory"},
-  };
-  return replies;
+EmulatorDevice::EmulatorDevice(DeviceConfig config, StoredSettings settings,
+                               std::vector<unsigned char> backup)
+    : config_(std::move(config)),
+      settings_(settings),
+      sram_(kMemorySize, 0),
+      backup_(std::move(backup)) {
+  backup_.resize(kMemorySize, 0xFF);
 }
 
-}  // namespace
-
-std::optional<std::size_t> parse_line_number(std::string_view line) {
-  const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
-  auto it = std::find_if(line.begin(), line.end(), is_digit);
-  if (it == line.end()) return std::nullopt;
-  std::size_t value = 0;
-  for (std::size_t digits = 0; it != line.end() && is_digit(*it); ++it, ++digits) {
-    if (digits == kMaxNumberDigits) return std::nullopt;
-    value = value * 10 + static_cast<std::size_t>(*it - '0');
-  }
-  return value;
+void EmulatorDevice::reset(Micros now) {
+  powered_ = true;
+  started_ = false;
+  boot_end_ = now + config_.boot_pause;
+  clock_ = now;
+  busy_until_ = now;
+  receive_buffer_.clear();
+  wire_.clear();
+  reading_ = Reading::Frame;
+  frame_.clear();
+  block_.fill(0);  // the firmware's buffers start zeroed
 }
 
-void EmulatorDevice::reset() {
-  std::fill(memory_.begin(), memory_.end(), 0);
-  loaded_end_ = 0;
-  state_ = State::Command;
-  line_.clear();
-}
-
-std::string EmulatorDevice::version_line() const {
-  return "-> HW: 1.0, FW: 1.0 (zorvin-emusim), SPI: " + std::to_string(spi_) +
-         ", Auto: " + std::to_string(auto_load_) + ", RAM: 64 KiB";
-}
-
-std::vector<std::string> EmulatorDevice::banner() const {
-  return {"EPROM Emulator", version_line(), "-> Bus set to 27512 EPROM Memory", "-> Ready"};
-}
-
-std::optional<std::int64_t> EmulatorDevice::deadline() const {
-  if (state_ == State::Command) return std::nullopt;
-  return last_byte_ms_ + kGiveUpMs;
-}
-
-void EmulatorDevice::give_up_if_due(std::int64_t now_ms, DeviceOutput& out) {
-  const auto due = deadline();
-  if (!due || now_ms < *due) return;
-  switch (state_) {
-    case State::Offset: out.errors.push_back("no offset after :SBN within 1 s"); break;
-    case State::Length: out.errors.push_back("no length after :SBN within 1 s"); break;
-    case State::Data:
-      out.errors.push_back("data byte " + std::to_string(received_) + " of " +
-                           std::to_string(length_) + " missing after 1 s");
-      break;
-    case State::Command: break;
-  }
-  state_ = State::Command;
-  line_.clear();
-}
-
-void EmulatorDevice::receive(std::string_view bytes, std::int64_t now_ms, DeviceOutput& out) {
-  for (char c : bytes) {
-    give_up_if_due(now_ms, out);
-    switch (state_) {
-      case State::Command: command_byte(c, now_ms, out); break;
-      case State::Offset:
-      case State::Length: number_byte(c, now_ms, out); break;
-      case State::Data: data_byte(static_cast<unsigned char>(c), now_ms, out); break;
+void EmulatorDevice::receive(std::string_view bytes, Micros now) {
+  for (const char c : bytes) {
+    advance(now);
+    const std::uint64_t number = ++host_bytes_;
+    if (config_.lost_on_line.contains(number)) {
+      lose(number, "on the line (--lose-byte)");
+    } else if (!started_) {
+      lose(number, "in the boot pause");
+    } else if (receive_buffer_.size() >= kReceiveBuffer) {
+      lose(number, "to a full receive buffer (64 bytes) while the board was busy");
+    } else {
+      receive_buffer_.push_back({static_cast<unsigned char>(c), now});
     }
-    last_byte_ms_ = now_ms;
   }
+  advance(now);
+  lose(0, "");  // notes the last run of lost bytes
 }
 
-void EmulatorDevice::command_byte(char c, std::int64_t now_ms, DeviceOutput& out) {
-  if (c == '\r') return;
-  if (c != '\n') {
-    line_.push_back(c);
+void EmulatorDevice::lose(std::uint64_t number, const char* why) {
+  if (number != 0 && loss_note_ == why && number == loss_last_ + 1) {
+    loss_last_ = number;
     return;
   }
-  const std::string line = std::move(line_);
-  line_.clear();
-  run_command(line, now_ms, out);
+  if (!loss_note_.empty()) {
+    const std::string which = loss_first_ == loss_last_
+                                  ? "byte " + std::to_string(loss_first_)
+                                  : "bytes " + std::to_string(loss_first_) + "-" +
+                                        std::to_string(loss_last_);
+    notes_.push_back("lost " + which + " from the host " + loss_note_);
+  }
+  loss_note_ = why;
+  loss_first_ = loss_last_ = number;
 }
 
-void EmulatorDevice::run_command(const std::string& line, std::int64_t now_ms,
-                                 DeviceOutput& out) {
-  if (line == ":EMUOFF") {
-    out.replies.push_back(version_line());
-    out.replies.push_back("-> Bus set to 27512 EPROM Memory");
-  } else if (line == ":EMUON") {
-    out.replies.push_back("-> Emulator Running.");
-    out.emulation_started = true;
-  } else if (line == ":iniSPI0" || line == ":iniSPI1") {
-    spi_ = line.back() - '0';
-    out.replies.push_back(spi_ ? "-> SPI save ON" : "-> SPI save OFF");
-  } else if (line == ":iniAuto0" || line == ":iniAuto1") {
-    auto_load_ = line.back() - '0';
-    out.replies.push_back(auto_load_ ? "-> Auto Load ON" : "-> Auto Load OFF");
-  } else if (line == ":SBN") {
-    out.replies.push_back("->in");
-    state_ = State::Offset;
-    last_byte_ms_ = now_ms;
-  } else if (const auto bus = bus_replies().find(line); bus != bus_replies().end()) {
-    out.replies.push_back(bus->second);
+void EmulatorDevice::advance(Micros now) {
+  if (powered_ && !started_ && boot_end_ <= now) {
+    started_ = true;
+    clock_ = boot_end_;
+    busy_until_ = start_up(boot_end_);
   }
-  // Anything else gets no answer, like on the board.
-}
-
-void EmulatorDevice::number_byte(char c, std::int64_t now_ms, DeviceOutput& out) {
-  if (c == '\r') return;
-  if (c != '\n') {
-    line_.push_back(c);
-    return;
-  }
-  const std::optional<std::size_t> number = parse_line_number(line_);
-  const bool is_offset = state_ == State::Offset;
-  line_.clear();
-  if (!number) {
-    out.errors.push_back(std::string("no number in the ") + (is_offset ? "offset" : "length") +
-                         " line after :SBN");
-    state_ = State::Command;
-    return;
-  }
-  if (is_offset) {
-    offset_ = *number;
-    state_ = State::Length;
-    return;
-  }
-  length_ = *number;
-  received_ = 0;
-  state_ = State::Data;
-  if (length_ == 0) data_byte(0, now_ms, out);  // nothing to wait for
-}
-
-void EmulatorDevice::data_byte(unsigned char c, std::int64_t /*now_ms*/, DeviceOutput& out) {
-  if (length_ > 0) {
-    const std::size_t address = offset_ + received_;
-    if (address < kMemorySize) {
-      memory_[address] = c;
-      loaded_end_ = std::max(loaded_end_, address + 1);
-    } else if (received_ == 0 || offset_ + received_ == kMemorySize) {
-      out.errors.push_back("block at " + std::to_string(offset_) + " length " +
-                           std::to_string(length_) + " runs past the 64 KiB memory");
+  if (!started_) return;
+  for (;;) {
+    const Micros ready = std::max(clock_, busy_until_);
+    if (ready > now) return;
+    const std::optional<Micros> give_up = give_up_at();
+    if (!receive_buffer_.empty()) {
+      const Micros at = std::max(ready, receive_buffer_.front().arrived);
+      if (give_up && at > *give_up) {
+        clock_ = *give_up;
+        time_out();
+        continue;
+      }
+      clock_ = at;
+      if (take_byte(receive_buffer_.front().value)) receive_buffer_.pop_front();
+      continue;
     }
-    ++received_;
+    if (!give_up || *give_up > now) return;
+    clock_ = *give_up;
+    time_out();
   }
-  if (received_ == length_) {
-    out.replies.push_back("ACK");
-    state_ = State::Command;
+}
+
+std::optional<Micros> EmulatorDevice::next_deadline() const {
+  std::optional<Micros> next = wire_.next_due();
+  const auto consider = [&next](Micros at) { next = next ? std::min(*next, at) : at; };
+  if (powered_ && !started_) {
+    consider(boot_end_);
+  } else if (started_ && !receive_buffer_.empty()) {
+    consider(std::max(clock_, busy_until_));
+  } else if (const std::optional<Micros> give_up = give_up_at()) {
+    consider(*give_up);
+  }
+  return next;
+}
+
+// While a :SBN block is read, every byte is waited for at most a second.
+std::optional<Micros> EmulatorDevice::give_up_at() const {
+  if (!started_ || reading_ == Reading::Frame) return std::nullopt;
+  return std::max(clock_, busy_until_) + kReadTimeout;
+}
+
+bool EmulatorDevice::take_byte(unsigned char c) {
+  switch (reading_) {
+    case Reading::Frame: frame_byte(c); return true;
+    case Reading::Offset:
+    case Reading::Count:
+      if (number_.offer(c)) return true;
+      number_read();
+      return false;  // the byte that ended the number is read next
+    case Reading::Data: data_byte(c); return true;
+  }
+  return true;
+}
+
+void EmulatorDevice::time_out() {
+  if (reading_ == Reading::Data) {
+    block_done(true);
+  } else {
+    number_.time_out();
+    number_read();
   }
 }
 

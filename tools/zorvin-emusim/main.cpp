@@ -1,26 +1,29 @@
 // zorvin-emusim: a stand-in for the EPROM emulator board on a pseudo-terminal,
-// so F6 can be tried and tested without the hardware.
-//
-//   zorvin-emusim --link PATH [--dump FILE] [--log FILE] [--silent]
-//                 [--banner-delay MS] [--reply-delay MS] [--once]
+// so F6 can be tried and tested without the hardware. The board itself is
+// EmulatorDevice; this file only moves bytes between it and the pty, tells
+// it the time, and resets it when the host's open raises DTR.
 
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <deque>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "emulator_device.h"
+#include "options.h"
 #include "pty_link.h"
+#include "repeating_text.h"
 
 namespace zorvin::emusim {
 namespace {
@@ -29,60 +32,14 @@ volatile std::sig_atomic_t g_stop = 0;
 void on_signal(int) { g_stop = 1; }
 
 // The host opens, flushes and configures the port in one go; output sent
-// before that is discarded by its flush, so the banner never comes earlier.
-constexpr std::int64_t kSettleMs = 40;
+// before its flush would be discarded, so the boot pause is never shorter.
+constexpr Micros kSettle = ms(20);
 // While nobody has the port open the master only says "hang-up"; look for
 // the host's open this often.
-constexpr int kOpenCheckMs = 10;
-
-struct Options {
-  std::string link;
-  std::string dump;
-  std::string log;
-  bool silent = false;
-  bool once = false;
-  int banner_delay_ms = 1000;
-  int reply_delay_ms = 0;
-};
-
-constexpr const char* kUsage =
-    "usage: zorvin-emusim --link PATH [--dump FILE] [--log FILE] [--silent]\n"
-    "                     [--banner-delay MS] [--reply-delay MS] [--once]\n"
-    "Simulates the EPROM emulator on a pseudo-terminal reachable as PATH.\n";
-
-std::optional<int> parse_ms(std::string_view text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
-  return value;
-}
-
-std::optional<Options> parse_options(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    if (arg == "--silent") {
-      options.silent = true;
-    } else if (arg == "--once") {
-      options.once = true;
-    } else if (arg == "--link" && has_value) {
-      options.link = argv[++i];
-    } else if (arg == "--dump" && has_value) {
-      options.dump = argv[++i];
-    } else if (arg == "--log" && has_value) {
-      options.log = argv[++i];
-    } else if ((arg == "--banner-delay" || arg == "--reply-delay") && has_value) {
-      const std::optional<int> ms = parse_ms(argv[++i]);
-      if (!ms) return std::nullopt;
-      (arg == "--banner-delay" ? options.banner_delay_ms : options.reply_delay_ms) = *ms;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (options.link.empty()) return std::nullopt;
-  return options;
-}
+constexpr Micros kOpenCheck = ms(10);
+// Output goes to the pty in slices of this length, as from a USB adapter,
+// instead of one wake-up per byte.
+constexpr Micros kOutputSlice = ms(1);
 
 std::string quoted(std::string_view bytes) {
   static const char* hex = "0123456789ABCDEF";
@@ -104,45 +61,38 @@ std::string quoted(std::string_view bytes) {
   return out + "\"";
 }
 
+timespec as_timespec(Micros wait) {
+  return {static_cast<time_t>(wait / 1'000'000), static_cast<long>(wait % 1'000'000) * 1000L};
+}
+
 class Simulator {
  public:
-  Simulator(const Options& options, PtyLink& link) : options_(options), link_(link) {
+  Simulator(const Options& options, PtyLink& link, EmulatorDevice& device)
+      : options_(options), link_(link), device_(device) {
     if (!options_.log.empty()) log_.open(options_.log, std::ios::trunc);
+    if (options_.stream) stream_.emplace(*options_.stream);
   }
 
   int run(const sigset_t& wait_mask) {
     log("waiting on " + link_.slave_name() + " as " + options_.link);
     while (!g_stop && !finished_) {
-      if (!connected_) {
-        if (link_.host_has_port_open()) {
-          host_opened();
-          continue;
-        }
-        const timespec pause{0, kOpenCheckMs * 1000000L};
-        ::ppoll(nullptr, 0, &pause, &wait_mask);
-        continue;
-      }
-      pollfd master{link_.master_fd(), POLLIN, 0};
-      std::optional<timespec> timeout = next_timeout();
-      const int ready = ::ppoll(&master, 1, timeout ? &*timeout : nullptr, &wait_mask);
-      if (ready > 0 && (master.revents & POLLIN) != 0) read_from_host();
-      if (connected_ && ready > 0 && (master.revents & (POLLHUP | POLLERR)) != 0 &&
-          !link_.host_has_port_open()) {
-        host_closed();
-      }
-      if (!connected_) continue;
-      DeviceOutput out;
-      device_.give_up_if_due(now_ms(), out);
-      handle(out);
-      send_due_lines();
+      const Micros now = now_us();
+      const bool open = link_.host_has_port_open();
+      if (open && !connected_) host_opened(now);
+      if (connected_) read_from_host(now);
+      if (!open && connected_) host_closed();
+      device_.advance(now);
+      send_output(now);
+      report();
+      wait_for_work(wait_mask);
     }
     log("exit");
     return 0;
   }
 
  private:
-  std::int64_t now_ms() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
+  Micros now_us() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
                std::chrono::steady_clock::now() - start_)
         .count();
   }
@@ -150,38 +100,46 @@ class Simulator {
   void log(const std::string& text) {
     if (!log_.is_open()) return;
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%9.3f ", static_cast<double>(now_ms()) / 1000.0);
+    std::snprintf(stamp, sizeof stamp, "%9.3f ", static_cast<double>(now_us()) / 1e6);
     log_ << stamp << text << '\n' << std::flush;
   }
 
-  void host_opened() {
+  // Opening the port raises DTR; that resets the board only when DTR was
+  // down: before the first open, and after a close with HUPCL.
+  void host_opened(Micros now) {
     connected_ = true;
-    device_.reset();
-    pending_.clear();
-    log("port opened by the host: reset");
-    const std::int64_t due = now_ms() + std::max<std::int64_t>(options_.banner_delay_ms, kSettleMs);
-    if (!options_.silent) {
-      for (const std::string& line : device_.banner()) pending_.push_back({due, line});
+    if (stream_) {
+      stream_->start(now);
+      log("sending the --stream text instead of the board's output");
     }
+    if (!dtr_down_) {
+      log("port opened by the host; DTR stayed up, so no reset");
+      return;
+    }
+    log(first_open_ ? "port opened by the host: reset (first open)"
+                    : "port opened by the host: reset (DTR was dropped at the last close)");
+    first_open_ = false;
+    dtr_down_ = false;
+    device_.reset(now);
   }
 
   void host_closed() {
     connected_ = false;
-    pending_.clear();
-    log("port closed by the host");
+    dtr_down_ = link_.hangs_up_on_close();
+    log(dtr_down_ ? "port closed by the host with HUPCL: DTR dropped"
+                  : "port closed by the host without HUPCL: DTR stays up");
+    flush_tx_log();
     if (options_.once && emulation_started_) finished_ = true;
   }
 
-  void read_from_host() {
+  void read_from_host(Micros now) {
     char buffer[4096];
     for (;;) {
       const ssize_t n = ::read(link_.master_fd(), buffer, sizeof buffer);
       if (n > 0) {
         const std::string_view bytes(buffer, static_cast<std::size_t>(n));
         log("RX " + quoted(bytes));
-        DeviceOutput out;
-        device_.receive(bytes, now_ms(), out);
-        handle(out);
+        device_.receive(bytes, now);
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
@@ -189,21 +147,47 @@ class Simulator {
     }
   }
 
-  void handle(const DeviceOutput& out) {
-    for (const std::string& error : out.errors) log("protocol error: " + error);
-    if (!options_.silent) {
-      const std::int64_t due = now_ms() + options_.reply_delay_ms;
-      for (const std::string& line : out.replies) pending_.push_back({due, line});
+  // The board's output, or the --stream text instead of it; what leaves
+  // while nobody has the port open is lost, as behind a real adapter.
+  void send_output(Micros now) {
+    const std::string output = device_.take_output(now);
+    if (!connected_) return;
+    if (stream_) {
+      // A host that does not read loses the text, as on a real line.
+      const std::string text = stream_->take(now);
+      [[maybe_unused]] const ssize_t n = ::write(link_.master_fd(), text.data(), text.size());
+      return;
     }
-    if (out.emulation_started) {
-      emulation_started_ = true;
-      write_dump();
+    if (options_.silent || output.empty()) return;
+    const ssize_t n = ::write(link_.master_fd(), output.data(), output.size());
+    const std::size_t taken = n > 0 ? static_cast<std::size_t>(n) : 0;
+    log_tx(output.substr(0, taken));
+    if (taken < output.size()) {
+      log(std::to_string(output.size() - taken) + " bytes not taken by the line");
     }
   }
 
-  void write_dump() {
+  // TX lines are logged whole, once their line end has gone out.
+  void log_tx(std::string_view bytes) {
+    for (const char c : bytes) {
+      tx_line_.push_back(c);
+      if (c == '\n' || tx_line_.size() >= 256) flush_tx_log();
+    }
+  }
+  void flush_tx_log() {
+    if (!tx_line_.empty()) log("TX " + quoted(std::exchange(tx_line_, {})));
+  }
+
+  void report() {
+    for (const std::string& note : device_.take_notes()) log(note);
+    if (const auto memory = device_.take_emulation_start()) {
+      emulation_started_ = true;
+      write_dump(*memory);
+    }
+  }
+
+  void write_dump(const std::vector<unsigned char>& memory) {
     if (options_.dump.empty()) return;
-    const auto memory = device_.loaded();
     std::ofstream file(options_.dump, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(memory.data()),
                static_cast<std::streamsize>(memory.size()));
@@ -211,42 +195,44 @@ class Simulator {
         (file ? "" : " FAILED"));
   }
 
-  void send_due_lines() {
-    while (!pending_.empty() && pending_.front().due_ms <= now_ms()) {
-      const std::string line = pending_.front().text + "\r\n";
-      pending_.pop_front();
-      const ssize_t n = ::write(link_.master_fd(), line.data(), line.size());
-      log("TX " + quoted(line) +
-          (n == static_cast<ssize_t>(line.size()) ? "" : " (not taken by the line)"));
-    }
+  // Sleeps until the board, the stream or the host has something to do.
+  void wait_for_work(const sigset_t& wait_mask) {
+    const Micros now = now_us();
+    std::optional<Micros> due = device_.next_deadline();
+    const auto consider = [&due](Micros at) { due = due ? std::min(*due, at) : at; };
+    if (stream_ && connected_) consider(stream_->next_due());
+    if (!connected_) consider(now + kOpenCheck);
+    std::optional<timespec> timeout;
+    if (due) timeout = as_timespec(std::max(*due - now, kOutputSlice));
+    pollfd master{link_.master_fd(), POLLIN, 0};
+    ::ppoll(connected_ ? &master : nullptr, connected_ ? 1 : 0, timeout ? &*timeout : nullptr,
+            &wait_mask);
   }
-
-  // Until the next reply is due or the device gives up waiting for data.
-  std::optional<timespec> next_timeout() const {
-    std::optional<std::int64_t> due = device_.deadline();
-    if (!pending_.empty() && (!due || pending_.front().due_ms < *due)) {
-      due = pending_.front().due_ms;
-    }
-    if (!due) return std::nullopt;
-    const std::int64_t wait = std::max<std::int64_t>(*due - now_ms(), 0);
-    return timespec{static_cast<time_t>(wait / 1000), static_cast<long>(wait % 1000) * 1000000L};
-  }
-
-  struct PendingLine {
-    std::int64_t due_ms;
-    std::string text;
-  };
 
   const Options& options_;
   PtyLink& link_;
-  EmulatorDevice device_;
+  EmulatorDevice& device_;
+  std::optional<RepeatingText> stream_;
   std::ofstream log_;
-  std::deque<PendingLine> pending_;
+  std::string tx_line_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   bool connected_ = false;
+  bool first_open_ = true;
+  bool dtr_down_ = true;
   bool emulation_started_ = false;
   bool finished_ = false;
 };
+
+// The SPI backup from --spi-image; empty leaves it erased (0FFH).
+std::optional<std::vector<unsigned char>> read_backup(const std::string& path) {
+  if (path.empty()) return std::vector<unsigned char>{};
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file),
+                                   std::istreambuf_iterator<char>()};
+  if (bytes.size() > EmulatorDevice::kMemorySize) return std::nullopt;
+  return bytes;
+}
 
 int main_program(int argc, char** argv) {
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
@@ -257,6 +243,12 @@ int main_program(int argc, char** argv) {
   if (!options) {
     std::cerr << kUsage;
     return 2;
+  }
+  std::optional<std::vector<unsigned char>> backup = read_backup(options->spi_image);
+  if (!backup) {
+    std::cerr << "zorvin-emusim: " << options->spi_image
+              << " cannot be read or is larger than 64 KiB\n";
+    return 1;
   }
 
   // SIGINT and SIGTERM are only taken while waiting, so no wake-up is lost.
@@ -279,7 +271,13 @@ int main_program(int argc, char** argv) {
     std::cerr << "zorvin-emusim: " << error << '\n';
     return 1;
   }
-  Simulator simulator(*options, link);
+  DeviceConfig config;
+  config.firmware = options->firmware;
+  config.boot_pause = std::max(ms(options->banner_delay_ms), kSettle);
+  config.reply_delay = ms(options->reply_delay_ms);
+  config.lost_on_line = options->lose_bytes;
+  EmulatorDevice device(std::move(config), options->settings, std::move(*backup));
+  Simulator simulator(*options, link, device);
   const int status = simulator.run(wait_mask);
   link.destroy();
   return status;

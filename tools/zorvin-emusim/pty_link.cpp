@@ -72,4 +72,9 @@ bool PtyLink::host_has_port_open() const {
   return ::poll(&probe, 1, 0) >= 0 && (probe.revents & POLLHUP) == 0;
 }
 
+bool PtyLink::hangs_up_on_close() const {
+  termios tio{};
+  return ::tcgetattr(master_, &tio) == 0 && (tio.c_cflag & HUPCL) != 0;
+}
+
 }  // namespace zorvin::emusim

@@ -28,6 +28,10 @@ class PtyLink {
   // while no one has the slave open (our own first open and close arms it).
   bool host_has_port_open() const;
 
+  // Whether the host's line settings have HUPCL, so that its close drops
+  // DTR. The master reports the slave's settings, also after the close.
+  bool hangs_up_on_close() const;
+
  private:
   int master_ = -1;
   std::string slave_name_;

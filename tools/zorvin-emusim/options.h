@@ -1,0 +1,33 @@
+// The simulator's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "firmware.h"
+
+namespace zorvin::emusim {
+
+struct Options {
+  std::string link;
+  std::string dump;
+  std::string log;
+  std::string spi_image;
+  bool silent = false;
+  bool once = false;
+  int banner_delay_ms = 1000;
+  int reply_delay_ms = 0;
+  Firmware firmware = Firmware::Current;
+  StoredSettings settings;
+  std::set<std::uint64_t> lose_bytes;
+  std::optional<std::string> stream;  // decoded
+};
+
+extern const char* const kUsage;
+
+// Empty for a wrong command line.
+std::optional<Options> parse_options(int argc, char** argv);
+
+}  // namespace zorvin::emusim
