@@ -1,4 +1,8 @@
+// The transfer against the simulated board, in each of the ways the board
+// (or something that is not the board) behaves.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -6,8 +10,6 @@
 #include <sstream>
 
 #include "emu/emulator_transfer.h"
-#include "emu/port_discovery.h"
-#include "emu/reply_wait.h"
 #include "emu_test_pty.h"
 #include "simulator_process.h"
 
@@ -18,13 +20,16 @@ namespace fs = std::filesystem;
 using testing::RecordingView;
 using testing::SimulatorProcess;
 
+const std::string kVersion = "-> HW: v2.1, FW: 2.0rc12, SPI: 0, Auto: 0, Last EPROM: 27512, zorvin-emusim";
+
 class Simulator : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("zorvin_emusim_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() / ("zorvin_emusim_" + std::to_string(::getpid()) + "_" +
+                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir);
+    settings.port_name = path("ttyUSB0");
+    settings.eprom_code = "64";
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -45,133 +50,180 @@ class Simulator : public ::testing::Test {
     return all.str();
   }
 
+  bool transfer(TransferTiming timing = {}) {
+    view = RecordingView();
+    return emulator_transfer(path("image.bin"), settings, ports, view, timing);
+  }
+
+  // The error line and the verdict of a failed transfer.
+  std::vector<std::string> failure_lines() const {
+    return view.lines.size() < 3 ? view.lines
+                                 : std::vector<std::string>{view.lines[view.lines.size() - 3], view.lines.back()};
+  }
+
   fs::path dir;
   SerialPorts ports;
   RecordingView view;
   settings::Settings settings;
 };
 
-TEST_F(Simulator, DiscoveryFindsTheAdaptersUnderThePrefixAndSelectsTheConfiguredOne) {
-  SimulatorProcess first(path("ttyS0"), {"--banner-delay", "0"});
-  SimulatorProcess second(path("ttyS3"), {"--banner-delay", "0"});
-  ASSERT_TRUE(first.ok() && second.ok());
-  settings.port_prefix = path("ttyS");
-  const std::vector<std::string> both = {path("ttyS0"), path("ttyS3")};
-
-  settings.port_name = path("ttyS3");
-  PortList list = discover_ports(ports, settings);
-  EXPECT_EQ(list.names, both);
-  EXPECT_EQ(list.selected, 1);
-  EXPECT_FALSE(ports.is_open(0));
-
-  settings.port_name = "COM4";
-  list = discover_ports(ports, settings);
-  EXPECT_EQ(list.names, both);
-  EXPECT_EQ(list.selected, 0);
-
-  settings.port_prefix = path("ttyACM");
-  list = discover_ports(ports, settings);
-  EXPECT_TRUE(list.names.empty());
-  EXPECT_EQ(list.selected, -1);
-
-  EXPECT_EQ(first.stop(), 0);
-  EXPECT_FALSE(first.link_exists());
-}
-
-TEST_F(Simulator, TheExampleTransferGetsOneReplyPerWaitAndLoadsTheImage) {
-  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "0", "--dump", path("dump.bin"),
-                                         "--log", path("log.txt")});
+TEST_F(Simulator, TheImageArrivesAfterTheBannerAndASecondTransferNeedsNoReset) {
+  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "0", "--dump", path("dump.bin"), "--log", path("log.txt")});
   ASSERT_TRUE(sim.ok());
-  settings.port_name = path("ttyUSB0");
-  settings.eprom_code = "64";
-  settings.spi_flag = 0;
   settings.auto_load = 1;
+  settings.spi_flag = 1;
   const std::string image = image_file(200);
-  // Production timing: a prompt device answers every wait at its first poll.
-  emulator_transfer(path("image.bin"), settings, ports, view);
-
-  const std::string version =
-      "-> HW: v2.1, FW: 2.0rc12, SPI: 0, Auto: 0, Last EPROM: 27512, zorvin-emusim";
-  EXPECT_EQ(view.lines,
-            (std::vector<std::string>{
-                path("ttyUSB0") + " geöffnet, warte auf Eprom Emulator ...",
-                "-> Bus set to 27512 EPROM MemoryConfig: Last EPROM used is 27512"
-                "Option: Save to SPI EEPROM set to disable"
-                "Option: Auto load from SPI EEPROM set to disable"
-                "Emulator Started, waiting for computer contol" + version,
-                version + "-> Bus set to 27512 EPROM Memory", "-> SPI save OFF",
-                "-> Auto Load ON", "->inACK", "->inACK", "-> Bus set to 2764 EPROM Memory",
-                "-> Emulator Running.", path("ttyUSB0") + " geschlossen"}));
-  EXPECT_EQ(view.scrolls, 8);
+  EXPECT_TRUE(transfer());
+  const std::vector<std::string> banner = {"-> Bus set to 27512 EPROM Memory",
+                                           "Config: Last EPROM used is 27512",
+                                           "Option: Save to SPI EEPROM set to disable",
+                                           "Option: Auto load from SPI EEPROM set to disable",
+                                           "",
+                                           "Emulator Started, waiting for computer contol",
+                                           kVersion};
+  std::vector<std::string> expected = {path("ttyUSB0") + " geöffnet, warte auf Eprom Emulator ..."};
+  expected.insert(expected.end(), banner.begin(), banner.end());
+  expected.insert(expected.end(), {kVersion + "-> Bus set to 27512 EPROM Memory", "-> SPI save ON", "-> Auto Load ON",
+                                   "->inACK", "->inACK", "-> Bus set to 2764 EPROM Memory", "-> Emulator Running.",
+                                   path("ttyUSB0") + " geschlossen",
+                                   "Übertragung erfolgreich: 200 Byte in 2 Blöcke als 2764 geladen, Emulator läuft"});
+  EXPECT_EQ(view.lines, expected);
   EXPECT_TRUE(read_file(path("dump.bin")) == image + std::string(56, '\0'));
 
-  EXPECT_EQ(sim.stop(), 0);
-  EXPECT_FALSE(sim.link_exists());
-  const std::string log = read_file(path("log.txt"));
-  EXPECT_NE(log.find("RX \":EMUOFF\\n\""), std::string::npos);
-  EXPECT_NE(log.find("TX \"-> Emulator Running.\\r\\n\""), std::string::npos);
-  EXPECT_EQ(log.find("protocol error"), std::string::npos);
-}
-
-TEST_F(Simulator, AFullImageArrivesWholeAndOnceEndsTheSimulatorAfterward) {
-  SimulatorProcess sim(path("ttyUSB1"),
-                       {"--banner-delay", "0", "--dump", path("dump.bin"), "--once"});
-  ASSERT_TRUE(sim.ok());
-  settings.port_name = path("ttyUSB1");
-  settings.eprom_code = "E256";
-  const std::string image = image_file(2048);
-  emulator_transfer(path("image.bin"), settings, ports, view);
-
-  EXPECT_EQ(view.scrolls, 22);
+  // The port was closed without dropping DTR: no reset, no banner, and the
+  // board now holds the settings sent before.
+  const std::string second = image_file(2048);
+  EXPECT_TRUE(transfer());
+  EXPECT_EQ(view.lines[1], "-> HW: v2.1, FW: 2.0rc12, SPI: 1, Auto: 1, Last EPROM: 2764, zorvin-emusim"
+                           "-> Bus set to 27512 EPROM Memory");
   EXPECT_EQ(std::count(view.lines.begin(), view.lines.end(), "->inACK"), 16);
-  EXPECT_TRUE(read_file(path("dump.bin")) == image);
-  EXPECT_EQ(sim.wait_for_exit(3000), 0);
-  EXPECT_FALSE(sim.link_exists());
-}
-
-TEST_F(Simulator, ASilentSimulatorNeverAnswers) {
-  SimulatorProcess sim(path("ttyUSB2"), {"--banner-delay", "0", "--silent"});
-  ASSERT_TRUE(sim.ok());
-  settings.port_name = path("ttyUSB2");
-  image_file(10);
-  emulator_transfer(path("image.bin"), settings, ports, view,
-                    {.reply_timeout_ms = 100, .poll_interval_ms = 50, .first_event_wait_ms = 0});
-  EXPECT_EQ(view.lines, (std::vector<std::string>{
-                            path("ttyUSB2") + " geöffnet, warte auf Eprom Emulator ...",
-                            path("ttyUSB2") + " geschlossen"}));
-  EXPECT_EQ(view.scrolls, 7);
-}
-
-TEST_F(Simulator, ABlockThatStopsShortIsAcknowledgedAfterASecondAndLogged) {
-  SimulatorProcess sim(path("ttyUSB3"),
-                       {"--banner-delay", "0", "--reply-delay", "50", "--log", path("log.txt")});
-  ASSERT_TRUE(sim.ok());
-  ASSERT_NE(ports.open(kEmulatorPort, path("ttyUSB3"), {}), 0);
-  EXPECT_TRUE(wait_reply(ports, view, 1000, 100, false));  // the banner
-  ports.write_text(kEmulatorPort, ":SBN\n:0\n:128\nonly a few bytes", 1000);
-  EXPECT_TRUE(wait_reply(ports, view, 1000, 100, false));
-  EXPECT_EQ(view.lines.back(), "->in");
-  // The board gives up after one second, acknowledges and takes commands again.
-  EXPECT_TRUE(wait_reply(ports, view, 1300, 100, false));
-  EXPECT_EQ(view.lines.back(), "ACK");
-  ports.write_text(kEmulatorPort, ":EMUON\n", 1000);
-  EXPECT_TRUE(wait_reply(ports, view, 1000, 100, false));
-  EXPECT_EQ(view.lines.back(), "-> Emulator Running.");
-  ports.close(kEmulatorPort);
+  EXPECT_TRUE(read_file(path("dump.bin")) == second);
 
   EXPECT_EQ(sim.stop(), 0);
-  EXPECT_NE(read_file(path("log.txt")).find("block at 0 stalled after 16 of 128 data bytes"),
-            std::string::npos);
+  const std::string log = read_file(path("log.txt"));
+  EXPECT_EQ(log.find("protocol error"), std::string::npos) << log;
 }
 
-TEST_F(Simulator, BadOptionsAndAnOccupiedLinkPathAreRefused) {
-  std::ofstream(path("file")).close();
-  SimulatorProcess on_a_file(path("file"), {});
-  EXPECT_EQ(on_a_file.wait_for_exit(3000), 1);
-  EXPECT_EQ(read_file(path("file")), "");
-  SimulatorProcess bad_delay(path("ttyUSB4"), {"--banner-delay", "soon"});
-  EXPECT_EQ(bad_delay.wait_for_exit(3000), 2);
-  EXPECT_FALSE(bad_delay.link_exists());
+TEST_F(Simulator, AnAutoLoadAfterTheResetIsWaitedForBeforeAnyBlockGoesOut) {
+  // A real boot pause, then the 512 pages of a 27512 from an empty backup.
+  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "1000", "--auto", "1", "--dump", path("dump.bin"), "--once"});
+  ASSERT_TRUE(sim.ok());
+  const std::string image = image_file(1000);
+  EXPECT_TRUE(transfer()) << ::testing::PrintToString(view.lines);
+  EXPECT_EQ(std::count(view.lines.begin(), view.lines.end(), std::string(64, '.')), 8);
+  EXPECT_NE(std::find(view.lines.begin(), view.lines.end(), "Done loading from SPI EEPROM to SRAM"), view.lines.end());
+  EXPECT_TRUE(read_file(path("dump.bin")) == image + std::string(24, '\0'));
+  EXPECT_EQ(sim.wait_for_exit(3000), 0);
+}
+
+TEST_F(Simulator, DevicesThatAreNotTheCurrentBoardEndTheTransferBeforeAnyBlock) {
+  const TransferTiming quick{.reply_timeout_ms = 600, .settle_limit_ms = 1500};
+  image_file(300);
+  struct Case {
+    std::vector<std::string> options;
+    std::string error;
+  };
+  const std::string port = path("ttyUSB0");
+  const std::string no_reply =
+      "Fehler bei der Übertragung - keine Antwort auf :EMUOFF - falsche Schnittstelle, Gerät nicht bereit oder eine "
+      "ältere Firmware ohne :EMUOFF";
+  const std::string never_quiet = "Fehler bei der Übertragung - " + port +
+                                  " sendet ununterbrochen - das Gerät wird nicht bereit; ist " + port +
+                                  " der Eprom Emulator?";
+  const std::vector<Case> cases = {
+      {{"--firmware", "old"},
+       no_reply + " (das Gerät meldet „-> HW: v1.9c @ 115200, FW: 2.0rc4, SPI: 0, Auto: 0, Last EPROM: 27512, "
+                  "zorvin-emusim“)"},
+      {{"--silent"}, no_reply},
+      {{"--stream", "."}, never_quiet},
+      {{"--stream", "xyz\\r\\n"}, never_quiet},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.back());
+    std::vector<std::string> options = {"--banner-delay", "0", "--log", path("log.txt")};
+    options.insert(options.end(), c.options.begin(), c.options.end());
+    SimulatorProcess sim(port, options);
+    ASSERT_TRUE(sim.ok());
+    EXPECT_FALSE(transfer(quick));
+    EXPECT_EQ(failure_lines(),
+              (std::vector<std::string>{c.error, "Übertragung fehlgeschlagen bei :EMUOFF - nichts weiter gesendet"}));
+    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_EQ(read_file(path("log.txt")).find(":SBN"), std::string::npos);
+  }
+}
+
+TEST_F(Simulator, ABlockThatLostAByteOnTheLineIsNotTakenForLoaded) {
+  // Bytes 1 to 183 are the sync, both flags and the first block with its
+  // header; byte 200 lies in the second block's data.
+  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "0", "--lose-byte", "200"});
+  ASSERT_TRUE(sim.ok());
+  image_file(256);
+  EXPECT_FALSE(transfer());
+  EXPECT_EQ(failure_lines(),
+            (std::vector<std::string>{"Fehler bei der Übertragung - Block 2 von 2 (Adresse 128) kam nicht vollständig "
+                                      "an (ACK erst nach der Wartezeit des Geräts)",
+                                      "Übertragung fehlgeschlagen bei Block 2 von 2 (Adresse 128) - nichts weiter "
+                                      "gesendet"}));
+}
+
+// zorvin-load as a script sees it: its exit status and last line.
+struct LoadRun {
+  int status = -1;
+  std::string output;
+};
+
+LoadRun run_load(const std::vector<std::string>& arguments, const std::string& dir) {
+  const std::string out = dir + "/load.out";
+  std::vector<std::string> args = {ZORVIN_LOAD};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());  // a folder without zorvin.ini
+  pid_t pid = 0;
+  LoadRun run;
+  if (posix_spawn(&pid, ZORVIN_LOAD, &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  std::ifstream in(out);
+  std::stringstream all;
+  all << in.rdbuf();
+  run.output = all.str();
+  return run;
+}
+
+TEST_F(Simulator, ZorvinLoadSucceedsOnlyWhenTheBoardConfirmedEveryStep) {
+  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "0", "--dump", path("dump.bin")});
+  ASSERT_TRUE(sim.ok());
+  const std::string image = image_file(18);
+  LoadRun loaded = run_load({"--port", path("ttyUSB0"), "--eprom", "E256", "--spi", "0", path("image.bin")}, dir);
+  EXPECT_EQ(loaded.status, 0) << loaded.output;
+  EXPECT_TRUE(loaded.output.ends_with(
+      "Übertragung erfolgreich: 18 Byte in 1 Block als 28C256 geladen, Emulator läuft\n"))
+      << loaded.output;
+  EXPECT_TRUE(read_file(path("dump.bin")).starts_with(image));
+
+  SimulatorProcess silent(path("ttyUSB1"), {"--banner-delay", "0", "--silent"});
+  ASSERT_TRUE(silent.ok());
+  EXPECT_EQ(run_load({"--port", path("ttyUSB1"), "--eprom", "64", path("image.bin")}, dir).status, 1);
+  EXPECT_EQ(run_load({"--port", path("ttyUSB0"), "--eprom", "64", path("missing.bin")}, dir).status, 1);
+  EXPECT_EQ(run_load({"--port", path("image.bin"), "--eprom", "64", path("image.bin")}, dir).status, 1);
+  for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+           {},
+           {"--port", path("ttyUSB0"), "--eprom", "2764", path("image.bin")},
+           {"--port", path("ttyUSB0"), "--eprom", "64", "--spi", "2", path("image.bin")},
+           {"--port", path("ttyUSB0"), "--eprom", "64", "--fast", path("image.bin")},
+           {"--port", path("ttyUSB0"), path("image.bin")},  // no zorvin.ini here, so no EPROM type
+       }) {
+    EXPECT_EQ(run_load(wrong, dir).status, 2) << ::testing::PrintToString(wrong);
+  }
 }
 
 }  // namespace
