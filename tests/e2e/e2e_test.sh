@@ -342,6 +342,9 @@ press F6
 wait_for_exit "$sim_pid" "zorvin-emusim --once after the transfer"
 check_transfer "$chosen" sim 1 0 128
 if grep -q ' RX ' "$chosen/other.log"; then fail "the port not chosen received bytes"; fi
+# Looking for adapters must not open them: an open raises DTR and resets the board.
+if grep -q 'port opened' "$chosen/other.log"; then fail "the dialog opened the port not chosen"; fi
+[ "$(grep -c 'port opened' "$chosen/sim.log")" = 1 ] || fail "the chosen port was opened other than once, by F6"
 screenshot 08-transfer-chosen-port
 "$close_request_bin" "$main_window" || fail "close request not sent"
 wait_for_exit "$zorvin_pid" "zorvin after the transfer"
