@@ -108,7 +108,7 @@ class Link {
 
  private:
   // Reads until the device has been quiet for a while; false when it never
-  // stops talking. What it says is shown a poll at a time.
+  // stops talking.
   bool settle() {
     const std::int64_t start = elapsed_ms();
     std::int64_t last_data = start;
