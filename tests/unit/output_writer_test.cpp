@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sstream>
 
 #include "asm/assembler.h"
@@ -110,7 +111,7 @@ TEST(OutputWriter, ReplacesAnOlderLongerImage) {
   std::ofstream(image_path, std::ios::binary) << std::string(100, 'x');
   Assembler assembler;
   ASSERT_TRUE(assembler.run("ret").ok());
-  EXPECT_TRUE(write_output_to(assembler.table(), 0x00, image_path).image_written);
+  EXPECT_TRUE(write_output_to(assembler.table(), 0x00, image_path, "").image_written);
   EXPECT_EQ(read_file(image_path), "\x83");
 }
 
@@ -132,7 +133,8 @@ TEST(OutputWriter, FailedWriteIsReportedAndPathStillRecorded) {
   const std::string image_path = (dir / "missing" / "prog.bin").string();
   EXPECT_EQ(result.image_path, image_path);
   EXPECT_FALSE(result.image_written);
-  EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei"}));
+  EXPECT_EQ(result.messages,
+            (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei (No such file or directory)"}));
   EXPECT_EQ(result.listing_rows.size(), 2u);
 }
 
@@ -140,6 +142,34 @@ TEST(OutputWriter, ShortWriteOnAFullDeviceIsAFailure) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const std::uint8_t bytes[2048] = {};
   EXPECT_FALSE(write_file_bytes("/dev/full", bytes, sizeof bytes));
+}
+
+// q.bin as a link to q.asm, or as a FIFO: the image never lands in the
+// source, is never recorded for F6, and nothing blocks.
+TEST(OutputWriter, AnImagePathThatIsNoPlainFileOfItsOwnIsRefused) {
+  const fs::path dir = scratch_dir("links");
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run("nop").ok());
+  const std::string source = (dir / "q.asm").string();
+  const std::string image = (dir / "q.bin").string();
+  std::ofstream(source, std::ios::binary) << "nop\n";
+  for (const auto& make_link : {+[](const fs::path& a, const fs::path& b) { fs::create_symlink(a.filename(), b); },
+                                +[](const fs::path& a, const fs::path& b) { fs::create_hard_link(a, b); }}) {
+    make_link(source, image);
+    const auto result = write_output(assembler.table(), 0x00, source);
+    EXPECT_FALSE(result.image_written);
+    EXPECT_FALSE(result.image_path);
+    EXPECT_EQ(result.messages,
+              (std::vector<std::string>{image + " - ist die Quelle selbst, Binärdatei nicht gespeichert"}));
+    EXPECT_EQ(read_file(source), "nop\n");
+    fs::remove(image);
+  }
+  ASSERT_EQ(mkfifo(image.c_str(), 0600), 0);
+  const auto fifo = write_output(assembler.table(), 0x00, source);
+  EXPECT_FALSE(fifo.image_written);
+  EXPECT_EQ(fifo.messages,
+            (std::vector<std::string>{image + " - Fehler beim Speichern der Binärdatei (keine normale Datei)"}));
+  EXPECT_TRUE(fs::is_fifo(image));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,26 @@ using testing::write_file;
 // Longer than anything the save below writes, so a missing truncation shows.
 const std::string kHandWritten =
     "[Emulator]\nCOM=/dev/ttyUSB0\n; " + std::string(600, 'x') + "\n[Speicher]\nWert=255\n";
+
+// Lets writes beyond `bytes` fail with EFBIG instead of killing the process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_limit_);
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old_limit_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_limit_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+
+ private:
+  rlimit old_limit_{};
+  void (*old_handler_)(int) = nullptr;
+};
 
 struct stat status_of(const std::string& path, bool follow = true) {
   struct stat info {};
@@ -52,26 +73,36 @@ TEST(SettingsRewrite, ReplacementKeepsPermissionsAndOwner) {
   EXPECT_EQ(dir.names(), std::set<std::string>{"zorvin.ini"});  // no temporary file left
 }
 
-TEST(SettingsRewrite, SymbolicLinkSurvivesAndTheTargetIsRewrittenInPlace) {
+// zorvin.ini as a link into another folder: the file it leads to is
+// replaced there, the link stays, and a full disk leaves that file whole.
+TEST(SettingsRewrite, SymbolicLinkSurvivesAndItsTargetIsReplacedOrKept) {
   TempDir dir;
   ASSERT_TRUE(std::filesystem::create_directory(dir.file("real")));
   const std::string target = dir.file("real/settings.ini");
   const std::string link = dir.file("zorvin.ini");
   write_file(target, kHandWritten);
   ASSERT_EQ(::symlink("real/settings.ini", link.c_str()), 0);
-  const ino_t target_inode = status_of(target).st_ino;
 
   Settings settings;
   load_settings(settings, link);
-  save_settings(settings, link);
+  settings.port_name = std::string(8000, 'p');  // longer than a page, longer than the limit below
+  {
+    const FileSizeLimit limit(5000);
+    save_settings(settings, link);
+  }
+  EXPECT_EQ(read_file(target), kHandWritten);
 
+  settings.port_name = "/dev/ttyUSB1";
+  save_settings(settings, link);
   EXPECT_TRUE(S_ISLNK(status_of(link, false).st_mode));
-  EXPECT_EQ(status_of(target).st_ino, target_inode);
-  EXPECT_EQ(read_file(target), round_trip(kHandWritten));  // cut to the new length
+  EXPECT_NE(read_file(target).find("COM = /dev/ttyUSB1\n"), std::string::npos);
   EXPECT_EQ(dir.names(), (std::set<std::string>{"real", "zorvin.ini"}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("real")), {}), 1) << "temporary file left";
 }
 
-TEST(SettingsRewrite, HardLinkedFileStaysShared) {
+// A hard-linked file can only be rewritten in place: both names see the new
+// text, and when the disk is full, both keep the whole old one.
+TEST(SettingsRewrite, HardLinkedFileStaysSharedAndWhole) {
   TempDir dir;
   const std::string path = dir.file("zorvin.ini");
   const std::string other = dir.file("copy.ini");
@@ -79,30 +110,18 @@ TEST(SettingsRewrite, HardLinkedFileStaysShared) {
   ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
   Settings settings;
   load_settings(settings, path);
+  settings.port_name = std::string(8000, 'p');
+  {
+    const FileSizeLimit limit(5000);
+    save_settings(settings, path);
+  }
+  EXPECT_EQ(read_file(other), kHandWritten);
+
+  load_settings(settings, path);
   save_settings(settings, path);
   EXPECT_EQ(read_file(other), round_trip(kHandWritten));
   EXPECT_EQ(read_file(path), read_file(other));
 }
-
-// Lets writes beyond `bytes` fail with EFBIG instead of killing the process.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &old_limit_);
-    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old_limit_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_limit_);
-    std::signal(SIGXFSZ, old_handler_);
-  }
-
- private:
-  rlimit old_limit_{};
-  void (*old_handler_)(int) = nullptr;
-};
 
 TEST(SettingsRewrite, OldFileStaysWholeWhenTheNewTextCannotBeWritten) {
   TempDir dir;

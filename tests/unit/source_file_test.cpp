@@ -43,10 +43,23 @@ TEST_F(SourceFile, LoadKeepsLineEndsAndStopsAtZeroByte) {
   ASSERT_TRUE(loaded.ok);
   EXPECT_EQ(loaded.text, "nop\r\n\u00E4\r\nx");
   EXPECT_EQ(loaded.size, 13u) << "the message states the whole size on disk";
+  EXPECT_TRUE(loaded.cut_at_zero);
+  EXPECT_EQ(loaded.bytes_not_loaded, 4u) << "the 00H byte and the three after it";
   write("empty.asm", "");
   const LoadedSource empty = read_source_file(path("empty.asm"));
   EXPECT_TRUE(empty.ok);
   EXPECT_EQ(empty.text, "");
+  EXPECT_FALSE(empty.cut_at_zero);
+}
+
+TEST_F(SourceFile, LoadRefusesSourcesAboveTheLimit) {
+  write("limit.asm", std::string(kMaxSourceBytes, ';'));
+  EXPECT_TRUE(read_source_file(path("limit.asm")).ok);
+  write("huge.asm", std::string(kMaxSourceBytes + 1, ';'));
+  const LoadedSource huge = read_source_file(path("huge.asm"));
+  EXPECT_FALSE(huge.ok);
+  EXPECT_EQ(huge.error, "größer als 1 MiB");
+  EXPECT_TRUE(huge.text.empty());
 }
 
 TEST_F(SourceFile, LoadRefusesWhatIsNotARegularFile) {
@@ -97,6 +110,47 @@ TEST_F(SourceFile, SaveKeepsPermissionsAndNeverHalfWrites) {
     EXPECT_EQ(entry.path().filename().string().find("keep.asm."), std::string::npos) << "temporary file left";
 
   EXPECT_FALSE(write_source_file(path("no/such/dir.asm"), "x").ok);
+}
+
+// Only regular files are written: a FIFO must not block the save, and a
+// device or folder is reported, not written to.
+TEST_F(SourceFile, SaveRefusesWhatIsNotARegularFile) {
+  ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+  for (const std::string& target : {path("fifo"), dir_, std::string("/dev/null")}) {
+    const SavedSource saved = write_source_file(target, "nop\n");
+    EXPECT_FALSE(saved.ok) << target;
+    EXPECT_FALSE(saved.error.empty()) << target;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(path("fifo")));
+}
+
+// A save through a symbolic or hard link that meets a full disk leaves the
+// linked file whole (not cut at the first page) and the links as they were.
+TEST_F(SourceFile, LinkedSourcesStayWholeOnAFullDisk) {
+  const std::string old_text(6000, 'o');
+  write("real.asm", old_text);
+  ASSERT_EQ(symlink("real.asm", path("sym.asm").c_str()), 0);
+  ASSERT_EQ(link(path("real.asm").c_str(), path("hard.asm").c_str()), 0);
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit{};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit small = old_limit;
+  small.rlim_cur = 8000;
+  for (const char* name : {"sym.asm", "hard.asm", "new.asm"}) {
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const SavedSource full = write_source_file(path(name), std::string(10000, 'n'));
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    EXPECT_FALSE(full.ok) << name;
+    EXPECT_EQ(read("real.asm"), old_text) << name;
+    EXPECT_EQ(read("hard.asm"), old_text) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(path("new.asm"))) << "a new file that could not be written is removed";
+  ASSERT_TRUE(write_source_file(path("sym.asm"), "via link\n").ok);
+  EXPECT_TRUE(std::filesystem::is_symlink(path("sym.asm")));
+  EXPECT_EQ(read("hard.asm"), "via link\n") << "the hard link stays one file with the target";
+  ASSERT_TRUE(write_source_file(path("hard.asm"), "via hard link\n").ok);
+  EXPECT_EQ(read("real.asm"), "via hard link\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 3) << "temporary file left";
 }
 
 TEST(ExampleSource, FortyTwoLinesThatAssembleToTheEighteenByteImage) {
