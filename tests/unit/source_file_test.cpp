@@ -52,16 +52,6 @@ TEST_F(SourceFile, LoadKeepsLineEndsAndStopsAtZeroByte) {
   EXPECT_FALSE(empty.cut_at_zero);
 }
 
-TEST_F(SourceFile, LoadRefusesSourcesAboveTheLimit) {
-  write("limit.asm", std::string(kMaxSourceBytes, ';'));
-  EXPECT_TRUE(read_source_file(path("limit.asm")).ok);
-  write("huge.asm", std::string(kMaxSourceBytes + 1, ';'));
-  const LoadedSource huge = read_source_file(path("huge.asm"));
-  EXPECT_FALSE(huge.ok);
-  EXPECT_EQ(huge.error, "größer als 1 MiB");
-  EXPECT_TRUE(huge.text.empty());
-}
-
 TEST_F(SourceFile, LoadRefusesWhatIsNotARegularFile) {
   EXPECT_FALSE(read_source_file(path("missing.asm")).ok);
   EXPECT_FALSE(read_source_file(dir_).ok);
@@ -110,18 +100,6 @@ TEST_F(SourceFile, SaveKeepsPermissionsAndNeverHalfWrites) {
     EXPECT_EQ(entry.path().filename().string().find("keep.asm."), std::string::npos) << "temporary file left";
 
   EXPECT_FALSE(write_source_file(path("no/such/dir.asm"), "x").ok);
-}
-
-// Only regular files are written: a FIFO must not block the save, and a
-// device or folder is reported, not written to.
-TEST_F(SourceFile, SaveRefusesWhatIsNotARegularFile) {
-  ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
-  for (const std::string& target : {path("fifo"), dir_, std::string("/dev/null")}) {
-    const SavedSource saved = write_source_file(target, "nop\n");
-    EXPECT_FALSE(saved.ok) << target;
-    EXPECT_FALSE(saved.error.empty()) << target;
-  }
-  EXPECT_TRUE(std::filesystem::is_fifo(path("fifo")));
 }
 
 // A save through a symbolic or hard link that meets a full disk leaves the

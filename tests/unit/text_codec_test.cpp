@@ -26,11 +26,6 @@ TEST(TextCodec, CharactersAboveFFAreDroppedAndCounted) {
   EXPECT_EQ(out.dropped, 2u);
 }
 
-TEST(TextCodec, Utf16BecomesUtf8AndBrokenUnitsBecomeReplacements) {
-  EXPECT_EQ(utf16_to_utf8(std::string("A\0\x3D\xD8\x00\xDE", 6), false), "A\U0001F600");
-  EXPECT_EQ(utf16_to_utf8(std::string("\xD8\x3D\x00" "B" "\x00", 5), true), "\uFFFDB\uFFFD");
-}
-
 TEST(UnicodeText, CountsCharactersNotBytes) {
   EXPECT_EQ(char_count("'\u00E4'"), 3u);
   EXPECT_EQ(char_count("'\u20AC'"), 3u);
