@@ -2,6 +2,7 @@
 // requesters, and the binary image that F5 writes beside a saved source.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -188,6 +189,62 @@ TEST_F(SourceFiles, ABlinkInAFolderNamedAsmGetsItsImageBesideIt) {
   app().dispatch_command(command::kAssemble);
   EXPECT_EQ(std::filesystem::file_size(dir_ + "/asm/blink.bin"), 1u);
   EXPECT_FALSE(std::filesystem::exists(dir_ + "/bin"));
+}
+
+// Saving asks before it replaces a file the editor's text did not come
+// from; a failed "Quelle speichern als" leaves the status bar and the next
+// "Quelle speichern" on the previous file.
+TEST_F(SourceFiles, SavingAsksBeforeReplacingAFileItDidNotLoadOrSave) {
+  write_file("hallowelt.asm", "mine\n");
+  ASSERT_EQ(mkfifo((dir_ + "/fifo.asm").c_str(), 0600), 0);
+  start_app();
+  app().dispatch_command(command::kNewSource);
+  auto no = answer_next_box(GTK_RESPONSE_NO);
+  app().dispatch_command(command::kSaveSource);
+  EXPECT_EQ(no->text, "'hallowelt.asm' gibt es schon. Ersetzen?");
+  EXPECT_EQ(read_file("hallowelt.asm"), "mine\n");
+  answer_next_box(GTK_RESPONSE_YES);
+  app().dispatch_command(command::kSaveSource);
+  EXPECT_NE(read_file("hallowelt.asm").find("ORG 0"), std::string::npos);
+
+  type_into_editor("; more\n");
+  answer_next_requester(dir_ + "/fifo.asm");
+  auto error = answer_next_box(GTK_RESPONSE_OK);
+  app().dispatch_command(command::kSaveSourceAs);
+  EXPECT_EQ(error->text, "'fifo.asm' konnte nicht gespeichert werden!");
+  EXPECT_NE(messages().find(dir_ + "/fifo.asm - keine normale Datei"), std::string::npos) << messages();
+  EXPECT_EQ(status(), "Datei: hallowelt.asm [geändert]");
+  app().dispatch_command(command::kSaveSource);  // its own file: no question
+  EXPECT_NE(read_file("hallowelt.asm").find("; more"), std::string::npos);
+}
+
+TEST_F(SourceFiles, ASourceCutAtA00HByteIsReportedAndNotCutSilently) {
+  write_file("cut.asm", std::string("nop\n\0tail", 9));
+  start_app();
+  answer_next_requester(dir_ + "/cut.asm");
+  app().dispatch_command(command::kLoadSource);
+  EXPECT_NE(messages().find("cut.asm (9 Byte) geladen\n" + dir_ + "/cut.asm - ab dem ersten 00H-Byte wurden 5 Byte "
+                            "nicht geladen"),
+            std::string::npos)
+      << messages();
+  auto no = answer_next_box(GTK_RESPONSE_NO);
+  app().dispatch_command(command::kSaveSource);
+  EXPECT_NE(no->text.find("'cut.asm' wurde beim Laden an einem 00H-Byte abgeschnitten."), std::string::npos);
+  EXPECT_EQ(read_file("cut.asm"), std::string("nop\n\0tail", 9));
+}
+
+TEST_F(SourceFiles, AThousandErrorLinesAreShownAndTheRestCounted) {
+  start_app();
+  std::string text;
+  for (int i = 0; i < 1500; ++i) text += "foo\n";
+  app().panes().set_editor_text(text);
+  app().dispatch_command(command::kAssemble);
+  const std::string shown = messages();
+  EXPECT_NE(shown.find("Zeile: 1000 -> "), std::string::npos);
+  EXPECT_EQ(shown.find("Zeile: 1001 -> "), std::string::npos);
+  EXPECT_NE(shown.find("\n... und 500 weitere Fehlermeldungen, die nicht angezeigt werden\n1500 Fehler beim "
+                       "Assemblieren!"),
+            std::string::npos);
 }
 
 }  // namespace
