@@ -168,8 +168,8 @@ TEST_F(Cli, HostileFilesAreRefusedAndTheSourceIsNeverOverwritten) {
   ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
   for (const char* source : {"fifo", "/dev/zero", "huge.asm"}) EXPECT_EQ(assemble(source).status, 2) << source;
   EXPECT_NE(assemble("huge.asm").err.find("gr\xC3\xB6\xC3\x9F" "er als 1 MiB"), std::string::npos);
-  EXPECT_NE(assemble("--output fifo q.asm").out.find("fifo - Fehler beim Speichern der Bin\xC3\xA4rdatei (keine normale Datei)"),
-            std::string::npos);
+  EXPECT_EQ(assemble("--output fifo q.asm").out.find("fifo - Fehler beim Speichern der Bin\xC3\xA4rdatei (keine normale"),
+            0u);
   fs::create_hard_link(dir_ / "q.asm", dir_ / "q.bin");
   const Outcome linked = assemble("q.asm");
   EXPECT_EQ(linked.status, 1);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -132,8 +134,8 @@ TEST(OutputWriter, FailedWriteIsReportedAndPathStillRecorded) {
   const std::string image_path = (dir / "missing" / "prog.bin").string();
   EXPECT_EQ(result.image_path, image_path);
   EXPECT_FALSE(result.image_written);
-  EXPECT_EQ(result.messages,
-            (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei (No such file or directory)"}));
+  EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei (" +
+                                                       std::strerror(ENOENT) + ")"}));
   EXPECT_EQ(result.listing_rows.size(), 2u);
 }
 

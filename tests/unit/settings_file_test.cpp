@@ -152,8 +152,8 @@ TEST(SettingsFile, Utf16FileIsReadAndWrittenBackAsUtf8) {
     big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
   }
   for (const std::string& file : {little, big})
-    EXPECT_EQ(round_trip(file).rfind("\xEF\xBB\xBF\n; Notiz \xC3\xA4\n[Emulator]\nCOM = /dev/ttyUSB2\nEPROM = 64\nSPI = 0\n"
-                                     "AUTO = 0\n[Mein]\nx = \xF0\x9F\x98\x80\n[Fenster]\n", 0), 0u);
+    EXPECT_EQ(round_trip(file).rfind("\xEF\xBB\xBF\n; Notiz \xC3\xA4\n[Emulator]\nCOM = /dev/ttyUSB2\nEPROM = 64\n"
+                                     "SPI = 0\nAUTO = 0\n[Mein]\nx = \xF0\x9F\x98\x80\n[Fenster]\n", 0), 0u);
 }
 
 TEST(SettingsFile, EmptyFileLoadsWithoutGroupsAndStaysWithoutMark) {
