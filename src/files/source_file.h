@@ -16,11 +16,11 @@ inline constexpr std::string_view kMaxSourceText = "1 MiB";
 
 struct LoadedSource {
   bool ok = false;
-  std::string text;                  // ends before the first 00H byte of the file
-  std::uintmax_t size = 0;           // the whole file, in bytes
-  bool cut_at_zero = false;          // a 00H byte ended the text early
+  std::string text;                     // ends before the first 00H byte of the file
+  std::uintmax_t size = 0;              // the whole file, in bytes
+  bool cut_at_zero = false;             // a 00H byte ended the text early
   std::uintmax_t bytes_not_loaded = 0;  // from that 00H byte to the end of the file
-  std::string error;                 // why it could not be read
+  std::string error;                    // why it could not be read
 };
 
 // Reads a regular file of at most kMaxSourceBytes; never changes anything
