@@ -13,6 +13,11 @@ bool App::start() {
   load_icons();
   settings::load_or_create_settings(settings_, settings_path_);
   build_main_window();
+  // Marked at the moment of the edit: text typed while a long command runs
+  // arrives when that command drops the queued events.
+  ui_.on_text_edited([this](int control) {
+    if (control == control::kEditor) panes_.mark_first_change();
+  });
   return ui_.has_window(window::kMain);
 }
 
@@ -32,8 +37,8 @@ void App::handle(const ui::Event& event) {
       if (event.id == kCursorTimer) panes_.update_cursor_display();
       break;
     case ui::EventKind::Control:
+      // Editor changes were marked already, when the toolkit reported them.
       if (event.id == control::kInnerSplitter || event.id == control::kOuterSplitter) remember_splitters();
-      if (event.id == control::kEditor && event.control == ui::ControlKind::TextChanged) panes_.mark_first_change();
       break;
     case ui::EventKind::CloseRequest:
       // The close button takes the same path as "Beenden", question included.
@@ -49,7 +54,10 @@ void App::handle(const ui::Event& event) {
 }
 
 bool App::confirm(const std::string& question) {
-  if (panes_.is_modified() != 1) return true;
+  return panes_.is_modified() != 1 || ask(question);
+}
+
+bool App::ask(const std::string& question) {
   return ui_.message_box("Warnung", question, ui::MessageIcon::Warning, true) == ui::Answer::Yes;
 }
 

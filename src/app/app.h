@@ -2,11 +2,13 @@
 // loop that dispatches every command.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/panes.h"
 #include "asm/assembler.h"
 #include "emu/serial_ports.h"
+#include "files/file_identity.h"
 #include "settings/settings.h"
 #include "ui/toolkit.h"
 
@@ -43,7 +45,9 @@ class App {
   void on_window_resized(int window);
   void on_window_moved(int window);
   void remember_splitters();
-  bool confirm(const std::string& question);
+  bool confirm(const std::string& question);  // asks only when the source was modified
+  bool ask(const std::string& question);      // "Warnung", Yes/No; true on Yes
+  bool may_replace(const std::string& path);
 
   // Commands.
   void new_example_source();
@@ -65,6 +69,11 @@ class App {
   std::string image_path_;  // binary of the last successful assembly of a saved source
   std::string image_source_text_;      // the editor text image_path_ was assembled from
   bool last_assembly_failed_ = false;  // F6 then still sends the older image
+  // The file the editor's text was last loaded from or saved to (the source
+  // path may name another one, after "Quelle neu"), and whether loading it
+  // stopped at a 00H byte, so that saving over it would cut it.
+  std::optional<files::FileIdentity> source_file_;
+  bool source_file_cut_ = false;
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;
 };

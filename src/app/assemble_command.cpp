@@ -1,9 +1,19 @@
 // F5: assemble the editor's text, show the errors or the listing, and write
 // the binary image beside the source.
+#include <algorithm>
+
 #include "app/app.h"
 #include "files/output_writer.h"
 
 namespace zorvin::app {
+
+namespace {
+
+// Enough to work through; a source that gives more is hardly a source, and
+// a million lines would leave the message pane unusable.
+constexpr std::size_t kShownErrorLines = 1000;
+
+}  // namespace
 
 void App::assemble() {
   const asm48::AssemblyResult result = assembler_.run(panes_.editor_text());
@@ -11,7 +21,11 @@ void App::assemble() {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;
   }
-  for (const std::string& line : result.error_lines) panes_.append_message(line);
+  const std::size_t shown = std::min(result.error_lines.size(), kShownErrorLines);
+  for (std::size_t i = 0; i < shown; ++i) panes_.append_message(result.error_lines[i]);
+  if (result.error_lines.size() > shown)
+    panes_.append_message("... und " + std::to_string(result.error_lines.size() - shown) +
+                          " weitere Fehlermeldungen, die nicht angezeigt werden");
   last_assembly_failed_ = !result.ok();
   if (result.ok()) {
     const files::OutputResult output = files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path());

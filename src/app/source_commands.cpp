@@ -1,8 +1,11 @@
 // "Quelle neu", "Quelle laden", "Quelle speichern" and "Quelle speichern als".
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "app/app.h"
 #include "files/example_source.h"
+#include "files/file_identity.h"
 #include "files/source_file.h"
 
 namespace zorvin::app {
@@ -40,32 +43,60 @@ void App::load_source() {
     return;
   }
   panes_.set_source_path(*chosen);
+  source_file_ = files::identity_of(*chosen);
+  source_file_cut_ = loaded.cut_at_zero;
   panes_.set_editor_text(loaded.text);
   panes_.set_modified(0);
   panes_.set_file_status();
   panes_.append_message(*chosen + " (" + std::to_string(loaded.size) + " Byte) geladen");
+  if (loaded.cut_at_zero)
+    panes_.append_message(*chosen + " - ab dem ersten 00H-Byte wurden " + std::to_string(loaded.bytes_not_loaded) +
+                          " Byte nicht geladen");
   panes_.scroll_messages_to_end();
   panes_.focus_editor();
 }
 
+// Saving must not silently replace a file the editor's text did not come
+// from (the example's hallowelt.asm may be the user's own work), nor cut a
+// file that was loaded only up to a 00H byte.
+bool App::may_replace(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return true;  // nothing to lose, or writing refuses it
+  const std::string name = "'" + file_name_of(path) + "'";
+  if (files::identity_of(path) != source_file_) return ask(name + " gibt es schon. Ersetzen?");
+  if (source_file_cut_)
+    return ask(name + " wurde beim Laden an einem 00H-Byte abgeschnitten. Trotzdem speichern? Der Rest der Datei geht "
+                      "dabei verloren.");
+  return true;
+}
+
 void App::save_source(bool save_as) {
-  if (panes_.source_path().empty() || save_as) {
-    const auto chosen = ui_.choose_file_to_save("Quelle speichern unter", kSourceFilters, panes_.source_path());
+  std::string path = panes_.source_path();
+  if (path.empty() || save_as) {
+    const auto chosen = ui_.choose_file_to_save("Quelle speichern unter", kSourceFilters, path);
     if (!chosen) {
       panes_.append_message("Speichern der Quelle abgebrochen");
       return;
     }
-    panes_.set_source_path(*chosen);
+    path = *chosen;
   }
-  const std::string& path = panes_.source_path();
+  if (!may_replace(path)) {
+    panes_.append_message("Speichern der Quelle abgebrochen");
+    return;
+  }
   const files::SavedSource saved = files::write_source_file(path, panes_.editor_text());
   if (!saved.ok) {
+    // The source path stays where it was, so the status bar and the next
+    // "Quelle speichern" both still name the previous file.
     panes_.append_message("Fehler beim Speichern der Quelle");
     panes_.append_message(path + " - " + saved.error);
     ui_.message_box("Fehler", "'" + file_name_of(path) + "' konnte nicht gespeichert werden!", ui::MessageIcon::Error,
                     false);
     return;
   }
+  panes_.set_source_path(path);
+  source_file_ = files::identity_of(path);  // a replaced file is a new inode
+  source_file_cut_ = false;
   panes_.set_modified(0);
   panes_.set_file_status();
   panes_.append_message(path + " (" + std::to_string(saved.size) + " Byte) gespeichert");
@@ -82,6 +113,8 @@ void App::new_example_source() {
   std::string directory = working_directory();
   if (!directory.empty() && directory.back() != '/') directory += '/';
   panes_.set_source_path(directory + "hallowelt.asm");
+  source_file_.reset();  // hallowelt.asm may exist: saving asks first
+  source_file_cut_ = false;
   panes_.set_modified(1);
   panes_.set_file_status();
   panes_.focus_editor();

@@ -1,5 +1,5 @@
 // Replacing a file's whole content so that a power cut or a full disk never
-// leaves it half written or empty.
+// leaves it half written, cut or empty.
 #pragma once
 
 #include <string>
@@ -7,14 +7,21 @@
 
 namespace zorvin::files {
 
-// Makes `bytes` the content of the file at `path`; `writable_fd` is a
-// descriptor of that file open for writing. The new text goes to a temporary
-// file in the same directory, which then takes the old file's place with its
-// permissions and owner. Where that cannot be done (the path is a symbolic
-// link or a hard-linked file, the directory is not writable, the owner cannot
-// be kept) the file is rewritten in place through `writable_fd` and cut to
-// the new length. If the temporary file cannot be written the old file stays
-// as it is. Returns whether the new content was written.
-bool rewrite_file(const std::string& path, int writable_fd, std::string_view bytes);
+struct RewriteResult {
+  bool ok = false;
+  std::string error;  // why the content could not be written
+};
+
+// Makes `bytes` the whole content of the regular file at `path`, creating it
+// when there is none; anything but a regular file is refused. A symbolic
+// link stays a link: the file it leads to is replaced. The new text goes to
+// a temporary file in that file's directory, which then takes the old
+// file's place with its permissions and owner. Where a rename cannot be
+// used (a hard-linked file, a directory that is not writable, an owner that
+// cannot be kept) the file is rewritten in place, but only after the space
+// for the new text has been reserved, and the old text is put back if
+// writing fails all the same. On failure the old content stays as it was,
+// and a file that did not exist before is removed again.
+RewriteResult rewrite_file(const std::string& path, std::string_view bytes);
 
 }  // namespace zorvin::files

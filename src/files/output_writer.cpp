@@ -1,9 +1,12 @@
 #include "files/output_writer.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "asm/numbers.h"
 #include "files/binary_path.h"
+#include "files/file_identity.h"
+#include "files/file_rewrite.h"
 
 namespace zorvin::files {
 
@@ -48,28 +51,33 @@ CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte) {
 }
 
 bool write_file_bytes(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(data, 1, size, file) == size;
-  const bool closed = std::fclose(file) == 0;  // flushes; a full disk shows here
-  return written && closed;
+  return rewrite_file(path, std::string_view(reinterpret_cast<const char*>(data), size)).ok;
 }
 
-OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& image_path) {
+OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& image_path,
+                             const std::string& source_path) {
   CodeImage image = build_image(table, fill_byte);
   OutputResult result;
   result.listing_rows = std::move(image.listing_rows);
+  // A q.bin that is a link to q.asm would otherwise take the image in place
+  // of the source, and F6 would send the source text to the emulator.
+  if (same_file(image_path, source_path)) {
+    result.messages.push_back(image_path + " - ist die Quelle selbst, Binärdatei nicht gespeichert");
+    return result;
+  }
   result.image_path = image_path;  // recorded before the file is touched
-  result.image_written = write_file_bytes(image_path, image.bytes.data(), image.length);
-  if (result.image_written)
+  const RewriteResult written =
+      rewrite_file(image_path, std::string_view(reinterpret_cast<const char*>(image.bytes.data()), image.length));
+  result.image_written = written.ok;
+  if (written.ok)
     result.messages.push_back(image_path + " (" + std::to_string(image.length) + " Byte) gespeichert");
   else
-    result.messages.push_back(image_path + " - Fehler beim Speichern der Binärdatei");
+    result.messages.push_back(image_path + " - Fehler beim Speichern der Binärdatei (" + written.error + ")");
   return result;
 }
 
 OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path) {
-  if (!source_path.empty()) return write_output_to(table, fill_byte, binary_path(source_path));
+  if (!source_path.empty()) return write_output_to(table, fill_byte, binary_path(source_path), source_path);
   OutputResult result;
   result.listing_rows = build_image(table, fill_byte).listing_rows;
   return result;

@@ -24,8 +24,9 @@ struct CodeImage {
 
 struct OutputResult {
   std::vector<std::string> listing_rows;  // as in CodeImage
-  std::vector<std::string> messages;      // the "gespeichert" line or the write-failure line
-  std::optional<std::string> image_path;  // set when a binary path was formed, even if writing failed
+  std::vector<std::string> messages;      // the "gespeichert" line or the line saying why not
+  std::optional<std::string> image_path;  // set when a binary path was formed, even if writing failed,
+                                          // but never when it leads to the source itself
   bool image_written = false;             // the whole image reached the file
 };
 
@@ -37,11 +38,14 @@ CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte);
 // writes nothing and records no image path.
 OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path);
 
-// Writes the image to the given file instead.
-OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& image_path);
+// Writes the image to the given file instead. A path that leads to the file
+// `source_path` names (a link to it, say) is refused: the source is never
+// overwritten by its image.
+OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& image_path,
+                             const std::string& source_path);
 
-// Creates or truncates the file and writes the bytes; false when any step
-// (open, write, close) fails.
+// Replaces the file's content by the bytes (regular files only); false when
+// that did not succeed completely.
 bool write_file_bytes(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 }  // namespace zorvin::files

@@ -9,14 +9,22 @@
 
 namespace zorvin::files {
 
+// A full 2 KiB program with comments on every line stays far below this;
+// anything larger is not a source, and would stall the editor for minutes.
+inline constexpr std::uintmax_t kMaxSourceBytes = 1024 * 1024;
+inline constexpr std::string_view kMaxSourceText = "1 MiB";
+
 struct LoadedSource {
   bool ok = false;
-  std::string text;        // ends before the first 00H byte of the file
-  std::uintmax_t size = 0; // the whole file, in bytes
-  std::string error;       // why it could not be read
+  std::string text;                     // ends before the first 00H byte of the file
+  std::uintmax_t size = 0;              // the whole file, in bytes
+  bool cut_at_zero = false;             // a 00H byte ended the text early
+  std::uintmax_t bytes_not_loaded = 0;  // from that 00H byte to the end of the file
+  std::string error;                    // why it could not be read
 };
 
-// Never changes anything when the file cannot be opened or read completely.
+// Reads a regular file of at most kMaxSourceBytes; never changes anything
+// when the file cannot be opened or read completely.
 LoadedSource read_source_file(const std::string& path);
 
 struct SavedSource {

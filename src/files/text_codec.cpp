@@ -27,4 +27,30 @@ Latin1Text utf8_to_latin1(std::string_view text) {
   return result;
 }
 
+std::string utf16_to_utf8(std::string_view bytes, bool big_endian) {
+  constexpr char32_t kReplacement = 0xFFFD;
+  std::string out;
+  out.reserve(bytes.size());
+  const auto unit_at = [&](std::size_t i) -> char32_t {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return big_endian ? (first << 8) | second : (second << 8) | first;
+  };
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    const char32_t unit = unit_at(i);
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+      const char32_t low = unit_at(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    append_utf8(out, (unit >= 0xD800 && unit <= 0xDFFF) ? kReplacement : unit);
+  }
+  if (i < bytes.size()) append_utf8(out, kReplacement);
+  return out;
+}
+
 }  // namespace zorvin

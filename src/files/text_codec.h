@@ -21,4 +21,8 @@ struct Latin1Text {
 // above are left out and counted. Line ends are kept as they are.
 Latin1Text utf8_to_latin1(std::string_view text);
 
+// UTF-16 bytes (without their byte-order mark) as UTF-8. An unpaired
+// surrogate or a lone last byte becomes U+FFFD.
+std::string utf16_to_utf8(std::string_view bytes, bool big_endian);
+
 }  // namespace zorvin

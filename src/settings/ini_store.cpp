@@ -7,6 +7,7 @@
 
 #include "files/unicode_text.h"
 #include "files/file_rewrite.h"
+#include "files/regular_file.h"
 #include "settings/number_text.h"
 
 namespace zorvin::settings {
@@ -30,7 +31,7 @@ std::string_view trim_blanks(std::string_view s) {
 }
 
 bool read_whole_file(int fd, std::string& out) {
-  char buffer[4096];
+  char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
@@ -40,51 +41,29 @@ bool read_whole_file(int fd, std::string& out) {
   }
 }
 
-// Non-blocking, so that a FIFO at the path cannot hang the program; only a
-// regular file is accepted afterwards.
-int open_file(const std::string& path, int flags) {
-  return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
-}
-
 }  // namespace
-
-bool IniStore::take_file(int fd, bool writable) {
-  struct stat info {};
-  if (fd < 0) return false;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  fd_ = fd;
-  writable_ = writable;
-  return true;
-}
 
 bool IniStore::open(const std::string& path) {
   close();
-  int fd = open_file(path, O_RDWR);
-  bool writable = true;
-  if (fd < 0) {
-    fd = open_file(path, O_RDONLY);
-    writable = false;
-  }
-  if (!take_file(fd, writable)) return false;
+  const files::OpenedFile file = files::open_regular_file(path, O_RDONLY);
+  if (!file.ok()) return false;
   std::string bytes;
-  if (!read_whole_file(fd_, bytes)) {
-    ::close(fd_);
-    fd_ = -1;
-    return false;
-  }
+  const bool read = read_whole_file(file.fd, bytes);
+  ::close(file.fd);
+  if (!read) return false;
   path_ = path;
+  open_ = true;
   text_ = parse_ini(bytes);
   return true;
 }
 
-// The file is not truncated here: closing replaces its content as a whole.
+// Nothing is written yet: closing creates the file with its whole content.
 bool IniStore::create(const std::string& path) {
   close();
-  if (!take_file(open_file(path, O_WRONLY | O_CREAT), true)) return false;
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
   path_ = path;
+  open_ = true;
   text_ = IniText{};
   write_back_ = true;
   return true;
@@ -140,7 +119,7 @@ void IniStore::write_integer(std::string_view key, std::int32_t value) {
 }
 
 void IniStore::write_text(std::string_view key, std::string_view value) {
-  if (fd_ < 0) return;
+  if (!open_) return;
   auto& entries = text_.entries;
   IniEntry entry{IniEntry::Kind::key, std::string(key), std::string(value)};
   if (pending_group_) {
@@ -157,20 +136,9 @@ void IniStore::write_text(std::string_view key, std::string_view value) {
 }
 
 void IniStore::close() {
-  if (fd_ < 0) return;
-  if (write_back_ && !writable_) {
-    // Opened for reading only: the rewrite needs the file open for writing.
-    const int fd = open_file(path_, O_WRONLY | O_CREAT);
-    if (fd >= 0) {
-      ::close(fd_);
-      fd_ = fd;
-      writable_ = true;
-    }
-  }
-  if (write_back_ && writable_) files::rewrite_file(path_, fd_, compose_ini(text_));
-  ::close(fd_);
-  fd_ = -1;
-  writable_ = false;
+  if (!open_) return;
+  if (write_back_) files::rewrite_file(path_, compose_ini(text_));
+  open_ = false;
   path_.clear();
   text_ = IniText{};
   current_group_.reset();

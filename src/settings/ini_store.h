@@ -19,8 +19,8 @@ class IniStore {
   IniStore& operator=(const IniStore&) = delete;
   ~IniStore() { close(); }
 
-  // Opens an existing regular file, for writing if allowed, otherwise for
-  // reading only, and reads its entries. False when it cannot be read.
+  // Reads the entries of an existing regular file. False when it cannot be
+  // read; the file itself is not kept open.
   bool open(const std::string& path);
   // Starts an empty UTF-8 file at `path`; closing writes it even unchanged.
   bool create(const std::string& path);
@@ -36,18 +36,18 @@ class IniStore {
   void write_integer(std::string_view key, std::int32_t value);
   void write_text(std::string_view key, std::string_view value);
 
-  // Writes the file if anything was written to the store, then forgets it.
+  // Writes the file if anything was written to the store (replacing it as a
+  // whole, or not at all, and never a file the user may not write), then
+  // forgets it.
   void close();
 
  private:
   std::size_t group_begin() const;
   std::size_t group_end() const;
   std::optional<std::size_t> find_key(std::string_view key) const;
-  bool take_file(int fd, bool writable);
 
   std::string path_;
-  int fd_ = -1;
-  bool writable_ = false;
+  bool open_ = false;
   IniText text_;
   std::optional<std::size_t> current_group_;  // index of its group entry
   std::optional<std::string> pending_group_;

@@ -7,6 +7,8 @@ namespace zorvin::settings {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -23,12 +25,12 @@ std::string_view trim_back(std::string_view s) {
 // The file's text as UTF-8. A 00H byte would end the text for the Latin-1
 // converter and everything after it would be lost on the next rewrite, so
 // it counts as a line break instead.
-std::string file_text_as_utf8(std::string_view bytes, bool has_mark) {
+std::string file_text_as_utf8(std::string_view bytes, bool is_utf8) {
   std::string text;
   for (;;) {
     const std::size_t nul = bytes.find('\0');
     const std::string_view piece = bytes.substr(0, nul);
-    text += has_mark ? std::string(piece) : latin1_to_utf8(piece);
+    text += is_utf8 ? std::string(piece) : latin1_to_utf8(piece);
     if (nul == std::string_view::npos) return text;
     text += '\n';
     bytes.remove_prefix(nul + 1);
@@ -59,14 +61,22 @@ void append_one_line(std::string& out, std::string_view s) {
   for (char c : s) out += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
 }
 
+// The whole file as UTF-8 text. A file saved as UTF-16 by an editor is
+// decoded as such: taken as 8-bit text, every second byte would be a 00H
+// line break, and the rewrite would scatter it into one-letter keys.
+std::string file_text(std::string_view bytes) {
+  if (bytes.starts_with(kUtf16LittleEndianMark)) return file_text_as_utf8(utf16_to_utf8(bytes.substr(2), false), true);
+  if (bytes.starts_with(kUtf16BigEndianMark)) return file_text_as_utf8(utf16_to_utf8(bytes.substr(2), true), true);
+  if (bytes.starts_with(kByteOrderMark)) return file_text_as_utf8(bytes.substr(kByteOrderMark.size()), true);
+  return file_text_as_utf8(bytes, false);
+}
+
 }  // namespace
 
 IniText parse_ini(std::string_view file_bytes) {
   IniText result;
   result.encoding = file_bytes.empty() ? IniEncoding::unknown : IniEncoding::utf8;
-  const bool has_mark = file_bytes.starts_with(kByteOrderMark);
-  if (has_mark) file_bytes.remove_prefix(kByteOrderMark.size());
-  const std::string text = file_text_as_utf8(file_bytes, has_mark);
+  const std::string text = file_text(file_bytes);
 
   std::string_view rest = text;
   while (!rest.empty()) {

@@ -25,8 +25,9 @@ struct IniText {
   std::vector<IniEntry> entries;  // in file order
 };
 
-// Takes UTF-8 after a byte-order mark, otherwise ISO 8859-1. Empty lines,
-// blank-only lines and 00H bytes (taken as line breaks) leave no entry.
+// Takes UTF-8 after a UTF-8 byte-order mark, UTF-16 after a UTF-16 one
+// (either byte order), otherwise ISO 8859-1. Empty lines, blank-only lines
+// and 00H characters (taken as line breaks) leave no entry.
 IniText parse_ini(std::string_view file_bytes);
 
 // The file's new bytes: mark and empty first line for UTF-8, then one line

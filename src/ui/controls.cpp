@@ -16,10 +16,6 @@ void raise(ControlRecord* control, ControlKind kind) {
   control->toolkit->push_event({EventKind::Control, control->window, control->id, kind});
 }
 
-void on_text_changed(GtkTextBuffer*, gpointer data) {
-  raise(static_cast<ControlRecord*>(data), ControlKind::TextChanged);
-}
-
 void on_position_changed(GObject*, GParamSpec*, gpointer data) {
   raise(static_cast<ControlRecord*>(data), ControlKind::PositionChanged);
 }
@@ -133,6 +129,14 @@ void Toolkit::focus(int id) {
 }
 
 // --- text views -----------------------------------------------------------
+
+// Blocked while the program itself changes the text, so only user edits
+// arrive here.
+void Toolkit::on_text_changed(GtkTextBuffer*, gpointer data) {
+  auto* control = static_cast<ControlRecord*>(data);
+  if (control->toolkit->edited_handler_) control->toolkit->edited_handler_(control->id);
+  raise(control, ControlKind::TextChanged);
+}
 
 void Toolkit::create_text_view(int window, int id, bool editable, int font) {
   GtkWidget* view = gtk_text_view_new();

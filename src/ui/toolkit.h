@@ -66,6 +66,10 @@ class Toolkit {
   // Called directly from the toolkit signal, before any loop sees the event.
   void on_window_moved(std::function<void(int window)> handler) { moved_handler_ = std::move(handler); }
   void on_window_resized(std::function<void(int window)> handler) { resized_handler_ = std::move(handler); }
+  // Called directly from the toolkit signal for every edit the user makes in
+  // a text view, so that no edit goes unnoticed while a long command drops
+  // the queued events.
+  void on_text_edited(std::function<void(int control)> handler) { edited_handler_ = std::move(handler); }
 
   // --- images and fonts -------------------------------------------------
   void add_image(int id, int width, int height, const std::vector<unsigned char>& rgba);
@@ -171,10 +175,12 @@ class Toolkit {
   static gboolean on_configure(GtkWidget*, GdkEventConfigure*, gpointer);
   static gboolean on_key_press(GtkWidget*, GdkEventKey*, gpointer);
   static gboolean on_timer(gpointer);
+  static void on_text_changed(GtkTextBuffer*, gpointer);
 
   EventQueue queue_;
   std::function<void(int)> moved_handler_;
   std::function<void(int)> resized_handler_;
+  std::function<void(int)> edited_handler_;
   std::map<int, GObjectPtr<GdkPixbuf>> images_;
   std::map<int, std::string> font_css_;
   std::map<int, std::string> font_names_;  // Pango descriptions, for cell renderers

@@ -1,6 +1,7 @@
 // The command-line assembler as a script would use it: output, exit status
 // and the files it writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -40,7 +41,7 @@ class Cli : public testing::Test {
   Outcome assemble(const std::string& arguments) {
     Outcome result;
     const std::string command =
-        "cd '" + dir_.string() + "' && '" + ZORVIN_ASM_EXE + "' " + arguments + " 2>stderr.txt";
+        "cd '" + dir_.string() + "' && timeout 20 '" + ZORVIN_ASM_EXE + "' " + arguments + " 2>stderr.txt";
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
     char buffer[4096];
@@ -144,7 +145,8 @@ TEST_F(Cli, ImageThatCannotBeWrittenIsReported) {
   const Outcome result = assemble("--output no/such/dir/ok.bin ok.asm");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "no/such/dir/ok.bin - Fehler beim Speichern der Bin\xC3\xA4rdatei\nAssemblieren ohne Fehler beendet.\n");
+            "no/such/dir/ok.bin - Fehler beim Speichern der Bin\xC3\xA4rdatei (No such file or directory)\n"
+            "Assemblieren ohne Fehler beendet.\n");
 }
 
 TEST_F(Cli, SourceNamedLikeItsImageIsNeverOverwritten) {
@@ -155,6 +157,25 @@ TEST_F(Cli, SourceNamedLikeItsImageIsNeverOverwritten) {
   EXPECT_EQ(read_file(dir_ / "prog"), "nop\n");
   EXPECT_EQ(read_file(dir_ / "x.bin"), "ret\n");
   EXPECT_EQ(read_file(dir_ / "x.bin.bin"), "\x83");
+}
+
+// FIFOs and devices fail at once instead of blocking or reading for ever; a
+// q.bin linked to q.asm is not written; a 00H byte ending the text is told.
+TEST_F(Cli, HostileFilesAreRefusedAndTheSourceIsNeverOverwritten) {
+  const std::string cut("nop\n\0ret\n", 9);
+  write_file(dir_ / "q.asm", cut);
+  write_file(dir_ / "huge.asm", std::string(1024 * 1024 + 1, ';'));
+  ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  for (const char* source : {"fifo", "/dev/zero", "huge.asm"}) EXPECT_EQ(assemble(source).status, 2) << source;
+  EXPECT_NE(assemble("huge.asm").err.find("gr\xC3\xB6\xC3\x9F" "er als 1 MiB"), std::string::npos);
+  EXPECT_EQ(assemble("--output fifo q.asm").out.find("fifo - Fehler beim Speichern der Bin\xC3\xA4rdatei (keine normale"),
+            0u);
+  fs::create_hard_link(dir_ / "q.asm", dir_ / "q.bin");
+  const Outcome linked = assemble("q.asm");
+  EXPECT_EQ(linked.status, 1);
+  EXPECT_EQ(linked.out.find("q.bin - ist die Quelle selbst"), 0u) << linked.out;
+  EXPECT_NE(linked.err.find("q.asm: ab dem ersten 00H-Byte wurden 5 Byte nicht gelesen"), std::string::npos);
+  EXPECT_EQ(read_file(dir_ / "q.asm"), cut);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 // "Quelle neu", "Quelle laden", "Quelle speichern (als)" with the real file
-// requesters, and the binary image that F5 writes beside a saved source.
+// requesters, the binary image that F5 writes beside a saved source, and
+// nothing of the user's lost on the way.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -188,6 +192,85 @@ TEST_F(SourceFiles, ABlinkInAFolderNamedAsmGetsItsImageBesideIt) {
   app().dispatch_command(command::kAssemble);
   EXPECT_EQ(std::filesystem::file_size(dir_ + "/asm/blink.bin"), 1u);
   EXPECT_FALSE(std::filesystem::exists(dir_ + "/bin"));
+}
+
+// Saving asks before it replaces a file the editor's text did not come
+// from; a failed "Quelle speichern als" leaves the status bar and the next
+// "Quelle speichern" on the previous file.
+TEST_F(SourceFiles, SavingAsksBeforeReplacingAFileItDidNotLoadOrSave) {
+  write_file("hallowelt.asm", "mine\n");
+  ASSERT_EQ(mkfifo((dir_ + "/fifo.asm").c_str(), 0600), 0);
+  start_app();
+  app().dispatch_command(command::kNewSource);
+  auto no = answer_next_box(GTK_RESPONSE_NO);
+  app().dispatch_command(command::kSaveSource);
+  EXPECT_EQ(no->text, "'hallowelt.asm' gibt es schon. Ersetzen?");
+  EXPECT_EQ(read_file("hallowelt.asm"), "mine\n");
+  answer_next_box(GTK_RESPONSE_YES);
+  app().dispatch_command(command::kSaveSource);
+  EXPECT_NE(read_file("hallowelt.asm").find("ORG 0"), std::string::npos);
+  type_into_editor("; more\n");
+  answer_next_requester(dir_ + "/fifo.asm");
+  auto error = answer_next_box(GTK_RESPONSE_OK);
+  app().dispatch_command(command::kSaveSourceAs);
+  EXPECT_EQ(error->text, "'fifo.asm' konnte nicht gespeichert werden!");
+  EXPECT_EQ(status(), "Datei: hallowelt.asm [geändert]");
+  app().dispatch_command(command::kSaveSource);  // its own file: no question
+  EXPECT_NE(read_file("hallowelt.asm").find("; more"), std::string::npos);
+}
+
+TEST_F(SourceFiles, ASourceCutAtA00HByteIsReportedAndNotCutSilently) {
+  write_file("cut.asm", std::string("nop\n\0tail", 9));
+  start_app();
+  answer_next_requester(dir_ + "/cut.asm");
+  app().dispatch_command(command::kLoadSource);
+  EXPECT_NE(messages().find("/cut.asm - ab dem ersten 00H-Byte wurden 5 Byte nicht geladen"), std::string::npos);
+  auto no = answer_next_box(GTK_RESPONSE_NO);
+  app().dispatch_command(command::kSaveSource);
+  EXPECT_EQ(no->text.find("'cut.asm' wurde beim Laden an einem 00H-Byte abgeschnitten."), 0u);
+  EXPECT_EQ(read_file("cut.asm"), std::string("nop\n\0tail", 9));
+}
+
+// An emulator that never answers keeps F6 waiting for seconds, handling
+// window events and dropping the queued ones; what is typed then counts.
+TEST_F(SourceFiles, TextTypedDuringATransferMakesQuittingAsk) {
+  const std::string port = dir_ + "/ttyEMU0";
+  const pid_t simulator = fork();
+  if (simulator == 0) {
+    execl(ZORVIN_EMUSIM, ZORVIN_EMUSIM, "--link", port.c_str(), "--silent", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  struct Reaper { pid_t pid; ~Reaper() { kill(pid, SIGTERM); waitpid(pid, nullptr, 0); } } reaper{simulator};
+  ASSERT_TRUE(pump_until([&] { return std::filesystem::exists(std::filesystem::symlink_status(port)); }, 5000));
+  start_app("\xEF\xBB\xBF\n[Emulator]\nCOM = " + port + "\nEPROM = 64\n");
+  app().panes().set_source_path(dir_ + "/prog.asm");
+  app().panes().set_editor_text("nop\n");
+  app().dispatch_command(command::kAssemble);  // the image for F6
+  bool typed = false;
+  const guint typing = g_timeout_add(300, [](gpointer data) -> gboolean {
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(ui().widget(control::kEditor)));
+    gtk_text_buffer_insert_interactive_at_cursor(buffer, "; typed\n", -1, TRUE);
+    *static_cast<bool*>(data) = true;
+    return G_SOURCE_REMOVE;
+  }, &typed);
+  app().dispatch_command(command::kTransfer);
+  if (!typed) g_source_remove(typing);
+  ASSERT_TRUE(typed) << "the transfer ended before anything was typed";
+  EXPECT_EQ(status(), "Datei: prog.asm [geändert]");
+  auto box = answer_next_box(GTK_RESPONSE_NO);
+  app().dispatch_command(command::kQuit);
+  EXPECT_EQ(box->text, "Quelle wurde geändert. Trotzdem beenden?");
+}
+
+TEST_F(SourceFiles, AThousandErrorLinesAreShownAndTheRestCounted) {
+  start_app();
+  std::string text;
+  for (int i = 0; i < 1500; ++i) text += "foo\n";
+  app().panes().set_editor_text(text);
+  app().dispatch_command(command::kAssemble);
+  EXPECT_NE(messages().find("\nZeile: 1000 -> Syntaxfehler\n... und 500 weitere Fehlermeldungen, die nicht angezeigt "
+                            "werden\n1500 Fehler beim Assemblieren!"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -110,7 +112,7 @@ TEST(OutputWriter, ReplacesAnOlderLongerImage) {
   std::ofstream(image_path, std::ios::binary) << std::string(100, 'x');
   Assembler assembler;
   ASSERT_TRUE(assembler.run("ret").ok());
-  EXPECT_TRUE(write_output_to(assembler.table(), 0x00, image_path).image_written);
+  EXPECT_TRUE(write_output_to(assembler.table(), 0x00, image_path, "").image_written);
   EXPECT_EQ(read_file(image_path), "\x83");
 }
 
@@ -132,7 +134,8 @@ TEST(OutputWriter, FailedWriteIsReportedAndPathStillRecorded) {
   const std::string image_path = (dir / "missing" / "prog.bin").string();
   EXPECT_EQ(result.image_path, image_path);
   EXPECT_FALSE(result.image_written);
-  EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei"}));
+  EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei (" +
+                                                       std::strerror(ENOENT) + ")"}));
   EXPECT_EQ(result.listing_rows.size(), 2u);
 }
 
@@ -140,6 +143,17 @@ TEST(OutputWriter, ShortWriteOnAFullDeviceIsAFailure) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const std::uint8_t bytes[2048] = {};
   EXPECT_FALSE(write_file_bytes("/dev/full", bytes, sizeof bytes));
+}
+
+// q.bin linked to q.asm: F6 must not get the source as the image either.
+TEST(OutputWriter, AnImagePathLeadingToTheSourceIsNeitherWrittenNorRecorded) {
+  const fs::path dir = scratch_dir("link");
+  std::ofstream(dir / "q.asm") << "nop\n";
+  fs::create_hard_link(dir / "q.asm", dir / "q.bin");
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run("nop").ok());
+  EXPECT_FALSE(write_output(assembler.table(), 0x00, (dir / "q.asm").string()).image_path);
+  EXPECT_EQ(read_file(dir / "q.asm"), "nop\n");
 }
 
 }  // namespace

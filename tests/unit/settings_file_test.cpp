@@ -143,6 +143,19 @@ TEST(SettingsFile, Latin1FileIsReadAndWrittenBackAsUtf8) {
   EXPECT_EQ(saved.rfind("\xEF\xBB\xBF\n[Emulator]\nCOM = /dev/tty\xC3\xA4\n", 0), 0u) << saved;
 }
 
+// Saved as UTF-16 by an editor: written back as UTF-8 with its mark, the
+// user's comment and own key (here with a surrogate pair) intact.
+TEST(SettingsFile, Utf16FileIsReadAndWrittenBackAsUtf8) {
+  std::string little = "\xFF\xFE", big = "\xFE\xFF";
+  for (char16_t unit : std::u16string(u"; Notiz \u00E4\r\n[Emulator]\r\nCOM=/dev/ttyUSB2\r\n[Mein]\r\nx=\U0001F600")) {
+    little += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+  }
+  for (const std::string& file : {little, big})
+    EXPECT_EQ(round_trip(file).rfind("\xEF\xBB\xBF\n; Notiz \xC3\xA4\n[Emulator]\nCOM = /dev/ttyUSB2\nEPROM = 64\n"
+                                     "SPI = 0\nAUTO = 0\n[Mein]\nx = \xF0\x9F\x98\x80\n[Fenster]\n", 0), 0u);
+}
+
 TEST(SettingsFile, EmptyFileLoadsWithoutGroupsAndStaysWithoutMark) {
   const Settings loaded = loaded_from("");
   EXPECT_EQ(loaded.splitter_horizontal, 900);

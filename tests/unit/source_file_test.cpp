@@ -43,10 +43,13 @@ TEST_F(SourceFile, LoadKeepsLineEndsAndStopsAtZeroByte) {
   ASSERT_TRUE(loaded.ok);
   EXPECT_EQ(loaded.text, "nop\r\n\u00E4\r\nx");
   EXPECT_EQ(loaded.size, 13u) << "the message states the whole size on disk";
+  EXPECT_TRUE(loaded.cut_at_zero);
+  EXPECT_EQ(loaded.bytes_not_loaded, 4u) << "the 00H byte and the three after it";
   write("empty.asm", "");
   const LoadedSource empty = read_source_file(path("empty.asm"));
   EXPECT_TRUE(empty.ok);
   EXPECT_EQ(empty.text, "");
+  EXPECT_FALSE(empty.cut_at_zero);
 }
 
 TEST_F(SourceFile, LoadRefusesWhatIsNotARegularFile) {
@@ -97,6 +100,27 @@ TEST_F(SourceFile, SaveKeepsPermissionsAndNeverHalfWrites) {
     EXPECT_EQ(entry.path().filename().string().find("keep.asm."), std::string::npos) << "temporary file left";
 
   EXPECT_FALSE(write_source_file(path("no/such/dir.asm"), "x").ok);
+}
+
+// A full disk leaves a linked file whole, not cut at its first page, and no
+// half-written new file.
+TEST_F(SourceFile, LinkedSourcesStayWholeOnAFullDisk) {
+  const std::string old_text(6000, 'o');
+  write("real.asm", old_text);
+  ASSERT_EQ(symlink("real.asm", path("sym.asm").c_str()), 0);
+  ASSERT_EQ(link(path("real.asm").c_str(), path("hard.asm").c_str()), 0);
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit{};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit small = old_limit;
+  small.rlim_cur = 8000;
+  for (const char* name : {"sym.asm", "hard.asm", "new.asm"}) {
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_FALSE(write_source_file(path(name), std::string(10000, 'n')).ok) << name;
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    EXPECT_EQ(read("real.asm"), old_text) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(path("new.asm")));
 }
 
 TEST(ExampleSource, FortyTwoLinesThatAssembleToTheEighteenByteImage) {

@@ -4,19 +4,18 @@
 // prints, UTF-8, one per line: the listing rows (with --listing), the error
 // lines, the "gespeichert" line and the summary. Exit status: 0 without
 // errors, 1 for assembly errors, an empty source or an image that could not
-// be written, 2 for a usage error or an unreadable source.
-#include <cerrno>
+// be written, 2 for a usage error or a source that cannot be read (missing,
+// not a regular file, or larger than the editor would load).
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "asm/assembler.h"
+#include "files/file_identity.h"
 #include "files/output_writer.h"
-#include "files/text_codec.h"
+#include "files/source_file.h"
 
 namespace {
 
@@ -67,32 +66,9 @@ std::optional<Options> parse_options(int argc, char** argv) {
   return options;
 }
 
-// Whole file as raw bytes; errno tells why when it fails.
-std::optional<std::string> read_bytes(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  const int read_errno = errno;
-  std::fclose(file);
-  if (failed) {
-    errno = read_errno;
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 void print_line(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error);
 }
 
 }  // namespace
@@ -103,19 +79,23 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return kUsageError;
   }
-  const auto bytes = read_bytes(options->source);
-  if (!bytes) {
+  const zorvin::files::LoadedSource source = zorvin::files::read_source_file(options->source);
+  if (!source.ok) {
     std::fprintf(stderr, "zorvin-asm: %s kann nicht gelesen werden: %s\n", options->source.c_str(),
-                 std::strerror(errno));
+                 source.error.c_str());
     return kUsageError;
   }
-  if (options->output && same_file(*options->output, options->source)) {
+  if (source.cut_at_zero) {
+    std::fprintf(stderr, "zorvin-asm: %s: ab dem ersten 00H-Byte wurden %ju Byte nicht gelesen\n",
+                 options->source.c_str(), source.bytes_not_loaded);
+  }
+  if (options->output && zorvin::files::same_file(*options->output, options->source)) {
     std::fprintf(stderr, "zorvin-asm: --output %s würde die Quelle überschreiben\n", options->output->c_str());
     return kUsageError;
   }
 
   zorvin::asm48::Assembler assembler;
-  const auto result = assembler.run(zorvin::latin1_to_utf8(*bytes));
+  const auto result = assembler.run(source.text);
   if (result.nothing_to_assemble) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
@@ -127,7 +107,8 @@ int main(int argc, char** argv) {
   }
 
   const auto output = options->output
-                          ? zorvin::files::write_output_to(assembler.table(), options->fill_byte, *options->output)
+                          ? zorvin::files::write_output_to(assembler.table(), options->fill_byte, *options->output,
+                                                           options->source)
                           : zorvin::files::write_output(assembler.table(), options->fill_byte, options->source);
   if (options->listing)
     for (const auto& row : output.listing_rows) print_line(row);
