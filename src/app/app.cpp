@@ -7,6 +7,12 @@ namespace zorvin::app {
 App::App(ui::Toolkit& ui, std::string settings_path)
     : ui_(ui), settings_path_(std::move(settings_path)), panes_(ui) {}
 
+App::~App() {
+  ui_.on_window_moved({});
+  ui_.on_window_resized({});
+  ui_.on_text_edited({});
+}
+
 bool App::start() {
   settings_.fill_byte = 0x00;
   ui_.add_font(kMonoFont, "Liberation Mono", 10);

@@ -18,6 +18,11 @@ class App {
  public:
   // settings_path: the settings file, normally "zorvin.ini" in the working directory.
   App(ui::Toolkit& ui, std::string settings_path);
+  // The toolkit may outlive the program's state (tests start several), so
+  // its handlers let go of it.
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
 
   // Reads or creates the settings file and opens the main window; false when
   // the window could not be opened.
