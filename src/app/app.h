@@ -61,7 +61,6 @@ class App {
   void open_emulator_dialog();
   void assemble();
   void transfer();
-  bool confirm_auto_load_without_backup();
   void set_fill_byte(std::uint8_t value);
   void show_info_dialog();
 

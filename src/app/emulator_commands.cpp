@@ -45,14 +45,6 @@ std::string trimmed(const std::string& text) {
 
 }  // namespace
 
-bool App::confirm_auto_load_without_backup() {
-  return ui_.message_box("Warnung",
-                         "„Automatsiches Laden“ ohne „Sicherung auf SPI“: Bei jedem Reset des Boards lädt der Emulator "
-                         "dann die alte SPI-Sicherung (oder überall 0FFH, wenn nie gesichert wurde) über das "
-                         "gesendete Programm.\n\nTrotzdem speichern?",
-                         ui::MessageIcon::Warning, true) == ui::Answer::Yes;
-}
-
 void App::transfer() {
   if (image_path_.empty()) {
     ui_.message_box("Hinweis", "Es gibt nichts zu emulieren.", ui::MessageIcon::Information, false);
@@ -117,7 +109,12 @@ void App::open_emulator_dialog() {
     if (event.kind != ui::EventKind::Control || event.window != dialog) continue;
     if (event.id == kCancel) break;
     if (event.id != kSave) continue;
-    if (ui_.ticked(kAutoBox) && !ui_.ticked(kSpiBox) && !confirm_auto_load_without_backup()) continue;
+    // Every reset of the board would load the old backup over the program sent.
+    if (ui_.ticked(kAutoBox) && !ui_.ticked(kSpiBox) &&
+        !ask("„Automatsiches Laden“ ohne „Sicherung auf SPI“: Bei jedem Reset des Boards lädt der Emulator dann "
+             "die alte SPI-Sicherung (oder überall 0FFH, wenn nie gesichert wurde) über das gesendete Programm."
+             "\n\nTrotzdem speichern?"))
+      continue;
     const std::vector<std::string> names = ui_.rows(kPortList);
     const int port = ui_.selected_row(kPortList);
     if (port >= 0 && port < static_cast<int>(names.size()) && !trimmed(names[port]).empty())
