@@ -45,6 +45,7 @@ void App::handle(const ui::Event& event) {
     case ui::EventKind::Control:
       // Editor changes were marked already, when the toolkit reported them.
       if (event.id == control::kInnerSplitter || event.id == control::kOuterSplitter) remember_splitters();
+      if (event.id == control::kMessages && event.control == ui::ControlKind::Activated) go_to_error_of_message();
       break;
     case ui::EventKind::CloseRequest:
       // The close button takes the same path as "Beenden", question included.
@@ -102,6 +103,12 @@ void App::dispatch_command(int id) {
     case command::kInfo:
       show_info_dialog();
       break;
+    case errors::kNext:
+      go_to_next_error(true);
+      break;
+    case errors::kPrevious:
+      go_to_next_error(false);
+      break;
     default:
       break;
   }
@@ -122,6 +129,8 @@ void App::set_fill_byte_ticks() {
 }
 
 void App::remember_splitters() {
+  const ui::Rect inner = ui_.window_inner_size(window::kMain);
+  fit_dividers(inner.width - 10, inner.height - 95);
   settings_.splitter_horizontal = ui_.splitter_position(control::kOuterSplitter);
   settings_.splitter_vertical = ui_.splitter_position(control::kInnerSplitter);
 }

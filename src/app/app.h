@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/panes.h"
 #include "asm/assembler.h"
@@ -58,11 +59,23 @@ class App {
   void new_example_source();
   void load_source();
   void save_source(bool save_as);
+  void save_source_to_file(bool save_as);
   void open_emulator_dialog();
   void assemble();
   void transfer();
   void set_fill_byte(std::uint8_t value);
   void show_info_dialog();
+
+  // From an error message to its line (error_navigation.cpp).
+  void build_error_navigation();
+  void mark_error_lines(const std::vector<std::string>& messages);
+  void forget_error_lines();
+  void go_to_error_of_message();
+  void go_to_next_error(bool forward);
+  void go_to_editor_line(int line);
+
+  // Dividers that leave every pane in sight (dividers.cpp).
+  void fit_dividers(int width, int height);
 
   ui::Toolkit& ui_;
   std::string settings_path_;
@@ -73,6 +86,9 @@ class App {
   std::string image_path_;  // binary of the last successful assembly of a saved source
   std::string image_source_text_;      // the editor text image_path_ was assembled from
   bool last_assembly_failed_ = false;  // F6 then still sends the older image
+  // The error lines of the last assembly, ascending, each once. Their marks
+  // in the editor's gutter move with the edits; the marks are in this order.
+  std::vector<int> error_lines_;
   // The file the editor's text was last loaded from or saved to (the source
   // path may name another one, after "Quelle neu"), and whether loading it
   // stopped at a 00H byte, so that saving over it would cut it.

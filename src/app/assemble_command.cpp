@@ -17,6 +17,7 @@ constexpr std::size_t kShownErrorLines = 1000;
 
 void App::assemble() {
   const asm48::AssemblyResult result = assembler_.run(panes_.editor_text());
+  mark_error_lines(result.error_lines);
   if (result.nothing_to_assemble) {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;

@@ -32,6 +32,12 @@ inline constexpr int kFillFF = 9;
 inline constexpr int kInfo = 10;
 }  // namespace command
 
+// Stepping through the error lines of the last assembly (F8, Shift+F8).
+namespace errors {
+inline constexpr int kNext = 40;
+inline constexpr int kPrevious = 41;
+}  // namespace errors
+
 namespace menu {
 inline constexpr int kProgram = 100;
 inline constexpr int kRun = 101;

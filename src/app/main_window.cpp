@@ -83,6 +83,7 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu(window::kMain, menu::kRun, "Ausführen");
   ui_.add_menu_item(menu::kRun, command::kAssemble, "Assembler\tF5", image::kAssemble);
   ui_.add_menu_item(menu::kRun, command::kTransfer, "EPROM Emulator\tF6", image::kChip);
+  build_error_navigation();
 
   ui_.add_menu(window::kMain, menu::kWindow, "Fenster");
   ui_.add_menu_item(menu::kWindow, command::kInfo, "Info", image::kInfo);
@@ -103,6 +104,8 @@ void App::build_panes() {
   ui_.create_text_view(window::kMain, control::kEditor, true, kMonoFont);
   ui_.create_text_view(window::kMain, control::kMessages, false, -1);
   panes_.append_message("Willkommen an Bord!");
+  ui_.watch_line_activation(control::kMessages);
+  ui_.set_line_marks(control::kEditor, {});  // the gutter is there from the start
   ui_.create_list(window::kMain, control::kListing, kMonoFont);
   panes_.append_listing_row("Adr Opcode");
   ui_.create_splitter(window::kMain, control::kInnerSplitter, false, control::kEditor, control::kMessages);
@@ -112,6 +115,7 @@ void App::build_panes() {
                             {5, 0, std::max(inner.width - 10, 0), std::max(inner.height - 95, 0)});
   ui_.set_splitter_position(control::kOuterSplitter, settings_.splitter_horizontal);
   ui_.set_splitter_position(control::kInnerSplitter, settings_.splitter_vertical);
+  remember_splitters();  // as fitted to the window
 }
 
 }  // namespace zorvin::app

@@ -43,6 +43,11 @@ void Panes::scroll_messages_to_end() {
   ui_.wait_once_dropping_events(100);
 }
 
+void Panes::show_last_message() {
+  // The view scrolls once the new lines are laid out; queued events stay.
+  ui_.scroll_to_line(control::kMessages, ui_.line_count(control::kMessages) - 1);
+}
+
 void Panes::append_listing_row(const std::string& row) { ui_.append_row(control::kListing, row); }
 void Panes::set_listing(const std::vector<std::string>& rows) { ui_.set_rows(control::kListing, rows); }
 

@@ -30,6 +30,8 @@ class Panes {
   // Message pane: grows for the whole run.
   void append_message(const std::string& line);
   void scroll_messages_to_end();
+  // Brings the last message into view and leaves the focus where it is.
+  void show_last_message();
 
   // Listing pane.
   void append_listing_row(const std::string& row);

@@ -46,6 +46,7 @@ void App::load_source() {
   source_file_ = files::identity_of(*chosen);
   source_file_cut_ = loaded.cut_at_zero;
   panes_.set_editor_text(loaded.text);
+  forget_error_lines();
   panes_.set_modified(0);
   panes_.set_file_status();
   panes_.append_message(*chosen + " (" + std::to_string(loaded.size) + " Byte) geladen");
@@ -71,6 +72,12 @@ bool App::may_replace(const std::string& path) {
 }
 
 void App::save_source(bool save_as) {
+  save_source_to_file(save_as);
+  // The outcome shows even when the pane is scrolled elsewhere.
+  panes_.show_last_message();
+}
+
+void App::save_source_to_file(bool save_as) {
   std::string path = panes_.source_path();
   if (path.empty() || save_as) {
     const auto chosen = ui_.choose_file_to_save("Quelle speichern unter", kSourceFilters, path);
@@ -107,6 +114,7 @@ void App::save_source(bool save_as) {
 
 void App::new_example_source() {
   panes_.clear_editor();
+  forget_error_lines();
   for (const std::string& line : files::example_source_lines(files::today, files::login_name()))
     panes_.append_editor_line(line);
   panes_.append_message("Beispielprogramm 'hallowelt.asm' erzeugt");
@@ -117,6 +125,7 @@ void App::new_example_source() {
   source_file_cut_ = false;
   panes_.set_modified(1);
   panes_.set_file_status();
+  panes_.show_last_message();
   panes_.focus_editor();
 }
 

@@ -350,6 +350,18 @@ void Toolkit::set_splitter_position(int id, int position) {
   gtk_paned_set_position(GTK_PANED(control->inner), std::max(position, 0));
 }
 
+int Toolkit::splitter_room(int id) const {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::Splitter) return -1;
+  GtkPaned* paned = GTK_PANED(control->inner);
+  GtkWidget* first = gtk_paned_get_child1(paned);
+  GtkWidget* second = gtk_paned_get_child2(paned);
+  if (!first || !second || !gtk_widget_get_realized(control->inner)) return -1;
+  const bool side_by_side = gtk_orientable_get_orientation(GTK_ORIENTABLE(paned)) == GTK_ORIENTATION_HORIZONTAL;
+  return side_by_side ? gtk_widget_get_allocated_width(first) + gtk_widget_get_allocated_width(second)
+                      : gtk_widget_get_allocated_height(first) + gtk_widget_get_allocated_height(second);
+}
+
 // --- dialog gadgets -------------------------------------------------------
 
 void Toolkit::create_label(int window, int id, Rect rect, const std::string& text, bool centred) {

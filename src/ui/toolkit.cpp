@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/dialog_frame.h"
+#include "ui/message_icons.h"
 #include "ui/toolkit_internal.h"
 
 namespace zorvin::ui {
@@ -154,6 +156,7 @@ bool Toolkit::open_window(int id, const std::string& title, Rect inner, WindowSt
     gtk_widget_set_size_request(record->area, inner.width, inner.height);
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+    detail::make_dialog_frame(record);
     if (owner_record) {
       gtk_window_set_transient_for(window, GTK_WINDOW(owner_record->window));
       gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);
@@ -196,7 +199,7 @@ void Toolkit::close_window(int id) {
     return true;
   });
   std::erase_if(status_fields_, [id](const auto& entry) { return entry.second.first == id; });
-  std::erase_if(shortcuts_, [id](const auto& entry) { return entry.first.first == id; });
+  std::erase_if(shortcuts_, [id](const auto& entry) { return std::get<0>(entry.first) == id; });
   std::erase_if(timers_, [id](const auto& entry) {
     if (entry.first != id) return false;
     g_source_remove(entry.second);
@@ -278,8 +281,8 @@ gboolean Toolkit::on_key_press(GtkWidget*, GdkEventKey* event, gpointer data) {
   auto* record = static_cast<Window*>(data);
   Toolkit* toolkit = record->toolkit;
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
-  auto found = toolkit->shortcuts_.find({record->id, event->keyval});
-  if (modifiers != 0 || found == toolkit->shortcuts_.end()) return FALSE;
+  auto found = toolkit->shortcuts_.find({record->id, gdk_keyval_to_lower(event->keyval), modifiers});
+  if (found == toolkit->shortcuts_.end()) return FALSE;
   if (record->enabled) toolkit->queue_.push({EventKind::Command, record->id, found->second});
   return TRUE;
 }
@@ -307,6 +310,7 @@ Answer Toolkit::message_box(const std::string& title, const std::string& text, M
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, yes_no ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK,
                                           "%s", text.c_str());
   gtk_window_set_title(GTK_WINDOW(box), title.c_str());
+  detail::add_message_icon(GTK_MESSAGE_DIALOG(box), icon);
   gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
   const int response = gtk_dialog_run(GTK_DIALOG(box));
@@ -340,6 +344,11 @@ std::optional<std::string> run_file_chooser(GtkWindow* parent, const std::string
     const std::string folder = slash == std::string::npos ? "." : preselected.substr(0, slash + 1);
     gtk_file_chooser_set_current_folder(chooser, folder.c_str());
     gtk_file_chooser_set_current_name(chooser, preselected.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
+  } else {
+    // The working directory, where the sources usually are, rather than the
+    // list of recently used files.
+    GCharPtr here(g_get_current_dir());
+    gtk_file_chooser_set_current_folder(chooser, here.get());
   }
   std::optional<std::string> chosen;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {

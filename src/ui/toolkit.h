@@ -11,6 +11,7 @@
 #include <utility>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/events.h"
@@ -100,7 +101,9 @@ class Toolkit {
   bool menu_item_is_check(int item) const;
   void add_tool_button(int window, int command, int image, const std::string& tooltip);
   void add_tool_separator(int window);
-  void add_shortcut(int window, guint keyval, int command);  // the key without modifiers
+  // The key with exactly these modifiers (Ctrl, Shift, Alt); the letter keys
+  // are given in lower case.
+  void add_shortcut(int window, guint keyval, int command, GdkModifierType modifiers = GdkModifierType(0));
   void add_status_field(int window, int field, int width, float xalign);  // width -1: rest of the bar
   void set_status_text(int field, const std::string& text);
   std::string status_text(int field) const;
@@ -148,6 +151,20 @@ class Toolkit {
   // Check boxes.
   bool ticked(int id) const;
 
+  // --- going to lines (text_navigation.cpp) -----------------------------
+  // Return or a double-click on a line of the text view raises a control
+  // event of kind Activated; the view's cursor then stands on that line.
+  void watch_line_activation(int id);
+  // Puts the cursor at the start of `line` (0-based) and scrolls it into view.
+  void go_to_line(int id, int line);
+  // Marks lines (0-based) in the view's gutter, replacing earlier marks. The
+  // marks move with the user's edits; line_marks gives their lines now, in
+  // the order they were set.
+  void set_line_marks(int id, const std::vector<int>& lines);
+  std::vector<int> line_marks(int id) const;
+  // The pixels a splitter's two parts share, or -1 before it is laid out.
+  int splitter_room(int id) const;
+
   // --- timers -----------------------------------------------------------
   void start_timer(int window, int id, int interval_ms);
 
@@ -188,7 +205,7 @@ class Toolkit {
   std::map<int, Control*> controls_;
   std::map<int, MenuItem*> menu_items_;
   std::map<int, std::pair<int, GtkWidget*>> menus_;  // menu id -> window, menu shell
-  std::map<std::pair<int, guint>, int> shortcuts_;
+  std::map<std::tuple<int, guint, guint>, int> shortcuts_;  // window, key, modifiers -> command
   std::map<int, std::pair<int, GtkWidget*>> status_fields_;  // field -> window, label
   std::vector<std::pair<int, guint>> timers_;                 // window, timer source
   GtkCssProvider* style_provider_ = nullptr;

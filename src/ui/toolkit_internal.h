@@ -30,6 +30,8 @@ struct ControlRecord {
   GObject* source = nullptr;   // the object whose signal raises the control event
   gulong handler = 0;
   GtkTextMark* scroll_mark = nullptr;
+  std::vector<GtkTextMark*> line_marks;  // text views: lines marked in the gutter
+  bool mark_gutter = false;              // the gutter for them is shown
 };
 
 struct MenuItemRecord {

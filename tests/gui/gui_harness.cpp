@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace zorvin::test {
 
@@ -32,17 +33,22 @@ GtkWidget* find_toplevel(const std::function<bool(GtkWidget*)>& match) {
   return found;
 }
 
+// Answers still waiting when a test ends; they must not answer the next
+// test's boxes.
+std::vector<guint> waiting_answers;
+
 // Polls every 20 ms until `act` reports it is done.
 void poll_until_done(std::function<bool()> act) {
   auto* heap = new std::function<bool()>(std::move(act));
-  g_timeout_add_full(
+  std::erase_if(waiting_answers, [](guint source) { return !g_main_context_find_source_by_id(nullptr, source); });
+  waiting_answers.push_back(g_timeout_add_full(
       G_PRIORITY_DEFAULT, 20,
       [](gpointer data) -> gboolean {
         auto* fn = static_cast<std::function<bool()>*>(data);
         return (*fn)() ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
       },
       heap,
-      [](gpointer data) { delete static_cast<std::function<bool()>*>(data); });
+      [](gpointer data) { delete static_cast<std::function<bool()>*>(data); }));
 }
 
 }  // namespace
@@ -75,6 +81,10 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
+  for (guint source : waiting_answers) {
+    if (g_main_context_find_source_by_id(nullptr, source)) g_source_remove(source);
+  }
+  waiting_answers.clear();
   if (app_) finish_app();
   toolkit_->flush_dropping_events();
   std::filesystem::current_path(old_dir_);
