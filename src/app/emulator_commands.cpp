@@ -66,28 +66,29 @@ void App::transfer() {
 }
 
 void App::open_emulator_dialog() {
-  if (!ui_.open_window(window::kEmulatorSettings, "EPROM Emulator", {0, 0, 190, 200}, ui::WindowStyle::Dialog,
+  // Wide enough for the title beside the window manager's buttons, and for
+  // the longer device names in the port list.
+  if (!ui_.open_window(window::kEmulatorSettings, "EPROM Emulator", {0, 0, 260, 200}, ui::WindowStyle::Dialog,
                        window::kMain))
     return;
   ui_.set_window_icon(window::kEmulatorSettings, image::kChip);
   ui_.set_window_enabled(window::kMain, false);
   const int dialog = window::kEmulatorSettings;
-  ui_.create_frame(dialog, kPortFrame, {5, 5, 180, 80});
-  ui_.create_frame(dialog, kSwitchFrame, {5, 90, 180, 65});
+  ui_.create_frame(dialog, kPortFrame, {5, 5, 250, 80});
+  ui_.create_frame(dialog, kSwitchFrame, {5, 90, 250, 65});
   ui_.create_label(dialog, kPortLabel, {20, 25, 50, 20}, "COM:");
   ui_.create_label(dialog, kEpromLabel, {20, 55, 50, 20}, "EPROM:");
-  // The lists are 80 pixels wide, enough for "ttyUSB0" and "28C256" in the
-  // toolkit's font; they show the device name and the part number.
-  ui_.create_choice(dialog, kPortList, {100, 22, 80, 20}, [](const std::string& device) {
+  // The lists show the device name and the part number.
+  ui_.create_choice(dialog, kPortList, {100, 22, 140, 20}, [](const std::string& device) {
     return device.substr(device.rfind('/') + 1);
   });
-  ui_.create_choice(dialog, kEpromList, {100, 52, 80, 20}, [](const std::string& entry) {
+  ui_.create_choice(dialog, kEpromList, {100, 52, 140, 20}, [](const std::string& entry) {
     return trimmed(entry.substr(0, entry.find(';')));
   });
-  ui_.create_check_box(dialog, kSpiBox, {20, 100, 150, 25}, "Sicherung auf SPI", settings_.spi_flag == 1);
-  ui_.create_check_box(dialog, kAutoBox, {20, 120, 150, 25}, "Automatsiches Laden", settings_.auto_load == 1);
+  ui_.create_check_box(dialog, kSpiBox, {20, 100, 220, 25}, "Sicherung auf SPI", settings_.spi_flag == 1);
+  ui_.create_check_box(dialog, kAutoBox, {20, 120, 220, 25}, "Automatsiches Laden", settings_.auto_load == 1);
   ui_.create_button(dialog, kCancel, {5, 170, 80, 25}, "Abbrechen");
-  ui_.create_button(dialog, kSave, {105, 170, 80, 25}, "Speichern");
+  ui_.create_button(dialog, kSave, {175, 170, 80, 25}, "Speichern");
 
   const emu::PortList ports = emu::discover_ports(settings_);
   for (const std::string& name : ports.names) ui_.append_row(kPortList, name);

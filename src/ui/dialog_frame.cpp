@@ -16,6 +16,16 @@ void offer_close_only(GtkWidget* window, gpointer) {
   gdk_window_set_decorations(surface, static_cast<GdkWMDecoration>(GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
 }
 
+// Window managers that offer minimising anyway (some ignore the hint for
+// it) take the owner along with the dialog; both come straight back.
+gboolean stay_shown(GtkWidget* window, GdkEventWindowState* event, gpointer) {
+  if (!(event->changed_mask & event->new_window_state & GDK_WINDOW_STATE_ICONIFIED)) return FALSE;
+  if (GtkWindow* owner = gtk_window_get_transient_for(GTK_WINDOW(window))) gtk_window_deiconify(owner);
+  gtk_window_deiconify(GTK_WINDOW(window));
+  gtk_window_present(GTK_WINDOW(window));
+  return FALSE;
+}
+
 gboolean escape_closes(GtkWidget*, GdkEventKey* event, gpointer data) {
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
   if (event->keyval != GDK_KEY_Escape || modifiers != 0) return FALSE;
@@ -29,6 +39,7 @@ gboolean escape_closes(GtkWidget*, GdkEventKey* event, gpointer data) {
 void make_dialog_frame(WindowRecord* record) {
   gtk_window_set_skip_taskbar_hint(GTK_WINDOW(record->window), TRUE);
   g_signal_connect(record->window, "realize", G_CALLBACK(offer_close_only), nullptr);
+  g_signal_connect(record->window, "window-state-event", G_CALLBACK(stay_shown), nullptr);
   g_signal_connect(record->window, "key-press-event", G_CALLBACK(escape_closes), record);
 }
 
