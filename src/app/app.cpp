@@ -103,6 +103,7 @@ void App::dispatch_command(int id) {
       show_info_dialog();
       break;
     default:
+      edit_command(id);
       break;
   }
 }

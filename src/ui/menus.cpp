@@ -153,7 +153,9 @@ void Toolkit::add_tool_separator(int window) {
   gtk_widget_show(GTK_WIDGET(separator));
 }
 
-void Toolkit::add_shortcut(int window, guint keyval, int command) { shortcuts_[{window, keyval}] = command; }
+void Toolkit::add_shortcut(int window, guint keyval, int command, GdkModifierType modifiers) {
+  shortcuts_[{window, keyval, modifiers}] = command;
+}
 
 void Toolkit::add_status_field(int window, int field, int width, float xalign) {
   Window* record = find_window(window);

@@ -196,7 +196,7 @@ void Toolkit::close_window(int id) {
     return true;
   });
   std::erase_if(status_fields_, [id](const auto& entry) { return entry.second.first == id; });
-  std::erase_if(shortcuts_, [id](const auto& entry) { return entry.first.first == id; });
+  std::erase_if(shortcuts_, [id](const auto& entry) { return std::get<0>(entry.first) == id; });
   std::erase_if(timers_, [id](const auto& entry) {
     if (entry.first != id) return false;
     g_source_remove(entry.second);
@@ -278,8 +278,8 @@ gboolean Toolkit::on_key_press(GtkWidget*, GdkEventKey* event, gpointer data) {
   auto* record = static_cast<Window*>(data);
   Toolkit* toolkit = record->toolkit;
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
-  auto found = toolkit->shortcuts_.find({record->id, event->keyval});
-  if (modifiers != 0 || found == toolkit->shortcuts_.end()) return FALSE;
+  auto found = toolkit->shortcuts_.find({record->id, gdk_keyval_to_lower(event->keyval), modifiers});
+  if (found == toolkit->shortcuts_.end()) return FALSE;
   if (record->enabled) toolkit->queue_.push({EventKind::Command, record->id, found->second});
   return TRUE;
 }

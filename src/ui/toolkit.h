@@ -11,6 +11,7 @@
 #include <utility>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/events.h"
@@ -38,6 +39,9 @@ enum class WindowStyle {
 
 enum class MessageIcon { Information, Warning, Error };
 enum class Answer { Ok, Yes, No, Closed };
+
+// What the source editor's menu items and keys ask of it.
+enum class EditorAction { Undo, Redo, Cut, Copy, Paste, SelectAll, Find, Replace, GoToLine, FindNext, FindPrevious };
 
 struct FileFilter {
   std::string name;
@@ -100,7 +104,9 @@ class Toolkit {
   bool menu_item_is_check(int item) const;
   void add_tool_button(int window, int command, int image, const std::string& tooltip);
   void add_tool_separator(int window);
-  void add_shortcut(int window, guint keyval, int command);  // the key without modifiers
+  // The key with exactly these modifiers (Ctrl, Shift, Alt); the letter keys
+  // are given in lower case.
+  void add_shortcut(int window, guint keyval, int command, GdkModifierType modifiers = GdkModifierType(0));
   void add_status_field(int window, int field, int width, float xalign);  // width -1: rest of the bar
   void set_status_text(int field, const std::string& text);
   std::string status_text(int field) const;
@@ -133,6 +139,12 @@ class Toolkit {
   std::string line_text(int id, int line) const;
   void cursor_position(int id, int& line, int& column) const;  // 0-based, characters
   void scroll_to_line(int id, int line);
+
+  // Source editor (source_editor.cpp): a text view with line numbers, 8048
+  // highlighting, an undo history that program changes start afresh, and a
+  // bar above it for searching, replacing and going to a line.
+  void create_source_view(int window, int id, int font);
+  void editor_action(int id, EditorAction action);
 
   // Lists and drop-down lists.
   void append_row(int id, const std::string& text);
@@ -188,7 +200,7 @@ class Toolkit {
   std::map<int, Control*> controls_;
   std::map<int, MenuItem*> menu_items_;
   std::map<int, std::pair<int, GtkWidget*>> menus_;  // menu id -> window, menu shell
-  std::map<std::pair<int, guint>, int> shortcuts_;
+  std::map<std::tuple<int, guint, guint>, int> shortcuts_;  // window, key, modifiers -> command
   std::map<int, std::pair<int, GtkWidget*>> status_fields_;  // field -> window, label
   std::vector<std::pair<int, guint>> timers_;                 // window, timer source
   GtkCssProvider* style_provider_ = nullptr;
