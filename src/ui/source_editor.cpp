@@ -256,13 +256,13 @@ GtkWidget* button(const char* label, const char* tooltip, void (*clicked)(Editor
   return widget;
 }
 
-GtkWidget* row(const char* caption, GtkWidget* entry) {
+GtkWidget* row(const char* caption, GtkWidget* entry, GtkSizeGroup* captions) {
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
   GtkWidget* label = gtk_label_new(caption);
   gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-  gtk_widget_set_size_request(label, 110, -1);
+  gtk_size_group_add_widget(captions, label);
   gtk_box_pack_start(GTK_BOX(box), label, FALSE, FALSE, 0);
-  gtk_entry_set_width_chars(GTK_ENTRY(entry), 18);
+  gtk_entry_set_width_chars(GTK_ENTRY(entry), 14);
   gtk_box_pack_start(GTK_BOX(box), entry, FALSE, FALSE, 0);
   return box;
 }
@@ -282,12 +282,14 @@ void keep_hidden(GtkWidget* widget) {
 }
 
 GtkWidget* build_bar(Editor* editor) {
+  GtkSizeGroup* captions = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
   editor->find_entry = gtk_search_entry_new();
-  editor->find_row = row("Suchen:", editor->find_entry);
+  editor->find_row = row("Suchen:", editor->find_entry, captions);
   GtkBox* find = GTK_BOX(editor->find_row);
   gtk_box_pack_start(find, button("Zurück", "Voriger Treffer (Umschalt+F3)", [](Editor* e) { select_match(e, false, false); }, editor), FALSE, FALSE, 0);
   gtk_box_pack_start(find, button("Weiter", "Nächster Treffer (F3)", [](Editor* e) { select_match(e, true, false); }, editor), FALSE, FALSE, 0);
-  GtkWidget* case_box = gtk_check_button_new_with_label("Groß-/Kleinschreibung beachten");
+  GtkWidget* case_box = gtk_check_button_new_with_label("Groß/klein");
+  gtk_widget_set_tooltip_text(case_box, "Groß-/Kleinschreibung beachten");
   gtk_widget_set_focus_on_click(case_box, FALSE);
   gtk_box_pack_start(find, case_box, FALSE, FALSE, 4);
   editor->find_status = status_label();
@@ -295,13 +297,14 @@ GtkWidget* build_bar(Editor* editor) {
   gtk_box_pack_end(find, button("×", "Schließen (Esc)", close_bar, editor), FALSE, FALSE, 0);
 
   editor->replace_entry = gtk_entry_new();
-  editor->replace_row = row("Ersetzen durch:", editor->replace_entry);
+  editor->replace_row = row("Ersetzen durch:", editor->replace_entry, captions);
   gtk_box_pack_start(GTK_BOX(editor->replace_row), button("Ersetzen", nullptr, replace_one, editor), FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(editor->replace_row), button("Alle ersetzen", nullptr, replace_all, editor), FALSE, FALSE, 0);
 
   editor->goto_entry = gtk_entry_new();
   gtk_entry_set_input_purpose(GTK_ENTRY(editor->goto_entry), GTK_INPUT_PURPOSE_DIGITS);
-  editor->goto_row = row("Gehe zu Zeile:", editor->goto_entry);
+  editor->goto_row = row("Gehe zu Zeile:", editor->goto_entry, captions);
+  g_object_unref(captions);
   editor->goto_status = status_label();
   gtk_box_pack_start(GTK_BOX(editor->goto_row), editor->goto_status, TRUE, TRUE, 4);
   gtk_box_pack_end(GTK_BOX(editor->goto_row), button("×", "Schließen (Esc)", close_bar, editor), FALSE, FALSE, 0);
@@ -330,14 +333,20 @@ GtkWidget* build_bar(Editor* editor) {
   for (GtkWidget* entry : {editor->find_entry, editor->replace_entry, editor->goto_entry})
     g_signal_connect(entry, "key-press-event", G_CALLBACK(on_bar_key), editor);
 
-  GtkWidget* bar = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
-  gtk_container_set_border_width(GTK_CONTAINER(bar), 2);
+  GtkWidget* rows = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
+  gtk_container_set_border_width(GTK_CONTAINER(rows), 2);
   for (GtkWidget* part : {editor->find_row, editor->replace_row, editor->goto_row}) {
-    gtk_box_pack_start(GTK_BOX(bar), part, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(rows), part, FALSE, FALSE, 0);
     keep_hidden(part);
   }
-  keep_hidden(bar);
-  return bar;
+  // The bar never makes the pane wider: in a narrow pane its right end is
+  // cut off instead of pushing the panes out of the window.
+  editor->bar = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(editor->bar), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
+  gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(editor->bar), TRUE);
+  gtk_container_add(GTK_CONTAINER(editor->bar), rows);
+  keep_hidden(editor->bar);
+  return editor->bar;
 }
 
 // The editor's own focus widget when the user's focus is not in a text
@@ -360,6 +369,7 @@ void Toolkit::create_source_view(int window, int id, int font) {
   gtk_source_view_set_show_line_numbers(source_view, TRUE);
   gtk_source_view_set_highlight_current_line(source_view, TRUE);
   gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_NONE);
+  gtk_text_view_set_left_margin(GTK_TEXT_VIEW(view), 4);  // text clear of the line numbers
   if (font >= 0) apply_font(view, font);
 
   auto* editor = new Editor{};
