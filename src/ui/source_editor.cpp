@@ -182,6 +182,7 @@ void find_next(Editor* editor, bool forward) {
     reveal(editor->replace_row, false);
     reveal(editor->goto_row, false);
     gtk_widget_show(editor->bar);
+    gtk_source_search_context_set_highlight(editor->search, TRUE);
   }
   select_match(editor, forward, false);
 }
