@@ -2,7 +2,7 @@
 # Sourced by run.sh and test.sh; installs only what is missing.
 zorvin_packages=(
   cmake ninja-build g++ pkg-config
-  libgtk-3-dev libpng-dev zlib1g-dev fonts-liberation
+  libgtk-3-dev libgtksourceview-4-dev libpng-dev zlib1g-dev fonts-liberation
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-utils imagemagick d52 clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils groff-base

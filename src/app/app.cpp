@@ -110,6 +110,7 @@ void App::dispatch_command(int id) {
       go_to_next_error(false);
       break;
     default:
+      edit_command(id);
       break;
   }
 }

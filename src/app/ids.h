@@ -32,6 +32,21 @@ inline constexpr int kFillFF = 9;
 inline constexpr int kInfo = 10;
 }  // namespace command
 
+// The editor's commands ("Bearbeiten" and F3), kept apart from those above.
+namespace edit {
+inline constexpr int kUndo = 20;
+inline constexpr int kRedo = 21;
+inline constexpr int kCut = 22;
+inline constexpr int kCopy = 23;
+inline constexpr int kPaste = 24;
+inline constexpr int kSelectAll = 25;
+inline constexpr int kFind = 26;
+inline constexpr int kReplace = 27;
+inline constexpr int kGoToLine = 28;
+inline constexpr int kFindNext = 29;
+inline constexpr int kFindPrevious = 30;
+}  // namespace edit
+
 // Stepping through the error lines of the last assembly (F8, Shift+F8).
 namespace errors {
 inline constexpr int kNext = 40;
@@ -44,6 +59,7 @@ inline constexpr int kRun = 101;
 inline constexpr int kWindow = 102;
 inline constexpr int kSettings = 103;
 inline constexpr int kUnusedMemory = 104;
+inline constexpr int kEdit = 105;
 }  // namespace menu
 
 namespace image {

@@ -67,10 +67,10 @@ void App::build_main_window() {
 
 void App::build_menus_and_toolbar() {
   ui_.add_menu(window::kMain, menu::kProgram, "Programm");
-  ui_.add_menu_item(menu::kProgram, command::kNewSource, "Quelle neu", image::kNew);
-  ui_.add_menu_item(menu::kProgram, command::kLoadSource, "Quelle laden", image::kLoad);
-  ui_.add_menu_item(menu::kProgram, command::kSaveSource, "Quelle speichern", image::kSave);
-  ui_.add_menu_item(menu::kProgram, command::kSaveSourceAs, "Quelle speichern als", image::kSaveAs);
+  ui_.add_menu_item(menu::kProgram, command::kNewSource, "Quelle neu\tStrg+N", image::kNew);
+  ui_.add_menu_item(menu::kProgram, command::kLoadSource, "Quelle laden\tStrg+O", image::kLoad);
+  ui_.add_menu_item(menu::kProgram, command::kSaveSource, "Quelle speichern\tStrg+S", image::kSave);
+  ui_.add_menu_item(menu::kProgram, command::kSaveSourceAs, "Quelle speichern als\tStrg+Umschalt+S", image::kSaveAs);
   ui_.add_menu_separator(menu::kProgram);
   ui_.add_submenu(menu::kSettings, menu::kProgram, "Einstellungen", image::kSettings);
   ui_.add_menu_item(menu::kSettings, command::kEmulatorSettings, "EPROM Emulator", image::kChip);
@@ -79,6 +79,8 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu_item(menu::kUnusedMemory, command::kFillFF, "FFH");
   ui_.add_menu_separator(menu::kProgram);
   ui_.add_menu_item(menu::kProgram, command::kQuit, "Beenden", image::kQuit);
+
+  build_edit_menu();
 
   ui_.add_menu(window::kMain, menu::kRun, "Ausführen");
   ui_.add_menu_item(menu::kRun, command::kAssemble, "Assembler\tF5", image::kAssemble);
@@ -97,11 +99,12 @@ void App::build_menus_and_toolbar() {
 
   ui_.add_shortcut(window::kMain, GDK_KEY_F5, command::kAssemble);
   ui_.add_shortcut(window::kMain, GDK_KEY_F6, command::kTransfer);
+  add_standard_shortcuts();
   set_fill_byte_ticks();
 }
 
 void App::build_panes() {
-  ui_.create_text_view(window::kMain, control::kEditor, true, kMonoFont);
+  ui_.create_source_view(window::kMain, control::kEditor, kMonoFont);
   ui_.create_text_view(window::kMain, control::kMessages, false, -1);
   panes_.append_message("Willkommen an Bord!");
   ui_.watch_line_activation(control::kMessages);

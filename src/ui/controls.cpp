@@ -1,6 +1,7 @@
 // Controls: text views, lists, splitters and the small gadgets of dialogs.
 #include <algorithm>
 
+#include "ui/source_editor.h"
 #include "ui/toolkit.h"
 #include "ui/toolkit_internal.h"
 
@@ -167,6 +168,7 @@ void Toolkit::set_text(int id, const std::string& text) {
   Control* control = find_control(id);
   if (!control || control->type != ControlType::TextView) return;
   SignalBlock block(control->source, control->handler);
+  detail::FreshHistory fresh(buffer_of(control));
   gtk_text_buffer_set_text(buffer_of(control), text.c_str(), static_cast<gint>(text.size()));
 }
 
@@ -175,6 +177,7 @@ void Toolkit::append_line(int id, const std::string& line) {
   if (!control || control->type != ControlType::TextView) return;
   SignalBlock block(control->source, control->handler);
   GtkTextBuffer* buffer = buffer_of(control);
+  detail::FreshHistory fresh(buffer);
   GtkTextIter end;
   gtk_text_buffer_get_end_iter(buffer, &end);
   const std::string piece = gtk_text_buffer_get_char_count(buffer) == 0 ? line : "\n" + line;

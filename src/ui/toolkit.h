@@ -40,6 +40,9 @@ enum class WindowStyle {
 enum class MessageIcon { Information, Warning, Error };
 enum class Answer { Ok, Yes, No, Closed };
 
+// What the source editor's menu items and keys ask of it.
+enum class EditorAction { Undo, Redo, Cut, Copy, Paste, SelectAll, Find, Replace, GoToLine, FindNext, FindPrevious };
+
 struct FileFilter {
   std::string name;
   std::string pattern;
@@ -136,6 +139,12 @@ class Toolkit {
   std::string line_text(int id, int line) const;
   void cursor_position(int id, int& line, int& column) const;  // 0-based, characters
   void scroll_to_line(int id, int line);
+
+  // Source editor (source_editor.cpp): a text view with line numbers, 8048
+  // highlighting, an undo history that program changes start afresh, and a
+  // bar above it for searching, replacing and going to a line.
+  void create_source_view(int window, int id, int font);
+  void editor_action(int id, EditorAction action);
 
   // Lists and drop-down lists.
   void append_row(int id, const std::string& text);

@@ -200,12 +200,12 @@ void GuiTest::type_into_editor(const std::string& text) {
   pump(10);
 }
 
-void GuiTest::press_key(GtkWidget* widget, guint keyval) {
+void GuiTest::press_key(GtkWidget* widget, guint keyval, GdkModifierType modifiers) {
   gtk_widget_grab_focus(widget);
   GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
   event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(gtk_widget_get_toplevel(widget))));
   event->key.keyval = keyval;
-  event->key.state = 0;
+  event->key.state = modifiers;
   // Key bindings (Return activating the focused button) match the hardware
   // key code, not the key value.
   GdkKeymapKey* keys = nullptr;

@@ -52,9 +52,9 @@ class GuiTest : public ::testing::Test {
   void when_window_shown(const std::string& title, std::function<void(GtkWindow*)> action);
 
   // User input: text typed at the cursor (then pumped; not for use inside a
-  // dialog's own loop), and a key press to a control.
+  // dialog's own loop), and a key press to a control, with modifiers held.
   void type_into_editor(const std::string& text);
-  void press_key(GtkWidget* widget, guint keyval);
+  void press_key(GtkWidget* widget, guint keyval, GdkModifierType modifiers = GdkModifierType(0));
 
   std::string read_file(const std::string& name) const;
   void write_file(const std::string& name, const std::string& bytes) const;

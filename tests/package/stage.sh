@@ -42,7 +42,7 @@ trap cleanup EXIT
 
 [ "$(dpkg-deb -f "$deb" Package)" = zorvin ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in 'libgtk-3-0' 'libpng16-16' 'fonts-liberation' 'xdg-utils' 'libc6'; do
+for needed in 'libgtk-3-0' 'libgtksourceview-4-0' 'libpng16-16' 'fonts-liberation' 'xdg-utils' 'libc6'; do
   [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
 
@@ -58,6 +58,9 @@ for size in 16 32 48 128; do
   [ -s "$icon" ] || fail "no ${size}x${size} application icon"
   identify -format '%w %h' "$icon" | grep -qx "$size $size" || fail "the ${size}x${size} icon has another size"
 done
+
+language="$root/usr/share/zorvin/language-specs/mcs48.lang"
+grep -q '<keyword>movp3</keyword>' "$language" || fail "no 8048 highlighting with the table's mnemonics"
 
 desktop="$root/usr/share/applications/zorvin.desktop"
 [ -f "$desktop" ] || fail "no desktop entry"
