@@ -18,6 +18,32 @@ zorvin_install_missing() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Waits for another apt run instead of failing on its lock.
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    --no-install-recommends "${missing[@]}"
+}
+
+# The Raspberry Pi builds on a PC: Debian's cross compiler, the -dev packages
+# of the target architecture through multiarch, and qemu-user to run what the
+# cross build makes. zorvin_install_cross armhf (or arm64).
+zorvin_cross_packages() {
+  local arch=$1 pkg
+  echo "crossbuild-essential-$arch qemu-user-static"
+  for pkg in libgtk-3-dev libgtksourceview-4-dev libpng-dev zlib1g-dev libx11-dev libgtest-dev libgmock-dev; do
+    echo "$pkg:$arch"
+  done
+}
+
+zorvin_install_cross() {
+  local arch=$1
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+    echo "Adding the $arch architecture"
+    $sudo dpkg --add-architecture "$arch"
+    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+  fi
+  # shellcheck disable=SC2046  # one package a word
+  zorvin_install_missing $(zorvin_cross_packages "$arch")
 }

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "built_program.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -40,8 +42,9 @@ class Cli : public testing::Test {
 
   Outcome assemble(const std::string& arguments) {
     Outcome result;
+    const std::string program = zorvin::test::shell_command(zorvin::test::built_program_command(ZORVIN_ASM_EXE));
     const std::string command =
-        "cd '" + dir_.string() + "' && timeout 20 '" + ZORVIN_ASM_EXE + "' " + arguments + " 2>stderr.txt";
+        "cd '" + dir_.string() + "' && timeout 20 " + program + " " + arguments + " 2>stderr.txt";
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
     char buffer[4096];

@@ -11,6 +11,9 @@
 # that geometry; F6 to a port named in zorvin.ini; F6 to a port chosen in the
 # "EPROM Emulator" dialog by keyboard. A screenshot of every stage and the
 # directories the program ran in stay in ARTEFACT_DIR.
+#
+# ZORVIN_EXE_LAUNCHER, if set, goes in front of the three programs: the
+# emulator of a cross build (qemu-user), separated by spaces.
 set -euo pipefail
 
 [ $# -eq 4 ] || { echo "usage: $0 ZORVIN ZORVIN_EMUSIM CLOSE_REQUEST ARTEFACT_DIR" >&2; exit 2; }
@@ -21,6 +24,7 @@ artefacts=$4
 rm -rf "$artefacts"
 mkdir -p "$artefacts"
 artefacts=$(realpath "$artefacts")
+read -ra launcher <<<"${ZORVIN_EXE_LAUNCHER:-}"
 
 for tool in Xvfb xdpyinfo xdotool xwininfo import iconv cmp truncate; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
@@ -116,7 +120,7 @@ no_window() { ! find_window "$1" >/dev/null; }
 
 # start_program DIR: starts zorvin in DIR and waits for its main window.
 start_program() {
-  (cd "$1" && exec "$zorvin_bin") >>"$1/zorvin.out" 2>&1 &
+  (cd "$1" && exec "${launcher[@]}" "$zorvin_bin") >>"$1/zorvin.out" 2>&1 &
   zorvin_pid=$!
   pids+=("$zorvin_pid")
   wait_until 30 main_window_mapped || fail "no window titled '$kTitle' in $1"
@@ -229,7 +233,7 @@ start_simulator() {
   shift 2
   local dir
   dir=$(dirname "$link")
-  "$emusim_bin" --link "$link" --banner-delay 0 --log "$dir/$name.log" --dump "$dir/$name.dump" "$@" \
+  "${launcher[@]}" "$emusim_bin" --link "$link" --banner-delay 0 --log "$dir/$name.log" --dump "$dir/$name.dump" "$@" \
     >"$dir/$name.out" 2>&1 &
   sim_pid=$!
   pids+=("$sim_pid")
@@ -268,7 +272,7 @@ stage "move, resize, close, start again"
 xdotool windowmove "$main_window" 40 30 windowsize "$main_window" 900 700
 wait_until 10 has_geometry "$main_window" "40 30 900 700" || fail "window did not take 40 30 900 700"
 screenshot 03-resized
-"$close_request_bin" "$main_window" || fail "close request not sent"
+"${launcher[@]}" "$close_request_bin" "$main_window" || fail "close request not sent"
 wait_for_exit "$zorvin_pid" "zorvin after the close button"
 for line in 'F0X = 40' 'F0Y = 30' 'F0W = 900' 'F0H = 700'; do
   file_has_line "$first/zorvin.ini" "$line" || fail "zorvin.ini lacks '$line' after closing"
@@ -301,7 +305,7 @@ press F6
 wait_for_exit "$sim_pid" "zorvin-emusim --once after the transfer"
 check_transfer "$named" sim 0 0 64
 screenshot 05-transfer-named-port
-"$close_request_bin" "$main_window" || fail "close request not sent"
+"${launcher[@]}" "$close_request_bin" "$main_window" || fail "close request not sent"
 wait_for_exit "$zorvin_pid" "zorvin after the transfer"
 
 # --- 5. F6 to a port chosen in the "EPROM Emulator" dialog -----------------
@@ -346,7 +350,7 @@ if grep -q ' RX ' "$chosen/other.log"; then fail "the port not chosen received b
 if grep -q 'port opened' "$chosen/other.log"; then fail "the dialog opened the port not chosen"; fi
 [ "$(grep -c 'port opened' "$chosen/sim.log")" = 1 ] || fail "the chosen port was opened other than once, by F6"
 screenshot 08-transfer-chosen-port
-"$close_request_bin" "$main_window" || fail "close request not sent"
+"${launcher[@]}" "$close_request_bin" "$main_window" || fail "close request not sent"
 wait_for_exit "$zorvin_pid" "zorvin after the transfer"
 kill "$other_pid"
 wait_for_exit "$other_pid" "the second simulator"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "built_program.h"
 #include "emu/clock.h"
 
 namespace zorvin::emu::testing {
@@ -19,12 +20,10 @@ class SimulatorProcess {
   // Starts the simulator on `link` with the extra options and waits until
   // the link is there. ok() tells whether that worked.
   SimulatorProcess(const std::string& link, std::vector<std::string> options) : link_(link) {
-    std::vector<std::string> args = {ZORVIN_EMUSIM, "--link", link};
-    args.insert(args.end(), options.begin(), options.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, ZORVIN_EMUSIM, nullptr, nullptr, argv.data(), environ) != 0) {
+    options.insert(options.begin(), {"--link", link});
+    std::vector<std::string> command = test::built_program_command(ZORVIN_EMUSIM, options);
+    std::vector<char*> argv = test::argv_of(command);
+    if (posix_spawnp(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
       pid_ = -1;
       return;
     }

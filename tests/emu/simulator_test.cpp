@@ -174,11 +174,8 @@ struct LoadRun {
 
 LoadRun run_load(const std::vector<std::string>& arguments, const std::string& dir) {
   const std::string out = dir + "/load.out";
-  std::vector<std::string> args = {ZORVIN_LOAD};
-  args.insert(args.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
+  std::vector<std::string> command = test::built_program_command(ZORVIN_LOAD, arguments);
+  std::vector<char*> argv = test::argv_of(command);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -186,7 +183,7 @@ LoadRun run_load(const std::vector<std::string>& arguments, const std::string& d
   posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());  // a folder without zorvin.ini
   pid_t pid = 0;
   LoadRun run;
-  if (posix_spawn(&pid, ZORVIN_LOAD, &actions, nullptr, argv.data(), environ) == 0) {
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
     int status = 0;
     waitpid(pid, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/ids.h"
+#include "built_program.h"
 #include "gui_harness.h"
 
 namespace zorvin::test {
@@ -27,15 +28,14 @@ class Emulator : public GuiTest {
 
   // Starts a simulated EPROM emulator whose port appears at `link`.
   void start_simulator(const std::string& link, const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> args = {ZORVIN_EMUSIM, "--link", link, "--banner-delay", "0"};
+    std::vector<std::string> args = {"--link", link, "--banner-delay", "0"};
     args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<std::string> command = built_program_command(ZORVIN_EMUSIM, args);
+    std::vector<char*> argv = argv_of(command);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      std::vector<char*> argv;
-      for (auto& arg : args) argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
+      execvp(argv[0], argv.data());
       _exit(127);
     }
     simulators_.push_back(pid);

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "app/ids.h"
+#include "built_program.h"
 #include "gui_harness.h"
 
 namespace zorvin::test {
@@ -235,9 +236,11 @@ TEST_F(SourceFiles, ASourceCutAtA00HByteIsReportedAndNotCutSilently) {
 // window events and dropping the queued ones; what is typed then counts.
 TEST_F(SourceFiles, TextTypedDuringATransferMakesQuittingAsk) {
   const std::string port = dir_ + "/ttyEMU0";
+  std::vector<std::string> command = built_program_command(ZORVIN_EMUSIM, {"--link", port, "--silent"});
+  std::vector<char*> argv = argv_of(command);
   const pid_t simulator = fork();
   if (simulator == 0) {
-    execl(ZORVIN_EMUSIM, ZORVIN_EMUSIM, "--link", port.c_str(), "--silent", static_cast<char*>(nullptr));
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   struct Reaper { pid_t pid; ~Reaper() { kill(pid, SIGTERM); waitpid(pid, nullptr, 0); } } reaper{simulator};

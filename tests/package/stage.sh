@@ -7,9 +7,16 @@
 # simulator, and the unpacked zorvin opens its window under Xvfb.
 #
 # The package stays in build/package/ for installing with apt or dpkg.
+#
+# A cross build's package (tests/armhf/stage.sh) is checked the same way:
+# ZORVIN_BUILD_DIR names its build folder, ZORVIN_DEBIAN_ARCH its
+# architecture, and ZORVIN_EXE_LAUNCHER the emulator (qemu-user, words
+# separated by spaces) that the unpacked programs run under.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${ZORVIN_BUILD_DIR:-build}
+arch=${ZORVIN_DEBIAN_ARCH:-$(dpkg --print-architecture)}
+read -ra launcher <<<"${ZORVIN_EXE_LAUNCHER:-}"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -41,6 +48,7 @@ trap cleanup EXIT
 # --- control data -------------------------------------------------------
 
 [ "$(dpkg-deb -f "$deb" Package)" = zorvin ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Architecture)" = "$arch" ] || fail "architecture $(dpkg-deb -f "$deb" Architecture), not $arch"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in 'libgtk-3-0' 'libgtksourceview-4-0' 'libpng16-16' 'fonts-liberation' 'xdg-utils' 'libc6'; do
   [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
@@ -98,24 +106,24 @@ mkdir -p "$work"
 printf '\x04\x0d\x00\x04\x09\x00\x00\x04\x0b\x00\x93\x00\x93\xc5\xe5\x00\x04\x0f' >"$work/expected-00.bin"
 printf '\x04\x0d\xff\x04\x09\xff\xff\x04\x0b\x00\x93\x00\x93\xc5\xe5\x00\x04\x0f' >"$work/expected-ff.bin"
 
-(cd "$work" && "$root/usr/bin/zorvin-asm" hallowelt.asm) >"$work/asm.out" || fail "zorvin-asm failed: $(cat "$work/asm.out")"
+(cd "$work" && "${launcher[@]}" "$root/usr/bin/zorvin-asm" hallowelt.asm) >"$work/asm.out" || fail "zorvin-asm failed: $(cat "$work/asm.out")"
 cmp "$work/expected-00.bin" "$work/hallowelt.bin" || fail "zorvin-asm: hallowelt.bin is not the 18-byte image"
 tail -n 1 "$work/asm.out" | grep -qxF 'Assemblieren ohne Fehler beendet.' || fail "zorvin-asm printed no summary"
-"$root/usr/bin/zorvin-asm" --fill FF --output "$work/ff.bin" "$work/hallowelt.asm" >/dev/null ||
+"${launcher[@]}" "$root/usr/bin/zorvin-asm" --fill FF --output "$work/ff.bin" "$work/hallowelt.asm" >/dev/null ||
   fail "zorvin-asm --fill FF failed"
 cmp "$work/expected-ff.bin" "$work/ff.bin" || fail "zorvin-asm --fill FF: gaps not filled with FF"
 
 # --- the unpacked loader, to the unpacked simulator --------------------------
 
-"$root/usr/bin/zorvin-emusim" --link "$work/ttyEMU0" --banner-delay 0 --dump "$work/eprom.bin" >/dev/null 2>&1 &
+"${launcher[@]}" "$root/usr/bin/zorvin-emusim" --link "$work/ttyEMU0" --banner-delay 0 --dump "$work/eprom.bin" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -L "$work/ttyEMU0" ] && break; sleep 0.05; done
-(cd "$work" && "$root/usr/bin/zorvin-load" --port "$work/ttyEMU0" --eprom 64 hallowelt.bin) >"$work/load.out" ||
+(cd "$work" && "${launcher[@]}" "$root/usr/bin/zorvin-load" --port "$work/ttyEMU0" --eprom 64 hallowelt.bin) >"$work/load.out" ||
   fail "zorvin-load failed: $(cat "$work/load.out")"
 tail -n 1 "$work/load.out" | grep -q '^Übertragung erfolgreich: 18 Byte' || fail "zorvin-load printed no success: $(cat "$work/load.out")"
 cmp -n 18 "$work/expected-00.bin" "$work/eprom.bin" || fail "zorvin-load: the simulator did not get hallowelt.bin"
 status=0
-"$root/usr/bin/zorvin-load" >/dev/null 2>&1 || status=$?
+"${launcher[@]}" "$root/usr/bin/zorvin-load" >/dev/null 2>&1 || status=$?
 [ "$status" = 2 ] || fail "zorvin-load without an image exited $status, not 2"
 
 # --- the unpacked program starts ------------------------------------------
@@ -124,7 +132,7 @@ source tests/support/private_xvfb.sh
 start_private_xvfb "$scratch" || fail "Xvfb did not start"
 pids+=("$xvfb_pid")
 mkdir -p "$scratch/run"
-(cd "$scratch/run" && NO_AT_BRIDGE=1 exec "$root/usr/bin/zorvin") \
+(cd "$scratch/run" && NO_AT_BRIDGE=1 exec "${launcher[@]}" "$root/usr/bin/zorvin") \
   >"$scratch/zorvin.out" 2>&1 &
 pids+=($!)
 window=""

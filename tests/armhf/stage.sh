@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The Raspberry Pi builds, made on the PC with Debian's cross compilers.
+# armhf (32-bit ARM hard-float, the Pi's usual system) is cross-built with
+# warnings as errors, runs the whole test suite under qemu-arm (the same
+# tests as the PC's build, GUI and end-to-end included), and its Debian
+# package is built and checked like the PC's (tests/package/stage.sh), the
+# unpacked programs running under qemu. arm64 is built and its package
+# checked the same way; its test suite runs only with ZORVIN_ARM64_TESTS=1,
+# as it would take ./test.sh past its time budget and tests nothing that
+# armhf and the PC do not.
+# Run from the repository root (./test.sh does so).
+#
+# The packages stay in build-armhf/package/ and build-arm64/package/.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+source scripts/deps.sh
+jobs=$(nproc)
+
+# cross_stage ARCH QEMU RUN_TESTS
+cross_stage() {
+  local arch=$1 qemu=$2 run_tests=$3 build="build-$1"
+  echo "== $arch"
+  SECONDS=0
+  zorvin_install_cross "$arch"
+  local installed=$SECONDS
+  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVIN_WERROR=ON
+  cmake --build "$build" -j "$jobs"
+  local built=$SECONDS
+  if [ "$run_tests" = 1 ]; then ctest --test-dir "$build" --output-on-failure -j "$jobs"; fi
+  local tested=$SECONDS
+  ZORVIN_BUILD_DIR=$build ZORVIN_DEBIAN_ARCH=$arch ZORVIN_EXE_LAUNCHER=$qemu bash tests/package/stage.sh
+  echo "$arch: installing $installed s, building $((built - installed)) s," \
+    "tests under qemu $((tested - built)) s, package $((SECONDS - tested)) s"
+}
+
+cross_stage armhf qemu-arm-static 1
+cross_stage arm64 qemu-aarch64-static "${ZORVIN_ARM64_TESTS:-0}"
