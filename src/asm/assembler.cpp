@@ -5,6 +5,8 @@
 #include "asm/address_pass.h"
 #include "asm/editor_lines.h"
 #include "asm/encoding_pass.h"
+#include "asm/ext/dialect_switch.h"
+#include "asm/ext/extended_assembler.h"
 #include "asm/split_pass.h"
 #include "asm/symbol_pass.h"
 #include "asm/target_pass.h"
@@ -29,10 +31,22 @@ void sort_by_address(LineTable& table) {
 
 }  // namespace
 
-AssemblyResult Assembler::run(std::string_view editor_text) {
+AssemblyResult Assembler::run(std::string_view editor_text, const std::string& source_dir) {
   AssemblyResult result;
   if (is_blank_text(editor_text)) {
     result.nothing_to_assemble = true;  // the table keeps the previous run
+    return result;
+  }
+  listing_ = {};
+  const auto cpu = ext::cpu_statement(editor_text);
+  extended_ = cpu.has_value();
+  if (extended_) {
+    ext::ExtendedRun run = ext::assemble_extended(editor_text, source_dir, *cpu, keep_listing_, table_);
+    listing_ = std::move(run.listing);
+    result.error_count = run.diagnostics.count();
+    result.error_lines = std::move(run.diagnostics.lines);
+    result.summary = result.error_count == 0 ? std::string(kAssembledWithoutErrors)
+                                             : std::to_string(result.error_count) + std::string(kErrorsSuffix);
     return result;
   }
   split_pass(editor_lines(editor_text), table_);

@@ -1,0 +1,55 @@
+#include "asm/ext/extended_assembler.h"
+
+#include "asm/editor_lines.h"
+#include "asm/ext/messages.h"
+#include "asm/ext/pass.h"
+#include "asm/ext/plain_core.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+// Two passes settle every ordinary source (the second knows all forward
+// names); more are needed only when sizes depend on such names.
+constexpr int kMaxPasses = 10;
+
+std::string listed_value(const SymbolEntry& symbol) {
+  if (symbol.kind == SymbolKind::Register) return symbol.register_name;
+  char text[16];
+  std::snprintf(text, sizeof text, "%04XH", static_cast<unsigned>(symbol.value));
+  return text;
+}
+
+}  // namespace
+
+ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir, std::string_view cpu,
+                              bool keep_listing, LineTable& table) {
+  RunContext context;
+  auto source = std::make_shared<LineBlock>();
+  source->lines = editor_lines(text);
+  context.source = std::move(source);
+  context.base_dir = base_dir;
+  context.initial_set = instruction_set_of(cpu).value_or(InstructionSet::Mcs48);
+  context.clock = build_clock();
+  context.keep_listing = keep_listing;
+
+  PassResult result;
+  bool settled = false;
+  for (int pass = 1; pass <= kMaxPasses && !settled; ++pass) {
+    result = run_pass(context, pass);
+    settled = context.symbols.pass_was_consistent();
+  }
+  ExtendedRun run;
+  run.diagnostics = std::move(result.diagnostics);
+  if (!settled) run.diagnostics.report(1, kNoFixedPoint);
+  table.records = std::move(result.table.records);
+  if (run.diagnostics.count() == 0) sort_table(table);
+  if (keep_listing) {
+    run.listing.lines = std::move(result.listing);
+    for (const SymbolEntry& symbol : context.symbols.entries())
+      run.listing.symbols.push_back({symbol.name, listed_value(symbol)});
+  }
+  return run;
+}
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,565 @@
+#include "asm/ext/pass.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+
+#include "asm/editor_lines.h"
+#include "asm/ext/lexer.h"
+#include "asm/ext/macro_text.h"
+#include "asm/diagnostics.h"
+#include "asm/ext/messages.h"
+#include "asm/ext/plain_core.h"
+#include "files/source_file.h"
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+// Bounds that keep a run finite whatever the source says.
+constexpr std::size_t kMaxFrames = 64;
+constexpr int kMaxIncludeDepth = 16;
+constexpr std::size_t kMaxConditions = 256;
+constexpr int kMaxIterations = 65536;
+constexpr long kMaxLines = 1000000;
+
+struct Macro {
+  std::vector<std::string> parameters;  // folded
+  std::vector<std::string> labels;      // folded, local to each expansion
+  std::shared_ptr<const LineBlock> body;
+};
+
+enum class FrameKind { File, Macro, While, Rept };
+
+struct Frame {
+  FrameKind kind = FrameKind::File;
+  std::shared_ptr<const LineBlock> block;
+  std::size_t next = 0;                 // index of the next line to read
+  std::int32_t origin_line = 0;         // source line of the statement that opened it
+  std::size_t conditions = 0;           // depth of the if stack when it opened
+  std::vector<std::pair<std::string, std::string>> replacements;  // macro: name -> text
+  std::string condition;                // while
+  long remaining = 0;                   // rept
+  int iterations = 0;
+
+  Frame(FrameKind frame_kind, std::shared_ptr<const LineBlock> lines) : kind(frame_kind), block(std::move(lines)) {}
+};
+
+struct Condition {
+  bool active = false;         // this branch is assembled
+  bool parent_active = false;  // the enclosing code is assembled
+  bool taken = false;          // a branch of this if was taken already
+  std::int32_t line_no = 0;
+};
+
+bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
+
+bool name_is(const Token& t, std::string_view folded) {
+  return t.kind == TokenKind::Name && t.text.size() == folded.size() && fold_case(t.text) == folded;
+}
+
+bool opens_block(std::string_view folded) { return folded == "macro" || folded == "while" || folded == "rept"; }
+
+bool is_directive(std::string_view w) {
+  static constexpr std::string_view kWords[] = {
+      "equ",   "set",  "reg",   "macro", "endm",  "exitm", "if",      "elseif", "else",    "endif", "while",
+      "rept",  "include", "end", ".end", "org",   ".org",  "db",      ".db",    "dw",      ".dw",   "ds",
+      ".ds",   "cpu",  "page",  "title", "newpage", "listing"};
+  for (std::string_view word : kWords)
+    if (w == word) return true;
+  return false;
+}
+
+
+// The parts of one statement: an optional label, the word, its operands.
+struct Statement {
+  const Token* label = nullptr;   // label or the name a definition defines
+  const Token* word = nullptr;
+  std::string folded;             // the word, folded
+  std::span<const Token> operands;
+  std::string_view operand_text;  // the operands as written
+};
+
+class Pass final : public SymbolSource {
+ public:
+  Pass(RunContext& context, int number) : context_(context), set_(context.initial_set) {
+    context_.symbols.start_pass(number);
+  }
+
+  PassResult run() {
+    frames_.push_back(Frame(FrameKind::File, context_.source));
+    while (!stopped_ && !frames_.empty()) {
+      Frame& frame = frames_.back();
+      if (frame.next >= frame.block->lines.size()) {
+        end_of_frame();
+        continue;
+      }
+      if (++lines_read_ > kMaxLines) {
+        report(kTooManyLines);
+        break;
+      }
+      process(read_line());
+    }
+    for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
+    return std::move(result_);
+  }
+
+  std::optional<std::int32_t> value_of(std::string_view name) override { return context_.symbols.value_of(name); }
+  std::int32_t location() const override { return location_; }
+
+ private:
+  // Next line of the innermost frame, with a macro's arguments and local
+  // labels put in. The view lasts until the next read.
+  std::string_view read_line() {
+    Frame& frame = frames_.back();
+    const std::string_view line = frame.block->lines[frame.next++];
+    if (frame.kind == FrameKind::Macro && substitute_names(line, frame.replacements, buffer_)) return buffer_;
+    return line;
+  }
+
+  // Source line that messages and records name: the line itself in the
+  // source, else the source line that opened the outermost expansion.
+  std::int32_t line_no() const {
+    return frames_.size() > 1 ? frames_[1].origin_line : static_cast<std::int32_t>(frames_[0].next);
+  }
+
+  // Messages from an included file also say where in it.
+  void report(std::string_view text) {
+    ++errors_in_statement_;
+    if (errors_in_statement_ > 1) return;  // one message per statement
+    std::string where;
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
+      where = frame->block->file_name + ", Zeile " + std::to_string(frame->next) + ":";
+      break;
+    }
+    if (where.empty() || !text.starts_with(" -> ")) {
+      result_.diagnostics.report(line_no(), text);
+    } else {
+      result_.diagnostics.report(line_no(), std::string(" -> ") + where + " " + std::string(text.substr(4)));
+    }
+  }
+
+  void end_of_frame() {
+    Frame& frame = frames_.back();
+    if (frame.kind == FrameKind::While || frame.kind == FrameKind::Rept) {
+      bool again = false;
+      if (frame.kind == FrameKind::Rept) {
+        again = --frame.remaining > 0;
+      } else {
+        const TokenLine tokens = tokenize(frame.condition);
+        again = condition_holds(tokens.tokens);
+      }
+      if (again && ++frame.iterations >= kMaxIterations) {
+        report(kTooManyIterations);
+        again = false;
+      }
+      if (again) {
+        frame.next = 0;
+        return;
+      }
+    }
+    pop_frame();
+  }
+
+  void pop_frame() {
+    const std::size_t depth = frames_.back().conditions;
+    while (conditions_.size() > depth) {
+      result_.diagnostics.report(conditions_.back().line_no, kEndifMissing);
+      conditions_.pop_back();
+    }
+    frames_.pop_back();
+  }
+
+  bool push_frame(Frame frame) {
+    if (frames_.size() >= kMaxFrames) {
+      report(kNestingTooDeep);
+      return false;
+    }
+    frame.conditions = conditions_.size();
+    frames_.push_back(std::move(frame));
+    return true;
+  }
+
+  // Evaluates and reports; an undefined name is reported and counts as 0.
+  std::optional<std::int32_t> value(std::span<const Token> tokens) {
+    const Evaluation e = evaluate(tokens, *this);
+    if (!e.error.empty()) {
+      report(e.error);
+      return std::nullopt;
+    }
+    if (!e.undefined.empty()) report(message(kUndefinedSymbol, e.undefined));
+    return e.value;
+  }
+
+  bool condition_holds(std::span<const Token> tokens) {
+    const auto v = value(tokens);
+    return v && *v != 0;
+  }
+
+  bool in_range(std::int32_t v, std::int32_t low, std::int32_t high) {
+    if (v >= low && v <= high) return true;
+    report(message(kValueRange, std::to_string(v) + " (erlaubt " + std::to_string(low) + " bis " +
+                                    std::to_string(high) + ")"));
+    return false;
+  }
+
+  ListingLine* listed() {
+    return listing_index_ < result_.listing.size() ? &result_.listing[listing_index_] : nullptr;
+  }
+
+  bool assembling() const { return conditions_.empty() || conditions_.back().active; }
+
+  bool known_word(std::string_view folded) const {
+    return is_directive(folded) || is_mnemonic(folded) || macros_.count(folded) > 0;
+  }
+
+  Statement parse(const TokenLine& line, std::string_view text) {
+    Statement s;
+    const auto& t = line.tokens;
+    std::size_t i = 0;
+    if (t.size() >= 2 && t[0].kind == TokenKind::Name && is_op(t[1], ":")) {
+      s.label = &t[0];
+      i = 2;
+    } else if (t.size() >= 2 && t[0].kind == TokenKind::Name &&
+               (is_op(t[1], "=") || name_is(t[1], "equ") || name_is(t[1], "set") || name_is(t[1], "reg") ||
+                name_is(t[1], "macro"))) {
+      s.label = &t[0];
+      i = 1;
+    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(fold_case(t[0].text))) {
+      s.label = &t[0];  // a name in column 1 is a label, colon or not
+      i = 1;
+    }
+    if (i < t.size()) {
+      s.word = &t[i];
+      s.folded = s.word->kind == TokenKind::Name ? fold_case(s.word->text) : std::string(s.word->text);
+      s.operands = std::span<const Token>(t).subspan(i + 1);
+      const std::size_t from = s.word->start + s.word->text.size();
+      s.operand_text = text.substr(from, line.code_end - from);
+      const auto first = s.operand_text.find_first_not_of(" \t");
+      s.operand_text = first == std::string_view::npos ? std::string_view{} : s.operand_text.substr(first);
+      s.operand_text = s.operand_text.substr(0, s.operand_text.find_last_not_of(" \t\r") + 1);
+    }
+    return s;
+  }
+
+  void process(std::string_view text) {
+    errors_in_statement_ = 0;
+    listing_index_ = SIZE_MAX;
+    const TokenLine line = tokenize(text);
+    const Statement s = parse(line, text);
+    const bool active = assembling();
+    if (context_.keep_listing) {
+      listing_index_ = result_.listing.size();
+      ListingLine& shown = result_.listing.emplace_back();
+      shown.line_no = line_no();
+      shown.text = std::string(text);
+      shown.expansion = frames_.size() > 1;
+      if (active && (s.label || s.word)) shown.address = location_;
+    }
+    if (s.word && conditional(s)) return;
+    if (!active) return;
+    for (const Token& t : line.tokens)
+      if (t.kind == TokenKind::Bad) return report(message(kBadExpression, t.text));
+    if (s.word && definition(s)) return;
+    if (s.label && !context_.symbols.define(s.label->text, SymbolKind::Label, location_))
+      report(message(kSymbolTwice, s.label->text));
+    if (s.word) statement(s);
+  }
+
+  // if / elseif / else / endif, also while skipping.
+  bool conditional(const Statement& s) {
+    if (s.folded == "if") {
+      if (conditions_.size() >= kMaxConditions) {
+        report(kIfTooDeep);
+        stopped_ = true;
+        return true;
+      }
+      const bool parent = assembling();
+      const bool holds = parent && condition_holds(s.operands);
+      conditions_.push_back({holds, parent, holds, line_no()});
+      return true;
+    }
+    if (s.folded != "elseif" && s.folded != "else" && s.folded != "endif") return false;
+    if (conditions_.size() <= frames_.back().conditions) {
+      report(message(kStray, s.word->text));
+      return true;
+    }
+    Condition& c = conditions_.back();
+    if (s.folded == "endif") {
+      conditions_.pop_back();
+    } else if (s.folded == "else") {
+      c.active = c.parent_active && !c.taken;
+      c.taken = true;
+    } else {
+      c.active = c.parent_active && !c.taken && condition_holds(s.operands);
+      c.taken = c.taken || c.active;
+    }
+    return true;
+  }
+
+  // name equ/set/=/reg value, name macro parameters.
+  bool definition(const Statement& s) {
+    const bool is_set = s.folded == "set" || s.folded == "=";
+    if (s.folded != "equ" && !is_set && s.folded != "reg" && s.folded != "macro") return false;
+    if (!s.label) {
+      report(message(kMissingName, s.word->text));
+      return true;
+    }
+    if (s.folded == "macro") {
+      define_macro(s);
+      return true;
+    }
+    if (s.folded == "reg") {
+      std::string reg = s.operands.size() == 1 && s.operands[0].kind == TokenKind::Name
+                            ? fold_case(s.operands[0].text) : std::string();
+      if (const Symbol* alias = context_.symbols.register_alias(reg)) reg = alias->register_name;
+      if (reg.empty() || !(reg == "a" || (reg.size() == 2 && reg[0] == 'r' && reg[1] >= '0' && reg[1] <= '7')))
+        return report(message(kNotARegister, s.operand_text)), true;
+      if (!context_.symbols.define(s.label->text, SymbolKind::Register, 0, reg))
+        report(message(kSymbolTwice, s.label->text));
+      return true;
+    }
+    const auto v = value(s.operands);
+    if (!context_.symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0)))
+      report(message(kSymbolTwice, s.label->text));
+    return true;
+  }
+
+  // Lines up to the endm that closes the block; none when the enclosing
+  // frame ends first.
+  std::shared_ptr<LineBlock> record_block() {
+    auto block = std::make_shared<LineBlock>();
+    const std::int32_t opened_at = line_no();
+    int depth = 1;
+    Frame& frame = frames_.back();
+    while (frame.next < frame.block->lines.size()) {
+      const std::string_view text = read_line();
+      if (context_.keep_listing) {
+        ListingLine& shown = result_.listing.emplace_back();
+        shown.line_no = line_no();
+        shown.text = std::string(text);
+        shown.expansion = frames_.size() > 1;
+      }
+      const TokenLine line = tokenize(text);
+      const Statement s = parse(line, text);
+      if (s.word && opens_block(s.folded)) ++depth;
+      if (s.word && s.folded == "endm" && --depth == 0) {
+        for (const std::string& owned : block->owned) block->lines.push_back(owned);
+        return block;
+      }
+      block->owned.emplace_back(text);
+    }
+    result_.diagnostics.report(opened_at, kEndmMissing);
+    return nullptr;
+  }
+
+  void define_macro(const Statement& s) {
+    const std::string name = fold_case(s.label->text);
+    Macro macro;
+    for (std::string_view parameter : split_arguments(s.operand_text)) macro.parameters.push_back(fold_case(parameter));
+    const std::string shown_name(s.label->text);
+    const bool twice = macros_.count(name) > 0 || known_word(name);
+    auto body = record_block();
+    if (!body) return;
+    if (twice) return report(message(kSymbolTwice, shown_name));
+    macro.labels = body_labels(body->owned);
+    macro.body = std::move(body);
+    macros_.emplace(name, std::move(macro));
+  }
+
+  void expand_macro(const Macro& macro, const Statement& s) {
+    const auto arguments = split_arguments(s.operand_text);
+    if (arguments.size() > macro.parameters.size()) return report(kParameterError);
+    Frame frame(FrameKind::Macro, macro.body);
+    frame.origin_line = line_no();
+    for (std::size_t i = 0; i < macro.parameters.size(); ++i)
+      frame.replacements.emplace_back(macro.parameters[i], i < arguments.size() ? std::string(arguments[i]) : "");
+    const std::string suffix = "?" + std::to_string(++expansions_);
+    for (const std::string& label : macro.labels) frame.replacements.emplace_back(label, label + suffix);
+    push_frame(std::move(frame));
+  }
+
+  void loop(const Statement& s) {
+    Frame frame(s.folded == "while" ? FrameKind::While : FrameKind::Rept, nullptr);
+    frame.origin_line = line_no();
+    frame.condition = std::string(s.operand_text);
+    bool enter = false;
+    if (frame.kind == FrameKind::Rept) {
+      const auto count = value(s.operands);
+      frame.remaining = count.value_or(0);
+      enter = frame.remaining > 0;
+    } else {
+      enter = condition_holds(s.operands);
+    }
+    auto body = record_block();
+    if (!body || !enter || body->lines.empty()) return;
+    frame.block = std::move(body);
+    push_frame(std::move(frame));
+  }
+
+  void exit_macro() {
+    for (std::size_t i = frames_.size(); i-- > 1;) {
+      if (frames_[i].kind != FrameKind::Macro) continue;
+      while (frames_.size() > i) pop_frame();
+      return;
+    }
+    report(message(kStray, "exitm"));
+  }
+
+  void include(const Statement& s) {
+    if (s.operands.size() != 1 || s.operands[0].kind != TokenKind::String) return report(kParameterError);
+    const std::string_view quoted = s.operands[0].text;
+    const std::string name(quoted.substr(1, quoted.size() - 2));
+    int depth = 0;
+    for (const Frame& frame : frames_) depth += frame.kind == FrameKind::File ? 1 : 0;
+    if (depth > kMaxIncludeDepth) return report(kIncludeTooDeep);
+    // Relative to the including file's folder.
+    std::filesystem::path base = context_.base_dir;
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
+      base = std::filesystem::path(frame->block->file_name).parent_path();
+      break;
+    }
+    const std::string path = (base / name).lexically_normal().string();
+    auto& cached = context_.included[path];
+    if (!cached) {
+      const files::LoadedSource loaded = files::read_source_file(path);
+      if (!loaded.ok) return report(message(kFileNotFound, name));
+      auto block = std::make_shared<LineBlock>();
+      block->owned.push_back(loaded.text);
+      block->lines = editor_lines(block->owned.front());
+      block->file_name = path;
+      cached = std::move(block);
+    }
+    Frame frame(FrameKind::File, cached);
+    frame.origin_line = line_no();
+    push_frame(std::move(frame));
+  }
+
+  void emit(const std::uint8_t* bytes, std::size_t count, bool is_data) {
+    if (count == 0) return;
+    if (location_ < 0 || location_ + static_cast<std::int64_t>(count) > kMemorySize) {
+      report(kBeyondProgramMemory);
+      return;
+    }
+    append_code(result_.table, line_no(), location_, bytes, count, is_data);
+    if (ListingLine* shown = listed()) shown->bytes.insert(shown->bytes.end(), bytes, bytes + count);
+    location_ += static_cast<std::int32_t>(count);
+  }
+
+  void data(const Statement& s) {
+    std::vector<std::uint8_t> bytes;
+    const bool words = s.folded == "dw" || s.folded == ".dw";
+    std::size_t start = 0;
+    const auto items = s.operands;
+    if (items.empty()) return report(kParameterError);
+    for (std::size_t i = 0; i <= items.size(); ++i) {
+      if (i < items.size() && !is_op(items[i], ",")) continue;
+      const auto item = items.subspan(start, i - start);
+      start = i + 1;
+      if (item.empty()) return report(kParameterError);
+      std::u32string text;
+      const bool is_string = item.size() == 1 && item[0].kind == TokenKind::String && item[0].characters.size() != 1;
+      if (is_string) text = item[0].characters;
+      if (item.size() == 1 && (name_is(item[0], "date") || name_is(item[0], "time")) && !value_of(item[0].text))
+        text = decode_utf8(name_is(item[0], "date") ? context_.clock.date : context_.clock.time);
+      if (!text.empty() || is_string) {
+        if (words) return report(kParameterError);
+        for (char32_t c : text) {
+          if (c > 0xFF) return report(message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)"));
+          bytes.push_back(static_cast<std::uint8_t>(c));
+        }
+        continue;
+      }
+      const auto v = value(item);
+      if (!v) return;
+      if (words) {
+        if (!in_range(*v, -32768, 65535)) return;
+        bytes.push_back(static_cast<std::uint8_t>(*v & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>((*v >> 8) & 0xFF));
+      } else {
+        if (!in_range(*v, -128, 255)) return;
+        bytes.push_back(static_cast<std::uint8_t>(*v & 0xFF));
+      }
+    }
+    emit(bytes.data(), bytes.size(), true);
+  }
+
+  void statement(const Statement& s) {
+    const std::string& w = s.folded;
+    if (w == "org" || w == ".org") {
+      const auto v = value(s.operands);
+      if (v && in_range(*v, 0, kMemorySize - 1)) location_ = *v;
+      if (ListingLine* shown = listed()) shown->address = location_;
+    } else if (w == "db" || w == ".db" || w == "dw" || w == ".dw") {
+      data(s);
+    } else if (w == "ds" || w == ".ds") {
+      const auto v = value(s.operands);
+      if (!v || !in_range(*v, 0, kMemorySize)) return;
+      if (location_ + *v > kMemorySize) return report(kBeyondProgramMemory);
+      location_ += *v;
+    } else if (w == "while" || w == "rept") {
+      loop(s);
+    } else if (w == "exitm") {
+      exit_macro();
+    } else if (w == "endm") {
+      report(message(kStray, s.word->text));
+    } else if (w == "include") {
+      include(s);
+    } else if (w == "end" || w == ".end") {
+      stopped_ = true;
+    } else if (w == "cpu") {
+      const auto set = instruction_set_of(s.operand_text);
+      if (!set) return report(message(kUnknownCpu, s.operand_text));
+      set_ = *set;
+    } else if (w == "page" || w == "title" || w == "newpage" || w == "listing") {
+      // Listing layout of other assemblers: nothing to do here.
+    } else if (const auto macro = macros_.find(w); macro != macros_.end()) {
+      expand_macro(macro->second, s);
+    } else if (s.word->kind == TokenKind::Name && is_mnemonic(w)) {
+      instruction(s);
+    } else {
+      report(kSyntaxError);
+    }
+  }
+
+  void instruction(const Statement& s) {
+    const InstructionBytes encoded = encode_instruction(s.folded, s.operands, set_, context_.symbols, *this, location_);
+    if (!encoded.error.empty()) return report(encoded.error);
+    // Emitted all the same: the length keeps the later addresses right.
+    if (!encoded.undefined.empty()) report(message(kUndefinedSymbol, encoded.undefined));
+    emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
+  }
+
+  RunContext& context_;
+  InstructionSet set_;
+  PassResult result_;
+  std::vector<Frame> frames_;
+  std::vector<Condition> conditions_;
+  std::map<std::string, Macro, std::less<>> macros_;
+  std::int32_t location_ = 0;
+  long lines_read_ = 0;
+  int expansions_ = 0;
+  int errors_in_statement_ = 0;
+  bool stopped_ = false;
+  std::size_t listing_index_ = 0;  // listing line of the statement in hand
+  std::string buffer_;
+};
+
+}  // namespace
+
+std::optional<InstructionSet> instruction_set_of(std::string_view cpu) {
+  std::string folded = fold_case(cpu);
+  while (!folded.empty() && (folded.back() == ' ' || folded.back() == '\t')) folded.pop_back();
+  for (std::string_view part : {"8035", "8039", "8040", "8048", "8049", "8050"})
+    if (folded == part) return InstructionSet::Mcs48;
+  for (std::string_view part : {"8041", "8042", "8741", "8742"})
+    if (folded == part) return InstructionSet::Upi41;
+  return std::nullopt;
+}
+
+PassResult run_pass(RunContext& context, int pass) { return Pass(context, pass).run(); }
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,65 @@
+// Names of the extended dialect across the passes of one run: labels, equ
+// and set symbols and register aliases, compared without regard to case.
+// A name used before its definition gets the value of the previous pass;
+// the run repeats until every such use saw the value the name ends with.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zorvin::asm48::ext {
+
+enum class SymbolKind { Label, Equ, Set, Register };
+
+struct Symbol {
+  std::string name;            // as first written
+  SymbolKind kind = SymbolKind::Label;
+  std::int32_t value = 0;
+  std::string register_name;   // Register: "r3", "a", ...
+  int pass = 0;                // pass of the latest definition
+};
+
+struct SymbolEntry {
+  std::string name;
+  SymbolKind kind;
+  std::int32_t value;
+  std::string register_name;
+};
+
+class SymbolTable {
+ public:
+  void start_pass(int pass);
+
+  // Defines the name in this pass; false when it was already defined in this
+  // pass by anything but set.
+  bool define(std::string_view name, SymbolKind kind, std::int32_t value, std::string_view register_name = {});
+
+  // Value for an expression. Names defined earlier in this pass give their
+  // value now; others the value of the previous pass, noted for the check.
+  std::optional<std::int32_t> value_of(std::string_view name);
+
+  // Register alias of the name, or none.
+  const Symbol* register_alias(std::string_view name) const;
+
+  // True when every early use saw the value the name has at the end of the
+  // pass, and nothing used as undefined was defined later.
+  bool pass_was_consistent() const;
+
+  // Every symbol, sorted by name (case-insensitive).
+  std::vector<SymbolEntry> entries() const;
+
+ private:
+  struct EarlyUse {
+    std::string key;
+    std::optional<std::int32_t> seen;
+  };
+  std::unordered_map<std::string, Symbol> symbols_;
+  std::vector<EarlyUse> early_uses_;
+  int pass_ = 0;
+};
+
+}  // namespace zorvin::asm48::ext
