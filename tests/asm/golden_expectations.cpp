@@ -47,7 +47,7 @@ bool parse_line_expectation(const std::string& text, LineExpectation& expectatio
     rest = rest.substr(equals);
   }
   rest = trim(rest.substr(1));
-  return parse_bytes(rest, expectation.bytes) && !expectation.bytes.empty() && expectation.bytes.size() <= 2;
+  return parse_bytes(rest, expectation.bytes) && !expectation.bytes.empty();
 }
 
 bool parse_directive(const std::string& text, Expectations& out) {
@@ -91,7 +91,8 @@ Expectations parse_expectations(const std::string& source) {
   Expectations out;
   const auto lines = asm48::editor_lines(source);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto semicolon = lines[i].find(';');
+    // The last ";": a character constant like ';' may stand before it.
+    const auto semicolon = lines[i].rfind(';');
     if (semicolon == std::string_view::npos) continue;
     const std::string text = trim(lines[i].substr(semicolon + 1));
     const auto line_no = static_cast<std::int32_t>(i + 1);

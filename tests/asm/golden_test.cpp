@@ -49,7 +49,8 @@ TEST_P(GoldenSource, AssemblesAsItsCommentsSay) {
   for (const auto& problem : expected.problems) ADD_FAILURE() << problem;
 
   Assembler assembler;
-  const auto result = assembler.run(source);
+  // Included files (*.inc) are found beside the golden sources.
+  const auto result = assembler.run(source, ZORVIN_GOLDEN_DIR);
   EXPECT_EQ(result.error_lines, expected.error_lines);
   const std::string default_summary = expected.error_lines.empty()
                                           ? "Assemblieren ohne Fehler beendet."
@@ -59,12 +60,20 @@ TEST_P(GoldenSource, AssemblesAsItsCommentsSay) {
   const auto& records = assembler.table().records;
   for (const auto& line : expected.lines) {
     SCOPED_TRACE("line " + std::to_string(line.line_no));
-    const auto record = std::find_if(records.begin(), records.end(),
-                                     [&](const LineRecord& r) { return r.line_no == line.line_no && r.length > 0; });
-    ASSERT_NE(record, records.end()) << "no code on this line";
-    EXPECT_EQ(record_bytes(*record), line.bytes);
+    // A line may give several records (a macro call, a long db): its bytes
+    // are theirs in address order, its address the first one's.
+    std::vector<std::uint8_t> bytes;
+    const LineRecord* first = nullptr;
+    for (const LineRecord& record : records) {
+      if (record.line_no != line.line_no || record.length <= 0) continue;
+      if (!first) first = &record;
+      const auto more = record_bytes(record);
+      bytes.insert(bytes.end(), more.begin(), more.end());
+    }
+    ASSERT_NE(first, nullptr) << "no code on this line";
+    EXPECT_EQ(bytes, line.bytes);
     if (line.address) {
-      EXPECT_EQ(record->address, *line.address);
+      EXPECT_EQ(first->address, *line.address);
     }
   }
 
@@ -106,7 +115,7 @@ TEST(GoldenExpectations, MistypedExpectationsAreReported) {
       "nop ; @12 00\n"
       "nop ; error Syntaxfehler\n"
       "nop ; ! colour: red\n"
-      "nop ; = 00 01 02\n"
+      "nop ; = 00 1\n"
       "nop ; just prose\n");
   EXPECT_EQ(expected.problems.size(), 5u);
 }

@@ -394,7 +394,7 @@ class Pass final : public SymbolSource {
       enter = condition_holds(s.operands);
     }
     auto body = record_block();
-    if (!body || !enter || body->lines.empty()) return;
+    if (!body || !enter) return;
     frame.block = std::move(body);
     push_frame(std::move(frame));
   }
@@ -402,7 +402,9 @@ class Pass final : public SymbolSource {
   void exit_macro() {
     for (std::size_t i = frames_.size(); i-- > 1;) {
       if (frames_[i].kind != FrameKind::Macro) continue;
-      while (frames_.size() > i) pop_frame();
+      // exitm stands inside an if as a rule: leaving the macro closes it.
+      conditions_.resize(frames_[i].conditions);
+      frames_.erase(frames_.begin() + static_cast<std::ptrdiff_t>(i), frames_.end());
       return;
     }
     report(message(kStray, "exitm"));
