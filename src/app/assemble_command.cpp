@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "files/listing.h"
 #include "files/output_writer.h"
 
 namespace zorvin::app {
@@ -29,7 +30,7 @@ void App::assemble() {
   last_assembly_failed_ = !result.ok();
   if (result.ok()) {
     const files::OutputResult output = files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path());
-    panes_.set_listing(output.listing_rows);
+    panes_.set_listing(files::listing_rows(assembler_.table()));
     if (output.image_path) {
       image_path_ = *output.image_path;
       image_source_text_ = panes_.editor_text();

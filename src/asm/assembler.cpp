@@ -1,6 +1,7 @@
 #include "asm/assembler.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "asm/address_pass.h"
 #include "asm/editor_lines.h"
@@ -15,18 +16,31 @@ namespace zorvin::asm48 {
 
 namespace {
 
-// Sorts positions rather than records, then moves every record once; equal
-// addresses keep their source order.
+// Sorts positions rather than records, then walks each cycle of the
+// permutation once, swapping records in place; equal addresses keep their
+// source order.
 void sort_by_address(LineTable& table) {
-  std::vector<std::size_t> order(table.records.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return table.records[a].address < table.records[b].address;
-  });
-  std::vector<LineRecord> sorted;
-  sorted.reserve(std::max<std::size_t>(table.records.capacity(), order.size()));
-  for (std::size_t i : order) sorted.push_back(std::move(table.records[i]));
-  table.records = std::move(sorted);
+  auto& records = table.records;
+  const auto by_address = [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; };
+  if (std::is_sorted(records.begin(), records.end(), by_address)) return;
+  std::vector<std::uint32_t> order(records.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return records[a].address < records[b].address; });
+  // Position i takes the record from order[i]; a done position points to itself.
+  for (std::uint32_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    std::uint32_t position = start;
+    LineRecord held = records[start];
+    while (order[position] != start) {
+      const std::uint32_t from = order[position];
+      records[position] = records[from];
+      order[position] = position;
+      position = from;
+    }
+    records[position] = held;
+    order[position] = position;
+  }
 }
 
 }  // namespace
@@ -45,11 +59,15 @@ AssemblyResult Assembler::run(std::string_view editor_text, const std::string& s
     listing_ = std::move(run.listing);
     result.error_count = run.diagnostics.count();
     result.error_lines = std::move(run.diagnostics.lines);
-    result.summary = result.error_count == 0 ? std::string(kAssembledWithoutErrors)
-                                             : std::to_string(result.error_count) + std::string(kErrorsSuffix);
+    if (result.error_count != 0) {
+      result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
+      return result;
+    }
+    sort_by_address(table_);
+    result.summary = std::string(kAssembledWithoutErrors);
     return result;
   }
-  split_pass(editor_lines(editor_text), table_);
+  split_pass(editor_text, table_);
   Diagnostics diagnostics;
   result.error_count = symbol_pass(table_, diagnostics);
   // An operand that outgrew the substitution is no text to encode.

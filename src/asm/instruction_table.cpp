@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "asm/numbers.h"
+
 namespace zorvin::asm48 {
 
 namespace {
@@ -239,6 +241,7 @@ std::vector<TableRow> split_rows() {
     TableRow& row = rows.emplace_back();
     row.text = text;
     for (int k = 1; k <= 7; ++k) row.fields[k - 1] = row_field(text, k);
+    row.opcode = bits_value(row.fields[5]);
   }
   return rows;
 }

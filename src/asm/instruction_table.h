@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -26,6 +27,7 @@ std::string_view row_field(std::string_view row, int k);
 struct TableRow {
   std::string_view text;
   std::string_view fields[7];
+  std::uint8_t opcode = 0;  // field 6 read as a byte
   std::string_view field(int k) const { return (k >= 1 && k <= 7) ? fields[k - 1] : std::string_view{}; }
 };
 

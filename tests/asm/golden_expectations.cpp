@@ -91,10 +91,14 @@ Expectations parse_expectations(const std::string& source) {
   Expectations out;
   const auto lines = asm48::editor_lines(source);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    // The last ";": a character constant like ';' may stand before it.
-    const auto semicolon = lines[i].rfind(';');
-    if (semicolon == std::string_view::npos) continue;
-    const std::string text = trim(lines[i].substr(semicolon + 1));
+    // The first ";" that an expectation follows: a character constant like
+    // ';' may stand before it, and an expected message may hold a ";".
+    std::string text;
+    for (auto semicolon = lines[i].find(';'); semicolon != std::string_view::npos;
+         semicolon = lines[i].find(';', semicolon + 1)) {
+      text = trim(lines[i].substr(semicolon + 1));
+      if (text.starts_with('=') || text.starts_with('@') || text.starts_with("error") || text.starts_with('!')) break;
+    }
     const auto line_no = static_cast<std::int32_t>(i + 1);
     bool parsed = true;
     if (text.starts_with('=') || text.starts_with('@')) {

@@ -9,7 +9,7 @@
 //   ; ! listing: 000 04 0D              next listing row after the header
 //   ; ! summary: 2 Fehler beim Assemblieren!
 //
-// Expectations stand after the last ";" of a line. A line that produces
+// Expectations stand after the first ";" that one follows. A line that produces
 // more than two bytes (a macro call, a db with several values) lists them
 // all. A comment whose text starts with "=", "@", "error" or "!" must parse, so a
 // mistyped expectation fails instead of passing unnoticed. Any other comment

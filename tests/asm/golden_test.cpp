@@ -9,6 +9,7 @@
 
 #include "asm/assembler.h"
 #include "asm/numbers.h"
+#include "files/listing.h"
 #include "files/output_writer.h"
 #include "golden_expectations.h"
 
@@ -32,13 +33,6 @@ std::string read_text(const std::string& path) {
   return text.str();
 }
 
-std::vector<std::uint8_t> record_bytes(const LineRecord& record) {
-  std::vector<std::uint8_t> bytes;
-  if (record.length <= 0) return bytes;
-  bytes.push_back(zorvin::asm48::bits_value(record.opcode_bits));
-  if (!record.operand_bits.empty()) bytes.push_back(zorvin::asm48::bits_value(record.operand_bits));
-  return bytes;
-}
 
 class GoldenSource : public testing::TestWithParam<std::string> {};
 
@@ -65,10 +59,10 @@ TEST_P(GoldenSource, AssemblesAsItsCommentsSay) {
     std::vector<std::uint8_t> bytes;
     const LineRecord* first = nullptr;
     for (const LineRecord& record : records) {
-      if (record.line_no != line.line_no || record.length <= 0) continue;
+      if (record.line_no != line.line_no || record.code_size() == 0) continue;
       if (!first) first = &record;
-      const auto more = record_bytes(record);
-      bytes.insert(bytes.end(), more.begin(), more.end());
+      const auto code = assembler.table().code_of(record);
+      bytes.insert(bytes.end(), code.begin(), code.end());
     }
     ASSERT_NE(first, nullptr) << "no code on this line";
     EXPECT_EQ(bytes, line.bytes);
@@ -83,12 +77,13 @@ TEST_P(GoldenSource, AssemblesAsItsCommentsSay) {
     return;
   }
   const auto image = zorvin::files::build_image(assembler.table(), expected.fill_byte);
-  for (std::size_t i = 1; i < image.listing_rows.size(); ++i) {
-    EXPECT_EQ(image.listing_rows[i].size(), 9u) << '"' << image.listing_rows[i] << '"';
+  const auto listing = zorvin::files::listing_rows(assembler.table());
+  for (std::size_t i = 1; i < listing.size(); ++i) {
+    EXPECT_EQ(listing[i].size(), 9u) << '"' << listing[i] << '"';
   }
   if (!expected.listing_rows.empty()) {
-    std::vector<std::string> rows(image.listing_rows.begin() + 1, image.listing_rows.end());
-    EXPECT_EQ(image.listing_rows.front(), "Adr Opcode");
+    std::vector<std::string> rows(listing.begin() + 1, listing.end());
+    EXPECT_EQ(listing.front(), "Adr Opcode");
     EXPECT_EQ(rows, expected.listing_rows);
   }
   if (expected.image) {

@@ -19,9 +19,9 @@ const LineRecord* record_of_line(const Assembler& assembler, std::int32_t line_n
 std::string code(const Assembler& assembler, std::int32_t line_no) {
   const LineRecord* record = record_of_line(assembler, line_no);
   if (record == nullptr) return "none";
+  const auto bytes = assembler.table().code_of(*record);
   char text[16];
-  std::snprintf(text, sizeof text, record->operand_bits.empty() ? "%02X" : "%02X %02X",
-                bits_value(record->opcode_bits), bits_value(record->operand_bits));
+  std::snprintf(text, sizeof text, bytes.size() == 1 ? "%02X" : "%02X %02X", bytes[0], bytes.size() > 1 ? bytes[1] : 0);
   return text;
 }
 

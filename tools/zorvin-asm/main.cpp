@@ -14,6 +14,7 @@
 
 #include "asm/assembler.h"
 #include "files/file_identity.h"
+#include "files/listing.h"
 #include "files/output_writer.h"
 #include "files/source_file.h"
 
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
                                                            options->source)
                           : zorvin::files::write_output(assembler.table(), options->fill_byte, options->source);
   if (options->listing)
-    for (const auto& row : output.listing_rows) print_line(row);
+    for (const auto& row : zorvin::files::listing_rows(assembler.table())) print_line(row);
   for (const auto& line : output.messages) print_line(line);
   print_line(result.summary);
   return output.image_written ? kSuccess : kAssemblyFailed;

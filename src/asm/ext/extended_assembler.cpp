@@ -3,7 +3,6 @@
 #include "asm/editor_lines.h"
 #include "asm/ext/messages.h"
 #include "asm/ext/pass.h"
-#include "asm/ext/plain_core.h"
 
 namespace zorvin::asm48::ext {
 
@@ -42,8 +41,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   ExtendedRun run;
   run.diagnostics = std::move(result.diagnostics);
   if (!settled) run.diagnostics.report(1, kNoFixedPoint);
-  table.records = std::move(result.table.records);
-  if (run.diagnostics.count() == 0) sort_table(table);
+  table = std::move(result.table);
   if (keep_listing) {
     run.listing.lines = std::move(result.listing);
     for (const SymbolEntry& symbol : context.symbols.entries())

@@ -109,7 +109,7 @@ bool is_mnemonic(std::string_view folded) {
   return first_row_of(folded).has_value();
 }
 
-InstructionBytes encode_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
+InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
                                     SymbolTable& table, SymbolSource& symbols, std::int32_t address) {
   InstructionBytes out;
   const auto operands = split_operands(tokens);
@@ -177,8 +177,7 @@ InstructionBytes encode_instruction(std::string_view m, std::span<const Token> t
     }
   }
   if (plain.takes_target) {
-    const bool long_jump = m == "jmp" || m == "call";
-    const std::string_view failure = fit_target(long_jump, m == "call", address, target, plain.bytes);
+    const std::string_view failure = fit_target(address, target, plain.bytes);
     // Unknown names are reported as such, not as a wrong target.
     if (!failure.empty() && out.undefined.empty()) {
       char hex[16];

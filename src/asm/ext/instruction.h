@@ -27,7 +27,7 @@ struct InstructionBytes {
 // True for a word the instruction set knows as a mnemonic (either set).
 bool is_mnemonic(std::string_view folded);
 
-InstructionBytes encode_instruction(std::string_view folded_mnemonic, std::span<const Token> operands,
+InstructionBytes assemble_instruction(std::string_view folded_mnemonic, std::span<const Token> operands,
                                     InstructionSet set, SymbolTable& table, SymbolSource& symbols,
                                     std::int32_t address);
 

@@ -501,6 +501,7 @@ class Pass final : public SymbolSource {
       const auto v = value(s.operands);
       if (!v || !in_range(*v, 0, kMemorySize)) return;
       if (location_ + *v > kMemorySize) return report(kBeyondProgramMemory);
+      append_reserve(result_.table, line_no(), location_, *v);
       location_ += *v;
     } else if (w == "while" || w == "rept") {
       loop(s);
@@ -528,7 +529,7 @@ class Pass final : public SymbolSource {
   }
 
   void instruction(const Statement& s) {
-    const InstructionBytes encoded = encode_instruction(s.folded, s.operands, set_, context_.symbols, *this, location_);
+    const InstructionBytes encoded = assemble_instruction(s.folded, s.operands, set_, context_.symbols, *this, location_);
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!encoded.undefined.empty()) report(message(kUndefinedSymbol, encoded.undefined));
