@@ -1,6 +1,7 @@
 // F5: assemble the editor's text, show the errors or the listing, and write
 // the binary image beside the source.
 #include <algorithm>
+#include <filesystem>
 
 #include "app/app.h"
 #include "files/listing.h"
@@ -17,7 +18,9 @@ constexpr std::size_t kShownErrorLines = 1000;
 }  // namespace
 
 void App::assemble() {
-  const asm48::AssemblyResult result = assembler_.run(panes_.editor_text());
+  // Included files of the extended dialect are found beside the source.
+  const std::string source_dir = std::filesystem::path(panes_.source_path()).parent_path().string();
+  const asm48::AssemblyResult result = assembler_.run(panes_.editor_text(), source_dir);
   if (result.nothing_to_assemble) {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;

@@ -59,6 +59,10 @@ bool name_is(const Token& t, std::string_view folded) {
   return t.kind == TokenKind::Name && t.text.size() == folded.size() && fold_case(t.text) == folded;
 }
 
+bool is_definition(std::string_view folded) {
+  return folded == "equ" || folded == "set" || folded == "=" || folded == "reg" || folded == "macro";
+}
+
 bool opens_block(std::string_view folded) { return folded == "macro" || folded == "while" || folded == "rept"; }
 
 bool is_directive(std::string_view w) {
@@ -256,7 +260,8 @@ class Pass final : public SymbolSource {
       shown.line_no = line_no();
       shown.text = std::string(text);
       shown.expansion = frames_.size() > 1;
-      if (active && (s.label || s.word)) shown.address = location_;
+      // Lines that place something show where: labels, code, org, ds.
+      if (active && s.label && !(s.word && is_definition(s.folded))) shown.address = location_;
     }
     if (s.word && conditional(s)) return;
     if (!active) return;
@@ -301,8 +306,8 @@ class Pass final : public SymbolSource {
 
   // name equ/set/=/reg value, name macro parameters.
   bool definition(const Statement& s) {
+    if (!is_definition(s.folded)) return false;
     const bool is_set = s.folded == "set" || s.folded == "=";
-    if (s.folded != "equ" && !is_set && s.folded != "reg" && s.folded != "macro") return false;
     if (!s.label) {
       report(message(kMissingName, s.word->text));
       return true;
@@ -447,7 +452,10 @@ class Pass final : public SymbolSource {
       return;
     }
     append_code(result_.table, line_no(), location_, bytes, count, is_data);
-    if (ListingLine* shown = listed()) shown->bytes.insert(shown->bytes.end(), bytes, bytes + count);
+    if (ListingLine* shown = listed()) {
+      if (!shown->address) shown->address = location_;
+      shown->bytes.insert(shown->bytes.end(), bytes, bytes + count);
+    }
     location_ += static_cast<std::int32_t>(count);
   }
 
@@ -502,6 +510,7 @@ class Pass final : public SymbolSource {
       if (!v || !in_range(*v, 0, kMemorySize)) return;
       if (location_ + *v > kMemorySize) return report(kBeyondProgramMemory);
       append_reserve(result_.table, line_no(), location_, *v);
+      if (ListingLine* shown = listed()) shown->address = location_;
       location_ += *v;
     } else if (w == "while" || w == "rept") {
       loop(s);
