@@ -1,6 +1,7 @@
 #include "asm/ext/extended_assembler.h"
 
 #include "asm/editor_lines.h"
+#include "asm/ext/lexer.h"
 #include "asm/ext/messages.h"
 #include "asm/ext/pass.h"
 
@@ -11,6 +12,13 @@ namespace {
 // Two passes settle every ordinary source (the second knows all forward
 // names); more are needed only when sizes depend on such names.
 constexpr int kMaxPasses = 10;
+
+// Where a message about the whole source goes: its first statement.
+std::int32_t first_statement_line(const std::vector<std::string_view>& lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (!tokenize(lines[i]).tokens.empty()) return static_cast<std::int32_t>(i + 1);
+  return 1;
+}
 
 std::string listed_value(const SymbolEntry& symbol) {
   if (symbol.kind == SymbolKind::Register) return symbol.register_name;
@@ -36,11 +44,12 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   bool settled = false;
   for (int pass = 1; pass <= kMaxPasses && !settled; ++pass) {
     result = run_pass(context, pass);
-    settled = context.symbols.pass_was_consistent();
+    // A pass cut short by a bound would only be cut short again.
+    settled = context.symbols.pass_was_consistent() || result.cut_short;
   }
   ExtendedRun run;
   run.diagnostics = std::move(result.diagnostics);
-  if (!settled) run.diagnostics.report(1, kNoFixedPoint);
+  if (!settled) run.diagnostics.report(first_statement_line(context.source->lines), kNoFixedPoint);
   table = std::move(result.table);
   if (keep_listing) {
     run.listing.lines = std::move(result.listing);

@@ -121,8 +121,9 @@ TokenLine tokenize(std::string_view line) {
       pos = end;
     } else {
       std::size_t length = 1;
-      for (std::string_view op : kTwoCharOperators)
-        if (line.substr(pos, 2) == op) length = 2;
+      if (pos + 1 < line.size() && std::string_view("<>!=&|").find(c) != std::string_view::npos)
+        for (std::string_view op : kTwoCharOperators)
+          if (line.substr(pos, 2) == op) length = 2;
       token.kind = TokenKind::Operator;
       token.text = line.substr(pos, length);
       pos += length;

@@ -22,7 +22,8 @@ constexpr std::size_t kMaxFrames = 64;
 constexpr int kMaxIncludeDepth = 16;
 constexpr std::size_t kMaxConditions = 256;
 constexpr int kMaxIterations = 65536;
-constexpr long kMaxLines = 1000000;
+constexpr long kMaxLines = 1000000;  // per pass
+constexpr int kMaxErrors = 1000;  // as many as the message pane shows
 
 struct Macro {
   std::vector<std::string> parameters;  // folded
@@ -94,6 +95,10 @@ class Pass final : public SymbolSource {
   PassResult run() {
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
+      if (result_.diagnostics.count() >= kMaxErrors) {
+        result_.cut_short = true;
+        break;
+      }
       Frame& frame = frames_.back();
       if (frame.next >= frame.block->lines.size()) {
         end_of_frame();
@@ -101,6 +106,7 @@ class Pass final : public SymbolSource {
       }
       if (++lines_read_ > kMaxLines) {
         report(kTooManyLines);
+        result_.cut_short = true;
         break;
       }
       process(read_line());
@@ -157,6 +163,7 @@ class Pass final : public SymbolSource {
       }
       if (again && ++frame.iterations >= kMaxIterations) {
         report(kTooManyIterations);
+        result_.cut_short = stopped_ = true;  // what follows would only repeat it
         again = false;
       }
       if (again) {
@@ -179,6 +186,7 @@ class Pass final : public SymbolSource {
   bool push_frame(Frame frame) {
     if (frames_.size() >= kMaxFrames) {
       report(kNestingTooDeep);
+      result_.cut_short = stopped_ = true;
       return false;
     }
     frame.conditions = conditions_.size();

@@ -43,6 +43,7 @@ struct PassResult {
   Diagnostics diagnostics;
   LineTable table;
   std::vector<ListingLine> listing;
+  bool cut_short = false;  // a bound on lines, nesting or errors ended the pass
 };
 
 PassResult run_pass(RunContext& context, int pass);
