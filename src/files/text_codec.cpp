@@ -5,12 +5,22 @@
 namespace zorvin {
 
 std::string latin1_to_utf8(std::string_view bytes) {
+  bytes = bytes.substr(0, bytes.find('\0'));
+  std::size_t high = 0;
+  for (char c : bytes) high += static_cast<unsigned char>(c) >> 7;
   std::string out;
-  out.reserve(bytes.size());
-  for (char c : bytes) {
-    if (c == '\0') break;
-    append_utf8(out, static_cast<unsigned char>(c));
+  out.reserve(bytes.size() + high);
+  // Runs of ASCII are copied as they are; a byte from 80H on becomes two.
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte < 0x80) continue;
+    out.append(bytes, run, i - run);
+    out += static_cast<char>(0xC0 | (byte >> 6));
+    out += static_cast<char>(0x80 | (byte & 0x3F));
+    run = i + 1;
   }
+  out.append(bytes, run);
   return out;
 }
 
