@@ -26,8 +26,6 @@ struct AssemblyResult {
 
 class Assembler {
  public:
-  Assembler() { table_.records.reserve(1001); }
-
   AssemblyResult run(std::string_view editor_text);
 
   // Records 0 to the last index; sorted by address after a successful run.

@@ -48,11 +48,12 @@ bool replace_all(std::string& text, const std::string& folded, const std::string
   return true;
 }
 
-// The operand after the steps before `end`.
-Rewritten rewrite(std::string_view operand, std::uint32_t end, const NameMatcher& matcher, const Steps& steps) {
+// The operand after the steps before `end`; `folded` is storage to reuse.
+// Text is only copied once a step applies.
+Rewritten rewrite(std::string_view operand, std::uint32_t end, const NameMatcher& matcher, const Steps& steps,
+                  std::string& folded) {
   Rewritten out;
-  out.text = operand;
-  std::string folded = fold_case(out.text);
+  fold_case_into(folded, operand);
   std::int64_t last_step = -1;
   for (;;) {
     std::uint32_t next = end;
@@ -63,12 +64,13 @@ Rewritten rewrite(std::string_view operand, std::uint32_t end, const NameMatcher
       if (later != candidates.end() && *later < next) next = *later;
     });
     if (next >= end) return out;
+    if (!out.changed) out.text = operand;
     if (!replace_all(out.text, folded, steps.names[next], steps.values[next])) {
       out.too_long = true;
       return out;
     }
     out.changed = true;
-    folded = fold_case(out.text);
+    fold_case_into(folded, out.text);
     last_step = next;
   }
 }
@@ -91,10 +93,11 @@ int symbol_pass(LineTable& table, Diagnostics& diagnostics) {
   }
   if (steps.names.empty()) return 0;
   const NameMatcher matcher(steps.names);
+  std::string folded;
   // Each value is its line's operand as the steps before it left it.
   for (std::uint32_t step = 0; step < equ_lines.size(); ++step) {
     const std::string_view operand = equ_lines[step]->operand1;
-    Rewritten value = rewrite(operand, step, matcher, steps);
+    const Rewritten value = rewrite(operand, step, matcher, steps, folded);
     steps.values.push_back(value.changed ? table.keep(value.text) : operand);
   }
   const auto all = static_cast<std::uint32_t>(steps.names.size());
@@ -103,7 +106,7 @@ int symbol_pass(LineTable& table, Diagnostics& diagnostics) {
     bool too_long = false;
     for (std::string_view* operand : {&record.operand1, &record.operand2}) {
       if (operand->empty()) continue;
-      const Rewritten result = rewrite(*operand, all, matcher, steps);
+      const Rewritten result = rewrite(*operand, all, matcher, steps, folded);
       too_long |= result.too_long;
       if (result.changed) *operand = table.keep(result.text);
     }
