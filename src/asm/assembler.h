@@ -29,8 +29,6 @@ struct AssemblyResult {
 
 class Assembler {
  public:
-  Assembler() { table_.records.reserve(1001); }
-
   // `source_dir` is the folder of the source file, where the extended
   // dialect looks for included files; empty for a text without a file.
   AssemblyResult run(std::string_view editor_text, const std::string& source_dir = {});
@@ -38,7 +36,7 @@ class Assembler {
   // Whether the last run used the extended dialect.
   bool extended() const { return extended_; }
 
-  // Asks the next runs to keep a listing of the source (see listing()).
+  // Asks the next runs to keep a listing of the source (see extended_listing()).
   void keep_listing(bool keep) { keep_listing_ = keep; }
 
   // The last run's listing of the extended dialect (with keep_listing).

@@ -56,9 +56,9 @@ Encoding immediate(std::uint8_t opcode, std::string_view operand2) {
 }
 
 // Rows of one mnemonic are tried in table order; the first that fits wins.
-Encoding one_operand(std::string_view mnemonic, std::size_t row, std::string_view operand1) {
+Encoding one_operand(RowRange rows, std::string_view operand1) {
   const std::string operand = fold_case(operand1);
-  for (; split_row(row).field(1) == mnemonic; ++row) {
+  for (std::size_t row = rows.first; row < rows.end; ++row) {
     const TableRow& text = split_row(row);
     const std::string_view expected = text.field(2);
     // The placeholder names a label operand; written literally it is no
@@ -69,11 +69,10 @@ Encoding one_operand(std::string_view mnemonic, std::size_t row, std::string_vie
   return failure(kParameterError);
 }
 
-Encoding two_operands(std::string_view mnemonic, std::size_t row, std::string_view operand1,
-                      std::string_view operand2) {
+Encoding two_operands(RowRange rows, std::string_view operand1, std::string_view operand2) {
   const std::string first = fold_case(operand1);
   const std::string second = fold_case(operand2);
-  for (; split_row(row).field(1) == mnemonic; ++row) {
+  for (std::size_t row = rows.first; row < rows.end; ++row) {
     const TableRow& text = split_row(row);
     if (text.field(2) != first) continue;
     const bool two_bytes = text.field(5) == "2";
@@ -91,18 +90,18 @@ Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1
   // jmp and call take any operand as their target; the target pass judges it.
   if (mnemonic == "jmp") return jump(kJmp, 1, operand1);
   if (mnemonic == "call") return jump(kCall, 1, operand1);
-  const auto first_row = first_row_of(mnemonic);
-  if (!first_row) return failure(kSyntaxError);
-  const TableRow& row = split_row(*first_row);
+  const auto rows = rows_of(mnemonic);
+  if (!rows) return failure(kSyntaxError);
+  const TableRow& row = split_row(rows->first);
   const int count = operand_count(operand1, operand2);
   if (count < 0 || count != row.field(4).front() - '0') return failure(kParameterError);
   switch (count) {
     case 0:
       return one_byte(row.opcode);
     case 1:
-      return one_operand(mnemonic, *first_row, operand1);
+      return one_operand(*rows, operand1);
     default:
-      return two_operands(mnemonic, *first_row, operand1, operand2);
+      return two_operands(*rows, operand1, operand2);
   }
 }
 

@@ -34,6 +34,14 @@ struct TableRow {
 // Split row by 0-based position; positions past the end read as the terminator.
 const TableRow& split_row(std::size_t row);
 
+// The rows of a mnemonic: from its first row up to (not including) the next
+// row with another mnemonic.
+struct RowRange {
+  std::size_t first = 0;
+  std::size_t end = 0;
+};
+std::optional<RowRange> rows_of(std::string_view folded_mnemonic);
+
 // First row whose mnemonic equals the already case-folded mnemonic, or none
 // when the lookup would run into the terminator row.
 std::optional<std::size_t> first_row_of(std::string_view folded_mnemonic);

@@ -66,12 +66,9 @@ class LineTable {
   void clear();
 
  private:
-  struct Block {
-    std::unique_ptr<char[]> data;
-    std::size_t size = 0;
-  };
-  std::vector<Block> blocks_;  // the last one is filled from `used_` on
-  std::size_t used_ = 0;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* open_ = nullptr;  // free part of the block that small texts share
+  std::size_t open_left_ = 0;
 };
 
 }  // namespace zorvin::asm48

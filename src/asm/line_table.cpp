@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstring>
 
 #include "asm/line_record.h"
@@ -38,20 +37,19 @@ std::string_view LineTable::keep(std::string_view text) {
 
 std::span<char> LineTable::keep_writable(std::string_view text) {
   if (text.empty()) return {};
+  char* out = nullptr;
   if (text.size() > kBlockSize / 4) {
-    // Inserted before the open block, which stays open for small texts.
-    Block own{std::make_unique<char[]>(text.size()), text.size()};
-    std::memcpy(own.data.get(), text.data(), text.size());
-    const auto at = blocks_.empty() ? blocks_.end() : blocks_.end() - 1;
-    return {blocks_.insert(at, std::move(own))->data.get(), text.size()};
+    out = blocks_.emplace_back(std::make_unique<char[]>(text.size())).get();
+  } else {
+    if (open_left_ < text.size()) {
+      open_ = blocks_.emplace_back(std::make_unique<char[]>(kBlockSize)).get();
+      open_left_ = kBlockSize;
+    }
+    out = open_;
+    open_ += text.size();
+    open_left_ -= text.size();
   }
-  if (blocks_.empty() || blocks_.back().size - used_ < text.size()) {
-    blocks_.push_back({std::make_unique<char[]>(kBlockSize), kBlockSize});
-    used_ = 0;
-  }
-  char* out = blocks_.back().data.get() + used_;
   std::memcpy(out, text.data(), text.size());
-  used_ += text.size();
   return {out, text.size()};
 }
 
@@ -59,7 +57,8 @@ void LineTable::clear() {
   records.clear();
   code.clear();
   blocks_.clear();
-  used_ = 0;
+  open_ = nullptr;
+  open_left_ = 0;
 }
 
 }  // namespace zorvin::asm48

@@ -1,8 +1,9 @@
 #include "asm/split_pass.h"
 
-#include <algorithm>
+#include <cstring>
 
 #include "asm/editor_lines.h"
+#include "files/unicode_text.h"
 
 namespace zorvin::asm48 {
 
@@ -21,13 +22,6 @@ std::string_view trim_blanks(std::string_view text) {
 std::string_view clean_line(std::string_view line) {
   line = trim_blanks(line);
   return trim_blanks(line.substr(0, line.find(';')));
-}
-
-char lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool equals_folded(std::string_view text, std::string_view folded) {
-  return text.size() == folded.size() &&
-         std::equal(text.begin(), text.end(), folded.begin(), [](char a, char b) { return lower_ascii(a) == b; });
 }
 
 bool is_end_line(std::string_view line) { return equals_folded(line, "end") || equals_folded(line, ".end"); }
@@ -50,7 +44,9 @@ void split_operands(std::string_view text, LineRecord& record) {
 // The table's own copy of the text, tabs turned into blanks once for all.
 std::string_view keep_source(std::string_view text, LineTable& table) {
   const std::span<char> copy = table.keep_writable(text);
-  std::replace(copy.begin(), copy.end(), '\t', ' ');
+  if (copy.empty()) return {};
+  for (char* tab = copy.data(); (tab = static_cast<char*>(std::memchr(tab, '\t', copy.data() + copy.size() - tab)));)
+    *tab = ' ';
   return {copy.data(), copy.size()};
 }
 

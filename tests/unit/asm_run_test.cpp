@@ -149,4 +149,14 @@ TEST(AsmRun, EquValueTakenBeforeItsOwnLineIsRewritten) {
   EXPECT_EQ(code(assembler, 3), "23 16");  // "#22"
 }
 
+// Rewritten operands are kept beside the source text the records point
+// into; writing them must never touch that text (a source of some KiB).
+TEST(AsmRun, RewrittenOperandsLeaveTheSourceTextAlone) {
+  std::string source = "N equ 20\n";
+  for (int i = 0; i < 600; ++i) source += "  mov r6,#N ; delay count\n";
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run(source).ok());
+  for (int line = 2; line <= 601; line += 99) EXPECT_EQ(code(assembler, line), "BE 14");
+}
+
 }  // namespace
