@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -204,6 +205,14 @@ TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
   for (const char* row : {"    6  0000              start: twice VALUE\n", "    6+ 0000 42 42         db VALUE,VALUE\n",
                           "    7  0002 04 00         jmp start\n", "\nVALUE                   0042H\n"})
     EXPECT_NE(listing.find(row), std::string::npos) << row << "\nin\n" << listing;
+
+  // DATE and TIME come from SOURCE_DATE_EPOCH (UTC) for reproducible images.
+  write_file(dir_ / "stamp.asm", "cpu 8048\n db DATE, 0, TIME\n");
+  setenv("SOURCE_DATE_EPOCH", "1700000000", 1);  // 2023-11-14 22:13:20 UTC
+  result = assemble("stamp.asm");
+  unsetenv("SOURCE_DATE_EPOCH");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(read_file(dir_ / "stamp.bin"), std::string("11/14/23\0" "22:13:20", 17));
 
   // Neither file may replace the source.
   result = assemble("--hex sub/main.asm sub/main.asm");

@@ -1,6 +1,5 @@
 #include "asm/ext/dialect_switch.h"
 
-#include "asm/editor_lines.h"
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48::ext {
@@ -20,7 +19,17 @@ bool word_is(std::string_view text, std::string_view folded_word) {
 }  // namespace
 
 std::optional<std::string> cpu_statement(std::string_view editor_text) {
-  for (std::string_view raw : asm48::editor_lines(editor_text)) {
+  // Most sources hold no "cpu" at all: that is found without looking at lines.
+  bool mentioned = false;
+  for (std::size_t i = 0; i + 2 < editor_text.size() && !mentioned; ++i)
+    mentioned = (editor_text[i] | 0x20) == 'c' && (editor_text[i + 1] | 0x20) == 'p' && (editor_text[i + 2] | 0x20) == 'u';
+  if (!mentioned) return std::nullopt;
+  std::size_t start = 0;
+  while (start <= editor_text.size()) {
+    std::size_t end = editor_text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = editor_text.size();
+    const std::string_view raw = editor_text.substr(start, end - start);
+    start = end + 1;
     // The plain split: comment from the first ";", label up to the first
     // ":", then the mnemonic up to the first blank.
     std::string_view line = trim(raw.substr(0, raw.find(';')));

@@ -49,15 +49,13 @@ class Parser {
     const Token* t = peek();
     if (!t) return {};
     std::string_view op = t->text;
-    std::string folded;
     if (t->kind == TokenKind::Name) {
-      folded = fold_case(op);
-      if (folded == "mod") op = "%";
-      else if (folded == "and") op = "&";
-      else if (folded == "or") op = "|";
-      else if (folded == "xor") op = "^";
-      else if (folded == "shl") op = "<<";
-      else if (folded == "shr") op = ">>";
+      if (word_equals(op, "mod")) op = "%";
+      else if (word_equals(op, "and")) op = "&";
+      else if (word_equals(op, "or")) op = "|";
+      else if (word_equals(op, "xor")) op = "^";
+      else if (word_equals(op, "shl")) op = "<<";
+      else if (word_equals(op, "shr")) op = ">>";
       else return {};
     } else if (t->kind != TokenKind::Operator) {
       return {};
@@ -128,7 +126,7 @@ class Parser {
     if (is_op(t, "+")) return ++pos_, unary();
     if (is_op(t, "~")) return ++pos_, wrap(~static_cast<U>(unary()));
     if (is_op(t, "!")) return ++pos_, unary() == 0;
-    if (t && t->kind == TokenKind::Name && fold_case(t->text) == "not") return ++pos_, wrap(~static_cast<U>(unary()));
+    if (t && t->kind == TokenKind::Name && word_equals(t->text, "not")) return ++pos_, wrap(~static_cast<U>(unary()));
     return primary();
   }
 
@@ -148,11 +146,11 @@ class Parser {
   }
 
   std::int32_t name_value(const Token& t) {
-    const std::string folded = fold_case(t.text);
-    if (folded == "lo" || folded == "low") return ++pos_, parenthesised() & 0xFF;
-    if (folded == "hi" || folded == "high") return ++pos_, (parenthesised() >> 8) & 0xFF;
+    if (word_equals(t.text, "lo") || word_equals(t.text, "low")) return ++pos_, parenthesised() & 0xFF;
+    if (word_equals(t.text, "hi") || word_equals(t.text, "high")) return ++pos_, (parenthesised() >> 8) & 0xFF;
     ++pos_;
     if (const auto value = symbols_.value_of(t.text)) return *value;
+    const std::string folded = fold_case(t.text);
     // "FFh" is a number in the plain notation; a defined name wins.
     std::int32_t number = 0;
     if (folded.size() > 1 && folded.back() == 'h' &&
@@ -176,11 +174,11 @@ class Parser {
       case TokenKind::Name:
         return name_value(*t);
       case TokenKind::String:
-        if (t->characters.size() != 1) {
+        if (t->chars_size != 1) {
           fail(message(kStringInExpression, t->text));
           return 0;
         }
-        return ++pos_, static_cast<std::int32_t>(t->characters.front());
+        return ++pos_, t->value;
       case TokenKind::Operator:
         if (t->text == "$") return ++pos_, symbols_.location();
         if (t->text == "(") return parenthesised();

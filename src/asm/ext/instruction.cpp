@@ -48,41 +48,44 @@ const UpiRow* upi_row(std::string_view m, std::string_view o1, std::string_view 
 }
 
 bool is_register_word(std::string_view w) {
-  static constexpr std::string_view kWords[] = {
-      "a",  "c",  "t",  "i",  "psw", "bus", "clk", "cnt", "tcnt", "tcnti", "f0",  "f1", "mb0", "mb1", "rb0",
-      "rb1", "r0", "r1", "r2", "r3", "r4", "r5", "r6", "r7", "p0",  "p1",  "p2", "p3", "p4",  "p5",  "p6",
-      "p7", "dbb", "sts", "dma", "flags"};
+  if (w.size() == 2 && (w[0] == 'r' || w[0] == 'p') && w[1] >= '0' && w[1] <= '7') return true;
+  static constexpr std::string_view kWords[] = {"a",   "c",   "t",   "i",   "f0",  "f1",  "psw",  "bus",   "clk",
+                                                "cnt", "mb0", "mb1", "rb0", "rb1", "dbb", "sts",  "dma",   "tcnt",
+                                                "tcnti", "flags"};
   for (std::string_view word : kWords)
-    if (w == word) return true;
+    if (w.size() == word.size() && w == word) return true;
   return false;
 }
 
+// Every jump of both sets starts with "j" (jmpp @a takes no target), and
+// call and djnz; an unknown j-word goes on to the table's Syntaxfehler.
 bool is_branch(std::string_view m) {
-  if (m == "jmp" || m == "call" || m == "jobf" || m == "jnibf") return true;
-  const auto row = first_row_of(m);
-  if (!row) return false;
-  for (std::size_t r = *row; split_row(r).field(1) == m; ++r)
-    if (split_row(r).field(2) == kAddressPlaceholder || split_row(r).field(3) == kAddressPlaceholder) return true;
-  return false;
+  return m == "call" || m == "djnz" || (m.starts_with('j') && m != "jmpp");
 }
 
-std::vector<std::span<const Token>> split_operands(std::span<const Token> tokens) {
-  std::vector<std::span<const Token>> parts;
-  if (tokens.empty()) return parts;
+// Operands between top-level commas; more than two count as three.
+struct Operands {
+  std::span<const Token> parts[3];
+  std::size_t count = 0;
+};
+
+Operands split_operands(std::span<const Token> tokens) {
+  Operands out;
+  if (tokens.empty()) return out;
   int depth = 0;
   std::size_t start = 0;
-  for (std::size_t i = 0; i < tokens.size(); ++i) {
+  for (std::size_t i = 0; i < tokens.size() && out.count < 2; ++i) {
     const Token& t = tokens[i];
     if (t.kind != TokenKind::Operator) continue;
     if (t.text == "(") ++depth;
     else if (t.text == ")" && depth > 0) --depth;
     else if (t.text == "," && depth == 0) {
-      parts.push_back(tokens.subspan(start, i - start));
+      out.parts[out.count++] = tokens.subspan(start, i - start);
       start = i + 1;
     }
   }
-  parts.push_back(tokens.subspan(start));
-  return parts;
+  out.parts[out.count++] = tokens.subspan(start);
+  return out;
 }
 
 // A register operand as the plain table writes it ("r3", "@r0"), through a
@@ -95,8 +98,11 @@ std::string register_text(std::span<const Token> operand, SymbolTable& table) {
   }
   if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return {};
   std::string word = fold_case(operand[0].text);
-  if (const Symbol* alias = table.register_alias(word)) word = alias->register_name;
-  if (!is_register_word(word)) return {};
+  if (!is_register_word(word)) {
+    const Symbol* alias = table.register_alias(word);
+    if (!alias) return {};
+    word = alias->register_name;
+  }
   return indirect ? "@" + word : word;
 }
 
@@ -112,7 +118,8 @@ bool is_mnemonic(std::string_view folded) {
 InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
                                     SymbolTable& table, SymbolSource& symbols, std::int32_t address) {
   InstructionBytes out;
-  const auto operands = split_operands(tokens);
+  const Operands split = split_operands(tokens);
+  const std::span<const std::span<const Token>> operands(split.parts, split.count);
   if (operands.size() > 2) {
     out.error = std::string(kParameterError);
     return out;

@@ -81,6 +81,13 @@ bool read_number(std::string_view text, std::int32_t& value) {
 
 TokenLine tokenize(std::string_view line) {
   TokenLine out;
+  tokenize_into(line, out);
+  return out;
+}
+
+void tokenize_into(std::string_view line, TokenLine& out) {
+  out.tokens.clear();
+  out.characters.clear();
   std::size_t pos = 0;
   while (pos < line.size()) {
     const char c = line[pos];
@@ -107,14 +114,17 @@ TokenLine tokenize(std::string_view line) {
     } else if (c == '\'' || c == '"') {
       std::size_t end = pos + 1;
       bool closed = false;
+      token.chars_at = static_cast<std::uint32_t>(out.characters.size());
       while (end < line.size()) {
         if (line[end] == c) {
           closed = true;
           ++end;
           break;
         }
-        token.characters.push_back(quoted_char(line, end));
+        out.characters.push_back(quoted_char(line, end));
       }
+      token.chars_size = static_cast<std::uint32_t>(out.characters.size() - token.chars_at);
+      if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
       token.kind = closed ? TokenKind::String : TokenKind::Bad;
       token.problem = closed ? std::string_view{} : "Anführungszeichen fehlt";
       token.text = line.substr(pos, end - pos);
@@ -128,10 +138,9 @@ TokenLine tokenize(std::string_view line) {
       token.text = line.substr(pos, length);
       pos += length;
     }
-    out.tokens.push_back(std::move(token));
+    out.tokens.push_back(token);
   }
   out.code_end = pos;
-  return out;
 }
 
 }  // namespace zorvin::asm48::ext

@@ -16,17 +16,36 @@ struct Token {
   TokenKind kind = TokenKind::Bad;
   std::string_view text;      // as written (a view into the line)
   std::size_t start = 0;      // byte offset in the line
-  std::int32_t value = 0;     // Number: its value
-  std::u32string characters;  // String: the decoded characters, escapes applied
+  std::int32_t value = 0;     // Number: its value; String: its first character
+  std::uint32_t chars_at = 0;    // String: its decoded characters in TokenLine::characters
+  std::uint32_t chars_size = 0;
   std::string_view problem;   // Number or Bad: why it cannot be read
 };
 
 struct TokenLine {
   std::vector<Token> tokens;
-  std::size_t code_end = 0;  // where the comment starts (or the line ends)
+  std::u32string characters;  // the strings' characters, escapes applied
+  std::size_t code_end = 0;   // where the comment starts (or the line ends)
+
+  std::u32string_view characters_of(const Token& t) const {
+    return std::u32string_view(characters).substr(t.chars_at, t.chars_size);
+  }
 };
 
 TokenLine tokenize(std::string_view line);
+// The same into a line whose token storage is reused.
+void tokenize_into(std::string_view line, TokenLine& out);
+
+// True when the text equals the lower-case ASCII word, ignoring case.
+inline bool word_equals(std::string_view text, std::string_view lower_word) {
+  if (text.size() != lower_word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    if (c != lower_word[i]) return false;
+  }
+  return true;
+}
 
 // Characters a name may hold after its first one.
 bool is_name_char(char c);

@@ -259,7 +259,8 @@ class Pass final : public SymbolSource {
   void process(std::string_view text) {
     errors_in_statement_ = 0;
     listing_index_ = SIZE_MAX;
-    const TokenLine line = tokenize(text);
+    tokenize_into(text, line_tokens_);
+    const TokenLine& line = line_tokens_;
     const Statement s = parse(line, text);
     const bool active = assembling();
     if (context_.keep_listing) {
@@ -283,6 +284,7 @@ class Pass final : public SymbolSource {
 
   // if / elseif / else / endif, also while skipping.
   bool conditional(const Statement& s) {
+    if (s.folded.empty() || (s.folded[0] != 'i' && s.folded[0] != 'e')) return false;
     if (s.folded == "if") {
       if (conditions_.size() >= kMaxConditions) {
         report(kIfTooDeep);
@@ -478,12 +480,19 @@ class Pass final : public SymbolSource {
       const auto item = items.subspan(start, i - start);
       start = i + 1;
       if (item.empty()) return report(kParameterError);
-      std::u32string text;
-      const bool is_string = item.size() == 1 && item[0].kind == TokenKind::String && item[0].characters.size() != 1;
-      if (is_string) text = item[0].characters;
-      if (item.size() == 1 && (name_is(item[0], "date") || name_is(item[0], "time")) && !value_of(item[0].text))
-        text = decode_utf8(name_is(item[0], "date") ? context_.clock.date : context_.clock.time);
-      if (!text.empty() || is_string) {
+      // A string of other than one character, or DATE / TIME, gives its bytes.
+      std::u32string clock_text;
+      std::u32string_view text;
+      bool is_text = item.size() == 1 && item[0].kind == TokenKind::String && item[0].chars_size != 1;
+      if (is_text) {
+        text = line_tokens_.characters_of(item[0]);
+      } else if (item.size() == 1 && (name_is(item[0], "date") || name_is(item[0], "time")) &&
+                 !value_of(item[0].text)) {
+        clock_text = decode_utf8(name_is(item[0], "date") ? context_.clock.date : context_.clock.time);
+        text = clock_text;
+        is_text = true;
+      }
+      if (is_text) {
         if (words) return report(kParameterError);
         for (char32_t c : text) {
           if (c > 0xFF) return report(message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)"));
@@ -507,7 +516,10 @@ class Pass final : public SymbolSource {
 
   void statement(const Statement& s) {
     const std::string& w = s.folded;
-    if (w == "org" || w == ".org") {
+    // Instructions first: most statements are.
+    if (s.word->kind == TokenKind::Name && is_mnemonic(w)) {
+      instruction(s);
+    } else if (w == "org" || w == ".org") {
       const auto v = value(s.operands);
       if (v && in_range(*v, 0, kMemorySize - 1)) location_ = *v;
       if (ListingLine* shown = listed()) shown->address = location_;
@@ -538,8 +550,6 @@ class Pass final : public SymbolSource {
       // Listing layout of other assemblers: nothing to do here.
     } else if (const auto macro = macros_.find(w); macro != macros_.end()) {
       expand_macro(macro->second, s);
-    } else if (s.word->kind == TokenKind::Name && is_mnemonic(w)) {
-      instruction(s);
     } else {
       report(kSyntaxError);
     }
@@ -566,6 +576,7 @@ class Pass final : public SymbolSource {
   bool stopped_ = false;
   std::size_t listing_index_ = 0;  // listing line of the statement in hand
   std::string buffer_;
+  TokenLine line_tokens_;  // the statement in hand; its storage is reused
 };
 
 }  // namespace
