@@ -24,6 +24,8 @@ class Parser {
     Evaluation result;
     if (tokens_.empty()) {
       fail(message(kBadExpression, "Wert fehlt"));
+    } else if (tokens_.size() == 1) {
+      result.value = primary();  // the common case: one number or name
     } else {
       result.value = binary(0);
       if (error_.empty() && pos_ < tokens_.size()) fail(message(kBadExpression, tokens_[pos_].text));

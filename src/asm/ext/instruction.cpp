@@ -1,6 +1,7 @@
 #include "asm/ext/instruction.h"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <vector>
 
@@ -109,10 +110,11 @@ std::string register_text(std::span<const Token> operand, SymbolTable& table) {
 }  // namespace
 
 bool is_mnemonic(std::string_view folded) {
+  if (first_row_of(folded)) return true;
   if (folded == "jmp" || folded == "call") return true;
   for (const UpiRow& row : kUpiOnly)
     if (row.mnemonic == folded) return true;
-  return first_row_of(folded).has_value();
+  return false;
 }
 
 InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
@@ -148,7 +150,9 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
         out.error = message(kValueRange, std::to_string(e.value) + " (erlaubt -128 bis 255)");
         return out;
       }
-      texts[i] = "#" + std::to_string(e.value & 0xFF);
+      char immediate[8] = "#";
+      const auto end = std::to_chars(immediate + 1, immediate + sizeof immediate, e.value & 0xFF).ptr;
+      texts[i].assign(immediate, end);
     } else {
       texts[i] = register_text(operand, table);
       if (texts[i].empty()) {

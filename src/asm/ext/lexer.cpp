@@ -59,13 +59,6 @@ constexpr std::string_view kTwoCharOperators[] = {"<<", ">>", "<=", ">=", "<>", 
 
 }  // namespace
 
-bool is_name_start(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool is_name_char(char c) { return is_name_start(c) || is_digit(c); }
-
 bool read_number(std::string_view text, std::int32_t& value) {
   if (text.empty()) return false;
   if (text.front() == '%') return read_digits(text.substr(1), 16, value);

@@ -47,9 +47,12 @@ inline bool word_equals(std::string_view text, std::string_view lower_word) {
   return true;
 }
 
-// Characters a name may hold after its first one.
-bool is_name_char(char c);
-bool is_name_start(char c);
+// Characters a name may start with, and hold after its first one.
+inline bool is_name_start(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+inline bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9'); }
 
 // Value of a number written with a digit first ("12", "0FFh", "0101B",
 // "17Q", "0x1F") or "%" first ("%1F", hexadecimal); the low 32 bits are

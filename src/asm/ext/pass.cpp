@@ -61,6 +61,7 @@ bool name_is(const Token& t, std::string_view folded) {
 }
 
 bool is_definition(std::string_view folded) {
+  if (folded.empty() || std::string_view("esrm=").find(folded[0]) == std::string_view::npos) return false;
   return folded == "equ" || folded == "set" || folded == "=" || folded == "reg" || folded == "macro";
 }
 
