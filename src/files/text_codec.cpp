@@ -46,6 +46,13 @@ std::string latin1_to_utf8(std::string_view bytes) {
   return out;
 }
 
+std::string latin1_to_utf8_reusing(std::string&& bytes) {
+  const std::string_view text = std::string_view(bytes).substr(0, bytes.find('\0'));
+  if (next_high_byte(text, 0) < text.size()) return latin1_to_utf8(text);
+  bytes.resize(text.size());
+  return std::move(bytes);
+}
+
 Latin1Text utf8_to_latin1(std::string_view text) {
   Latin1Text result;
   result.bytes.reserve(text.size());

@@ -71,6 +71,23 @@ TEST(OutputImage, ListingRowsImageAndLength) {
   EXPECT_EQ(image.bytes[0x7FE], 0x93);
 }
 
+// A front end may give a line any number of bytes, or reserve bytes that
+// keep the fill: the rows continue two bytes at a time, reserved bytes show
+// only as a gap.
+TEST(OutputImage, LongLinesContinueAndReservedBytesKeepTheFill) {
+  LineTable table;
+  add_code(table, 0x100, {0x48, 0x41, 0x4C, 0x4C, 0x4F});
+  table.add_record(2, {}, 3).address = 0x105;
+  add_code(table, 0x108, {0x0D, 0x0A});
+  const auto image = build_image(table, 0xFF);
+  EXPECT_EQ(listing_rows(table),
+            (std::vector<std::string>{"Adr Opcode", "100 48 41", "102 4C 4C", "104 4F   ", "108 0D 0A"}));
+  EXPECT_EQ(image.bytes[0x104], 0x4F);
+  EXPECT_EQ(image.bytes[0x105], 0xFF);
+  EXPECT_EQ(image.bytes[0x107], 0xFF);
+  EXPECT_EQ(image.length, 0x10Au);
+}
+
 TEST(OutputImage, NoCodeGivesOneFillByte) {
   const auto image = build_image(LineTable{}, 0xFF);
   EXPECT_EQ(image.length, 1u);
