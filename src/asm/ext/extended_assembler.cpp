@@ -1,5 +1,8 @@
 #include "asm/ext/extended_assembler.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "asm/editor_lines.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/messages.h"
@@ -19,6 +22,9 @@ std::int32_t first_statement_line(const std::vector<std::string_view>& lines) {
     if (!tokenize(lines[i]).tokens.empty()) return static_cast<std::int32_t>(i + 1);
   return 1;
 }
+
+// N of "Zeile: N -> ...".
+long line_of(const std::string& message) { return std::strtol(message.c_str() + 7, nullptr, 10); }
 
 std::string listed_value(const SymbolEntry& symbol) {
   if (symbol.kind == SymbolKind::Register) return symbol.register_name;
@@ -49,6 +55,10 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   }
   ExtendedRun run;
   run.diagnostics = std::move(result.diagnostics);
+  // Statements encoded again at the end of the pass report there: back
+  // into source order.
+  std::stable_sort(run.diagnostics.lines.begin(), run.diagnostics.lines.end(),
+                   [](const std::string& a, const std::string& b) { return line_of(a) < line_of(b); });
   if (!settled) run.diagnostics.report(first_statement_line(context.source->lines), kNoFixedPoint);
   table = std::move(result.table);
   if (keep_listing) {

@@ -1,5 +1,6 @@
 #include "asm/ext/pass.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -47,6 +48,18 @@ struct Frame {
   Frame(FrameKind frame_kind, std::shared_ptr<const LineBlock> lines) : kind(frame_kind), block(std::move(lines)) {}
 };
 
+// A statement that used names defined further on: encoded again once the
+// pass has ended and every name has its value, which saves a whole pass.
+struct Fixup {
+  std::string text;            // the line as assembled (arguments put in)
+  std::int32_t line_no = 0;
+  std::string where;           // included file and line, or empty
+  std::int32_t address = 0;
+  InstructionSet set = InstructionSet::Mcs48;
+  std::size_t record = 0;      // its record in the table
+  std::size_t listing = 0;     // its listing line, or SIZE_MAX
+};
+
 struct Condition {
   bool active = false;         // this branch is assembled
   bool parent_active = false;  // the enclosing code is assembled
@@ -57,7 +70,7 @@ struct Condition {
 bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
 
 bool name_is(const Token& t, std::string_view folded) {
-  return t.kind == TokenKind::Name && t.text.size() == folded.size() && fold_case(t.text) == folded;
+  return t.kind == TokenKind::Name && word_equals(t.text, folded);
 }
 
 bool is_definition(std::string_view folded) {
@@ -94,6 +107,7 @@ class Pass final : public SymbolSource {
   }
 
   PassResult run() {
+    result_.table.records.reserve(context_.source->lines.size());
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
       if (result_.diagnostics.count() >= kMaxErrors) {
@@ -113,6 +127,7 @@ class Pass final : public SymbolSource {
       process(read_line());
     }
     for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
+    if (context_.symbols.pass_was_consistent()) replay_fixups();
     return std::move(result_);
   }
 
@@ -132,19 +147,25 @@ class Pass final : public SymbolSource {
   // Source line that messages and records name: the line itself in the
   // source, else the source line that opened the outermost expansion.
   std::int32_t line_no() const {
+    if (replaying_) return replaying_->line_no;
     return frames_.size() > 1 ? frames_[1].origin_line : static_cast<std::int32_t>(frames_[0].next);
+  }
+
+  // The included file and line a statement stands in, or empty.
+  std::string where() const {
+    if (replaying_) return replaying_->where;
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
+      return frame->block->file_name + ", Zeile " + std::to_string(frame->next) + ":";
+    }
+    return {};
   }
 
   // Messages from an included file also say where in it.
   void report(std::string_view text) {
     ++errors_in_statement_;
     if (errors_in_statement_ > 1) return;  // one message per statement
-    std::string where;
-    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
-      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
-      where = frame->block->file_name + ", Zeile " + std::to_string(frame->next) + ":";
-      break;
-    }
+    const std::string where = this->where();
     if (where.empty() || !text.starts_with(" -> ")) {
       result_.diagnostics.report(line_no(), text);
     } else {
@@ -280,7 +301,39 @@ class Pass final : public SymbolSource {
     if (s.word && definition(s)) return;
     if (s.label && !context_.symbols.define(s.label->text, SymbolKind::Label, location_))
       report(message(kSymbolTwice, s.label->text));
-    if (s.word) statement(s);
+    if (!s.word) return;
+    SymbolTable& symbols = context_.symbols;
+    const std::size_t uses = symbols.early_use_count();
+    const std::size_t set_reads = symbols.set_reads();
+    const std::size_t errors = result_.diagnostics.lines.size();
+    const std::size_t records = result_.table.records.size();
+    const std::int32_t address = location_;
+    statement(s);
+    // An instruction or data line that named something defined further on
+    // (and no set symbol, which may still change) is encoded again at the
+    // end; its messages until then mean nothing.
+    const bool fixable = was_instruction_ || s.folded == "db" || s.folded == ".db" || s.folded == "dw" ||
+                         s.folded == ".dw";
+    if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
+        result_.table.records.size() == records + 1) {
+      symbols.forget_early_uses_from(uses);
+      result_.diagnostics.lines.resize(errors);
+      fixups_.push_back({std::string(text), line_no(), where(), address, set_, records, listing_index_});
+    }
+  }
+
+  void replay_fixups() {
+    for (const Fixup& fixup : fixups_) {
+      replaying_ = &fixup;
+      errors_in_statement_ = 0;
+      location_ = fixup.address;
+      set_ = fixup.set;
+      listing_index_ = fixup.listing;
+      if (ListingLine* shown = listed()) shown->bytes.clear();
+      tokenize_into(fixup.text, line_tokens_);
+      statement(parse(line_tokens_, fixup.text));
+    }
+    replaying_ = nullptr;
   }
 
   // if / elseif / else / endif, also while skipping.
@@ -462,7 +515,13 @@ class Pass final : public SymbolSource {
       report(kBeyondProgramMemory);
       return;
     }
-    append_code(result_.table, line_no(), location_, bytes, count, is_data);
+    if (replaying_) {
+      // Same statement, same length: only the bytes change.
+      const auto code = result_.table.code_of(result_.table.records[replaying_->record]);
+      std::copy(bytes, bytes + std::min(count, code.size()), code.begin());
+    } else {
+      append_code(result_.table, line_no(), location_, bytes, count, is_data);
+    }
     if (ListingLine* shown = listed()) {
       if (!shown->address) shown->address = location_;
       shown->bytes.insert(shown->bytes.end(), bytes, bytes + count);
@@ -518,7 +577,8 @@ class Pass final : public SymbolSource {
   void statement(const Statement& s) {
     const std::string& w = s.folded;
     // Instructions first: most statements are.
-    if (s.word->kind == TokenKind::Name && is_mnemonic(w)) {
+    was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(w);
+    if (was_instruction_) {
       instruction(s);
     } else if (w == "org" || w == ".org") {
       const auto v = value(s.operands);
@@ -578,6 +638,9 @@ class Pass final : public SymbolSource {
   std::size_t listing_index_ = 0;  // listing line of the statement in hand
   std::string buffer_;
   TokenLine line_tokens_;  // the statement in hand; its storage is reused
+  std::vector<Fixup> fixups_;
+  const Fixup* replaying_ = nullptr;
+  bool was_instruction_ = false;  // the last statement was an instruction
 };
 
 }  // namespace

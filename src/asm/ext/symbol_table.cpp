@@ -28,6 +28,7 @@ std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
   std::string key = fold_case(name);
   const auto it = symbols_.find(key);
   if (it != symbols_.end() && it->second.kind != SymbolKind::Register) {
+    if (it->second.kind == SymbolKind::Set) ++set_reads_;
     if (it->second.pass == pass_) return it->second.value;
     early_uses_.push_back({std::move(key), it->second.value});
     return it->second.value;

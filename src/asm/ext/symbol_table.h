@@ -45,6 +45,14 @@ class SymbolTable {
   // Register alias of the name, or none.
   const Symbol* register_alias(std::string_view name) const;
 
+  // Early uses so far in this pass; the ones from a position on can be
+  // forgotten when their statement will be encoded again at the pass's end.
+  std::size_t early_use_count() const { return early_uses_.size(); }
+  void forget_early_uses_from(std::size_t count) { early_uses_.resize(count); }
+
+  // Reads of set symbols so far: their value may change before the end.
+  std::size_t set_reads() const { return set_reads_; }
+
   // True when every early use saw the value the name has at the end of the
   // pass, and nothing used as undefined was defined later.
   bool pass_was_consistent() const;
@@ -60,6 +68,7 @@ class SymbolTable {
   std::unordered_map<std::string, Symbol> symbols_;
   std::vector<EarlyUse> early_uses_;
   int pass_ = 0;
+  std::size_t set_reads_ = 0;
 };
 
 }  // namespace zorvin::asm48::ext
