@@ -43,7 +43,7 @@ bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2
 }
 
 const UpiRow* upi_row(std::string_view m, std::string_view o1, std::string_view o2) {
-  if (m.empty() || std::string_view("iomej").find(m[0]) == std::string_view::npos) return nullptr;
+  if (m.empty() || !(m[0] == 'i' || m[0] == 'o' || m[0] == 'm' || m[0] == 'e' || m[0] == 'j')) return nullptr;
   for (const UpiRow& row : kUpiOnly)
     if (row.mnemonic == m && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
   return nullptr;

@@ -124,7 +124,8 @@ void tokenize_into(std::string_view line, TokenLine& out) {
       pos = end;
     } else {
       std::size_t length = 1;
-      if (pos + 1 < line.size() && std::string_view("<>!=&|").find(c) != std::string_view::npos)
+      const bool may_pair = c == '<' || c == '>' || c == '!' || c == '=' || c == '&' || c == '|';
+      if (may_pair && pos + 1 < line.size())
         for (std::string_view op : kTwoCharOperators)
           if (line.substr(pos, 2) == op) length = 2;
       token.kind = TokenKind::Operator;

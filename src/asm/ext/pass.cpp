@@ -74,7 +74,8 @@ bool name_is(const Token& t, std::string_view folded) {
 }
 
 bool is_definition(std::string_view folded) {
-  if (folded.empty() || std::string_view("esrm=").find(folded[0]) == std::string_view::npos) return false;
+  const char first = folded.empty() ? '\0' : folded[0];
+  if (first != 'e' && first != 's' && first != 'r' && first != 'm' && first != '=') return false;
   return folded == "equ" || folded == "set" || folded == "=" || folded == "reg" || folded == "macro";
 }
 
@@ -269,11 +270,12 @@ class Pass final : public SymbolSource {
       s.word = &t[i];
       s.folded = s.word->kind == TokenKind::Name ? fold_case(s.word->text) : std::string(s.word->text);
       s.operands = std::span<const Token>(t).subspan(i + 1);
-      const std::size_t from = s.word->start + s.word->text.size();
-      s.operand_text = text.substr(from, line.code_end - from);
-      const auto first = s.operand_text.find_first_not_of(" \t");
-      s.operand_text = first == std::string_view::npos ? std::string_view{} : s.operand_text.substr(first);
-      s.operand_text = s.operand_text.substr(0, s.operand_text.find_last_not_of(" \t\r") + 1);
+      // From the first operand token to the end of the last one.
+      s.operand_text = s.operands.empty()
+                           ? std::string_view{}
+                           : text.substr(s.operands.front().start,
+                                         s.operands.back().start + s.operands.back().text.size() -
+                                             s.operands.front().start);
     }
     return s;
   }
