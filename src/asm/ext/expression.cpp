@@ -171,7 +171,7 @@ class Parser {
     }
     switch (t->kind) {
       case TokenKind::Number:
-        if (!t->problem.empty()) fail(message(kBadNumber, t->text));
+        if (t->malformed) fail(message(kBadNumber, t->text));
         return ++pos_, t->value;
       case TokenKind::Name:
         return name_value(*t);

@@ -90,13 +90,13 @@ void tokenize_into(std::string_view line, TokenLine& out) {
     }
     if (c == ';') break;
     Token token;
-    token.start = pos;
+    token.start = static_cast<std::uint32_t>(pos);
     if (is_digit(c) || (c == '%' && pos + 1 < line.size() && digit_value(line[pos + 1]) < 16)) {
       std::size_t end = pos + 1;
       while (end < line.size() && (is_name_char(line[end]) && static_cast<unsigned char>(line[end]) < 0x80)) ++end;
       token.kind = TokenKind::Number;
       token.text = line.substr(pos, end - pos);
-      if (!read_number(token.text, token.value)) token.problem = "Zahl";
+      token.malformed = !read_number(token.text, token.value);
       pos = end;
     } else if (is_name_start(c)) {
       std::size_t end = pos + 1;
@@ -119,7 +119,6 @@ void tokenize_into(std::string_view line, TokenLine& out) {
       token.chars_size = static_cast<std::uint32_t>(out.characters.size() - token.chars_at);
       if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
       token.kind = closed ? TokenKind::String : TokenKind::Bad;
-      token.problem = closed ? std::string_view{} : "Anführungszeichen fehlt";
       token.text = line.substr(pos, end - pos);
       pos = end;
     } else {

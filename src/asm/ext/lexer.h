@@ -13,13 +13,13 @@ namespace zorvin::asm48::ext {
 enum class TokenKind { Name, Number, String, Operator, Bad };
 
 struct Token {
-  TokenKind kind = TokenKind::Bad;
-  std::string_view text;      // as written (a view into the line)
-  std::size_t start = 0;      // byte offset in the line
-  std::int32_t value = 0;     // Number: its value; String: its first character
-  std::uint32_t chars_at = 0;    // String: its decoded characters in TokenLine::characters
+  std::string_view text;          // as written (a view into the line)
+  std::uint32_t start = 0;        // byte offset in the line
+  std::int32_t value = 0;         // Number: its value; String: its first character
+  std::uint32_t chars_at = 0;     // String: its decoded characters in TokenLine::characters
   std::uint32_t chars_size = 0;
-  std::string_view problem;   // Number or Bad: why it cannot be read
+  TokenKind kind = TokenKind::Bad;
+  bool malformed = false;         // Number: no number in any notation
 };
 
 struct TokenLine {
