@@ -55,7 +55,7 @@ std::span<char> LineTable::keep_writable(std::string_view text) {
 }
 
 // Sorts positions rather than records, then walks each cycle of the
-// permutation once, swapping records in place; equal addresses keep their
+// permutation once, moving records in place; equal addresses keep their
 // source order.
 void LineTable::sort_by_address() {
   const auto by_address = [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; };
