@@ -1,6 +1,5 @@
 #include "asm/assembler.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "asm/address_pass.h"
@@ -13,37 +12,6 @@
 #include "asm/target_pass.h"
 
 namespace zorvin::asm48 {
-
-namespace {
-
-// Sorts positions rather than records, then walks each cycle of the
-// permutation once, swapping records in place; equal addresses keep their
-// source order.
-void sort_by_address(LineTable& table) {
-  auto& records = table.records;
-  const auto by_address = [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; };
-  if (std::is_sorted(records.begin(), records.end(), by_address)) return;
-  std::vector<std::uint32_t> order(records.size());
-  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::uint32_t a, std::uint32_t b) { return records[a].address < records[b].address; });
-  // Position i takes the record from order[i]; a done position points to itself.
-  for (std::uint32_t start = 0; start < order.size(); ++start) {
-    if (order[start] == start) continue;
-    std::uint32_t position = start;
-    LineRecord held = records[start];
-    while (order[position] != start) {
-      const std::uint32_t from = order[position];
-      records[position] = records[from];
-      order[position] = position;
-      position = from;
-    }
-    records[position] = held;
-    order[position] = position;
-  }
-}
-
-}  // namespace
 
 AssemblyResult Assembler::run(std::string_view editor_text, const std::string& source_dir) {
   AssemblyResult result;
@@ -63,7 +31,7 @@ AssemblyResult Assembler::run(std::string_view editor_text, const std::string& s
       result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
       return result;
     }
-    sort_by_address(table_);
+    table_.sort_by_address();
     result.summary = std::string(kAssembledWithoutErrors);
     return result;
   }
@@ -82,7 +50,7 @@ AssemblyResult Assembler::run(std::string_view editor_text, const std::string& s
     result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
     return result;
   }
-  sort_by_address(table_);
+  table_.sort_by_address();
   result.summary = std::string(kAssembledWithoutErrors);
   return result;
 }

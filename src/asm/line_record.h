@@ -62,6 +62,9 @@ class LineTable {
   // The same, for a caller that still changes the copy in place.
   std::span<char> keep_writable(std::string_view text);
 
+  // Orders the records by address; equal addresses keep their order.
+  void sort_by_address();
+
   // Drops records, code and kept texts.
   void clear();
 

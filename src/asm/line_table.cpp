@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "asm/line_record.h"
@@ -51,6 +52,32 @@ std::span<char> LineTable::keep_writable(std::string_view text) {
   }
   std::memcpy(out, text.data(), text.size());
   return {out, text.size()};
+}
+
+// Sorts positions rather than records, then walks each cycle of the
+// permutation once, moving records in place; equal addresses keep their
+// source order.
+void LineTable::sort_by_address() {
+  const auto by_address = [](const LineRecord& a, const LineRecord& b) { return a.address < b.address; };
+  if (std::is_sorted(records.begin(), records.end(), by_address)) return;
+  std::vector<std::uint32_t> order(records.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return records[a].address < records[b].address; });
+  // Position i takes the record from order[i]; a done position points to itself.
+  for (std::uint32_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    std::uint32_t position = start;
+    LineRecord held = records[start];
+    while (order[position] != start) {
+      const std::uint32_t from = order[position];
+      records[position] = records[from];
+      order[position] = position;
+      position = from;
+    }
+    records[position] = held;
+    order[position] = position;
+  }
 }
 
 void LineTable::clear() {

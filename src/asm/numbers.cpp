@@ -21,17 +21,16 @@ int digit_value(char32_t c) {
   return 99;
 }
 
-template <class Text>
-bool all_digits(const Text& text, int base) {
-  for (auto c : text)
+template <class Char>
+bool all_digits(std::basic_string_view<Char> text, int base) {
+  for (Char c : text)
     if (digit_value(static_cast<char32_t>(c)) >= base) return false;
   return true;
 }
 
 // `t`: the folded text without "#", as characters.
-template <class Text>
-bool is_number_in(Text t) {
-  using Char = typename Text::value_type;
+template <class Char>
+bool is_number_in(std::basic_string_view<Char> t) {
   // The cuts below use the length before any mark was taken off, so that a
   // text carrying two hexadecimal marks ("%12h", "0x12h") keeps one of them
   // and fails the digit test.
@@ -39,12 +38,12 @@ bool is_number_in(Text t) {
   const Char zero_x[] = {Char('0'), Char('x'), Char(0)};
   int base = 10;
   if (t.starts_with(Char('%'))) {
-    t.erase(0, 1);
+    t.remove_prefix(1);
     base = 16;
   }
   if (t.starts_with(zero_x)) {
     const std::size_t keep = full_length - 2;
-    if (keep < t.size()) t.erase(0, t.size() - keep);
+    if (keep < t.size()) t.remove_prefix(t.size() - keep);
     base = 16;
   }
   if (t.ends_with(Char('h'))) {
@@ -55,28 +54,38 @@ bool is_number_in(Text t) {
 }
 
 // `body`: the folded text, as characters.
-template <class Text>
-std::int32_t value_in(Text body) {
-  using Char = typename Text::value_type;
+template <class Char>
+std::int32_t value_in(std::basic_string_view<Char> body) {
   const Char zero_x[] = {Char('0'), Char('x'), Char(0)};
   int base = 16;
   if (body.ends_with(Char('h')))
-    body.pop_back();
+    body.remove_suffix(1);
   else if (body.starts_with(Char('%')))
-    body.erase(0, 1);
+    body.remove_prefix(1);
   else if (body.starts_with(zero_x))
-    body.erase(0, 2);
+    body.remove_prefix(2);
   else
     base = 10;
   // Unsigned arithmetic wraps instead of overflowing; the low 32 bits of the
   // wrapped value equal those of the exact one.
   std::uint64_t value = 0;
-  for (auto c : body) {
+  for (Char c : body) {
     const int digit = digit_value(static_cast<char32_t>(c));
     if (digit >= base) break;
     value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
   }
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
+}
+
+// ASCII text lower-cased, optionally without its "#": fold_case on ASCII.
+std::string lowered_ascii(std::string_view text, bool drop_hash) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (drop_hash && c == '#') continue;
+    out.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c);
+  }
+  return out;
 }
 
 }  // namespace
@@ -90,8 +99,8 @@ std::string without_hash(std::string_view text) {
 }
 
 bool is_number(std::string_view text) {
-  const std::string folded = fold_case(without_hash(text));
-  return is_ascii(folded) ? is_number_in(folded) : is_number_in(decode_utf8(folded));
+  if (is_ascii(text)) return is_number_in(std::string_view(lowered_ascii(text, true)));
+  return is_number_in(std::u32string_view(decode_utf8(fold_case(without_hash(text)))));
 }
 
 bool is_char_literal(std::string_view text) {
@@ -103,8 +112,8 @@ bool is_char_literal(std::string_view text) {
 std::int32_t number_value(std::string_view text) {
   if (is_char_literal(text))
     return is_ascii(text) ? static_cast<std::int32_t>(text[1]) : static_cast<std::int32_t>(decode_utf8(text)[1]);
-  const std::string folded = fold_case(text);
-  return is_ascii(folded) ? value_in(folded) : value_in(decode_utf8(folded));
+  if (is_ascii(text)) return value_in(std::string_view(lowered_ascii(text, false)));
+  return value_in(std::u32string_view(decode_utf8(fold_case(text))));
 }
 
 std::string to_bits(std::int32_t value, int width) {
