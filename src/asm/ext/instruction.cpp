@@ -49,15 +49,6 @@ const UpiRow* upi_row(std::string_view m, std::string_view o1, std::string_view 
   return nullptr;
 }
 
-bool is_register_word(std::string_view w) {
-  if (w.size() == 2 && (w[0] == 'r' || w[0] == 'p') && w[1] >= '0' && w[1] <= '7') return true;
-  static constexpr std::string_view kWords[] = {"a",   "c",   "t",   "i",   "f0",  "f1",  "psw",  "bus",   "clk",
-                                                "cnt", "mb0", "mb1", "rb0", "rb1", "dbb", "sts",  "dma",   "tcnt",
-                                                "tcnti", "flags"};
-  for (std::string_view word : kWords)
-    if (w.size() == word.size() && w == word) return true;
-  return false;
-}
 
 // Every jump of both sets starts with "j" (jmpp @a takes no target), and
 // call and djnz; an unknown j-word goes on to the table's Syntaxfehler.
@@ -109,6 +100,16 @@ std::string register_text(std::span<const Token> operand, SymbolTable& table) {
 }
 
 }  // namespace
+
+bool is_register_word(std::string_view w) {
+  if (w.size() == 2 && (w[0] == 'r' || w[0] == 'p') && w[1] >= '0' && w[1] <= '7') return true;
+  static constexpr std::string_view kWords[] = {"a",   "c",   "t",   "i",   "f0",  "f1",  "psw",  "bus",   "clk",
+                                                "cnt", "mb0", "mb1", "rb0", "rb1", "dbb", "sts",  "dma",   "tcnt",
+                                                "tcnti", "flags"};
+  for (std::string_view word : kWords)
+    if (w.size() == word.size() && w == word) return true;
+  return false;
+}
 
 bool is_mnemonic(std::string_view folded) {
   if (first_row_of(folded)) return true;

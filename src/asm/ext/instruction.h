@@ -24,6 +24,9 @@ struct InstructionBytes {
   std::string undefined;  // a name in an expression that had no value
 };
 
+// True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).
+bool is_register_word(std::string_view folded);
+
 // True for a word the instruction set knows as a mnemonic (either set).
 bool is_mnemonic(std::string_view folded);
 

@@ -386,7 +386,7 @@ class Pass final : public SymbolSource {
       std::string reg = s.operands.size() == 1 && s.operands[0].kind == TokenKind::Name
                             ? fold_case(s.operands[0].text) : std::string();
       if (const Symbol* alias = context_.symbols.register_alias(reg)) reg = alias->register_name;
-      if (reg.empty() || !(reg == "a" || (reg.size() == 2 && reg[0] == 'r' && reg[1] >= '0' && reg[1] <= '7')))
+      if (!is_register_word(reg))
         return report(message(kNotARegister, s.operand_text)), true;
       if (!context_.symbols.define(s.label->text, SymbolKind::Register, 0, reg))
         report(message(kSymbolTwice, s.label->text));
