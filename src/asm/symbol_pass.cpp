@@ -19,9 +19,10 @@ namespace {
 // so an operand is rewritten by jumping from one such step to the next, the
 // next being found by one search for all names at once.
 struct Steps {
-  std::vector<std::string> names;               // folded, by step
-  std::vector<std::string_view> values;         // by step, filled in step order
-  std::vector<std::vector<std::uint32_t>> steps_of;  // name as the matcher reports it -> its steps, ascending
+  std::vector<std::string> names;        // folded, by step
+  std::vector<std::string_view> values;  // by step, filled in step order
+  // Name as the matcher reports it (its first step) -> all its steps, ascending.
+  std::vector<std::vector<std::uint32_t>> steps_of;
 };
 
 struct Rewritten {
@@ -80,7 +81,6 @@ Rewritten rewrite(std::string_view operand, std::uint32_t end, const NameMatcher
 int symbol_pass(LineTable& table, Diagnostics& diagnostics) {
   Steps steps;
   std::vector<const LineRecord*> equ_lines;
-  std::vector<std::uint32_t> matcher_index;  // step -> index of its name's first step
   std::unordered_map<std::string, std::uint32_t> first_step;
   for (const LineRecord& record : table.records) {
     if (!record.is_equ || record.mnemonic.empty()) continue;
