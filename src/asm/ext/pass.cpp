@@ -18,6 +18,8 @@ namespace zorvin::asm48::ext {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 // Bounds that keep a run finite whatever the source says.
 constexpr std::size_t kMaxFrames = 64;
 constexpr int kMaxIncludeDepth = 16;
@@ -166,6 +168,12 @@ class Pass final : public SymbolSource {
   void report(std::string_view text) {
     ++errors_in_statement_;
     if (errors_in_statement_ > 1) return;  // one message per statement
+    // A statement that named something defined further on may be encoded
+    // again at the end; its message waits until that is decided.
+    if (deferring_ && context_.symbols.early_use_count() > statement_uses_) {
+      deferred_ = std::string(text);
+      return;
+    }
     const std::string where = this->where();
     if (where.empty() || !text.starts_with(" -> ")) {
       result_.diagnostics.report(line_no(), text);
@@ -310,17 +318,26 @@ class Pass final : public SymbolSource {
     const std::size_t errors = result_.diagnostics.lines.size();
     const std::size_t records = result_.table.records.size();
     const std::int32_t address = location_;
+    statement_uses_ = uses;
+    deferring_ = true;
     statement(s);
+    deferring_ = false;
     // An instruction or data line that named something defined further on
     // (and no set symbol, which may still change) is encoded again at the
     // end; its messages until then mean nothing.
-    const bool fixable = was_instruction_ || s.folded == "db" || s.folded == ".db" || s.folded == "dw" ||
-                         s.folded == ".dw";
+    const bool fixable = was_instruction_ || s.folded == "db"sv || s.folded == ".db"sv || s.folded == "dw"sv ||
+                         s.folded == ".dw"sv;
     if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
         result_.table.records.size() == records + 1) {
       symbols.forget_early_uses_from(uses);
       result_.diagnostics.lines.resize(errors);
       fixups_.push_back({std::string(text), line_no(), where(), address, set_, records, listing_index_});
+      deferred_.reset();
+    }
+    if (deferred_) {
+      errors_in_statement_ = 0;
+      report(*deferred_);
+      deferred_.reset();
     }
   }
 
@@ -341,7 +358,7 @@ class Pass final : public SymbolSource {
   // if / elseif / else / endif, also while skipping.
   bool conditional(const Statement& s) {
     if (s.folded.empty() || (s.folded[0] != 'i' && s.folded[0] != 'e')) return false;
-    if (s.folded == "if") {
+    if (s.folded == "if"sv) {
       if (conditions_.size() >= kMaxConditions) {
         report(kIfTooDeep);
         stopped_ = true;
@@ -352,15 +369,15 @@ class Pass final : public SymbolSource {
       conditions_.push_back({holds, parent, holds, line_no()});
       return true;
     }
-    if (s.folded != "elseif" && s.folded != "else" && s.folded != "endif") return false;
+    if (s.folded != "elseif"sv && s.folded != "else"sv && s.folded != "endif"sv) return false;
     if (conditions_.size() <= frames_.back().conditions) {
       report(message(kStray, s.word->text));
       return true;
     }
     Condition& c = conditions_.back();
-    if (s.folded == "endif") {
+    if (s.folded == "endif"sv) {
       conditions_.pop_back();
-    } else if (s.folded == "else") {
+    } else if (s.folded == "else"sv) {
       c.active = c.parent_active && !c.taken;
       c.taken = true;
     } else {
@@ -373,16 +390,16 @@ class Pass final : public SymbolSource {
   // name equ/set/=/reg value, name macro parameters.
   bool definition(const Statement& s) {
     if (!is_definition(s.folded)) return false;
-    const bool is_set = s.folded == "set" || s.folded == "=";
+    const bool is_set = s.folded == "set"sv || s.folded == "="sv;
     if (!s.label) {
       report(message(kMissingName, s.word->text));
       return true;
     }
-    if (s.folded == "macro") {
+    if (s.folded == "macro"sv) {
       define_macro(s);
       return true;
     }
-    if (s.folded == "reg") {
+    if (s.folded == "reg"sv) {
       std::string reg = s.operands.size() == 1 && s.operands[0].kind == TokenKind::Name
                             ? fold_case(s.operands[0].text) : std::string();
       if (const Symbol* alias = context_.symbols.register_alias(reg)) reg = alias->register_name;
@@ -416,7 +433,7 @@ class Pass final : public SymbolSource {
       const TokenLine line = tokenize(text);
       const Statement s = parse(line, text);
       if (s.word && opens_block(s.folded)) ++depth;
-      if (s.word && s.folded == "endm" && --depth == 0) {
+      if (s.word && s.folded == "endm"sv && --depth == 0) {
         for (const std::string& owned : block->owned) block->lines.push_back(owned);
         return block;
       }
@@ -453,7 +470,7 @@ class Pass final : public SymbolSource {
   }
 
   void loop(const Statement& s) {
-    Frame frame(s.folded == "while" ? FrameKind::While : FrameKind::Rept, nullptr);
+    Frame frame(s.folded == "while"sv ? FrameKind::While : FrameKind::Rept, nullptr);
     frame.origin_line = line_no();
     frame.condition = std::string(s.operand_text);
     bool enter = false;
@@ -533,7 +550,7 @@ class Pass final : public SymbolSource {
 
   void data(const Statement& s) {
     std::vector<std::uint8_t> bytes;
-    const bool words = s.folded == "dw" || s.folded == ".dw";
+    const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
     std::size_t start = 0;
     const auto items = s.operands;
     if (items.empty()) return report(kParameterError);
@@ -582,34 +599,34 @@ class Pass final : public SymbolSource {
     was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(w);
     if (was_instruction_) {
       instruction(s);
-    } else if (w == "org" || w == ".org") {
+    } else if (w == "org"sv || w == ".org"sv) {
       const auto v = value(s.operands);
       if (v && in_range(*v, 0, kMemorySize - 1)) location_ = *v;
       if (ListingLine* shown = listed()) shown->address = location_;
-    } else if (w == "db" || w == ".db" || w == "dw" || w == ".dw") {
+    } else if (w == "db"sv || w == ".db"sv || w == "dw"sv || w == ".dw"sv) {
       data(s);
-    } else if (w == "ds" || w == ".ds") {
+    } else if (w == "ds"sv || w == ".ds"sv) {
       const auto v = value(s.operands);
       if (!v || !in_range(*v, 0, kMemorySize)) return;
       if (location_ + *v > kMemorySize) return report(kBeyondProgramMemory);
       append_reserve(result_.table, line_no(), location_, *v);
       if (ListingLine* shown = listed()) shown->address = location_;
       location_ += *v;
-    } else if (w == "while" || w == "rept") {
+    } else if (w == "while"sv || w == "rept"sv) {
       loop(s);
-    } else if (w == "exitm") {
+    } else if (w == "exitm"sv) {
       exit_macro();
-    } else if (w == "endm") {
+    } else if (w == "endm"sv) {
       report(message(kStray, s.word->text));
-    } else if (w == "include") {
+    } else if (w == "include"sv) {
       include(s);
-    } else if (w == "end" || w == ".end") {
+    } else if (w == "end"sv || w == ".end"sv) {
       stopped_ = true;
-    } else if (w == "cpu") {
+    } else if (w == "cpu"sv) {
       const auto set = instruction_set_of(s.operand_text);
       if (!set) return report(message(kUnknownCpu, s.operand_text));
       set_ = *set;
-    } else if (w == "page" || w == "title" || w == "newpage" || w == "listing") {
+    } else if (w == "page"sv || w == "title"sv || w == "newpage"sv || w == "listing"sv) {
       // Listing layout of other assemblers: nothing to do here.
     } else if (const auto macro = macros_.find(w); macro != macros_.end()) {
       expand_macro(macro->second, s);
@@ -643,6 +660,9 @@ class Pass final : public SymbolSource {
   std::vector<Fixup> fixups_;
   const Fixup* replaying_ = nullptr;
   bool was_instruction_ = false;  // the last statement was an instruction
+  bool deferring_ = false;         // messages of the statement in hand may wait
+  std::size_t statement_uses_ = 0; // early uses before the statement in hand
+  std::optional<std::string> deferred_;
 };
 
 }  // namespace
