@@ -37,4 +37,10 @@ inline std::string message(std::string_view text, std::string_view detail = {}) 
   return out;
 }
 
+// kValueRange with the value and the range it must lie in.
+inline std::string range_message(long value, long low, long high) {
+  return message(kValueRange, std::to_string(value) + " (erlaubt " + std::to_string(low) + " bis " +
+                                  std::to_string(high) + ")");
+}
+
 }  // namespace zorvin::asm48::ext

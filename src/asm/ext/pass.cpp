@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "asm/editor_lines.h"
+#include "asm/ext/data_directive.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/macro_text.h"
 #include "asm/diagnostics.h"
@@ -243,8 +244,7 @@ class Pass final : public SymbolSource {
 
   bool in_range(std::int32_t v, std::int32_t low, std::int32_t high) {
     if (v >= low && v <= high) return true;
-    report(message(kValueRange, std::to_string(v) + " (erlaubt " + std::to_string(low) + " bis " +
-                                    std::to_string(high) + ")"));
+    report(range_message(v, low, high));
     return false;
   }
 
@@ -549,49 +549,14 @@ class Pass final : public SymbolSource {
   }
 
   void data(const Statement& s) {
-    std::vector<std::uint8_t> bytes;
     const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
-    std::size_t start = 0;
-    const auto items = s.operands;
-    if (items.empty()) return report(kParameterError);
-    for (std::size_t i = 0; i <= items.size(); ++i) {
-      if (i < items.size() && !is_op(items[i], ",")) continue;
-      const auto item = items.subspan(start, i - start);
-      start = i + 1;
-      if (item.empty()) return report(kParameterError);
-      // A string of other than one character, or DATE / TIME, gives its bytes.
-      std::u32string clock_text;
-      std::u32string_view text;
-      bool is_text = item.size() == 1 && item[0].kind == TokenKind::String && item[0].chars_size != 1;
-      if (is_text) {
-        text = line_tokens_.characters_of(item[0]);
-      } else if (item.size() == 1 && (name_is(item[0], "date") || name_is(item[0], "time")) &&
-                 !value_of(item[0].text)) {
-        clock_text = decode_utf8(name_is(item[0], "date") ? context_.clock.date : context_.clock.time);
-        text = clock_text;
-        is_text = true;
-      }
-      if (is_text) {
-        if (words) return report(kParameterError);
-        for (char32_t c : text) {
-          if (c > 0xFF) return report(message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)"));
-          bytes.push_back(static_cast<std::uint8_t>(c));
-        }
-        continue;
-      }
-      const auto v = value(item);
-      if (!v) return;
-      if (words) {
-        if (!in_range(*v, -32768, 65535)) return;
-        bytes.push_back(static_cast<std::uint8_t>(*v & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>((*v >> 8) & 0xFF));
-      } else {
-        if (!in_range(*v, -128, 255)) return;
-        bytes.push_back(static_cast<std::uint8_t>(*v & 0xFF));
-      }
-    }
-    emit(bytes.data(), bytes.size(), true);
+    const DataBytes data = encode_data(s.operands, words, line_tokens_, *this, context_.clock);
+    if (!data.error.empty()) return report(data.error);
+    // Emitted all the same: the length keeps the later addresses right.
+    if (!data.undefined.empty()) report(message(kUndefinedSymbol, data.undefined));
+    emit(data.bytes.data(), data.bytes.size(), true);
   }
+
 
   void statement(const Statement& s) {
     const std::string& w = s.folded;
