@@ -1,5 +1,7 @@
 #include "asm/ext/dialect_switch.h"
 
+#include <cstring>
+
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48::ext {
@@ -16,14 +18,25 @@ bool word_is(std::string_view text, std::string_view folded_word) {
   return text.size() == folded_word.size() && fold_case(text) == folded_word;
 }
 
+// Most sources hold no "cpu" at all, in any case; a plain run should not pay
+// for looking at their lines. The library's memchr finds each "u" or "U"
+// many bytes at a time; only there are the two letters before it compared.
+bool mentions_cpu(std::string_view text) {
+  for (const char u : {'u', 'U'}) {
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    while ((at = static_cast<const char*>(std::memchr(at, u, static_cast<std::size_t>(end - at)))) != nullptr) {
+      if (at - text.data() >= 2 && (at[-1] | 0x20) == 'p' && (at[-2] | 0x20) == 'c') return true;
+      ++at;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<std::string> cpu_statement(std::string_view editor_text) {
-  // Most sources hold no "cpu" at all: that is found without looking at lines.
-  bool mentioned = false;
-  for (std::size_t i = 0; i + 2 < editor_text.size() && !mentioned; ++i)
-    mentioned = (editor_text[i] | 0x20) == 'c' && (editor_text[i + 1] | 0x20) == 'p' && (editor_text[i + 2] | 0x20) == 'u';
-  if (!mentioned) return std::nullopt;
+  if (!mentions_cpu(editor_text)) return std::nullopt;
   std::size_t start = 0;
   while (start <= editor_text.size()) {
     std::size_t end = editor_text.find_first_of("\r\n", start);
