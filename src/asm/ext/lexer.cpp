@@ -89,7 +89,8 @@ void tokenize_into(std::string_view line, TokenLine& out) {
       continue;
     }
     if (c == ';') break;
-    Token token;
+    // Filled in place: a token built aside and copied in costs a stall.
+    Token& token = out.tokens.emplace_back();
     token.start = static_cast<std::uint32_t>(pos);
     if (is_digit(c) || (c == '%' && pos + 1 < line.size() && digit_value(line[pos + 1]) < 16)) {
       std::size_t end = pos + 1;
@@ -131,7 +132,6 @@ void tokenize_into(std::string_view line, TokenLine& out) {
       token.text = line.substr(pos, length);
       pos += length;
     }
-    out.tokens.push_back(token);
   }
   out.code_end = pos;
 }

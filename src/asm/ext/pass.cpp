@@ -76,6 +76,14 @@ bool name_is(const Token& t, std::string_view folded) {
   return t.kind == TokenKind::Name && word_equals(t.text, folded);
 }
 
+bool is_blank_or_comment(std::string_view line) {
+  for (const char c : line) {
+    if (c == ';') return true;
+    if (c != ' ' && c != '\t') return false;
+  }
+  return true;
+}
+
 bool is_definition(std::string_view folded) {
   const char first = folded.empty() ? '\0' : folded[0];
   if (first != 'e' && first != 's' && first != 'r' && first != 'm' && first != '=') return false;
@@ -128,7 +136,10 @@ class Pass final : public SymbolSource {
         result_.cut_short = true;
         break;
       }
-      process(read_line());
+      const std::string_view line = read_line();
+      // Blank and comment lines do nothing; only the listing shows them.
+      if (!context_.keep_listing && is_blank_or_comment(line)) continue;
+      process(line);
     }
     for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
