@@ -6,14 +6,48 @@
 
 namespace zorvin::asm48::ext {
 
+namespace {
+
+// A name folded for lookup; a short ASCII name stays on the stack.
+class FoldedName {
+ public:
+  explicit FoldedName(std::string_view name) {
+    bool ascii = name.size() <= sizeof buffer_;
+    for (std::size_t i = 0; ascii && i < name.size(); ++i) {
+      const char c = name[i];
+      ascii = static_cast<unsigned char>(c) < 0x80;
+      buffer_[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    }
+    if (ascii) {
+      view_ = std::string_view(buffer_, name.size());
+    } else {
+      long_ = fold_case(name);
+      view_ = long_;
+    }
+  }
+  FoldedName(const FoldedName&) = delete;
+  FoldedName& operator=(const FoldedName&) = delete;
+
+  std::string_view view() const { return view_; }
+
+ private:
+  char buffer_[32];
+  std::string long_;
+  std::string_view view_;
+};
+
+}  // namespace
+
 void SymbolTable::start_pass(int pass) {
   pass_ = pass;
   early_uses_.clear();
 }
 
 bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t value, std::string_view register_name) {
-  std::string key = fold_case(name);
-  auto [it, inserted] = symbols_.try_emplace(std::move(key));
+  const FoldedName key(name);
+  auto it = symbols_.find(key.view());
+  const bool inserted = it == symbols_.end();
+  if (inserted) it = symbols_.emplace(std::string(key.view()), Symbol{}).first;
   Symbol& symbol = it->second;
   if (!inserted && symbol.pass == pass_ && !(symbol.kind == SymbolKind::Set && kind == SymbolKind::Set)) return false;
   if (inserted) symbol.name = std::string(name);
@@ -25,20 +59,21 @@ bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t va
 }
 
 std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
-  std::string key = fold_case(name);
-  const auto it = symbols_.find(key);
+  const FoldedName key(name);
+  const auto it = symbols_.find(key.view());
   if (it != symbols_.end() && it->second.kind != SymbolKind::Register) {
     if (it->second.kind == SymbolKind::Set) ++set_reads_;
     if (it->second.pass == pass_) return it->second.value;
-    early_uses_.push_back({std::move(key), it->second.value});
+    early_uses_.push_back({it->first, it->second.value});
     return it->second.value;
   }
-  if (it == symbols_.end()) early_uses_.push_back({std::move(key), std::nullopt});
+  if (it == symbols_.end()) early_uses_.push_back({std::string(key.view()), std::nullopt});
   return std::nullopt;
 }
 
 const Symbol* SymbolTable::register_alias(std::string_view name) const {
-  const auto it = symbols_.find(fold_case(name));
+  const FoldedName key(name);
+  const auto it = symbols_.find(key.view());
   if (it == symbols_.end() || it->second.kind != SymbolKind::Register || it->second.pass != pass_) return nullptr;
   return &it->second;
 }

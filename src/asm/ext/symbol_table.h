@@ -65,7 +65,12 @@ class SymbolTable {
     std::string key;
     std::optional<std::int32_t> seen;
   };
-  std::unordered_map<std::string, Symbol> symbols_;
+  // Looked up by folded views, without building a key text each time.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  std::unordered_map<std::string, Symbol, NameHash, std::equal_to<>> symbols_;
   std::vector<EarlyUse> early_uses_;
   int pass_ = 0;
   std::size_t set_reads_ = 0;
