@@ -17,9 +17,11 @@ namespace {
 constexpr int kMaxPasses = 10;
 
 // Where a message about the whole source goes: its first statement.
-std::int32_t first_statement_line(const std::vector<std::string_view>& lines) {
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (!tokenize(lines[i]).tokens.empty()) return static_cast<std::int32_t>(i + 1);
+std::int32_t first_statement_line(std::string_view text) {
+  std::size_t pos = 0;
+  std::string_view line;
+  for (std::int32_t line_no = 1; !text.empty() && next_editor_line(text, pos, line); ++line_no)
+    if (!tokenize(line).tokens.empty()) return line_no;
   return 1;
 }
 
@@ -39,7 +41,8 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
                               bool keep_listing, LineTable& table) {
   RunContext context;
   auto source = std::make_shared<LineBlock>();
-  source->lines = editor_lines(text);
+  source->text = text;
+  source->whole_text = true;
   context.source = std::move(source);
   context.base_dir = base_dir;
   context.initial_set = instruction_set_of(cpu).value_or(InstructionSet::Mcs48);
@@ -59,7 +62,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   // into source order.
   std::stable_sort(run.diagnostics.lines.begin(), run.diagnostics.lines.end(),
                    [](const std::string& a, const std::string& b) { return line_of(a) < line_of(b); });
-  if (!settled) run.diagnostics.report(first_statement_line(context.source->lines), kNoFixedPoint);
+  if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
   table = std::move(result.table);
   if (keep_listing) {
     run.listing.lines = std::move(result.listing);

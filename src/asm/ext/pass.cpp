@@ -48,7 +48,23 @@ struct Frame {
   long remaining = 0;                   // rept
   int iterations = 0;
 
+  std::size_t offset = 0;               // whole text: where the next line starts
+
   Frame(FrameKind frame_kind, std::shared_ptr<const LineBlock> lines) : kind(frame_kind), block(std::move(lines)) {}
+
+  // A source or an included file is split as it is read: no list of its
+  // lines is built first.
+  bool at_end() const {
+    if (!block->whole_text) return next >= block->lines.size();
+    return block->text.empty() || offset > block->text.size();
+  }
+  std::string_view take() {
+    ++next;
+    if (!block->whole_text) return block->lines[next - 1];
+    std::string_view line;
+    next_editor_line(block->text, offset, line);
+    return line;
+  }
 };
 
 // A statement that used names defined further on: encoded again once the
@@ -119,7 +135,7 @@ class Pass final : public SymbolSource {
   }
 
   PassResult run() {
-    result_.table.records.reserve(context_.source->lines.size());
+    result_.table.records.reserve(context_.source->text.size() / 24);  // about a record per source line
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
       if (result_.diagnostics.count() >= kMaxErrors) {
@@ -127,7 +143,7 @@ class Pass final : public SymbolSource {
         break;
       }
       Frame& frame = frames_.back();
-      if (frame.next >= frame.block->lines.size()) {
+      if (frame.at_end()) {
         end_of_frame();
         continue;
       }
@@ -154,7 +170,7 @@ class Pass final : public SymbolSource {
   // labels put in. The view lasts until the next read.
   std::string_view read_line() {
     Frame& frame = frames_.back();
-    const std::string_view line = frame.block->lines[frame.next++];
+    const std::string_view line = frame.take();
     if (frame.kind == FrameKind::Macro && substitute_names(line, frame.replacements, buffer_)) return buffer_;
     return line;
   }
@@ -433,7 +449,7 @@ class Pass final : public SymbolSource {
     const std::int32_t opened_at = line_no();
     int depth = 1;
     Frame& frame = frames_.back();
-    while (frame.next < frame.block->lines.size()) {
+    while (!frame.at_end()) {
       const std::string_view text = read_line();
       if (context_.keep_listing) {
         ListingLine& shown = result_.listing.emplace_back();
@@ -530,7 +546,8 @@ class Pass final : public SymbolSource {
       if (!loaded.ok) return report(message(kFileNotFound, name));
       auto block = std::make_shared<LineBlock>();
       block->owned.push_back(loaded.text);
-      block->lines = editor_lines(block->owned.front());
+      block->text = block->owned.front();
+      block->whole_text = true;
       block->file_name = path;
       cached = std::move(block);
     }

@@ -24,7 +24,9 @@ namespace zorvin::asm48::ext {
 // Lines of one source, included file or recorded body.
 struct LineBlock {
   std::vector<std::string> owned;         // the texts when the block owns them
-  std::vector<std::string_view> lines;
+  std::vector<std::string_view> lines;    // a recorded body
+  std::string_view text;                  // or a whole text, split while it is read
+  bool whole_text = false;
   std::string file_name;                  // included file, for messages
 };
 
