@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "asm/instruction_encoder.h"
 #include "asm/line_record.h"
 
 namespace zorvin::asm48::ext {
@@ -24,7 +25,17 @@ struct PlainEncoding {
 // texts ("a", "@r0", "#12"). A target operand is passed as any label text;
 // the result then says takes_target and leaves the target's bits to
 // fit_target.
-PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_view operand1, std::string_view operand2);
+inline PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_view operand1,
+                                  std::string_view operand2) {
+  const Encoding encoding = encode_instruction(folded_mnemonic, operand1, operand2);
+  PlainEncoding out;
+  out.error = encoding.message;
+  out.bytes[0] = encoding.opcode;
+  out.bytes[1] = encoding.operand;
+  out.length = encoding.length;
+  out.takes_target = encoding.needs_target;
+  return out;
+}
 
 // Completes a jump whose opcode is bytes[0] under the 8048's rules (jmp and
 // call anywhere in 2 KiB, the others in the page of their second byte);
