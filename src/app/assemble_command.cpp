@@ -1,8 +1,10 @@
 // F5: assemble the editor's text, show the errors or the listing, and write
 // the binary image beside the source.
 #include <algorithm>
+#include <filesystem>
 
 #include "app/app.h"
+#include "files/listing.h"
 #include "files/output_writer.h"
 
 namespace zorvin::app {
@@ -16,7 +18,9 @@ constexpr std::size_t kShownErrorLines = 1000;
 }  // namespace
 
 void App::assemble() {
-  const asm48::AssemblyResult result = assembler_.run(panes_.editor_text());
+  // Included files of the extended dialect are found beside the source.
+  const std::string source_dir = std::filesystem::path(panes_.source_path()).parent_path().string();
+  const asm48::AssemblyResult result = assembler_.run(panes_.editor_text(), source_dir);
   mark_error_lines(result.error_lines);
   if (result.nothing_to_assemble) {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
@@ -30,7 +34,7 @@ void App::assemble() {
   last_assembly_failed_ = !result.ok();
   if (result.ok()) {
     const files::OutputResult output = files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path());
-    panes_.set_listing(output.listing_rows);
+    panes_.set_listing(files::listing_rows(assembler_.table()));
     if (output.image_path) {
       image_path_ = *output.image_path;
       image_source_text_ = panes_.editor_text();

@@ -8,8 +8,7 @@ int address_pass(LineTable& table, Diagnostics& diagnostics) {
   std::int32_t running = 0;
   for (LineRecord& record : table.records) {
     if (record.is_equ) continue;
-    const std::string mnemonic = fold_case(record.mnemonic);
-    if (mnemonic == "org" || mnemonic == ".org") {
+    if (equals_folded(record.mnemonic, "org") || equals_folded(record.mnemonic, ".org")) {
       running = record.address;  // the origin the encoder stored
     } else {
       record.address = running;

@@ -1,41 +1,41 @@
 #include "asm/assembler.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "asm/address_pass.h"
 #include "asm/editor_lines.h"
 #include "asm/encoding_pass.h"
+#include "asm/ext/dialect_switch.h"
+#include "asm/ext/extended_assembler.h"
 #include "asm/split_pass.h"
 #include "asm/symbol_pass.h"
 #include "asm/target_pass.h"
 
 namespace zorvin::asm48 {
 
-namespace {
-
-// Sorts positions rather than records, then moves every record once; equal
-// addresses keep their source order.
-void sort_by_address(LineTable& table) {
-  std::vector<std::size_t> order(table.records.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return table.records[a].address < table.records[b].address;
-  });
-  std::vector<LineRecord> sorted;
-  sorted.reserve(std::max<std::size_t>(table.records.capacity(), order.size()));
-  for (std::size_t i : order) sorted.push_back(std::move(table.records[i]));
-  table.records = std::move(sorted);
-}
-
-}  // namespace
-
-AssemblyResult Assembler::run(std::string_view editor_text) {
+AssemblyResult Assembler::run(std::string_view editor_text, const std::string& source_dir) {
   AssemblyResult result;
   if (is_blank_text(editor_text)) {
     result.nothing_to_assemble = true;  // the table keeps the previous run
     return result;
   }
-  split_pass(editor_lines(editor_text), table_);
+  listing_ = {};
+  const auto cpu = ext::cpu_statement(editor_text);
+  extended_ = cpu.has_value();
+  if (extended_) {
+    ext::ExtendedRun run = ext::assemble_extended(editor_text, source_dir, *cpu, keep_listing_, table_);
+    listing_ = std::move(run.listing);
+    result.error_count = run.diagnostics.count();
+    result.error_lines = std::move(run.diagnostics.lines);
+    if (result.error_count != 0) {
+      result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
+      return result;
+    }
+    table_.sort_by_address();
+    result.summary = std::string(kAssembledWithoutErrors);
+    return result;
+  }
+  split_pass(editor_text, table_);
   Diagnostics diagnostics;
   result.error_count = symbol_pass(table_, diagnostics);
   // An operand that outgrew the substitution is no text to encode.
@@ -50,7 +50,7 @@ AssemblyResult Assembler::run(std::string_view editor_text) {
     result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
     return result;
   }
-  sort_by_address(table_);
+  table_.sort_by_address();
   result.summary = std::string(kAssembledWithoutErrors);
   return result;
 }

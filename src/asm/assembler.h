@@ -1,6 +1,8 @@
 // One assembler run over the editor text: split, equ substitution, encoding,
-// addresses, jump targets and the sort by address. Touches no screen and no
-// file; the caller shows the messages and runs the output writer.
+// addresses, jump targets and the sort by address. A source with a `cpu`
+// statement goes through the extended dialect instead (asm/ext), which
+// fills the same table. Touches no screen and writes no file; the caller
+// shows the messages and runs the output writer.
 #pragma once
 
 #include <string>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "asm/line_record.h"
+#include "asm/source_listing.h"
 
 namespace zorvin::asm48 {
 
@@ -26,15 +29,27 @@ struct AssemblyResult {
 
 class Assembler {
  public:
-  Assembler() { table_.records.reserve(1001); }
+  // `source_dir` is the folder of the source file, where the extended
+  // dialect looks for included files; empty for a text without a file.
+  AssemblyResult run(std::string_view editor_text, const std::string& source_dir = {});
 
-  AssemblyResult run(std::string_view editor_text);
+  // Whether the last run used the extended dialect.
+  bool extended() const { return extended_; }
+
+  // Asks the next runs to keep a listing of the source (see extended_listing()).
+  void keep_listing(bool keep) { keep_listing_ = keep; }
+
+  // The last run's listing of the extended dialect (with keep_listing).
+  const SourceListing& extended_listing() const { return listing_; }
 
   // Records 0 to the last index; sorted by address after a successful run.
   const LineTable& table() const { return table_; }
 
  private:
   LineTable table_;
+  SourceListing listing_;
+  bool extended_ = false;
+  bool keep_listing_ = false;
 };
 
 }  // namespace zorvin::asm48

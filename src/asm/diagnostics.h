@@ -17,6 +17,9 @@ inline constexpr std::string_view kTargetOffPage = " -> Sprungziel außerhalb de
 inline constexpr std::string_view kTargetOutOfRange = " -> Sprungziel außerhalb des zulässigen Bereiches";
 inline constexpr std::string_view kBeyondProgramMemory = " -> Adresse außerhalb des Programmspeichers";
 inline constexpr std::string_view kOperandTooLong = " -> Operand nach equ-Ersetzung zu lang";
+inline constexpr std::string_view kOneValuePerDb =
+    " -> nur ein Wert pro db erlaubt; mehrere Werte nimmt der erweiterte Dialekt (einzuschalten mit einer "
+    "cpu-Zeile, z. B. cpu 8048)";
 
 struct Diagnostics {
   std::vector<std::string> lines;

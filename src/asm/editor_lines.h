@@ -1,6 +1,7 @@
 // Splits editor text into lines the way the text view counts them.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +10,14 @@ namespace zorvin::asm48 {
 // A line ends at "\n", "\r\n", "\r" or U+2029. Empty text has no lines; text
 // ending in a line end has one more, empty, last line.
 std::vector<std::string_view> editor_lines(std::string_view text);
+
+// The same lines one at a time: from `pos` (0 to start), stores the next line
+// and moves `pos` past its line end. False when no line is left; call it
+// only on text that is not empty.
+bool next_editor_line(std::string_view text, std::size_t& pos, std::string_view& line);
+
+// Number of lines editor_lines would give.
+std::size_t editor_line_count(std::string_view text);
 
 // True when the text holds nothing but characters up to U+0020 (blanks,
 // tabs, line ends): there is nothing to assemble.

@@ -3,9 +3,8 @@
 // field, plus an index from mnemonic to its first row.
 #include "asm/instruction_table.h"
 
+#include <algorithm>
 #include <array>
-#include <unordered_map>
-#include <vector>
 
 namespace zorvin::asm48 {
 
@@ -233,26 +232,7 @@ constexpr std::array<std::string_view, 217> kRows = {
     "$$$$;",
 };
 
-std::vector<TableRow> split_rows() {
-  std::vector<TableRow> rows;
-  for (std::string_view text : kRows) {
-    TableRow& row = rows.emplace_back();
-    row.text = text;
-    for (int k = 1; k <= 7; ++k) row.fields[k - 1] = row_field(text, k);
-  }
-  return rows;
-}
-
-std::unordered_map<std::string_view, std::size_t> build_index() {
-  std::unordered_map<std::string_view, std::size_t> index;
-  for (std::size_t row = 0; row + 1 < kRows.size(); ++row)
-    index.emplace(row_field(kRows[row], 1), row);  // keeps the first row
-  return index;
-}
-
-}  // namespace
-
-std::string_view row_field(std::string_view row, int k) {
+constexpr std::string_view field_of(std::string_view row, int k) {
   for (int field = 1; field < k; ++field) {
     const auto semicolon = row.find(';');
     if (semicolon == std::string_view::npos) return {};
@@ -261,20 +241,79 @@ std::string_view row_field(std::string_view row, int k) {
   return row.substr(0, row.find(';'));
 }
 
+constexpr std::uint8_t byte_of_bits(std::string_view bits) {
+  unsigned value = 0;
+  for (char c : bits) value = ((value << 1) | (c == '1' ? 1u : 0u)) & 0xFFu;
+  return static_cast<std::uint8_t>(value);
+}
+
+// Rows split at compile time: a run pays nothing to set up the table.
+constexpr std::array<TableRow, kRows.size()> split_rows() {
+  std::array<TableRow, kRows.size()> rows{};
+  for (std::size_t r = 0; r < kRows.size(); ++r) {
+    rows[r].text = kRows[r];
+    for (int k = 1; k <= 7; ++k) rows[r].fields[k - 1] = field_of(kRows[r], k);
+    rows[r].opcode = byte_of_bits(rows[r].fields[5]);
+  }
+  return rows;
+}
+
+constexpr auto kSplitRows = split_rows();
+
+// Mnemonics are at most eight bytes: packed into a number, one compare
+// tells them apart. A longer text gets a key no mnemonic has.
+constexpr std::uint64_t mnemonic_key(std::string_view mnemonic) {
+  if (mnemonic.size() > 8) return UINT64_MAX;
+  std::uint64_t key = 0;
+  for (char c : mnemonic) key = (key << 8) | static_cast<unsigned char>(c);
+  return (key << 8) | mnemonic.size();
+}
+
+struct FirstRow {
+  std::uint64_t key = 0;
+  RowRange rows;
+};
+
+// Mnemonic -> its first row and the end of the run of rows that follow with
+// the same mnemonic, sorted by key; the terminator row is left out.
+constexpr auto kFirstRows = [] {
+  std::array<FirstRow, kRows.size() - 1> firsts{};
+  for (std::size_t r = 0; r + 1 < kRows.size(); ++r) {
+    const std::string_view mnemonic = field_of(kRows[r], 1);
+    std::size_t end = r;
+    while (field_of(kRows[end], 1) == mnemonic) ++end;
+    firsts[r] = {mnemonic_key(mnemonic), {r, end}};
+  }
+  // By key, then row: the first row of each mnemonic leads its run.
+  std::sort(firsts.begin(), firsts.end(), [](const FirstRow& a, const FirstRow& b) {
+    return a.key != b.key ? a.key < b.key : a.rows.first < b.rows.first;
+  });
+  return firsts;
+}();
+
+}  // namespace
+
+std::string_view row_field(std::string_view row, int k) { return field_of(row, k); }
+
 std::size_t table_size() { return kRows.size(); }
 
 std::string_view table_row(std::size_t row) { return row < kRows.size() ? kRows[row] : kTerminator; }
 
-const TableRow& split_row(std::size_t row) {
-  static const std::vector<TableRow> rows = split_rows();
-  return rows[row < rows.size() ? row : rows.size() - 1];
+const TableRow& split_row(std::size_t row) { return kSplitRows[row < kSplitRows.size() ? row : kSplitRows.size() - 1]; }
+
+std::optional<RowRange> rows_of(std::string_view folded_mnemonic) {
+  const std::uint64_t key = mnemonic_key(folded_mnemonic);
+  if (key == UINT64_MAX) return std::nullopt;
+  const auto found = std::lower_bound(kFirstRows.begin(), kFirstRows.end(), key,
+                                      [](const FirstRow& entry, std::uint64_t wanted) { return entry.key < wanted; });
+  if (found == kFirstRows.end() || found->key != key) return std::nullopt;
+  return found->rows;
 }
 
 std::optional<std::size_t> first_row_of(std::string_view folded_mnemonic) {
-  static const auto index = build_index();
-  const auto found = index.find(folded_mnemonic);
-  if (found == index.end()) return std::nullopt;
-  return found->second;
+  const auto rows = rows_of(folded_mnemonic);
+  if (!rows) return std::nullopt;
+  return rows->first;
 }
 
 }  // namespace zorvin::asm48

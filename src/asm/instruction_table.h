@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -26,11 +27,20 @@ std::string_view row_field(std::string_view row, int k);
 struct TableRow {
   std::string_view text;
   std::string_view fields[7];
+  std::uint8_t opcode = 0;  // field 6 read as a byte
   std::string_view field(int k) const { return (k >= 1 && k <= 7) ? fields[k - 1] : std::string_view{}; }
 };
 
 // Split row by 0-based position; positions past the end read as the terminator.
 const TableRow& split_row(std::size_t row);
+
+// The rows of a mnemonic: from its first row up to (not including) the next
+// row with another mnemonic.
+struct RowRange {
+  std::size_t first = 0;
+  std::size_t end = 0;
+};
+std::optional<RowRange> rows_of(std::string_view folded_mnemonic);
 
 // First row whose mnemonic equals the already case-folded mnemonic, or none
 // when the lookup would run into the terminator row.

@@ -6,16 +6,86 @@ namespace zorvin::asm48 {
 
 namespace {
 
+// The rules below work on characters. Pure ASCII text is its own sequence of
+// characters, so it is read as bytes without decoding; any other text is
+// decoded first. Both go through the same templates.
+bool is_ascii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 int digit_value(char32_t c) {
   if (c >= U'0' && c <= U'9') return static_cast<int>(c - U'0');
   if (c >= U'a' && c <= U'f') return static_cast<int>(c - U'a') + 10;
   return 99;
 }
 
-bool all_digits(std::u32string_view text, int base) {
-  for (char32_t c : text)
-    if (digit_value(c) >= base) return false;
+template <class Char>
+bool all_digits(std::basic_string_view<Char> text, int base) {
+  for (Char c : text)
+    if (digit_value(static_cast<char32_t>(c)) >= base) return false;
   return true;
+}
+
+// `t`: the folded text without "#", as characters.
+template <class Char>
+bool is_number_in(std::basic_string_view<Char> t) {
+  // The cuts below use the length before any mark was taken off, so that a
+  // text carrying two hexadecimal marks ("%12h", "0x12h") keeps one of them
+  // and fails the digit test.
+  const std::size_t full_length = t.size();
+  const Char zero_x[] = {Char('0'), Char('x'), Char(0)};
+  int base = 10;
+  if (t.starts_with(Char('%'))) {
+    t.remove_prefix(1);
+    base = 16;
+  }
+  if (t.starts_with(zero_x)) {
+    const std::size_t keep = full_length - 2;
+    if (keep < t.size()) t.remove_prefix(t.size() - keep);
+    base = 16;
+  }
+  if (t.ends_with(Char('h'))) {
+    t = t.substr(0, full_length - 1);
+    base = 16;
+  }
+  return !t.empty() && all_digits(t, base);
+}
+
+// `body`: the folded text, as characters.
+template <class Char>
+std::int32_t value_in(std::basic_string_view<Char> body) {
+  const Char zero_x[] = {Char('0'), Char('x'), Char(0)};
+  int base = 16;
+  if (body.ends_with(Char('h')))
+    body.remove_suffix(1);
+  else if (body.starts_with(Char('%')))
+    body.remove_prefix(1);
+  else if (body.starts_with(zero_x))
+    body.remove_prefix(2);
+  else
+    base = 10;
+  // Unsigned arithmetic wraps instead of overflowing; the low 32 bits of the
+  // wrapped value equal those of the exact one.
+  std::uint64_t value = 0;
+  for (Char c : body) {
+    const int digit = digit_value(static_cast<char32_t>(c));
+    if (digit >= base) break;
+    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+  }
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
+}
+
+// ASCII text lower-cased, optionally without its "#": fold_case on ASCII.
+std::string lowered_ascii(std::string_view text, bool drop_hash) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (drop_hash && c == '#') continue;
+    out.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c);
+  }
+  return out;
 }
 
 }  // namespace
@@ -29,54 +99,21 @@ std::string without_hash(std::string_view text) {
 }
 
 bool is_number(std::string_view text) {
-  std::u32string t = decode_utf8(fold_case(without_hash(text)));
-  // The cuts below use the length before any mark was taken off, so that a
-  // text carrying two hexadecimal marks ("%12h", "0x12h") keeps one of them
-  // and fails the digit test.
-  const std::size_t full_length = t.size();
-  int base = 10;
-  if (t.starts_with(U'%')) {
-    t.erase(0, 1);
-    base = 16;
-  }
-  if (t.starts_with(U"0x")) {
-    const std::size_t keep = full_length - 2;
-    if (keep < t.size()) t.erase(0, t.size() - keep);
-    base = 16;
-  }
-  if (t.ends_with(U'h')) {
-    t = t.substr(0, full_length - 1);
-    base = 16;
-  }
-  return !t.empty() && all_digits(t, base);
+  if (is_ascii(text)) return is_number_in(std::string_view(lowered_ascii(text, true)));
+  return is_number_in(std::u32string_view(decode_utf8(fold_case(without_hash(text)))));
 }
 
 bool is_char_literal(std::string_view text) {
+  if (is_ascii(text)) return text.size() == 3 && text.front() == '\'' && text.back() == '\'';
   const std::u32string t = decode_utf8(text);
   return t.size() == 3 && t.front() == U'\'' && t.back() == U'\'';
 }
 
 std::int32_t number_value(std::string_view text) {
-  if (is_char_literal(text)) return static_cast<std::int32_t>(decode_utf8(text)[1]);
-  std::u32string body = decode_utf8(fold_case(text));
-  int base = 16;
-  if (body.ends_with(U'h'))
-    body.pop_back();
-  else if (body.starts_with(U'%'))
-    body.erase(0, 1);
-  else if (body.starts_with(U"0x"))
-    body.erase(0, 2);
-  else
-    base = 10;
-  // Unsigned arithmetic wraps instead of overflowing; the low 32 bits of the
-  // wrapped value equal those of the exact one.
-  std::uint64_t value = 0;
-  for (char32_t c : body) {
-    const int digit = digit_value(c);
-    if (digit >= base) break;
-    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-  }
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
+  if (is_char_literal(text))
+    return is_ascii(text) ? static_cast<std::int32_t>(text[1]) : static_cast<std::int32_t>(decode_utf8(text)[1]);
+  if (is_ascii(text)) return value_in(std::string_view(lowered_ascii(text, false)));
+  return value_in(std::u32string_view(decode_utf8(fold_case(text))));
 }
 
 std::string to_bits(std::int32_t value, int width) {

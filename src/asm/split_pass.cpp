@@ -1,5 +1,8 @@
 #include "asm/split_pass.h"
 
+#include <cstring>
+
+#include "asm/editor_lines.h"
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48 {
@@ -14,67 +17,73 @@ std::string_view trim_blanks(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-// Tabs become blanks, the comment from the first ";" on is dropped, and the
-// rest is trimmed. A ";" inside a character literal also starts a comment.
-std::string clean_line(std::string_view raw) {
-  std::string line(raw);
-  for (char& c : line)
-    if (c == '\t') c = ' ';
-  std::string_view view = trim_blanks(line);
-  view = trim_blanks(view.substr(0, view.find(';')));
-  return std::string(view);
+// The comment from the first ";" on is dropped and the rest is trimmed. A
+// ";" inside a character literal also starts a comment.
+std::string_view clean_line(std::string_view line) {
+  line = trim_blanks(line);
+  return trim_blanks(line.substr(0, line.find(';')));
 }
 
-bool is_end_line(std::string_view line) {
-  const std::string folded = fold_case(line);
-  return folded == "end" || folded == ".end";
-}
+bool is_end_line(std::string_view line) { return equals_folded(line, "end") || equals_folded(line, ".end"); }
 
 void split_operands(std::string_view text, LineRecord& record) {
   const auto comma = text.find(',');
   if (comma == std::string_view::npos) {
-    if (fold_case(text.substr(0, 3)) == "equ") {
+    if (equals_folded(text.substr(0, 3), "equ")) {
       record.is_equ = true;
       text = trim_blanks(text.substr(3));
     }
-    record.operand1 = std::string(text);
+    record.operand1 = text;
     return;
   }
-  record.operand1 = std::string(trim_blanks(text.substr(0, comma)));
+  record.operand1 = trim_blanks(text.substr(0, comma));
   const std::string_view rest = text.substr(comma + 1);
-  record.operand2 = std::string(trim_blanks(rest.substr(0, rest.find(','))));
+  record.operand2 = trim_blanks(rest.substr(0, rest.find(',')));
+}
+
+// The table's own copy of the text, tabs turned into blanks once for all.
+std::string_view keep_source(std::string_view text, LineTable& table) {
+  const std::span<char> copy = table.keep_writable(text);
+  if (copy.empty()) return {};
+  for (char* tab = copy.data(); (tab = static_cast<char*>(std::memchr(tab, '\t', copy.data() + copy.size() - tab)));)
+    *tab = ' ';
+  return {copy.data(), copy.size()};
 }
 
 }  // namespace
 
-std::int32_t split_pass(const std::vector<std::string_view>& lines, LineTable& table) {
-  table.records.clear();
-  std::string pending_label;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string line = clean_line(lines[i]);
+std::int32_t split_pass(std::string_view text, LineTable& table) {
+  table.clear();
+  const std::string_view source = keep_source(text, table);
+  table.records.reserve(editor_line_count(source));
+  std::string_view pending_label;
+  std::size_t pos = 0;
+  std::string_view raw;
+  for (std::int32_t line_no = 1; !source.empty() && next_editor_line(source, pos, raw); ++line_no) {
+    const std::string_view line = clean_line(raw);
     if (is_end_line(line)) break;
     if (line.empty()) continue;
 
     LineRecord& record = table.records.emplace_back();
-    record.line_no = static_cast<std::int32_t>(i + 1);
+    record.line_no = line_no;
     std::string_view rest = line;
 
     // A ":" in the first column is no label.
     const auto colon = rest.find(':');
     if (colon != std::string_view::npos && colon > 0) {
-      record.label = std::string(rest.substr(0, colon + 1));
+      record.label = rest.substr(0, colon + 1);
       pending_label = record.label;
       rest = trim_blanks(rest.substr(colon + 1));
     }
 
     const auto blank = rest.find(' ');
-    record.mnemonic = std::string(rest.substr(0, blank));
+    record.mnemonic = rest.substr(0, blank);
     rest = blank == std::string_view::npos ? std::string_view{} : trim_blanks(rest.substr(blank));
 
     // A label standing alone also belongs to the next line with a mnemonic.
     if (!record.mnemonic.empty() && !pending_label.empty()) {
-      record.label = std::move(pending_label);
-      pending_label.clear();
+      record.label = pending_label;
+      pending_label = {};
     }
 
     split_operands(rest, record);

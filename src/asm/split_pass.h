@@ -4,14 +4,14 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
 #include "asm/line_record.h"
 
 namespace zorvin::asm48 {
 
-// Refills the table from the lines (line i has number i + 1) and returns the
-// index of the last record, -1 when no line produced one.
-std::int32_t split_pass(const std::vector<std::string_view>& lines, LineTable& table);
+// Refills the table from the editor text (line i has number i + 1), which it
+// keeps a copy of, and returns the index of the last record, -1 when no line
+// produced one.
+std::int32_t split_pass(std::string_view text, LineTable& table);
 
 }  // namespace zorvin::asm48

@@ -1,5 +1,6 @@
-// After a successful run: the listing rows, the 2048-byte code image and the
-// binary image file.
+// After a successful run: the 2048-byte code image and the binary image
+// file. The listing rows are formatted apart, only when they are shown
+// (files/listing.h).
 #pragma once
 
 #include <array>
@@ -14,28 +15,24 @@
 namespace zorvin::files {
 
 inline constexpr std::size_t kImageSize = 2048;
-inline constexpr std::string_view kListingHeader = "Adr Opcode";
-
 struct CodeImage {
   std::array<std::uint8_t, kImageSize> bytes{};
-  std::size_t length = 1;                 // one past the highest address holding code; 1 when none
-  std::vector<std::string> listing_rows;  // header first, then "AAA XX YY" / "AAA XX   "
+  std::size_t length = 1;  // one past the highest address holding code; 1 when none
 };
 
 struct OutputResult {
-  std::vector<std::string> listing_rows;  // as in CodeImage
   std::vector<std::string> messages;      // the "gespeichert" line or the line saying why not
   std::optional<std::string> image_path;  // set when a binary path was formed, even if writing failed,
                                           // but never when it leads to the source itself
   bool image_written = false;             // the whole image reached the file
 };
 
-// Builds listing and image from a table sorted by address, touching no file.
+// Builds the image from a table sorted by address, touching no file.
 // Bytes that would lie outside the image are never stored.
 CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte);
 
 // Writes the image beside the source (binary path rule). An empty source path
-// writes nothing and records no image path.
+// writes nothing, records no image path and adds no message.
 OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path);
 
 // Writes the image to the given file instead. A path that leads to the file

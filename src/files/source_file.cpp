@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "files/file_rewrite.h"
@@ -16,23 +17,28 @@ namespace {
 std::string too_large_text() { return "größer als " + std::string(kMaxSourceText); }
 
 // Reads to the end, but never more than the limit and one byte: a file that
-// grows while it is read is refused as well.
-bool read_limited(int fd, std::string& bytes, std::string& error) {
-  char buffer[65536];
+// grows while it is read is refused as well. The bytes go straight into the
+// text, sized from what the file's size promises.
+bool read_limited(int fd, std::uintmax_t expected, std::string& bytes, std::string& error) {
+  bytes.resize(static_cast<std::size_t>(expected) + 1);
+  std::size_t filled = 0;
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) return true;
+    if (filled == bytes.size()) bytes.resize(std::min<std::size_t>(2 * bytes.size() + 4096, kMaxSourceBytes + 1));
+    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+    if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
       error = error_text(errno);
       return false;
     }
-    bytes.append(buffer, static_cast<std::size_t>(got));
-    if (bytes.size() > kMaxSourceBytes) {
+    filled += static_cast<std::size_t>(got);
+    if (filled > kMaxSourceBytes) {
       error = too_large_text();
       return false;
     }
   }
+  bytes.resize(filled);
+  return true;
 }
 
 }  // namespace
@@ -49,7 +55,7 @@ LoadedSource read_source_file(const std::string& path) {
   if (static_cast<std::uintmax_t>(file.info.st_size) > kMaxSourceBytes)
     result.error = too_large_text();
   else
-    read = read_limited(file.fd, bytes, result.error);
+    read = read_limited(file.fd, static_cast<std::uintmax_t>(file.info.st_size), bytes, result.error);
   ::close(file.fd);
   if (!read) return result;
   result.ok = true;
@@ -59,7 +65,7 @@ LoadedSource read_source_file(const std::string& path) {
     result.cut_at_zero = true;
     result.bytes_not_loaded = bytes.size() - zero;
   }
-  result.text = latin1_to_utf8(bytes);
+  result.text = latin1_to_utf8_reusing(std::move(bytes));
   return result;
 }
 

@@ -11,6 +11,8 @@ namespace zorvin {
 // Each byte becomes the character of the same code; the text ends before the
 // first 00H byte. Line ends are kept as they are.
 std::string latin1_to_utf8(std::string_view bytes);
+// The same, keeping the storage of bytes that are ASCII already.
+std::string latin1_to_utf8_reusing(std::string&& bytes);
 
 struct Latin1Text {
   std::string bytes;

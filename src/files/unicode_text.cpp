@@ -88,7 +88,13 @@ std::size_t char_count(std::string_view text) {
 }
 
 std::string fold_case(std::string_view text) {
-  std::string out(text);
+  std::string out;
+  fold_case_into(out, text);
+  return out;
+}
+
+void fold_case_into(std::string& out, std::string_view text) {
+  out.assign(text);
   for (std::size_t i = 0; i < out.size(); ++i) {
     auto byte = static_cast<unsigned char>(out[i]);
     if (byte >= 'A' && byte <= 'Z') {
@@ -100,7 +106,16 @@ std::string fold_case(std::string_view text) {
       ++i;
     }
   }
-  return out;
+}
+
+bool equals_folded(std::string_view text, std::string_view folded_ascii) {
+  if (text.size() != folded_ascii.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto lower = (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : text[i];
+    if (lower != folded_ascii[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace zorvin

@@ -20,5 +20,11 @@ std::size_t char_count(std::string_view text);
 // The result has the same length in bytes, so positions found in the folded
 // text are valid in the original.
 std::string fold_case(std::string_view text);
+// The same into a text the caller keeps, so that its storage is reused.
+void fold_case_into(std::string& out, std::string_view text);
+
+// fold_case(text) == folded_ascii, for a folded text of ASCII only (a
+// keyword), without building the folded text.
+bool equals_folded(std::string_view text, std::string_view folded_ascii);
 
 }  // namespace zorvin

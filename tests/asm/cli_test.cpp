@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -179,6 +180,47 @@ TEST_F(Cli, HostileFilesAreRefusedAndTheSourceIsNeverOverwritten) {
   EXPECT_EQ(linked.out.find("q.bin - ist die Quelle selbst"), 0u) << linked.out;
   EXPECT_NE(linked.err.find("q.asm: ab dem ersten 00H-Byte wurden 5 Byte nicht gelesen"), std::string::npos);
   EXPECT_EQ(read_file(dir_ / "q.asm"), cut);
+}
+
+TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
+  write_file(dir_ / "hallowelt.asm", kExample);
+  Outcome result = assemble("--hex hallowelt.hex --listing-file hallowelt.lst hallowelt.asm");
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  // 16-byte data records with their checksums, then the end record.
+  EXPECT_EQ(read_file(dir_ / "hallowelt.hex"),
+            ":10000000040D0004090000040B00930093C5E500F3\r\n:02001000040FDB\r\n:00000001FF\r\n");
+  const std::string plain_listing = read_file(dir_ / "hallowelt.lst");
+  EXPECT_NE(plain_listing.find("    4  0000 04 0D           JMP START\n"), std::string::npos) << plain_listing;
+  EXPECT_NE(plain_listing.find("Programmger\xFCst"), std::string::npos) << "8-bit text like the source";
+  EXPECT_NE(plain_listing.find("\nHAUPT                   000FH\n"), std::string::npos) << plain_listing;
+
+  // The extended dialect, started from another folder: the include is found
+  // beside the source, and the listing shows the macro's expansion.
+  fs::create_directories(dir_ / "sub");
+  write_file(dir_ / "sub" / "main.asm",
+             "cpu 8048\n include \"defs.inc\"\ntwice macro v\n db v,v\n endm\nstart: twice VALUE\n jmp start\n");
+  write_file(dir_ / "sub" / "defs.inc", "VALUE equ 42h\n");
+  result = assemble("--hex out.hex --listing-file out.lst sub/main.asm");
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_EQ(read_file(dir_ / "sub" / "main.bin"), std::string("\x42\x42\x04\x00", 4));
+  EXPECT_EQ(read_file(dir_ / "out.hex"), ":040000004242040074\r\n:00000001FF\r\n");
+  const std::string listing = read_file(dir_ / "out.lst");
+  for (const char* row : {"    6  0000              start: twice VALUE\n", "    6+ 0000 42 42         db VALUE,VALUE\n",
+                          "    7  0002 04 00         jmp start\n", "\nVALUE                   0042H\n"})
+    EXPECT_NE(listing.find(row), std::string::npos) << row << "\nin\n" << listing;
+
+  // DATE and TIME come from SOURCE_DATE_EPOCH (UTC) for reproducible images.
+  write_file(dir_ / "stamp.asm", "cpu 8048\n db DATE, 0, TIME\n");
+  setenv("SOURCE_DATE_EPOCH", "1700000000", 1);  // 2023-11-14 22:13:20 UTC
+  result = assemble("stamp.asm");
+  unsetenv("SOURCE_DATE_EPOCH");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(read_file(dir_ / "stamp.bin"), std::string("11/14/23\0" "22:13:20", 17));
+
+  // Neither file may replace the source.
+  result = assemble("--hex sub/main.asm sub/main.asm");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(read_file(dir_ / "sub" / "main.asm").find("cpu 8048"), std::string::npos);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ bool parse_line_expectation(const std::string& text, LineExpectation& expectatio
     rest = rest.substr(equals);
   }
   rest = trim(rest.substr(1));
-  return parse_bytes(rest, expectation.bytes) && !expectation.bytes.empty() && expectation.bytes.size() <= 2;
+  return parse_bytes(rest, expectation.bytes) && !expectation.bytes.empty();
 }
 
 bool parse_directive(const std::string& text, Expectations& out) {
@@ -91,9 +91,14 @@ Expectations parse_expectations(const std::string& source) {
   Expectations out;
   const auto lines = asm48::editor_lines(source);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto semicolon = lines[i].find(';');
-    if (semicolon == std::string_view::npos) continue;
-    const std::string text = trim(lines[i].substr(semicolon + 1));
+    // The first ";" that an expectation follows: a character constant like
+    // ';' may stand before it, and an expected message may hold a ";".
+    std::string text;
+    for (auto semicolon = lines[i].find(';'); semicolon != std::string_view::npos;
+         semicolon = lines[i].find(';', semicolon + 1)) {
+      text = trim(lines[i].substr(semicolon + 1));
+      if (text.starts_with('=') || text.starts_with('@') || text.starts_with("error") || text.starts_with('!')) break;
+    }
     const auto line_no = static_cast<std::int32_t>(i + 1);
     bool parsed = true;
     if (text.starts_with('=') || text.starts_with('@')) {

@@ -9,7 +9,9 @@
 //   ; ! listing: 000 04 0D              next listing row after the header
 //   ; ! summary: 2 Fehler beim Assemblieren!
 //
-// A comment whose text starts with "=", "@", "error" or "!" must parse, so a
+// Expectations stand after the first ";" that one follows. A line that produces
+// more than two bytes (a macro call, a db with several values) lists them
+// all. A comment whose text starts with "=", "@", "error" or "!" must parse, so a
 // mistyped expectation fails instead of passing unnoticed. Any other comment
 // is prose. File-wide expectations may stand after the END line.
 #pragma once

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -98,8 +99,9 @@ Program all_rows_program() {
   return program;
 }
 
-// Address -> instruction text of every line of a d48 listing made with -d.
-std::map<int, std::string> read_disassembly(const std::string& path) {
+// Address -> instruction text of every line of a d48 listing made with -d;
+// with `mnemonics_only`, the mnemonic alone.
+std::map<int, std::string> read_disassembly(const std::string& path, bool mnemonics_only = false) {
   static const std::regex line_pattern(R"(^(?:\w+:)?\s+([a-z0-9]+)\s*([^;]*);\s*([0-9a-f]{4}) - )");
   std::map<int, std::string> by_address;
   std::ifstream file(path);
@@ -107,7 +109,8 @@ std::map<int, std::string> read_disassembly(const std::string& path) {
   std::smatch match;
   while (std::getline(file, line))
     if (std::regex_search(line, match, line_pattern))
-      by_address[std::stoi(match[3].str(), nullptr, 16)] = normalise_d48(match[1].str() + " " + match[2].str());
+      by_address[std::stoi(match[3].str(), nullptr, 16)] =
+          mnemonics_only ? match[1].str() : normalise_d48(match[1].str() + " " + match[2].str());
   return by_address;
 }
 
@@ -147,6 +150,53 @@ TEST(Oracle, D48ReadsEveryTableRowBackAsWritten) {
     EXPECT_EQ(found->second, probe.expected) << "at address " << address;
   }
   EXPECT_EQ(shared_seen, 2);
+}
+
+// The programs in the style of published code (golden prog_*.asm): d48 must
+// find, at the address of every instruction, the mnemonic the source wrote
+// there (macro expansions included), for 8041 code in its 8041 mode.
+TEST(Oracle, D48ReadsTheProgramsBackInstructionByInstruction) {
+  ASSERT_EQ(std::system("command -v d48 >/dev/null 2>&1"), 0) << "d48 (Debian package d52) is not installed";
+  const std::filesystem::path dir = std::filesystem::path(ZORVIN_TEST_TMP) / "oracle_programs";
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"prog_serial_monitor", "prog_led_demo", "prog_keyboard_upi41"}) {
+    SCOPED_TRACE(name);
+    std::ifstream file(std::string(ZORVIN_GOLDEN_DIR) + "/" + name + ".asm");
+    const std::string source((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    Assembler assembler;
+    assembler.keep_listing(true);
+    ASSERT_TRUE(assembler.run(source, ZORVIN_GOLDEN_DIR).ok());
+    // Statement word of each line that holds code: after a label, if any.
+    std::map<int, std::string> written;
+    std::ostringstream control;
+    for (const auto& line : assembler.extended_listing().lines) {
+      if (line.bytes.empty()) continue;
+      std::istringstream words(line.text);
+      std::string word;
+      words >> word;
+      if (word.ends_with(':')) words >> word;
+      word = lower_compact(word);
+      const bool data = word == "db" || word == "dw";
+      control << (data ? "b " : "c ") << std::hex << *line.address << "-" << *line.address + line.bytes.size() - 1
+              << "\n";
+      if (!data) written[*line.address] = word;
+    }
+    std::ofstream(dir / (std::string(name) + ".ctl")) << control.str();
+    const auto image = zorvin::files::build_image(assembler.table(), 0x00);
+    ASSERT_TRUE(zorvin::files::write_file_bytes((dir / (std::string(name) + ".bin")).string(), image.bytes.data(),
+                                                image.length));
+    const bool upi = source.find("cpu 8041") != std::string::npos;
+    const std::string command =
+        "cd '" + dir.string() + "' && d48 " + (upi ? "-1 " : "") + "-d -b " + name + " >d48.log 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto disassembly = read_disassembly((dir / (std::string(name) + ".d48")).string(), true);
+    ASSERT_GT(written.size(), 10u);
+    for (const auto& [address, mnemonic] : written) {
+      const auto found = disassembly.find(address);
+      ASSERT_NE(found, disassembly.end()) << "nothing at " << address;
+      EXPECT_EQ(found->second, mnemonic) << "at " << address;
+    }
+  }
 }
 
 }  // namespace

@@ -19,9 +19,9 @@ const LineRecord* record_of_line(const Assembler& assembler, std::int32_t line_n
 std::string code(const Assembler& assembler, std::int32_t line_no) {
   const LineRecord* record = record_of_line(assembler, line_no);
   if (record == nullptr) return "none";
+  const auto bytes = assembler.table().code_of(*record);
   char text[16];
-  std::snprintf(text, sizeof text, record->operand_bits.empty() ? "%02X" : "%02X %02X",
-                bits_value(record->opcode_bits), bits_value(record->operand_bits));
+  std::snprintf(text, sizeof text, bytes.size() == 1 ? "%02X" : "%02X %02X", bytes[0], bytes.size() > 1 ? bytes[1] : 0);
   return text;
 }
 
@@ -147,6 +147,16 @@ TEST(AsmRun, EquValueTakenBeforeItsOwnLineIsRewritten) {
   EXPECT_EQ(result.error_count, 0);
   EXPECT_EQ(code(assembler, 2), "23 14");  // "#20" is decimal 20
   EXPECT_EQ(code(assembler, 3), "23 16");  // "#22"
+}
+
+// Rewritten operands are kept beside the source text the records point
+// into; writing them must never touch that text (a source of some KiB).
+TEST(AsmRun, RewrittenOperandsLeaveTheSourceTextAlone) {
+  std::string source = "N equ 20\n";
+  for (int i = 0; i < 600; ++i) source += "  mov r6,#N ; delay count\n";
+  Assembler assembler;
+  ASSERT_TRUE(assembler.run(source).ok());
+  for (int line = 2; line <= 601; line += 99) EXPECT_EQ(code(assembler, line), "BE 14");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ using namespace zorvin::asm48;
 
 LineTable split(std::string_view text) {
   LineTable table;
-  split_pass(editor_lines(text), table);
+  split_pass(text, table);
   return table;
 }
 
@@ -86,14 +86,15 @@ TEST(AsmSplitPass, ColonsAndSemicolonsInsideLiterals) {
 
 TEST(AsmSplitPass, RefillStartsEveryRecordAfresh) {
   LineTable table;
-  split_pass(editor_lines("a: jz a\nb: db 1"), table);
+  split_pass("a: jz a\nb: db 1", table);
   table.records[0].needs_target = true;
-  table.records[0].opcode_bits = "11000110";
-  split_pass(editor_lines("nop"), table);
+  table.set_code(table.records[0], std::vector<std::uint8_t>{0xC6});
+  split_pass("nop", table);
   ASSERT_EQ(table.records.size(), 1u);
   EXPECT_FALSE(table.records[0].needs_target);
   EXPECT_TRUE(table.records[0].label.empty());
-  EXPECT_TRUE(table.records[0].opcode_bits.empty());
+  EXPECT_TRUE(table.code.empty());
+  EXPECT_EQ(table.records[0].length, 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "asm/assembler.h"
 #include "files/binary_path.h"
+#include "files/listing.h"
 #include "files/output_writer.h"
 
 namespace {
@@ -18,13 +19,8 @@ using zorvin::asm48::LineRecord;
 using zorvin::asm48::LineTable;
 using namespace zorvin::files;
 
-LineRecord code_record(std::int32_t address, const char* first, const char* second = "") {
-  LineRecord record;
-  record.address = address;
-  record.opcode_bits = first;
-  record.operand_bits = second;
-  record.length = *second ? 2 : 1;
-  return record;
+void add_code(LineTable& table, std::int32_t address, std::vector<std::uint8_t> bytes) {
+  table.add_record(1, bytes).address = address;
 }
 
 fs::path scratch_dir(const char* name) {
@@ -63,11 +59,11 @@ TEST(OutputBinaryPath, NeverTheSourceItself) {
 TEST(OutputImage, ListingRowsImageAndLength) {
   LineTable table;
   table.records.push_back(LineRecord{});  // label-only: no row
-  table.records.push_back(code_record(0x000, "00000100", "00001101"));
-  table.records.push_back(code_record(0x009, "00000000"));
-  table.records.push_back(code_record(0x7FE, "10010011"));
+  add_code(table, 0x000, {0x04, 0x0D});
+  add_code(table, 0x009, {0x00});
+  add_code(table, 0x7FE, {0x93});
   const auto image = build_image(table, 0xFF);
-  EXPECT_EQ(image.listing_rows, (std::vector<std::string>{"Adr Opcode", "000 04 0D", "009 00   ", "7FE 93   "}));
+  EXPECT_EQ(listing_rows(table), (std::vector<std::string>{"Adr Opcode", "000 04 0D", "009 00   ", "7FE 93   "}));
   EXPECT_EQ(image.length, 0x7FFu);
   EXPECT_EQ(image.bytes[0], 0x04);
   EXPECT_EQ(image.bytes[1], 0x0D);
@@ -75,18 +71,35 @@ TEST(OutputImage, ListingRowsImageAndLength) {
   EXPECT_EQ(image.bytes[0x7FE], 0x93);
 }
 
+// A front end may give a line any number of bytes, or reserve bytes that
+// keep the fill: the rows continue two bytes at a time, reserved bytes show
+// only as a gap.
+TEST(OutputImage, LongLinesContinueAndReservedBytesKeepTheFill) {
+  LineTable table;
+  add_code(table, 0x100, {0x48, 0x41, 0x4C, 0x4C, 0x4F});
+  table.add_record(2, {}, 3).address = 0x105;
+  add_code(table, 0x108, {0x0D, 0x0A});
+  const auto image = build_image(table, 0xFF);
+  EXPECT_EQ(listing_rows(table),
+            (std::vector<std::string>{"Adr Opcode", "100 48 41", "102 4C 4C", "104 4F   ", "108 0D 0A"}));
+  EXPECT_EQ(image.bytes[0x104], 0x4F);
+  EXPECT_EQ(image.bytes[0x105], 0xFF);
+  EXPECT_EQ(image.bytes[0x107], 0xFF);
+  EXPECT_EQ(image.length, 0x10Au);
+}
+
 TEST(OutputImage, NoCodeGivesOneFillByte) {
   const auto image = build_image(LineTable{}, 0xFF);
   EXPECT_EQ(image.length, 1u);
   EXPECT_EQ(image.bytes[0], 0xFF);
-  EXPECT_EQ(image.listing_rows, (std::vector<std::string>{"Adr Opcode"}));
+  EXPECT_EQ(listing_rows(LineTable{}), (std::vector<std::string>{"Adr Opcode"}));
 }
 
 TEST(OutputImage, BytesOutsideTheImageAreNeverStored) {
   LineTable table;
-  table.records.push_back(code_record(0x7FF, "00100011", "00000001"));  // second byte at 800H
-  table.records.push_back(code_record(-1, "00000000"));
-  table.records.push_back(code_record(5000, "00000000"));
+  add_code(table, 0x7FF, {0x23, 0x01});  // second byte at 800H
+  add_code(table, -1, {0x00});
+  add_code(table, 5000, {0x00});
   const auto image = build_image(table, 0x00);
   EXPECT_EQ(image.length, kImageSize);
   EXPECT_EQ(image.bytes[0x7FF], 0x23);
@@ -103,7 +116,7 @@ TEST(OutputWriter, WritesBesideTheSourceAndReports) {
   EXPECT_TRUE(result.image_written);
   EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " (257 Byte) gespeichert"}));
   EXPECT_EQ(read_file(image_path), std::string(256, '\xFF') + '\x00');
-  EXPECT_EQ(result.listing_rows, (std::vector<std::string>{"Adr Opcode", "100 00   "}));
+  EXPECT_EQ(listing_rows(assembler.table()), (std::vector<std::string>{"Adr Opcode", "100 00   "}));
 }
 
 TEST(OutputWriter, ReplacesAnOlderLongerImage) {
@@ -122,7 +135,7 @@ TEST(OutputWriter, WithoutSourcePathOnlyTheListing) {
   const auto result = write_output(assembler.table(), 0x00, "");
   EXPECT_FALSE(result.image_path);
   EXPECT_TRUE(result.messages.empty());
-  EXPECT_EQ(result.listing_rows, (std::vector<std::string>{"Adr Opcode", "000 00   "}));
+  EXPECT_EQ(listing_rows(assembler.table()), (std::vector<std::string>{"Adr Opcode", "000 00   "}));
 }
 
 TEST(OutputWriter, FailedWriteIsReportedAndPathStillRecorded) {
@@ -136,7 +149,7 @@ TEST(OutputWriter, FailedWriteIsReportedAndPathStillRecorded) {
   EXPECT_FALSE(result.image_written);
   EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei (" +
                                                        std::strerror(ENOENT) + ")"}));
-  EXPECT_EQ(result.listing_rows.size(), 2u);
+  EXPECT_EQ(listing_rows(assembler.table()).size(), 2u);
 }
 
 TEST(OutputWriter, ShortWriteOnAFullDeviceIsAFailure) {

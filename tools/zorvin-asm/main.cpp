@@ -1,21 +1,30 @@
-// zorvin-asm [--fill 00|FF] [--listing] [--output FILE] SOURCE
+// zorvin-asm [--fill 00|FF] [--listing] [--output FILE] [--hex FILE]
+//            [--listing-file FILE] SOURCE
 //
 // Assembles an 8-bit (ISO 8859-1) source file like the F5 command does and
 // prints, UTF-8, one per line: the listing rows (with --listing), the error
-// lines, the "gespeichert" line and the summary. Exit status: 0 without
+// lines, the "gespeichert" lines and the summary. --hex also writes Intel
+// HEX of the used range, --listing-file a listing with the source lines and
+// the symbols. Exit status: 0 without
 // errors, 1 for assembly errors, an empty source or an image that could not
 // be written, 2 for a usage error or a source that cannot be read (missing,
 // not a regular file, or larger than the editor would load).
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "asm/assembler.h"
 #include "files/file_identity.h"
+#include "files/file_rewrite.h"
+#include "files/intel_hex.h"
+#include "files/listing_file.h"
+#include "files/listing.h"
 #include "files/output_writer.h"
 #include "files/source_file.h"
+#include "files/text_codec.h"
 
 namespace {
 
@@ -23,12 +32,15 @@ constexpr int kSuccess = 0;
 constexpr int kAssemblyFailed = 1;
 constexpr int kUsageError = 2;
 
-constexpr const char* kUsage = "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] QUELLE\n";
+constexpr const char* kUsage = 
+    "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] [--hex DATEI] [--listing-file DATEI] QUELLE\n";
 
 struct Options {
   std::uint8_t fill_byte = 0x00;
   bool listing = false;
   std::optional<std::string> output;
+  std::optional<std::string> hex;
+  std::optional<std::string> listing_file;
   std::string source;
 };
 
@@ -51,6 +63,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
       }
     } else if (arg == "--output" && i + 1 < argc) {
       options.output = argv[++i];
+    } else if (arg == "--hex" && i + 1 < argc) {
+      options.hex = argv[++i];
+    } else if (arg == "--listing-file" && i + 1 < argc) {
+      options.listing_file = argv[++i];
     } else if (!arg.starts_with("-") && !have_source) {
       options.source = arg;
       have_source = true;
@@ -71,6 +87,17 @@ void print_line(const std::string& line) {
   std::fputc('\n', stdout);
 }
 
+// Writes a text file as 8-bit text like the sources, and says so.
+bool save_text(const std::string& path, const std::string& text, const char* what) {
+  const zorvin::Latin1Text bytes = zorvin::utf8_to_latin1(text);
+  const zorvin::files::RewriteResult written = zorvin::files::rewrite_file(path, bytes.bytes);
+  if (written.ok)
+    print_line(path + " (" + what + ", " + std::to_string(bytes.bytes.size()) + " Byte) gespeichert");
+  else
+    print_line(path + " - Fehler beim Speichern (" + written.error + ")");
+  return written.ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,13 +116,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zorvin-asm: %s: ab dem ersten 00H-Byte wurden %ju Byte nicht gelesen\n",
                  options->source.c_str(), source.bytes_not_loaded);
   }
-  if (options->output && zorvin::files::same_file(*options->output, options->source)) {
-    std::fprintf(stderr, "zorvin-asm: --output %s würde die Quelle überschreiben\n", options->output->c_str());
-    return kUsageError;
+  for (const auto& [option, path] : {std::pair{"--output", options->output}, std::pair{"--hex", options->hex},
+                                     std::pair{"--listing-file", options->listing_file}}) {
+    if (path && zorvin::files::same_file(*path, options->source)) {
+      std::fprintf(stderr, "zorvin-asm: %s %s würde die Quelle überschreiben\n", option, path->c_str());
+      return kUsageError;
+    }
   }
 
   zorvin::asm48::Assembler assembler;
-  const auto result = assembler.run(source.text);
+  assembler.keep_listing(options->listing_file.has_value());
+  const std::string source_dir = std::filesystem::path(options->source).parent_path().string();
+  const auto result = assembler.run(source.text, source_dir);
   if (result.nothing_to_assemble) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
@@ -111,8 +143,17 @@ int main(int argc, char** argv) {
                                                            options->source)
                           : zorvin::files::write_output(assembler.table(), options->fill_byte, options->source);
   if (options->listing)
-    for (const auto& row : output.listing_rows) print_line(row);
+    for (const auto& row : zorvin::files::listing_rows(assembler.table())) print_line(row);
   for (const auto& line : output.messages) print_line(line);
+  bool written = output.image_written;
+  if (options->hex)
+    written &= save_text(*options->hex, zorvin::files::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");
+  if (options->listing_file) {
+    const auto listing = assembler.extended() ? assembler.extended_listing()
+                                              : zorvin::files::plain_source_listing(source.text, assembler.table());
+    const std::string title = std::filesystem::path(options->source).filename().string();
+    written &= save_text(*options->listing_file, zorvin::files::listing_file_text(listing, title), "Listing");
+  }
   print_line(result.summary);
-  return output.image_written ? kSuccess : kAssemblyFailed;
+  return written ? kSuccess : kAssemblyFailed;
 }

@@ -30,8 +30,8 @@
    mov a,#' '      ; = 23 20
    mov a,#'''      ; = 23 27
    mov a,#4294967297 ; = 23 01
-; Data bytes: one number or character literal; further operands are ignored.
+; Data bytes: one number or character literal (several are an error).
    db 'x'          ; = 78
-   db 1,2,3        ; = 01
+   db 1            ; = 01
    .db 0FFh        ; = FF
    DB %10          ; = 10

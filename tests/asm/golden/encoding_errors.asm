@@ -12,6 +12,8 @@
    db 300          ; error: Wert außerhalb des zulässigen Bereiches
    db abc          ; error: Parameterfehler
    db 'abc'        ; error: Parameterfehler
+   db 30h,31h,32h  ; error: nur ein Wert pro db erlaubt; mehrere Werte nimmt der erweiterte Dialekt (einzuschalten mit einer cpu-Zeile, z. B. cpu 8048)
+   .DB 'a','b'     ; error: nur ein Wert pro db erlaubt; mehrere Werte nimmt der erweiterte Dialekt (einzuschalten mit einer cpu-Zeile, z. B. cpu 8048)
    org 800h        ; error: Wert außerhalb des zulässigen Bereiches
    org 'a'         ; error: Parameterfehler
    foo a           ; error: Syntaxfehler

@@ -1,0 +1,65 @@
+#include "asm/ext/data_directive.h"
+
+#include "asm/diagnostics.h"
+#include "asm/ext/messages.h"
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+bool is_comma(const Token& t) { return t.kind == TokenKind::Operator && t.text == ","; }
+
+// DATE or TIME, unless the source defined a name of its own so.
+const std::string* clock_text(std::span<const Token> item, SymbolSource& symbols, const BuildClock& clock) {
+  if (item.size() != 1 || item[0].kind != TokenKind::Name) return nullptr;
+  const bool date = word_equals(item[0].text, "date");
+  if (!date && !word_equals(item[0].text, "time")) return nullptr;
+  if (symbols.value_of(item[0].text)) return nullptr;
+  return date ? &clock.date : &clock.time;
+}
+
+}  // namespace
+
+DataBytes encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
+                      const BuildClock& clock) {
+  DataBytes out;
+  if (items.empty()) return out.error = std::string(kParameterError), out;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= items.size(); ++i) {
+    if (i < items.size() && !is_comma(items[i])) continue;
+    const auto item = items.subspan(start, i - start);
+    start = i + 1;
+    if (item.empty()) return out.error = std::string(kParameterError), out;
+    // A string of other than one character, or DATE / TIME, gives its bytes.
+    std::u32string decoded;
+    std::u32string_view text;
+    bool is_text = item.size() == 1 && item[0].kind == TokenKind::String && item[0].chars_size != 1;
+    if (is_text) {
+      text = line.characters_of(item[0]);
+    } else if (const std::string* stamp = clock_text(item, symbols, clock)) {
+      decoded = decode_utf8(*stamp);
+      text = decoded;
+      is_text = true;
+    }
+    if (is_text) {
+      if (words) return out.error = std::string(kParameterError), out;
+      for (char32_t c : text) {
+        if (c > 0xFF) return out.error = message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)"), out;
+        out.bytes.push_back(static_cast<std::uint8_t>(c));
+      }
+      continue;
+    }
+    const Evaluation e = evaluate(item, symbols);
+    if (!e.error.empty()) return out.error = e.error, out;
+    if (out.undefined.empty()) out.undefined = e.undefined;
+    const long low = words ? -32768 : -128;
+    const long high = words ? 65535 : 255;
+    if (e.value < low || e.value > high) return out.error = range_message(e.value, low, high), out;
+    out.bytes.push_back(static_cast<std::uint8_t>(e.value & 0xFF));
+    if (words) out.bytes.push_back(static_cast<std::uint8_t>((e.value >> 8) & 0xFF));
+  }
+  return out;
+}
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,62 @@
+#include "asm/ext/dialect_switch.h"
+
+#include <cstring>
+
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+std::string_view trim(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool word_is(std::string_view text, std::string_view folded_word) {
+  return text.size() == folded_word.size() && fold_case(text) == folded_word;
+}
+
+// Most sources hold no "cpu" at all, in any case; a plain run should not pay
+// for looking at their lines. The library's memchr finds each "u" or "U"
+// many bytes at a time; only there are the two letters before it compared.
+bool mentions_cpu(std::string_view text) {
+  for (const char u : {'u', 'U'}) {
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    while ((at = static_cast<const char*>(std::memchr(at, u, static_cast<std::size_t>(end - at)))) != nullptr) {
+      if (at - text.data() >= 2 && (at[-1] | 0x20) == 'p' && (at[-2] | 0x20) == 'c') return true;
+      ++at;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> cpu_statement(std::string_view editor_text) {
+  if (!mentions_cpu(editor_text)) return std::nullopt;
+  std::size_t start = 0;
+  while (start <= editor_text.size()) {
+    std::size_t end = editor_text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = editor_text.size();
+    const std::string_view raw = editor_text.substr(start, end - start);
+    start = end + 1;
+    // The plain split: comment from the first ";", label up to the first
+    // ":", then the mnemonic up to the first blank.
+    std::string_view line = trim(raw.substr(0, raw.find(';')));
+    if (word_is(line, "end") || word_is(line, ".end")) return std::nullopt;
+    const auto colon = line.find(':');
+    if (colon != std::string_view::npos && colon > 0) line = trim(line.substr(colon + 1));
+    const auto blank = line.find_first_of(" \t");
+    if (!word_is(line.substr(0, blank), "cpu")) continue;
+    const std::string_view operands = blank == std::string_view::npos ? std::string_view{} : trim(line.substr(blank));
+    // "cpu equ 5" is a plain symbol definition, not a cpu statement.
+    if (operands.find(',') == std::string_view::npos && fold_case(operands.substr(0, 3)) == "equ") continue;
+    return std::string(operands);
+  }
+  return std::nullopt;
+}
+
+}  // namespace zorvin::asm48::ext

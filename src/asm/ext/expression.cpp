@@ -1,0 +1,207 @@
+#include "asm/ext/expression.h"
+
+#include "asm/ext/messages.h"
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+constexpr int kMaxDepth = 64;
+
+enum class Level { Or, Xor, And, Equality, Relation, Shift, Sum, Product };
+constexpr int kLevels = 8;
+
+using U = std::uint32_t;
+
+std::int32_t wrap(U v) { return static_cast<std::int32_t>(v); }
+
+class Parser {
+ public:
+  Parser(std::span<const Token> tokens, SymbolSource& symbols) : tokens_(tokens), symbols_(symbols) {}
+
+  Evaluation run() {
+    Evaluation result;
+    if (tokens_.empty()) {
+      fail(message(kBadExpression, "Wert fehlt"));
+    } else if (tokens_.size() == 1) {
+      result.value = primary();  // the common case: one number or name
+    } else {
+      result.value = binary(0);
+      if (error_.empty() && pos_ < tokens_.size()) fail(message(kBadExpression, tokens_[pos_].text));
+    }
+    result.error = std::move(error_);
+    result.undefined = std::move(undefined_);
+    return result;
+  }
+
+ private:
+  void fail(std::string text) {
+    if (error_.empty()) error_ = std::move(text);
+  }
+
+  const Token* peek() const { return pos_ < tokens_.size() ? &tokens_[pos_] : nullptr; }
+
+  bool is_op(const Token* t, std::string_view op) const {
+    return t && t->kind == TokenKind::Operator && t->text == op;
+  }
+
+  // Operator of the given level at the current token, as a short code.
+  std::string_view binary_op(int level) const {
+    const Token* t = peek();
+    if (!t) return {};
+    std::string_view op = t->text;
+    if (t->kind == TokenKind::Name) {
+      if (word_equals(op, "mod")) op = "%";
+      else if (word_equals(op, "and")) op = "&";
+      else if (word_equals(op, "or")) op = "|";
+      else if (word_equals(op, "xor")) op = "^";
+      else if (word_equals(op, "shl")) op = "<<";
+      else if (word_equals(op, "shr")) op = ">>";
+      else return {};
+    } else if (t->kind != TokenKind::Operator) {
+      return {};
+    }
+    switch (static_cast<Level>(level)) {
+      case Level::Or: return (op == "|" || op == "||") ? op : std::string_view{};
+      case Level::Xor: return op == "^" ? op : std::string_view{};
+      case Level::And: return (op == "&" || op == "&&") ? op : std::string_view{};
+      case Level::Equality: return (op == "=" || op == "==" || op == "<>" || op == "!=") ? op : std::string_view{};
+      case Level::Relation: return (op == "<" || op == "<=" || op == ">" || op == ">=") ? op : std::string_view{};
+      case Level::Shift: return (op == "<<" || op == ">>") ? op : std::string_view{};
+      case Level::Sum: return (op == "+" || op == "-") ? op : std::string_view{};
+      case Level::Product: return (op == "*" || op == "/" || op == "%") ? op : std::string_view{};
+    }
+    return {};
+  }
+
+  std::int32_t apply(std::string_view op, std::int32_t a, std::int32_t b) {
+    const U ua = static_cast<U>(a);
+    const U ub = static_cast<U>(b);
+    if (op == "|" || op == "||") return op == "|" ? wrap(ua | ub) : (a || b);
+    if (op == "^") return wrap(ua ^ ub);
+    if (op == "&" || op == "&&") return op == "&" ? wrap(ua & ub) : (a && b);
+    if (op == "=" || op == "==") return a == b;
+    if (op == "<>" || op == "!=") return a != b;
+    if (op == "<") return a < b;
+    if (op == "<=") return a <= b;
+    if (op == ">") return a > b;
+    if (op == ">=") return a >= b;
+    if (op == "<<") return (b < 0 || b > 31) ? 0 : wrap(ua << b);
+    if (op == ">>") return (b < 0 || b > 31) ? (a < 0 ? -1 : 0) : (a >> b);
+    if (op == "+") return wrap(ua + ub);
+    if (op == "-") return wrap(ua - ub);
+    if (op == "*") return wrap(ua * ub);
+    if (b == 0) {
+      fail(std::string(kDivisionByZero));
+      return 0;
+    }
+    const std::int64_t wide_a = a;
+    const std::int64_t wide_b = b;
+    return wrap(static_cast<U>(op == "/" ? wide_a / wide_b : wide_a % wide_b));
+  }
+
+  std::int32_t binary(int level) {
+    if (level == kLevels) return unary();
+    std::int32_t left = binary(level + 1);
+    for (std::string_view op = binary_op(level); !op.empty() && error_.empty(); op = binary_op(level)) {
+      ++pos_;
+      const std::int32_t right = binary(level + 1);
+      left = apply(op, left, right);
+    }
+    return left;
+  }
+
+  std::int32_t unary() {
+    if (++depth_ > kMaxDepth) {
+      fail(message(kBadExpression, "zu tief verschachtelt"));
+      return 0;
+    }
+    const std::int32_t value = unary_inner();
+    --depth_;
+    return value;
+  }
+
+  std::int32_t unary_inner() {
+    const Token* t = peek();
+    if (is_op(t, "-")) return ++pos_, wrap(U{0} - static_cast<U>(unary()));
+    if (is_op(t, "+")) return ++pos_, unary();
+    if (is_op(t, "~")) return ++pos_, wrap(~static_cast<U>(unary()));
+    if (is_op(t, "!")) return ++pos_, unary() == 0;
+    if (t && t->kind == TokenKind::Name && word_equals(t->text, "not")) return ++pos_, wrap(~static_cast<U>(unary()));
+    return primary();
+  }
+
+  std::int32_t parenthesised() {
+    if (!is_op(peek(), "(")) {
+      fail(message(kBadExpression, "( fehlt"));
+      return 0;
+    }
+    ++pos_;
+    const std::int32_t value = binary(0);
+    if (!is_op(peek(), ")")) {
+      fail(message(kBadExpression, ") fehlt"));
+      return 0;
+    }
+    ++pos_;
+    return value;
+  }
+
+  std::int32_t name_value(const Token& t) {
+    if (word_equals(t.text, "lo") || word_equals(t.text, "low")) return ++pos_, parenthesised() & 0xFF;
+    if (word_equals(t.text, "hi") || word_equals(t.text, "high")) return ++pos_, (parenthesised() >> 8) & 0xFF;
+    ++pos_;
+    if (const auto value = symbols_.value_of(t.text)) return *value;
+    const std::string folded = fold_case(t.text);
+    // "FFh" is a number in the plain notation; a defined name wins.
+    std::int32_t number = 0;
+    if (folded.size() > 1 && folded.back() == 'h' &&
+        folded.find_first_not_of("0123456789abcdef", 0) == folded.size() - 1 &&
+        read_number("0" + folded, number))
+      return number;
+    if (undefined_.empty()) undefined_ = std::string(t.text);
+    return 0;
+  }
+
+  std::int32_t primary() {
+    const Token* t = peek();
+    if (!t) {
+      fail(message(kBadExpression, "Wert fehlt"));
+      return 0;
+    }
+    switch (t->kind) {
+      case TokenKind::Number:
+        if (t->malformed) fail(message(kBadNumber, t->text));
+        return ++pos_, t->value;
+      case TokenKind::Name:
+        return name_value(*t);
+      case TokenKind::String:
+        if (t->chars_size != 1) {
+          fail(message(kStringInExpression, t->text));
+          return 0;
+        }
+        return ++pos_, t->value;
+      case TokenKind::Operator:
+        if (t->text == "$") return ++pos_, symbols_.location();
+        if (t->text == "(") return parenthesised();
+        break;
+      case TokenKind::Bad:
+        break;
+    }
+    fail(message(kBadExpression, t->text));
+    return 0;
+  }
+
+  std::span<const Token> tokens_;
+  SymbolSource& symbols_;
+  std::size_t pos_ = 0;
+  int depth_ = 0;
+  std::string error_;
+  std::string undefined_;
+};
+
+}  // namespace
+
+Evaluation evaluate(std::span<const Token> tokens, SymbolSource& symbols) { return Parser(tokens, symbols).run(); }
+
+}  // namespace zorvin::asm48::ext

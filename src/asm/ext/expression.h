@@ -1,0 +1,35 @@
+// Evaluates expressions of the extended dialect over a run of tokens:
+// + - * / mod, & | ^ ~, << >>, comparisons (1 or 0), parentheses, unary
+// minus, $, lo()/hi()/low()/high(), numbers, names and character constants.
+// Arithmetic is 32-bit and wraps; nesting depth is bounded.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "asm/ext/lexer.h"
+
+namespace zorvin::asm48::ext {
+
+// What the evaluator asks of the assembler.
+class SymbolSource {
+ public:
+  virtual ~SymbolSource() = default;
+  // Value of the name, or none when it is not (yet) defined.
+  virtual std::optional<std::int32_t> value_of(std::string_view name) = 0;
+  virtual std::int32_t location() const = 0;  // "$"
+};
+
+struct Evaluation {
+  std::int32_t value = 0;
+  std::string error;          // message text (" -> ..."), empty when fine
+  std::string undefined;      // first name that had no value (value then counts it as 0)
+  bool ok() const { return error.empty() && undefined.empty(); }
+};
+
+Evaluation evaluate(std::span<const Token> tokens, SymbolSource& symbols);
+
+}  // namespace zorvin::asm48::ext

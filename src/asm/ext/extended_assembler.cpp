@@ -1,0 +1,75 @@
+#include "asm/ext/extended_assembler.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "asm/editor_lines.h"
+#include "asm/ext/lexer.h"
+#include "asm/ext/messages.h"
+#include "asm/ext/pass.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+// Two passes settle every ordinary source (the second knows all forward
+// names); more are needed only when sizes depend on such names.
+constexpr int kMaxPasses = 10;
+
+// Where a message about the whole source goes: its first statement.
+std::int32_t first_statement_line(std::string_view text) {
+  std::size_t pos = 0;
+  std::string_view line;
+  for (std::int32_t line_no = 1; !text.empty() && next_editor_line(text, pos, line); ++line_no)
+    if (!tokenize(line).tokens.empty()) return line_no;
+  return 1;
+}
+
+// N of "Zeile: N -> ...".
+long line_of(const std::string& message) { return std::strtol(message.c_str() + 7, nullptr, 10); }
+
+std::string listed_value(const SymbolEntry& symbol) {
+  if (symbol.kind == SymbolKind::Register) return symbol.register_name;
+  char text[16];
+  std::snprintf(text, sizeof text, "%04XH", static_cast<unsigned>(symbol.value));
+  return text;
+}
+
+}  // namespace
+
+ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir, std::string_view cpu,
+                              bool keep_listing, LineTable& table) {
+  RunContext context;
+  auto source = std::make_shared<LineBlock>();
+  source->text = text;
+  source->whole_text = true;
+  context.source = std::move(source);
+  context.base_dir = base_dir;
+  context.initial_set = instruction_set_of(cpu).value_or(InstructionSet::Mcs48);
+  context.clock = build_clock();
+  context.keep_listing = keep_listing;
+
+  PassResult result;
+  bool settled = false;
+  for (int pass = 1; pass <= kMaxPasses && !settled; ++pass) {
+    result = run_pass(context, pass);
+    // A pass cut short by a bound would only be cut short again.
+    settled = context.symbols.pass_was_consistent() || result.cut_short;
+  }
+  ExtendedRun run;
+  run.diagnostics = std::move(result.diagnostics);
+  // Statements encoded again at the end of the pass report there: back
+  // into source order.
+  std::stable_sort(run.diagnostics.lines.begin(), run.diagnostics.lines.end(),
+                   [](const std::string& a, const std::string& b) { return line_of(a) < line_of(b); });
+  if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
+  table = std::move(result.table);
+  if (keep_listing) {
+    run.listing.lines = std::move(result.listing);
+    for (const SymbolEntry& symbol : context.symbols.entries())
+      run.listing.symbols.push_back({symbol.name, listed_value(symbol)});
+  }
+  return run;
+}
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,28 @@
+// The extended dialect's assembler run: symbols as names, expressions,
+// macros, conditional assembly, loops, includes, data directives and the
+// UPI-41/42 instructions. It repeats its pass until every name used before
+// its definition had its final value, then leaves the code in the same
+// line table the plain dialect fills, sorted by address.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "asm/diagnostics.h"
+#include "asm/line_record.h"
+#include "asm/source_listing.h"
+
+namespace zorvin::asm48::ext {
+
+struct ExtendedRun {
+  Diagnostics diagnostics;  // error lines of the final pass, in source order
+  SourceListing listing;    // filled only when asked for
+};
+
+// `base_dir` is the folder of the source file (include names are relative
+// to it); empty for a text without a file. `cpu` is the operand of the
+// source's first cpu statement.
+ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir, std::string_view cpu,
+                              bool keep_listing, LineTable& table);
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,208 @@
+#include "asm/ext/instruction.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <vector>
+
+#include "asm/diagnostics.h"
+#include "asm/ext/messages.h"
+#include "asm/ext/plain_core.h"
+#include "asm/instruction_table.h"
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+constexpr std::string_view kTargetText = "ziel";  // stands in for a target the plain encoder needs to see
+
+// The UPI-41/42 instructions the 8048 does not have. Their opcodes are
+// those of 8048 instructions that the UPI parts dropped.
+struct UpiRow {
+  std::string_view mnemonic, operand1, operand2;
+  std::uint8_t opcode;
+  bool branch;
+};
+constexpr std::array kUpiOnly = {
+    UpiRow{"in", "a", "dbb", 0x22, false},   UpiRow{"out", "dbb", "a", 0x02, false},
+    UpiRow{"mov", "sts", "a", 0x90, false},  UpiRow{"en", "dma", "", 0xE5, false},
+    UpiRow{"en", "flags", "", 0xF5, false},  UpiRow{"jobf", "", "", 0x86, true},
+    UpiRow{"jnibf", "", "", 0xD6, true},
+};
+
+// 8048 instructions that UPI-41/42 parts lack (external memory and bus,
+// the interrupt pin test, memory banks, the clock output).
+bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2) {
+  if (m == "movx" || m == "ins" || m == "jni" || m == "ent0") return true;
+  if (m == "sel") return o1 == "mb0" || o1 == "mb1";
+  if (m == "outl") return o1 == "bus" || o1 == "p0";
+  if (m == "anl" || m == "orl") return o1 == "bus";
+  if (m == "in") return o2 == "p0";
+  return false;
+}
+
+const UpiRow* upi_row(std::string_view m, std::string_view o1, std::string_view o2) {
+  if (m.empty() || !(m[0] == 'i' || m[0] == 'o' || m[0] == 'm' || m[0] == 'e' || m[0] == 'j')) return nullptr;
+  for (const UpiRow& row : kUpiOnly)
+    if (row.mnemonic == m && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
+  return nullptr;
+}
+
+
+// Every jump of both sets starts with "j" (jmpp @a takes no target), and
+// call and djnz; an unknown j-word goes on to the table's Syntaxfehler.
+bool is_branch(std::string_view m) {
+  return m == "call" || m == "djnz" || (m.starts_with('j') && m != "jmpp");
+}
+
+// Operands between top-level commas; more than two count as three.
+struct Operands {
+  std::span<const Token> parts[3];
+  std::size_t count = 0;
+};
+
+Operands split_operands(std::span<const Token> tokens) {
+  Operands out;
+  if (tokens.empty()) return out;
+  int depth = 0;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < tokens.size() && out.count < 2; ++i) {
+    const Token& t = tokens[i];
+    if (t.kind != TokenKind::Operator) continue;
+    if (t.text == "(") ++depth;
+    else if (t.text == ")" && depth > 0) --depth;
+    else if (t.text == "," && depth == 0) {
+      out.parts[out.count++] = tokens.subspan(start, i - start);
+      start = i + 1;
+    }
+  }
+  out.parts[out.count++] = tokens.subspan(start);
+  return out;
+}
+
+// A register operand as the plain table writes it ("r3", "@r0"), through a
+// `reg` alias when there is one; empty when the operand is no register.
+std::string register_text(std::span<const Token> operand, SymbolTable& table) {
+  bool indirect = false;
+  if (!operand.empty() && operand[0].kind == TokenKind::Operator && operand[0].text == "@") {
+    indirect = true;
+    operand = operand.subspan(1);
+  }
+  if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return {};
+  std::string word = fold_case(operand[0].text);
+  if (!is_register_word(word)) {
+    const Symbol* alias = table.register_alias(word);
+    if (!alias) return {};
+    word = alias->register_name;
+  }
+  return indirect ? "@" + word : word;
+}
+
+}  // namespace
+
+bool is_register_word(std::string_view w) {
+  if (w.size() == 2 && (w[0] == 'r' || w[0] == 'p') && w[1] >= '0' && w[1] <= '7') return true;
+  static constexpr std::string_view kWords[] = {"a",   "c",   "t",   "i",   "f0",  "f1",  "psw",  "bus",   "clk",
+                                                "cnt", "mb0", "mb1", "rb0", "rb1", "dbb", "sts",  "dma",   "tcnt",
+                                                "tcnti", "flags"};
+  for (std::string_view word : kWords)
+    if (w.size() == word.size() && w == word) return true;
+  return false;
+}
+
+bool is_mnemonic(std::string_view folded) {
+  if (first_row_of(folded)) return true;
+  if (folded == "jmp" || folded == "call") return true;
+  for (const UpiRow& row : kUpiOnly)
+    if (row.mnemonic == folded) return true;
+  return false;
+}
+
+InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
+                                    SymbolTable& table, SymbolSource& symbols, std::int32_t address) {
+  InstructionBytes out;
+  const Operands split = split_operands(tokens);
+  const std::span<const std::span<const Token>> operands(split.parts, split.count);
+  if (operands.size() > 2) {
+    out.error = std::string(kParameterError);
+    return out;
+  }
+  const bool branch = is_branch(m);
+  std::string texts[2];
+  std::int32_t target = 0;
+  for (std::size_t i = 0; i < operands.size(); ++i) {
+    const auto operand = operands[i];
+    if (operand.empty()) {
+      out.error = std::string(kParameterError);
+      return out;
+    }
+    if (branch && i + 1 == operands.size()) {  // the target is the last operand
+      const Evaluation e = evaluate(operand, symbols);
+      if (!e.error.empty()) return out.error = e.error, out;
+      out.undefined = e.undefined;
+      target = e.value;
+      texts[i] = kTargetText;
+    } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
+      const Evaluation e = evaluate(operand.subspan(1), symbols);
+      if (!e.error.empty()) return out.error = e.error, out;
+      if (out.undefined.empty()) out.undefined = e.undefined;
+      // Negative bytes are their two's complement, as "#-1" means FFH.
+      if (e.value < -128 || e.value > 255) {
+        out.error = message(kValueRange, std::to_string(e.value) + " (erlaubt -128 bis 255)");
+        return out;
+      }
+      char immediate[8] = "#";
+      const auto end = std::to_chars(immediate + 1, immediate + sizeof immediate, e.value & 0xFF).ptr;
+      texts[i].assign(immediate, end);
+    } else {
+      texts[i] = register_text(operand, table);
+      if (texts[i].empty()) {
+        out.error = std::string(kParameterError);
+        return out;
+      }
+    }
+  }
+
+  PlainEncoding plain;
+  const UpiRow* upi = upi_row(m, texts[0], texts[1]);
+  if (upi && set != InstructionSet::Upi41) {
+    out.error = std::string(kOnlyOnUpi);
+    return out;
+  }
+  if (set == InstructionSet::Upi41 && missing_on_upi(m, texts[0], texts[1])) {
+    out.error = std::string(kNotOnUpi);
+    return out;
+  }
+  if (upi) {
+    if (upi->branch && operands.size() != 1) {
+      out.error = std::string(kParameterError);
+      return out;
+    }
+    plain.bytes[0] = upi->opcode;
+    plain.length = upi->branch ? 2 : 1;
+    plain.takes_target = upi->branch;
+  } else {
+    plain = encode_plain(m, texts[0], texts[1]);
+    if (!plain.error.empty()) {
+      out.error = std::string(plain.error);
+      return out;
+    }
+  }
+  if (plain.takes_target) {
+    const std::string_view failure = fit_target(address, target, plain.bytes);
+    // Unknown names are reported as such, not as a wrong target.
+    if (!failure.empty() && out.undefined.empty()) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "%04XH", static_cast<unsigned>(target) & 0xFFFFFFFFu);
+      out.error = std::string(failure) + ": " + (target < 0 ? std::to_string(target) : std::string(hex));
+      return out;
+    }
+  }
+  out.bytes[0] = plain.bytes[0];
+  out.bytes[1] = plain.bytes[1];
+  out.length = plain.length;
+  return out;
+}
+
+}  // namespace zorvin::asm48::ext

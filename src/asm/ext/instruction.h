@@ -1,0 +1,37 @@
+// One 8048 or UPI-41/42 instruction of the extended dialect: operands are
+// registers (or `reg` aliases), "#expression" immediates or target
+// expressions; the bytes come from the plain instruction table, with the
+// UPI-41/42 changes on top.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "asm/ext/expression.h"
+#include "asm/ext/lexer.h"
+#include "asm/ext/symbol_table.h"
+
+namespace zorvin::asm48::ext {
+
+enum class InstructionSet { Mcs48, Upi41 };
+
+struct InstructionBytes {
+  std::uint8_t bytes[2] = {0, 0};
+  int length = 0;
+  std::string error;      // message text; empty when encoded
+  std::string undefined;  // a name in an expression that had no value
+};
+
+// True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).
+bool is_register_word(std::string_view folded);
+
+// True for a word the instruction set knows as a mnemonic (either set).
+bool is_mnemonic(std::string_view folded);
+
+InstructionBytes assemble_instruction(std::string_view folded_mnemonic, std::span<const Token> operands,
+                                    InstructionSet set, SymbolTable& table, SymbolSource& symbols,
+                                    std::int32_t address);
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,139 @@
+#include "asm/ext/lexer.h"
+
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+int digit_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return 99;
+}
+
+bool read_digits(std::string_view digits, int base, std::int32_t& value) {
+  if (digits.empty()) return false;
+  std::uint64_t v = 0;
+  for (char c : digits) {
+    const int d = digit_value(c);
+    if (d >= base) return false;
+    v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+  }
+  value = static_cast<std::int32_t>(static_cast<std::uint32_t>(v & 0xFFFFFFFFu));
+  return true;
+}
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// One character of a quoted text with the backslash escapes applied; the
+// position moves past it.
+char32_t quoted_char(std::string_view line, std::size_t& pos) {
+  if (line[pos] == '\\' && pos + 1 < line.size()) {
+    const char c = line[pos + 1];
+    pos += 2;
+    switch (c) {
+      case 'n': return U'\n';
+      case 'r': return U'\r';
+      case 't': return U'\t';
+      case '0': return U'\0';
+      default: return static_cast<unsigned char>(c);  // \' \" \\ and any other
+    }
+  }
+  // Whole UTF-8 sequence: the character's code point.
+  std::size_t length = 1;
+  const auto lead = static_cast<unsigned char>(line[pos]);
+  if (lead >= 0xF0) length = 4;
+  else if (lead >= 0xE0) length = 3;
+  else if (lead >= 0xC0) length = 2;
+  if (pos + length > line.size()) length = line.size() - pos;
+  const std::u32string decoded = decode_utf8(line.substr(pos, length));
+  pos += length;
+  return decoded.empty() ? U'\uFFFD' : decoded.front();
+}
+
+constexpr std::string_view kTwoCharOperators[] = {"<<", ">>", "<=", ">=", "<>", "!=", "==", "&&", "||"};
+
+}  // namespace
+
+bool read_number(std::string_view text, std::int32_t& value) {
+  if (text.empty()) return false;
+  if (text.front() == '%') return read_digits(text.substr(1), 16, value);
+  if (!is_digit(text.front())) return false;
+  const char last = lower(text.back());
+  if (text.size() > 2 && text[0] == '0' && lower(text[1]) == 'x') return read_digits(text.substr(2), 16, value);
+  if (last == 'h') return read_digits(text.substr(0, text.size() - 1), 16, value);
+  if (last == 'b') return read_digits(text.substr(0, text.size() - 1), 2, value);
+  if (last == 'q' || last == 'o') return read_digits(text.substr(0, text.size() - 1), 8, value);
+  if (last == 'd') return read_digits(text.substr(0, text.size() - 1), 10, value);
+  return read_digits(text, 10, value);
+}
+
+TokenLine tokenize(std::string_view line) {
+  TokenLine out;
+  tokenize_into(line, out);
+  return out;
+}
+
+void tokenize_into(std::string_view line, TokenLine& out) {
+  out.tokens.clear();
+  out.characters.clear();
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    const char c = line[pos];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+      ++pos;
+      continue;
+    }
+    if (c == ';') break;
+    // Filled in place: a token built aside and copied in costs a stall.
+    Token& token = out.tokens.emplace_back();
+    token.start = static_cast<std::uint32_t>(pos);
+    if (is_digit(c) || (c == '%' && pos + 1 < line.size() && digit_value(line[pos + 1]) < 16)) {
+      std::size_t end = pos + 1;
+      while (end < line.size() && (is_name_char(line[end]) && static_cast<unsigned char>(line[end]) < 0x80)) ++end;
+      token.kind = TokenKind::Number;
+      token.text = line.substr(pos, end - pos);
+      token.malformed = !read_number(token.text, token.value);
+      pos = end;
+    } else if (is_name_start(c)) {
+      std::size_t end = pos + 1;
+      while (end < line.size() && is_name_char(line[end])) ++end;
+      token.kind = TokenKind::Name;
+      token.text = line.substr(pos, end - pos);
+      pos = end;
+    } else if (c == '\'' || c == '"') {
+      std::size_t end = pos + 1;
+      bool closed = false;
+      token.chars_at = static_cast<std::uint32_t>(out.characters.size());
+      while (end < line.size()) {
+        if (line[end] == c) {
+          closed = true;
+          ++end;
+          break;
+        }
+        out.characters.push_back(quoted_char(line, end));
+      }
+      token.chars_size = static_cast<std::uint32_t>(out.characters.size() - token.chars_at);
+      if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
+      token.kind = closed ? TokenKind::String : TokenKind::Bad;
+      token.text = line.substr(pos, end - pos);
+      pos = end;
+    } else {
+      std::size_t length = 1;
+      const bool may_pair = c == '<' || c == '>' || c == '!' || c == '=' || c == '&' || c == '|';
+      if (may_pair && pos + 1 < line.size())
+        for (std::string_view op : kTwoCharOperators)
+          if (line.substr(pos, 2) == op) length = 2;
+      token.kind = TokenKind::Operator;
+      token.text = line.substr(pos, length);
+      pos += length;
+    }
+  }
+  out.code_end = pos;
+}
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,62 @@
+// Splits one source line of the extended dialect into tokens. A ";" outside
+// quotes ends the line, so ';', ',' and ':' may stand in character constants.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvin::asm48::ext {
+
+enum class TokenKind { Name, Number, String, Operator, Bad };
+
+struct Token {
+  std::string_view text;          // as written (a view into the line)
+  std::uint32_t start = 0;        // byte offset in the line
+  std::int32_t value = 0;         // Number: its value; String: its first character
+  std::uint32_t chars_at = 0;     // String: its decoded characters in TokenLine::characters
+  std::uint32_t chars_size = 0;
+  TokenKind kind = TokenKind::Bad;
+  bool malformed = false;         // Number: no number in any notation
+};
+
+struct TokenLine {
+  std::vector<Token> tokens;
+  std::u32string characters;  // the strings' characters, escapes applied
+  std::size_t code_end = 0;   // where the comment starts (or the line ends)
+
+  std::u32string_view characters_of(const Token& t) const {
+    return std::u32string_view(characters).substr(t.chars_at, t.chars_size);
+  }
+};
+
+TokenLine tokenize(std::string_view line);
+// The same into a line whose token storage is reused.
+void tokenize_into(std::string_view line, TokenLine& out);
+
+// True when the text equals the lower-case ASCII word, ignoring case.
+inline bool word_equals(std::string_view text, std::string_view lower_word) {
+  if (text.size() != lower_word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    if (c != lower_word[i]) return false;
+  }
+  return true;
+}
+
+// Characters a name may start with, and hold after its first one.
+inline bool is_name_start(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+inline bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9'); }
+
+// Value of a number written with a digit first ("12", "0FFh", "0101B",
+// "17Q", "0x1F") or "%" first ("%1F", hexadecimal); the low 32 bits are
+// kept. Returns false when the text is no number in any notation.
+bool read_number(std::string_view text, std::int32_t& value);
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,46 @@
+// Texts of the extended dialect's error lines. Each follows "Zeile: N" like
+// the plain dialect's texts; the specific ones name what is wrong.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zorvin::asm48::ext {
+
+inline constexpr std::string_view kUndefinedSymbol = " -> Symbol nicht definiert: ";
+inline constexpr std::string_view kSymbolTwice = " -> Symbol doppelt definiert: ";
+inline constexpr std::string_view kBadExpression = " -> Fehler im Ausdruck: ";
+inline constexpr std::string_view kDivisionByZero = " -> Division durch null";
+inline constexpr std::string_view kBadNumber = " -> ungültige Zahl: ";
+inline constexpr std::string_view kStringInExpression = " -> Zeichenkette ist hier kein Wert: ";
+inline constexpr std::string_view kValueRange = " -> Wert außerhalb des zulässigen Bereiches: ";
+inline constexpr std::string_view kMissingName = " -> Name fehlt vor ";
+inline constexpr std::string_view kNotARegister = " -> kein Register: ";
+inline constexpr std::string_view kFileNotFound = " -> Datei kann nicht gelesen werden: ";
+inline constexpr std::string_view kIncludeTooDeep = " -> include zu tief verschachtelt (mehr als 16 Ebenen)";
+inline constexpr std::string_view kNestingTooDeep = " -> Makros und Schleifen zu tief verschachtelt (mehr als 64 Ebenen)";
+inline constexpr std::string_view kIfTooDeep = " -> if zu tief verschachtelt (mehr als 256 Ebenen)";
+inline constexpr std::string_view kTooManyIterations = " -> Schleife nach 65536 Durchläufen abgebrochen";
+inline constexpr std::string_view kTooManyLines = " -> mehr als 1000000 Zeilen durch Makros und Schleifen, abgebrochen";
+inline constexpr std::string_view kEndmMissing = " -> endm fehlt";
+inline constexpr std::string_view kEndifMissing = " -> endif fehlt";
+inline constexpr std::string_view kStray = " -> ohne passenden Anfang: ";
+inline constexpr std::string_view kUnknownCpu = " -> unbekannter Prozessor: ";
+inline constexpr std::string_view kNotOnUpi = " -> Befehl gibt es beim 8041/8042 nicht";
+inline constexpr std::string_view kOnlyOnUpi = " -> Befehl gibt es nur beim 8041/8042 (cpu 8041)";
+inline constexpr std::string_view kNoFixedPoint = " -> Adressen kommen nach 10 Durchläufen nicht zur Ruhe";
+
+// "text" + detail, e.g. kUndefinedSymbol + "loop".
+inline std::string message(std::string_view text, std::string_view detail = {}) {
+  std::string out(text);
+  out += detail;
+  return out;
+}
+
+// kValueRange with the value and the range it must lie in.
+inline std::string range_message(long value, long low, long high) {
+  return message(kValueRange, std::to_string(value) + " (erlaubt " + std::to_string(low) + " bis " +
+                                  std::to_string(high) + ")");
+}
+
+}  // namespace zorvin::asm48::ext

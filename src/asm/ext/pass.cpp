@@ -1,0 +1,675 @@
+#include "asm/ext/pass.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+
+#include "asm/editor_lines.h"
+#include "asm/ext/data_directive.h"
+#include "asm/ext/lexer.h"
+#include "asm/ext/macro_text.h"
+#include "asm/diagnostics.h"
+#include "asm/ext/messages.h"
+#include "asm/ext/plain_core.h"
+#include "files/source_file.h"
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48::ext {
+
+namespace {
+
+using namespace std::string_view_literals;
+
+// Bounds that keep a run finite whatever the source says.
+constexpr std::size_t kMaxFrames = 64;
+constexpr int kMaxIncludeDepth = 16;
+constexpr std::size_t kMaxConditions = 256;
+constexpr int kMaxIterations = 65536;
+constexpr long kMaxLines = 1000000;  // per pass
+constexpr int kMaxErrors = 1000;  // as many as the message pane shows
+
+struct Macro {
+  std::vector<std::string> parameters;  // folded
+  std::vector<std::string> labels;      // folded, local to each expansion
+  std::shared_ptr<const LineBlock> body;
+};
+
+enum class FrameKind { File, Macro, While, Rept };
+
+struct Frame {
+  FrameKind kind = FrameKind::File;
+  std::shared_ptr<const LineBlock> block;
+  std::size_t next = 0;                 // index of the next line to read
+  std::int32_t origin_line = 0;         // source line of the statement that opened it
+  std::size_t conditions = 0;           // depth of the if stack when it opened
+  std::vector<std::pair<std::string, std::string>> replacements;  // macro: name -> text
+  std::string condition;                // while
+  long remaining = 0;                   // rept
+  int iterations = 0;
+
+  std::size_t offset = 0;               // whole text: where the next line starts
+
+  Frame(FrameKind frame_kind, std::shared_ptr<const LineBlock> lines) : kind(frame_kind), block(std::move(lines)) {}
+
+  // A source or an included file is split as it is read: no list of its
+  // lines is built first.
+  bool at_end() const {
+    if (!block->whole_text) return next >= block->lines.size();
+    return block->text.empty() || offset > block->text.size();
+  }
+  std::string_view take() {
+    ++next;
+    if (!block->whole_text) return block->lines[next - 1];
+    std::string_view line;
+    next_editor_line(block->text, offset, line);
+    return line;
+  }
+};
+
+// A statement that used names defined further on: encoded again once the
+// pass has ended and every name has its value, which saves a whole pass.
+struct Fixup {
+  std::string text;            // the line as assembled (arguments put in)
+  std::int32_t line_no = 0;
+  std::string where;           // included file and line, or empty
+  std::int32_t address = 0;
+  InstructionSet set = InstructionSet::Mcs48;
+  std::size_t record = 0;      // its record in the table
+  std::size_t listing = 0;     // its listing line, or SIZE_MAX
+};
+
+struct Condition {
+  bool active = false;         // this branch is assembled
+  bool parent_active = false;  // the enclosing code is assembled
+  bool taken = false;          // a branch of this if was taken already
+  std::int32_t line_no = 0;
+};
+
+bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
+
+bool name_is(const Token& t, std::string_view folded) {
+  return t.kind == TokenKind::Name && word_equals(t.text, folded);
+}
+
+bool is_blank_or_comment(std::string_view line) {
+  for (const char c : line) {
+    if (c == ';') return true;
+    if (c != ' ' && c != '\t') return false;
+  }
+  return true;
+}
+
+bool is_definition(std::string_view folded) {
+  const char first = folded.empty() ? '\0' : folded[0];
+  if (first != 'e' && first != 's' && first != 'r' && first != 'm' && first != '=') return false;
+  return folded == "equ" || folded == "set" || folded == "=" || folded == "reg" || folded == "macro";
+}
+
+bool opens_block(std::string_view folded) { return folded == "macro" || folded == "while" || folded == "rept"; }
+
+bool is_directive(std::string_view w) {
+  static constexpr std::string_view kWords[] = {
+      "equ",   "set",  "reg",   "macro", "endm",  "exitm", "if",      "elseif", "else",    "endif", "while",
+      "rept",  "include", "end", ".end", "org",   ".org",  "db",      ".db",    "dw",      ".dw",   "ds",
+      ".ds",   "cpu",  "page",  "title", "newpage", "listing"};
+  for (std::string_view word : kWords)
+    if (w == word) return true;
+  return false;
+}
+
+
+// The parts of one statement: an optional label, the word, its operands.
+struct Statement {
+  const Token* label = nullptr;   // label or the name a definition defines
+  const Token* word = nullptr;
+  std::string folded;             // the word, folded
+  std::span<const Token> operands;
+  std::string_view operand_text;  // the operands as written
+};
+
+class Pass final : public SymbolSource {
+ public:
+  Pass(RunContext& context, int number) : context_(context), set_(context.initial_set) {
+    context_.symbols.start_pass(number);
+  }
+
+  PassResult run() {
+    result_.table.records.reserve(context_.source->text.size() / 24);  // about a record per source line
+    frames_.push_back(Frame(FrameKind::File, context_.source));
+    while (!stopped_ && !frames_.empty()) {
+      if (result_.diagnostics.count() >= kMaxErrors) {
+        result_.cut_short = true;
+        break;
+      }
+      Frame& frame = frames_.back();
+      if (frame.at_end()) {
+        end_of_frame();
+        continue;
+      }
+      if (++lines_read_ > kMaxLines) {
+        report(kTooManyLines);
+        result_.cut_short = true;
+        break;
+      }
+      const std::string_view line = read_line();
+      // Blank and comment lines do nothing; only the listing shows them.
+      if (!context_.keep_listing && is_blank_or_comment(line)) continue;
+      process(line);
+    }
+    for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
+    if (context_.symbols.pass_was_consistent()) replay_fixups();
+    return std::move(result_);
+  }
+
+  std::optional<std::int32_t> value_of(std::string_view name) override { return context_.symbols.value_of(name); }
+  std::int32_t location() const override { return location_; }
+
+ private:
+  // Next line of the innermost frame, with a macro's arguments and local
+  // labels put in. The view lasts until the next read.
+  std::string_view read_line() {
+    Frame& frame = frames_.back();
+    const std::string_view line = frame.take();
+    if (frame.kind == FrameKind::Macro && substitute_names(line, frame.replacements, buffer_)) return buffer_;
+    return line;
+  }
+
+  // Source line that messages and records name: the line itself in the
+  // source, else the source line that opened the outermost expansion.
+  std::int32_t line_no() const {
+    if (replaying_) return replaying_->line_no;
+    return frames_.size() > 1 ? frames_[1].origin_line : static_cast<std::int32_t>(frames_[0].next);
+  }
+
+  // The included file and line a statement stands in, or empty.
+  std::string where() const {
+    if (replaying_) return replaying_->where;
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
+      return frame->block->file_name + ", Zeile " + std::to_string(frame->next) + ":";
+    }
+    return {};
+  }
+
+  // Messages from an included file also say where in it.
+  void report(std::string_view text) {
+    ++errors_in_statement_;
+    if (errors_in_statement_ > 1) return;  // one message per statement
+    // A statement that named something defined further on may be encoded
+    // again at the end; its message waits until that is decided.
+    if (deferring_ && context_.symbols.early_use_count() > statement_uses_) {
+      deferred_ = std::string(text);
+      return;
+    }
+    const std::string where = this->where();
+    if (where.empty() || !text.starts_with(" -> ")) {
+      result_.diagnostics.report(line_no(), text);
+    } else {
+      result_.diagnostics.report(line_no(), std::string(" -> ") + where + " " + std::string(text.substr(4)));
+    }
+  }
+
+  void end_of_frame() {
+    Frame& frame = frames_.back();
+    if (frame.kind == FrameKind::While || frame.kind == FrameKind::Rept) {
+      bool again = false;
+      if (frame.kind == FrameKind::Rept) {
+        again = --frame.remaining > 0;
+      } else {
+        const TokenLine tokens = tokenize(frame.condition);
+        again = condition_holds(tokens.tokens);
+      }
+      if (again && ++frame.iterations >= kMaxIterations) {
+        report(kTooManyIterations);
+        result_.cut_short = stopped_ = true;  // what follows would only repeat it
+        again = false;
+      }
+      if (again) {
+        frame.next = 0;
+        return;
+      }
+    }
+    pop_frame();
+  }
+
+  void pop_frame() {
+    const std::size_t depth = frames_.back().conditions;
+    while (conditions_.size() > depth) {
+      result_.diagnostics.report(conditions_.back().line_no, kEndifMissing);
+      conditions_.pop_back();
+    }
+    frames_.pop_back();
+  }
+
+  bool push_frame(Frame frame) {
+    if (frames_.size() >= kMaxFrames) {
+      report(kNestingTooDeep);
+      result_.cut_short = stopped_ = true;
+      return false;
+    }
+    frame.conditions = conditions_.size();
+    frames_.push_back(std::move(frame));
+    return true;
+  }
+
+  // Evaluates and reports; an undefined name is reported and counts as 0.
+  std::optional<std::int32_t> value(std::span<const Token> tokens) {
+    const Evaluation e = evaluate(tokens, *this);
+    if (!e.error.empty()) {
+      report(e.error);
+      return std::nullopt;
+    }
+    if (!e.undefined.empty()) report(message(kUndefinedSymbol, e.undefined));
+    return e.value;
+  }
+
+  bool condition_holds(std::span<const Token> tokens) {
+    const auto v = value(tokens);
+    return v && *v != 0;
+  }
+
+  bool in_range(std::int32_t v, std::int32_t low, std::int32_t high) {
+    if (v >= low && v <= high) return true;
+    report(range_message(v, low, high));
+    return false;
+  }
+
+  ListingLine* listed() {
+    return listing_index_ < result_.listing.size() ? &result_.listing[listing_index_] : nullptr;
+  }
+
+  bool assembling() const { return conditions_.empty() || conditions_.back().active; }
+
+  bool known_word(std::string_view folded) const {
+    return is_directive(folded) || is_mnemonic(folded) || macros_.count(folded) > 0;
+  }
+
+  Statement parse(const TokenLine& line, std::string_view text) {
+    Statement s;
+    const auto& t = line.tokens;
+    std::size_t i = 0;
+    if (t.size() >= 2 && t[0].kind == TokenKind::Name && is_op(t[1], ":")) {
+      s.label = &t[0];
+      i = 2;
+    } else if (t.size() >= 2 && t[0].kind == TokenKind::Name &&
+               (is_op(t[1], "=") || name_is(t[1], "equ") || name_is(t[1], "set") || name_is(t[1], "reg") ||
+                name_is(t[1], "macro"))) {
+      s.label = &t[0];
+      i = 1;
+    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(fold_case(t[0].text))) {
+      s.label = &t[0];  // a name in column 1 is a label, colon or not
+      i = 1;
+    }
+    if (i < t.size()) {
+      s.word = &t[i];
+      s.folded = s.word->kind == TokenKind::Name ? fold_case(s.word->text) : std::string(s.word->text);
+      s.operands = std::span<const Token>(t).subspan(i + 1);
+      // From the first operand token to the end of the last one.
+      s.operand_text = s.operands.empty()
+                           ? std::string_view{}
+                           : text.substr(s.operands.front().start,
+                                         s.operands.back().start + s.operands.back().text.size() -
+                                             s.operands.front().start);
+    }
+    return s;
+  }
+
+  void process(std::string_view text) {
+    errors_in_statement_ = 0;
+    listing_index_ = SIZE_MAX;
+    tokenize_into(text, line_tokens_);
+    const TokenLine& line = line_tokens_;
+    const Statement s = parse(line, text);
+    const bool active = assembling();
+    if (context_.keep_listing) {
+      listing_index_ = result_.listing.size();
+      ListingLine& shown = result_.listing.emplace_back();
+      shown.line_no = line_no();
+      shown.text = std::string(text);
+      shown.expansion = frames_.size() > 1;
+      // Lines that place something show where: labels, code, org, ds.
+      if (active && s.label && !(s.word && is_definition(s.folded))) shown.address = location_;
+    }
+    if (s.word && conditional(s)) return;
+    if (!active) return;
+    for (const Token& t : line.tokens)
+      if (t.kind == TokenKind::Bad) return report(message(kBadExpression, t.text));
+    if (s.word && definition(s)) return;
+    if (s.label && !context_.symbols.define(s.label->text, SymbolKind::Label, location_))
+      report(message(kSymbolTwice, s.label->text));
+    if (!s.word) return;
+    SymbolTable& symbols = context_.symbols;
+    const std::size_t uses = symbols.early_use_count();
+    const std::size_t set_reads = symbols.set_reads();
+    const std::size_t errors = result_.diagnostics.lines.size();
+    const std::size_t records = result_.table.records.size();
+    const std::int32_t address = location_;
+    statement_uses_ = uses;
+    deferring_ = true;
+    statement(s);
+    deferring_ = false;
+    // An instruction or data line that named something defined further on
+    // (and no set symbol, which may still change) is encoded again at the
+    // end; its messages until then mean nothing.
+    const bool fixable = was_instruction_ || s.folded == "db"sv || s.folded == ".db"sv || s.folded == "dw"sv ||
+                         s.folded == ".dw"sv;
+    if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
+        result_.table.records.size() == records + 1) {
+      symbols.forget_early_uses_from(uses);
+      result_.diagnostics.lines.resize(errors);
+      fixups_.push_back({std::string(text), line_no(), where(), address, set_, records, listing_index_});
+      deferred_.reset();
+    }
+    if (deferred_) {
+      errors_in_statement_ = 0;
+      report(*deferred_);
+      deferred_.reset();
+    }
+  }
+
+  void replay_fixups() {
+    for (const Fixup& fixup : fixups_) {
+      replaying_ = &fixup;
+      errors_in_statement_ = 0;
+      location_ = fixup.address;
+      set_ = fixup.set;
+      listing_index_ = fixup.listing;
+      if (ListingLine* shown = listed()) shown->bytes.clear();
+      tokenize_into(fixup.text, line_tokens_);
+      statement(parse(line_tokens_, fixup.text));
+    }
+    replaying_ = nullptr;
+  }
+
+  // if / elseif / else / endif, also while skipping.
+  bool conditional(const Statement& s) {
+    if (s.folded.empty() || (s.folded[0] != 'i' && s.folded[0] != 'e')) return false;
+    if (s.folded == "if"sv) {
+      if (conditions_.size() >= kMaxConditions) {
+        report(kIfTooDeep);
+        stopped_ = true;
+        return true;
+      }
+      const bool parent = assembling();
+      const bool holds = parent && condition_holds(s.operands);
+      conditions_.push_back({holds, parent, holds, line_no()});
+      return true;
+    }
+    if (s.folded != "elseif"sv && s.folded != "else"sv && s.folded != "endif"sv) return false;
+    if (conditions_.size() <= frames_.back().conditions) {
+      report(message(kStray, s.word->text));
+      return true;
+    }
+    Condition& c = conditions_.back();
+    if (s.folded == "endif"sv) {
+      conditions_.pop_back();
+    } else if (s.folded == "else"sv) {
+      c.active = c.parent_active && !c.taken;
+      c.taken = true;
+    } else {
+      c.active = c.parent_active && !c.taken && condition_holds(s.operands);
+      c.taken = c.taken || c.active;
+    }
+    return true;
+  }
+
+  // name equ/set/=/reg value, name macro parameters.
+  bool definition(const Statement& s) {
+    if (!is_definition(s.folded)) return false;
+    const bool is_set = s.folded == "set"sv || s.folded == "="sv;
+    if (!s.label) {
+      report(message(kMissingName, s.word->text));
+      return true;
+    }
+    if (s.folded == "macro"sv) {
+      define_macro(s);
+      return true;
+    }
+    if (s.folded == "reg"sv) {
+      std::string reg = s.operands.size() == 1 && s.operands[0].kind == TokenKind::Name
+                            ? fold_case(s.operands[0].text) : std::string();
+      if (const Symbol* alias = context_.symbols.register_alias(reg)) reg = alias->register_name;
+      if (!is_register_word(reg))
+        return report(message(kNotARegister, s.operand_text)), true;
+      if (!context_.symbols.define(s.label->text, SymbolKind::Register, 0, reg))
+        report(message(kSymbolTwice, s.label->text));
+      return true;
+    }
+    const auto v = value(s.operands);
+    if (!context_.symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0)))
+      report(message(kSymbolTwice, s.label->text));
+    return true;
+  }
+
+  // Lines up to the endm that closes the block; none when the enclosing
+  // frame ends first.
+  std::shared_ptr<LineBlock> record_block() {
+    auto block = std::make_shared<LineBlock>();
+    const std::int32_t opened_at = line_no();
+    int depth = 1;
+    Frame& frame = frames_.back();
+    while (!frame.at_end()) {
+      const std::string_view text = read_line();
+      if (context_.keep_listing) {
+        ListingLine& shown = result_.listing.emplace_back();
+        shown.line_no = line_no();
+        shown.text = std::string(text);
+        shown.expansion = frames_.size() > 1;
+      }
+      const TokenLine line = tokenize(text);
+      const Statement s = parse(line, text);
+      if (s.word && opens_block(s.folded)) ++depth;
+      if (s.word && s.folded == "endm"sv && --depth == 0) {
+        for (const std::string& owned : block->owned) block->lines.push_back(owned);
+        return block;
+      }
+      block->owned.emplace_back(text);
+    }
+    result_.diagnostics.report(opened_at, kEndmMissing);
+    return nullptr;
+  }
+
+  void define_macro(const Statement& s) {
+    const std::string name = fold_case(s.label->text);
+    Macro macro;
+    for (std::string_view parameter : split_arguments(s.operand_text)) macro.parameters.push_back(fold_case(parameter));
+    const std::string shown_name(s.label->text);
+    const bool twice = macros_.count(name) > 0 || known_word(name);
+    auto body = record_block();
+    if (!body) return;
+    if (twice) return report(message(kSymbolTwice, shown_name));
+    macro.labels = body_labels(body->owned);
+    macro.body = std::move(body);
+    macros_.emplace(name, std::move(macro));
+  }
+
+  void expand_macro(const Macro& macro, const Statement& s) {
+    const auto arguments = split_arguments(s.operand_text);
+    if (arguments.size() > macro.parameters.size()) return report(kParameterError);
+    Frame frame(FrameKind::Macro, macro.body);
+    frame.origin_line = line_no();
+    for (std::size_t i = 0; i < macro.parameters.size(); ++i)
+      frame.replacements.emplace_back(macro.parameters[i], i < arguments.size() ? std::string(arguments[i]) : "");
+    const std::string suffix = "?" + std::to_string(++expansions_);
+    for (const std::string& label : macro.labels) frame.replacements.emplace_back(label, label + suffix);
+    push_frame(std::move(frame));
+  }
+
+  void loop(const Statement& s) {
+    Frame frame(s.folded == "while"sv ? FrameKind::While : FrameKind::Rept, nullptr);
+    frame.origin_line = line_no();
+    frame.condition = std::string(s.operand_text);
+    bool enter = false;
+    if (frame.kind == FrameKind::Rept) {
+      const auto count = value(s.operands);
+      frame.remaining = count.value_or(0);
+      enter = frame.remaining > 0;
+    } else {
+      enter = condition_holds(s.operands);
+    }
+    auto body = record_block();
+    if (!body || !enter) return;
+    frame.block = std::move(body);
+    push_frame(std::move(frame));
+  }
+
+  void exit_macro() {
+    for (std::size_t i = frames_.size(); i-- > 1;) {
+      if (frames_[i].kind != FrameKind::Macro) continue;
+      // exitm stands inside an if as a rule: leaving the macro closes it.
+      conditions_.resize(frames_[i].conditions);
+      frames_.erase(frames_.begin() + static_cast<std::ptrdiff_t>(i), frames_.end());
+      return;
+    }
+    report(message(kStray, "exitm"));
+  }
+
+  void include(const Statement& s) {
+    if (s.operands.size() != 1 || s.operands[0].kind != TokenKind::String) return report(kParameterError);
+    const std::string_view quoted = s.operands[0].text;
+    const std::string name(quoted.substr(1, quoted.size() - 2));
+    int depth = 0;
+    for (const Frame& frame : frames_) depth += frame.kind == FrameKind::File ? 1 : 0;
+    if (depth > kMaxIncludeDepth) return report(kIncludeTooDeep);
+    // Relative to the including file's folder.
+    std::filesystem::path base = context_.base_dir;
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
+      base = std::filesystem::path(frame->block->file_name).parent_path();
+      break;
+    }
+    const std::string path = (base / name).lexically_normal().string();
+    auto& cached = context_.included[path];
+    if (!cached) {
+      const files::LoadedSource loaded = files::read_source_file(path);
+      if (!loaded.ok) return report(message(kFileNotFound, name));
+      auto block = std::make_shared<LineBlock>();
+      block->owned.push_back(loaded.text);
+      block->text = block->owned.front();
+      block->whole_text = true;
+      block->file_name = path;
+      cached = std::move(block);
+    }
+    Frame frame(FrameKind::File, cached);
+    frame.origin_line = line_no();
+    push_frame(std::move(frame));
+  }
+
+  void emit(const std::uint8_t* bytes, std::size_t count, bool is_data) {
+    if (count == 0) return;
+    if (location_ < 0 || location_ + static_cast<std::int64_t>(count) > kMemorySize) {
+      report(kBeyondProgramMemory);
+      return;
+    }
+    if (replaying_) {
+      // Same statement, same length: only the bytes change.
+      const auto code = result_.table.code_of(result_.table.records[replaying_->record]);
+      std::copy(bytes, bytes + std::min(count, code.size()), code.begin());
+    } else {
+      append_code(result_.table, line_no(), location_, bytes, count, is_data);
+    }
+    if (ListingLine* shown = listed()) {
+      if (!shown->address) shown->address = location_;
+      shown->bytes.insert(shown->bytes.end(), bytes, bytes + count);
+    }
+    location_ += static_cast<std::int32_t>(count);
+  }
+
+  void data(const Statement& s) {
+    const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
+    const DataBytes data = encode_data(s.operands, words, line_tokens_, *this, context_.clock);
+    if (!data.error.empty()) return report(data.error);
+    // Emitted all the same: the length keeps the later addresses right.
+    if (!data.undefined.empty()) report(message(kUndefinedSymbol, data.undefined));
+    emit(data.bytes.data(), data.bytes.size(), true);
+  }
+
+
+  void statement(const Statement& s) {
+    const std::string& w = s.folded;
+    // Instructions first: most statements are.
+    was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(w);
+    if (was_instruction_) {
+      instruction(s);
+    } else if (w == "org"sv || w == ".org"sv) {
+      const auto v = value(s.operands);
+      if (v && in_range(*v, 0, kMemorySize - 1)) location_ = *v;
+      if (ListingLine* shown = listed()) shown->address = location_;
+    } else if (w == "db"sv || w == ".db"sv || w == "dw"sv || w == ".dw"sv) {
+      data(s);
+    } else if (w == "ds"sv || w == ".ds"sv) {
+      const auto v = value(s.operands);
+      if (!v || !in_range(*v, 0, kMemorySize)) return;
+      if (location_ + *v > kMemorySize) return report(kBeyondProgramMemory);
+      append_reserve(result_.table, line_no(), location_, *v);
+      if (ListingLine* shown = listed()) shown->address = location_;
+      location_ += *v;
+    } else if (w == "while"sv || w == "rept"sv) {
+      loop(s);
+    } else if (w == "exitm"sv) {
+      exit_macro();
+    } else if (w == "endm"sv) {
+      report(message(kStray, s.word->text));
+    } else if (w == "include"sv) {
+      include(s);
+    } else if (w == "end"sv || w == ".end"sv) {
+      stopped_ = true;
+    } else if (w == "cpu"sv) {
+      const auto set = instruction_set_of(s.operand_text);
+      if (!set) return report(message(kUnknownCpu, s.operand_text));
+      set_ = *set;
+    } else if (w == "page"sv || w == "title"sv || w == "newpage"sv || w == "listing"sv) {
+      // Listing layout of other assemblers: nothing to do here.
+    } else if (const auto macro = macros_.find(w); macro != macros_.end()) {
+      expand_macro(macro->second, s);
+    } else {
+      report(kSyntaxError);
+    }
+  }
+
+  void instruction(const Statement& s) {
+    const InstructionBytes encoded = assemble_instruction(s.folded, s.operands, set_, context_.symbols, *this, location_);
+    if (!encoded.error.empty()) return report(encoded.error);
+    // Emitted all the same: the length keeps the later addresses right.
+    if (!encoded.undefined.empty()) report(message(kUndefinedSymbol, encoded.undefined));
+    emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
+  }
+
+  RunContext& context_;
+  InstructionSet set_;
+  PassResult result_;
+  std::vector<Frame> frames_;
+  std::vector<Condition> conditions_;
+  std::map<std::string, Macro, std::less<>> macros_;
+  std::int32_t location_ = 0;
+  long lines_read_ = 0;
+  int expansions_ = 0;
+  int errors_in_statement_ = 0;
+  bool stopped_ = false;
+  std::size_t listing_index_ = 0;  // listing line of the statement in hand
+  std::string buffer_;
+  TokenLine line_tokens_;  // the statement in hand; its storage is reused
+  std::vector<Fixup> fixups_;
+  const Fixup* replaying_ = nullptr;
+  bool was_instruction_ = false;  // the last statement was an instruction
+  bool deferring_ = false;         // messages of the statement in hand may wait
+  std::size_t statement_uses_ = 0; // early uses before the statement in hand
+  std::optional<std::string> deferred_;
+};
+
+}  // namespace
+
+std::optional<InstructionSet> instruction_set_of(std::string_view cpu) {
+  std::string folded = fold_case(cpu);
+  while (!folded.empty() && (folded.back() == ' ' || folded.back() == '\t')) folded.pop_back();
+  for (std::string_view part : {"8035", "8039", "8040", "8048", "8049", "8050"})
+    if (folded == part) return InstructionSet::Mcs48;
+  for (std::string_view part : {"8041", "8042", "8741", "8742"})
+    if (folded == part) return InstructionSet::Upi41;
+  return std::nullopt;
+}
+
+PassResult run_pass(RunContext& context, int pass) { return Pass(context, pass).run(); }
+
+}  // namespace zorvin::asm48::ext

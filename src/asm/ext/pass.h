@@ -1,0 +1,56 @@
+// One pass of the extended dialect over the source: reads lines through a
+// stack of frames (the source, included files, macro expansions, loop
+// bodies), interprets directives, and encodes instructions and data at the
+// location counter.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "asm/diagnostics.h"
+#include "asm/ext/build_clock.h"
+#include "asm/ext/expression.h"
+#include "asm/ext/instruction.h"
+#include "asm/ext/symbol_table.h"
+#include "asm/line_record.h"
+#include "asm/source_listing.h"
+
+namespace zorvin::asm48::ext {
+
+// Lines of one source, included file or recorded body.
+struct LineBlock {
+  std::vector<std::string> owned;         // the texts when the block owns them
+  std::vector<std::string_view> lines;    // a recorded body
+  std::string_view text;                  // or a whole text, split while it is read
+  bool whole_text = false;
+  std::string file_name;                  // included file, for messages
+};
+
+// What stays the same across the passes of one run.
+struct RunContext {
+  std::shared_ptr<const LineBlock> source;
+  std::string base_dir;
+  InstructionSet initial_set = InstructionSet::Mcs48;
+  BuildClock clock;
+  SymbolTable symbols;
+  std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
+  bool keep_listing = false;
+};
+
+struct PassResult {
+  Diagnostics diagnostics;
+  LineTable table;
+  std::vector<ListingLine> listing;
+  bool cut_short = false;  // a bound on lines, nesting or errors ended the pass
+};
+
+PassResult run_pass(RunContext& context, int pass);
+
+// The instruction set a cpu operand names, or none when it names no known part.
+std::optional<InstructionSet> instruction_set_of(std::string_view cpu);
+
+}  // namespace zorvin::asm48::ext

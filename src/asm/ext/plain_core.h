@@ -1,0 +1,53 @@
+// The one place where the extended dialect meets the plain assembler's
+// encoder, jump rules and line records. Everything above it works with
+// bytes; this file turns them into what the output writer reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "asm/instruction_encoder.h"
+#include "asm/line_record.h"
+
+namespace zorvin::asm48::ext {
+
+inline constexpr std::int32_t kMemorySize = 2048;
+
+struct PlainEncoding {
+  std::string_view error;       // message text, empty when it encoded
+  std::uint8_t bytes[2] = {0, 0};
+  int length = 0;
+  bool takes_target = false;    // second byte (or jmp/call bits) come from a target
+};
+
+// Encodes one instruction through the instruction table, operands as plain
+// texts ("a", "@r0", "#12"). A target operand is passed as any label text;
+// the result then says takes_target and leaves the target's bits to
+// fit_target.
+inline PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_view operand1,
+                                  std::string_view operand2) {
+  const Encoding encoding = encode_instruction(folded_mnemonic, operand1, operand2);
+  PlainEncoding out;
+  out.error = encoding.message;
+  out.bytes[0] = encoding.opcode;
+  out.bytes[1] = encoding.operand;
+  out.length = encoding.length;
+  out.takes_target = encoding.needs_target;
+  return out;
+}
+
+// Completes a jump whose opcode is bytes[0] under the 8048's rules (jmp and
+// call anywhere in 2 KiB, the others in the page of their second byte);
+// returns the message text of a target that does not fit, empty when it does.
+std::string_view fit_target(std::int32_t address, std::int32_t target, std::uint8_t bytes[2]);
+
+// Appends the code of one statement to the table: the bytes from `address`,
+// all for the source line `line_no`.
+void append_code(LineTable& table, std::int32_t line_no, std::int32_t address, const std::uint8_t* bytes,
+                 std::size_t count, bool is_data);
+
+// Appends a record that reserves `count` bytes (ds): they keep the fill byte.
+void append_reserve(LineTable& table, std::int32_t line_no, std::int32_t address, std::int32_t count);
+
+}  // namespace zorvin::asm48::ext

@@ -1,0 +1,132 @@
+#include "asm/instruction_encoder.h"
+
+#include <string>
+
+#include "asm/diagnostics.h"
+#include "asm/instruction_table.h"
+#include "asm/numbers.h"
+#include "files/unicode_text.h"
+
+namespace zorvin::asm48 {
+
+namespace {
+
+constexpr std::uint8_t kJmp = 0x04;   // 000 00100: A10..A8 go into the top three bits
+constexpr std::uint8_t kCall = 0x14;  // 000 10100
+constexpr std::int32_t kPageSize = 256;
+constexpr std::int32_t kMemorySize = 2048;
+
+Encoding failure(std::string_view message) {
+  Encoding encoding;
+  encoding.message = message;
+  return encoding;
+}
+
+Encoding one_byte(std::uint8_t opcode) {
+  Encoding encoding;
+  encoding.opcode = opcode;
+  encoding.length = 1;
+  return encoding;
+}
+
+Encoding jump(std::uint8_t opcode, std::uint8_t target_operand, std::string_view target) {
+  Encoding encoding;
+  encoding.opcode = opcode;
+  encoding.length = 2;
+  encoding.needs_target = true;
+  encoding.target_operand = target_operand;
+  encoding.target = target;
+  return encoding;
+}
+
+int operand_count(std::string_view operand1, std::string_view operand2) {
+  if (operand1.empty()) return operand2.empty() ? 0 : -1;
+  return operand2.empty() ? 1 : 2;
+}
+
+Encoding immediate(std::uint8_t opcode, std::string_view operand2) {
+  const std::string value_text = without_hash(operand2);
+  if (!is_number(operand2) && !is_char_literal(value_text)) return failure(kParameterError);
+  const std::int32_t value = number_value(value_text);
+  if (value < 0 || value > 255) return failure(kValueOutOfRange);
+  Encoding encoding = one_byte(opcode);
+  encoding.operand = static_cast<std::uint8_t>(value);
+  encoding.length = 2;
+  return encoding;
+}
+
+// Rows of one mnemonic are tried in table order; the first that fits wins.
+Encoding one_operand(RowRange rows, std::string_view operand1) {
+  const std::string operand = fold_case(operand1);
+  for (std::size_t row = rows.first; row < rows.end; ++row) {
+    const TableRow& text = split_row(row);
+    const std::string_view expected = text.field(2);
+    // The placeholder names a label operand; written literally it is no
+    // operand of its own (it would give a jump without its address byte).
+    if (expected == kAddressPlaceholder) return jump(text.opcode, 1, operand1);
+    if (operand == expected) return one_byte(text.opcode);
+  }
+  return failure(kParameterError);
+}
+
+Encoding two_operands(RowRange rows, std::string_view operand1, std::string_view operand2) {
+  const std::string first = fold_case(operand1);
+  const std::string second = fold_case(operand2);
+  for (std::size_t row = rows.first; row < rows.end; ++row) {
+    const TableRow& text = split_row(row);
+    if (text.field(2) != first) continue;
+    const bool two_bytes = text.field(5) == "2";
+    // Any two-byte row takes a "#" operand as its immediate byte.
+    if (two_bytes && operand2.starts_with('#')) return immediate(text.opcode, operand2);
+    if (two_bytes && text.field(3) == kAddressPlaceholder) return jump(text.opcode, 2, operand2);
+    if (second == text.field(3)) return one_byte(text.opcode);
+  }
+  return failure(kParameterError);
+}
+
+}  // namespace
+
+Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
+  // jmp and call take any operand as their target; the target pass judges it.
+  if (mnemonic == "jmp") return jump(kJmp, 1, operand1);
+  if (mnemonic == "call") return jump(kCall, 1, operand1);
+  const auto rows = rows_of(mnemonic);
+  if (!rows) return failure(kSyntaxError);
+  const TableRow& row = split_row(rows->first);
+  const int count = operand_count(operand1, operand2);
+  if (count < 0 || count != row.field(4).front() - '0') return failure(kParameterError);
+  switch (count) {
+    case 0:
+      return one_byte(row.opcode);
+    case 1:
+      return one_operand(*rows, operand1);
+    default:
+      return two_operands(*rows, operand1, operand2);
+  }
+}
+
+FittedJump fit_target(std::uint8_t opcode, std::int32_t address, std::int32_t target) {
+  FittedJump fitted;
+  const auto low_five = static_cast<std::uint8_t>(opcode & 0x1F);
+  if (low_five == kJmp || low_five == kCall) {
+    if (target < 0 || target >= kMemorySize) {
+      fitted.message = kTargetOutOfRange;
+      return fitted;
+    }
+    fitted.opcode = static_cast<std::uint8_t>(((target / kPageSize) << 5) | low_five);
+    fitted.operand = static_cast<std::uint8_t>(target % kPageSize);
+    return fitted;
+  }
+  // A conditional jump replaces only the low eight bits of the program
+  // counter, which already points past the second byte when the jump is
+  // taken: the page that counts is the page of the second byte.
+  if (target < 0 || (address + 1) / kPageSize != target / kPageSize) {
+    fitted.message = kTargetOffPage;
+    return fitted;
+  }
+  fitted.opcode = opcode;
+  fitted.operand = static_cast<std::uint8_t>(target % kPageSize);
+  return fitted;
+}
+
+}  // namespace zorvin::asm48

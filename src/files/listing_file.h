@@ -1,0 +1,20 @@
+// The listing file for people who read listings: every source line with
+// the address and code bytes beside it (macro and loop expansions marked
+// with "+"), then the symbols with their values.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "asm/line_record.h"
+#include "asm/source_listing.h"
+
+namespace zorvin::files {
+
+// The listing of a plain-dialect run, from its source text and its table.
+asm48::SourceListing plain_source_listing(std::string_view source_text, const asm48::LineTable& table);
+
+// The file's text (UTF-8; the caller writes it as 8-bit text like a source).
+std::string listing_file_text(const asm48::SourceListing& listing, std::string_view title);
+
+}  // namespace zorvin::files

@@ -1,0 +1,93 @@
+// Fuzz target: the extended dialect's expression and macro reader. Every
+// input runs as a source behind a cpu line, and each of its lines goes
+// through the lexer, the expression evaluator and the macro text helpers on
+// their own. Beyond "no crash": the run ends (nesting, loops and expansion
+// are bounded), error lines name real source lines and are counted, a clean
+// run keeps its code inside 2 KiB, and evaluation is repeatable.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "asm/assembler.h"
+#include "asm/editor_lines.h"
+#include "asm/ext/expression.h"
+#include "asm/ext/lexer.h"
+#include "asm/ext/macro_text.h"
+#include "files/output_writer.h"
+#include "files/text_codec.h"
+#include "fuzz_support.h"
+
+namespace {
+
+using namespace zorvin;
+using fuzz::require;
+
+// Names of one letter have a value, others none; "$" is 100H.
+class FixedSymbols final : public asm48::ext::SymbolSource {
+ public:
+  std::optional<std::int32_t> value_of(std::string_view name) override {
+    if (name.size() == 1) return static_cast<std::int32_t>(name[0]) * 3;
+    return std::nullopt;
+  }
+  std::int32_t location() const override { return 0x100; }
+};
+
+void check_line(std::string_view line) {
+  const asm48::ext::TokenLine tokens = asm48::ext::tokenize(line);
+  require(tokens.code_end <= line.size(), "comment starts inside the line");
+  for (const auto& token : tokens.tokens)
+    require(token.start + token.text.size() <= tokens.code_end, "token inside the code part");
+  FixedSymbols symbols;
+  const auto first = asm48::ext::evaluate(tokens.tokens, symbols);
+  const auto second = asm48::ext::evaluate(tokens.tokens, symbols);
+  require(first.value == second.value && first.error == second.error && first.undefined == second.undefined,
+          "evaluation is repeatable");
+  require(first.error.empty() || first.error.starts_with(" -> "), "expression message form", first.error);
+
+  // Without replacements a line comes back unchanged.
+  std::string out;
+  require(!asm48::ext::substitute_names(line, {}, out) && out == line, "substitution without names is identity");
+  const std::vector<std::pair<std::string, std::string>> replacements = {{"a", "r0"}, {"x", "(1+2)"}};
+  asm48::ext::substitute_names(line, replacements, out);
+  for (std::string_view piece : asm48::ext::split_arguments(line))
+    require(piece.empty() || (piece.data() >= line.data() && piece.data() + piece.size() <= line.data() + line.size()),
+            "argument inside the line");
+}
+
+void check_run(std::string_view text) {
+  static asm48::Assembler assembler;
+  const asm48::AssemblyResult result = assembler.run(text);
+  require(assembler.extended(), "a cpu line switches to the extended dialect");
+  const auto lines = asm48::editor_lines(text);
+  for (const std::string& error : result.error_lines) {
+    require(error.starts_with("Zeile: "), "error line form", error);
+    const std::size_t end = error.find(" -> ");
+    require(end != std::string::npos && end > 7, "error line has a text", error);
+    const std::string number = error.substr(7, end - 7);
+    require(number.size() <= 9 && number.find_first_not_of("0123456789") == std::string::npos, "line number", error);
+    const std::size_t line_no = std::stoul(number);
+    require(line_no >= 1 && line_no <= lines.size(), "line number inside the source", error);
+  }
+  require(static_cast<std::size_t>(result.error_count) == result.error_lines.size(), "error count = error lines");
+  if (!result.ok()) return;
+  const auto& table = assembler.table();
+  for (std::size_t i = 0; i < table.records.size(); ++i) {
+    const auto& record = table.records[i];
+    if (i > 0) require(table.records[i - 1].address <= record.address, "table sorted by address");
+    require(record.address >= 0 && record.address + record.length <= 2048, "code inside program memory");
+  }
+  require(files::build_image(table, 0xFF).length <= files::kImageSize, "image inside 2 KiB");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string text = fuzz::is_valid_utf8(bytes) ? std::string(bytes) : latin1_to_utf8(bytes);
+  for (std::string_view line : asm48::editor_lines(text)) check_line(line);
+  check_run("cpu 8048\n" + text);
+  return 0;
+}
