@@ -13,6 +13,22 @@
 
 namespace zorvin::asm48 {
 
+namespace {
+
+// Both dialects end alike: the summary line, and on success the table in
+// address order for the image and the listing.
+AssemblyResult finish(AssemblyResult result, LineTable& table) {
+  if (result.error_count != 0) {
+    result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
+    return result;
+  }
+  table.sort_by_address();
+  result.summary = std::string(kAssembledWithoutErrors);
+  return result;
+}
+
+}  // namespace
+
 AssemblyResult Assembler::run(std::string_view editor_text, const std::string& source_dir) {
   AssemblyResult result;
   if (is_blank_text(editor_text)) {
@@ -27,13 +43,7 @@ AssemblyResult Assembler::run(std::string_view editor_text, const std::string& s
     listing_ = std::move(run.listing);
     result.error_count = run.diagnostics.count();
     result.error_lines = std::move(run.diagnostics.lines);
-    if (result.error_count != 0) {
-      result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
-      return result;
-    }
-    table_.sort_by_address();
-    result.summary = std::string(kAssembledWithoutErrors);
-    return result;
+    return finish(std::move(result), table_);
   }
   split_pass(editor_text, table_);
   Diagnostics diagnostics;
@@ -46,13 +56,7 @@ AssemblyResult Assembler::run(std::string_view editor_text, const std::string& s
     result.error_count += target_pass(table_, diagnostics);
   }
   result.error_lines = std::move(diagnostics.lines);
-  if (result.error_count != 0) {
-    result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
-    return result;
-  }
-  table_.sort_by_address();
-  result.summary = std::string(kAssembledWithoutErrors);
-  return result;
+  return finish(std::move(result), table_);
 }
 
 }  // namespace zorvin::asm48

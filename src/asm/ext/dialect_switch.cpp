@@ -2,17 +2,12 @@
 
 #include <cstring>
 
+#include "asm/ext/lexer.h"
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48::ext {
 
 namespace {
-
-std::string_view trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 bool word_is(std::string_view text, std::string_view folded_word) {
   return text.size() == folded_word.size() && fold_case(text) == folded_word;
@@ -45,13 +40,13 @@ std::optional<std::string> cpu_statement(std::string_view editor_text) {
     start = end + 1;
     // The plain split: comment from the first ";", label up to the first
     // ":", then the mnemonic up to the first blank.
-    std::string_view line = trim(raw.substr(0, raw.find(';')));
+    std::string_view line = trim_blanks(raw.substr(0, raw.find(';')));
     if (word_is(line, "end") || word_is(line, ".end")) return std::nullopt;
     const auto colon = line.find(':');
-    if (colon != std::string_view::npos && colon > 0) line = trim(line.substr(colon + 1));
+    if (colon != std::string_view::npos && colon > 0) line = trim_blanks(line.substr(colon + 1));
     const auto blank = line.find_first_of(" \t");
     if (!word_is(line.substr(0, blank), "cpu")) continue;
-    const std::string_view operands = blank == std::string_view::npos ? std::string_view{} : trim(line.substr(blank));
+    const std::string_view operands = blank == std::string_view::npos ? std::string_view{} : trim_blanks(line.substr(blank));
     // "cpu equ 5" is a plain symbol definition, not a cpu statement.
     if (operands.find(',') == std::string_view::npos && fold_case(operands.substr(0, 3)) == "equ") continue;
     return std::string(operands);

@@ -37,6 +37,13 @@ TokenLine tokenize(std::string_view line);
 void tokenize_into(std::string_view line, TokenLine& out);
 
 // True when the text equals the lower-case ASCII word, ignoring case.
+// The text without the blanks and tabs around it.
+inline std::string_view trim_blanks(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 inline bool word_equals(std::string_view text, std::string_view lower_word) {
   if (text.size() != lower_word.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {

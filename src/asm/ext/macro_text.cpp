@@ -5,19 +5,9 @@
 
 namespace zorvin::asm48::ext {
 
-namespace {
-
-std::string_view trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
-
 std::vector<std::string_view> split_arguments(std::string_view text) {
   std::vector<std::string_view> pieces;
-  if (trim(text).empty()) return pieces;
+  if (trim_blanks(text).empty()) return pieces;
   int depth = 0;
   char quote = 0;
   std::size_t start = 0;
@@ -33,11 +23,11 @@ std::vector<std::string_view> split_arguments(std::string_view text) {
     } else if (c == ')') {
       if (depth > 0) --depth;
     } else if (c == ',' && depth == 0) {
-      pieces.push_back(trim(text.substr(start, i - start)));
+      pieces.push_back(trim_blanks(text.substr(start, i - start)));
       start = i + 1;
     }
   }
-  pieces.push_back(trim(text.substr(start)));
+  pieces.push_back(trim_blanks(text.substr(start)));
   return pieces;
 }
 
