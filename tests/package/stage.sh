@@ -67,7 +67,7 @@ for size in 16 32 48 128; do
   identify -format '%w %h' "$icon" | grep -qx "$size $size" || fail "the ${size}x${size} icon has another size"
 done
 
-language="$root/usr/share/zorvin/language-specs/mcs48.lang"
+language="$root/usr/share/zorvin/highlighting/mcs48.lang"
 grep -q '<keyword>movp3</keyword>' "$language" || fail "no 8048 highlighting with the table's mnemonics"
 
 desktop="$root/usr/share/applications/zorvin.desktop"
