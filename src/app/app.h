@@ -50,7 +50,7 @@ class App {
   void set_fill_byte_ticks();
   void build_edit_menu();
   void add_standard_shortcuts();
-  bool edit_command(int id);  // false when id is no editor command
+  void edit_command(int id);
   void on_window_resized(int window);
   void on_window_moved(int window);
   void remember_splitters();

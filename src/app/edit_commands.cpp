@@ -54,7 +54,7 @@ void App::add_standard_shortcuts() {
   for (const auto& key : keys) ui_.add_shortcut(window::kMain, key.key, key.command, key.modifiers);
 }
 
-bool App::edit_command(int id) {
+void App::edit_command(int id) {
   using ui::EditorAction;
   static const std::pair<int, EditorAction> actions[] = {
       {edit::kUndo, EditorAction::Undo},         {edit::kRedo, EditorAction::Redo},
@@ -67,9 +67,8 @@ bool App::edit_command(int id) {
   for (const auto& [command, action] : actions) {
     if (command != id) continue;
     ui_.editor_action(control::kEditor, action);
-    return true;
+    return;
   }
-  return false;
 }
 
 }  // namespace zorvin::app

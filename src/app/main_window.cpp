@@ -108,7 +108,6 @@ void App::build_panes() {
   ui_.create_text_view(window::kMain, control::kMessages, false, -1);
   panes_.append_message("Willkommen an Bord!");
   ui_.watch_line_activation(control::kMessages);
-  ui_.set_line_marks(control::kEditor, {});  // the gutter is there from the start
   ui_.create_list(window::kMain, control::kListing, kMonoFont);
   panes_.append_listing_row("Adr Opcode");
   ui_.create_splitter(window::kMain, control::kInnerSplitter, false, control::kEditor, control::kMessages);

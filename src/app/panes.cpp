@@ -38,7 +38,7 @@ void Panes::append_message(const std::string& line) { ui_.append_line(control::k
 void Panes::scroll_messages_to_end() {
   // Lay out the new lines first, so the view can reach the last one.
   ui_.flush_dropping_events();
-  ui_.scroll_to_line(control::kMessages, ui_.line_count(control::kMessages) - 1);
+  show_last_message();
   ui_.focus(control::kMessages);
   ui_.wait_once_dropping_events(100);
 }

@@ -7,15 +7,25 @@
 
 namespace zorvin::ui {
 
+using detail::buffer_of;
 using detail::ControlRecord;
 using detail::ControlType;
+using detail::raise;
+using detail::scrolled;
 using detail::SignalBlock;
 
-namespace {
-
-void raise(ControlRecord* control, ControlKind kind) {
-  control->toolkit->push_event({EventKind::Control, control->window, control->id, kind});
+GtkWidget* detail::scrolled(GtkWidget* child) {
+  GtkWidget* frame = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(frame), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(frame), GTK_SHADOW_ETCHED_IN);
+  // Classic scroll bars that take their own room, so they never cover the
+  // last line of a pane.
+  gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(frame), FALSE);
+  gtk_container_add(GTK_CONTAINER(frame), child);
+  return frame;
 }
+
+namespace {
 
 void on_position_changed(GObject*, GParamSpec*, gpointer data) {
   raise(static_cast<ControlRecord*>(data), ControlKind::PositionChanged);
@@ -38,21 +48,6 @@ void on_link_realize(GtkWidget* widget, gpointer) {
   GdkCursor* hand = gdk_cursor_new_from_name(gtk_widget_get_display(widget), "pointer");
   gdk_window_set_cursor(gtk_widget_get_window(widget), hand);
   if (hand) g_object_unref(hand);
-}
-
-GtkWidget* scrolled(GtkWidget* child) {
-  GtkWidget* frame = gtk_scrolled_window_new(nullptr, nullptr);
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(frame), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
-  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(frame), GTK_SHADOW_ETCHED_IN);
-  // Classic scroll bars that take their own room, so they never cover the
-  // last line of a pane.
-  gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(frame), FALSE);
-  gtk_container_add(GTK_CONTAINER(frame), child);
-  return frame;
-}
-
-GtkTextBuffer* buffer_of(const ControlRecord* control) {
-  return gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner));
 }
 
 std::string buffer_text(GtkTextBuffer* buffer, const GtkTextIter* start, const GtkTextIter* end) {
@@ -136,7 +131,6 @@ void Toolkit::focus(int id) {
 void Toolkit::on_text_changed(GtkTextBuffer*, gpointer data) {
   auto* control = static_cast<ControlRecord*>(data);
   if (control->toolkit->edited_handler_) control->toolkit->edited_handler_(control->id);
-  raise(control, ControlKind::TextChanged);
 }
 
 void Toolkit::create_text_view(int window, int id, bool editable, int font) {
@@ -145,7 +139,13 @@ void Toolkit::create_text_view(int window, int id, bool editable, int font) {
   gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), editable);
   gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_NONE);
   if (font >= 0) apply_font(view, font);
-  register_control(window, id, scrolled(view), view);
+  adopt_text_view(window, id, scrolled(view), view);
+}
+
+// A text view (plain or source) becomes a control: a mark to scroll to the
+// end with, and the user's edits reported.
+void Toolkit::adopt_text_view(int window, int id, GtkWidget* outer, GtkWidget* view) {
+  register_control(window, id, outer, view);
   Control* control = find_control(id);
   control->type = ControlType::TextView;
   GtkTextBuffer* buffer = buffer_of(control);

@@ -10,7 +10,7 @@ namespace zorvin::ui {
 enum class EventKind { Command, Control, CloseRequest, WindowMoved, WindowResized, Timer };
 // Activated: Return or a double-click on a line of a text view that is watched
 // for it (Toolkit::watch_line_activation).
-enum class ControlKind { TextChanged, PositionChanged, Clicked, Activated };
+enum class ControlKind { PositionChanged, Clicked, Activated };
 
 struct Event {
   EventKind kind = EventKind::Command;

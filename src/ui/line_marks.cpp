@@ -10,10 +10,6 @@ namespace {
 
 constexpr const char* kCategory = "zorvin-error";
 
-GtkTextBuffer* buffer_of(const ControlRecord* control) {
-  return gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner));
-}
-
 }  // namespace
 
 // The error sign beside the line number, and the line tinted. A view that

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/line_marks.h"
 #include "ui/toolkit.h"
 #include "ui/toolkit_internal.h"
 
@@ -140,11 +141,16 @@ void reveal(GtkWidget* widget, bool shown) {
 
 enum class BarMode { Find, Replace, GoTo };
 
-void open_bar(Editor* editor, BarMode mode) {
+// The bar with the rows of the mode.
+void show_rows(Editor* editor, BarMode mode) {
   reveal(editor->find_row, mode != BarMode::GoTo);
   reveal(editor->replace_row, mode == BarMode::Replace);
   reveal(editor->goto_row, mode == BarMode::GoTo);
   gtk_widget_show(editor->bar);
+}
+
+void open_bar(Editor* editor, BarMode mode) {
+  show_rows(editor, mode);
   GtkTextIter start, end;
   const bool selected = gtk_text_buffer_get_selection_bounds(editor->buffer, &start, &end);
   gtk_text_buffer_move_mark(editor->buffer, editor->origin, &start);
@@ -178,10 +184,7 @@ void find_next(Editor* editor, bool forward) {
   }
   // "nicht gefunden" must be seen even when the bar was closed.
   if (!gtk_widget_get_visible(editor->bar)) {
-    reveal(editor->find_row, true);
-    reveal(editor->replace_row, false);
-    reveal(editor->goto_row, false);
-    gtk_widget_show(editor->bar);
+    show_rows(editor, BarMode::Find);
     gtk_source_search_context_set_highlight(editor->search, TRUE);
   }
   select_match(editor, forward, false);
@@ -219,10 +222,7 @@ void go_to_line(Editor* editor) {
     set_status(editor->goto_status, editor->goto_entry, "Zeile 1 bis " + std::to_string(lines), true);
     return;
   }
-  GtkTextIter start;
-  gtk_text_buffer_get_iter_at_line(editor->buffer, &start, static_cast<gint>(line - 1));
-  gtk_text_buffer_place_cursor(editor->buffer, &start);
-  gtk_text_view_scroll_to_mark(editor->view, gtk_text_buffer_get_insert(editor->buffer), 0.0, TRUE, 0.0, 0.5);
+  detail::put_cursor_on_line(editor->view, static_cast<int>(line - 1), true);
   close_bar(editor);
 }
 
@@ -386,23 +386,11 @@ void Toolkit::create_source_view(int window, int id, int font) {
   g_object_set_data_full(G_OBJECT(view), "zorvin-editor", editor, [](gpointer p) { delete static_cast<Editor*>(p); });
   g_signal_connect(view, "key-press-event", G_CALLBACK(on_bar_key), editor);
 
-  GtkWidget* frame = gtk_scrolled_window_new(nullptr, nullptr);
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(frame), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
-  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(frame), GTK_SHADOW_ETCHED_IN);
-  gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(frame), FALSE);
-  gtk_container_add(GTK_CONTAINER(frame), view);
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_box_pack_start(GTK_BOX(box), build_bar(editor), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(box), frame, TRUE, TRUE, 0);
-
-  register_control(window, id, box, view);
-  Control* control = find_control(id);
-  control->type = ControlType::TextView;
-  GtkTextIter end;
-  gtk_text_buffer_get_end_iter(editor->buffer, &end);
-  control->scroll_mark = gtk_text_buffer_create_mark(editor->buffer, nullptr, &end, TRUE);
-  control->source = G_OBJECT(buffer);
-  control->handler = g_signal_connect(buffer, "changed", G_CALLBACK(on_text_changed), control);
+  gtk_box_pack_start(GTK_BOX(box), detail::scrolled(view), TRUE, TRUE, 0);
+  adopt_text_view(window, id, box, view);
+  detail::show_line_mark_gutter(find_control(id));
 }
 
 void Toolkit::editor_action(int id, EditorAction action) {

@@ -10,14 +10,13 @@
 
 namespace zorvin::ui {
 
+using detail::buffer_of;
 using detail::ControlRecord;
 using detail::ControlType;
 
 namespace {
 
-void raise_activated(ControlRecord* control) {
-  control->toolkit->push_event({EventKind::Control, control->window, control->id, ControlKind::Activated});
-}
+void raise_activated(ControlRecord* control) { detail::raise(control, ControlKind::Activated); }
 
 gboolean on_line_key(GtkWidget*, GdkEventKey* event, gpointer data) {
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
@@ -35,11 +34,21 @@ gboolean on_line_click(GtkWidget*, GdkEventButton* event, gpointer data) {
   return FALSE;
 }
 
-GtkTextBuffer* buffer_of(const ControlRecord* control) {
-  return gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner));
-}
-
 }  // namespace
+
+void detail::put_cursor_on_line(GtkTextView* view, int line, bool centred) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
+  GtkTextIter start;
+  gtk_text_buffer_get_iter_at_line(buffer, &start, line);
+  gtk_text_buffer_place_cursor(buffer, &start);
+  if (centred) {
+    gtk_text_view_scroll_to_mark(view, gtk_text_buffer_get_insert(buffer), 0.0, TRUE, 0.0, 0.5);
+  } else {
+    // A line near the edge is brought in a little, so some of its
+    // neighbours show too.
+    gtk_text_view_scroll_to_mark(view, gtk_text_buffer_get_insert(buffer), 0.1, FALSE, 0.0, 0.0);
+  }
+}
 
 void Toolkit::watch_line_activation(int id) {
   Control* control = find_control(id);
@@ -51,22 +60,13 @@ void Toolkit::watch_line_activation(int id) {
 void Toolkit::go_to_line(int id, int line) {
   Control* control = find_control(id);
   if (!control || control->type != ControlType::TextView) return;
-  GtkTextBuffer* buffer = buffer_of(control);
-  GtkTextIter start;
-  gtk_text_buffer_get_iter_at_line(buffer, &start, std::clamp(line, 0, gtk_text_buffer_get_line_count(buffer) - 1));
-  gtk_text_buffer_place_cursor(buffer, &start);
-  // A line near the edge is brought in a little, so some of its
-  // neighbours show too.
-  gtk_text_view_scroll_to_mark(GTK_TEXT_VIEW(control->inner), gtk_text_buffer_get_insert(buffer), 0.1, FALSE, 0.0, 0.0);
+  const int last = gtk_text_buffer_get_line_count(buffer_of(control)) - 1;
+  detail::put_cursor_on_line(GTK_TEXT_VIEW(control->inner), std::clamp(line, 0, last), false);
 }
 
 void Toolkit::set_line_marks(int id, const std::vector<int>& lines) {
   Control* control = find_control(id);
   if (!control || control->type != ControlType::TextView) return;
-  if (!control->mark_gutter) {
-    detail::show_line_mark_gutter(control);
-    control->mark_gutter = true;
-  }
   for (GtkTextMark* mark : control->line_marks) detail::remove_line_mark(control, mark);
   control->line_marks.clear();
   GtkTextBuffer* buffer = buffer_of(control);

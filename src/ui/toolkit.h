@@ -191,6 +191,7 @@ class Toolkit {
   Window* find_window(int id) const;
   Control* find_control(int id) const;
   void register_control(int window, int id, GtkWidget* outer, GtkWidget* inner);
+  void adopt_text_view(int window, int id, GtkWidget* outer, GtkWidget* view);
   void put_fixed(int window, GtkWidget* widget, Rect rect);
   void apply_font(GtkWidget* widget, int font);
   GtkWidget* image_widget(int image) const;

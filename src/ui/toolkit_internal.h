@@ -31,7 +31,6 @@ struct ControlRecord {
   gulong handler = 0;
   GtkTextMark* scroll_mark = nullptr;
   std::vector<GtkTextMark*> line_marks;  // text views: lines marked in the gutter
-  bool mark_gutter = false;              // the gutter for them is shown
 };
 
 struct MenuItemRecord {
@@ -45,6 +44,21 @@ struct MenuItemRecord {
   bool check = false;
   gulong handler = 0;
 };
+
+inline GtkTextBuffer* buffer_of(const ControlRecord* control) {
+  return gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner));
+}
+
+inline void raise(ControlRecord* control, ControlKind kind) {
+  control->toolkit->push_event({EventKind::Control, control->window, control->id, kind});
+}
+
+// The child in a scrolled window with classic scroll bars (defined in controls.cpp).
+GtkWidget* scrolled(GtkWidget* child);
+
+// Puts the cursor at the start of the line (0-based) and scrolls it into
+// view: near the edge with a little room, or centred.
+void put_cursor_on_line(GtkTextView* view, int line, bool centred);
 
 // Blocks one signal handler for its lifetime: changes the program makes to a
 // control raise no event.

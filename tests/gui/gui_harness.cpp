@@ -40,7 +40,6 @@ std::vector<guint> waiting_answers;
 // Polls every 20 ms until `act` reports it is done.
 void poll_until_done(std::function<bool()> act) {
   auto* heap = new std::function<bool()>(std::move(act));
-  std::erase_if(waiting_answers, [](guint source) { return !g_main_context_find_source_by_id(nullptr, source); });
   waiting_answers.push_back(g_timeout_add_full(
       G_PRIORITY_DEFAULT, 20,
       [](gpointer data) -> gboolean {
