@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "asm/address_pass.h"
 #include "asm/diagnostics.h"
 #include "asm/instruction_table.h"
 #include "asm/numbers.h"
@@ -14,7 +15,6 @@ namespace {
 constexpr std::uint8_t kJmp = 0x04;   // 000 00100: A10..A8 go into the top three bits
 constexpr std::uint8_t kCall = 0x14;  // 000 10100
 constexpr std::int32_t kPageSize = 256;
-constexpr std::int32_t kMemorySize = 2048;
 
 Encoding failure(std::string_view message) {
   Encoding encoding;
@@ -29,13 +29,12 @@ Encoding one_byte(std::uint8_t opcode) {
   return encoding;
 }
 
-Encoding jump(std::uint8_t opcode, std::uint8_t target_operand, std::string_view target) {
+Encoding jump(std::uint8_t opcode, std::uint8_t target_operand) {
   Encoding encoding;
   encoding.opcode = opcode;
   encoding.length = 2;
   encoding.needs_target = true;
   encoding.target_operand = target_operand;
-  encoding.target = target;
   return encoding;
 }
 
@@ -63,7 +62,7 @@ Encoding one_operand(RowRange rows, std::string_view operand1) {
     const std::string_view expected = text.field(2);
     // The placeholder names a label operand; written literally it is no
     // operand of its own (it would give a jump without its address byte).
-    if (expected == kAddressPlaceholder) return jump(text.opcode, 1, operand1);
+    if (expected == kAddressPlaceholder) return jump(text.opcode, 1);
     if (operand == expected) return one_byte(text.opcode);
   }
   return failure(kParameterError);
@@ -78,7 +77,7 @@ Encoding two_operands(RowRange rows, std::string_view operand1, std::string_view
     const bool two_bytes = text.field(5) == "2";
     // Any two-byte row takes a "#" operand as its immediate byte.
     if (two_bytes && operand2.starts_with('#')) return immediate(text.opcode, operand2);
-    if (two_bytes && text.field(3) == kAddressPlaceholder) return jump(text.opcode, 2, operand2);
+    if (two_bytes && text.field(3) == kAddressPlaceholder) return jump(text.opcode, 2);
     if (second == text.field(3)) return one_byte(text.opcode);
   }
   return failure(kParameterError);
@@ -88,8 +87,8 @@ Encoding two_operands(RowRange rows, std::string_view operand1, std::string_view
 
 Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
   // jmp and call take any operand as their target; the target pass judges it.
-  if (mnemonic == "jmp") return jump(kJmp, 1, operand1);
-  if (mnemonic == "call") return jump(kCall, 1, operand1);
+  if (mnemonic == "jmp") return jump(kJmp, 1);
+  if (mnemonic == "call") return jump(kCall, 1);
   const auto rows = rows_of(mnemonic);
   if (!rows) return failure(kSyntaxError);
   const TableRow& row = split_row(rows->first);
@@ -109,7 +108,7 @@ FittedJump fit_target(std::uint8_t opcode, std::int32_t address, std::int32_t ta
   FittedJump fitted;
   const auto low_five = static_cast<std::uint8_t>(opcode & 0x1F);
   if (low_five == kJmp || low_five == kCall) {
-    if (target < 0 || target >= kMemorySize) {
+    if (target < 0 || target >= kProgramMemorySize) {
       fitted.message = kTargetOutOfRange;
       return fitted;
     }

@@ -15,7 +15,6 @@ struct Encoding {
   std::int32_t length = 0;         // 1 or 2 code bytes
   bool needs_target = false;       // the operand named by target_operand is a jump target
   std::uint8_t target_operand = 0; // 1 or 2 while needs_target
-  std::string_view target;         // that operand's text
 };
 
 // Encodes an instruction (jmp and call included; not db, org or equ) from

@@ -87,7 +87,7 @@ int symbol_pass(LineTable& table, Diagnostics& diagnostics) {
     const auto step = static_cast<std::uint32_t>(steps.names.size());
     steps.names.push_back(fold_case(record.mnemonic));
     const std::uint32_t first = first_step.emplace(steps.names.back(), step).first->second;
-    steps.steps_of.resize(std::max<std::size_t>(steps.steps_of.size(), step + 1));
+    steps.steps_of.emplace_back();  // one list per step; only a name's first step fills its own
     steps.steps_of[first].push_back(step);
     equ_lines.push_back(&record);
   }

@@ -9,10 +9,6 @@ namespace zorvin::asm48::ext {
 
 namespace {
 
-bool word_is(std::string_view text, std::string_view folded_word) {
-  return text.size() == folded_word.size() && fold_case(text) == folded_word;
-}
-
 // Most sources hold no "cpu" at all, in any case; a plain run should not pay
 // for looking at their lines. The library's memchr finds each "u" or "U"
 // many bytes at a time; only there are the two letters before it compared.
@@ -41,14 +37,14 @@ std::optional<std::string> cpu_statement(std::string_view editor_text) {
     // The plain split: comment from the first ";", label up to the first
     // ":", then the mnemonic up to the first blank.
     std::string_view line = trim_blanks(raw.substr(0, raw.find(';')));
-    if (word_is(line, "end") || word_is(line, ".end")) return std::nullopt;
+    if (word_equals(line, "end") || word_equals(line, ".end")) return std::nullopt;
     const auto colon = line.find(':');
     if (colon != std::string_view::npos && colon > 0) line = trim_blanks(line.substr(colon + 1));
     const auto blank = line.find_first_of(" \t");
-    if (!word_is(line.substr(0, blank), "cpu")) continue;
+    if (!word_equals(line.substr(0, blank), "cpu")) continue;
     const std::string_view operands = blank == std::string_view::npos ? std::string_view{} : trim_blanks(line.substr(blank));
     // "cpu equ 5" is a plain symbol definition, not a cpu statement.
-    if (operands.find(',') == std::string_view::npos && fold_case(operands.substr(0, 3)) == "equ") continue;
+    if (operands.find(',') == std::string_view::npos && word_equals(operands.substr(0, 3), "equ")) continue;
     return std::string(operands);
   }
   return std::nullopt;

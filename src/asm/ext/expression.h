@@ -27,7 +27,6 @@ struct Evaluation {
   std::int32_t value = 0;
   std::string error;          // message text (" -> ..."), empty when fine
   std::string undefined;      // first name that had no value (value then counts it as 0)
-  bool ok() const { return error.empty() && undefined.empty(); }
 };
 
 Evaluation evaluate(std::span<const Token> tokens, SymbolSource& symbols);

@@ -1,9 +1,9 @@
 #include "asm/ext/extended_assembler.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "asm/editor_lines.h"
+#include "asm/error_lines.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/messages.h"
 #include "asm/ext/pass.h"
@@ -26,8 +26,6 @@ std::int32_t first_statement_line(std::string_view text) {
 }
 
 // N of "Zeile: N -> ...".
-long line_of(const std::string& message) { return std::strtol(message.c_str() + 7, nullptr, 10); }
-
 std::string listed_value(const SymbolEntry& symbol) {
   if (symbol.kind == SymbolKind::Register) return symbol.register_name;
   char text[16];
@@ -61,7 +59,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   // Statements encoded again at the end of the pass report there: back
   // into source order.
   std::stable_sort(run.diagnostics.lines.begin(), run.diagnostics.lines.end(),
-                   [](const std::string& a, const std::string& b) { return line_of(a) < line_of(b); });
+                   [](const std::string& a, const std::string& b) { return error_line_number(a).value_or(0) < error_line_number(b).value_or(0); });
   if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
   table = std::move(result.table);
   if (keep_listing) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/unicode_text.h"
+
 namespace zorvin::asm48::ext {
 
 enum class TokenKind { Name, Number, String, Operator, Bad };
@@ -36,7 +38,6 @@ TokenLine tokenize(std::string_view line);
 // The same into a line whose token storage is reused.
 void tokenize_into(std::string_view line, TokenLine& out);
 
-// True when the text equals the lower-case ASCII word, ignoring case.
 // The text without the blanks and tabs around it.
 inline std::string_view trim_blanks(std::string_view text) {
   const auto first = text.find_first_not_of(" \t");
@@ -44,15 +45,8 @@ inline std::string_view trim_blanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-inline bool word_equals(std::string_view text, std::string_view lower_word) {
-  if (text.size() != lower_word.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != lower_word[i]) return false;
-  }
-  return true;
-}
+// True when the text equals the lower-case ASCII word, ignoring case.
+inline bool word_equals(std::string_view text, std::string_view lower_word) { return equals_folded(text, lower_word); }
 
 // Characters a name may start with, and hold after its first one.
 inline bool is_name_start(char c) {

@@ -560,7 +560,7 @@ class Pass final : public SymbolSource {
 
   void emit(const std::uint8_t* bytes, std::size_t count, bool is_data) {
     if (count == 0) return;
-    if (location_ < 0 || location_ + static_cast<std::int64_t>(count) > kMemorySize) {
+    if (location_ < 0 || location_ + static_cast<std::int64_t>(count) > kProgramMemorySize) {
       report(kBeyondProgramMemory);
       return;
     }
@@ -596,14 +596,14 @@ class Pass final : public SymbolSource {
       instruction(s);
     } else if (w == "org"sv || w == ".org"sv) {
       const auto v = value(s.operands);
-      if (v && in_range(*v, 0, kMemorySize - 1)) location_ = *v;
+      if (v && in_range(*v, 0, kProgramMemorySize - 1)) location_ = *v;
       if (ListingLine* shown = listed()) shown->address = location_;
     } else if (w == "db"sv || w == ".db"sv || w == "dw"sv || w == ".dw"sv) {
       data(s);
     } else if (w == "ds"sv || w == ".ds"sv) {
       const auto v = value(s.operands);
-      if (!v || !in_range(*v, 0, kMemorySize)) return;
-      if (location_ + *v > kMemorySize) return report(kBeyondProgramMemory);
+      if (!v || !in_range(*v, 0, kProgramMemorySize)) return;
+      if (location_ + *v > kProgramMemorySize) return report(kBeyondProgramMemory);
       append_reserve(result_.table, line_no(), location_, *v);
       if (ListingLine* shown = listed()) shown->address = location_;
       location_ += *v;

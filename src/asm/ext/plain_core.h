@@ -7,12 +7,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "asm/address_pass.h"
 #include "asm/instruction_encoder.h"
 #include "asm/line_record.h"
 
 namespace zorvin::asm48::ext {
-
-inline constexpr std::int32_t kMemorySize = 2048;
 
 struct PlainEncoding {
   std::string_view error;       // message text, empty when it encoded
