@@ -41,8 +41,7 @@ zorvin_install_cross() {
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
     echo "Adding the $arch architecture"
-    $sudo dpkg --add-architecture "$arch"
-    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+    $sudo dpkg --add-architecture "$arch"  # the install below updates the package lists
   fi
   # shellcheck disable=SC2046  # one package a word
   zorvin_install_missing $(zorvin_cross_packages "$arch")

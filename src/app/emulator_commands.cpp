@@ -61,8 +61,6 @@ void App::transfer() {
   }
   PaneTransferView view(ui_, panes_);
   emu::emulator_transfer(image_path_, settings_, serial_ports_, view);
-  // The last line ("... geschlossen") is shown as well.
-  panes_.scroll_messages_to_end();
 }
 
 void App::open_emulator_dialog() {

@@ -115,11 +115,11 @@ class Link {
     for (;;) {
       if (reader_.poll()) last_data = elapsed_ms();
       const std::vector<std::string> lines = reader_.take_lines();
+      // Start-up output (banner, rows of auto-load dots) is shown line by line.
       for (const std::string& line : lines) {
         if (is_version_line(line)) version_ = line;
+        view_.append_message(line);
       }
-      // Start-up output (banner, rows of auto-load dots) is shown line by line.
-      for (const std::string& line : lines) view_.append_message(line);
       if (!lines.empty()) view_.scroll_messages_to_end();
       const std::int64_t now = elapsed_ms();
       if (now - last_data >= timing_.quiet_ms) return true;
@@ -174,6 +174,7 @@ bool emulator_transfer(const std::string& image_path, const settings::Settings& 
   const Image image = read_image(image_path);
   if (!image.problem.empty()) {
     view.append_message(image_path + " - " + image.problem);
+    view.scroll_messages_to_end();
     return false;
   }
   if (const std::optional<std::string> problem = settings_problem(settings)) {
@@ -184,19 +185,23 @@ bool emulator_transfer(const std::string& image_path, const settings::Settings& 
 
   const std::string& port_name = settings.port_name;
   const std::string open_failed = "Fehler beim Öffnen der seriellen Schnittstelle - " + port_name;
+  const std::string no_device = open_failed + " ist keine serielle Schnittstelle (kein Gerät)";
   struct stat info {};
   // A regular file, FIFO or folder under the port's name gets no protocol
   // bytes written into it.
   if (::stat(port_name.c_str(), &info) == 0 && !S_ISCHR(info.st_mode)) {
-    view.append_message(open_failed + " ist keine serielle Schnittstelle (kein Gerät)");
+    view.append_message(no_device);
     view.scroll_messages_to_end();
     return false;
   }
   const int fd = ports.open(kEmulatorPort, port_name, SerialParams{});
   if (fd == 0 || !is_character_device(fd)) {
-    view.append_message(open_failed + (fd == 0 ? " nicht gefunden" : " ist keine serielle Schnittstelle (kein Gerät)"));
-    if (std::optional<std::string> hint = permission_hint(port_name, ports.last_open_errno()); fd == 0 && hint) {
-      view.append_message(*hint);
+    if (fd == 0) {
+      view.append_message(open_failed + " nicht gefunden");
+      if (const std::optional<std::string> hint = permission_hint(port_name, ports.last_open_errno()))
+        view.append_message(*hint);
+    } else {
+      view.append_message(no_device);
     }
     ports.close(kEmulatorPort);
     view.scroll_messages_to_end();

@@ -25,8 +25,6 @@ constexpr std::array<EpromType, 8> kTypes = {{
 
 }  // namespace
 
-std::span<const EpromType> eprom_types() { return kTypes; }
-
 const EpromType* find_eprom(std::string_view code) {
   for (const EpromType& type : kTypes) {
     if (type.code == code) return &type;

@@ -1,7 +1,6 @@
 // The memory types the device can emulate, as its firmware names them.
 #pragma once
 
-#include <span>
 #include <string_view>
 
 namespace zorvin::emusim {
@@ -15,7 +14,6 @@ struct EpromType {
   bool needs_current_firmware;    // the 28C parts came with 2.0rc12
 };
 
-std::span<const EpromType> eprom_types();
 const EpromType* find_eprom(std::string_view code);
 const EpromType& eprom_27512();
 
