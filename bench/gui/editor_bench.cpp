@@ -16,17 +16,17 @@
 
 #include "app/app.h"
 #include "app/ids.h"
+#include "bench_app.h"
 #include "files/source_file.h"
+#include "key_press.h"
 #include "private_xvfb.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using zorvin::app::control::kEditor;
-
-double ms_since(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using zorvin::bench::Clock;
+using zorvin::bench::median;
+using zorvin::bench::ms_since;
 
 // A program of short lines as people write them: labels, instructions with
 // numbers in the various notations, a character literal and a comment. It
@@ -66,26 +66,7 @@ void settle(int ms) {
 
 // A key press as the X server delivers it, through the window's shortcut
 // handler, the input method and the text view's insertion.
-void press(GtkWidget* widget, guint keyval) {
-  GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(gtk_widget_get_toplevel(widget))));
-  event->key.keyval = keyval;
-  GdkKeymapKey* keys = nullptr;
-  gint count = 0;
-  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys, &count) &&
-      count > 0)
-    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-  g_free(keys);
-  event->key.time = GDK_CURRENT_TIME;
-  gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
-  gtk_main_do_event(event);
-  gdk_event_free(event);
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+void press(GtkWidget* widget, guint keyval) { zorvin::test::send_key_press(widget, keyval, GdkModifierType(0), false); }
 
 void measure_keystrokes(zorvin::ui::Toolkit& ui, zorvin::app::App& app, GdkFrameClock* clock, int presses) {
   app.panes().set_editor_text(program(10000));
@@ -150,26 +131,13 @@ void measure_load(zorvin::ui::Toolkit& ui, zorvin::app::App& app, GdkFrameClock*
 int main() {
   const pid_t xvfb = zorvin::test::start_private_xvfb();
   if (xvfb <= 0) return 1;
-  setenv("GDK_BACKEND", "x11", 1);
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_GL", "disable", 0);
-  XInitThreads();
-  int argc = 1;
-  char name[] = "editor_bench";
-  char* args[] = {name, nullptr};
-  char** argv = args;
+  zorvin::bench::use_display_as_the_program_does();
   {
-    zorvin::ui::Toolkit ui(&argc, &argv);
-    const auto dir = std::filesystem::temp_directory_path() / ("zorvin-bench-editor-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    zorvin::app::App app(ui, (dir / "zorvin.ini").string());
-    app.start();
+    zorvin::bench::BenchApp bench("editor");
     settle(300);
-    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(ui.gtk_window(zorvin::app::window::kMain)));
-    measure_keystrokes(ui, app, clock, 101);
-    measure_load(ui, app, clock, dir, 5);
-    app.finish();
-    std::filesystem::remove_all(dir);
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(bench.ui.gtk_window(zorvin::app::window::kMain)));
+    measure_keystrokes(bench.ui, bench.app, clock, 101);
+    measure_load(bench.ui, bench.app, clock, bench.dir, 5);
   }
   zorvin::test::stop_private_xvfb(xvfb);
   return 0;

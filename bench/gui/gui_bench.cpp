@@ -17,15 +17,14 @@
 
 #include "app/app.h"
 #include "app/ids.h"
+#include "bench_app.h"
 #include "private_xvfb.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double ms_since(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using zorvin::bench::Clock;
+using zorvin::bench::median;
+using zorvin::bench::ms_since;
 
 long resident_kib(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -74,31 +73,21 @@ void measure_start_up(const std::string& program, int runs) {
 
 // F5 on a program that fills all 2048 bytes, inside this process.
 void measure_f5(int runs) {
-  int argc = 1;
-  char name[] = "gui_bench";
-  char* args[] = {name, nullptr};
-  char** argv = args;
-  zorvin::ui::Toolkit ui(&argc, &argv);
-  const auto dir = std::filesystem::temp_directory_path() / ("zorvin-bench-f5-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  zorvin::app::App app(ui, (dir / "zorvin.ini").string());
-  app.start();
+  zorvin::bench::BenchApp bench("f5");
+  zorvin::app::App& app = bench.app;
   std::string text;
   for (int i = 0; i < 1024; ++i) text += "loop" + std::to_string(i) + ": mov a,#" + std::to_string(i % 256) + "\n";
   app.panes().set_editor_text(text);
-  while (auto event = ui.poll_event()) app.handle(*event);
+  while (auto event = bench.ui.poll_event()) app.handle(*event);
   std::vector<double> times;
   for (int run = 0; run < runs; ++run) {
     const auto start = Clock::now();
     app.dispatch_command(zorvin::app::command::kAssemble);
     times.push_back(ms_since(start));
   }
-  std::sort(times.begin(), times.end());
   std::printf("F5 on a full 2 KiB program (1024 lines, listing of 1024 rows): median %.1f ms, best %.1f ms\n",
-              times[times.size() / 2], times.front());
+              median(times), *std::min_element(times.begin(), times.end()));
   std::printf("resident memory of the benchmark after %d assemblies: %.1f MB\n", runs, resident_kib(getpid()) / 1024.0);
-  app.finish();
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
@@ -106,10 +95,7 @@ void measure_f5(int runs) {
 int main() {
   const pid_t xvfb = zorvin::test::start_private_xvfb();
   if (xvfb <= 0) return 1;
-  setenv("GDK_BACKEND", "x11", 1);
-  setenv("NO_AT_BRIDGE", "1", 1);
-  setenv("GDK_GL", "disable", 0);  // as the program does for itself
-  XInitThreads();
+  zorvin::bench::use_display_as_the_program_does();
   measure_start_up(ZORVIN_PROGRAM, 7);
   measure_f5(20);
   zorvin::test::stop_private_xvfb(xvfb);

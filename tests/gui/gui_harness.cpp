@@ -1,5 +1,6 @@
 #include "gui_harness.h"
 
+#include "key_press.h"
 #include "private_xvfb.h"
 
 #include <X11/Xlib.h>
@@ -201,24 +202,7 @@ void GuiTest::type_into_editor(const std::string& text) {
 
 void GuiTest::press_key(GtkWidget* widget, guint keyval, GdkModifierType modifiers) {
   gtk_widget_grab_focus(widget);
-  GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(gtk_widget_get_toplevel(widget))));
-  event->key.keyval = keyval;
-  event->key.state = modifiers;
-  // Key bindings (Return activating the focused button) match the hardware
-  // key code, not the key value.
-  GdkKeymapKey* keys = nullptr;
-  gint count = 0;
-  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys, &count) &&
-      count > 0)
-    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-  g_free(keys);
-  event->key.send_event = TRUE;
-  event->key.time = GDK_CURRENT_TIME;
-  GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-  gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
-  gtk_main_do_event(event);
-  gdk_event_free(event);
+  test::send_key_press(widget, keyval, modifiers, true);
 }
 
 std::string GuiTest::read_file(const std::string& name) const {
