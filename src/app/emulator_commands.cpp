@@ -4,6 +4,7 @@
 #include "app/ids.h"
 #include "emu/emulator_transfer.h"
 #include "emu/port_discovery.h"
+#include "emu/transfer_steps.h"
 
 namespace zorvin::app {
 
@@ -25,16 +26,9 @@ class PaneTransferView : public emu::TransferView {
 constexpr int kPortFrame = 4, kSwitchFrame = 5, kPortLabel = 6, kEpromLabel = 7, kPortList = 8, kEpromList = 9,
               kSpiBox = 10, kAutoBox = 11, kCancel = 12, kSave = 13;
 
-const char* const kEpromEntries[] = {
-    "2716           ;16",   "2732           ;32",     "2764           ;64",  "28C64           ;E64",
-    "27128           ;128", "27256           ;256",   "28C256           ;E256", "27512           ;512",
-};
-
-// The code after the ";" of an EPROM entry.
-std::string eprom_code_of(const std::string& entry) {
-  const auto separator = entry.find(';');
-  if (separator == std::string::npos) return "";
-  return entry.substr(separator + 1, entry.find(';', separator + 1) - separator - 1);
+// A row of the EPROM list: the part, padded, then ";" and its code.
+std::string eprom_entry(const emu::EpromPart& part) {
+  return std::string(part.part) + std::string(11, ' ') + ";" + std::string(part.code);
 }
 
 std::string trimmed(const std::string& text) {
@@ -91,11 +85,12 @@ void App::open_emulator_dialog() {
   const emu::PortList ports = emu::discover_ports(settings_);
   for (const std::string& name : ports.names) ui_.append_row(kPortList, name);
   if (ports.selected >= 0) ui_.select_row(kPortList, ports.selected);
-  for (const char* entry : kEpromEntries) ui_.append_row(kEpromList, entry);
+  const std::span<const emu::EpromPart> parts = emu::eprom_parts();
+  for (const emu::EpromPart& part : parts) ui_.append_row(kEpromList, eprom_entry(part));
   ui_.select_row(kEpromList, 0);
-  for (int position = 0; position < 8; ++position) {
-    if (eprom_code_of(kEpromEntries[position]) == settings_.eprom_code) {
-      ui_.select_row(kEpromList, position);
+  for (std::size_t position = 0; position < parts.size(); ++position) {
+    if (parts[position].code == settings_.eprom_code) {
+      ui_.select_row(kEpromList, static_cast<int>(position));
       break;
     }
   }
@@ -119,7 +114,7 @@ void App::open_emulator_dialog() {
     if (port >= 0 && port < static_cast<int>(names.size()) && !trimmed(names[port]).empty())
       settings_.port_name = trimmed(names[port]);
     const int eprom = ui_.selected_row(kEpromList);
-    if (eprom >= 0 && eprom < 8) settings_.eprom_code = eprom_code_of(kEpromEntries[eprom]);
+    if (eprom >= 0 && eprom < static_cast<int>(parts.size())) settings_.eprom_code = parts[eprom].code;
     settings_.spi_flag = ui_.ticked(kSpiBox) ? 1 : 0;
     settings_.auto_load = ui_.ticked(kAutoBox) ? 1 : 0;
     settings::save_settings(settings_, settings_path_);

@@ -1,7 +1,6 @@
 #include "emu/transfer_steps.h"
 
 #include <array>
-#include <utility>
 
 #include "files/text_codec.h"
 
@@ -11,7 +10,7 @@ namespace {
 // Commands are text; on the wire each character is one byte.
 std::string command(const std::string& text) { return utf8_to_latin1(":" + text + "\n").bytes; }
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kParts = {{
+constexpr std::array<EpromPart, 8> kParts = {{
     {"16", "2716"}, {"32", "2732"}, {"64", "2764"}, {"E64", "28C64"},
     {"128", "27128"}, {"256", "27256"}, {"E256", "28C256"}, {"512", "27512"},
 }};
@@ -19,6 +18,8 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kParts = 
 std::string on_off(int flag) { return flag == 1 ? "ON" : "OFF"; }
 
 }  // namespace
+
+std::span<const EpromPart> eprom_parts() { return kParts; }
 
 std::string eprom_part(std::string_view code) {
   for (const auto& [known, part] : kParts) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,14 @@ struct TransferStep {
 // (":SBN\n" ":<offset>\n" ":128\n" and the 128 raw bytes), ":ini<code>\n"
 // and ":EMUON\n".
 std::vector<TransferStep> transfer_steps(const std::string& image, const settings::Settings& settings);
+
+// The parts the device emulates, smallest first: the code that selects one
+// (":ini" + code) and its part number.
+struct EpromPart {
+  std::string_view code;
+  std::string_view part;
+};
+std::span<const EpromPart> eprom_parts();
 
 // The part number an EPROM code stands for ("2764" for "64", "28C256" for
 // "E256"); empty for a code the device does not know.
