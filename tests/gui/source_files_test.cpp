@@ -4,14 +4,13 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "app/ids.h"
-#include "built_program.h"
 #include "gui_harness.h"
+#include "simulator_process.h"
 
 namespace zorvin::test {
 namespace {
@@ -236,15 +235,8 @@ TEST_F(SourceFiles, ASourceCutAtA00HByteIsReportedAndNotCutSilently) {
 // window events and dropping the queued ones; what is typed then counts.
 TEST_F(SourceFiles, TextTypedDuringATransferMakesQuittingAsk) {
   const std::string port = dir_ + "/ttyEMU0";
-  std::vector<std::string> command = built_program_command(ZORVIN_EMUSIM, {"--link", port, "--silent"});
-  std::vector<char*> argv = argv_of(command);
-  const pid_t simulator = fork();
-  if (simulator == 0) {
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  struct Reaper { pid_t pid; ~Reaper() { kill(pid, SIGTERM); waitpid(pid, nullptr, 0); } } reaper{simulator};
-  ASSERT_TRUE(pump_until([&] { return std::filesystem::exists(std::filesystem::symlink_status(port)); }, 5000));
+  emu::testing::SimulatorProcess simulator(port, {"--silent"});
+  ASSERT_TRUE(simulator.ok());
   start_app("\xEF\xBB\xBF\n[Emulator]\nCOM = " + port + "\nEPROM = 64\n");
   app().panes().set_source_path(dir_ + "/prog.asm");
   app().panes().set_editor_text("nop\n");
