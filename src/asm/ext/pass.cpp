@@ -182,14 +182,20 @@ class Pass final : public SymbolSource {
     return frames_.size() > 1 ? frames_[1].origin_line : static_cast<std::int32_t>(frames_[0].next);
   }
 
+  // The frame of the innermost included file being read, or none while the
+  // source itself is read.
+  const Frame* innermost_include() const {
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+      if (frame->kind == FrameKind::File && frame->block != context_.source) return &*frame;
+    }
+    return nullptr;
+  }
+
   // The included file and line a statement stands in, or empty.
   std::string where() const {
     if (replaying_) return replaying_->where;
-    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
-      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
-      return frame->block->file_name + ", Zeile " + std::to_string(frame->next) + ":";
-    }
-    return {};
+    const Frame* file = innermost_include();
+    return file ? file->block->file_name + ", Zeile " + std::to_string(file->next) + ":" : std::string();
   }
 
   // Messages from an included file also say where in it.
@@ -535,12 +541,9 @@ class Pass final : public SymbolSource {
     for (const Frame& frame : frames_) depth += frame.kind == FrameKind::File ? 1 : 0;
     if (depth > kMaxIncludeDepth) return report(kIncludeTooDeep);
     // Relative to the including file's folder.
-    std::filesystem::path base = context_.base_dir;
-    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
-      if (frame->kind != FrameKind::File || frame->block == context_.source) continue;
-      base = std::filesystem::path(frame->block->file_name).parent_path();
-      break;
-    }
+    const Frame* including = innermost_include();
+    const std::filesystem::path base =
+        including ? std::filesystem::path(including->block->file_name).parent_path() : std::filesystem::path(context_.base_dir);
     const std::string path = (base / name).lexically_normal().string();
     auto& cached = context_.included[path];
     if (!cached) {
