@@ -29,7 +29,7 @@ AssemblyResult finish(AssemblyResult result, LineTable& table) {
 
 }  // namespace
 
-AssemblyResult Assembler::run(std::string_view editor_text, const std::string& source_dir) {
+AssemblyResult Assembler::run(std::string editor_text, const std::string& source_dir) {
   AssemblyResult result;
   if (is_blank_text(editor_text)) {
     result.nothing_to_assemble = true;  // the table keeps the previous run
@@ -45,7 +45,7 @@ AssemblyResult Assembler::run(std::string_view editor_text, const std::string& s
     result.error_lines = std::move(run.diagnostics.lines);
     return finish(std::move(result), table_);
   }
-  split_pass(editor_text, table_);
+  split_pass(std::move(editor_text), table_);
   Diagnostics diagnostics;
   result.error_count = symbol_pass(table_, diagnostics);
   // An operand that outgrew the substitution is no text to encode.

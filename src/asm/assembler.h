@@ -31,7 +31,9 @@ class Assembler {
  public:
   // `source_dir` is the folder of the source file, where the extended
   // dialect looks for included files; empty for a text without a file.
-  AssemblyResult run(std::string_view editor_text, const std::string& source_dir = {});
+  // The plain dialect keeps the text itself for the records to point into;
+  // hand it over with std::move where the caller no longer needs it.
+  AssemblyResult run(std::string editor_text, const std::string& source_dir = {});
 
   // Whether the last run used the extended dialect.
   bool extended() const { return extended_; }

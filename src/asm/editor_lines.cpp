@@ -69,6 +69,29 @@ std::size_t editor_line_count(std::string_view text) {
          count(kParagraphSeparator[0], [text](std::size_t at) { return text.substr(at).starts_with(kParagraphSeparator); });
 }
 
+EditorLineReader::EditorLineReader(std::string_view text)
+    : text_(text),
+      pos_(text.empty() ? 1 : 0),
+      newlines_only_(text.find('\r') == std::string_view::npos &&
+                     text.find(kParagraphSeparator[0]) == std::string_view::npos) {}
+
+bool EditorLineReader::next(std::string_view& line) {
+  if (!newlines_only_) return next_editor_line(text_, pos_, line);
+  if (pos_ > text_.size()) return false;
+  const std::size_t end = text_.find('\n', pos_);
+  line = text_.substr(pos_, end - pos_);
+  pos_ = end == std::string_view::npos ? text_.size() + 1 : end + 1;
+  return true;
+}
+
+std::size_t EditorLineReader::line_count() const {
+  if (!newlines_only_) return editor_line_count(text_);
+  if (text_.empty()) return 0;
+  std::size_t count = 1;
+  for (std::size_t at = text_.find('\n'); at != std::string_view::npos; at = text_.find('\n', at + 1)) ++count;
+  return count;
+}
+
 bool is_blank_text(std::string_view text) {
   // Bytes up to 20H are exactly the characters up to U+0020 in UTF-8.
   for (char c : text)

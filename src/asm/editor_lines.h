@@ -16,6 +16,22 @@ std::vector<std::string_view> editor_lines(std::string_view text);
 // only on text that is not empty.
 bool next_editor_line(std::string_view text, std::size_t& pos, std::string_view& line);
 
+// The same lines one at a time. A text without "\r" and U+2029, the usual
+// case, is split at "\n" alone, which finds each line with one search.
+class EditorLineReader {
+ public:
+  explicit EditorLineReader(std::string_view text);
+  // Stores the next line; false when no line is left.
+  bool next(std::string_view& line);
+  // Number of lines editor_lines would give.
+  std::size_t line_count() const;
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;  // text_.size() + 1 once the last line is taken
+  bool newlines_only_ = true;
+};
+
 // Number of lines editor_lines would give.
 std::size_t editor_line_count(std::string_view text);
 

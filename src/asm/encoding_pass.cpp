@@ -1,8 +1,9 @@
 #include "asm/encoding_pass.h"
 
+#include <array>
+
 #include "asm/instruction_encoder.h"
 #include "asm/numbers.h"
-#include "files/unicode_text.h"
 
 namespace zorvin::asm48 {
 
@@ -53,13 +54,26 @@ Outcome encode_line(LineTable& table, LineRecord& record, std::string_view mnemo
   return kEncoded;
 }
 
+// Every mnemonic and directive is ASCII and at most eight bytes long, so
+// lower-casing A-Z is all the folding a match needs; a longer mnemonic
+// matches nothing, folded or not.
+std::string_view folded_mnemonic(std::string_view mnemonic, std::array<char, 8>& buffer) {
+  if (mnemonic.size() > buffer.size()) return mnemonic;
+  for (std::size_t i = 0; i < mnemonic.size(); ++i) {
+    const char c = mnemonic[i];
+    buffer[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  }
+  return {buffer.data(), mnemonic.size()};
+}
+
 }  // namespace
 
 int encoding_pass(LineTable& table, Diagnostics& diagnostics) {
   int errors = 0;
+  std::array<char, 8> buffer;
   for (LineRecord& record : table.records) {
     if (record.mnemonic.empty() || record.is_equ) continue;
-    const Outcome outcome = encode_line(table, record, fold_case(record.mnemonic));
+    const Outcome outcome = encode_line(table, record, folded_mnemonic(record.mnemonic, buffer));
     if (outcome != kEncoded) {
       diagnostics.report(record.line_no, outcome);
       ++errors;

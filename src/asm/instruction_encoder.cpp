@@ -55,30 +55,28 @@ Encoding immediate(std::uint8_t opcode, std::string_view operand2) {
 }
 
 // Rows of one mnemonic are tried in table order; the first that fits wins.
+// Table operands are lower-case ASCII, so comparing their keys with the
+// folded_key of the operand as written is comparing the folded texts.
 Encoding one_operand(RowRange rows, std::string_view operand1) {
-  const std::string operand = fold_case(operand1);
-  for (std::size_t row = rows.first; row < rows.end; ++row) {
-    const TableRow& text = split_row(row);
-    const std::string_view expected = text.field(2);
+  const std::uint64_t key = folded_key(operand1);
+  for (const TableRow& row : split_rows(rows)) {
     // The placeholder names a label operand; written literally it is no
     // operand of its own (it would give a jump without its address byte).
-    if (expected == kAddressPlaceholder) return jump(text.opcode, 1);
-    if (operand == expected) return one_byte(text.opcode);
+    if (row.address_operand == 1) return jump(row.opcode, 1);
+    if (row.operand_keys[0] == key) return one_byte(row.opcode);
   }
   return failure(kParameterError);
 }
 
 Encoding two_operands(RowRange rows, std::string_view operand1, std::string_view operand2) {
-  const std::string first = fold_case(operand1);
-  const std::string second = fold_case(operand2);
-  for (std::size_t row = rows.first; row < rows.end; ++row) {
-    const TableRow& text = split_row(row);
-    if (text.field(2) != first) continue;
-    const bool two_bytes = text.field(5) == "2";
+  const std::uint64_t first = folded_key(operand1);
+  const std::uint64_t second = folded_key(operand2);
+  for (const TableRow& row : split_rows(rows)) {
+    if (row.operand_keys[0] != first) continue;
     // Any two-byte row takes a "#" operand as its immediate byte.
-    if (two_bytes && operand2.starts_with('#')) return immediate(text.opcode, operand2);
-    if (two_bytes && text.field(3) == kAddressPlaceholder) return jump(text.opcode, 2);
-    if (second == text.field(3)) return one_byte(text.opcode);
+    if (row.two_bytes && operand2.starts_with('#')) return immediate(row.opcode, operand2);
+    if (row.two_bytes && row.address_operand == 2) return jump(row.opcode, 2);
+    if (row.operand_keys[1] == second) return one_byte(row.opcode);
   }
   return failure(kParameterError);
 }
@@ -93,7 +91,7 @@ Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1
   if (!rows) return failure(kSyntaxError);
   const TableRow& row = split_row(rows->first);
   const int count = operand_count(operand1, operand2);
-  if (count < 0 || count != row.field(4).front() - '0') return failure(kParameterError);
+  if (count < 0 || count != row.operand_count) return failure(kParameterError);
   switch (count) {
     case 0:
       return one_byte(row.opcode);

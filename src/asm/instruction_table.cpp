@@ -3,7 +3,6 @@
 // field, plus an index from mnemonic to its first row.
 #include "asm/instruction_table.h"
 
-#include <algorithm>
 #include <array>
 
 namespace zorvin::asm48 {
@@ -247,18 +246,54 @@ constexpr std::uint8_t byte_of_bits(std::string_view bits) {
   return static_cast<std::uint8_t>(value);
 }
 
+// All rows in one run of characters, for the split rows to point into by
+// position.
+constexpr std::size_t kTextSize = [] {
+  std::size_t size = 0;
+  for (const std::string_view row : kRows) size += row.size();
+  return size;
+}();
+
+constexpr std::array<char, kTextSize> kText = [] {
+  std::array<char, kTextSize> text{};
+  std::size_t at = 0;
+  for (const std::string_view row : kRows)
+    for (const char c : row) text[at++] = c;
+  return text;
+}();
+static_assert(kTextSize <= UINT16_MAX, "row positions are 16 bits");
+
 // Rows split at compile time: a run pays nothing to set up the table.
-constexpr std::array<TableRow, kRows.size()> split_rows() {
+constexpr std::array<TableRow, kRows.size()> split_all_rows() {
   std::array<TableRow, kRows.size()> rows{};
+  std::size_t at = 0;
   for (std::size_t r = 0; r < kRows.size(); ++r) {
-    rows[r].text = kRows[r];
-    for (int k = 1; k <= 7; ++k) rows[r].fields[k - 1] = field_of(kRows[r], k);
-    rows[r].opcode = byte_of_bits(rows[r].fields[5]);
+    const std::string_view text = kRows[r];
+    rows[r].text_at = static_cast<std::uint16_t>(at);
+    rows[r].text_size = static_cast<std::uint8_t>(text.size());
+    for (int k = 1; k <= 7; ++k) {
+      const std::string_view field = field_of(text, k);
+      rows[r].field_at[k - 1] = static_cast<std::uint8_t>(field.empty() ? 0 : field.data() - text.data());
+      rows[r].field_size[k - 1] = static_cast<std::uint8_t>(field.size());
+    }
+    rows[r].opcode = byte_of_bits(field_of(text, 6));
+    const std::string_view count = field_of(text, 4);
+    rows[r].operand_count = static_cast<std::uint8_t>(count.empty() ? 0 : count.front() - '0');
+    rows[r].two_bytes = field_of(text, 5) == "2";
+    for (int operand = 1; operand <= 2; ++operand) {
+      const std::string_view field = field_of(text, operand + 1);
+      if (field == kAddressPlaceholder) rows[r].address_operand = static_cast<std::uint8_t>(operand);
+      const bool placeholder = field == kAddressPlaceholder || field == kDataPlaceholder;
+      // Only placeholders are too long for a key; anything else stops the build here.
+      if (!placeholder && folded_key(field) == kLongTextKey) throw "table operand longer than seven bytes";
+      rows[r].operand_keys[operand - 1] = placeholder ? kPlaceholderKey : folded_key(field);
+    }
+    at += text.size();
   }
   return rows;
 }
 
-constexpr auto kSplitRows = split_rows();
+constexpr auto kSplitRows = split_all_rows();
 
 // Mnemonics are at most eight bytes: packed into a number, one compare
 // tells them apart. A longer text gets a key no mnemonic has.
@@ -269,26 +304,32 @@ constexpr std::uint64_t mnemonic_key(std::string_view mnemonic) {
   return (key << 8) | mnemonic.size();
 }
 
-struct FirstRow {
-  std::uint64_t key = 0;
-  RowRange rows;
+// Mnemonic -> its rows: the first row and the end of the run of rows that
+// follow with the same mnemonic. An open-addressing hash table filled at
+// compile time, at most half full, so that a lookup mostly probes once.
+struct MnemonicSlot {
+  std::uint64_t key = 0;  // 0: empty
+  std::uint8_t first = 0;
+  std::uint8_t end = 0;
 };
 
-// Mnemonic -> its first row and the end of the run of rows that follow with
-// the same mnemonic, sorted by key; the terminator row is left out.
-constexpr auto kFirstRows = [] {
-  std::array<FirstRow, kRows.size() - 1> firsts{};
-  for (std::size_t r = 0; r + 1 < kRows.size(); ++r) {
+constexpr std::size_t kSlots = 256;
+static_assert(kRows.size() <= UINT8_MAX, "row numbers are 8 bits");
+
+constexpr std::size_t slot_of(std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 56); }
+
+constexpr auto kMnemonicSlots = [] {
+  std::array<MnemonicSlot, kSlots> slots{};
+  for (std::size_t r = 0; r + 1 < kRows.size();) {
     const std::string_view mnemonic = field_of(kRows[r], 1);
     std::size_t end = r;
     while (field_of(kRows[end], 1) == mnemonic) ++end;
-    firsts[r] = {mnemonic_key(mnemonic), {r, end}};
+    std::size_t slot = slot_of(mnemonic_key(mnemonic));
+    while (slots[slot].key != 0) slot = (slot + 1) % kSlots;
+    slots[slot] = {mnemonic_key(mnemonic), static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(end)};
+    r = end;
   }
-  // By key, then row: the first row of each mnemonic leads its run.
-  std::sort(firsts.begin(), firsts.end(), [](const FirstRow& a, const FirstRow& b) {
-    return a.key != b.key ? a.key < b.key : a.rows.first < b.rows.first;
-  });
-  return firsts;
+  return slots;
 }();
 
 }  // namespace
@@ -297,17 +338,27 @@ std::string_view row_field(std::string_view row, int k) { return field_of(row, k
 
 std::size_t table_size() { return kRows.size(); }
 
-std::string_view table_row(std::size_t row) { return row < kRows.size() ? kRows[row] : kTerminator; }
+std::string_view TableRow::text() const { return {kText.data() + text_at, text_size}; }
+
+std::string_view TableRow::field(int k) const {
+  if (k < 1 || k > 7) return {};
+  return {kText.data() + text_at + field_at[k - 1], field_size[k - 1]};
+}
+
+std::string_view table_row(std::size_t row) { return row < kRows.size() ? kSplitRows[row].text() : kTerminator; }
+
+std::span<const TableRow> split_rows(RowRange rows) { return {kSplitRows.data() + rows.first, rows.end - rows.first}; }
 
 const TableRow& split_row(std::size_t row) { return kSplitRows[row < kSplitRows.size() ? row : kSplitRows.size() - 1]; }
 
 std::optional<RowRange> rows_of(std::string_view folded_mnemonic) {
   const std::uint64_t key = mnemonic_key(folded_mnemonic);
   if (key == UINT64_MAX) return std::nullopt;
-  const auto found = std::lower_bound(kFirstRows.begin(), kFirstRows.end(), key,
-                                      [](const FirstRow& entry, std::uint64_t wanted) { return entry.key < wanted; });
-  if (found == kFirstRows.end() || found->key != key) return std::nullopt;
-  return found->rows;
+  for (std::size_t slot = slot_of(key); kMnemonicSlots[slot].key != 0; slot = (slot + 1) % kSlots) {
+    const MnemonicSlot& found = kMnemonicSlots[slot];
+    if (found.key == key) return RowRange{found.first, found.end};
+  }
+  return std::nullopt;
 }
 
 std::optional<std::size_t> first_row_of(std::string_view folded_mnemonic) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -57,6 +58,10 @@ class LineTable {
   // no bytes makes a record that only advances the address.
   LineRecord& add_record(std::int32_t line_no, std::span<const std::uint8_t> bytes, std::int32_t reserve_bytes = 0);
 
+  // Keeps the run's source text itself, no copy made, until the table is
+  // cleared; the caller may still change it in place.
+  std::span<char> keep_source(std::string text);
+
   // A copy of the text that lives as long as the table's contents.
   std::string_view keep(std::string_view text);
   // The same, for a caller that still changes the copy in place.
@@ -69,6 +74,9 @@ class LineTable {
   void clear();
 
  private:
+  // On the heap: a short text lives inside the string object, which a move
+  // of the table would carry away from the views into it.
+  std::unique_ptr<std::string> source_;
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* open_ = nullptr;  // free part of the block that small texts share
   std::size_t open_left_ = 0;

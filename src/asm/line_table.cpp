@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "asm/line_record.h"
 
@@ -31,6 +32,11 @@ LineRecord& LineTable::add_record(std::int32_t line_no, std::span<const std::uin
   return record;
 }
 
+std::span<char> LineTable::keep_source(std::string text) {
+  source_ = std::make_unique<std::string>(std::move(text));
+  return {source_->data(), source_->size()};
+}
+
 std::string_view LineTable::keep(std::string_view text) {
   const std::span<char> copy = keep_writable(text);
   return {copy.data(), copy.size()};
@@ -40,10 +46,10 @@ std::span<char> LineTable::keep_writable(std::string_view text) {
   if (text.empty()) return {};
   char* out = nullptr;
   if (text.size() > kBlockSize / 4) {
-    out = blocks_.emplace_back(std::make_unique<char[]>(text.size())).get();
+    out = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(text.size())).get();
   } else {
     if (open_left_ < text.size()) {
-      open_ = blocks_.emplace_back(std::make_unique<char[]>(kBlockSize)).get();
+      open_ = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(kBlockSize)).get();
       open_left_ = kBlockSize;
     }
     out = open_;
@@ -83,6 +89,7 @@ void LineTable::sort_by_address() {
 void LineTable::clear() {
   records.clear();
   code.clear();
+  source_.reset();
   blocks_.clear();
   open_ = nullptr;
   open_left_ = 0;

@@ -9,21 +9,25 @@
 #include <string_view>
 #include <vector>
 
+#include "files/unicode_text.h"
+
 namespace zorvin::asm48 {
 
 class NameMatcher {
  public:
-  // Names are compared byte for byte; give them already case-folded. Name i
-  // is reported as i; equal names are reported by their first index.
+  // Names are compared byte for byte with the text as fold_case would fold
+  // it; give them already case-folded. Name i is reported as i; equal names
+  // are reported by their first index.
   explicit NameMatcher(const std::vector<std::string>& names);
 
-  // Calls found(i) once for every place where name i ends in the text;
-  // overlapping and nested occurrences included.
+  // Calls found(i) once for every place where name i ends in the folded
+  // text; overlapping and nested occurrences included.
   template <class Found>
   void for_each_match(std::string_view text, Found&& found) const {
     std::uint32_t state = kRoot;
+    CaseFoldingReader folded;
     for (const char c : text) {
-      state = step(state, static_cast<unsigned char>(c));
+      state = step(state, static_cast<unsigned char>(folded.next(c)));
       for (std::uint32_t at = nodes_[state].name != kNone ? state : nodes_[state].next_output; at != kNone;
            at = nodes_[at].next_output)
         found(nodes_[at].name);

@@ -1,6 +1,7 @@
 #include "asm/split_pass.h"
 
 #include <cstring>
+#include <utility>
 
 #include "asm/editor_lines.h"
 #include "files/unicode_text.h"
@@ -11,10 +12,11 @@ namespace {
 
 // Only blanks are trimmed; other control characters stay part of the text.
 std::string_view trim_blanks(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
+  std::size_t first = 0;
+  std::size_t end = text.size();
+  while (first < end && text[first] == ' ') ++first;
+  while (end > first && text[end - 1] == ' ') --end;
+  return text.substr(first, end - first);
 }
 
 // The comment from the first ";" on is dropped and the rest is trimmed. A
@@ -41,25 +43,25 @@ void split_operands(std::string_view text, LineRecord& record) {
   record.operand2 = trim_blanks(rest.substr(0, rest.find(',')));
 }
 
-// The table's own copy of the text, tabs turned into blanks once for all.
-std::string_view keep_source(std::string_view text, LineTable& table) {
-  const std::span<char> copy = table.keep_writable(text);
-  if (copy.empty()) return {};
-  for (char* tab = copy.data(); (tab = static_cast<char*>(std::memchr(tab, '\t', copy.data() + copy.size() - tab)));)
+// The table keeps the text itself, tabs turned into blanks once for all.
+std::string_view keep_source(std::string text, LineTable& table) {
+  const std::span<char> kept = table.keep_source(std::move(text));
+  if (kept.empty()) return {};
+  for (char* tab = kept.data(); (tab = static_cast<char*>(std::memchr(tab, '\t', kept.data() + kept.size() - tab)));)
     *tab = ' ';
-  return {copy.data(), copy.size()};
+  return {kept.data(), kept.size()};
 }
 
 }  // namespace
 
-std::int32_t split_pass(std::string_view text, LineTable& table) {
+std::int32_t split_pass(std::string text, LineTable& table) {
   table.clear();
-  const std::string_view source = keep_source(text, table);
-  table.records.reserve(editor_line_count(source));
+  const std::string_view source = keep_source(std::move(text), table);
+  EditorLineReader lines(source);
+  table.records.reserve(lines.line_count());
   std::string_view pending_label;
-  std::size_t pos = 0;
   std::string_view raw;
-  for (std::int32_t line_no = 1; !source.empty() && next_editor_line(source, pos, raw); ++line_no) {
+  for (std::int32_t line_no = 1; lines.next(raw); ++line_no) {
     const std::string_view line = clean_line(raw);
     if (is_end_line(line)) break;
     if (line.empty()) continue;

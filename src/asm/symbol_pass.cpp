@@ -50,15 +50,15 @@ bool replace_all(std::string& text, const std::string& folded, const std::string
 }
 
 // The operand after the steps before `end`; `folded` is storage to reuse.
-// Text is only copied once a step applies.
+// Text is only copied and folded once a step applies.
 Rewritten rewrite(std::string_view operand, std::uint32_t end, const NameMatcher& matcher, const Steps& steps,
                   std::string& folded) {
   Rewritten out;
-  fold_case_into(folded, operand);
+  std::string_view current = operand;
   std::int64_t last_step = -1;
   for (;;) {
     std::uint32_t next = end;
-    matcher.for_each_match(folded, [&](std::uint32_t name) {
+    matcher.for_each_match(current, [&](std::uint32_t name) {
       const auto& candidates = steps.steps_of[name];
       const auto later = std::upper_bound(candidates.begin(), candidates.end(), last_step,
                                           [](std::int64_t step, std::uint32_t c) { return step < c; });
@@ -66,12 +66,13 @@ Rewritten rewrite(std::string_view operand, std::uint32_t end, const NameMatcher
     });
     if (next >= end) return out;
     if (!out.changed) out.text = operand;
+    fold_case_into(folded, out.text);
     if (!replace_all(out.text, folded, steps.names[next], steps.values[next])) {
       out.too_long = true;
       return out;
     }
     out.changed = true;
-    fold_case_into(folded, out.text);
+    current = out.text;
     last_step = next;
   }
 }

@@ -95,17 +95,8 @@ std::string fold_case(std::string_view text) {
 
 void fold_case_into(std::string& out, std::string_view text) {
   out.assign(text);
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    auto byte = static_cast<unsigned char>(out[i]);
-    if (byte >= 'A' && byte <= 'Z') {
-      out[i] = static_cast<char>(byte + 32);
-    } else if (byte == 0xC3 && i + 1 < out.size()) {
-      // U+00C0..U+00DE are C3 80..C3 9E; their small letters are 20H higher.
-      auto next = static_cast<unsigned char>(out[i + 1]);
-      if (next >= 0x80 && next <= 0x9E && next != 0x97) out[i + 1] = static_cast<char>(next + 0x20);
-      ++i;
-    }
-  }
+  CaseFoldingReader reader;
+  for (char& c : out) c = reader.next(c);
 }
 
 bool equals_folded(std::string_view text, std::string_view folded_ascii) {

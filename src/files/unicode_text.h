@@ -23,6 +23,25 @@ std::string fold_case(std::string_view text);
 // The same into a text the caller keeps, so that its storage is reused.
 void fold_case_into(std::string& out, std::string_view text);
 
+// fold_case one byte at a time, for a reader that takes the folded text as
+// it comes: feed every byte of the text in order.
+class CaseFoldingReader {
+ public:
+  char next(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (after_c3_) {
+      // U+00C0..U+00DE are C3 80..C3 9E; their small letters are 20H higher.
+      after_c3_ = false;
+      return (byte >= 0x80 && byte <= 0x9E && byte != 0x97) ? static_cast<char>(byte + 0x20) : c;
+    }
+    after_c3_ = byte == 0xC3;
+    return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : c;
+  }
+
+ private:
+  bool after_c3_ = false;  // the byte before began a two-byte character C3 xx
+};
+
 // fold_case(text) == folded_ascii, for a folded text of ASCII only (a
 // keyword), without building the folded text.
 bool equals_folded(std::string_view text, std::string_view folded_ascii);

@@ -9,7 +9,7 @@ using namespace zorvin::asm48;
 
 LineTable split(std::string_view text) {
   LineTable table;
-  split_pass(text, table);
+  split_pass(std::string(text), table);
   return table;
 }
 

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "asm/assembler.h"
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return kUsageError;
   }
-  const zorvin::files::LoadedSource source = zorvin::files::read_source_file(options->source);
+  zorvin::files::LoadedSource source = zorvin::files::read_source_file(options->source);
   if (!source.ok) {
     std::fprintf(stderr, "zorvin-asm: %s kann nicht gelesen werden: %s\n", options->source.c_str(),
                  source.error.c_str());
@@ -127,7 +128,10 @@ int main(int argc, char** argv) {
   zorvin::asm48::Assembler assembler;
   assembler.keep_listing(options->listing_file.has_value());
   const std::string source_dir = std::filesystem::path(options->source).parent_path().string();
-  const auto result = assembler.run(source.text, source_dir);
+  // The listing file shows the source lines as read; otherwise the
+  // assembler may keep the text itself.
+  const auto result =
+      assembler.run(options->listing_file ? source.text : std::move(source.text), source_dir);
   if (result.nothing_to_assemble) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
