@@ -1,10 +1,14 @@
 #include "asm/name_matcher.h"
 
+#include <algorithm>
+
 namespace zorvin::asm48 {
 
 NameMatcher::NameMatcher(const std::vector<std::string>& names) {
   nodes_.emplace_back();
+  shortest_ = names.empty() ? 0 : names.front().size();
   for (std::uint32_t i = 0; i < names.size(); ++i) {
+    shortest_ = std::min(shortest_, names[i].size());
     std::uint32_t node = kRoot;
     for (const char c : names[i]) {
       const auto byte = static_cast<unsigned char>(c);

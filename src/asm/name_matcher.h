@@ -24,6 +24,7 @@ class NameMatcher {
   // text; overlapping and nested occurrences included.
   template <class Found>
   void for_each_match(std::string_view text, Found&& found) const {
+    if (text.size() < shortest_) return;  // no name fits
     std::uint32_t state = kRoot;
     CaseFoldingReader folded;
     for (const char c : text) {
@@ -51,6 +52,7 @@ class NameMatcher {
   std::uint32_t step(std::uint32_t state, unsigned char byte) const;
 
   std::vector<Node> nodes_;
+  std::size_t shortest_ = 0;  // bytes in the shortest name
   std::array<std::uint32_t, 256> root_next_{};  // the root's moves, all 256 at hand
 };
 

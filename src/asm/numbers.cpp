@@ -15,10 +15,28 @@ bool is_ascii(std::string_view text) {
   return true;
 }
 
+// The notations are read without regard to case: an ASCII text is read as
+// written, not lower-cased first.
 int digit_value(char32_t c) {
   if (c >= U'0' && c <= U'9') return static_cast<int>(c - U'0');
   if (c >= U'a' && c <= U'f') return static_cast<int>(c - U'a') + 10;
+  if (c >= U'A' && c <= U'F') return static_cast<int>(c - U'A') + 10;
   return 99;
+}
+
+template <class Char>
+bool is_letter(Char c, char lower) {
+  return c == Char(lower) || c == Char(lower - 32);
+}
+
+template <class Char>
+bool starts_with_0x(std::basic_string_view<Char> t) {
+  return t.size() >= 2 && t[0] == Char('0') && is_letter(t[1], 'x');
+}
+
+template <class Char>
+bool ends_with_h(std::basic_string_view<Char> t) {
+  return !t.empty() && is_letter(t.back(), 'h');
 }
 
 template <class Char>
@@ -28,41 +46,39 @@ bool all_digits(std::basic_string_view<Char> text, int base) {
   return true;
 }
 
-// `t`: the folded text without "#", as characters.
+// `t`: the text without "#", as characters.
 template <class Char>
 bool is_number_in(std::basic_string_view<Char> t) {
   // The cuts below use the length before any mark was taken off, so that a
   // text carrying two hexadecimal marks ("%12h", "0x12h") keeps one of them
   // and fails the digit test.
   const std::size_t full_length = t.size();
-  const Char zero_x[] = {Char('0'), Char('x'), Char(0)};
   int base = 10;
   if (t.starts_with(Char('%'))) {
     t.remove_prefix(1);
     base = 16;
   }
-  if (t.starts_with(zero_x)) {
+  if (starts_with_0x(t)) {
     const std::size_t keep = full_length - 2;
     if (keep < t.size()) t.remove_prefix(t.size() - keep);
     base = 16;
   }
-  if (t.ends_with(Char('h'))) {
+  if (ends_with_h(t)) {
     t = t.substr(0, full_length - 1);
     base = 16;
   }
   return !t.empty() && all_digits(t, base);
 }
 
-// `body`: the folded text, as characters.
+// `body`: the text, as characters.
 template <class Char>
 std::int32_t value_in(std::basic_string_view<Char> body) {
-  const Char zero_x[] = {Char('0'), Char('x'), Char(0)};
   int base = 16;
-  if (body.ends_with(Char('h')))
+  if (ends_with_h(body))
     body.remove_suffix(1);
   else if (body.starts_with(Char('%')))
     body.remove_prefix(1);
-  else if (body.starts_with(zero_x))
+  else if (starts_with_0x(body))
     body.remove_prefix(2);
   else
     base = 10;
@@ -77,17 +93,6 @@ std::int32_t value_in(std::basic_string_view<Char> body) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
 }
 
-// ASCII text lower-cased, optionally without its "#": fold_case on ASCII.
-std::string lowered_ascii(std::string_view text, bool drop_hash) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (drop_hash && c == '#') continue;
-    out.push_back((c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c);
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string without_hash(std::string_view text) {
@@ -99,7 +104,10 @@ std::string without_hash(std::string_view text) {
 }
 
 bool is_number(std::string_view text) {
-  if (is_ascii(text)) return is_number_in(std::string_view(lowered_ascii(text, true)));
+  if (is_ascii(text)) {
+    if (text.find('#') == std::string_view::npos) return is_number_in(text);
+    return is_number_in(std::string_view(without_hash(text)));
+  }
   return is_number_in(std::u32string_view(decode_utf8(fold_case(without_hash(text)))));
 }
 
@@ -112,7 +120,7 @@ bool is_char_literal(std::string_view text) {
 std::int32_t number_value(std::string_view text) {
   if (is_char_literal(text))
     return is_ascii(text) ? static_cast<std::int32_t>(text[1]) : static_cast<std::int32_t>(decode_utf8(text)[1]);
-  if (is_ascii(text)) return value_in(std::string_view(lowered_ascii(text, false)));
+  if (is_ascii(text)) return value_in(text);
   return value_in(std::u32string_view(decode_utf8(fold_case(text))));
 }
 

@@ -1,7 +1,8 @@
 #include "asm/target_pass.h"
 
+#include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "asm/instruction_encoder.h"
 #include "files/unicode_text.h"
@@ -10,30 +11,87 @@ namespace zorvin::asm48 {
 
 namespace {
 
-// Folded label (with its ":") -> address of its first definition; a label
-// defined twice resolves to the first one.
-std::unordered_map<std::string, std::int32_t> label_addresses(const LineTable& table) {
-  std::unordered_map<std::string, std::int32_t> labels;
-  for (const LineRecord& record : table.records)
-    if (!record.label.empty()) labels.emplace(fold_case(record.label), record.address);
-  return labels;
-}
+// Folded label -> address of its first definition; a label defined twice
+// resolves to the first one. Labels are kept without their ":", which a
+// target is written without. Open addressing over views into one folded
+// copy of all labels: no allocation per label.
+class LabelAddresses {
+ public:
+  explicit LabelAddresses(const LineTable& table) {
+    std::size_t labels = 0;
+    std::size_t bytes = 0;
+    for (const LineRecord& record : table.records) {
+      if (record.label.empty()) continue;
+      ++labels;
+      bytes += record.label.size();
+    }
+    folded_.reserve(bytes);  // the views below stay valid
+    std::size_t size = 16;
+    while (size < 2 * labels) size *= 2;
+    slots_.resize(size);
+    for (const LineRecord& record : table.records) {
+      if (record.label.empty()) continue;
+      const std::size_t at = folded_.size();
+      CaseFoldingReader folded;
+      for (const char c : record.label.substr(0, record.label.size() - 1)) folded_ += folded.next(c);
+      add(std::string_view(folded_).substr(at), record.address);
+    }
+  }
+
+  std::optional<std::int32_t> find(std::string_view target) const {
+    for (std::size_t slot = folded_hash(target) & (slots_.size() - 1); slots_[slot].used;
+         slot = (slot + 1) & (slots_.size() - 1)) {
+      if (equals_folded_name(target, slots_[slot].name)) return slots_[slot].address;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  struct Slot {
+    std::string_view name;  // folded
+    std::int32_t address = 0;
+    bool used = false;
+  };
+
+  // FNV-1a over the text as fold_case folds it (a folded name hashes as itself).
+  static std::size_t folded_hash(std::string_view text) {
+    std::uint64_t hash = 14695981039346656037u;
+    CaseFoldingReader folded;
+    for (const char c : text) hash = (hash ^ static_cast<unsigned char>(folded.next(c))) * 1099511628211u;
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+  }
+
+  static bool equals_folded_name(std::string_view text, std::string_view name) {
+    if (text.size() != name.size()) return false;
+    CaseFoldingReader folded;
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (folded.next(text[i]) != name[i]) return false;
+    return true;
+  }
+
+  void add(std::string_view label, std::int32_t address) {
+    std::size_t slot = folded_hash(label) & (slots_.size() - 1);
+    for (; slots_[slot].used; slot = (slot + 1) & (slots_.size() - 1))
+      if (slots_[slot].name == label) return;  // the first definition stays
+    slots_[slot] = {label, address, true};
+  }
+
+  std::string folded_;
+  std::vector<Slot> slots_;
+};
 
 }  // namespace
 
 int target_pass(LineTable& table, Diagnostics& diagnostics) {
-  const auto labels = label_addresses(table);
+  const LabelAddresses labels(table);
   int errors = 0;
-  std::string key;
   for (LineRecord& record : table.records) {
     if (!record.needs_target) continue;
-    key = fold_case(record.target());
-    key += ':';
-    const auto found = labels.find(key);
+    const std::optional<std::int32_t> address = labels.find(record.target());
     std::string_view failure = kUnknownTarget;
-    if (found != labels.end()) {
+    if (address) {
       const std::span<std::uint8_t> code = table.code_of(record);
-      const FittedJump fitted = fit_target(code[0], record.address, found->second);
+      const FittedJump fitted = fit_target(code[0], record.address, *address);
       failure = fitted.message;
       if (failure.empty()) {
         code[0] = fitted.opcode;

@@ -47,7 +47,10 @@ std::string directory_of(const std::string& path) {
 }
 
 // The file a symbolic link leads to, so that the link itself survives.
+// Links in the folders above do not matter to a rename in the last one.
 std::string resolved(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) return path;
   char buffer[PATH_MAX];
   return ::realpath(path.c_str(), buffer) ? std::string(buffer) : path;
 }
