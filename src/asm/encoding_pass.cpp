@@ -1,6 +1,7 @@
 #include "asm/encoding_pass.h"
 
 #include <array>
+#include <string>
 
 #include "asm/instruction_encoder.h"
 #include "asm/numbers.h"
@@ -20,11 +21,12 @@ constexpr Outcome kEncoded{};
 // lost without a word, so it is an error here.
 Outcome encode_data(LineTable& table, LineRecord& record) {
   if (!record.operand2.empty()) return kOneValuePerDb;
+  std::string storage;
   std::int32_t value = 0;
   if (is_char_literal(record.operand1))
     value = number_value(record.operand1);
   else if (is_number(record.operand1))
-    value = number_value(without_hash(record.operand1));
+    value = number_value(without_hash(record.operand1, storage));
   else
     return kParameterError;
   if (value < 0 || value > 255) return kValueOutOfRange;
@@ -36,7 +38,8 @@ Outcome encode_data(LineTable& table, LineRecord& record) {
 
 Outcome encode_origin(LineRecord& record) {
   if (!is_number(record.operand1)) return kParameterError;
-  const std::int32_t value = number_value(without_hash(record.operand1));
+  std::string storage;
+  const std::int32_t value = number_value(without_hash(record.operand1, storage));
   if (value < 0 || value > kLastAddress) return kValueOutOfRange;
   record.address = value;
   return kEncoded;

@@ -44,8 +44,10 @@ int operand_count(std::string_view operand1, std::string_view operand2) {
 }
 
 Encoding immediate(std::uint8_t opcode, std::string_view operand2) {
-  const std::string value_text = without_hash(operand2);
-  if (!is_number(operand2) && !is_char_literal(value_text)) return failure(kParameterError);
+  std::string storage;
+  const std::string_view value_text = without_hash(operand2, storage);
+  // is_number ignores every "#" itself.
+  if (!is_number(value_text) && !is_char_literal(value_text)) return failure(kParameterError);
   const std::int32_t value = number_value(value_text);
   if (value < 0 || value > 255) return failure(kValueOutOfRange);
   Encoding encoding = one_byte(opcode);

@@ -95,20 +95,21 @@ std::int32_t value_in(std::basic_string_view<Char> body) {
 
 }  // namespace
 
-std::string without_hash(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+std::string_view without_hash(std::string_view text, std::string& storage) {
+  const std::size_t first = text.find('#');
+  if (first == std::string_view::npos) return text;
+  if (first == 0 && text.find('#', 1) == std::string_view::npos) return text.substr(1);
+  storage.clear();
   for (char c : text)
-    if (c != '#') out.push_back(c);
-  return out;
+    if (c != '#') storage.push_back(c);
+  return storage;
 }
 
 bool is_number(std::string_view text) {
-  if (is_ascii(text)) {
-    if (text.find('#') == std::string_view::npos) return is_number_in(text);
-    return is_number_in(std::string_view(without_hash(text)));
-  }
-  return is_number_in(std::u32string_view(decode_utf8(fold_case(without_hash(text)))));
+  std::string storage;
+  const std::string_view digits = without_hash(text, storage);
+  if (is_ascii(digits)) return is_number_in(digits);
+  return is_number_in(std::u32string_view(decode_utf8(fold_case(digits))));
 }
 
 bool is_char_literal(std::string_view text) {

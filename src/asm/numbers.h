@@ -25,7 +25,8 @@ std::string to_bits(std::int32_t value, int width);
 // Reverse of to_bits for code bytes: an 8-character "0"/"1" text as a number.
 std::uint8_t bits_value(std::string_view bits);
 
-// The text with every "#" taken out.
-std::string without_hash(std::string_view text);
+// The text with every "#" taken out: the text itself or a cut of it when
+// "#" stands only in front (the usual immediate), else a copy in `storage`.
+std::string_view without_hash(std::string_view text, std::string& storage);
 
 }  // namespace zorvin::asm48

@@ -7,9 +7,10 @@ namespace {
 using namespace zorvin::asm48;
 
 TEST(AsmNumbers, EveryNotationOf255) {
-  for (const char* text : {"255", "0FFh", "0ffH", "%ff", "0xFF", "0XfF", "FFh", "#0FFh"}) {
+  for (const char* text : {"255", "0FFh", "0ffH", "%ff", "0xFF", "0XfF", "FFh", "#0FFh", "#0F#Fh#"}) {
     EXPECT_TRUE(is_number(text)) << text;
-    EXPECT_EQ(number_value(without_hash(text)), 255) << text;
+    std::string storage;
+    EXPECT_EQ(number_value(without_hash(text, storage)), 255) << text;
   }
   EXPECT_EQ(number_value("007"), 7);
   EXPECT_EQ(number_value("%101"), 0x101);  // "%" marks hexadecimal, not binary
