@@ -11,20 +11,25 @@ namespace zorvin::asm48 {
 namespace {
 
 // Only blanks are trimmed; other control characters stay part of the text.
-std::string_view trim_blanks(std::string_view text) {
+// Most cuts below leave one end of an already trimmed text untouched, and
+// only the other end is trimmed.
+std::string_view trim_front(std::string_view text) {
   std::size_t first = 0;
-  std::size_t end = text.size();
-  while (first < end && text[first] == ' ') ++first;
-  while (end > first && text[end - 1] == ' ') --end;
-  return text.substr(first, end - first);
+  while (first < text.size() && text[first] == ' ') ++first;
+  return text.substr(first);
 }
+
+std::string_view trim_back(std::string_view text) {
+  std::size_t end = text.size();
+  while (end > 0 && text[end - 1] == ' ') --end;
+  return text.substr(0, end);
+}
+
+std::string_view trim_blanks(std::string_view text) { return trim_back(trim_front(text)); }
 
 // The comment from the first ";" on is dropped and the rest is trimmed. A
 // ";" inside a character literal also starts a comment.
-std::string_view clean_line(std::string_view line) {
-  line = trim_blanks(line);
-  return trim_blanks(line.substr(0, line.find(';')));
-}
+std::string_view clean_line(std::string_view line) { return trim_blanks(line.substr(0, line.find(';'))); }
 
 bool is_end_line(std::string_view line) { return equals_folded(line, "end") || equals_folded(line, ".end"); }
 
@@ -33,12 +38,12 @@ void split_operands(std::string_view text, LineRecord& record) {
   if (comma == std::string_view::npos) {
     if (equals_folded(text.substr(0, 3), "equ")) {
       record.is_equ = true;
-      text = trim_blanks(text.substr(3));
+      text = trim_front(text.substr(3));
     }
     record.operand1 = text;
     return;
   }
-  record.operand1 = trim_blanks(text.substr(0, comma));
+  record.operand1 = trim_back(text.substr(0, comma));
   const std::string_view rest = text.substr(comma + 1);
   record.operand2 = trim_blanks(rest.substr(0, rest.find(',')));
 }
@@ -75,12 +80,12 @@ std::int32_t split_pass(std::string text, LineTable& table) {
     if (colon != std::string_view::npos && colon > 0) {
       record.label = rest.substr(0, colon + 1);
       pending_label = record.label;
-      rest = trim_blanks(rest.substr(colon + 1));
+      rest = trim_front(rest.substr(colon + 1));
     }
 
     const auto blank = rest.find(' ');
     record.mnemonic = rest.substr(0, blank);
-    rest = blank == std::string_view::npos ? std::string_view{} : trim_blanks(rest.substr(blank));
+    rest = blank == std::string_view::npos ? std::string_view{} : trim_front(rest.substr(blank));
 
     // A label standing alone also belongs to the next line with a mnemonic.
     if (!record.mnemonic.empty() && !pending_label.empty()) {
