@@ -1,4 +1,5 @@
-// Where the binary image of a source goes: beside it, extension "bin".
+// Paths beside a source: where its binary image goes (extension "bin"), and
+// the folder that holds it.
 #pragma once
 
 #include <string>
@@ -11,5 +12,9 @@ namespace zorvin::files {
 // extension already is "bin"), ".bin" is appended instead, so a source is
 // never overwritten by its image.
 std::string binary_path(std::string_view source_path);
+
+// The folder part of a source path ("prog/blink.asm" -> "prog"), "/" for a
+// file in the root, empty for a bare file name (the working directory).
+std::string source_folder(std::string_view source_path);
 
 }  // namespace zorvin::files

@@ -30,7 +30,9 @@ OpenedFile open_regular_file(const std::string& path, int flags) {
     file.error = kNotARegularFile;
     return file;
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // Back to blocking: the caller's flags hold no status flag but the
+  // O_NONBLOCK added above (F_SETFL ignores the access mode and O_CREAT).
+  ::fcntl(fd, F_SETFL, flags);
   file.fd = fd;
   return file;
 }

@@ -56,6 +56,12 @@ TEST(OutputBinaryPath, NeverTheSourceItself) {
   EXPECT_EQ(binary_path("/my file.x y"), "/my file.x y.bin");
 }
 
+TEST(OutputBinaryPath, SourceFolder) {
+  EXPECT_EQ(source_folder("prog/sub/blink.asm"), "prog/sub");
+  EXPECT_EQ(source_folder("/blink.asm"), "/");
+  EXPECT_EQ(source_folder("blink.asm"), "");
+}
+
 TEST(OutputImage, ListingRowsImageAndLength) {
   LineTable table;
   table.records.push_back(LineRecord{});  // label-only: no row

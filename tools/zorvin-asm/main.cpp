@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "asm/assembler.h"
+#include "files/binary_path.h"
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
 #include "files/intel_hex.h"
@@ -127,7 +128,7 @@ int main(int argc, char** argv) {
 
   zorvin::asm48::Assembler assembler;
   assembler.keep_listing(options->listing_file.has_value());
-  const std::string source_dir = std::filesystem::path(options->source).parent_path().string();
+  const std::string source_dir = zorvin::files::source_folder(options->source);
   // The listing file shows the source lines as read; otherwise the
   // assembler may keep the text itself.
   const auto result =
