@@ -74,6 +74,7 @@ std::string_view folded_mnemonic(std::string_view mnemonic, std::array<char, 8>&
 int encoding_pass(LineTable& table, Diagnostics& diagnostics) {
   int errors = 0;
   std::array<char, 8> buffer;
+  table.code.reserve(2 * table.records.size());  // at most two bytes a line
   for (LineRecord& record : table.records) {
     if (record.mnemonic.empty() || record.is_equ) continue;
     const Outcome outcome = encode_line(table, record, folded_mnemonic(record.mnemonic, buffer));

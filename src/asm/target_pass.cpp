@@ -13,7 +13,7 @@ namespace {
 
 // Folded label -> address of its first definition; a label defined twice
 // resolves to the first one. Labels are kept without their ":", which a
-// target is written without. Open addressing over views into one folded
+// target is written without. Open addressing over places in one folded
 // copy of all labels: no allocation per label.
 class LabelAddresses {
  public:
@@ -25,7 +25,7 @@ class LabelAddresses {
       ++labels;
       bytes += record.label.size();
     }
-    folded_.reserve(bytes);  // the views below stay valid
+    folded_.reserve(bytes);
     std::size_t size = 16;
     while (size < 2 * labels) size *= 2;
     slots_.resize(size);
@@ -34,24 +34,28 @@ class LabelAddresses {
       const std::size_t at = folded_.size();
       CaseFoldingReader folded;
       for (const char c : record.label.substr(0, record.label.size() - 1)) folded_ += folded.next(c);
-      add(std::string_view(folded_).substr(at), record.address);
+      add(at, record.address);
     }
   }
 
   std::optional<std::int32_t> find(std::string_view target) const {
-    for (std::size_t slot = folded_hash(target) & (slots_.size() - 1); slots_[slot].used;
+    for (std::size_t slot = folded_hash(target) & (slots_.size() - 1); slots_[slot].name_size != 0;
          slot = (slot + 1) & (slots_.size() - 1)) {
-      if (equals_folded_name(target, slots_[slot].name)) return slots_[slot].address;
+      if (equals_folded_name(target, name_of(slots_[slot]))) return slots_[slot].address;
     }
     return std::nullopt;
   }
 
  private:
+  // A label's folded name by its place in folded_; no label is empty, so a
+  // slot without a name is free.
   struct Slot {
-    std::string_view name;  // folded
+    std::uint32_t name_at = 0;
+    std::uint32_t name_size = 0;
     std::int32_t address = 0;
-    bool used = false;
   };
+
+  std::string_view name_of(const Slot& slot) const { return std::string_view(folded_).substr(slot.name_at, slot.name_size); }
 
   // FNV-1a over the text as fold_case folds it (a folded name hashes as itself).
   static std::size_t folded_hash(std::string_view text) {
@@ -69,11 +73,12 @@ class LabelAddresses {
     return true;
   }
 
-  void add(std::string_view label, std::int32_t address) {
-    std::size_t slot = folded_hash(label) & (slots_.size() - 1);
-    for (; slots_[slot].used; slot = (slot + 1) & (slots_.size() - 1))
-      if (slots_[slot].name == label) return;  // the first definition stays
-    slots_[slot] = {label, address, true};
+  void add(std::size_t name_at, std::int32_t address) {
+    const std::string_view name = std::string_view(folded_).substr(name_at);
+    std::size_t slot = folded_hash(name) & (slots_.size() - 1);
+    for (; slots_[slot].name_size != 0; slot = (slot + 1) & (slots_.size() - 1))
+      if (name_of(slots_[slot]) == name) return;  // the first definition stays
+    slots_[slot] = {static_cast<std::uint32_t>(name_at), static_cast<std::uint32_t>(name.size()), address};
   }
 
   std::string folded_;
