@@ -1,11 +1,13 @@
 #include "asm/ext/instruction.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
 #include <vector>
 
 #include "asm/diagnostics.h"
+#include "asm/ext/folded_name.h"
 #include "asm/ext/messages.h"
 #include "asm/ext/plain_core.h"
 #include "asm/instruction_table.h"
@@ -81,22 +83,57 @@ Operands split_operands(std::span<const Token> tokens) {
   return out;
 }
 
-// A register operand as the plain table writes it ("r3", "@r0"), through a
-// `reg` alias when there is one; empty when the operand is no register.
-std::string register_text(std::span<const Token> operand, SymbolTable& table) {
+// An operand as the plain table writes it ("r3", "@r0", "#12", the target
+// stand-in): never more than seven characters, so it stays on the stack.
+struct OperandText {
+  char text[8];
+  std::size_t size = 0;
+
+  std::string_view view() const { return {text, size}; }
+  void append(std::string_view part) {
+    if (size + part.size() > sizeof text) return;  // cannot happen: see above
+    part.copy(text + size, part.size());
+    size += part.size();
+  }
+};
+
+// A register operand, through a `reg` alias when there is one; empty when
+// the operand is no register.
+OperandText register_text(std::span<const Token> operand, SymbolTable& table) {
+  OperandText out;
   bool indirect = false;
   if (!operand.empty() && operand[0].kind == TokenKind::Operator && operand[0].text == "@") {
     indirect = true;
     operand = operand.subspan(1);
   }
-  if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return {};
-  std::string word = fold_case(operand[0].text);
-  if (!is_register_word(word)) {
-    const Symbol* alias = table.register_alias(word);
-    if (!alias) return {};
-    word = alias->register_name;
+  if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return out;
+  const FoldedName word(operand[0].text);
+  std::string_view name = word;
+  if (!is_register_word(name)) {
+    const Symbol* alias = table.register_alias(name);
+    if (!alias) return out;
+    name = alias->register_name;  // a register word: `reg` takes no other
   }
-  return indirect ? "@" + word : word;
+  if (indirect) out.append("@");
+  out.append(name);
+  return out;
+}
+
+// Sorted keys of every mnemonic of both sets, built once from the table.
+const std::vector<std::uint64_t>& mnemonic_keys() {
+  static const std::vector<std::uint64_t> keys = [] {
+    std::vector<std::uint64_t> all;
+    const auto add = [&all](std::string_view mnemonic) {
+      if (const auto key = short_text_key(mnemonic)) all.push_back(*key);
+    };
+    for (std::size_t row = 0; row + 1 < table_size(); ++row) add(split_row(row).field(1));  // not the terminator
+    add("jmp");
+    add("call");
+    for (const UpiRow& row : kUpiOnly) add(row.mnemonic);
+    std::sort(all.begin(), all.end());
+    return all;
+  }();
+  return keys;
 }
 
 }  // namespace
@@ -112,15 +149,13 @@ bool is_register_word(std::string_view w) {
 }
 
 bool is_mnemonic(std::string_view folded) {
-  if (first_row_of(folded)) return true;
-  if (folded == "jmp" || folded == "call") return true;
-  for (const UpiRow& row : kUpiOnly)
-    if (row.mnemonic == folded) return true;
-  return false;
+  const auto key = short_text_key(folded);
+  return key && std::binary_search(mnemonic_keys().begin(), mnemonic_keys().end(), *key);
 }
 
 InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
-                                    SymbolTable& table, SymbolSource& symbols, std::int32_t address) {
+                                    SymbolTable& table, SymbolSource& symbols, PlainEncoder& encoder,
+                                    std::int32_t address) {
   InstructionBytes out;
   const Operands split = split_operands(tokens);
   const std::span<const std::span<const Token>> operands(split.parts, split.count);
@@ -129,7 +164,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     return out;
   }
   const bool branch = is_branch(m);
-  std::string texts[2];
+  OperandText texts[2];
   std::int32_t target = 0;
   for (std::size_t i = 0; i < operands.size(); ++i) {
     const auto operand = operands[i];
@@ -142,7 +177,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
       if (!e.error.empty()) return out.error = e.error, out;
       out.undefined = e.undefined;
       target = e.value;
-      texts[i] = kTargetText;
+      texts[i].append(kTargetText);
     } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
       const Evaluation e = evaluate(operand.subspan(1), symbols);
       if (!e.error.empty()) return out.error = e.error, out;
@@ -154,10 +189,10 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
       }
       char immediate[8] = "#";
       const auto end = std::to_chars(immediate + 1, immediate + sizeof immediate, e.value & 0xFF).ptr;
-      texts[i].assign(immediate, end);
+      texts[i].append(std::string_view(immediate, static_cast<std::size_t>(end - immediate)));
     } else {
       texts[i] = register_text(operand, table);
-      if (texts[i].empty()) {
+      if (texts[i].size == 0) {
         out.error = std::string(kParameterError);
         return out;
       }
@@ -165,12 +200,12 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
   }
 
   PlainEncoding plain;
-  const UpiRow* upi = upi_row(m, texts[0], texts[1]);
+  const UpiRow* upi = upi_row(m, texts[0].view(), texts[1].view());
   if (upi && set != InstructionSet::Upi41) {
     out.error = std::string(kOnlyOnUpi);
     return out;
   }
-  if (set == InstructionSet::Upi41 && missing_on_upi(m, texts[0], texts[1])) {
+  if (set == InstructionSet::Upi41 && missing_on_upi(m, texts[0].view(), texts[1].view())) {
     out.error = std::string(kNotOnUpi);
     return out;
   }
@@ -183,7 +218,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     plain.length = upi->branch ? 2 : 1;
     plain.takes_target = upi->branch;
   } else {
-    plain = encode_plain(m, texts[0], texts[1]);
+    plain = encoder.encode(m, texts[0].view(), texts[1].view());
     if (!plain.error.empty()) {
       out.error = std::string(plain.error);
       return out;

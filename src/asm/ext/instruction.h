@@ -11,6 +11,7 @@
 
 #include "asm/ext/expression.h"
 #include "asm/ext/lexer.h"
+#include "asm/ext/plain_core.h"
 #include "asm/ext/symbol_table.h"
 
 namespace zorvin::asm48::ext {
@@ -32,6 +33,6 @@ bool is_mnemonic(std::string_view folded);
 
 InstructionBytes assemble_instruction(std::string_view folded_mnemonic, std::span<const Token> operands,
                                     InstructionSet set, SymbolTable& table, SymbolSource& symbols,
-                                    std::int32_t address);
+                                    PlainEncoder& encoder, std::int32_t address);
 
 }  // namespace zorvin::asm48::ext

@@ -7,6 +7,7 @@
 
 #include "asm/editor_lines.h"
 #include "asm/ext/data_directive.h"
+#include "asm/ext/folded_name.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/macro_text.h"
 #include "asm/diagnostics.h"
@@ -123,7 +124,7 @@ bool is_directive(std::string_view w) {
 struct Statement {
   const Token* label = nullptr;   // label or the name a definition defines
   const Token* word = nullptr;
-  std::string folded;             // the word, folded
+  FoldedName folded;              // the word
   std::span<const Token> operands;
   std::string_view operand_text;  // the operands as written
 };
@@ -303,13 +304,13 @@ class Pass final : public SymbolSource {
                 name_is(t[1], "macro"))) {
       s.label = &t[0];
       i = 1;
-    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(fold_case(t[0].text))) {
+    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(FoldedName(t[0].text))) {
       s.label = &t[0];  // a name in column 1 is a label, colon or not
       i = 1;
     }
     if (i < t.size()) {
       s.word = &t[i];
-      s.folded = s.word->kind == TokenKind::Name ? fold_case(s.word->text) : std::string(s.word->text);
+      s.folded.assign(s.word->text);  // only a name can be a keyword; other tokens are compared unchanged
       s.operands = std::span<const Token>(t).subspan(i + 1);
       // From the first operand token to the end of the last one.
       s.operand_text = s.operands.empty()
@@ -390,7 +391,8 @@ class Pass final : public SymbolSource {
 
   // if / elseif / else / endif, also while skipping.
   bool conditional(const Statement& s) {
-    if (s.folded.empty() || (s.folded[0] != 'i' && s.folded[0] != 'e')) return false;
+    const std::string_view w = s.folded;
+    if (w.empty() || (w[0] != 'i' && w[0] != 'e')) return false;
     if (s.folded == "if"sv) {
       if (conditions_.size() >= kMaxConditions) {
         report(kIfTooDeep);
@@ -592,7 +594,7 @@ class Pass final : public SymbolSource {
 
 
   void statement(const Statement& s) {
-    const std::string& w = s.folded;
+    const std::string_view w = s.folded;
     // Instructions first: most statements are.
     was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(w);
     if (was_instruction_) {
@@ -634,7 +636,8 @@ class Pass final : public SymbolSource {
   }
 
   void instruction(const Statement& s) {
-    const InstructionBytes encoded = assemble_instruction(s.folded, s.operands, set_, context_.symbols, *this, location_);
+    const InstructionBytes encoded = assemble_instruction(s.folded, s.operands, set_, context_.symbols, *this,
+                                                          context_.encoder, location_);
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!encoded.undefined.empty()) report(message(kUndefinedSymbol, encoded.undefined));

@@ -15,6 +15,7 @@
 #include "asm/ext/build_clock.h"
 #include "asm/ext/expression.h"
 #include "asm/ext/instruction.h"
+#include "asm/ext/plain_core.h"
 #include "asm/ext/symbol_table.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
@@ -37,6 +38,7 @@ struct RunContext {
   InstructionSet initial_set = InstructionSet::Mcs48;
   BuildClock clock;
   SymbolTable symbols;
+  PlainEncoder encoder;
   std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
   bool keep_listing = false;
 };

@@ -1,10 +1,36 @@
 #include "asm/ext/plain_core.h"
 
+#include <cstring>
 #include <span>
 
 #include "asm/instruction_encoder.h"
 
 namespace zorvin::asm48::ext {
+
+std::optional<std::uint64_t> short_text_key(std::string_view text) {
+  if (text.size() > 7) return std::nullopt;
+  std::uint64_t key = 0;
+  std::memcpy(&key, text.data(), text.size());
+  return key | (static_cast<std::uint64_t>(text.size()) << 56);
+}
+
+std::size_t PlainEncoder::KeyHash::operator()(const Key& key) const {
+  constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15u;  // spreads the bits of each part
+  const std::uint64_t h = ((key.mnemonic * kOdd) ^ key.operand1) * kOdd ^ key.operand2;
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+PlainEncoding PlainEncoder::encode(std::string_view folded_mnemonic, std::string_view operand1,
+                                   std::string_view operand2) {
+  const auto mnemonic = short_text_key(folded_mnemonic);
+  const auto first = short_text_key(operand1);
+  const auto second = short_text_key(operand2);
+  if (!mnemonic || !first || !second) return encode_plain(folded_mnemonic, operand1, operand2);
+  const Key key{*mnemonic, *first, *second};
+  if (const auto found = known_.find(key); found != known_.end()) return found->second;
+  // The message texts are the encoder's constants: a kept view stays valid.
+  return known_.emplace(key, encode_plain(folded_mnemonic, operand1, operand2)).first->second;
+}
 
 std::string_view fit_target(std::int32_t address, std::int32_t target, std::uint8_t bytes[2]) {
   const FittedJump fitted = asm48::fit_target(bytes[0], address, target);

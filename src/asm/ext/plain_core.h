@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "asm/address_pass.h"
 #include "asm/instruction_encoder.h"
@@ -35,6 +37,28 @@ inline PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_
   out.takes_target = encoding.needs_target;
   return out;
 }
+
+// A text of up to seven bytes as one number (its length in the top byte), or
+// none for a longer text: mnemonics and plain operand texts all fit.
+std::optional<std::uint64_t> short_text_key(std::string_view text);
+
+// encode_plain with its answers kept for the run: a program repeats a few
+// dozen mnemonic and operand combinations, and a table lookup costs many
+// times what finding a kept answer does.
+class PlainEncoder {
+ public:
+  PlainEncoding encode(std::string_view folded_mnemonic, std::string_view operand1, std::string_view operand2);
+
+ private:
+  struct Key {
+    std::uint64_t mnemonic, operand1, operand2;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& key) const;
+  };
+  std::unordered_map<Key, PlainEncoding, KeyHash> known_;
+};
 
 // Completes a jump whose opcode is bytes[0] under the 8048's rules (jmp and
 // call anywhere in 2 KiB, the others in the page of their second byte);

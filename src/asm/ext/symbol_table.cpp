@@ -2,41 +2,9 @@
 
 #include <algorithm>
 
-#include "files/unicode_text.h"
+#include "asm/ext/folded_name.h"
 
 namespace zorvin::asm48::ext {
-
-namespace {
-
-// A name folded for lookup; a short ASCII name stays on the stack.
-class FoldedName {
- public:
-  explicit FoldedName(std::string_view name) {
-    bool ascii = name.size() <= sizeof buffer_;
-    for (std::size_t i = 0; ascii && i < name.size(); ++i) {
-      const char c = name[i];
-      ascii = static_cast<unsigned char>(c) < 0x80;
-      buffer_[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    }
-    if (ascii) {
-      view_ = std::string_view(buffer_, name.size());
-    } else {
-      long_ = fold_case(name);
-      view_ = long_;
-    }
-  }
-  FoldedName(const FoldedName&) = delete;
-  FoldedName& operator=(const FoldedName&) = delete;
-
-  std::string_view view() const { return view_; }
-
- private:
-  char buffer_[32];
-  std::string long_;
-  std::string_view view_;
-};
-
-}  // namespace
 
 void SymbolTable::start_pass(int pass) {
   pass_ = pass;
@@ -50,10 +18,10 @@ bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t va
   if (inserted) it = symbols_.emplace(std::string(key.view()), Symbol{}).first;
   Symbol& symbol = it->second;
   if (!inserted && symbol.pass == pass_ && !(symbol.kind == SymbolKind::Set && kind == SymbolKind::Set)) return false;
-  if (inserted) symbol.name = std::string(name);
+  if (inserted) symbol.name.assign(name);
   symbol.kind = kind;
   symbol.value = value;
-  symbol.register_name = std::string(register_name);
+  symbol.register_name.assign(register_name);
   symbol.pass = pass_;
   return true;
 }

@@ -1,0 +1,29 @@
+// A name folded to lower case as fold_case folds it. Short ASCII names, which
+// nearly all are, stay inside the object: folding a word allocates nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zorvin::asm48::ext {
+
+class FoldedName {
+ public:
+  FoldedName() = default;
+  explicit FoldedName(std::string_view name) { assign(name); }
+
+  void assign(std::string_view name);
+
+  std::string_view view() const { return in_buffer_ ? std::string_view(buffer_, size_) : std::string_view(long_); }
+  operator std::string_view() const { return view(); }  // NOLINT: used as the text it is
+  bool empty() const { return view().empty(); }
+
+ private:
+  char buffer_[23];
+  std::uint8_t size_ = 0;
+  bool in_buffer_ = true;
+  std::string long_;  // a long or non-ASCII name
+};
+
+}  // namespace zorvin::asm48::ext
