@@ -5,17 +5,19 @@
 namespace zorvin::asm48::ext {
 
 void FoldedName::assign(std::string_view name) {
-  in_buffer_ = name.size() <= sizeof buffer_;
-  for (std::size_t i = 0; in_buffer_ && i < name.size(); ++i) {
-    const char c = name[i];
-    in_buffer_ = static_cast<unsigned char>(c) < 0x80;
-    buffer_[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  }
-  if (in_buffer_) {
+  if (name.size() <= sizeof buffer_) {
+    unsigned bits = 0;  // all the bytes ORed: below 80H when every one is ASCII
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      const auto c = static_cast<unsigned char>(name[i]);
+      bits |= c;
+      buffer_[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    in_buffer_ = bits < 0x80;
     size_ = static_cast<std::uint8_t>(name.size());
-  } else {
-    fold_case_into(long_, name);  // UTF-8 capitals need the full folding
+    if (in_buffer_) return;
   }
+  in_buffer_ = false;
+  fold_case_into(long_, name);  // UTF-8 capitals need the full folding
 }
 
 }  // namespace zorvin::asm48::ext

@@ -1,6 +1,5 @@
 #include "asm/ext/instruction.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -92,8 +91,7 @@ struct OperandText {
   std::string_view view() const { return {text, size}; }
   void append(std::string_view part) {
     if (size + part.size() > sizeof text) return;  // cannot happen: see above
-    part.copy(text + size, part.size());
-    size += part.size();
+    for (const char c : part) text[size++] = c;  // a few bytes: a library copy costs more
   }
 };
 
@@ -119,22 +117,38 @@ OperandText register_text(std::span<const Token> operand, SymbolTable& table) {
   return out;
 }
 
-// Sorted keys of every mnemonic of both sets, built once from the table.
-const std::vector<std::uint64_t>& mnemonic_keys() {
-  static const std::vector<std::uint64_t> keys = [] {
-    std::vector<std::uint64_t> all;
-    const auto add = [&all](std::string_view mnemonic) {
-      if (const auto key = short_text_key(mnemonic)) all.push_back(*key);
-    };
+// Every mnemonic of both sets, built once from the table into 256 open-
+// addressed slots (about 60 in use): a lookup is a multiply and a compare or two.
+class MnemonicSet {
+ public:
+  MnemonicSet() {
     for (std::size_t row = 0; row + 1 < table_size(); ++row) add(split_row(row).field(1));  // not the terminator
     add("jmp");
     add("call");
     for (const UpiRow& row : kUpiOnly) add(row.mnemonic);
-    std::sort(all.begin(), all.end());
-    return all;
-  }();
-  return keys;
-}
+  }
+
+  bool contains(std::string_view folded) const {
+    const auto key = short_text_key(folded);
+    if (!key) return false;
+    for (std::size_t slot = slot_of(*key); slots_[slot] != 0; slot = (slot + 1) % slots_.size())
+      if (slots_[slot] == *key) return true;
+    return false;
+  }
+
+ private:
+  static std::size_t slot_of(std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 56); }
+
+  void add(std::string_view mnemonic) {
+    const auto key = short_text_key(mnemonic);  // never 0: the length byte is set
+    if (!key) return;
+    std::size_t slot = slot_of(*key);
+    while (slots_[slot] != 0 && slots_[slot] != *key) slot = (slot + 1) % slots_.size();
+    slots_[slot] = *key;
+  }
+
+  std::array<std::uint64_t, 256> slots_{};
+};
 
 }  // namespace
 
@@ -149,8 +163,8 @@ bool is_register_word(std::string_view w) {
 }
 
 bool is_mnemonic(std::string_view folded) {
-  const auto key = short_text_key(folded);
-  return key && std::binary_search(mnemonic_keys().begin(), mnemonic_keys().end(), *key);
+  static const MnemonicSet mnemonics;
+  return mnemonics.contains(folded);
 }
 
 InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,

@@ -81,10 +81,11 @@ TokenLine tokenize(std::string_view line) {
 void tokenize_into(std::string_view line, TokenLine& out) {
   out.tokens.clear();
   out.characters.clear();
+  const std::size_t size = line.size();
   std::size_t pos = 0;
-  while (pos < line.size()) {
+  while (pos < size) {
     const char c = line[pos];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
+    if (has_class(c, kBlankClass)) {
       ++pos;
       continue;
     }
@@ -92,24 +93,20 @@ void tokenize_into(std::string_view line, TokenLine& out) {
     // Filled in place: a token built aside and copied in costs a stall.
     Token& token = out.tokens.emplace_back();
     token.start = static_cast<std::uint32_t>(pos);
-    if (is_digit(c) || (c == '%' && pos + 1 < line.size() && digit_value(line[pos + 1]) < 16)) {
-      std::size_t end = pos + 1;
-      while (end < line.size() && (is_name_char(line[end]) && static_cast<unsigned char>(line[end]) < 0x80)) ++end;
+    std::size_t end = pos + 1;
+    if (is_digit(c) || (c == '%' && end < size && digit_value(line[end]) < 16)) {
+      while (end < size && has_class(line[end], kAsciiNameClass)) ++end;
       token.kind = TokenKind::Number;
       token.text = line.substr(pos, end - pos);
       token.malformed = !read_number(token.text, token.value);
-      pos = end;
     } else if (is_name_start(c)) {
-      std::size_t end = pos + 1;
-      while (end < line.size() && is_name_char(line[end])) ++end;
+      while (end < size && is_name_char(line[end])) ++end;
       token.kind = TokenKind::Name;
       token.text = line.substr(pos, end - pos);
-      pos = end;
     } else if (c == '\'' || c == '"') {
-      std::size_t end = pos + 1;
       bool closed = false;
       token.chars_at = static_cast<std::uint32_t>(out.characters.size());
-      while (end < line.size()) {
+      while (end < size) {
         if (line[end] == c) {
           closed = true;
           ++end;
@@ -121,17 +118,15 @@ void tokenize_into(std::string_view line, TokenLine& out) {
       if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
       token.kind = closed ? TokenKind::String : TokenKind::Bad;
       token.text = line.substr(pos, end - pos);
-      pos = end;
     } else {
-      std::size_t length = 1;
       const bool may_pair = c == '<' || c == '>' || c == '!' || c == '=' || c == '&' || c == '|';
-      if (may_pair && pos + 1 < line.size())
+      if (may_pair && end < size)
         for (std::string_view op : kTwoCharOperators)
-          if (line.substr(pos, 2) == op) length = 2;
+          if (line.substr(pos, 2) == op) end = pos + 2;
       token.kind = TokenKind::Operator;
-      token.text = line.substr(pos, length);
-      pos += length;
+      token.text = line.substr(pos, end - pos);
     }
+    pos = end;
   }
   out.code_end = pos;
 }

@@ -2,6 +2,7 @@
 // quotes ends the line, so ';', ',' and ':' may stand in character constants.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -48,12 +49,30 @@ inline std::string_view trim_blanks(std::string_view text) {
 // True when the text equals the lower-case ASCII word, ignoring case.
 inline bool word_equals(std::string_view text, std::string_view lower_word) { return equals_folded(text, lower_word); }
 
+// What each byte can be in a line, looked up once per byte.
+enum CharClass : std::uint8_t {
+  kBlankClass = 1,      // space, tab and the other ASCII white space
+  kNameStartClass = 2,  // letters, "_", ".", "?" and every byte of a UTF-8 sequence
+  kNameClass = 4,       // the above and digits
+  kAsciiNameClass = 8,  // kNameClass without the UTF-8 bytes: what a number may hold
+};
+inline constexpr auto kCharClasses = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' || c >= 0x80;
+    const bool name = start || (c >= '0' && c <= '9');
+    const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+    classes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>((blank ? kBlankClass : 0) | (start ? kNameStartClass : 0) |
+                                                                     (name ? kNameClass : 0) |
+                                                                     (name && c < 0x80 ? kAsciiNameClass : 0));
+  }
+  return classes;
+}();
+inline bool has_class(char c, CharClass wanted) { return (kCharClasses[static_cast<unsigned char>(c)] & wanted) != 0; }
+
 // Characters a name may start with, and hold after its first one.
-inline bool is_name_start(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
-inline bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9'); }
+inline bool is_name_start(char c) { return has_class(c, kNameStartClass); }
+inline bool is_name_char(char c) { return has_class(c, kNameClass); }
 
 // Value of a number written with a digit first ("12", "0FFh", "0101B",
 // "17Q", "0x1F") or "%" first ("%1F", hexadecimal); the low 32 bits are

@@ -63,7 +63,14 @@ struct Frame {
     ++next;
     if (!block->whole_text) return block->lines[next - 1];
     std::string_view line;
-    next_editor_line(block->text, offset, line);
+    if (!block->newline_ends_only) {
+      next_editor_line(block->text, offset, line);
+      return line;
+    }
+    // The same lines as next_editor_line gives, with one search per line.
+    const std::size_t end = std::min(block->text.find('\n', offset), block->text.size());
+    line = block->text.substr(offset, end - offset);
+    offset = end + 1;  // past the text (at its end) marks the last line as taken
     return line;
   }
 };
@@ -553,8 +560,7 @@ class Pass final : public SymbolSource {
       if (!loaded.ok) return report(message(kFileNotFound, name));
       auto block = std::make_shared<LineBlock>();
       block->owned.push_back(loaded.text);
-      block->text = block->owned.front();
-      block->whole_text = true;
+      block->set_whole_text(block->owned.front());
       block->file_name = path;
       cached = std::move(block);
     }

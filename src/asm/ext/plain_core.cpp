@@ -1,18 +1,10 @@
 #include "asm/ext/plain_core.h"
 
-#include <cstring>
 #include <span>
 
 #include "asm/instruction_encoder.h"
 
 namespace zorvin::asm48::ext {
-
-std::optional<std::uint64_t> short_text_key(std::string_view text) {
-  if (text.size() > 7) return std::nullopt;
-  std::uint64_t key = 0;
-  std::memcpy(&key, text.data(), text.size());
-  return key | (static_cast<std::uint64_t>(text.size()) << 56);
-}
 
 std::size_t PlainEncoder::KeyHash::operator()(const Key& key) const {
   constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15u;  // spreads the bits of each part
