@@ -82,23 +82,10 @@ Operands split_operands(std::span<const Token> tokens) {
   return out;
 }
 
-// An operand as the plain table writes it ("r3", "@r0", "#12", the target
-// stand-in): never more than seven characters, so it stays on the stack.
-struct OperandText {
-  char text[8];
-  std::size_t size = 0;
-
-  std::string_view view() const { return {text, size}; }
-  void append(std::string_view part) {
-    if (size + part.size() > sizeof text) return;  // cannot happen: see above
-    for (const char c : part) text[size++] = c;  // a few bytes: a library copy costs more
-  }
-};
-
 // A register operand, through a `reg` alias when there is one; empty when
 // the operand is no register.
-OperandText register_text(std::span<const Token> operand, SymbolTable& table) {
-  OperandText out;
+PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
+  PlainOperand out;
   bool indirect = false;
   if (!operand.empty() && operand[0].kind == TokenKind::Operator && operand[0].text == "@") {
     indirect = true;
@@ -178,7 +165,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     return out;
   }
   const bool branch = is_branch(m);
-  OperandText texts[2];
+  PlainOperand texts[2];
   std::int32_t target = 0;
   for (std::size_t i = 0; i < operands.size(); ++i) {
     const auto operand = operands[i];
@@ -232,7 +219,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     plain.length = upi->branch ? 2 : 1;
     plain.takes_target = upi->branch;
   } else {
-    plain = encoder.encode(m, texts[0].view(), texts[1].view());
+    plain = encoder.encode(m, texts[0], texts[1]);
     if (!plain.error.empty()) {
       out.error = std::string(plain.error);
       return out;

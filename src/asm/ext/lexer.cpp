@@ -82,7 +82,7 @@ void tokenize_into(std::string_view line, TokenLine& out) {
   out.tokens.clear();
   out.characters.clear();
   const std::size_t size = line.size();
-  std::size_t pos = 0;
+  std::size_t pos = indentation_of(line);
   while (pos < size) {
     const char c = line[pos];
     if (has_class(c, kBlankClass)) {

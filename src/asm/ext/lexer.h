@@ -70,6 +70,14 @@ inline constexpr auto kCharClasses = [] {
 }();
 inline bool has_class(char c, CharClass wanted) { return (kCharClasses[static_cast<unsigned char>(c)] & wanted) != 0; }
 
+// Length of the runs of eight spaces a line starts with: most lines are
+// indented so, and one compare passes each run.
+inline std::size_t indentation_of(std::string_view line) {
+  std::size_t pos = 0;
+  while (line.size() - pos >= 8 && line.substr(pos, 8) == "        ") pos += 8;
+  return pos;
+}
+
 // Characters a name may start with, and hold after its first one.
 inline bool is_name_start(char c) { return has_class(c, kNameStartClass); }
 inline bool is_name_char(char c) { return has_class(c, kNameClass); }

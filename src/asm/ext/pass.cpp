@@ -97,10 +97,12 @@ struct Condition {
 bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
 
 bool name_is(const Token& t, std::string_view folded) {
-  return t.kind == TokenKind::Name && word_equals(t.text, folded);
+  // The length first: it rules out nearly every name without a call.
+  return t.kind == TokenKind::Name && t.text.size() == folded.size() && word_equals(t.text, folded);
 }
 
 bool is_blank_or_comment(std::string_view line) {
+  line.remove_prefix(indentation_of(line));
   for (const char c : line) {
     if (c == ';') return true;
     if (c != ' ' && c != '\t') return false;

@@ -12,16 +12,14 @@ std::size_t PlainEncoder::KeyHash::operator()(const Key& key) const {
   return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-PlainEncoding PlainEncoder::encode(std::string_view folded_mnemonic, std::string_view operand1,
-                                   std::string_view operand2) {
+PlainEncoding PlainEncoder::encode(std::string_view folded_mnemonic, const PlainOperand& operand1,
+                                   const PlainOperand& operand2) {
   const auto mnemonic = short_text_key(folded_mnemonic);
-  const auto first = short_text_key(operand1);
-  const auto second = short_text_key(operand2);
-  if (!mnemonic || !first || !second) return encode_plain(folded_mnemonic, operand1, operand2);
-  const Key key{*mnemonic, *first, *second};
+  if (!mnemonic) return encode_plain(folded_mnemonic, operand1.view(), operand2.view());
+  const Key key{*mnemonic, operand1.key(), operand2.key()};
   if (const auto found = known_.find(key); found != known_.end()) return found->second;
   // The message texts are the encoder's constants: a kept view stays valid.
-  return known_.emplace(key, encode_plain(folded_mnemonic, operand1, operand2)).first->second;
+  return known_.emplace(key, encode_plain(folded_mnemonic, operand1.view(), operand2.view())).first->second;
 }
 
 std::string_view fit_target(std::int32_t address, std::int32_t target, std::uint8_t bytes[2]) {

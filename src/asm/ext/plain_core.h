@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -47,12 +48,32 @@ inline std::optional<std::uint64_t> short_text_key(std::string_view text) {
   return key;
 }
 
+// An operand as the plain table writes it ("r3", "@r0", "#12", a target's
+// stand-in): never more than seven characters, so it stays on the stack.
+// The bytes after the text stay zero and no text holds a zero byte, so the
+// eight bytes alone tell operands apart.
+struct PlainOperand {
+  char text[8] = {};
+  std::size_t size = 0;
+
+  std::string_view view() const { return {text, size}; }
+  void append(std::string_view part) {
+    if (size + part.size() >= sizeof text) return;  // cannot happen: see above
+    for (const char c : part) text[size++] = c;
+  }
+  std::uint64_t key() const {
+    std::uint64_t key = 0;
+    std::memcpy(&key, text, sizeof key);
+    return key;
+  }
+};
+
 // encode_plain with its answers kept for the run: a program repeats a few
 // dozen mnemonic and operand combinations, and a table lookup costs many
 // times what finding a kept answer does.
 class PlainEncoder {
  public:
-  PlainEncoding encode(std::string_view folded_mnemonic, std::string_view operand1, std::string_view operand2);
+  PlainEncoding encode(std::string_view folded_mnemonic, const PlainOperand& operand1, const PlainOperand& operand2);
 
  private:
   struct Key {
