@@ -1,5 +1,6 @@
 #include "asm/ext/expression.h"
 
+#include "asm/ext/folded_name.h"
 #include "asm/ext/messages.h"
 #include "files/unicode_text.h"
 
@@ -152,12 +153,13 @@ class Parser {
     if (word_equals(t.text, "hi") || word_equals(t.text, "high")) return ++pos_, (parenthesised() >> 8) & 0xFF;
     ++pos_;
     if (const auto value = symbols_.value_of(t.text)) return *value;
-    const std::string folded = fold_case(t.text);
+    const FoldedName name(t.text);
+    const std::string_view folded = name;
     // "FFh" is a number in the plain notation; a defined name wins.
     std::int32_t number = 0;
     if (folded.size() > 1 && folded.back() == 'h' &&
         folded.find_first_not_of("0123456789abcdef", 0) == folded.size() - 1 &&
-        read_number("0" + folded, number))
+        read_number("0" + std::string(folded), number))
       return number;
     if (undefined_.empty()) undefined_ = std::string(t.text);
     return 0;

@@ -43,18 +43,28 @@ bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2
   return false;
 }
 
-const UpiRow* upi_row(std::string_view m, std::string_view o1, std::string_view o2) {
+// Mnemonics compared as keys (see short_text_key): one compare of numbers each.
+constexpr std::uint64_t key_of(std::string_view mnemonic) { return short_text_key(mnemonic).value_or(0); }
+
+constexpr auto kUpiKeys = [] {
+  std::array<std::uint64_t, kUpiOnly.size()> keys{};
+  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) keys[i] = key_of(kUpiOnly[i].mnemonic);
+  return keys;
+}();
+
+const UpiRow* upi_row(std::string_view m, std::uint64_t key, std::string_view o1, std::string_view o2) {
   if (m.empty() || !(m[0] == 'i' || m[0] == 'o' || m[0] == 'm' || m[0] == 'e' || m[0] == 'j')) return nullptr;
-  for (const UpiRow& row : kUpiOnly)
-    if (row.mnemonic == m && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
+  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) {
+    const UpiRow& row = kUpiOnly[i];
+    if (kUpiKeys[i] == key && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
+  }
   return nullptr;
 }
 
-
 // Every jump of both sets starts with "j" (jmpp @a takes no target), and
 // call and djnz; an unknown j-word goes on to the table's Syntaxfehler.
-bool is_branch(std::string_view m) {
-  return m == "call" || m == "djnz" || (m.starts_with('j') && m != "jmpp");
+bool is_branch(std::string_view m, std::uint64_t key) {
+  return key == key_of("call") || key == key_of("djnz") || (m.starts_with('j') && key != key_of("jmpp"));
 }
 
 // Operands between top-level commas; more than two count as three.
@@ -164,7 +174,8 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     out.error = std::string(kParameterError);
     return out;
   }
-  const bool branch = is_branch(m);
+  const std::uint64_t key = key_of(m);
+  const bool branch = is_branch(m, key);
   PlainOperand texts[2];
   std::int32_t target = 0;
   for (std::size_t i = 0; i < operands.size(); ++i) {
@@ -174,15 +185,15 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
       return out;
     }
     if (branch && i + 1 == operands.size()) {  // the target is the last operand
-      const Evaluation e = evaluate(operand, symbols);
-      if (!e.error.empty()) return out.error = e.error, out;
-      out.undefined = e.undefined;
+      Evaluation e = evaluate(operand, symbols);
+      if (!e.error.empty()) return out.error = std::move(e.error), out;
+      out.undefined = std::move(e.undefined);
       target = e.value;
       texts[i].append(kTargetText);
     } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
-      const Evaluation e = evaluate(operand.subspan(1), symbols);
-      if (!e.error.empty()) return out.error = e.error, out;
-      if (out.undefined.empty()) out.undefined = e.undefined;
+      Evaluation e = evaluate(operand.subspan(1), symbols);
+      if (!e.error.empty()) return out.error = std::move(e.error), out;
+      if (out.undefined.empty()) out.undefined = std::move(e.undefined);
       // Negative bytes are their two's complement, as "#-1" means FFH.
       if (e.value < -128 || e.value > 255) {
         out.error = message(kValueRange, std::to_string(e.value) + " (erlaubt -128 bis 255)");
@@ -201,7 +212,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
   }
 
   PlainEncoding plain;
-  const UpiRow* upi = upi_row(m, texts[0].view(), texts[1].view());
+  const UpiRow* upi = upi_row(m, key, texts[0].view(), texts[1].view());
   if (upi && set != InstructionSet::Upi41) {
     out.error = std::string(kOnlyOnUpi);
     return out;

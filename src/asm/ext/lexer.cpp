@@ -82,13 +82,13 @@ void tokenize_into(std::string_view line, TokenLine& out) {
   out.tokens.clear();
   out.characters.clear();
   const std::size_t size = line.size();
-  std::size_t pos = indentation_of(line);
-  while (pos < size) {
+  // Views of the line without substr's range check: every end is checked here.
+  const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
+  std::size_t pos = 0;
+  while (true) {
+    pos = skip_blanks(line, pos);
+    if (pos >= size) break;
     const char c = line[pos];
-    if (has_class(c, kBlankClass)) {
-      ++pos;
-      continue;
-    }
     if (c == ';') break;
     // Filled in place: a token built aside and copied in costs a stall.
     Token& token = out.tokens.emplace_back();
@@ -97,12 +97,12 @@ void tokenize_into(std::string_view line, TokenLine& out) {
     if (is_digit(c) || (c == '%' && end < size && digit_value(line[end]) < 16)) {
       while (end < size && has_class(line[end], kAsciiNameClass)) ++end;
       token.kind = TokenKind::Number;
-      token.text = line.substr(pos, end - pos);
+      token.text = piece(pos, end);
       token.malformed = !read_number(token.text, token.value);
     } else if (is_name_start(c)) {
       while (end < size && is_name_char(line[end])) ++end;
       token.kind = TokenKind::Name;
-      token.text = line.substr(pos, end - pos);
+      token.text = piece(pos, end);
     } else if (c == '\'' || c == '"') {
       bool closed = false;
       token.chars_at = static_cast<std::uint32_t>(out.characters.size());
@@ -124,7 +124,7 @@ void tokenize_into(std::string_view line, TokenLine& out) {
         for (std::string_view op : kTwoCharOperators)
           if (line.substr(pos, 2) == op) end = pos + 2;
       token.kind = TokenKind::Operator;
-      token.text = line.substr(pos, end - pos);
+      token.text = piece(pos, end);
     }
     pos = end;
   }

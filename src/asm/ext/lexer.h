@@ -70,11 +70,12 @@ inline constexpr auto kCharClasses = [] {
 }();
 inline bool has_class(char c, CharClass wanted) { return (kCharClasses[static_cast<unsigned char>(c)] & wanted) != 0; }
 
-// Length of the runs of eight spaces a line starts with: most lines are
-// indented so, and one compare passes each run.
-inline std::size_t indentation_of(std::string_view line) {
-  std::size_t pos = 0;
+// Position of the first byte from `pos` on that is not a blank. Lines are
+// indented and their comments set off by long runs of spaces: one compare
+// passes eight of them.
+inline std::size_t skip_blanks(std::string_view line, std::size_t pos) {
   while (line.size() - pos >= 8 && line.substr(pos, 8) == "        ") pos += 8;
+  while (pos < line.size() && has_class(line[pos], kBlankClass)) ++pos;
   return pos;
 }
 

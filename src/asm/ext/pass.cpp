@@ -78,13 +78,16 @@ struct Frame {
 // A statement that used names defined further on: encoded again once the
 // pass has ended and every name has its value, which saves a whole pass.
 struct Fixup {
-  std::string text;            // the line as assembled (arguments put in)
+  std::string_view text;       // the line as assembled, when a file holds it
+  std::string owned;           // or else the line itself (arguments put in)
   std::int32_t line_no = 0;
   std::string where;           // included file and line, or empty
   std::int32_t address = 0;
   InstructionSet set = InstructionSet::Mcs48;
   std::size_t record = 0;      // its record in the table
   std::size_t listing = 0;     // its listing line, or SIZE_MAX
+
+  std::string_view line() const { return owned.empty() ? text : std::string_view(owned); }
 };
 
 struct Condition {
@@ -102,12 +105,8 @@ bool name_is(const Token& t, std::string_view folded) {
 }
 
 bool is_blank_or_comment(std::string_view line) {
-  line.remove_prefix(indentation_of(line));
-  for (const char c : line) {
-    if (c == ';') return true;
-    if (c != ' ' && c != '\t') return false;
-  }
-  return true;
+  const std::size_t first = skip_blanks(line, 0);
+  return first == line.size() || line[first] == ';';
 }
 
 bool is_definition(std::string_view folded) {
@@ -208,15 +207,23 @@ class Pass final : public SymbolSource {
     return file ? file->block->file_name + ", Zeile " + std::to_string(file->next) + ":" : std::string();
   }
 
-  // Messages from an included file also say where in it.
-  void report(std::string_view text) {
+  // Messages from an included file also say where in it. The detail (a
+  // name, a value) follows the text; the two are joined in kept storage.
+  void report(std::string_view text, std::string_view detail = {}) {
     ++errors_in_statement_;
     if (errors_in_statement_ > 1) return;  // one message per statement
     // A statement that named something defined further on may be encoded
     // again at the end; its message waits until that is decided.
     if (deferring_ && context_.symbols.early_use_count() > statement_uses_) {
-      deferred_ = std::string(text);
+      deferred_.assign(text);
+      deferred_ += detail;
+      has_deferred_ = true;
       return;
+    }
+    if (!detail.empty()) {
+      joined_.assign(text);
+      joined_ += detail;
+      text = joined_;
     }
     const std::string where = this->where();
     if (where.empty() || !text.starts_with(" -> ")) {
@@ -276,7 +283,7 @@ class Pass final : public SymbolSource {
       report(e.error);
       return std::nullopt;
     }
-    if (!e.undefined.empty()) report(message(kUndefinedSymbol, e.undefined));
+    if (!e.undefined.empty()) report(kUndefinedSymbol, e.undefined);
     return e.value;
   }
 
@@ -350,10 +357,10 @@ class Pass final : public SymbolSource {
     if (s.word && conditional(s)) return;
     if (!active) return;
     for (const Token& t : line.tokens)
-      if (t.kind == TokenKind::Bad) return report(message(kBadExpression, t.text));
+      if (t.kind == TokenKind::Bad) return report(kBadExpression, t.text);
     if (s.word && definition(s)) return;
     if (s.label && !context_.symbols.define(s.label->text, SymbolKind::Label, location_))
-      report(message(kSymbolTwice, s.label->text));
+      report(kSymbolTwice, s.label->text);
     if (!s.word) return;
     SymbolTable& symbols = context_.symbols;
     const std::size_t uses = symbols.early_use_count();
@@ -361,6 +368,7 @@ class Pass final : public SymbolSource {
     const std::size_t errors = result_.diagnostics.lines.size();
     const std::size_t records = result_.table.records.size();
     const std::int32_t address = location_;
+    const bool from_file = frames_.back().kind == FrameKind::File;
     statement_uses_ = uses;
     deferring_ = true;
     statement(s);
@@ -374,13 +382,17 @@ class Pass final : public SymbolSource {
         result_.table.records.size() == records + 1) {
       symbols.forget_early_uses_from(uses);
       result_.diagnostics.lines.resize(errors);
-      fixups_.push_back({std::string(text), line_no(), where(), address, set_, records, listing_index_});
-      deferred_.reset();
+      Fixup& fixup = fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_});
+      // A line of a file stays in memory for the run; one with macro
+      // arguments put in is kept as a copy.
+      if (from_file) fixup.text = text;
+      else fixup.owned = text;
+      has_deferred_ = false;
     }
-    if (deferred_) {
+    if (has_deferred_) {
+      has_deferred_ = false;
       errors_in_statement_ = 0;
-      report(*deferred_);
-      deferred_.reset();
+      report(deferred_);
     }
   }
 
@@ -392,8 +404,8 @@ class Pass final : public SymbolSource {
       set_ = fixup.set;
       listing_index_ = fixup.listing;
       if (ListingLine* shown = listed()) shown->bytes.clear();
-      tokenize_into(fixup.text, line_tokens_);
-      statement(parse(line_tokens_, fixup.text));
+      tokenize_into(fixup.line(), line_tokens_);
+      statement(parse(line_tokens_, fixup.line()));
     }
     replaying_ = nullptr;
   }
@@ -415,7 +427,7 @@ class Pass final : public SymbolSource {
     }
     if (s.folded != "elseif"sv && s.folded != "else"sv && s.folded != "endif"sv) return false;
     if (conditions_.size() <= frames_.back().conditions) {
-      report(message(kStray, s.word->text));
+      report(kStray, s.word->text);
       return true;
     }
     Condition& c = conditions_.back();
@@ -436,7 +448,7 @@ class Pass final : public SymbolSource {
     if (!is_definition(s.folded)) return false;
     const bool is_set = s.folded == "set"sv || s.folded == "="sv;
     if (!s.label) {
-      report(message(kMissingName, s.word->text));
+      report(kMissingName, s.word->text);
       return true;
     }
     if (s.folded == "macro"sv) {
@@ -448,14 +460,14 @@ class Pass final : public SymbolSource {
                             ? fold_case(s.operands[0].text) : std::string();
       if (const Symbol* alias = context_.symbols.register_alias(reg)) reg = alias->register_name;
       if (!is_register_word(reg))
-        return report(message(kNotARegister, s.operand_text)), true;
+        return report(kNotARegister, s.operand_text), true;
       if (!context_.symbols.define(s.label->text, SymbolKind::Register, 0, reg))
-        report(message(kSymbolTwice, s.label->text));
+        report(kSymbolTwice, s.label->text);
       return true;
     }
     const auto v = value(s.operands);
     if (!context_.symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0)))
-      report(message(kSymbolTwice, s.label->text));
+      report(kSymbolTwice, s.label->text);
     return true;
   }
 
@@ -495,7 +507,7 @@ class Pass final : public SymbolSource {
     const bool twice = macros_.count(name) > 0 || known_word(name);
     auto body = record_block();
     if (!body) return;
-    if (twice) return report(message(kSymbolTwice, shown_name));
+    if (twice) return report(kSymbolTwice, shown_name);
     macro.labels = body_labels(body->owned);
     macro.body = std::move(body);
     macros_.emplace(name, std::move(macro));
@@ -541,7 +553,7 @@ class Pass final : public SymbolSource {
       frames_.erase(frames_.begin() + static_cast<std::ptrdiff_t>(i), frames_.end());
       return;
     }
-    report(message(kStray, "exitm"));
+    report(kStray, "exitm");
   }
 
   void include(const Statement& s) {
@@ -559,7 +571,7 @@ class Pass final : public SymbolSource {
     auto& cached = context_.included[path];
     if (!cached) {
       const files::LoadedSource loaded = files::read_source_file(path);
-      if (!loaded.ok) return report(message(kFileNotFound, name));
+      if (!loaded.ok) return report(kFileNotFound, name);
       auto block = std::make_shared<LineBlock>();
       block->owned.push_back(loaded.text);
       block->set_whole_text(block->owned.front());
@@ -596,7 +608,7 @@ class Pass final : public SymbolSource {
     const DataBytes data = encode_data(s.operands, words, line_tokens_, *this, context_.clock);
     if (!data.error.empty()) return report(data.error);
     // Emitted all the same: the length keeps the later addresses right.
-    if (!data.undefined.empty()) report(message(kUndefinedSymbol, data.undefined));
+    if (!data.undefined.empty()) report(kUndefinedSymbol, data.undefined);
     emit(data.bytes.data(), data.bytes.size(), true);
   }
 
@@ -625,14 +637,14 @@ class Pass final : public SymbolSource {
     } else if (w == "exitm"sv) {
       exit_macro();
     } else if (w == "endm"sv) {
-      report(message(kStray, s.word->text));
+      report(kStray, s.word->text);
     } else if (w == "include"sv) {
       include(s);
     } else if (w == "end"sv || w == ".end"sv) {
       stopped_ = true;
     } else if (w == "cpu"sv) {
       const auto set = instruction_set_of(s.operand_text);
-      if (!set) return report(message(kUnknownCpu, s.operand_text));
+      if (!set) return report(kUnknownCpu, s.operand_text);
       set_ = *set;
     } else if (w == "page"sv || w == "title"sv || w == "newpage"sv || w == "listing"sv) {
       // Listing layout of other assemblers: nothing to do here.
@@ -648,7 +660,7 @@ class Pass final : public SymbolSource {
                                                           context_.encoder, location_);
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
-    if (!encoded.undefined.empty()) report(message(kUndefinedSymbol, encoded.undefined));
+    if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);
     emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
   }
 
@@ -671,7 +683,9 @@ class Pass final : public SymbolSource {
   bool was_instruction_ = false;  // the last statement was an instruction
   bool deferring_ = false;         // messages of the statement in hand may wait
   std::size_t statement_uses_ = 0; // early uses before the statement in hand
-  std::optional<std::string> deferred_;
+  std::string deferred_;           // the first message of the statement in hand, while it waits
+  bool has_deferred_ = false;
+  std::string joined_;             // a message text with its detail
 };
 
 }  // namespace

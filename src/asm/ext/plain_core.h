@@ -41,7 +41,7 @@ inline PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_
 
 // A text of up to seven bytes as one number (its length in the top byte), or
 // none for a longer text: mnemonics and plain operand texts all fit.
-inline std::optional<std::uint64_t> short_text_key(std::string_view text) {
+constexpr std::optional<std::uint64_t> short_text_key(std::string_view text) {
   if (text.size() > 7) return std::nullopt;
   std::uint64_t key = static_cast<std::uint64_t>(text.size()) << 56;
   for (std::size_t i = 0; i < text.size(); ++i) key |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);

@@ -32,6 +32,8 @@ struct SymbolEntry {
 
 class SymbolTable {
  public:
+  SymbolTable() { symbols_.reserve(256); }  // a program's names without growing the table
+
   void start_pass(int pass);
 
   // Defines the name in this pass; false when it was already defined in this
