@@ -32,7 +32,7 @@ class Parser {
       if (error_.empty() && pos_ < tokens_.size()) fail(message(kBadExpression, tokens_[pos_].text));
     }
     result.error = std::move(error_);
-    result.undefined = std::move(undefined_);
+    result.undefined = undefined_;
     return result;
   }
 
@@ -161,7 +161,7 @@ class Parser {
         folded.find_first_not_of("0123456789abcdef", 0) == folded.size() - 1 &&
         read_number("0" + std::string(folded), number))
       return number;
-    if (undefined_.empty()) undefined_ = std::string(t.text);
+    if (undefined_.empty()) undefined_ = t.text;
     return 0;
   }
 
@@ -199,7 +199,7 @@ class Parser {
   std::size_t pos_ = 0;
   int depth_ = 0;
   std::string error_;
-  std::string undefined_;
+  std::string_view undefined_;
 };
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "asm/diagnostics.h"
-#include "asm/ext/folded_name.h"
 #include "asm/ext/messages.h"
 #include "asm/ext/plain_core.h"
 #include "asm/instruction_table.h"
@@ -102,10 +101,18 @@ PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
     operand = operand.subspan(1);
   }
   if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return out;
-  const FoldedName word(operand[0].text);
-  std::string_view name = word;
-  if (!is_register_word(name)) {
-    const Symbol* alias = table.register_alias(name);
+  // A register word is at most five ASCII characters: folded here, on the stack.
+  const std::string_view written = operand[0].text;
+  char folded[5];
+  bool short_ascii = written.size() <= sizeof folded;
+  for (std::size_t i = 0; short_ascii && i < written.size(); ++i) {
+    const auto c = static_cast<unsigned char>(written[i]);
+    short_ascii = c < 0x80;
+    folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  }
+  std::string_view name(folded, short_ascii ? written.size() : 0);
+  if (!short_ascii || !is_register_word(name)) {
+    const Symbol* alias = table.register_alias(written);
     if (!alias) return out;
     name = alias->register_name;  // a register word: `reg` takes no other
   }
@@ -187,13 +194,13 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     if (branch && i + 1 == operands.size()) {  // the target is the last operand
       Evaluation e = evaluate(operand, symbols);
       if (!e.error.empty()) return out.error = std::move(e.error), out;
-      out.undefined = std::move(e.undefined);
+      out.undefined = e.undefined;
       target = e.value;
       texts[i].append(kTargetText);
     } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
       Evaluation e = evaluate(operand.subspan(1), symbols);
       if (!e.error.empty()) return out.error = std::move(e.error), out;
-      if (out.undefined.empty()) out.undefined = std::move(e.undefined);
+      if (out.undefined.empty()) out.undefined = e.undefined;
       // Negative bytes are their two's complement, as "#-1" means FFH.
       if (e.value < -128 || e.value > 255) {
         out.error = message(kValueRange, std::to_string(e.value) + " (erlaubt -128 bis 255)");

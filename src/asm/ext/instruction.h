@@ -22,7 +22,7 @@ struct InstructionBytes {
   std::uint8_t bytes[2] = {0, 0};
   int length = 0;
   std::string error;      // message text; empty when encoded
-  std::string undefined;  // a name in an expression that had no value
+  std::string_view undefined;  // a name in an expression that had no value, in the tokens' line
 };
 
 // True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).
