@@ -132,8 +132,7 @@ class MnemonicSet {
     for (const UpiRow& row : kUpiOnly) add(row.mnemonic);
   }
 
-  bool contains(std::string_view folded) const {
-    const auto key = short_text_key(folded);
+  bool contains(std::optional<std::uint64_t> key) const {
     if (!key) return false;
     for (std::size_t slot = slot_of(*key); slots_[slot] != 0; slot = (slot + 1) % slots_.size())
       if (slots_[slot] == *key) return true;
@@ -166,12 +165,12 @@ bool is_register_word(std::string_view w) {
   return false;
 }
 
-bool is_mnemonic(std::string_view folded) {
+bool is_mnemonic(const Word& word) {
   static const MnemonicSet mnemonics;
-  return mnemonics.contains(folded);
+  return mnemonics.contains(word.key);
 }
 
-InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
+InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> tokens, InstructionSet set,
                                     SymbolTable& table, SymbolSource& symbols, PlainEncoder& encoder,
                                     std::int32_t address) {
   InstructionBytes out;
@@ -181,7 +180,8 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     out.error = std::string(kParameterError);
     return out;
   }
-  const std::uint64_t key = key_of(m);
+  const std::string_view m = mnemonic.folded;
+  const std::uint64_t key = mnemonic.key.value_or(0);
   const bool branch = is_branch(m, key);
   PlainOperand texts[2];
   std::int32_t target = 0;
@@ -237,7 +237,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     plain.length = upi->branch ? 2 : 1;
     plain.takes_target = upi->branch;
   } else {
-    plain = encoder.encode(m, texts[0], texts[1]);
+    plain = encoder.encode(m, mnemonic.key, texts[0], texts[1]);
     if (!plain.error.empty()) {
       out.error = std::string(plain.error);
       return out;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,10 +29,18 @@ struct InstructionBytes {
 // True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).
 bool is_register_word(std::string_view folded);
 
-// True for a word the instruction set knows as a mnemonic (either set).
-bool is_mnemonic(std::string_view folded);
+// A folded word with its short_text_key, worked out once for a statement.
+struct Word {
+  std::string_view folded;
+  std::optional<std::uint64_t> key;
+  explicit Word(std::string_view folded_word) : folded(folded_word), key(short_text_key(folded_word)) {}
+};
 
-InstructionBytes assemble_instruction(std::string_view folded_mnemonic, std::span<const Token> operands,
+// True for a word the instruction set knows as a mnemonic (either set).
+bool is_mnemonic(const Word& word);
+inline bool is_mnemonic(std::string_view folded) { return is_mnemonic(Word(folded)); }
+
+InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> operands,
                                     InstructionSet set, SymbolTable& table, SymbolSource& symbols,
                                     PlainEncoder& encoder, std::int32_t address);
 

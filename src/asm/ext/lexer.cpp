@@ -81,6 +81,7 @@ TokenLine tokenize(std::string_view line) {
 void tokenize_into(std::string_view line, TokenLine& out) {
   out.tokens.clear();
   out.characters.clear();
+  out.has_bad = false;
   const std::size_t size = line.size();
   // Views of the line without substr's range check: every end is checked here.
   const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
@@ -117,6 +118,7 @@ void tokenize_into(std::string_view line, TokenLine& out) {
       token.chars_size = static_cast<std::uint32_t>(out.characters.size() - token.chars_at);
       if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
       token.kind = closed ? TokenKind::String : TokenKind::Bad;
+      out.has_bad = out.has_bad || !closed;
       token.text = line.substr(pos, end - pos);
     } else {
       const bool may_pair = c == '<' || c == '>' || c == '!' || c == '=' || c == '&' || c == '|';

@@ -29,6 +29,7 @@ struct TokenLine {
   std::vector<Token> tokens;
   std::u32string characters;  // the strings' characters, escapes applied
   std::size_t code_end = 0;   // where the comment starts (or the line ends)
+  bool has_bad = false;       // a token is Bad (an unclosed quote)
 
   std::u32string_view characters_of(const Token& t) const {
     return std::u32string_view(characters).substr(t.chars_at, t.chars_size);

@@ -356,8 +356,9 @@ class Pass final : public SymbolSource {
     }
     if (s.word && conditional(s)) return;
     if (!active) return;
-    for (const Token& t : line.tokens)
-      if (t.kind == TokenKind::Bad) return report(kBadExpression, t.text);
+    if (line.has_bad)
+      for (const Token& t : line.tokens)
+        if (t.kind == TokenKind::Bad) return report(kBadExpression, t.text);
     if (s.word && definition(s)) return;
     if (s.label && !context_.symbols.define(s.label->text, SymbolKind::Label, location_))
       report(kSymbolTwice, s.label->text);
@@ -616,9 +617,10 @@ class Pass final : public SymbolSource {
   void statement(const Statement& s) {
     const std::string_view w = s.folded;
     // Instructions first: most statements are.
-    was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(w);
+    const Word word(w);
+    was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(word);
     if (was_instruction_) {
-      instruction(s);
+      instruction(s, word);
     } else if (w == "org"sv || w == ".org"sv) {
       const auto v = value(s.operands);
       if (v && in_range(*v, 0, kProgramMemorySize - 1)) location_ = *v;
@@ -655,8 +657,8 @@ class Pass final : public SymbolSource {
     }
   }
 
-  void instruction(const Statement& s) {
-    const InstructionBytes encoded = assemble_instruction(s.folded, s.operands, set_, context_.symbols, *this,
+  void instruction(const Statement& s, const Word& mnemonic) {
+    const InstructionBytes encoded = assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this,
                                                           context_.encoder, location_);
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.

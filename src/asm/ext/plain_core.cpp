@@ -12,9 +12,8 @@ std::size_t PlainEncoder::KeyHash::operator()(const Key& key) const {
   return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-PlainEncoding PlainEncoder::encode(std::string_view folded_mnemonic, const PlainOperand& operand1,
-                                   const PlainOperand& operand2) {
-  const auto mnemonic = short_text_key(folded_mnemonic);
+PlainEncoding PlainEncoder::encode(std::string_view folded_mnemonic, std::optional<std::uint64_t> mnemonic,
+                                   const PlainOperand& operand1, const PlainOperand& operand2) {
   if (!mnemonic) return encode_plain(folded_mnemonic, operand1.view(), operand2.view());
   const Key key{*mnemonic, operand1.key(), operand2.key()};
   if (const auto found = known_.find(key); found != known_.end()) return found->second;

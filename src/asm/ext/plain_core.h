@@ -59,7 +59,9 @@ struct PlainOperand {
   std::string_view view() const { return {text, size}; }
   void append(std::string_view part) {
     if (size + part.size() >= sizeof text) return;  // cannot happen: see above
-    for (const char c : part) text[size++] = c;
+    std::size_t end = size;  // a local count: stores into text could alias a member one
+    for (const char c : part) text[end++] = c;
+    size = end;
   }
   std::uint64_t key() const {
     std::uint64_t key = 0;
@@ -73,7 +75,9 @@ struct PlainOperand {
 // times what finding a kept answer does.
 class PlainEncoder {
  public:
-  PlainEncoding encode(std::string_view folded_mnemonic, const PlainOperand& operand1, const PlainOperand& operand2);
+  // `key` is short_text_key(folded_mnemonic), which the caller has at hand.
+  PlainEncoding encode(std::string_view folded_mnemonic, std::optional<std::uint64_t> key, const PlainOperand& operand1,
+                       const PlainOperand& operand2);
 
  private:
   struct Key {
