@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "asm/address_pass.h"
 #include "asm/instruction_encoder.h"
@@ -80,14 +80,17 @@ class PlainEncoder {
                        const PlainOperand& operand2);
 
  private:
-  struct Key {
-    std::uint64_t mnemonic, operand1, operand2;
-    bool operator==(const Key&) const = default;
+  struct Entry {
+    std::uint64_t mnemonic = 0;  // 0: a free slot (no key is 0: its length byte is set)
+    std::uint64_t operand1 = 0, operand2 = 0;
+    PlainEncoding encoding;
   };
-  struct KeyHash {
-    std::size_t operator()(const Key& key) const;
-  };
-  std::unordered_map<Key, PlainEncoding, KeyHash> known_;
+  // Open addressing in a table a program fills only in part: a lookup is a
+  // hash and a compare or two. Once three quarters are taken, new answers
+  // are no longer kept.
+  static constexpr int kSlotBits = 9;
+  std::vector<Entry> slots_ = std::vector<Entry>(std::size_t{1} << kSlotBits);
+  std::size_t used_ = 0;
 };
 
 // Completes a jump whose opcode is bytes[0] under the 8048's rules (jmp and
