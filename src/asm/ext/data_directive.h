@@ -20,7 +20,8 @@ struct DataBytes {
   std::string_view undefined;  // a name that had no value (it counts as 0), in the tokens' line
 };
 
-DataBytes encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
-                      const BuildClock& clock);
+// Fills `out`, whose storage a caller may reuse from line to line.
+void encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
+                 const BuildClock& clock, DataBytes& out);
 
 }  // namespace zorvin::asm48::ext

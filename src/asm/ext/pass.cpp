@@ -606,7 +606,8 @@ class Pass final : public SymbolSource {
 
   void data(const Statement& s) {
     const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
-    const DataBytes data = encode_data(s.operands, words, line_tokens_, *this, context_.clock);
+    DataBytes& data = data_;
+    encode_data(s.operands, words, line_tokens_, *this, context_.clock, data);
     if (!data.error.empty()) return report(data.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!data.undefined.empty()) report(kUndefinedSymbol, data.undefined);
@@ -680,6 +681,7 @@ class Pass final : public SymbolSource {
   std::size_t listing_index_ = 0;  // listing line of the statement in hand
   std::string buffer_;
   TokenLine line_tokens_;  // the statement in hand; its storage is reused
+  DataBytes data_;         // the bytes of the data line in hand; the same
   std::vector<Fixup> fixups_;
   const Fixup* replaying_ = nullptr;
   bool was_instruction_ = false;  // the last statement was an instruction
