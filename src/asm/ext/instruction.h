@@ -34,6 +34,7 @@ struct Word {
   std::string_view folded;
   std::optional<std::uint64_t> key;
   explicit Word(std::string_view folded_word) : folded(folded_word), key(short_text_key(folded_word)) {}
+  Word(std::string_view folded_word, std::optional<std::uint64_t> its_key) : folded(folded_word), key(its_key) {}
 };
 
 // True for a word the instruction set knows as a mnemonic (either set).

@@ -109,13 +109,9 @@ bool is_blank_or_comment(std::string_view line) {
   return first == line.size() || line[first] == ';';
 }
 
-bool is_definition(std::string_view folded) {
-  const char first = folded.empty() ? '\0' : folded[0];
-  if (first != 'e' && first != 's' && first != 'r' && first != 'm' && first != '=') return false;
-  return folded == "equ" || folded == "set" || folded == "=" || folded == "reg" || folded == "macro";
-}
+// The key of a directive word, worked out by the compiler.
+consteval std::uint64_t key_of(std::string_view word) { return *short_text_key(word); }
 
-bool opens_block(std::string_view folded) { return folded == "macro" || folded == "while" || folded == "rept"; }
 
 bool is_directive(std::string_view w) {
   static constexpr std::string_view kWords[] = {
@@ -133,9 +129,19 @@ struct Statement {
   const Token* label = nullptr;   // label or the name a definition defines
   const Token* word = nullptr;
   FoldedName folded;              // the word
+  std::optional<std::uint64_t> key;  // short_text_key(folded): directives are told apart by it
   std::span<const Token> operands;
   std::string_view operand_text;  // the operands as written
+
+  bool is(std::uint64_t word_key) const { return key == word_key; }
 };
+
+bool is_definition(const Statement& s) {
+  return s.is(key_of("equ")) || s.is(key_of("set")) || s.is(key_of("=")) || s.is(key_of("reg")) ||
+         s.is(key_of("macro"));
+}
+
+bool opens_block(const Statement& s) { return s.is(key_of("macro")) || s.is(key_of("while")) || s.is(key_of("rept")); }
 
 class Pass final : public SymbolSource {
  public:
@@ -327,6 +333,7 @@ class Pass final : public SymbolSource {
     if (i < t.size()) {
       s.word = &t[i];
       s.folded.assign(s.word->text);  // only a name can be a keyword; other tokens are compared unchanged
+      s.key = short_text_key(s.folded);
       s.operands = std::span<const Token>(t).subspan(i + 1);
       // From the first operand token to the end of the last one.
       s.operand_text = s.operands.empty()
@@ -352,7 +359,7 @@ class Pass final : public SymbolSource {
       shown.text = std::string(text);
       shown.expansion = frames_.size() > 1;
       // Lines that place something show where: labels, code, org, ds.
-      if (active && s.label && !(s.word && is_definition(s.folded))) shown.address = location_;
+      if (active && s.label && !(s.word && is_definition(s))) shown.address = location_;
     }
     if (s.word && conditional(s)) return;
     if (!active) return;
@@ -377,8 +384,8 @@ class Pass final : public SymbolSource {
     // An instruction or data line that named something defined further on
     // (and no set symbol, which may still change) is encoded again at the
     // end; its messages until then mean nothing.
-    const bool fixable = was_instruction_ || s.folded == "db"sv || s.folded == ".db"sv || s.folded == "dw"sv ||
-                         s.folded == ".dw"sv;
+    const bool fixable = was_instruction_ || s.is(key_of("db")) || s.is(key_of(".db")) || s.is(key_of("dw")) ||
+                         s.is(key_of(".dw"));
     if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
         result_.table.records.size() == records + 1) {
       symbols.forget_early_uses_from(uses);
@@ -413,9 +420,7 @@ class Pass final : public SymbolSource {
 
   // if / elseif / else / endif, also while skipping.
   bool conditional(const Statement& s) {
-    const std::string_view w = s.folded;
-    if (w.empty() || (w[0] != 'i' && w[0] != 'e')) return false;
-    if (s.folded == "if"sv) {
+    if (s.is(key_of("if"))) {
       if (conditions_.size() >= kMaxConditions) {
         report(kIfTooDeep);
         stopped_ = true;
@@ -426,15 +431,15 @@ class Pass final : public SymbolSource {
       conditions_.push_back({holds, parent, holds, line_no()});
       return true;
     }
-    if (s.folded != "elseif"sv && s.folded != "else"sv && s.folded != "endif"sv) return false;
+    if (!s.is(key_of("elseif")) && !s.is(key_of("else")) && !s.is(key_of("endif"))) return false;
     if (conditions_.size() <= frames_.back().conditions) {
       report(kStray, s.word->text);
       return true;
     }
     Condition& c = conditions_.back();
-    if (s.folded == "endif"sv) {
+    if (s.is(key_of("endif"))) {
       conditions_.pop_back();
-    } else if (s.folded == "else"sv) {
+    } else if (s.is(key_of("else"))) {
       c.active = c.parent_active && !c.taken;
       c.taken = true;
     } else {
@@ -446,7 +451,7 @@ class Pass final : public SymbolSource {
 
   // name equ/set/=/reg value, name macro parameters.
   bool definition(const Statement& s) {
-    if (!is_definition(s.folded)) return false;
+    if (!is_definition(s)) return false;
     const bool is_set = s.folded == "set"sv || s.folded == "="sv;
     if (!s.label) {
       report(kMissingName, s.word->text);
@@ -489,7 +494,7 @@ class Pass final : public SymbolSource {
       }
       const TokenLine line = tokenize(text);
       const Statement s = parse(line, text);
-      if (s.word && opens_block(s.folded)) ++depth;
+      if (s.word && opens_block(s)) ++depth;
       if (s.word && s.folded == "endm"sv && --depth == 0) {
         for (const std::string& owned : block->owned) block->lines.push_back(owned);
         return block;
@@ -618,7 +623,7 @@ class Pass final : public SymbolSource {
   void statement(const Statement& s) {
     const std::string_view w = s.folded;
     // Instructions first: most statements are.
-    const Word word(w);
+    const Word word(w, s.key);
     was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(word);
     if (was_instruction_) {
       instruction(s, word);

@@ -13,12 +13,14 @@ void SymbolTable::start_pass(int pass) {
 
 bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t value, std::string_view register_name) {
   const FoldedName key(name);
-  auto it = symbols_.find(key.view());
-  const bool inserted = it == symbols_.end();
-  if (inserted) it = symbols_.emplace(std::string(key.view()), Symbol{}).first;
+  const auto it = symbols_.find(key.view());
+  if (it == symbols_.end()) {
+    symbols_.emplace(std::string(key.view()),
+                     Symbol{std::string(name), kind, value, std::string(register_name), pass_});
+    return true;
+  }
   Symbol& symbol = it->second;
-  if (!inserted && symbol.pass == pass_ && !(symbol.kind == SymbolKind::Set && kind == SymbolKind::Set)) return false;
-  if (inserted) symbol.name.assign(name);
+  if (symbol.pass == pass_ && !(symbol.kind == SymbolKind::Set && kind == SymbolKind::Set)) return false;
   symbol.kind = kind;
   symbol.value = value;
   symbol.register_name.assign(register_name);
