@@ -8,6 +8,9 @@
 
 namespace zorvin::asm48::ext {
 
+inline constexpr std::uint64_t kFnvBasis = 0xCBF29CE484222325u;
+inline constexpr std::uint64_t kFnvPrime = 0x100000001B3u;
+
 class FoldedName {
  public:
   FoldedName() = default;
@@ -16,6 +19,7 @@ class FoldedName {
   void assign(std::string_view name);
 
   std::string_view view() const { return in_buffer_ ? std::string_view(buffer_, size_) : std::string_view(long_); }
+  std::uint64_t hash() const { return hash_; }  // FNV-1a of the folded bytes, worked out while folding
   operator std::string_view() const { return view(); }  // NOLINT: used as the text it is
   bool empty() const { return view().empty(); }
 
@@ -23,6 +27,7 @@ class FoldedName {
   char buffer_[23];
   std::uint8_t size_ = 0;
   bool in_buffer_ = true;
+  std::uint64_t hash_ = kFnvBasis;
   std::string long_;  // a long or non-ASCII name
 };
 

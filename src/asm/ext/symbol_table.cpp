@@ -11,15 +11,37 @@ void SymbolTable::start_pass(int pass) {
   early_uses_.clear();
 }
 
+const SymbolTable::Entry* SymbolTable::find(const FoldedName& key) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = key.hash() & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+    const Entry& entry = entries_[slots_[slot] - 1];
+    if (entry.hash == key.hash() && entry.key == key.view()) return &entry;
+  }
+  return nullptr;
+}
+
+void SymbolTable::index(std::size_t entry) {
+  if (2 * entries_.size() > slots_.size()) {
+    // Grown to twice the size, every entry placed anew.
+    slots_.assign(2 * slots_.size(), 0);
+    for (std::size_t i = 0; i + 1 < entries_.size(); ++i) index(i);
+  }
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = entries_[entry].hash & mask;
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  slots_[slot] = static_cast<std::uint32_t>(entry + 1);
+}
+
 bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t value, std::string_view register_name) {
   const FoldedName key(name);
-  const auto it = symbols_.find(key.view());
-  if (it == symbols_.end()) {
-    symbols_.emplace(std::string(key.view()),
-                     Symbol{std::string(name), kind, value, std::string(register_name), pass_});
+  Entry* const found = find(key);
+  if (!found) {
+    entries_.push_back({std::string(key.view()), key.hash(),
+                        Symbol{std::string(name), kind, value, std::string(register_name), pass_}});
+    index(entries_.size() - 1);
     return true;
   }
-  Symbol& symbol = it->second;
+  Symbol& symbol = found->symbol;
   if (symbol.pass == pass_ && !(symbol.kind == SymbolKind::Set && kind == SymbolKind::Set)) return false;
   symbol.kind = kind;
   symbol.value = value;
@@ -30,41 +52,40 @@ bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t va
 
 std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
   const FoldedName key(name);
-  const auto it = symbols_.find(key.view());
-  if (it != symbols_.end() && it->second.kind != SymbolKind::Register) {
-    if (it->second.kind == SymbolKind::Set) ++set_reads_;
-    if (it->second.pass == pass_) return it->second.value;
-    early_uses_.push_back({it->first, it->second.value});
-    return it->second.value;
+  const Entry* const found = find(key);
+  if (found && found->symbol.kind != SymbolKind::Register) {
+    if (found->symbol.kind == SymbolKind::Set) ++set_reads_;
+    if (found->symbol.pass == pass_) return found->symbol.value;
+    early_uses_.push_back({found->key, found->symbol.value});
+    return found->symbol.value;
   }
-  if (it == symbols_.end()) early_uses_.push_back({std::string(key.view()), std::nullopt});
+  if (!found) early_uses_.push_back({std::string(key.view()), std::nullopt});
   return std::nullopt;
 }
 
 const Symbol* SymbolTable::register_alias(std::string_view name) const {
-  const FoldedName key(name);
-  const auto it = symbols_.find(key.view());
-  if (it == symbols_.end() || it->second.kind != SymbolKind::Register || it->second.pass != pass_) return nullptr;
-  return &it->second;
+  const Entry* const found = find(FoldedName(name));
+  if (!found || found->symbol.kind != SymbolKind::Register || found->symbol.pass != pass_) return nullptr;
+  return &found->symbol;
 }
 
 bool SymbolTable::pass_was_consistent() const {
   for (const EarlyUse& use : early_uses_) {
-    const auto it = symbols_.find(use.key);
-    const bool defined_now = it != symbols_.end() && it->second.pass == pass_;
+    const Entry* const found = find(FoldedName(use.key));  // folding a folded key leaves it as it is
+    const bool defined_now = found && found->symbol.pass == pass_;
     if (!defined_now) {
       if (use.seen) return false;  // a name of the previous pass vanished
       continue;                    // never defined: an error, and stays one
     }
-    if (!use.seen || *use.seen != it->second.value) return false;
+    if (!use.seen || *use.seen != found->symbol.value) return false;
   }
   return true;
 }
 
 std::vector<SymbolEntry> SymbolTable::entries() const {
   std::vector<std::pair<std::string, const Symbol*>> sorted;
-  for (const auto& [key, symbol] : symbols_)
-    if (symbol.pass == pass_) sorted.emplace_back(key, &symbol);
+  for (const Entry& entry : entries_)
+    if (entry.symbol.pass == pass_) sorted.emplace_back(entry.key, &entry.symbol);
   std::sort(sorted.begin(), sorted.end());
   std::vector<SymbolEntry> out;
   out.reserve(sorted.size());

@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace zorvin::asm48::ext {
@@ -30,9 +29,11 @@ struct SymbolEntry {
   std::string register_name;
 };
 
+class FoldedName;
+
 class SymbolTable {
  public:
-  SymbolTable() { symbols_.reserve(256); }  // a program's names without growing the table
+  SymbolTable() { entries_.reserve(256); }  // a program's names without moving them
 
   void start_pass(int pass);
 
@@ -44,7 +45,7 @@ class SymbolTable {
   // value now; others the value of the previous pass, noted for the check.
   std::optional<std::int32_t> value_of(std::string_view name);
 
-  // Register alias of the name, or none.
+  // Register alias of the name, or none. Valid until the next definition.
   const Symbol* register_alias(std::string_view name) const;
 
   // Early uses so far in this pass; the ones from a position on can be
@@ -67,18 +68,24 @@ class SymbolTable {
     std::string key;
     std::optional<std::int32_t> seen;
   };
-  // Looked up by folded views, without building a key text each time.
-  struct NameHash {
-    using is_transparent = void;
-    // FNV-1a: names are short, and for them this is several times cheaper
-    // than the library's hash of a text.
-    std::size_t operator()(std::string_view name) const {
-      std::uint64_t h = 0xCBF29CE484222325u;
-      for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
-      return static_cast<std::size_t>(h);
-    }
+  struct Entry {
+    std::string key;  // the name folded
+    std::uint64_t hash = 0;
+    Symbol symbol;
   };
-  std::unordered_map<std::string, Symbol, NameHash, std::equal_to<>> symbols_;
+
+  // The entry of a folded name, or none.
+  const Entry* find(const FoldedName& key) const;
+  Entry* find(const FoldedName& key) {
+    return const_cast<Entry*>(static_cast<const SymbolTable*>(this)->find(key));
+  }
+  void index(std::size_t entry);
+
+  // Entries in the order they were first defined, found through an
+  // open-addressed index of entry numbers plus one (0: a free slot) that is
+  // kept at most half full.
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(512);
   std::vector<EarlyUse> early_uses_;
   int pass_ = 0;
   std::size_t set_reads_ = 0;
