@@ -5,26 +5,19 @@
 namespace zorvin::asm48::ext {
 
 void FoldedName::assign(std::string_view name) {
-  std::uint64_t hash = kFnvBasis;
   if (name.size() <= sizeof buffer_) {
     unsigned bits = 0;  // all the bytes ORed: below 80H when every one is ASCII
     for (std::size_t i = 0; i < name.size(); ++i) {
       const auto c = static_cast<unsigned char>(name[i]);
       bits |= c;
-      const auto folded = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-      buffer_[i] = static_cast<char>(folded);
-      hash = (hash ^ folded) * kFnvPrime;
+      buffer_[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     }
     in_buffer_ = bits < 0x80;
     size_ = static_cast<std::uint8_t>(name.size());
-    hash_ = hash;
     if (in_buffer_) return;
   }
   in_buffer_ = false;
   fold_case_into(long_, name);  // UTF-8 capitals need the full folding
-  hash = kFnvBasis;
-  for (const char c : long_) hash = (hash ^ static_cast<unsigned char>(c)) * kFnvPrime;
-  hash_ = hash;
 }
 
 }  // namespace zorvin::asm48::ext

@@ -19,7 +19,13 @@ class FoldedName {
   void assign(std::string_view name);
 
   std::string_view view() const { return in_buffer_ ? std::string_view(buffer_, size_) : std::string_view(long_); }
-  std::uint64_t hash() const { return hash_; }  // FNV-1a of the folded bytes, worked out while folding
+  // FNV-1a of the folded bytes: short names hash several times faster so
+  // than with the library's text hash.
+  std::uint64_t hash() const {
+    std::uint64_t hash = kFnvBasis;
+    for (const char c : view()) hash = (hash ^ static_cast<unsigned char>(c)) * kFnvPrime;
+    return hash;
+  }
   operator std::string_view() const { return view(); }  // NOLINT: used as the text it is
   bool empty() const { return view().empty(); }
 
@@ -27,7 +33,6 @@ class FoldedName {
   char buffer_[23];
   std::uint8_t size_ = 0;
   bool in_buffer_ = true;
-  std::uint64_t hash_ = kFnvBasis;
   std::string long_;  // a long or non-ASCII name
 };
 

@@ -153,6 +153,12 @@ class MnemonicSet {
   std::array<std::uint64_t, 256> slots_{};
 };
 
+// Built on first use, out of line: the lookup itself stays a small function.
+[[gnu::noinline]] const MnemonicSet& make_mnemonic_set() {
+  static const MnemonicSet mnemonics;
+  return mnemonics;
+}
+
 }  // namespace
 
 bool is_register_word(std::string_view w) {
@@ -166,7 +172,7 @@ bool is_register_word(std::string_view w) {
 }
 
 bool is_mnemonic(const Word& word) {
-  static const MnemonicSet mnemonics;
+  static const MnemonicSet& mnemonics = make_mnemonic_set();
   return mnemonics.contains(word.key);
 }
 

@@ -43,9 +43,9 @@ inline PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_
 // none for a longer text: mnemonics and plain operand texts all fit.
 constexpr std::optional<std::uint64_t> short_text_key(std::string_view text) {
   if (text.size() > 7) return std::nullopt;
-  std::uint64_t key = static_cast<std::uint64_t>(text.size()) << 56;
-  for (std::size_t i = 0; i < text.size(); ++i) key |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
-  return key;
+  std::uint64_t key = 0;  // text[0] in the lowest byte, filled from the last byte down
+  for (std::size_t i = text.size(); i-- > 0;) key = (key << 8) | static_cast<unsigned char>(text[i]);
+  return key | (static_cast<std::uint64_t>(text.size()) << 56);
 }
 
 // An operand as the plain table writes it ("r3", "@r0", "#12", a target's

@@ -11,11 +11,11 @@ void SymbolTable::start_pass(int pass) {
   early_uses_.clear();
 }
 
-const SymbolTable::Entry* SymbolTable::find(const FoldedName& key) const {
+const SymbolTable::Entry* SymbolTable::find(std::string_view key, std::uint64_t hash) const {
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = key.hash() & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+  for (std::size_t slot = hash & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
     const Entry& entry = entries_[slots_[slot] - 1];
-    if (entry.hash == key.hash() && entry.key == key.view()) return &entry;
+    if (entry.hash == hash && entry.key == key) return &entry;
   }
   return nullptr;
 }
@@ -34,9 +34,10 @@ void SymbolTable::index(std::size_t entry) {
 
 bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t value, std::string_view register_name) {
   const FoldedName key(name);
-  Entry* const found = find(key);
+  const std::uint64_t hash = key.hash();
+  Entry* const found = find(key, hash);
   if (!found) {
-    entries_.push_back({std::string(key.view()), key.hash(),
+    entries_.push_back({std::string(key.view()), hash,
                         Symbol{std::string(name), kind, value, std::string(register_name), pass_}});
     index(entries_.size() - 1);
     return true;
@@ -52,7 +53,7 @@ bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t va
 
 std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
   const FoldedName key(name);
-  const Entry* const found = find(key);
+  const Entry* const found = find(key, key.hash());
   if (found && found->symbol.kind != SymbolKind::Register) {
     if (found->symbol.kind == SymbolKind::Set) ++set_reads_;
     if (found->symbol.pass == pass_) return found->symbol.value;
@@ -64,14 +65,16 @@ std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
 }
 
 const Symbol* SymbolTable::register_alias(std::string_view name) const {
-  const Entry* const found = find(FoldedName(name));
+  const FoldedName key(name);
+  const Entry* const found = find(key, key.hash());
   if (!found || found->symbol.kind != SymbolKind::Register || found->symbol.pass != pass_) return nullptr;
   return &found->symbol;
 }
 
 bool SymbolTable::pass_was_consistent() const {
   for (const EarlyUse& use : early_uses_) {
-    const Entry* const found = find(FoldedName(use.key));  // folding a folded key leaves it as it is
+    const FoldedName key(use.key);  // folding a folded key leaves it as it is
+    const Entry* const found = find(key, key.hash());
     const bool defined_now = found && found->symbol.pass == pass_;
     if (!defined_now) {
       if (use.seen) return false;  // a name of the previous pass vanished

@@ -29,8 +29,6 @@ struct SymbolEntry {
   std::string register_name;
 };
 
-class FoldedName;
-
 class SymbolTable {
  public:
   SymbolTable() { entries_.reserve(256); }  // a program's names without moving them
@@ -74,10 +72,10 @@ class SymbolTable {
     Symbol symbol;
   };
 
-  // The entry of a folded name, or none.
-  const Entry* find(const FoldedName& key) const;
-  Entry* find(const FoldedName& key) {
-    return const_cast<Entry*>(static_cast<const SymbolTable*>(this)->find(key));
+  // The entry of a folded name with its hash, or none.
+  const Entry* find(std::string_view key, std::uint64_t hash) const;
+  Entry* find(std::string_view key, std::uint64_t hash) {
+    return const_cast<Entry*>(static_cast<const SymbolTable*>(this)->find(key, hash));
   }
   void index(std::size_t entry);
 
