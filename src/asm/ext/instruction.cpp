@@ -43,16 +43,19 @@ bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2
 }
 
 // Mnemonics compared as keys (see short_text_key): one compare of numbers each.
-constexpr std::uint64_t key_of(std::string_view mnemonic) { return short_text_key(mnemonic).value_or(0); }
+consteval std::uint64_t key_of(std::string_view mnemonic) { return *short_text_key(mnemonic); }
 
 constexpr auto kUpiKeys = [] {
   std::array<std::uint64_t, kUpiOnly.size()> keys{};
-  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) keys[i] = key_of(kUpiOnly[i].mnemonic);
+  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) keys[i] = *short_text_key(kUpiOnly[i].mnemonic);
   return keys;
 }();
 
-const UpiRow* upi_row(std::string_view m, std::uint64_t key, std::string_view o1, std::string_view o2) {
-  if (m.empty() || !(m[0] == 'i' || m[0] == 'o' || m[0] == 'm' || m[0] == 'e' || m[0] == 'j')) return nullptr;
+const UpiRow* upi_row(std::uint64_t key, std::string_view o1, std::string_view o2) {
+  // Most mnemonics have no UPI row: ruled out by key first.
+  if (key != key_of("in") && key != key_of("out") && key != key_of("mov") && key != key_of("en") &&
+      key != key_of("jobf") && key != key_of("jnibf"))
+    return nullptr;
   for (std::size_t i = 0; i < kUpiOnly.size(); ++i) {
     const UpiRow& row = kUpiOnly[i];
     if (kUpiKeys[i] == key && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
@@ -225,7 +228,7 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
   }
 
   PlainEncoding plain;
-  const UpiRow* upi = upi_row(m, key, texts[0].view(), texts[1].view());
+  const UpiRow* upi = upi_row(key, texts[0].view(), texts[1].view());
   if (upi && set != InstructionSet::Upi41) {
     out.error = std::string(kOnlyOnUpi);
     return out;

@@ -100,8 +100,7 @@ struct Condition {
 bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
 
 bool name_is(const Token& t, std::string_view folded) {
-  // The length first: it rules out nearly every name without a call.
-  return t.kind == TokenKind::Name && t.text.size() == folded.size() && word_equals(t.text, folded);
+  return t.kind == TokenKind::Name && word_equals(t.text, folded);
 }
 
 bool is_blank_or_comment(std::string_view line) {
@@ -129,7 +128,7 @@ struct Statement {
   const Token* label = nullptr;   // label or the name a definition defines
   const Token* word = nullptr;
   FoldedName folded;              // the word
-  std::optional<std::uint64_t> key;  // short_text_key(folded): directives are told apart by it
+  std::uint64_t key = 0;          // short_text_key(folded), 0 for none: directives are told apart by it
   std::span<const Token> operands;
   std::string_view operand_text;  // the operands as written
 
@@ -333,7 +332,7 @@ class Pass final : public SymbolSource {
     if (i < t.size()) {
       s.word = &t[i];
       s.folded.assign(s.word->text);  // only a name can be a keyword; other tokens are compared unchanged
-      s.key = short_text_key(s.folded);
+      s.key = short_text_key(s.folded).value_or(0);
       s.operands = std::span<const Token>(t).subspan(i + 1);
       // From the first operand token to the end of the last one.
       s.operand_text = s.operands.empty()
@@ -623,7 +622,7 @@ class Pass final : public SymbolSource {
   void statement(const Statement& s) {
     const std::string_view w = s.folded;
     // Instructions first: most statements are.
-    const Word word(w, s.key);
+    const Word word(w, s.key ? std::optional(s.key) : std::nullopt);
     was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(word);
     if (was_instruction_) {
       instruction(s, word);
