@@ -78,14 +78,14 @@ TokenLine tokenize(std::string_view line) {
   return out;
 }
 
-void tokenize_into(std::string_view line, TokenLine& out) {
+void tokenize_into(std::string_view line, TokenLine& out, std::size_t from) {
   out.tokens.clear();
   out.characters.clear();
   out.has_bad = false;
   const std::size_t size = line.size();
   // Views of the line without substr's range check: every end is checked here.
   const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
-  std::size_t pos = 0;
+  std::size_t pos = from;
   while (true) {
     pos = skip_blanks(line, pos);
     if (pos >= size) break;

@@ -37,8 +37,9 @@ struct TokenLine {
 };
 
 TokenLine tokenize(std::string_view line);
-// The same into a line whose token storage is reused.
-void tokenize_into(std::string_view line, TokenLine& out);
+// The same into a line whose token storage is reused; from `from` on when
+// the caller knows the bytes before it to be blanks.
+void tokenize_into(std::string_view line, TokenLine& out, std::size_t from = 0);
 
 // The text without the blanks and tabs around it.
 inline std::string_view trim_blanks(std::string_view text) {

@@ -103,9 +103,8 @@ bool name_is(const Token& t, std::string_view folded) {
   return t.kind == TokenKind::Name && word_equals(t.text, folded);
 }
 
-bool is_blank_or_comment(std::string_view line) {
-  const std::size_t first = skip_blanks(line, 0);
-  return first == line.size() || line[first] == ';';
+bool is_blank_or_comment(std::string_view line, std::size_t first_non_blank) {
+  return first_non_blank == line.size() || line[first_non_blank] == ';';
 }
 
 // The key of a directive word, worked out by the compiler.
@@ -168,8 +167,9 @@ class Pass final : public SymbolSource {
       }
       const std::string_view line = read_line();
       // Blank and comment lines do nothing; only the listing shows them.
-      if (!context_.keep_listing && is_blank_or_comment(line)) continue;
-      process(line);
+      const std::size_t first = skip_blanks(line, 0);
+      if (!context_.keep_listing && is_blank_or_comment(line, first)) continue;
+      process(line, first);
     }
     for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
@@ -344,10 +344,11 @@ class Pass final : public SymbolSource {
     return s;
   }
 
-  void process(std::string_view text) {
+  // `first` is where the blanks at the start of the line end.
+  void process(std::string_view text, std::size_t first) {
     errors_in_statement_ = 0;
     listing_index_ = SIZE_MAX;
-    tokenize_into(text, line_tokens_);
+    tokenize_into(text, line_tokens_, first);
     const TokenLine& line = line_tokens_;
     const Statement s = parse(line, text);
     const bool active = assembling();
