@@ -153,9 +153,9 @@ class Parser {
     if (word_equals(t.text, "hi") || word_equals(t.text, "high")) return ++pos_, (parenthesised() >> 8) & 0xFF;
     ++pos_;
     if (const auto value = symbols_.value_of(t.text)) return *value;
-    const FoldedName name(t.text);
-    const std::string_view folded = name;
     // "FFh" is a number in the plain notation; a defined name wins.
+    const FoldedName name(t.text.back() == 'h' || t.text.back() == 'H' ? t.text : std::string_view{});
+    const std::string_view folded = name;
     std::int32_t number = 0;
     if (folded.size() > 1 && folded.back() == 'h' &&
         folded.find_first_not_of("0123456789abcdef", 0) == folded.size() - 1 &&

@@ -12,11 +12,11 @@ void FoldedName::assign(std::string_view name) {
       bits |= c;
       buffer_[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     }
-    in_buffer_ = bits < 0x80;
     size_ = static_cast<std::uint8_t>(name.size());
-    if (in_buffer_) return;
+    where_ = Where::Buffer;
+    if (bits < 0x80) return;
   }
-  in_buffer_ = false;
+  where_ = Where::Long;
   fold_case_into(long_, name);  // UTF-8 capitals need the full folding
 }
 

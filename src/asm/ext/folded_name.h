@@ -17,8 +17,17 @@ class FoldedName {
   explicit FoldedName(std::string_view name) { assign(name); }
 
   void assign(std::string_view name);
+  // A name known to be lower-case ASCII already: kept as a view of it, so
+  // it must outlive this object.
+  void assign_lower(std::string_view lower) {
+    where_ = Where::Outside;
+    outside_ = lower;
+  }
 
-  std::string_view view() const { return in_buffer_ ? std::string_view(buffer_, size_) : std::string_view(long_); }
+  std::string_view view() const {
+    if (where_ == Where::Buffer) return {buffer_, size_};
+    return where_ == Where::Outside ? outside_ : std::string_view(long_);
+  }
   // FNV-1a of the folded bytes: short names hash several times faster so
   // than with the library's text hash.
   std::uint64_t hash() const {
@@ -30,10 +39,12 @@ class FoldedName {
   bool empty() const { return view().empty(); }
 
  private:
+  enum class Where : std::uint8_t { Buffer, Long, Outside };
   char buffer_[23];
   std::uint8_t size_ = 0;
-  bool in_buffer_ = true;
-  std::string long_;  // a long or non-ASCII name
+  Where where_ = Where::Buffer;
+  std::string long_;             // a long or non-ASCII name
+  std::string_view outside_;     // a name that needed no folding
 };
 
 }  // namespace zorvin::asm48::ext

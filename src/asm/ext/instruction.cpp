@@ -104,16 +104,21 @@ PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
     operand = operand.subspan(1);
   }
   if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return out;
-  // A register word is at most five ASCII characters: folded here, on the stack.
+  // A register word is at most five ASCII characters: one written with
+  // capitals is folded here, on the stack.
   const std::string_view written = operand[0].text;
+  std::string_view name = written;
   char folded[5];
-  bool short_ascii = written.size() <= sizeof folded;
-  for (std::size_t i = 0; short_ascii && i < written.size(); ++i) {
-    const auto c = static_cast<unsigned char>(written[i]);
-    short_ascii = c < 0x80;
-    folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  bool short_ascii = true;
+  if (!operand[0].lower) {
+    short_ascii = written.size() <= sizeof folded;
+    for (std::size_t i = 0; short_ascii && i < written.size(); ++i) {
+      const auto c = static_cast<unsigned char>(written[i]);
+      short_ascii = c < 0x80;
+      folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    name = std::string_view(folded, short_ascii ? written.size() : 0);
   }
-  std::string_view name(folded, short_ascii ? written.size() : 0);
   if (!short_ascii || !is_register_word(name)) {
     const Symbol* alias = table.register_alias(written);
     if (!alias) return out;

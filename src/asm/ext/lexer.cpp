@@ -101,7 +101,13 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from) {
       token.text = piece(pos, end);
       token.malformed = !read_number(token.text, token.value);
     } else if (is_name_start(c)) {
-      while (end < size && is_name_char(line[end])) ++end;
+      std::uint8_t seen = kCharClasses[static_cast<unsigned char>(c)];  // the classes of all its bytes
+      for (; end < size; ++end) {
+        const std::uint8_t classes = kCharClasses[static_cast<unsigned char>(line[end])];
+        if ((classes & kNameClass) == 0) break;
+        seen |= classes;
+      }
+      token.lower = (seen & kFoldClass) == 0;
       token.kind = TokenKind::Name;
       token.text = piece(pos, end);
     } else if (c == '\'' || c == '"') {

@@ -23,6 +23,7 @@ struct Token {
   std::uint32_t chars_size = 0;
   TokenKind kind = TokenKind::Bad;
   bool malformed = false;         // Number: no number in any notation
+  bool lower = false;             // Name: lower-case ASCII only, so folding leaves it as it is
 };
 
 struct TokenLine {
@@ -60,6 +61,7 @@ enum CharClass : std::uint8_t {
   kNameStartClass = 2,  // letters, "_", ".", "?" and every byte of a UTF-8 sequence
   kNameClass = 4,       // the above and digits
   kAsciiNameClass = 8,  // kNameClass without the UTF-8 bytes: what a number may hold
+  kFoldClass = 16,      // capitals and UTF-8 bytes: what folding may change
 };
 inline constexpr auto kCharClasses = [] {
   std::array<std::uint8_t, 256> classes{};
@@ -67,9 +69,11 @@ inline constexpr auto kCharClasses = [] {
     const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' || c >= 0x80;
     const bool name = start || (c >= '0' && c <= '9');
     const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+    const bool folds = (c >= 'A' && c <= 'Z') || c >= 0x80;
     classes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>((blank ? kBlankClass : 0) | (start ? kNameStartClass : 0) |
                                                                      (name ? kNameClass : 0) |
-                                                                     (name && c < 0x80 ? kAsciiNameClass : 0));
+                                                                     (name && c < 0x80 ? kAsciiNameClass : 0) |
+                                                                     (folds ? kFoldClass : 0));
   }
   return classes;
 }();

@@ -331,7 +331,9 @@ class Pass final : public SymbolSource {
     }
     if (i < t.size()) {
       s.word = &t[i];
-      s.folded.assign(s.word->text);  // only a name can be a keyword; other tokens are compared unchanged
+      // Only a name can be a keyword; other tokens are compared unchanged.
+      if (s.word->kind == TokenKind::Name && s.word->lower) s.folded.assign_lower(s.word->text);
+      else s.folded.assign(s.word->text);
       s.key = short_text_key(s.folded).value_or(0);
       s.operands = std::span<const Token>(t).subspan(i + 1);
       // From the first operand token to the end of the last one.

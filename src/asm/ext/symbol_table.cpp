@@ -37,8 +37,14 @@ bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t va
   const std::uint64_t hash = key.hash();
   Entry* const found = find(key, hash);
   if (!found) {
-    entries_.push_back({std::string(key.view()), hash,
-                        Symbol{std::string(name), kind, value, std::string(register_name), pass_}});
+    Entry& entry = entries_.emplace_back();  // filled in place: no entry is built aside and moved
+    entry.key = key.view();
+    entry.hash = hash;
+    entry.symbol.name = name;
+    entry.symbol.kind = kind;
+    entry.symbol.value = value;
+    entry.symbol.register_name = register_name;
+    entry.symbol.pass = pass_;
     index(entries_.size() - 1);
     return true;
   }
