@@ -17,7 +17,7 @@ void FoldedName::assign(std::string_view name) {
     if (bits < 0x80) return;
   }
   where_ = Where::Long;
-  fold_case_into(long_, name);  // UTF-8 capitals need the full folding
+  long_ = fold_case(name);  // UTF-8 capitals need the full folding
 }
 
 }  // namespace zorvin::asm48::ext

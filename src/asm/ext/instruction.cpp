@@ -129,44 +129,6 @@ PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
   return out;
 }
 
-// Every mnemonic of both sets, built once from the table into 256 open-
-// addressed slots (about 60 in use): a lookup is a multiply and a compare or two.
-class MnemonicSet {
- public:
-  MnemonicSet() {
-    for (std::size_t row = 0; row + 1 < table_size(); ++row) add(split_row(row).field(1));  // not the terminator
-    add("jmp");
-    add("call");
-    for (const UpiRow& row : kUpiOnly) add(row.mnemonic);
-  }
-
-  bool contains(std::optional<std::uint64_t> key) const {
-    if (!key) return false;
-    for (std::size_t slot = slot_of(*key); slots_[slot] != 0; slot = (slot + 1) % slots_.size())
-      if (slots_[slot] == *key) return true;
-    return false;
-  }
-
- private:
-  static std::size_t slot_of(std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 56); }
-
-  void add(std::string_view mnemonic) {
-    const auto key = short_text_key(mnemonic);  // never 0: the length byte is set
-    if (!key) return;
-    std::size_t slot = slot_of(*key);
-    while (slots_[slot] != 0 && slots_[slot] != *key) slot = (slot + 1) % slots_.size();
-    slots_[slot] = *key;
-  }
-
-  std::array<std::uint64_t, 256> slots_{};
-};
-
-// Built on first use, out of line: the lookup itself stays a small function.
-[[gnu::noinline]] const MnemonicSet& make_mnemonic_set() {
-  static const MnemonicSet mnemonics;
-  return mnemonics;
-}
-
 }  // namespace
 
 bool is_register_word(std::string_view w) {
@@ -179,9 +141,27 @@ bool is_register_word(std::string_view w) {
   return false;
 }
 
-bool is_mnemonic(const Word& word) {
-  static const MnemonicSet& mnemonics = make_mnemonic_set();
-  return mnemonics.contains(word.key);
+bool is_mnemonic(std::string_view folded) {
+  if (first_row_of(folded)) return true;
+  if (folded == "jmp" || folded == "call") return true;
+  for (const UpiRow& row : kUpiOnly)
+    if (row.mnemonic == folded) return true;
+  return false;
+}
+
+bool MnemonicCache::contains(const Word& word) {
+  if (!word.key) return is_mnemonic(word.folded);
+  for (std::size_t slot = (*word.key * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits);; slot = (slot + 1) % slots_.size()) {
+    Slot& known = slots_[slot];
+    if (known.key == *word.key) return known.mnemonic;
+    if (known.key != 0) continue;
+    const bool mnemonic = is_mnemonic(word.folded);
+    if (4 * used_ < 3 * slots_.size()) {
+      known = {*word.key, mnemonic};
+      ++used_;
+    }
+    return mnemonic;
+  }
 }
 
 InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> tokens, InstructionSet set,

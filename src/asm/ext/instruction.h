@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "asm/ext/expression.h"
 #include "asm/ext/lexer.h"
@@ -38,8 +39,24 @@ struct Word {
 };
 
 // True for a word the instruction set knows as a mnemonic (either set).
-bool is_mnemonic(const Word& word);
-inline bool is_mnemonic(std::string_view folded) { return is_mnemonic(Word(folded)); }
+bool is_mnemonic(std::string_view folded);
+
+// is_mnemonic with its answers kept for the run, by the word's key (see
+// short_text_key): a program uses a few dozen words, each looked up in the
+// table once. Open addressing in a table the words fill only in part.
+class MnemonicCache {
+ public:
+  bool contains(const Word& word);
+
+ private:
+  struct Slot {
+    std::uint64_t key = 0;  // 0: free (no key is 0: its length byte is set)
+    bool mnemonic = false;
+  };
+  static constexpr int kSlotBits = 8;
+  std::vector<Slot> slots_ = std::vector<Slot>(std::size_t{1} << kSlotBits);
+  std::size_t used_ = 0;
+};
 
 InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> operands,
                                     InstructionSet set, SymbolTable& table, SymbolSource& symbols,

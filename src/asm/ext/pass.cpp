@@ -310,7 +310,7 @@ class Pass final : public SymbolSource {
   bool assembling() const { return conditions_.empty() || conditions_.back().active; }
 
   bool known_word(std::string_view folded) const {
-    return is_directive(folded) || is_mnemonic(folded) || macros_.count(folded) > 0;
+    return is_directive(folded) || context_.mnemonics.contains(Word(folded)) || macros_.count(folded) > 0;
   }
 
   Statement parse(const TokenLine& line, std::string_view text) {
@@ -626,7 +626,7 @@ class Pass final : public SymbolSource {
     const std::string_view w = s.folded;
     // Instructions first: most statements are.
     const Word word(w, s.key ? std::optional(s.key) : std::nullopt);
-    was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(word);
+    was_instruction_ = s.word->kind == TokenKind::Name && context_.mnemonics.contains(word);
     if (was_instruction_) {
       instruction(s, word);
     } else if (w == "org"sv || w == ".org"sv) {

@@ -47,6 +47,7 @@ struct RunContext {
   BuildClock clock;
   SymbolTable symbols;
   PlainEncoder encoder;
+  MnemonicCache mnemonics;
   std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
   bool keep_listing = false;
 };
