@@ -21,16 +21,24 @@ const std::string* clock_text(std::span<const Token> item, SymbolSource& symbols
 
 }  // namespace
 
-DataBytes encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
-                      const BuildClock& clock) {
-  DataBytes out;
-  if (items.empty()) return out.error = std::string(kParameterError), out;
+void encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
+                 const BuildClock& clock, DataBytes& out) {
+  out.bytes.clear();
+  out.error.clear();
+  out.undefined = {};
+  if (items.empty()) {
+    out.error = kParameterError;
+    return;
+  }
   std::size_t start = 0;
   for (std::size_t i = 0; i <= items.size(); ++i) {
     if (i < items.size() && !is_comma(items[i])) continue;
     const auto item = items.subspan(start, i - start);
     start = i + 1;
-    if (item.empty()) return out.error = std::string(kParameterError), out;
+    if (item.empty()) {
+      out.error = kParameterError;
+      return;
+    }
     // A string of other than one character, or DATE / TIME, gives its bytes.
     std::u32string decoded;
     std::u32string_view text;
@@ -43,23 +51,34 @@ DataBytes encode_data(std::span<const Token> items, bool words, const TokenLine&
       is_text = true;
     }
     if (is_text) {
-      if (words) return out.error = std::string(kParameterError), out;
+      if (words) {
+        out.error = kParameterError;
+        return;
+      }
       for (char32_t c : text) {
-        if (c > 0xFF) return out.error = message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)"), out;
+        if (c > 0xFF) {
+          out.error = message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)");
+          return;
+        }
         out.bytes.push_back(static_cast<std::uint8_t>(c));
       }
       continue;
     }
     const Evaluation e = evaluate(item, symbols);
-    if (!e.error.empty()) return out.error = e.error, out;
+    if (!e.error.empty()) {
+      out.error = e.error;
+      return;
+    }
     if (out.undefined.empty()) out.undefined = e.undefined;
     const long low = words ? -32768 : -128;
     const long high = words ? 65535 : 255;
-    if (e.value < low || e.value > high) return out.error = range_message(e.value, low, high), out;
+    if (e.value < low || e.value > high) {
+      out.error = range_message(e.value, low, high);
+      return;
+    }
     out.bytes.push_back(static_cast<std::uint8_t>(e.value & 0xFF));
     if (words) out.bytes.push_back(static_cast<std::uint8_t>((e.value >> 8) & 0xFF));
   }
-  return out;
 }
 
 }  // namespace zorvin::asm48::ext

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "asm/ext/build_clock.h"
@@ -16,10 +17,11 @@ namespace zorvin::asm48::ext {
 struct DataBytes {
   std::vector<std::uint8_t> bytes;
   std::string error;      // message text of the first value that does not fit; empty when all do
-  std::string undefined;  // a name that had no value (it counts as 0)
+  std::string_view undefined;  // a name that had no value (it counts as 0), in the tokens' line
 };
 
-DataBytes encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
-                      const BuildClock& clock);
+// Fills `out`, whose storage a caller may reuse from line to line.
+void encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
+                 const BuildClock& clock, DataBytes& out);
 
 }  // namespace zorvin::asm48::ext

@@ -1,5 +1,6 @@
 #include "asm/ext/expression.h"
 
+#include "asm/ext/folded_name.h"
 #include "asm/ext/messages.h"
 #include "files/unicode_text.h"
 
@@ -31,7 +32,7 @@ class Parser {
       if (error_.empty() && pos_ < tokens_.size()) fail(message(kBadExpression, tokens_[pos_].text));
     }
     result.error = std::move(error_);
-    result.undefined = std::move(undefined_);
+    result.undefined = undefined_;
     return result;
   }
 
@@ -152,14 +153,15 @@ class Parser {
     if (word_equals(t.text, "hi") || word_equals(t.text, "high")) return ++pos_, (parenthesised() >> 8) & 0xFF;
     ++pos_;
     if (const auto value = symbols_.value_of(t.text)) return *value;
-    const std::string folded = fold_case(t.text);
     // "FFh" is a number in the plain notation; a defined name wins.
+    const FoldedName name(t.text.back() == 'h' || t.text.back() == 'H' ? t.text : std::string_view{});
+    const std::string_view folded = name;
     std::int32_t number = 0;
     if (folded.size() > 1 && folded.back() == 'h' &&
         folded.find_first_not_of("0123456789abcdef", 0) == folded.size() - 1 &&
-        read_number("0" + folded, number))
+        read_number("0" + std::string(folded), number))
       return number;
-    if (undefined_.empty()) undefined_ = std::string(t.text);
+    if (undefined_.empty()) undefined_ = t.text;
     return 0;
   }
 
@@ -197,7 +199,7 @@ class Parser {
   std::size_t pos_ = 0;
   int depth_ = 0;
   std::string error_;
-  std::string undefined_;
+  std::string_view undefined_;
 };
 
 }  // namespace

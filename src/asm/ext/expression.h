@@ -26,7 +26,7 @@ class SymbolSource {
 struct Evaluation {
   std::int32_t value = 0;
   std::string error;          // message text (" -> ..."), empty when fine
-  std::string undefined;      // first name that had no value (value then counts it as 0)
+  std::string_view undefined;  // first name that had no value (it counts as 0), in the tokens' line
 };
 
 Evaluation evaluate(std::span<const Token> tokens, SymbolSource& symbols);

@@ -39,8 +39,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
                               bool keep_listing, LineTable& table) {
   RunContext context;
   auto source = std::make_shared<LineBlock>();
-  source->text = text;
-  source->whole_text = true;
+  source->set_whole_text(text);
   context.source = std::move(source);
   context.base_dir = base_dir;
   context.initial_set = instruction_set_of(cpu).value_or(InstructionSet::Mcs48);

@@ -42,18 +42,31 @@ bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2
   return false;
 }
 
-const UpiRow* upi_row(std::string_view m, std::string_view o1, std::string_view o2) {
-  if (m.empty() || !(m[0] == 'i' || m[0] == 'o' || m[0] == 'm' || m[0] == 'e' || m[0] == 'j')) return nullptr;
-  for (const UpiRow& row : kUpiOnly)
-    if (row.mnemonic == m && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
+// Mnemonics compared as keys (see short_text_key): one compare of numbers each.
+consteval std::uint64_t key_of(std::string_view mnemonic) { return *short_text_key(mnemonic); }
+
+constexpr auto kUpiKeys = [] {
+  std::array<std::uint64_t, kUpiOnly.size()> keys{};
+  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) keys[i] = *short_text_key(kUpiOnly[i].mnemonic);
+  return keys;
+}();
+
+const UpiRow* upi_row(std::uint64_t key, std::string_view o1, std::string_view o2) {
+  // Most mnemonics have no UPI row: ruled out by key first.
+  if (key != key_of("in") && key != key_of("out") && key != key_of("mov") && key != key_of("en") &&
+      key != key_of("jobf") && key != key_of("jnibf"))
+    return nullptr;
+  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) {
+    const UpiRow& row = kUpiOnly[i];
+    if (kUpiKeys[i] == key && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
+  }
   return nullptr;
 }
 
-
 // Every jump of both sets starts with "j" (jmpp @a takes no target), and
 // call and djnz; an unknown j-word goes on to the table's Syntaxfehler.
-bool is_branch(std::string_view m) {
-  return m == "call" || m == "djnz" || (m.starts_with('j') && m != "jmpp");
+bool is_branch(std::string_view m, std::uint64_t key) {
+  return key == key_of("call") || key == key_of("djnz") || (m.starts_with('j') && key != key_of("jmpp"));
 }
 
 // Operands between top-level commas; more than two count as three.
@@ -81,22 +94,39 @@ Operands split_operands(std::span<const Token> tokens) {
   return out;
 }
 
-// A register operand as the plain table writes it ("r3", "@r0"), through a
-// `reg` alias when there is one; empty when the operand is no register.
-std::string register_text(std::span<const Token> operand, SymbolTable& table) {
+// A register operand, through a `reg` alias when there is one; empty when
+// the operand is no register.
+PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
+  PlainOperand out;
   bool indirect = false;
   if (!operand.empty() && operand[0].kind == TokenKind::Operator && operand[0].text == "@") {
     indirect = true;
     operand = operand.subspan(1);
   }
-  if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return {};
-  std::string word = fold_case(operand[0].text);
-  if (!is_register_word(word)) {
-    const Symbol* alias = table.register_alias(word);
-    if (!alias) return {};
-    word = alias->register_name;
+  if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return out;
+  // A register word is at most five ASCII characters: one written with
+  // capitals is folded here, on the stack.
+  const std::string_view written = operand[0].text;
+  std::string_view name = written;
+  char folded[5];
+  bool short_ascii = true;
+  if (!operand[0].lower) {
+    short_ascii = written.size() <= sizeof folded;
+    for (std::size_t i = 0; short_ascii && i < written.size(); ++i) {
+      const auto c = static_cast<unsigned char>(written[i]);
+      short_ascii = c < 0x80;
+      folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    name = std::string_view(folded, short_ascii ? written.size() : 0);
   }
-  return indirect ? "@" + word : word;
+  if (!short_ascii || !is_register_word(name)) {
+    const Symbol* alias = table.register_alias(written);
+    if (!alias) return out;
+    name = alias->register_name;  // a register word: `reg` takes no other
+  }
+  if (indirect) out.append("@");
+  out.append(name);
+  return out;
 }
 
 }  // namespace
@@ -119,8 +149,24 @@ bool is_mnemonic(std::string_view folded) {
   return false;
 }
 
-InstructionBytes assemble_instruction(std::string_view m, std::span<const Token> tokens, InstructionSet set,
-                                    SymbolTable& table, SymbolSource& symbols, std::int32_t address) {
+bool MnemonicCache::contains(const Word& word) {
+  if (!word.key) return is_mnemonic(word.folded);
+  for (std::size_t slot = (*word.key * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits);; slot = (slot + 1) % slots_.size()) {
+    Slot& known = slots_[slot];
+    if (known.key == *word.key) return known.mnemonic;
+    if (known.key != 0) continue;
+    const bool mnemonic = is_mnemonic(word.folded);
+    if (4 * used_ < 3 * slots_.size()) {
+      known = {*word.key, mnemonic};
+      ++used_;
+    }
+    return mnemonic;
+  }
+}
+
+InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> tokens, InstructionSet set,
+                                    SymbolTable& table, SymbolSource& symbols, PlainEncoder& encoder,
+                                    std::int32_t address) {
   InstructionBytes out;
   const Operands split = split_operands(tokens);
   const std::span<const std::span<const Token>> operands(split.parts, split.count);
@@ -128,8 +174,10 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     out.error = std::string(kParameterError);
     return out;
   }
-  const bool branch = is_branch(m);
-  std::string texts[2];
+  const std::string_view m = mnemonic.folded;
+  const std::uint64_t key = mnemonic.key.value_or(0);
+  const bool branch = is_branch(m, key);
+  PlainOperand texts[2];
   std::int32_t target = 0;
   for (std::size_t i = 0; i < operands.size(); ++i) {
     const auto operand = operands[i];
@@ -138,14 +186,14 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
       return out;
     }
     if (branch && i + 1 == operands.size()) {  // the target is the last operand
-      const Evaluation e = evaluate(operand, symbols);
-      if (!e.error.empty()) return out.error = e.error, out;
+      Evaluation e = evaluate(operand, symbols);
+      if (!e.error.empty()) return out.error = std::move(e.error), out;
       out.undefined = e.undefined;
       target = e.value;
-      texts[i] = kTargetText;
+      texts[i].append(kTargetText);
     } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
-      const Evaluation e = evaluate(operand.subspan(1), symbols);
-      if (!e.error.empty()) return out.error = e.error, out;
+      Evaluation e = evaluate(operand.subspan(1), symbols);
+      if (!e.error.empty()) return out.error = std::move(e.error), out;
       if (out.undefined.empty()) out.undefined = e.undefined;
       // Negative bytes are their two's complement, as "#-1" means FFH.
       if (e.value < -128 || e.value > 255) {
@@ -154,10 +202,10 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
       }
       char immediate[8] = "#";
       const auto end = std::to_chars(immediate + 1, immediate + sizeof immediate, e.value & 0xFF).ptr;
-      texts[i].assign(immediate, end);
+      texts[i].append(std::string_view(immediate, static_cast<std::size_t>(end - immediate)));
     } else {
       texts[i] = register_text(operand, table);
-      if (texts[i].empty()) {
+      if (texts[i].size == 0) {
         out.error = std::string(kParameterError);
         return out;
       }
@@ -165,12 +213,12 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
   }
 
   PlainEncoding plain;
-  const UpiRow* upi = upi_row(m, texts[0], texts[1]);
+  const UpiRow* upi = upi_row(key, texts[0].view(), texts[1].view());
   if (upi && set != InstructionSet::Upi41) {
     out.error = std::string(kOnlyOnUpi);
     return out;
   }
-  if (set == InstructionSet::Upi41 && missing_on_upi(m, texts[0], texts[1])) {
+  if (set == InstructionSet::Upi41 && missing_on_upi(m, texts[0].view(), texts[1].view())) {
     out.error = std::string(kNotOnUpi);
     return out;
   }
@@ -183,7 +231,7 @@ InstructionBytes assemble_instruction(std::string_view m, std::span<const Token>
     plain.length = upi->branch ? 2 : 1;
     plain.takes_target = upi->branch;
   } else {
-    plain = encode_plain(m, texts[0], texts[1]);
+    plain = encoder.encode(m, mnemonic.key, texts[0], texts[1]);
     if (!plain.error.empty()) {
       out.error = std::string(plain.error);
       return out;

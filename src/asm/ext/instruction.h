@@ -5,12 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "asm/ext/expression.h"
 #include "asm/ext/lexer.h"
+#include "asm/ext/plain_core.h"
 #include "asm/ext/symbol_table.h"
 
 namespace zorvin::asm48::ext {
@@ -21,17 +24,42 @@ struct InstructionBytes {
   std::uint8_t bytes[2] = {0, 0};
   int length = 0;
   std::string error;      // message text; empty when encoded
-  std::string undefined;  // a name in an expression that had no value
+  std::string_view undefined;  // a name in an expression that had no value, in the tokens' line
 };
 
 // True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).
 bool is_register_word(std::string_view folded);
 
+// A folded word with its short_text_key, worked out once for a statement.
+struct Word {
+  std::string_view folded;
+  std::optional<std::uint64_t> key;
+  explicit Word(std::string_view folded_word) : folded(folded_word), key(short_text_key(folded_word)) {}
+  Word(std::string_view folded_word, std::optional<std::uint64_t> its_key) : folded(folded_word), key(its_key) {}
+};
+
 // True for a word the instruction set knows as a mnemonic (either set).
 bool is_mnemonic(std::string_view folded);
 
-InstructionBytes assemble_instruction(std::string_view folded_mnemonic, std::span<const Token> operands,
+// is_mnemonic with its answers kept for the run, by the word's key (see
+// short_text_key): a program uses a few dozen words, each looked up in the
+// table once. Open addressing in a table the words fill only in part.
+class MnemonicCache {
+ public:
+  bool contains(const Word& word);
+
+ private:
+  struct Slot {
+    std::uint64_t key = 0;  // 0: free (no key is 0: its length byte is set)
+    bool mnemonic = false;
+  };
+  static constexpr int kSlotBits = 8;
+  std::vector<Slot> slots_ = std::vector<Slot>(std::size_t{1} << kSlotBits);
+  std::size_t used_ = 0;
+};
+
+InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> operands,
                                     InstructionSet set, SymbolTable& table, SymbolSource& symbols,
-                                    std::int32_t address);
+                                    PlainEncoder& encoder, std::int32_t address);
 
 }  // namespace zorvin::asm48::ext

@@ -78,38 +78,42 @@ TokenLine tokenize(std::string_view line) {
   return out;
 }
 
-void tokenize_into(std::string_view line, TokenLine& out) {
+void tokenize_into(std::string_view line, TokenLine& out, std::size_t from) {
   out.tokens.clear();
   out.characters.clear();
-  std::size_t pos = 0;
-  while (pos < line.size()) {
+  out.has_bad = false;
+  const std::size_t size = line.size();
+  // Views of the line without substr's range check: every end is checked here.
+  const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
+  std::size_t pos = from;
+  while (true) {
+    pos = skip_blanks(line, pos);
+    if (pos >= size) break;
     const char c = line[pos];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') {
-      ++pos;
-      continue;
-    }
     if (c == ';') break;
     // Filled in place: a token built aside and copied in costs a stall.
     Token& token = out.tokens.emplace_back();
     token.start = static_cast<std::uint32_t>(pos);
-    if (is_digit(c) || (c == '%' && pos + 1 < line.size() && digit_value(line[pos + 1]) < 16)) {
-      std::size_t end = pos + 1;
-      while (end < line.size() && (is_name_char(line[end]) && static_cast<unsigned char>(line[end]) < 0x80)) ++end;
+    std::size_t end = pos + 1;
+    if (is_digit(c) || (c == '%' && end < size && digit_value(line[end]) < 16)) {
+      while (end < size && has_class(line[end], kAsciiNameClass)) ++end;
       token.kind = TokenKind::Number;
-      token.text = line.substr(pos, end - pos);
+      token.text = piece(pos, end);
       token.malformed = !read_number(token.text, token.value);
-      pos = end;
     } else if (is_name_start(c)) {
-      std::size_t end = pos + 1;
-      while (end < line.size() && is_name_char(line[end])) ++end;
+      std::uint8_t seen = kCharClasses[static_cast<unsigned char>(c)];  // the classes of all its bytes
+      for (; end < size; ++end) {
+        const std::uint8_t classes = kCharClasses[static_cast<unsigned char>(line[end])];
+        if ((classes & kNameClass) == 0) break;
+        seen |= classes;
+      }
+      token.lower = (seen & kFoldClass) == 0;
       token.kind = TokenKind::Name;
-      token.text = line.substr(pos, end - pos);
-      pos = end;
+      token.text = piece(pos, end);
     } else if (c == '\'' || c == '"') {
-      std::size_t end = pos + 1;
       bool closed = false;
       token.chars_at = static_cast<std::uint32_t>(out.characters.size());
-      while (end < line.size()) {
+      while (end < size) {
         if (line[end] == c) {
           closed = true;
           ++end;
@@ -120,18 +124,17 @@ void tokenize_into(std::string_view line, TokenLine& out) {
       token.chars_size = static_cast<std::uint32_t>(out.characters.size() - token.chars_at);
       if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
       token.kind = closed ? TokenKind::String : TokenKind::Bad;
+      out.has_bad = out.has_bad || !closed;
       token.text = line.substr(pos, end - pos);
-      pos = end;
     } else {
-      std::size_t length = 1;
       const bool may_pair = c == '<' || c == '>' || c == '!' || c == '=' || c == '&' || c == '|';
-      if (may_pair && pos + 1 < line.size())
+      if (may_pair && end < size)
         for (std::string_view op : kTwoCharOperators)
-          if (line.substr(pos, 2) == op) length = 2;
+          if (line.substr(pos, 2) == op) end = pos + 2;
       token.kind = TokenKind::Operator;
-      token.text = line.substr(pos, length);
-      pos += length;
+      token.text = piece(pos, end);
     }
+    pos = end;
   }
   out.code_end = pos;
 }

@@ -2,6 +2,7 @@
 // quotes ends the line, so ';', ',' and ':' may stand in character constants.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,12 +23,14 @@ struct Token {
   std::uint32_t chars_size = 0;
   TokenKind kind = TokenKind::Bad;
   bool malformed = false;         // Number: no number in any notation
+  bool lower = false;             // Name: lower-case ASCII only, so folding leaves it as it is
 };
 
 struct TokenLine {
   std::vector<Token> tokens;
   std::u32string characters;  // the strings' characters, escapes applied
   std::size_t code_end = 0;   // where the comment starts (or the line ends)
+  bool has_bad = false;       // a token is Bad (an unclosed quote)
 
   std::u32string_view characters_of(const Token& t) const {
     return std::u32string_view(characters).substr(t.chars_at, t.chars_size);
@@ -35,8 +38,9 @@ struct TokenLine {
 };
 
 TokenLine tokenize(std::string_view line);
-// The same into a line whose token storage is reused.
-void tokenize_into(std::string_view line, TokenLine& out);
+// The same into a line whose token storage is reused; from `from` on when
+// the caller knows the bytes before it to be blanks.
+void tokenize_into(std::string_view line, TokenLine& out, std::size_t from = 0);
 
 // The text without the blanks and tabs around it.
 inline std::string_view trim_blanks(std::string_view text) {
@@ -45,15 +49,48 @@ inline std::string_view trim_blanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// True when the text equals the lower-case ASCII word, ignoring case.
-inline bool word_equals(std::string_view text, std::string_view lower_word) { return equals_folded(text, lower_word); }
+// True when the text equals the lower-case ASCII word, ignoring case. The
+// length first: it rules out nearly every text without a call.
+inline bool word_equals(std::string_view text, std::string_view lower_word) {
+  return text.size() == lower_word.size() && equals_folded(text, lower_word);
+}
+
+// What each byte can be in a line, looked up once per byte.
+enum CharClass : std::uint8_t {
+  kBlankClass = 1,      // space, tab and the other ASCII white space
+  kNameStartClass = 2,  // letters, "_", ".", "?" and every byte of a UTF-8 sequence
+  kNameClass = 4,       // the above and digits
+  kAsciiNameClass = 8,  // kNameClass without the UTF-8 bytes: what a number may hold
+  kFoldClass = 16,      // capitals and UTF-8 bytes: what folding may change
+};
+inline constexpr auto kCharClasses = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' || c >= 0x80;
+    const bool name = start || (c >= '0' && c <= '9');
+    const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+    const bool folds = (c >= 'A' && c <= 'Z') || c >= 0x80;
+    classes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>((blank ? kBlankClass : 0) | (start ? kNameStartClass : 0) |
+                                                                     (name ? kNameClass : 0) |
+                                                                     (name && c < 0x80 ? kAsciiNameClass : 0) |
+                                                                     (folds ? kFoldClass : 0));
+  }
+  return classes;
+}();
+inline bool has_class(char c, CharClass wanted) { return (kCharClasses[static_cast<unsigned char>(c)] & wanted) != 0; }
+
+// Position of the first byte from `pos` on that is not a blank. Lines are
+// indented and their comments set off by long runs of spaces: one compare
+// passes eight of them.
+inline std::size_t skip_blanks(std::string_view line, std::size_t pos) {
+  while (line.size() - pos >= 8 && line.substr(pos, 8) == "        ") pos += 8;
+  while (pos < line.size() && has_class(line[pos], kBlankClass)) ++pos;
+  return pos;
+}
 
 // Characters a name may start with, and hold after its first one.
-inline bool is_name_start(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.' || c == '?' ||
-         static_cast<unsigned char>(c) >= 0x80;
-}
-inline bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9'); }
+inline bool is_name_start(char c) { return has_class(c, kNameStartClass); }
+inline bool is_name_char(char c) { return has_class(c, kNameClass); }
 
 // Value of a number written with a digit first ("12", "0FFh", "0101B",
 // "17Q", "0x1F") or "%" first ("%1F", hexadecimal); the low 32 bits are

@@ -7,6 +7,7 @@
 
 #include "asm/editor_lines.h"
 #include "asm/ext/data_directive.h"
+#include "asm/ext/folded_name.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/macro_text.h"
 #include "asm/diagnostics.h"
@@ -62,7 +63,14 @@ struct Frame {
     ++next;
     if (!block->whole_text) return block->lines[next - 1];
     std::string_view line;
-    next_editor_line(block->text, offset, line);
+    if (!block->newline_ends_only) {
+      next_editor_line(block->text, offset, line);
+      return line;
+    }
+    // The same lines as next_editor_line gives, with one search per line.
+    const std::size_t end = std::min(block->text.find('\n', offset), block->text.size());
+    line = block->text.substr(offset, end - offset);
+    offset = end + 1;  // past the text (at its end) marks the last line as taken
     return line;
   }
 };
@@ -70,13 +78,16 @@ struct Frame {
 // A statement that used names defined further on: encoded again once the
 // pass has ended and every name has its value, which saves a whole pass.
 struct Fixup {
-  std::string text;            // the line as assembled (arguments put in)
+  std::string_view text;       // the line as assembled, when a file holds it
+  std::string owned;           // or else the line itself (arguments put in)
   std::int32_t line_no = 0;
   std::string where;           // included file and line, or empty
   std::int32_t address = 0;
   InstructionSet set = InstructionSet::Mcs48;
   std::size_t record = 0;      // its record in the table
   std::size_t listing = 0;     // its listing line, or SIZE_MAX
+
+  std::string_view line() const { return owned.empty() ? text : std::string_view(owned); }
 };
 
 struct Condition {
@@ -92,21 +103,13 @@ bool name_is(const Token& t, std::string_view folded) {
   return t.kind == TokenKind::Name && word_equals(t.text, folded);
 }
 
-bool is_blank_or_comment(std::string_view line) {
-  for (const char c : line) {
-    if (c == ';') return true;
-    if (c != ' ' && c != '\t') return false;
-  }
-  return true;
+bool is_blank_or_comment(std::string_view line, std::size_t first_non_blank) {
+  return first_non_blank == line.size() || line[first_non_blank] == ';';
 }
 
-bool is_definition(std::string_view folded) {
-  const char first = folded.empty() ? '\0' : folded[0];
-  if (first != 'e' && first != 's' && first != 'r' && first != 'm' && first != '=') return false;
-  return folded == "equ" || folded == "set" || folded == "=" || folded == "reg" || folded == "macro";
-}
+// The key of a directive word, worked out by the compiler.
+consteval std::uint64_t key_of(std::string_view word) { return *short_text_key(word); }
 
-bool opens_block(std::string_view folded) { return folded == "macro" || folded == "while" || folded == "rept"; }
 
 bool is_directive(std::string_view w) {
   static constexpr std::string_view kWords[] = {
@@ -123,10 +126,20 @@ bool is_directive(std::string_view w) {
 struct Statement {
   const Token* label = nullptr;   // label or the name a definition defines
   const Token* word = nullptr;
-  std::string folded;             // the word, folded
+  FoldedName folded;              // the word
+  std::uint64_t key = 0;          // short_text_key(folded), 0 for none: directives are told apart by it
   std::span<const Token> operands;
   std::string_view operand_text;  // the operands as written
+
+  bool is(std::uint64_t word_key) const { return key == word_key; }
 };
+
+bool is_definition(const Statement& s) {
+  return s.is(key_of("equ")) || s.is(key_of("set")) || s.is(key_of("=")) || s.is(key_of("reg")) ||
+         s.is(key_of("macro"));
+}
+
+bool opens_block(const Statement& s) { return s.is(key_of("macro")) || s.is(key_of("while")) || s.is(key_of("rept")); }
 
 class Pass final : public SymbolSource {
  public:
@@ -154,8 +167,9 @@ class Pass final : public SymbolSource {
       }
       const std::string_view line = read_line();
       // Blank and comment lines do nothing; only the listing shows them.
-      if (!context_.keep_listing && is_blank_or_comment(line)) continue;
-      process(line);
+      const std::size_t first = skip_blanks(line, 0);
+      if (!context_.keep_listing && is_blank_or_comment(line, first)) continue;
+      process(line, first);
     }
     for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
@@ -198,15 +212,23 @@ class Pass final : public SymbolSource {
     return file ? file->block->file_name + ", Zeile " + std::to_string(file->next) + ":" : std::string();
   }
 
-  // Messages from an included file also say where in it.
-  void report(std::string_view text) {
+  // Messages from an included file also say where in it. The detail (a
+  // name, a value) follows the text; the two are joined in kept storage.
+  void report(std::string_view text, std::string_view detail = {}) {
     ++errors_in_statement_;
     if (errors_in_statement_ > 1) return;  // one message per statement
     // A statement that named something defined further on may be encoded
     // again at the end; its message waits until that is decided.
     if (deferring_ && context_.symbols.early_use_count() > statement_uses_) {
-      deferred_ = std::string(text);
+      deferred_.assign(text);
+      deferred_ += detail;
+      has_deferred_ = true;
       return;
+    }
+    if (!detail.empty()) {
+      joined_.assign(text);
+      joined_ += detail;
+      text = joined_;
     }
     const std::string where = this->where();
     if (where.empty() || !text.starts_with(" -> ")) {
@@ -266,7 +288,7 @@ class Pass final : public SymbolSource {
       report(e.error);
       return std::nullopt;
     }
-    if (!e.undefined.empty()) report(message(kUndefinedSymbol, e.undefined));
+    if (!e.undefined.empty()) report(kUndefinedSymbol, e.undefined);
     return e.value;
   }
 
@@ -288,7 +310,7 @@ class Pass final : public SymbolSource {
   bool assembling() const { return conditions_.empty() || conditions_.back().active; }
 
   bool known_word(std::string_view folded) const {
-    return is_directive(folded) || is_mnemonic(folded) || macros_.count(folded) > 0;
+    return is_directive(folded) || context_.mnemonics.contains(Word(folded)) || macros_.count(folded) > 0;
   }
 
   Statement parse(const TokenLine& line, std::string_view text) {
@@ -303,13 +325,16 @@ class Pass final : public SymbolSource {
                 name_is(t[1], "macro"))) {
       s.label = &t[0];
       i = 1;
-    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(fold_case(t[0].text))) {
+    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(FoldedName(t[0].text))) {
       s.label = &t[0];  // a name in column 1 is a label, colon or not
       i = 1;
     }
     if (i < t.size()) {
       s.word = &t[i];
-      s.folded = s.word->kind == TokenKind::Name ? fold_case(s.word->text) : std::string(s.word->text);
+      // Only a name can be a keyword; other tokens are compared unchanged.
+      if (s.word->kind == TokenKind::Name && s.word->lower) s.folded.assign_lower(s.word->text);
+      else s.folded.assign(s.word->text);
+      s.key = short_text_key(s.folded).value_or(0);
       s.operands = std::span<const Token>(t).subspan(i + 1);
       // From the first operand token to the end of the last one.
       s.operand_text = s.operands.empty()
@@ -321,10 +346,11 @@ class Pass final : public SymbolSource {
     return s;
   }
 
-  void process(std::string_view text) {
+  // `first` is where the blanks at the start of the line end.
+  void process(std::string_view text, std::size_t first) {
     errors_in_statement_ = 0;
     listing_index_ = SIZE_MAX;
-    tokenize_into(text, line_tokens_);
+    tokenize_into(text, line_tokens_, first);
     const TokenLine& line = line_tokens_;
     const Statement s = parse(line, text);
     const bool active = assembling();
@@ -335,15 +361,16 @@ class Pass final : public SymbolSource {
       shown.text = std::string(text);
       shown.expansion = frames_.size() > 1;
       // Lines that place something show where: labels, code, org, ds.
-      if (active && s.label && !(s.word && is_definition(s.folded))) shown.address = location_;
+      if (active && s.label && !(s.word && is_definition(s))) shown.address = location_;
     }
     if (s.word && conditional(s)) return;
     if (!active) return;
-    for (const Token& t : line.tokens)
-      if (t.kind == TokenKind::Bad) return report(message(kBadExpression, t.text));
+    if (line.has_bad)
+      for (const Token& t : line.tokens)
+        if (t.kind == TokenKind::Bad) return report(kBadExpression, t.text);
     if (s.word && definition(s)) return;
     if (s.label && !context_.symbols.define(s.label->text, SymbolKind::Label, location_))
-      report(message(kSymbolTwice, s.label->text));
+      report(kSymbolTwice, s.label->text);
     if (!s.word) return;
     SymbolTable& symbols = context_.symbols;
     const std::size_t uses = symbols.early_use_count();
@@ -351,6 +378,7 @@ class Pass final : public SymbolSource {
     const std::size_t errors = result_.diagnostics.lines.size();
     const std::size_t records = result_.table.records.size();
     const std::int32_t address = location_;
+    const bool from_file = frames_.back().kind == FrameKind::File;
     statement_uses_ = uses;
     deferring_ = true;
     statement(s);
@@ -358,19 +386,23 @@ class Pass final : public SymbolSource {
     // An instruction or data line that named something defined further on
     // (and no set symbol, which may still change) is encoded again at the
     // end; its messages until then mean nothing.
-    const bool fixable = was_instruction_ || s.folded == "db"sv || s.folded == ".db"sv || s.folded == "dw"sv ||
-                         s.folded == ".dw"sv;
+    const bool fixable = was_instruction_ || s.is(key_of("db")) || s.is(key_of(".db")) || s.is(key_of("dw")) ||
+                         s.is(key_of(".dw"));
     if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
         result_.table.records.size() == records + 1) {
       symbols.forget_early_uses_from(uses);
       result_.diagnostics.lines.resize(errors);
-      fixups_.push_back({std::string(text), line_no(), where(), address, set_, records, listing_index_});
-      deferred_.reset();
+      Fixup& fixup = fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_});
+      // A line of a file stays in memory for the run; one with macro
+      // arguments put in is kept as a copy.
+      if (from_file) fixup.text = text;
+      else fixup.owned = text;
+      has_deferred_ = false;
     }
-    if (deferred_) {
+    if (has_deferred_) {
+      has_deferred_ = false;
       errors_in_statement_ = 0;
-      report(*deferred_);
-      deferred_.reset();
+      report(deferred_);
     }
   }
 
@@ -382,16 +414,15 @@ class Pass final : public SymbolSource {
       set_ = fixup.set;
       listing_index_ = fixup.listing;
       if (ListingLine* shown = listed()) shown->bytes.clear();
-      tokenize_into(fixup.text, line_tokens_);
-      statement(parse(line_tokens_, fixup.text));
+      tokenize_into(fixup.line(), line_tokens_);
+      statement(parse(line_tokens_, fixup.line()));
     }
     replaying_ = nullptr;
   }
 
   // if / elseif / else / endif, also while skipping.
   bool conditional(const Statement& s) {
-    if (s.folded.empty() || (s.folded[0] != 'i' && s.folded[0] != 'e')) return false;
-    if (s.folded == "if"sv) {
+    if (s.is(key_of("if"))) {
       if (conditions_.size() >= kMaxConditions) {
         report(kIfTooDeep);
         stopped_ = true;
@@ -402,15 +433,15 @@ class Pass final : public SymbolSource {
       conditions_.push_back({holds, parent, holds, line_no()});
       return true;
     }
-    if (s.folded != "elseif"sv && s.folded != "else"sv && s.folded != "endif"sv) return false;
+    if (!s.is(key_of("elseif")) && !s.is(key_of("else")) && !s.is(key_of("endif"))) return false;
     if (conditions_.size() <= frames_.back().conditions) {
-      report(message(kStray, s.word->text));
+      report(kStray, s.word->text);
       return true;
     }
     Condition& c = conditions_.back();
-    if (s.folded == "endif"sv) {
+    if (s.is(key_of("endif"))) {
       conditions_.pop_back();
-    } else if (s.folded == "else"sv) {
+    } else if (s.is(key_of("else"))) {
       c.active = c.parent_active && !c.taken;
       c.taken = true;
     } else {
@@ -422,10 +453,10 @@ class Pass final : public SymbolSource {
 
   // name equ/set/=/reg value, name macro parameters.
   bool definition(const Statement& s) {
-    if (!is_definition(s.folded)) return false;
+    if (!is_definition(s)) return false;
     const bool is_set = s.folded == "set"sv || s.folded == "="sv;
     if (!s.label) {
-      report(message(kMissingName, s.word->text));
+      report(kMissingName, s.word->text);
       return true;
     }
     if (s.folded == "macro"sv) {
@@ -437,14 +468,14 @@ class Pass final : public SymbolSource {
                             ? fold_case(s.operands[0].text) : std::string();
       if (const Symbol* alias = context_.symbols.register_alias(reg)) reg = alias->register_name;
       if (!is_register_word(reg))
-        return report(message(kNotARegister, s.operand_text)), true;
+        return report(kNotARegister, s.operand_text), true;
       if (!context_.symbols.define(s.label->text, SymbolKind::Register, 0, reg))
-        report(message(kSymbolTwice, s.label->text));
+        report(kSymbolTwice, s.label->text);
       return true;
     }
     const auto v = value(s.operands);
     if (!context_.symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0)))
-      report(message(kSymbolTwice, s.label->text));
+      report(kSymbolTwice, s.label->text);
     return true;
   }
 
@@ -465,7 +496,7 @@ class Pass final : public SymbolSource {
       }
       const TokenLine line = tokenize(text);
       const Statement s = parse(line, text);
-      if (s.word && opens_block(s.folded)) ++depth;
+      if (s.word && opens_block(s)) ++depth;
       if (s.word && s.folded == "endm"sv && --depth == 0) {
         for (const std::string& owned : block->owned) block->lines.push_back(owned);
         return block;
@@ -484,7 +515,7 @@ class Pass final : public SymbolSource {
     const bool twice = macros_.count(name) > 0 || known_word(name);
     auto body = record_block();
     if (!body) return;
-    if (twice) return report(message(kSymbolTwice, shown_name));
+    if (twice) return report(kSymbolTwice, shown_name);
     macro.labels = body_labels(body->owned);
     macro.body = std::move(body);
     macros_.emplace(name, std::move(macro));
@@ -530,7 +561,7 @@ class Pass final : public SymbolSource {
       frames_.erase(frames_.begin() + static_cast<std::ptrdiff_t>(i), frames_.end());
       return;
     }
-    report(message(kStray, "exitm"));
+    report(kStray, "exitm");
   }
 
   void include(const Statement& s) {
@@ -548,11 +579,10 @@ class Pass final : public SymbolSource {
     auto& cached = context_.included[path];
     if (!cached) {
       const files::LoadedSource loaded = files::read_source_file(path);
-      if (!loaded.ok) return report(message(kFileNotFound, name));
+      if (!loaded.ok) return report(kFileNotFound, name);
       auto block = std::make_shared<LineBlock>();
       block->owned.push_back(loaded.text);
-      block->text = block->owned.front();
-      block->whole_text = true;
+      block->set_whole_text(block->owned.front());
       block->file_name = path;
       cached = std::move(block);
     }
@@ -583,20 +613,22 @@ class Pass final : public SymbolSource {
 
   void data(const Statement& s) {
     const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
-    const DataBytes data = encode_data(s.operands, words, line_tokens_, *this, context_.clock);
+    DataBytes& data = data_;
+    encode_data(s.operands, words, line_tokens_, *this, context_.clock, data);
     if (!data.error.empty()) return report(data.error);
     // Emitted all the same: the length keeps the later addresses right.
-    if (!data.undefined.empty()) report(message(kUndefinedSymbol, data.undefined));
+    if (!data.undefined.empty()) report(kUndefinedSymbol, data.undefined);
     emit(data.bytes.data(), data.bytes.size(), true);
   }
 
 
   void statement(const Statement& s) {
-    const std::string& w = s.folded;
+    const std::string_view w = s.folded;
     // Instructions first: most statements are.
-    was_instruction_ = s.word->kind == TokenKind::Name && is_mnemonic(w);
+    const Word word(w, s.key ? std::optional(s.key) : std::nullopt);
+    was_instruction_ = s.word->kind == TokenKind::Name && context_.mnemonics.contains(word);
     if (was_instruction_) {
-      instruction(s);
+      instruction(s, word);
     } else if (w == "org"sv || w == ".org"sv) {
       const auto v = value(s.operands);
       if (v && in_range(*v, 0, kProgramMemorySize - 1)) location_ = *v;
@@ -615,14 +647,14 @@ class Pass final : public SymbolSource {
     } else if (w == "exitm"sv) {
       exit_macro();
     } else if (w == "endm"sv) {
-      report(message(kStray, s.word->text));
+      report(kStray, s.word->text);
     } else if (w == "include"sv) {
       include(s);
     } else if (w == "end"sv || w == ".end"sv) {
       stopped_ = true;
     } else if (w == "cpu"sv) {
       const auto set = instruction_set_of(s.operand_text);
-      if (!set) return report(message(kUnknownCpu, s.operand_text));
+      if (!set) return report(kUnknownCpu, s.operand_text);
       set_ = *set;
     } else if (w == "page"sv || w == "title"sv || w == "newpage"sv || w == "listing"sv) {
       // Listing layout of other assemblers: nothing to do here.
@@ -633,11 +665,12 @@ class Pass final : public SymbolSource {
     }
   }
 
-  void instruction(const Statement& s) {
-    const InstructionBytes encoded = assemble_instruction(s.folded, s.operands, set_, context_.symbols, *this, location_);
+  void instruction(const Statement& s, const Word& mnemonic) {
+    const InstructionBytes encoded = assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this,
+                                                          context_.encoder, location_);
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
-    if (!encoded.undefined.empty()) report(message(kUndefinedSymbol, encoded.undefined));
+    if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);
     emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
   }
 
@@ -655,12 +688,15 @@ class Pass final : public SymbolSource {
   std::size_t listing_index_ = 0;  // listing line of the statement in hand
   std::string buffer_;
   TokenLine line_tokens_;  // the statement in hand; its storage is reused
+  DataBytes data_;         // the bytes of the data line in hand; the same
   std::vector<Fixup> fixups_;
   const Fixup* replaying_ = nullptr;
   bool was_instruction_ = false;  // the last statement was an instruction
   bool deferring_ = false;         // messages of the statement in hand may wait
   std::size_t statement_uses_ = 0; // early uses before the statement in hand
-  std::optional<std::string> deferred_;
+  std::string deferred_;           // the first message of the statement in hand, while it waits
+  bool has_deferred_ = false;
+  std::string joined_;             // a message text with its detail
 };
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "asm/ext/build_clock.h"
 #include "asm/ext/expression.h"
 #include "asm/ext/instruction.h"
+#include "asm/ext/plain_core.h"
 #include "asm/ext/symbol_table.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
@@ -27,7 +28,15 @@ struct LineBlock {
   std::vector<std::string_view> lines;    // a recorded body
   std::string_view text;                  // or a whole text, split while it is read
   bool whole_text = false;
+  bool newline_ends_only = false;         // the whole text ends lines with "\n" alone
   std::string file_name;                  // included file, for messages
+
+  void set_whole_text(std::string_view whole) {
+    text = whole;
+    whole_text = true;
+    // No "\r" and no U+2029 (nor any other E2 lead byte, to keep the test short).
+    newline_ends_only = whole.find('\r') == std::string_view::npos && whole.find('\xE2') == std::string_view::npos;
+  }
 };
 
 // What stays the same across the passes of one run.
@@ -37,6 +46,8 @@ struct RunContext {
   InstructionSet initial_set = InstructionSet::Mcs48;
   BuildClock clock;
   SymbolTable symbols;
+  PlainEncoder encoder;
+  MnemonicCache mnemonics;
   std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
   bool keep_listing = false;
 };

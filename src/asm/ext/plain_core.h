@@ -5,7 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "asm/address_pass.h"
 #include "asm/instruction_encoder.h"
@@ -35,6 +38,60 @@ inline PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_
   out.takes_target = encoding.needs_target;
   return out;
 }
+
+// A text of up to seven bytes as one number (its length in the top byte), or
+// none for a longer text: mnemonics and plain operand texts all fit.
+constexpr std::optional<std::uint64_t> short_text_key(std::string_view text) {
+  if (text.size() > 7) return std::nullopt;
+  std::uint64_t key = 0;  // text[0] in the lowest byte, filled from the last byte down
+  for (std::size_t i = text.size(); i-- > 0;) key = (key << 8) | static_cast<unsigned char>(text[i]);
+  return key | (static_cast<std::uint64_t>(text.size()) << 56);
+}
+
+// An operand as the plain table writes it ("r3", "@r0", "#12", a target's
+// stand-in): never more than seven characters, so it stays on the stack.
+// The bytes after the text stay zero and no text holds a zero byte, so the
+// eight bytes alone tell operands apart.
+struct PlainOperand {
+  char text[8] = {};
+  std::size_t size = 0;
+
+  std::string_view view() const { return {text, size}; }
+  void append(std::string_view part) {
+    if (size + part.size() >= sizeof text) return;  // cannot happen: see above
+    std::size_t end = size;  // a local count: stores into text could alias a member one
+    for (const char c : part) text[end++] = c;
+    size = end;
+  }
+  std::uint64_t key() const {
+    std::uint64_t key = 0;
+    std::memcpy(&key, text, sizeof key);
+    return key;
+  }
+};
+
+// encode_plain with its answers kept for the run: a program repeats a few
+// dozen mnemonic and operand combinations, and a table lookup costs many
+// times what finding a kept answer does.
+class PlainEncoder {
+ public:
+  // `key` is short_text_key(folded_mnemonic), which the caller has at hand.
+  PlainEncoding encode(std::string_view folded_mnemonic, std::optional<std::uint64_t> key, const PlainOperand& operand1,
+                       const PlainOperand& operand2);
+
+ private:
+  struct Entry {
+    std::uint64_t mnemonic = 0;  // 0: a free slot (no key is 0: its length byte is set)
+    std::uint64_t operand1 = 0, operand2 = 0;
+    PlainEncoding encoding;
+  };
+  // Open addressing in a table a program fills only in part: a lookup is a
+  // hash and a compare or two. Once three quarters are taken, new answers
+  // are no longer kept.
+  static constexpr int kSlotBits = 9;
+  std::vector<Entry> slots_ = std::vector<Entry>(std::size_t{1} << kSlotBits);
+  std::size_t used_ = 0;
+};
 
 // Completes a jump whose opcode is bytes[0] under the 8048's rules (jmp and
 // call anywhere in 2 KiB, the others in the page of their second byte);

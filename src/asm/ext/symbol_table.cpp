@@ -2,99 +2,99 @@
 
 #include <algorithm>
 
-#include "files/unicode_text.h"
+#include "asm/ext/folded_name.h"
 
 namespace zorvin::asm48::ext {
-
-namespace {
-
-// A name folded for lookup; a short ASCII name stays on the stack.
-class FoldedName {
- public:
-  explicit FoldedName(std::string_view name) {
-    bool ascii = name.size() <= sizeof buffer_;
-    for (std::size_t i = 0; ascii && i < name.size(); ++i) {
-      const char c = name[i];
-      ascii = static_cast<unsigned char>(c) < 0x80;
-      buffer_[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    }
-    if (ascii) {
-      view_ = std::string_view(buffer_, name.size());
-    } else {
-      long_ = fold_case(name);
-      view_ = long_;
-    }
-  }
-  FoldedName(const FoldedName&) = delete;
-  FoldedName& operator=(const FoldedName&) = delete;
-
-  std::string_view view() const { return view_; }
-
- private:
-  char buffer_[32];
-  std::string long_;
-  std::string_view view_;
-};
-
-}  // namespace
 
 void SymbolTable::start_pass(int pass) {
   pass_ = pass;
   early_uses_.clear();
 }
 
+const SymbolTable::Entry* SymbolTable::find(std::string_view key, std::uint64_t hash) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = hash & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+    const Entry& entry = entries_[slots_[slot] - 1];
+    if (entry.hash == hash && entry.key == key) return &entry;
+  }
+  return nullptr;
+}
+
+void SymbolTable::index(std::size_t entry) {
+  if (2 * entries_.size() > slots_.size()) {
+    // Grown to twice the size, every entry placed anew.
+    slots_.assign(2 * slots_.size(), 0);
+    for (std::size_t i = 0; i + 1 < entries_.size(); ++i) index(i);
+  }
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = entries_[entry].hash & mask;
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  slots_[slot] = static_cast<std::uint32_t>(entry + 1);
+}
+
 bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t value, std::string_view register_name) {
   const FoldedName key(name);
-  auto it = symbols_.find(key.view());
-  const bool inserted = it == symbols_.end();
-  if (inserted) it = symbols_.emplace(std::string(key.view()), Symbol{}).first;
-  Symbol& symbol = it->second;
-  if (!inserted && symbol.pass == pass_ && !(symbol.kind == SymbolKind::Set && kind == SymbolKind::Set)) return false;
-  if (inserted) symbol.name = std::string(name);
+  const std::uint64_t hash = key.hash();
+  Entry* const found = find(key, hash);
+  if (!found) {
+    Entry& entry = entries_.emplace_back();  // filled in place: no entry is built aside and moved
+    entry.key = key.view();
+    entry.hash = hash;
+    entry.symbol.name = name;
+    entry.symbol.kind = kind;
+    entry.symbol.value = value;
+    entry.symbol.register_name = register_name;
+    entry.symbol.pass = pass_;
+    index(entries_.size() - 1);
+    return true;
+  }
+  Symbol& symbol = found->symbol;
+  if (symbol.pass == pass_ && !(symbol.kind == SymbolKind::Set && kind == SymbolKind::Set)) return false;
   symbol.kind = kind;
   symbol.value = value;
-  symbol.register_name = std::string(register_name);
+  symbol.register_name.assign(register_name);
   symbol.pass = pass_;
   return true;
 }
 
 std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
   const FoldedName key(name);
-  const auto it = symbols_.find(key.view());
-  if (it != symbols_.end() && it->second.kind != SymbolKind::Register) {
-    if (it->second.kind == SymbolKind::Set) ++set_reads_;
-    if (it->second.pass == pass_) return it->second.value;
-    early_uses_.push_back({it->first, it->second.value});
-    return it->second.value;
+  const Entry* const found = find(key, key.hash());
+  if (found && found->symbol.kind != SymbolKind::Register) {
+    if (found->symbol.kind == SymbolKind::Set) ++set_reads_;
+    if (found->symbol.pass == pass_) return found->symbol.value;
+    early_uses_.push_back({found->key, found->symbol.value});
+    return found->symbol.value;
   }
-  if (it == symbols_.end()) early_uses_.push_back({std::string(key.view()), std::nullopt});
+  if (!found) early_uses_.push_back({std::string(key.view()), std::nullopt});
   return std::nullopt;
 }
 
 const Symbol* SymbolTable::register_alias(std::string_view name) const {
   const FoldedName key(name);
-  const auto it = symbols_.find(key.view());
-  if (it == symbols_.end() || it->second.kind != SymbolKind::Register || it->second.pass != pass_) return nullptr;
-  return &it->second;
+  const Entry* const found = find(key, key.hash());
+  if (!found || found->symbol.kind != SymbolKind::Register || found->symbol.pass != pass_) return nullptr;
+  return &found->symbol;
 }
 
 bool SymbolTable::pass_was_consistent() const {
   for (const EarlyUse& use : early_uses_) {
-    const auto it = symbols_.find(use.key);
-    const bool defined_now = it != symbols_.end() && it->second.pass == pass_;
+    const FoldedName key(use.key);  // folding a folded key leaves it as it is
+    const Entry* const found = find(key, key.hash());
+    const bool defined_now = found && found->symbol.pass == pass_;
     if (!defined_now) {
       if (use.seen) return false;  // a name of the previous pass vanished
       continue;                    // never defined: an error, and stays one
     }
-    if (!use.seen || *use.seen != it->second.value) return false;
+    if (!use.seen || *use.seen != found->symbol.value) return false;
   }
   return true;
 }
 
 std::vector<SymbolEntry> SymbolTable::entries() const {
   std::vector<std::pair<std::string, const Symbol*>> sorted;
-  for (const auto& [key, symbol] : symbols_)
-    if (symbol.pass == pass_) sorted.emplace_back(key, &symbol);
+  for (const Entry& entry : entries_)
+    if (entry.symbol.pass == pass_) sorted.emplace_back(entry.key, &entry.symbol);
   std::sort(sorted.begin(), sorted.end());
   std::vector<SymbolEntry> out;
   out.reserve(sorted.size());

@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace zorvin::asm48::ext {
@@ -32,6 +31,8 @@ struct SymbolEntry {
 
 class SymbolTable {
  public:
+  SymbolTable() { entries_.reserve(256); }  // a program's names without moving them
+
   void start_pass(int pass);
 
   // Defines the name in this pass; false when it was already defined in this
@@ -42,7 +43,7 @@ class SymbolTable {
   // value now; others the value of the previous pass, noted for the check.
   std::optional<std::int32_t> value_of(std::string_view name);
 
-  // Register alias of the name, or none.
+  // Register alias of the name, or none. Valid until the next definition.
   const Symbol* register_alias(std::string_view name) const;
 
   // Early uses so far in this pass; the ones from a position on can be
@@ -65,12 +66,24 @@ class SymbolTable {
     std::string key;
     std::optional<std::int32_t> seen;
   };
-  // Looked up by folded views, without building a key text each time.
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  struct Entry {
+    std::string key;  // the name folded
+    std::uint64_t hash = 0;
+    Symbol symbol;
   };
-  std::unordered_map<std::string, Symbol, NameHash, std::equal_to<>> symbols_;
+
+  // The entry of a folded name with its hash, or none.
+  const Entry* find(std::string_view key, std::uint64_t hash) const;
+  Entry* find(std::string_view key, std::uint64_t hash) {
+    return const_cast<Entry*>(static_cast<const SymbolTable*>(this)->find(key, hash));
+  }
+  void index(std::size_t entry);
+
+  // Entries in the order they were first defined, found through an
+  // open-addressed index of entry numbers plus one (0: a free slot) that is
+  // kept at most half full.
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(512);
   std::vector<EarlyUse> early_uses_;
   int pass_ = 0;
   std::size_t set_reads_ = 0;
