@@ -28,8 +28,8 @@ class FoldedName {
     if (where_ == Where::Buffer) return {buffer_, size_};
     return where_ == Where::Outside ? outside_ : std::string_view(long_);
   }
-  // FNV-1a of the folded bytes: short names hash several times faster so
-  // than with the library's text hash.
+  // FNV-1a of the folded bytes: short names hash several times faster
+  // this way than with the library's text hash.
   std::uint64_t hash() const {
     std::uint64_t hash = kFnvBasis;
     for (const char c : view()) hash = (hash ^ static_cast<unsigned char>(c)) * kFnvPrime;
