@@ -157,9 +157,11 @@ class Parser {
     const FoldedName name(t.text.back() == 'h' || t.text.back() == 'H' ? t.text : std::string_view{});
     const std::string_view folded = name;
     std::int32_t number = 0;
+    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "0" + text.
+    std::string with_zero = "0";
     if (folded.size() > 1 && folded.back() == 'h' &&
         folded.find_first_not_of("0123456789abcdef", 0) == folded.size() - 1 &&
-        read_number("0" + std::string(folded), number))
+        read_number(with_zero.append(folded), number))
       return number;
     if (undefined_.empty()) undefined_ = t.text;
     return 0;
