@@ -18,8 +18,16 @@ zorvin_install_missing() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  # Waits for another apt run instead of failing on its lock.
-  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+  # Waits for another apt run instead of failing on its lock. A mirror in the
+  # middle of a sync fails an update for a while ("File has unexpected
+  # size"), so a failed update is tried again.
+  local attempt
+  for attempt in 1 2 3; do
+    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq && break
+    [ "$attempt" -eq 3 ] && return 1
+    echo "apt-get update failed; trying again in 30 s"
+    sleep 30
+  done
   DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
     --no-install-recommends "${missing[@]}"
 }
