@@ -20,11 +20,17 @@ zorvin_install_missing() {
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   # Waits for another apt run instead of failing on its lock. A mirror in the
   # middle of a sync fails an update for a while ("File has unexpected
-  # size"), so a failed update is tried again.
+  # size"), so a failed update is tried again; if it still fails, the
+  # install goes ahead with the lists that did arrive and decides itself.
   local attempt
+  zorvin_apt_lists_incomplete=0
   for attempt in 1 2 3; do
     $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq && break
-    [ "$attempt" -eq 3 ] && return 1
+    if [ "$attempt" -eq 3 ]; then
+      echo "apt-get update could not fetch every package list; installing from the lists it has"
+      zorvin_apt_lists_incomplete=1
+      break
+    fi
     echo "apt-get update failed; trying again in 30 s"
     sleep 30
   done
