@@ -49,13 +49,16 @@ zorvin_cross_packages() {
   done
 }
 
+# Sets zorvin_cross_arch_added=1 when it had to add the architecture.
 zorvin_install_cross() {
   local arch=$1
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  zorvin_cross_arch_added=0
   if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
     echo "Adding the $arch architecture"
     $sudo dpkg --add-architecture "$arch"  # the install below updates the package lists
+    zorvin_cross_arch_added=1
   fi
   # shellcheck disable=SC2046  # one package a word
   zorvin_install_missing $(zorvin_cross_packages "$arch")

@@ -27,6 +27,13 @@ cross_stage() {
     [ "${zorvin_apt_lists_incomplete:-0}" = 1 ] || return 1
     echo "== $arch: SKIPPED - Debian's package lists could not all be downloaded (apt-get errors above)," \
       "so the $arch build packages cannot be installed here; nothing was built or tested for $arch"
+    # An architecture added for nothing goes again: its missing lists would
+    # fail every later package-list update on this machine.
+    if [ "${zorvin_cross_arch_added:-0}" = 1 ]; then
+      local sudo=""
+      [ "$(id -u)" -ne 0 ] && sudo="sudo"
+      $sudo dpkg --remove-architecture "$arch" || true
+    fi
     return 0
   fi
   local installed=$SECONDS
