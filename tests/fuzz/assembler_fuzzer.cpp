@@ -111,7 +111,7 @@ bool only_blanks_and_line_ends(std::string_view text) {
 }
 
 asm48::AssemblyResult check_run(asm48::Assembler& assembler, std::string_view text) {
-  asm48::AssemblyResult result = assembler.run(text);
+  asm48::AssemblyResult result = assembler.run(std::string(text));
   if (only_blanks_and_line_ends(text)) require(result.nothing_to_assemble, "blank text has nothing to assemble");
   if (result.nothing_to_assemble) {
     require(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; }),

@@ -59,7 +59,7 @@ void check_line(std::string_view line) {
 
 void check_run(std::string_view text) {
   static asm48::Assembler assembler;
-  const asm48::AssemblyResult result = assembler.run(text);
+  const asm48::AssemblyResult result = assembler.run(std::string(text));
   require(assembler.extended(), "a cpu line switches to the extended dialect");
   const auto lines = asm48::editor_lines(text);
   for (const std::string& error : result.error_lines) {
