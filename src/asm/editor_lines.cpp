@@ -75,15 +75,6 @@ EditorLineReader::EditorLineReader(std::string_view text)
       newlines_only_(text.find('\r') == std::string_view::npos &&
                      text.find(kParagraphSeparator[0]) == std::string_view::npos) {}
 
-bool EditorLineReader::next(std::string_view& line) {
-  if (!newlines_only_) return next_editor_line(text_, pos_, line);
-  if (pos_ > text_.size()) return false;
-  const std::size_t end = text_.find('\n', pos_);
-  line = text_.substr(pos_, end - pos_);
-  pos_ = end == std::string_view::npos ? text_.size() + 1 : end + 1;
-  return true;
-}
-
 std::size_t EditorLineReader::line_count() const {
   if (!newlines_only_) return editor_line_count(text_);
   if (text_.empty()) return 0;

@@ -21,8 +21,18 @@ bool next_editor_line(std::string_view text, std::size_t& pos, std::string_view&
 class EditorLineReader {
  public:
   explicit EditorLineReader(std::string_view text);
-  // Stores the next line; false when no line is left.
-  bool next(std::string_view& line);
+  // Stores the next line; false when no line is left. Inline: it runs once
+  // for every line of every source.
+  bool next(std::string_view& line) {
+    if (!newlines_only_) return next_editor_line(text_, pos_, line);
+    if (pos_ > text_.size()) return false;
+    const std::size_t end = text_.find('\n', pos_);
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end == std::string_view::npos ? text_.size() + 1 : end + 1;
+    return true;
+  }
+  // True once every line was taken (at once for an empty text).
+  bool at_end() const { return pos_ > text_.size(); }
   // Number of lines editor_lines would give.
   std::size_t line_count() const;
 

@@ -91,7 +91,7 @@ Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1
   if (mnemonic == "call") return jump(kCall, 1);
   const auto rows = rows_of(mnemonic);
   if (!rows) return failure(kSyntaxError);
-  const TableRow& row = split_row(rows->first);
+  const TableRow& row = split_rows(*rows).front();
   const int count = operand_count(operand1, operand2);
   if (count < 0 || count != row.operand_count) return failure(kParameterError);
   switch (count) {

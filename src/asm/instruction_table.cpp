@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "asm/table_hash.h"
+
 namespace zorvin::asm48 {
 
 namespace {
@@ -271,11 +273,6 @@ constexpr std::array<TableRow, kRows.size()> split_all_rows() {
     const std::string_view text = kRows[r];
     rows[r].text_at = static_cast<std::uint16_t>(at);
     rows[r].text_size = static_cast<std::uint8_t>(text.size());
-    for (int k = 1; k <= 7; ++k) {
-      const std::string_view field = field_of(text, k);
-      rows[r].field_at[k - 1] = static_cast<std::uint8_t>(field.empty() ? 0 : field.data() - text.data());
-      rows[r].field_size[k - 1] = static_cast<std::uint8_t>(field.size());
-    }
     rows[r].opcode = byte_of_bits(field_of(text, 6));
     const std::string_view count = field_of(text, 4);
     rows[r].operand_count = static_cast<std::uint8_t>(count.empty() ? 0 : count.front() - '0');
@@ -295,15 +292,6 @@ constexpr std::array<TableRow, kRows.size()> split_all_rows() {
 
 constexpr auto kSplitRows = split_all_rows();
 
-// Mnemonics are at most eight bytes: packed into a number, one compare
-// tells them apart. A longer text gets a key no mnemonic has.
-constexpr std::uint64_t mnemonic_key(std::string_view mnemonic) {
-  if (mnemonic.size() > 8) return UINT64_MAX;
-  std::uint64_t key = 0;
-  for (char c : mnemonic) key = (key << 8) | static_cast<unsigned char>(c);
-  return (key << 8) | mnemonic.size();
-}
-
 // Mnemonic -> its rows: the first row and the end of the run of rows that
 // follow with the same mnemonic. An open-addressing hash table filled at
 // compile time, at most half full, so that a lookup mostly probes once.
@@ -313,10 +301,10 @@ struct MnemonicSlot {
   std::uint8_t end = 0;
 };
 
-constexpr std::size_t kSlots = 256;
+constexpr int kSlotBits = 8;
+constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
 static_assert(kRows.size() <= UINT8_MAX, "row numbers are 8 bits");
 
-constexpr std::size_t slot_of(std::uint64_t key) { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 56); }
 
 constexpr auto kMnemonicSlots = [] {
   std::array<MnemonicSlot, kSlots> slots{};
@@ -324,9 +312,9 @@ constexpr auto kMnemonicSlots = [] {
     const std::string_view mnemonic = field_of(kRows[r], 1);
     std::size_t end = r;
     while (field_of(kRows[end], 1) == mnemonic) ++end;
-    std::size_t slot = slot_of(mnemonic_key(mnemonic));
+    std::size_t slot = key_slot(text_key(mnemonic), kSlotBits);
     while (slots[slot].key != 0) slot = (slot + 1) % kSlots;
-    slots[slot] = {mnemonic_key(mnemonic), static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(end)};
+    slots[slot] = {text_key(mnemonic), static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(end)};
     r = end;
   }
   return slots;
@@ -340,21 +328,16 @@ std::size_t table_size() { return kRows.size(); }
 
 std::string_view TableRow::text() const { return {kText.data() + text_at, text_size}; }
 
-std::string_view TableRow::field(int k) const {
-  if (k < 1 || k > 7) return {};
-  return {kText.data() + text_at + field_at[k - 1], field_size[k - 1]};
-}
-
 std::string_view table_row(std::size_t row) { return row < kRows.size() ? kSplitRows[row].text() : kTerminator; }
 
 std::span<const TableRow> split_rows(RowRange rows) { return {kSplitRows.data() + rows.first, rows.end - rows.first}; }
 
-const TableRow& split_row(std::size_t row) { return kSplitRows[row < kSplitRows.size() ? row : kSplitRows.size() - 1]; }
 
 std::optional<RowRange> rows_of(std::string_view folded_mnemonic) {
-  const std::uint64_t key = mnemonic_key(folded_mnemonic);
-  if (key == UINT64_MAX) return std::nullopt;
-  for (std::size_t slot = slot_of(key); kMnemonicSlots[slot].key != 0; slot = (slot + 1) % kSlots) {
+  // Every mnemonic is a key of its own; a longer text has none.
+  const std::uint64_t key = text_key(folded_mnemonic);
+  if (key == kLongTextKey) return std::nullopt;
+  for (std::size_t slot = key_slot(key, kSlotBits); kMnemonicSlots[slot].key != 0; slot = (slot + 1) % kSlots) {
     const MnemonicSlot& found = kMnemonicSlots[slot];
     if (found.key == key) return RowRange{found.first, found.end};
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "asm/instruction_encoder.h"
+#include "asm/table_hash.h"
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48 {
@@ -59,9 +60,9 @@ class LabelAddresses {
 
   // FNV-1a over the text as fold_case folds it (a folded name hashes as itself).
   static std::size_t folded_hash(std::string_view text) {
-    std::uint64_t hash = 14695981039346656037u;
+    std::uint64_t hash = kFnvBasis;
     CaseFoldingReader folded;
-    for (const char c : text) hash = (hash ^ static_cast<unsigned char>(folded.next(c))) * 1099511628211u;
+    for (const char c : text) hash = fnv1a_step(hash, static_cast<unsigned char>(folded.next(c)));
     return static_cast<std::size_t>(hash ^ (hash >> 32));
   }
 

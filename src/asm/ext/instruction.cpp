@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "asm/diagnostics.h"
+#include "asm/ext/folded_name.h"
 #include "asm/ext/messages.h"
 #include "asm/ext/plain_core.h"
 #include "asm/instruction_table.h"
-#include "files/unicode_text.h"
+#include "asm/table_hash.h"
 
 namespace zorvin::asm48::ext {
 
@@ -42,19 +43,17 @@ bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2
   return false;
 }
 
-// Mnemonics compared as keys (see short_text_key): one compare of numbers each.
-consteval std::uint64_t key_of(std::string_view mnemonic) { return *short_text_key(mnemonic); }
-
+// Mnemonics compared as keys (see text_key): one compare of numbers each.
 constexpr auto kUpiKeys = [] {
   std::array<std::uint64_t, kUpiOnly.size()> keys{};
-  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) keys[i] = *short_text_key(kUpiOnly[i].mnemonic);
+  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) keys[i] = text_key(kUpiOnly[i].mnemonic);
   return keys;
 }();
 
 const UpiRow* upi_row(std::uint64_t key, std::string_view o1, std::string_view o2) {
   // Most mnemonics have no UPI row: ruled out by key first.
-  if (key != key_of("in") && key != key_of("out") && key != key_of("mov") && key != key_of("en") &&
-      key != key_of("jobf") && key != key_of("jnibf"))
+  if (key != word_key("in") && key != word_key("out") && key != word_key("mov") && key != word_key("en") &&
+      key != word_key("jobf") && key != word_key("jnibf"))
     return nullptr;
   for (std::size_t i = 0; i < kUpiOnly.size(); ++i) {
     const UpiRow& row = kUpiOnly[i];
@@ -66,7 +65,7 @@ const UpiRow* upi_row(std::uint64_t key, std::string_view o1, std::string_view o
 // Every jump of both sets starts with "j" (jmpp @a takes no target), and
 // call and djnz; an unknown j-word goes on to the table's Syntaxfehler.
 bool is_branch(std::string_view m, std::uint64_t key) {
-  return key == key_of("call") || key == key_of("djnz") || (m.starts_with('j') && key != key_of("jmpp"));
+  return key == word_key("call") || key == word_key("djnz") || (m.starts_with('j') && key != word_key("jmpp"));
 }
 
 // Operands between top-level commas; more than two count as three.
@@ -104,22 +103,11 @@ PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
     operand = operand.subspan(1);
   }
   if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return out;
-  // A register word is at most five ASCII characters: one written with
-  // capitals is folded here, on the stack.
   const std::string_view written = operand[0].text;
-  std::string_view name = written;
-  char folded[5];
-  bool short_ascii = true;
-  if (!operand[0].lower) {
-    short_ascii = written.size() <= sizeof folded;
-    for (std::size_t i = 0; short_ascii && i < written.size(); ++i) {
-      const auto c = static_cast<unsigned char>(written[i]);
-      short_ascii = c < 0x80;
-      folded[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    }
-    name = std::string_view(folded, short_ascii ? written.size() : 0);
-  }
-  if (!short_ascii || !is_register_word(name)) {
+  FoldedName folded;
+  folded.assign(written, operand[0].lower);
+  std::string_view name = folded;
+  if (!is_register_word(name)) {
     const Symbol* alias = table.register_alias(written);
     if (!alias) return out;
     name = alias->register_name;  // a register word: `reg` takes no other
@@ -150,14 +138,14 @@ bool is_mnemonic(std::string_view folded) {
 }
 
 bool MnemonicCache::contains(const Word& word) {
-  if (!word.key) return is_mnemonic(word.folded);
-  for (std::size_t slot = (*word.key * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits);; slot = (slot + 1) % slots_.size()) {
+  if (word.key == kLongTextKey) return is_mnemonic(word.folded);
+  for (std::size_t slot = key_slot(word.key, kSlotBits);; slot = (slot + 1) % slots_.size()) {
     Slot& known = slots_[slot];
-    if (known.key == *word.key) return known.mnemonic;
+    if (known.key == word.key) return known.mnemonic;
     if (known.key != 0) continue;
     const bool mnemonic = is_mnemonic(word.folded);
     if (4 * used_ < 3 * slots_.size()) {
-      known = {*word.key, mnemonic};
+      known = {word.key, mnemonic};
       ++used_;
     }
     return mnemonic;
@@ -175,7 +163,7 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
     return out;
   }
   const std::string_view m = mnemonic.folded;
-  const std::uint64_t key = mnemonic.key.value_or(0);
+  const std::uint64_t key = mnemonic.key;
   const bool branch = is_branch(m, key);
   PlainOperand texts[2];
   std::int32_t target = 0;

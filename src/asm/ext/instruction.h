@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,19 +29,19 @@ struct InstructionBytes {
 // True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).
 bool is_register_word(std::string_view folded);
 
-// A folded word with its short_text_key, worked out once for a statement.
+// A folded word with its text_key, worked out once for a statement.
 struct Word {
   std::string_view folded;
-  std::optional<std::uint64_t> key;
-  explicit Word(std::string_view folded_word) : folded(folded_word), key(short_text_key(folded_word)) {}
-  Word(std::string_view folded_word, std::optional<std::uint64_t> its_key) : folded(folded_word), key(its_key) {}
+  std::uint64_t key;  // kLongTextKey for a word too long for a key
+  explicit Word(std::string_view folded_word) : folded(folded_word), key(text_key(folded_word)) {}
+  Word(std::string_view folded_word, std::uint64_t its_key) : folded(folded_word), key(its_key) {}
 };
 
 // True for a word the instruction set knows as a mnemonic (either set).
 bool is_mnemonic(std::string_view folded);
 
 // is_mnemonic with its answers kept for the run, by the word's key (see
-// short_text_key): a program uses a few dozen words, each looked up in the
+// text_key): a program uses a few dozen words, each looked up in the
 // table once. Open addressing in a table the words fill only in part.
 class MnemonicCache {
  public:
@@ -50,7 +49,7 @@ class MnemonicCache {
 
  private:
   struct Slot {
-    std::uint64_t key = 0;  // 0: free (no key is 0: its length byte is set)
+    std::uint64_t key = 0;  // 0: free (only the empty word has the key 0)
     bool mnemonic = false;
   };
   static constexpr int kSlotBits = 8;

@@ -49,28 +49,19 @@ struct Frame {
   long remaining = 0;                   // rept
   int iterations = 0;
 
-  std::size_t offset = 0;               // whole text: where the next line starts
-
-  Frame(FrameKind frame_kind, std::shared_ptr<const LineBlock> lines) : kind(frame_kind), block(std::move(lines)) {}
+  EditorLineReader reader;              // whole text: its lines
 
   // A source or an included file is split as it is read: no list of its
-  // lines is built first.
-  bool at_end() const {
-    if (!block->whole_text) return next >= block->lines.size();
-    return block->text.empty() || offset > block->text.size();
-  }
+  // lines is built first. A loop's frame gets its recorded body later.
+  Frame(FrameKind frame_kind, std::shared_ptr<const LineBlock> lines)
+      : kind(frame_kind), block(std::move(lines)), reader(block && block->whole_text ? block->text : std::string_view{}) {}
+
+  bool at_end() const { return block->whole_text ? reader.at_end() : next >= block->lines.size(); }
   std::string_view take() {
     ++next;
     if (!block->whole_text) return block->lines[next - 1];
     std::string_view line;
-    if (!block->newline_ends_only) {
-      next_editor_line(block->text, offset, line);
-      return line;
-    }
-    // The same lines as next_editor_line gives, with one search per line.
-    const std::size_t end = std::min(block->text.find('\n', offset), block->text.size());
-    line = block->text.substr(offset, end - offset);
-    offset = end + 1;  // past the text (at its end) marks the last line as taken
+    reader.next(line);
     return line;
   }
 };
@@ -107,8 +98,6 @@ bool is_blank_or_comment(std::string_view line, std::size_t first_non_blank) {
   return first_non_blank == line.size() || line[first_non_blank] == ';';
 }
 
-// The key of a directive word, worked out by the compiler.
-consteval std::uint64_t key_of(std::string_view word) { return *short_text_key(word); }
 
 
 bool is_directive(std::string_view w) {
@@ -127,7 +116,7 @@ struct Statement {
   const Token* label = nullptr;   // label or the name a definition defines
   const Token* word = nullptr;
   FoldedName folded;              // the word
-  std::uint64_t key = 0;          // short_text_key(folded), 0 for none: directives are told apart by it
+  std::uint64_t key = 0;          // text_key(folded): directives are told apart by it
   std::span<const Token> operands;
   std::string_view operand_text;  // the operands as written
 
@@ -135,11 +124,11 @@ struct Statement {
 };
 
 bool is_definition(const Statement& s) {
-  return s.is(key_of("equ")) || s.is(key_of("set")) || s.is(key_of("=")) || s.is(key_of("reg")) ||
-         s.is(key_of("macro"));
+  return s.is(word_key("equ")) || s.is(word_key("set")) || s.is(word_key("=")) || s.is(word_key("reg")) ||
+         s.is(word_key("macro"));
 }
 
-bool opens_block(const Statement& s) { return s.is(key_of("macro")) || s.is(key_of("while")) || s.is(key_of("rept")); }
+bool opens_block(const Statement& s) { return s.is(word_key("macro")) || s.is(word_key("while")) || s.is(word_key("rept")); }
 
 class Pass final : public SymbolSource {
  public:
@@ -332,9 +321,8 @@ class Pass final : public SymbolSource {
     if (i < t.size()) {
       s.word = &t[i];
       // Only a name can be a keyword; other tokens are compared unchanged.
-      if (s.word->kind == TokenKind::Name && s.word->lower) s.folded.assign_lower(s.word->text);
-      else s.folded.assign(s.word->text);
-      s.key = short_text_key(s.folded).value_or(0);
+      s.folded.assign(s.word->text, s.word->kind == TokenKind::Name && s.word->lower);
+      s.key = text_key(s.folded);
       s.operands = std::span<const Token>(t).subspan(i + 1);
       // From the first operand token to the end of the last one.
       s.operand_text = s.operands.empty()
@@ -386,8 +374,8 @@ class Pass final : public SymbolSource {
     // An instruction or data line that named something defined further on
     // (and no set symbol, which may still change) is encoded again at the
     // end; its messages until then mean nothing.
-    const bool fixable = was_instruction_ || s.is(key_of("db")) || s.is(key_of(".db")) || s.is(key_of("dw")) ||
-                         s.is(key_of(".dw"));
+    const bool fixable = was_instruction_ || s.is(word_key("db")) || s.is(word_key(".db")) || s.is(word_key("dw")) ||
+                         s.is(word_key(".dw"));
     if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
         result_.table.records.size() == records + 1) {
       symbols.forget_early_uses_from(uses);
@@ -422,7 +410,7 @@ class Pass final : public SymbolSource {
 
   // if / elseif / else / endif, also while skipping.
   bool conditional(const Statement& s) {
-    if (s.is(key_of("if"))) {
+    if (s.is(word_key("if"))) {
       if (conditions_.size() >= kMaxConditions) {
         report(kIfTooDeep);
         stopped_ = true;
@@ -433,15 +421,15 @@ class Pass final : public SymbolSource {
       conditions_.push_back({holds, parent, holds, line_no()});
       return true;
     }
-    if (!s.is(key_of("elseif")) && !s.is(key_of("else")) && !s.is(key_of("endif"))) return false;
+    if (!s.is(word_key("elseif")) && !s.is(word_key("else")) && !s.is(word_key("endif"))) return false;
     if (conditions_.size() <= frames_.back().conditions) {
       report(kStray, s.word->text);
       return true;
     }
     Condition& c = conditions_.back();
-    if (s.is(key_of("endif"))) {
+    if (s.is(word_key("endif"))) {
       conditions_.pop_back();
-    } else if (s.is(key_of("else"))) {
+    } else if (s.is(word_key("else"))) {
       c.active = c.parent_active && !c.taken;
       c.taken = true;
     } else {
@@ -625,7 +613,7 @@ class Pass final : public SymbolSource {
   void statement(const Statement& s) {
     const std::string_view w = s.folded;
     // Instructions first: most statements are.
-    const Word word(w, s.key ? std::optional(s.key) : std::nullopt);
+    const Word word(w, s.key);
     was_instruction_ = s.word->kind == TokenKind::Name && context_.mnemonics.contains(word);
     if (was_instruction_) {
       instruction(s, word);

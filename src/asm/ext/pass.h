@@ -28,14 +28,11 @@ struct LineBlock {
   std::vector<std::string_view> lines;    // a recorded body
   std::string_view text;                  // or a whole text, split while it is read
   bool whole_text = false;
-  bool newline_ends_only = false;         // the whole text ends lines with "\n" alone
   std::string file_name;                  // included file, for messages
 
   void set_whole_text(std::string_view whole) {
     text = whole;
     whole_text = true;
-    // No "\r" and no U+2029 (nor any other E2 lead byte, to keep the test short).
-    newline_ends_only = whole.find('\r') == std::string_view::npos && whole.find('\xE2') == std::string_view::npos;
   }
 };
 

@@ -3,24 +3,25 @@
 #include <span>
 
 #include "asm/instruction_encoder.h"
+#include "asm/table_hash.h"
 
 namespace zorvin::asm48::ext {
 
-PlainEncoding PlainEncoder::encode(std::string_view folded_mnemonic, std::optional<std::uint64_t> mnemonic,
+PlainEncoding PlainEncoder::encode(std::string_view folded_mnemonic, std::uint64_t mnemonic,
                                    const PlainOperand& operand1, const PlainOperand& operand2) {
-  if (!mnemonic) return encode_plain(folded_mnemonic, operand1.view(), operand2.view());
+  if (mnemonic == kLongTextKey) return encode_plain(folded_mnemonic, operand1.view(), operand2.view());
   const std::uint64_t first = operand1.key();
   const std::uint64_t second = operand2.key();
-  constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15u;  // spreads the bits of each part
-  const std::uint64_t hash = (((*mnemonic * kOdd) ^ first) * kOdd ^ second) * kOdd;
-  for (std::size_t slot = hash >> (64 - kSlotBits);; slot = (slot + 1) % slots_.size()) {
+  // Each part spread before the next comes in.
+  const std::uint64_t parts = ((mnemonic * kSpread) ^ first) * kSpread ^ second;
+  for (std::size_t slot = key_slot(parts, kSlotBits);; slot = (slot + 1) % slots_.size()) {
     Entry& entry = slots_[slot];
-    if (entry.mnemonic == *mnemonic && entry.operand1 == first && entry.operand2 == second) return entry.encoding;
+    if (entry.mnemonic == mnemonic && entry.operand1 == first && entry.operand2 == second) return entry.encoding;
     if (entry.mnemonic != 0) continue;
     const PlainEncoding encoding = encode_plain(folded_mnemonic, operand1.view(), operand2.view());
     // The message texts are the encoder's constants: a kept view stays valid.
     if (4 * used_ < 3 * slots_.size()) {
-      entry = {*mnemonic, first, second, encoding};
+      entry = {mnemonic, first, second, encoding};
       ++used_;
     }
     return encoding;

@@ -6,12 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "asm/address_pass.h"
 #include "asm/instruction_encoder.h"
+#include "asm/instruction_table.h"
 #include "asm/line_record.h"
 
 namespace zorvin::asm48::ext {
@@ -37,15 +37,6 @@ inline PlainEncoding encode_plain(std::string_view folded_mnemonic, std::string_
   out.length = encoding.length;
   out.takes_target = encoding.needs_target;
   return out;
-}
-
-// A text of up to seven bytes as one number (its length in the top byte), or
-// none for a longer text: mnemonics and plain operand texts all fit.
-constexpr std::optional<std::uint64_t> short_text_key(std::string_view text) {
-  if (text.size() > 7) return std::nullopt;
-  std::uint64_t key = 0;  // text[0] in the lowest byte, filled from the last byte down
-  for (std::size_t i = text.size(); i-- > 0;) key = (key << 8) | static_cast<unsigned char>(text[i]);
-  return key | (static_cast<std::uint64_t>(text.size()) << 56);
 }
 
 // An operand as the plain table writes it ("r3", "@r0", "#12", a target's
@@ -75,13 +66,13 @@ struct PlainOperand {
 // times what finding a kept answer does.
 class PlainEncoder {
  public:
-  // `key` is short_text_key(folded_mnemonic), which the caller has at hand.
-  PlainEncoding encode(std::string_view folded_mnemonic, std::optional<std::uint64_t> key, const PlainOperand& operand1,
+  // `key` is text_key(folded_mnemonic), which the caller has at hand.
+  PlainEncoding encode(std::string_view folded_mnemonic, std::uint64_t key, const PlainOperand& operand1,
                        const PlainOperand& operand2);
 
  private:
   struct Entry {
-    std::uint64_t mnemonic = 0;  // 0: a free slot (no key is 0: its length byte is set)
+    std::uint64_t mnemonic = 0;  // 0: a free slot (only the empty word has the key 0)
     std::uint64_t operand1 = 0, operand2 = 0;
     PlainEncoding encoding;
   };
