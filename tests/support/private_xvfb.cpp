@@ -15,7 +15,9 @@ namespace {
 bool alive(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
 
 // One try: Xvfb picks a free display and writes its number once it accepts
-// clients.
+// clients. -noreset: by default the server resets when its last client
+// leaves (our own check below, a test's window closed), and a client that
+// connects during that reset is refused.
 pid_t try_start(std::string& display) {
   int fds[2];
   if (pipe(fds) != 0) return -1;
@@ -25,7 +27,7 @@ pid_t try_start(std::string& display) {
     close(fds[0]);
     const std::string fd = std::to_string(fds[1]);
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-           static_cast<char*>(nullptr));
+           "-noreset", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);

@@ -2,6 +2,10 @@
 # display, exports DISPLAY and sets xvfb_pid; its log goes to DIR/xvfb.log.
 # Two servers started at the same moment can both name the same display and
 # the loser ends at once, so ours must still run and answer before it counts.
+# -noreset: by default the server resets when its last client leaves (our own
+# xdpyinfo check, a program that was closed), and a client that connects
+# during that reset is refused, which under load made a program start fail
+# with no display.
 
 xvfb_alive() {
   local state
@@ -13,7 +17,7 @@ start_private_xvfb() {
   local dir=$1 attempt tries display
   for attempt in 1 2 3 4 5; do
     rm -f "$dir/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >>"$dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/display" >>"$dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     tries=300
     until grep -qs '[0-9]' "$dir/display" || ! xvfb_alive "$xvfb_pid" || [ "$tries" -le 0 ]; do
