@@ -1,9 +1,9 @@
 // F5: assemble the editor's text, show the errors or the listing, and write
 // the binary image beside the source.
 #include <algorithm>
-#include <filesystem>
 
 #include "app/app.h"
+#include "files/binary_path.h"
 #include "files/listing.h"
 #include "files/output_writer.h"
 
@@ -19,7 +19,7 @@ constexpr std::size_t kShownErrorLines = 1000;
 
 void App::assemble() {
   // Included files of the extended dialect are found beside the source.
-  const std::string source_dir = std::filesystem::path(panes_.source_path()).parent_path().string();
+  const std::string source_dir = files::folder_of(panes_.source_path());
   const asm48::AssemblyResult result = assembler_.run(panes_.editor_text(), source_dir);
   mark_error_lines(result.error_lines);
   if (result.nothing_to_assemble) {

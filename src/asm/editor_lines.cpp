@@ -75,14 +75,6 @@ EditorLineReader::EditorLineReader(std::string_view text)
       newlines_only_(text.find('\r') == std::string_view::npos &&
                      text.find(kParagraphSeparator[0]) == std::string_view::npos) {}
 
-std::size_t EditorLineReader::line_count() const {
-  if (!newlines_only_) return editor_line_count(text_);
-  if (text_.empty()) return 0;
-  std::size_t count = 1;
-  for (std::size_t at = text_.find('\n'); at != std::string_view::npos; at = text_.find('\n', at + 1)) ++count;
-  return count;
-}
-
 bool is_blank_text(std::string_view text) {
   // Bytes up to 20H are exactly the characters up to U+0020 in UTF-8.
   for (char c : text)

@@ -33,8 +33,6 @@ class EditorLineReader {
   }
   // True once every line was taken (at once for an empty text).
   bool at_end() const { return pos_ > text_.size(); }
-  // Number of lines editor_lines would give.
-  std::size_t line_count() const;
 
  private:
   std::string_view text_;

@@ -305,7 +305,6 @@ constexpr int kSlotBits = 8;
 constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
 static_assert(kRows.size() <= UINT8_MAX, "row numbers are 8 bits");
 
-
 constexpr auto kMnemonicSlots = [] {
   std::array<MnemonicSlot, kSlots> slots{};
   for (std::size_t r = 0; r + 1 < kRows.size();) {
@@ -331,7 +330,6 @@ std::string_view TableRow::text() const { return {kText.data() + text_at, text_s
 std::string_view table_row(std::size_t row) { return row < kRows.size() ? kSplitRows[row].text() : kTerminator; }
 
 std::span<const TableRow> split_rows(RowRange rows) { return {kSplitRows.data() + rows.first, rows.end - rows.first}; }
-
 
 std::optional<RowRange> rows_of(std::string_view folded_mnemonic) {
   // Every mnemonic is a key of its own; a longer text has none.

@@ -62,8 +62,8 @@ std::string_view keep_source(std::string text, LineTable& table) {
 std::int32_t split_pass(std::string text, LineTable& table) {
   table.clear();
   const std::string_view source = keep_source(std::move(text), table);
+  table.records.reserve(editor_line_count(source));
   EditorLineReader lines(source);
-  table.records.reserve(lines.line_count());
   std::string_view pending_label;
   std::string_view raw;
   for (std::int32_t line_no = 1; lines.next(raw); ++line_no) {

@@ -42,7 +42,7 @@ class LabelAddresses {
   std::optional<std::int32_t> find(std::string_view target) const {
     for (std::size_t slot = folded_hash(target) & (slots_.size() - 1); slots_[slot].name_size != 0;
          slot = (slot + 1) & (slots_.size() - 1)) {
-      if (equals_folded_name(target, name_of(slots_[slot]))) return slots_[slot].address;
+      if (equals_folded(target, name_of(slots_[slot]))) return slots_[slot].address;
     }
     return std::nullopt;
   }
@@ -64,14 +64,6 @@ class LabelAddresses {
     CaseFoldingReader folded;
     for (const char c : text) hash = fnv1a_step(hash, static_cast<unsigned char>(folded.next(c)));
     return static_cast<std::size_t>(hash ^ (hash >> 32));
-  }
-
-  static bool equals_folded_name(std::string_view text, std::string_view name) {
-    if (text.size() != name.size()) return false;
-    CaseFoldingReader folded;
-    for (std::size_t i = 0; i < text.size(); ++i)
-      if (folded.next(text[i]) != name[i]) return false;
-    return true;
   }
 
   void add(std::size_t name_at, std::int32_t address) {

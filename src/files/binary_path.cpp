@@ -24,10 +24,10 @@ std::string binary_path(std::string_view source_path) {
   return path;
 }
 
-std::string source_folder(std::string_view source_path) {
-  const auto slash = source_path.rfind('/');
+std::string folder_of(std::string_view path) {
+  const auto slash = path.rfind('/');
   if (slash == std::string_view::npos) return {};
-  return std::string(slash == 0 ? source_path.substr(0, 1) : source_path.substr(0, slash));
+  return std::string(slash == 0 ? path.substr(0, 1) : path.substr(0, slash));
 }
 
 }  // namespace zorvin::files

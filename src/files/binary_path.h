@@ -1,5 +1,5 @@
 // Paths beside a source: where its binary image goes (extension "bin"), and
-// the folder that holds it.
+// the folder that holds a file.
 #pragma once
 
 #include <string>
@@ -13,8 +13,8 @@ namespace zorvin::files {
 // never overwritten by its image.
 std::string binary_path(std::string_view source_path);
 
-// The folder part of a source path ("prog/blink.asm" -> "prog"), "/" for a
-// file in the root, empty for a bare file name (the working directory).
-std::string source_folder(std::string_view source_path);
+// The folder part of a path ("prog/blink.asm" -> "prog"), "/" for a file in
+// the root, empty for a bare file name (the working directory).
+std::string folder_of(std::string_view path);
 
 }  // namespace zorvin::files

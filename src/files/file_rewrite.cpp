@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "files/binary_path.h"
 #include "files/regular_file.h"
 
 namespace zorvin::files {
@@ -40,10 +41,8 @@ bool read_all(int fd, std::size_t size, std::string& out) {
 }
 
 std::string directory_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
+  const std::string folder = folder_of(path);
+  return folder.empty() ? "." : folder;
 }
 
 // The file a symbolic link leads to, so that the link itself survives.

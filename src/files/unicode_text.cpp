@@ -99,13 +99,11 @@ void fold_case_into(std::string& out, std::string_view text) {
   for (char& c : out) c = reader.next(c);
 }
 
-bool equals_folded(std::string_view text, std::string_view folded_ascii) {
-  if (text.size() != folded_ascii.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const auto lower = (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : text[i];
-    if (lower != folded_ascii[i]) return false;
-  }
+bool equals_folded(std::string_view text, std::string_view folded) {
+  if (text.size() != folded.size()) return false;
+  CaseFoldingReader reader;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (reader.next(text[i]) != folded[i]) return false;
   return true;
 }
 

@@ -42,8 +42,8 @@ class CaseFoldingReader {
   bool after_c3_ = false;  // the byte before began a two-byte character C3 xx
 };
 
-// fold_case(text) == folded_ascii, for a folded text of ASCII only (a
-// keyword), without building the folded text.
-bool equals_folded(std::string_view text, std::string_view folded_ascii);
+// fold_case(text) == folded (a keyword, a name folded before), without
+// building the folded text.
+bool equals_folded(std::string_view text, std::string_view folded);
 
 }  // namespace zorvin

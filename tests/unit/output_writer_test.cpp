@@ -56,10 +56,10 @@ TEST(OutputBinaryPath, NeverTheSourceItself) {
   EXPECT_EQ(binary_path("/my file.x y"), "/my file.x y.bin");
 }
 
-TEST(OutputBinaryPath, SourceFolder) {
-  EXPECT_EQ(source_folder("prog/sub/blink.asm"), "prog/sub");
-  EXPECT_EQ(source_folder("/blink.asm"), "/");
-  EXPECT_EQ(source_folder("blink.asm"), "");
+TEST(OutputBinaryPath, FolderOf) {
+  EXPECT_EQ(folder_of("prog/sub/blink.asm"), "prog/sub");
+  EXPECT_EQ(folder_of("/blink.asm"), "/");
+  EXPECT_EQ(folder_of("blink.asm"), "");
 }
 
 TEST(OutputImage, ListingRowsImageAndLength) {

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
 
   zorvin::asm48::Assembler assembler;
   assembler.keep_listing(options->listing_file.has_value());
-  const std::string source_dir = zorvin::files::source_folder(options->source);
+  const std::string source_dir = zorvin::files::folder_of(options->source);
   // The listing file shows the source lines as read; otherwise the
   // assembler may keep the text itself.
   const auto result =

@@ -26,19 +26,15 @@ void encode_data(std::span<const Token> items, bool words, const TokenLine& line
   out.bytes.clear();
   out.error.clear();
   out.undefined = {};
-  if (items.empty()) {
-    out.error = kParameterError;
-    return;
-  }
+  // The first error ends the line: `return fail(...)`.
+  const auto fail = [&out](std::string_view text) { out.error = text; };
+  if (items.empty()) return fail(kParameterError);
   std::size_t start = 0;
   for (std::size_t i = 0; i <= items.size(); ++i) {
     if (i < items.size() && !is_comma(items[i])) continue;
     const auto item = items.subspan(start, i - start);
     start = i + 1;
-    if (item.empty()) {
-      out.error = kParameterError;
-      return;
-    }
+    if (item.empty()) return fail(kParameterError);
     // A string of other than one character, or DATE / TIME, gives its bytes.
     std::u32string decoded;
     std::u32string_view text;
@@ -51,31 +47,19 @@ void encode_data(std::span<const Token> items, bool words, const TokenLine& line
       is_text = true;
     }
     if (is_text) {
-      if (words) {
-        out.error = kParameterError;
-        return;
-      }
+      if (words) return fail(kParameterError);
       for (char32_t c : text) {
-        if (c > 0xFF) {
-          out.error = message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)");
-          return;
-        }
+        if (c > 0xFF) return fail(message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)"));
         out.bytes.push_back(static_cast<std::uint8_t>(c));
       }
       continue;
     }
     const Evaluation e = evaluate(item, symbols);
-    if (!e.error.empty()) {
-      out.error = e.error;
-      return;
-    }
+    if (!e.error.empty()) return fail(e.error);
     if (out.undefined.empty()) out.undefined = e.undefined;
     const long low = words ? -32768 : -128;
     const long high = words ? 65535 : 255;
-    if (e.value < low || e.value > high) {
-      out.error = range_message(e.value, low, high);
-      return;
-    }
+    if (e.value < low || e.value > high) return fail(range_message(e.value, low, high));
     out.bytes.push_back(static_cast<std::uint8_t>(e.value & 0xFF));
     if (words) out.bytes.push_back(static_cast<std::uint8_t>((e.value >> 8) & 0xFF));
   }

@@ -51,10 +51,6 @@ constexpr auto kUpiKeys = [] {
 }();
 
 const UpiRow* upi_row(std::uint64_t key, std::string_view o1, std::string_view o2) {
-  // Most mnemonics have no UPI row: ruled out by key first.
-  if (key != word_key("in") && key != word_key("out") && key != word_key("mov") && key != word_key("en") &&
-      key != word_key("jobf") && key != word_key("jnibf"))
-    return nullptr;
   for (std::size_t i = 0; i < kUpiOnly.size(); ++i) {
     const UpiRow& row = kUpiOnly[i];
     if (kUpiKeys[i] == key && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;

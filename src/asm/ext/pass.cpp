@@ -98,8 +98,6 @@ bool is_blank_or_comment(std::string_view line, std::size_t first_non_blank) {
   return first_non_blank == line.size() || line[first_non_blank] == ';';
 }
 
-
-
 bool is_directive(std::string_view w) {
   static constexpr std::string_view kWords[] = {
       "equ",   "set",  "reg",   "macro", "endm",  "exitm", "if",      "elseif", "else",    "endif", "while",
@@ -109,7 +107,6 @@ bool is_directive(std::string_view w) {
     if (w == word) return true;
   return false;
 }
-
 
 // The parts of one statement: an optional label, the word, its operands.
 struct Statement {
@@ -211,7 +208,6 @@ class Pass final : public SymbolSource {
     if (deferring_ && context_.symbols.early_use_count() > statement_uses_) {
       deferred_.assign(text);
       deferred_ += detail;
-      has_deferred_ = true;
       return;
     }
     if (!detail.empty()) {
@@ -385,12 +381,13 @@ class Pass final : public SymbolSource {
       // arguments put in is kept as a copy.
       if (from_file) fixup.text = text;
       else fixup.owned = text;
-      has_deferred_ = false;
+      deferred_.clear();
     }
-    if (has_deferred_) {
-      has_deferred_ = false;
+    if (!deferred_.empty()) {
+      const std::string waiting = std::move(deferred_);
+      deferred_.clear();
       errors_in_statement_ = 0;
-      report(deferred_);
+      report(waiting);
     }
   }
 
@@ -601,14 +598,12 @@ class Pass final : public SymbolSource {
 
   void data(const Statement& s) {
     const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
-    DataBytes& data = data_;
-    encode_data(s.operands, words, line_tokens_, *this, context_.clock, data);
-    if (!data.error.empty()) return report(data.error);
+    encode_data(s.operands, words, line_tokens_, *this, context_.clock, data_);
+    if (!data_.error.empty()) return report(data_.error);
     // Emitted all the same: the length keeps the later addresses right.
-    if (!data.undefined.empty()) report(kUndefinedSymbol, data.undefined);
-    emit(data.bytes.data(), data.bytes.size(), true);
+    if (!data_.undefined.empty()) report(kUndefinedSymbol, data_.undefined);
+    emit(data_.bytes.data(), data_.bytes.size(), true);
   }
-
 
   void statement(const Statement& s) {
     const std::string_view w = s.folded;
@@ -682,8 +677,7 @@ class Pass final : public SymbolSource {
   bool was_instruction_ = false;  // the last statement was an instruction
   bool deferring_ = false;         // messages of the statement in hand may wait
   std::size_t statement_uses_ = 0; // early uses before the statement in hand
-  std::string deferred_;           // the first message of the statement in hand, while it waits
-  bool has_deferred_ = false;
+  std::string deferred_;           // the first message of the statement in hand while it waits, else empty
   std::string joined_;             // a message text with its detail
 };
 
