@@ -57,23 +57,18 @@ class BinaryOpen : public GuiTest {
   }
 };
 
-// mov a,#41h / jmp 000 / "ABCD" / a gap of 00H / ret
-const std::string kImage = std::string("\x23\x41\x04\x00", 4) + "ABCD" + std::string(40, '\0') + "\x83";
+// mov a,#41h / jmp 000 / nop (the interrupts at 003H) / retr (at 007H) /
+// "ABCD" / a gap of 00H / ret
+const std::string kImage = std::string("\x23\x41\x04\x00\x00\x00\x00\x93", 8) + "ABCD" + std::string(40, '\0') + "\x83";
 
 TEST_F(BinaryOpen, FillsTheEditorWithASourceThatAssemblesToTheSameImage) {
   write_file("rom.bin", kImage);
   start_app();
   type_into_editor("nop\n");
-  auto refused = answer_next_box(GTK_RESPONSE_NO);
-  auto not_asked = answer_next_requester("");
-  choose_menu_item();
-  EXPECT_EQ(refused->text, "Quelle wurde geändert. Trotzdem laden?");
-  EXPECT_FALSE(not_asked->shown);
-  EXPECT_EQ(app().panes().editor_text(), "nop\n");
-
-  answer_next_box(GTK_RESPONSE_YES);
+  auto asked = answer_next_box(GTK_RESPONSE_YES);
   auto requester = answer_next_requester(dir_ + "/rom.bin");
   choose_menu_item();
+  EXPECT_EQ(asked->text, "Quelle wurde geändert. Trotzdem laden?");
   EXPECT_EQ(requester->title, "Binärdatei öffnen");
   const std::string source = app().panes().editor_text();
   EXPECT_TRUE(source.starts_with("        cpu     8048\n")) << source;
@@ -93,6 +88,15 @@ TEST_F(BinaryOpen, FillsTheEditorWithASourceThatAssemblesToTheSameImage) {
   app().dispatch_command(command::kAssemble);
   EXPECT_NE(messages().find("Assemblieren ohne Fehler beendet."), std::string::npos) << messages();
   EXPECT_EQ(read_file("rom.bin"), kImage);
+
+  // A changed source stays when the user says No.
+  type_into_editor("; mine\n");
+  auto refused = answer_next_box(GTK_RESPONSE_NO);
+  auto not_asked = answer_next_requester("");
+  choose_menu_item();
+  EXPECT_EQ(refused->text, "Quelle wurde geändert. Trotzdem laden?");
+  EXPECT_FALSE(not_asked->shown);
+  EXPECT_NE(app().panes().editor_text().find("; mine"), std::string::npos);
 }
 
 TEST_F(BinaryOpen, AnImageThatCannotBeReadChangesNothing) {
