@@ -1,5 +1,6 @@
 #include "dis/source_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -20,6 +21,12 @@ std::string address_text(std::int32_t address) {
   char text[8];
   std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(address) & 0xFFFFu);
   return text;
+}
+
+std::string table_title(const TablePage& table) {
+  if (table.mnemonic == "jmpp") return "Sprungtabelle von jmpp @a";
+  if (table.mnemonic == "movp") return "Tabelle von movp a,@a";
+  return "Tabelle von movp3 a,@a";
 }
 
 void pad_to(std::string& line, std::size_t column) {
@@ -56,10 +63,9 @@ class Writer {
     std::int32_t address = map_.base;
     while (address < map_.end()) {
       const std::size_t at = map_.index(address);
-      if (table_label_[at] != nullptr) {
-        const TablePage& table = *table_label_[at];
-        out += "\n; " + std::string(table.mnemonic == "jmpp" ? "Sprungtabelle von jmpp @a" : table.mnemonic == "movp" ? "Tabelle von movp a,@a" : "Tabelle von movp3 a,@a") +
-               " (" + address_text(table.reader) + "H): als Daten gelesen, soweit kein Weg als Code hinführt\n";
+      if (const TablePage* table = table_label_[at]) {
+        out += "\n; " + table_title(*table) + " (" + address_text(table->reader) +
+               "H): als Daten gelesen, soweit kein Weg als Code hinführt\n";
         out += "T" + address_text(address) + ":\n";
       }
       if (code_label_[at]) out += label_of(address) + ":\n";
@@ -134,13 +140,11 @@ class Writer {
       if (!operands.empty()) operands += ',';
       operands += part;
     }
-    char comment[40];
-    if (op.length == 2)
-      std::snprintf(comment, sizeof comment, "%s  %02X %02X  %d %s", address_text(address).c_str(), bytes_[at], second,
-                    op.cycles, op.cycles == 1 ? "Zyklus" : "Zyklen");
-    else
-      std::snprintf(comment, sizeof comment, "%s  %02X     %d %s", address_text(address).c_str(), bytes_[at],
-                    op.cycles, op.cycles == 1 ? "Zyklus" : "Zyklen");
+    char code[8];
+    if (op.length == 2) std::snprintf(code, sizeof code, "%02X %02X", bytes_[at], second);
+    else std::snprintf(code, sizeof code, "%02X   ", bytes_[at]);
+    const std::string comment = address_text(address) + "  " + code + "  " + std::to_string(op.cycles) +
+                                (op.cycles == 1 ? " Zyklus" : " Zyklen");
     statement(out, op.mnemonic, operands, comment);
     return op.length;
   }
