@@ -174,27 +174,41 @@ class Writer {
     data_lines(pending, end, out);
   }
 
+  // db lines of up to 16 bytes; a text that does not fit the rest of a line
+  // starts the next one, so it is cut only where it is longer than a line.
   void data_lines(std::int32_t address, std::int32_t end, std::string& out) const {
-    for (std::int32_t line = address; line < end; line += static_cast<std::int32_t>(kBytesPerDataLine)) {
-      const std::size_t first = map_.index(line);
-      const std::size_t last = std::min(first + kBytesPerDataLine, map_.index(end));
-      std::string items;
-      for (std::size_t at = first; at < last;) {
-        std::size_t text_end = at;
-        while (text_end < last && is_text_byte(bytes_[text_end])) ++text_end;
-        if (!items.empty()) items += ", ";
-        if (text_end - at >= kMinText) {
-          items += '"';
-          items.append(reinterpret_cast<const char*>(bytes_.data() + at), text_end - at);
-          items += '"';
-          at = text_end;
-        } else {
-          items += hex_number(bytes_[at], 2);
-          ++at;
-        }
+    const std::size_t last = map_.index(end);
+    std::size_t at = map_.index(address);
+    std::size_t line_start = at;
+    std::size_t line_bytes = 0;
+    std::string items;
+    const auto flush = [&] {
+      if (line_bytes > 0) statement(out, "db", items, address_text(map_.base + static_cast<std::int32_t>(line_start)));
+      items.clear();
+      line_bytes = 0;
+    };
+    while (at < last) {
+      std::size_t text_end = at;
+      while (text_end < last && is_text_byte(bytes_[text_end])) ++text_end;
+      const bool text = text_end - at >= kMinText;
+      if (text && line_bytes > 0 && line_bytes + (text_end - at) > kBytesPerDataLine) flush();
+      if (line_bytes == 0) line_start = at;
+      if (!items.empty()) items += ", ";
+      if (text) {
+        const std::size_t take = std::min(text_end - at, kBytesPerDataLine - line_bytes);
+        items += '"';
+        items.append(reinterpret_cast<const char*>(bytes_.data() + at), take);
+        items += '"';
+        at += take;
+        line_bytes += take;
+      } else {
+        items += hex_number(bytes_[at], 2);
+        ++at;
+        ++line_bytes;
       }
-      statement(out, "db", items, address_text(line));
+      if (line_bytes == kBytesPerDataLine) flush();
     }
+    flush();
   }
 
   const ProgramMap& map_;
