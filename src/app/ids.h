@@ -8,6 +8,7 @@ namespace window {
 inline constexpr int kMain = 0;
 inline constexpr int kEmulatorSettings = 4;
 inline constexpr int kInfo = 5;
+inline constexpr int kEntryPoints = 6;  // asked for by "Binärdatei öffnen…"
 }  // namespace window
 
 namespace control {
@@ -30,6 +31,7 @@ inline constexpr int kTransfer = 7;
 inline constexpr int kFill00 = 8;
 inline constexpr int kFillFF = 9;
 inline constexpr int kInfo = 10;
+inline constexpr int kOpenBinary = 11;
 }  // namespace command
 
 // The editor's commands ("Bearbeiten" and F3), kept apart from those above.

@@ -43,6 +43,7 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     listing_ = std::move(run.listing);
     result.error_count = run.diagnostics.count();
     result.error_lines = std::move(run.diagnostics.lines);
+    result.warning_lines = std::move(run.warnings.lines);
     return finish(std::move(result), table_);
   }
   split_pass(std::move(editor_text), table_);

@@ -21,6 +21,7 @@ inline constexpr std::string_view kErrorsSuffix = " Fehler beim Assemblieren!";
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
   std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order
+  std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..."; they do not stop the run
   int error_count = 0;
   std::string summary;                   // the run's last message line
 

@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
   }
+  for (const auto& line : result.warning_lines) print_line(line);
   if (!result.ok()) {
     for (const auto& line : result.error_lines) print_line(line);
     print_line(result.summary);

@@ -51,6 +51,7 @@ struct RunContext {
 
 struct PassResult {
   Diagnostics diagnostics;
+  Diagnostics warnings;  // lines that do not stop the run
   LineTable table;
   std::vector<ListingLine> listing;
   bool cut_short = false;  // a bound on lines, nesting or errors ended the pass

@@ -1,0 +1,178 @@
+// "Programm → Binärdatei öffnen…": an image read back into the editor as a
+// source without a file name, which F5 and a save turn into the same image.
+#include <filesystem>
+
+#include "app/ids.h"
+#include "gui_harness.h"
+
+namespace zorvin::test {
+namespace {
+
+using namespace app;
+
+// The text of the first label inside a menu item (icon and label sit in a box).
+std::string label_inside(GtkWidget* widget) {
+  if (GTK_IS_LABEL(widget)) return gtk_label_get_text(GTK_LABEL(widget));
+  if (!GTK_IS_CONTAINER(widget)) return {};
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  std::string text;
+  for (GList* child = children; child && text.empty(); child = child->next) text = label_inside(GTK_WIDGET(child->data));
+  g_list_free(children);
+  return text;
+}
+
+// The menu item whose label reads `text`, through the submenus of `shell`.
+GtkWidget* menu_item_labelled(GtkWidget* shell, const std::string& text) {
+  GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
+  GtkWidget* found = nullptr;
+  for (GList* child = children; child && !found; child = child->next) {
+    if (!GTK_IS_MENU_ITEM(child->data)) continue;
+    GtkMenuItem* item = GTK_MENU_ITEM(child->data);
+    if (label_inside(GTK_WIDGET(item)) == text) found = GTK_WIDGET(item);
+    else if (GtkWidget* submenu = gtk_menu_item_get_submenu(item)) found = menu_item_labelled(submenu, text);
+  }
+  g_list_free(children);
+  return found;
+}
+
+GtkWidget* find_menu_bar(GtkWidget* root) {
+  if (GTK_IS_MENU_BAR(root)) return root;
+  if (!GTK_IS_CONTAINER(root)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+  GtkWidget* found = nullptr;
+  for (GList* child = children; child && !found; child = child->next) found = find_menu_bar(GTK_WIDGET(child->data));
+  g_list_free(children);
+  return found;
+}
+
+constexpr int kEntriesText = 61, kEntriesOk = 62, kEntriesCancel = 63;
+
+// Answers the "Einsprünge" dialog: the text typed into it, then the button.
+void answer_entries(GtkWindow*, const std::string& text, int button) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(GuiTest::ui().widget(kEntriesText)));
+  gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+  gtk_button_clicked(GTK_BUTTON(GuiTest::ui().widget(button)));
+}
+
+// Runs `step` from the main loop once `ready` holds, checking every 20 ms.
+void once(std::function<bool()> ready, std::function<void()> step) {
+  struct Pending {
+    std::function<bool()> ready;
+    std::function<void()> step;
+  };
+  g_timeout_add(20, [](gpointer data) -> gboolean {
+    auto* pending = static_cast<Pending*>(data);
+    if (!pending->ready()) return G_SOURCE_CONTINUE;
+    pending->step();
+    delete pending;
+    return G_SOURCE_REMOVE;
+  }, new Pending{std::move(ready), std::move(step)});
+}
+
+class BinaryOpen : public GuiTest {
+ protected:
+  void choose_menu_item() {
+    GtkWidget* bar = find_menu_bar(GTK_WIDGET(ui().gtk_window(window::kMain)));
+    ASSERT_NE(bar, nullptr);
+    GtkWidget* item = menu_item_labelled(bar, "Binärdatei öffnen…");
+    ASSERT_NE(item, nullptr);
+    gtk_menu_item_activate(GTK_MENU_ITEM(item));
+    pump(100);
+  }
+};
+
+// mov a,#41h / jmp 000 / nop (the interrupts at 003H) / retr (at 007H) /
+// "ABCD" / a gap of 00H / ret
+const std::string kImage = std::string("\x23\x41\x04\x00\x00\x00\x00\x93", 8) + "ABCD" + std::string(40, '\0') + "\x83";
+
+TEST_F(BinaryOpen, FillsTheEditorWithASourceThatAssemblesToTheSameImage) {
+  write_file("rom.bin", kImage);
+  start_app();
+  type_into_editor("nop\n");
+  auto asked = answer_next_box(GTK_RESPONSE_YES);
+  auto requester = answer_next_requester(dir_ + "/rom.bin");
+  when_window_shown("Einsprünge", [](GtkWindow* window) { answer_entries(window, "", kEntriesOk); });
+  choose_menu_item();
+  EXPECT_EQ(asked->text, "Quelle wurde geändert. Trotzdem laden?");
+  EXPECT_EQ(requester->title, "Binärdatei öffnen");
+  const std::string source = app().panes().editor_text();
+  EXPECT_TRUE(source.starts_with("        cpu     8048\n")) << source;
+  EXPECT_NE(source.find("L0000:"), std::string::npos) << source;
+  EXPECT_NE(source.find("jmp     L0000"), std::string::npos) << source;
+  EXPECT_NE(source.find("db      \"ABCD\""), std::string::npos) << source;
+  EXPECT_EQ(app().panes().is_modified(), 0);
+  EXPECT_EQ(app().panes().source_path(), "");
+  EXPECT_EQ(ui().status_text(status::kFile), "Datei: keine");
+  EXPECT_NE(messages().find(dir_ + "/rom.bin (" + std::to_string(kImage.size()) + " Byte) rückübersetzt"),
+            std::string::npos)
+      << messages();
+
+  // Saved under a name of its own, F5 writes the image it came from.
+  answer_next_requester(dir_ + "/rom.asm");
+  app().dispatch_command(command::kSaveSource);
+  app().dispatch_command(command::kAssemble);
+  EXPECT_NE(messages().find("Assemblieren ohne Fehler beendet."), std::string::npos) << messages();
+  EXPECT_EQ(read_file("rom.bin"), kImage);
+
+  // A changed source stays when the user says No.
+  type_into_editor("; mine\n");
+  auto refused = answer_next_box(GTK_RESPONSE_NO);
+  auto not_asked = answer_next_requester("");
+  choose_menu_item();
+  EXPECT_EQ(refused->text, "Quelle wurde geändert. Trotzdem laden?");
+  EXPECT_FALSE(not_asked->shown);
+  EXPECT_NE(app().panes().editor_text().find("; mine"), std::string::npos);
+}
+
+TEST_F(BinaryOpen, AnImageThatCannotBeReadChangesNothing) {
+  write_file("broken.hex", ":0301000023058352\r\n");
+  start_app();
+  type_into_editor("mine\n");
+  answer_next_box(GTK_RESPONSE_YES);
+  answer_next_requester(dir_ + "/broken.hex");
+  choose_menu_item();  // no "Einsprünge" dialog for a file that cannot be read
+  EXPECT_NE(messages().find(dir_ + "/broken.hex - Binärdatei konnte nicht geöffnet werden (Intel-HEX-Zeile 1: "
+                                   "Prüfsumme falsch)"),
+            std::string::npos)
+      << messages();
+  EXPECT_EQ(app().panes().editor_text(), "mine\n");
+  EXPECT_EQ(app().panes().is_modified(), 1);
+}
+
+// jmp 000 at reset, retr at both interrupt vectors, then code at 010H that
+// no jump reaches: mov a,#55h / outl p1,a / ret.
+const std::string kHidden = std::string("\x04\x00\x00\x93\x00\x00\x00\x93", 8) + std::string(8, '\xFF') +
+                            std::string("\x23\x55\x39\x83", 4);
+
+TEST_F(BinaryOpen, EntryPointsTheUserNamesAreFollowed) {
+  write_file("hidden.bin", kHidden);
+  start_app();
+  // A word that is no address is named, and the dialog stays for a better one.
+  auto hint = answer_next_box(GTK_RESPONSE_OK);
+  answer_next_requester(dir_ + "/hidden.bin");
+  when_window_shown("Einsprünge", [hint](GtkWindow* window) {
+    answer_entries(window, "0010h, zz", kEntriesOk);
+    once([hint] { return hint->shown; },
+         [window] { answer_entries(window, "0010h\n", kEntriesOk); });
+  });
+  choose_menu_item();
+  pump_until([this] { return app().panes().editor_text().find("cpu") != std::string::npos; });
+  EXPECT_EQ(hint->text, "'zz' ist keine Adresse von 0 bis 0FFFh.");
+  const std::string source = app().panes().editor_text();
+  EXPECT_NE(source.find("L0010:\n        mov     a,#55h"), std::string::npos) << source;
+  EXPECT_NE(source.find("outl    p1,a"), std::string::npos) << source;
+
+  // Abbrechen in the dialog leaves everything as it was.
+  type_into_editor("; mine\n");
+  answer_next_box(GTK_RESPONSE_YES);
+  answer_next_requester(dir_ + "/hidden.bin");
+  when_window_shown("Einsprünge", [](GtkWindow* window) { answer_entries(window, "", kEntriesCancel); });
+  const std::string before = messages();
+  choose_menu_item();
+  EXPECT_NE(app().panes().editor_text().find("; mine"), std::string::npos);
+  EXPECT_EQ(app().panes().is_modified(), 1);
+  EXPECT_EQ(messages(), before);
+}
+
+}  // namespace
+}  // namespace zorvin::test
