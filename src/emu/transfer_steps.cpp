@@ -42,7 +42,9 @@ std::optional<std::string> stored_eprom_problem(const std::string& ini_path) {
   if (!ini.open(ini_path) || !ini.select_group("Emulator")) return std::nullopt;
   const std::string stored = ini.read_text("EPROM", kMissing);
   if (stored == kMissing || !eprom_part(stored).empty()) return std::nullopt;
-  return "EPROM = " + stored + " in zorvin.ini ist ungültig - gültig sind " + eprom_code_list();
+  const std::string what =
+      stored.empty() ? "EPROM in zorvin.ini ist leer" : "EPROM = " + stored + " in zorvin.ini ist ungültig";
+  return what + " - gültig sind " + eprom_code_list();
 }
 
 std::optional<std::string> capacity_problem(std::size_t size, std::string_view code) {

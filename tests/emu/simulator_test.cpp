@@ -283,7 +283,7 @@ TEST_F(Simulator, ZorvinLoadRefusesWrongEpromValuesNonTerminalsAndImagesTooLarge
   const std::vector<Case> cases = {
       {"77", {}, 2, "EPROM = 77 in zorvin.ini ist ungültig - gültig sind " + codes},
       {"E99", {}, 2, "EPROM = E99 in zorvin.ini ist ungültig - gültig sind " + codes},
-      {"", {}, 2, "EPROM =  in zorvin.ini ist ungültig - gültig sind " + codes},
+      {"", {}, 2, "EPROM in zorvin.ini ist leer - gültig sind " + codes},
       {"2716", {}, 2, "EPROM = 2716 in zorvin.ini ist ungültig - gültig sind " + codes},
       {"-", {"--eprom", "2716"}, 2, "unbekannter EPROM-Code '2716' - gültig sind " + codes},
       {"64", {"--port", "/dev/null"}, 1, "/dev/null ist keine serielle Schnittstelle (kein Terminal)"},

@@ -178,9 +178,11 @@ TEST_F(Emulator, F6RefusesAnUnknownStoredEpromTypeAndAPortThatIsNoTerminal) {
     SCOPED_TRACE(stored);
     write_file("zorvin.ini", ini("COM = " + dir_ + "/ttyEMU0\nEPROM = " + stored + "\n"));
     app().dispatch_command(command::kTransfer);
-    EXPECT_TRUE(messages().ends_with("Fehler bei der Übertragung - EPROM = " + stored +
-                                     " in zorvin.ini ist ungültig - gültig sind 16, 32, 64, E64, 128, 256, E256, 512; "
-                                     "unter Einstellungen -> EPROM Emulator wählen"))
+    const std::string what =
+        stored.empty() ? "EPROM in zorvin.ini ist leer" : "EPROM = " + stored + " in zorvin.ini ist ungültig";
+    EXPECT_TRUE(messages().ends_with("Fehler bei der Übertragung - " + what +
+                                     " - gültig sind 16, 32, 64, E64, 128, 256, E256, 512; unter Einstellungen -> "
+                                     "EPROM Emulator wählen"))
         << messages();
   }
   EXPECT_EQ(messages().find("geöffnet"), std::string::npos);

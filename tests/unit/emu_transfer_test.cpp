@@ -272,7 +272,7 @@ TEST(StoredEprom, OnlyAKnownCodeOrNoValueAtAllMaySend) {
   const std::vector<Case> cases = {
       {"[Emulator]\nEPROM = 77\n", "EPROM = 77 in zorvin.ini ist ungültig" + valid},
       {"[Emulator]\nEPROM = E99\n", "EPROM = E99 in zorvin.ini ist ungültig" + valid},
-      {"[Emulator]\nEPROM = \n", "EPROM =  in zorvin.ini ist ungültig" + valid},
+      {"[Emulator]\nEPROM = \n", "EPROM in zorvin.ini ist leer" + valid},
       {"[Emulator]\nEPROM = 2716\n", "EPROM = 2716 in zorvin.ini ist ungültig" + valid},
       {"[Emulator]\nEPROM = e64\n", "EPROM = e64 in zorvin.ini ist ungültig" + valid},
       {"[Emulator]\nEPROM = E64\n", std::nullopt},
