@@ -116,13 +116,16 @@ class Link {
   // something. False when it never stops talking.
   bool settle(std::int64_t opened_at) {
     const std::int64_t give_up = opened_at + timing_.settle_limit_ms;
-    for (;;) {
+    const auto quiet_at = [&] {
       const std::optional<std::int64_t> last = reader_.last_data_ms();
-      const std::int64_t quiet_at = last ? *last + timing_.quiet_ms : opened_at + timing_.ready_quiet_ms;
-      if (elapsed_ms() >= quiet_at) return true;
-      if (elapsed_ms() >= give_up) return false;
-      reader_.poll(std::min(quiet_at, give_up));
+      return last ? *last + timing_.quiet_ms : opened_at + timing_.ready_quiet_ms;
+    };
+    for (;;) {
+      // Also takes what came while the window was served, before judging.
+      reader_.poll(std::min(quiet_at(), give_up));
       show_each(reader_.take_lines());
+      if (elapsed_ms() >= quiet_at()) return true;
+      if (elapsed_ms() >= give_up) return false;
     }
   }
 

@@ -183,7 +183,10 @@ TEST_F(Transfer, DevicesThatNeverSettleOrSayOtherThingsAreNotTakenForTheEmulator
       delay_ms(5);
     }
   });
+  // A slow redraw after the open: what came meanwhile is judged first.
+  view.on_event_wait = [] { delay_ms(kQuick.ready_quiet_ms * 3); };
   EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
+  view.on_event_wait = nullptr;
   streaming = false;
   chatter.join();
   EXPECT_EQ(pty.received().find(":EMUOFF"), std::string::npos);
