@@ -18,7 +18,7 @@ struct TransferTiming {
   int ready_quiet_ms = 40;
   // Silence after start-up output (banner, auto-load) that means the device
   // is done; long enough for the reply to a sync it had buffered meanwhile.
-  int quiet_ms = 150;
+  int quiet_ms = 100;
   int settle_limit_ms = 5000;  // the longest start-up output (an auto-load) waited for
   // An "ACK" this late means the device gave up waiting for the block's
   // bytes (after 1 s) and stored whatever its buffer held.
