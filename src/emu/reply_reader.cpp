@@ -11,7 +11,13 @@ namespace zorvin::emu {
 
 bool ReplyReader::poll(std::int64_t deadline_ms) {
   const std::int64_t left = deadline_ms - elapsed_ms();
-  if (left > 0 && !ports_.wait_readable(kEmulatorPort, static_cast<int>(left))) return false;
+  const auto idle = [&] {
+    delay_ms(static_cast<int>(std::min<std::int64_t>(idle_wait_ms_, deadline_ms - elapsed_ms())));
+  };
+  if (left > 0 && !ports_.wait_readable(kEmulatorPort, static_cast<int>(left))) {
+    idle();  // only when the wait failed before its time: a port not open is not polled busily
+    return false;
+  }
   std::array<unsigned char, 2048> buffer{};
   bool any = false;
   // Everything waiting, also when more than one buffer full is there.
@@ -24,8 +30,7 @@ bool ReplyReader::poll(std::int64_t deadline_ms) {
   if (any) {
     last_data_ms_ = elapsed_ms();
   } else if (left > 0) {
-    // Reported readable, yet nothing there: the device hung up or failed.
-    delay_ms(static_cast<int>(std::min<std::int64_t>(idle_wait_ms_, deadline_ms - elapsed_ms())));
+    idle();  // reported readable, yet nothing there: the device hung up or failed
   }
   return any;
 }
