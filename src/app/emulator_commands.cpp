@@ -16,6 +16,12 @@ class PaneTransferView : public emu::TransferView {
   PaneTransferView(ui::Toolkit& ui, Panes& panes) : ui_(ui), panes_(panes) {}
   void append_message(const std::string& line) override { panes_.append_message(line); }
   void scroll_messages_to_end() override { panes_.scroll_messages_to_end(); }
+  // Between steps the window is only redrawn: a wait for one more event
+  // would hold up every step of the transfer.
+  void update_messages() override {
+    ui_.flush_dropping_events();
+    panes_.show_last_message();
+  }
   void wait_for_one_event(int timeout_ms) override { ui_.wait_once_dropping_events(timeout_ms); }
 
  private:
@@ -52,6 +58,13 @@ void App::transfer() {
   } else if (panes_.editor_text() != image_source_text_) {
     panes_.append_message("Hinweis: Die Quelle wurde seit dem Schreiben von " + image_path_ +
                           " geändert - gesendet wird der alte Stand");
+  }
+  // Loading the settings made "64" of an unknown EPROM value; send nothing
+  // for a type the user never chose.
+  if (const std::optional<std::string> problem = emu::stored_eprom_problem(settings_path_)) {
+    panes_.append_message("Fehler bei der Übertragung - " + *problem + "; unter Einstellungen -> EPROM Emulator wählen");
+    panes_.scroll_messages_to_end();
+    return;
   }
   PaneTransferView view(ui_, panes_);
   emu::emulator_transfer(image_path_, settings_, serial_ports_, view);

@@ -42,100 +42,124 @@ Image read_image(const std::string& path) {
 constexpr std::string_view kFailurePrefix = "Fehler bei der Übertragung - ";
 
 struct Failure {
-  std::string step;     // named in the verdict
+  std::string where;    // in the verdict, after "fehlgeschlagen ": "bei :EMUOFF"
   std::string message;  // the error line, after kFailurePrefix
 };
 
+// How one ":EMUOFF" went.
+enum class SyncOutcome {
+  Synced,      // the version line and the bus line came back
+  Silent,      // not a byte within the reply timeout
+  Quiet,       // other output (a start-up, or other words), then silence
+  NeverReady,  // output without pause for longer than a start-up lasts
+};
+
 // One conversation with the device on the open port: every step waits for
-// the lines that confirm it.
+// the lines that confirm it, and the next goes out as soon as they are there.
 class Link {
  public:
   Link(SerialPorts& ports, TransferView& view, const TransferTiming& timing, const std::string& port_name)
-      : ports_(ports), view_(view), timing_(timing), port_name_(port_name), reader_(ports, timing.poll_interval_ms) {}
+      : ports_(ports), view_(view), timing_(timing), port_name_(port_name), reader_(ports, timing.idle_wait_ms) {}
 
-  // Lets the device finish what it prints after a reset (banner, auto-load)
-  // and syncs with ":EMUOFF". A reset may come while we wait (the open pulls
-  // DTR): the sync sent into the boot pause is lost and the banner follows
-  // instead of the reply, so the device gets a few chances.
-  std::optional<Failure> synchronise() {
+  // Syncs with ":EMUOFF" once the device is quiet. A device that the open
+  // reset loses the first sync in its boot pause and prints its start-up
+  // instead (banner, auto-load), ending with its version line; once that is
+  // over the sync goes out again. `opened_at`: when the port was opened.
+  std::optional<Failure> synchronise(std::int64_t opened_at) {
     const std::string step(kSyncCommand.substr(0, kSyncCommand.size() - 1));
+    if (!settle(opened_at)) return never_ready();
     std::string unexpected;
     for (int attempt = 0; attempt < 3; ++attempt) {
-      if (!settle()) {
-        return Failure{step, port_name_ + " sendet ununterbrochen - das Gerät wird nicht bereit; ist " + port_name_ +
-                                 " der Eprom Emulator?"};
+      if (!send(kSyncCommand)) return Failure{"bei " + step, port_name_ + " antwortet nicht"};
+      switch (await_sync(unexpected)) {
+        case SyncOutcome::Synced: return std::nullopt;
+        case SyncOutcome::NeverReady: return never_ready();
+        case SyncOutcome::Silent:
+          return Failure{"bei " + step, "keine Antwort auf " + step +
+                                            " - falsche Schnittstelle, Gerät nicht bereit oder eine ältere Firmware "
+                                            "ohne " +
+                                            step + seen_version()};
+        case SyncOutcome::Quiet: break;
       }
-      if (!send(kSyncCommand)) return Failure{step, port_name_ + " antwortet nicht"};
-      std::optional<std::string> line = reader_.next_line(elapsed_ms() + timing_.reply_timeout_ms);
-      if (!line) {
-        return Failure{step, "keine Antwort auf " + step +
-                                 " - falsche Schnittstelle, Gerät nicht bereit oder eine ältere Firmware ohne " + step +
-                                 seen_version()};
-      }
-      if (is_version_line(*line)) {
-        show(with_rest_of_sync_reply(std::move(*line)));
-        return std::nullopt;
-      }
-      show({*line});
-      unexpected = *line;
     }
-    return Failure{step, "unerwartete Antwort auf " + step + ": „" + unexpected + "“ - ist " + port_name_ +
-                             " der Eprom Emulator?"};
+    return Failure{"bei " + step, "unerwartete Antwort auf " + step + ": „" + unexpected + "“ - ist " + port_name_ +
+                                      " der Eprom Emulator?"};
   }
 
   std::optional<Failure> run(const TransferStep& step) {
-    if (!send(step.bytes)) return Failure{step.name, port_name_ + " antwortet nicht"};
+    if (!send(step.bytes)) return Failure{"bei " + step.name, port_name_ + " antwortet nicht"};
     const std::int64_t sent = elapsed_ms();
     std::vector<std::string> got;
     for (const std::string& expected : step.replies) {
       std::optional<std::string> line = reader_.next_line(sent + timing_.reply_timeout_ms);
       if (!line) {
         show(got);
-        return Failure{step.name, "keine Antwort auf " + step.name};
+        return Failure{"bei " + step.name, "keine Antwort auf " + step.name};
       }
       got.push_back(std::move(*line));
       if (!got.back().starts_with(expected)) {
         show(got);
-        return Failure{step.name, "unerwartete Antwort auf " + step.name + ": „" + got.back() + "“"};
+        return Failure{"bei " + step.name, "unerwartete Antwort auf " + step.name + ": „" + got.back() + "“"};
       }
     }
     show(got);
     if (step.is_block && elapsed_ms() - sent >= timing_.stalled_block_ms) {
-      return Failure{step.name, step.name + " kam nicht vollständig an (ACK erst nach der Wartezeit des Geräts)"};
+      return Failure{"bei " + step.name,
+                     step.name + " kam nicht vollständig an (ACK erst nach der Wartezeit des Geräts)"};
     }
     return std::nullopt;
   }
 
  private:
-  // Reads until the device has been quiet for a while; false when it never
-  // stops talking.
-  bool settle() {
-    const std::int64_t start = elapsed_ms();
-    std::int64_t last_data = start;
+  // Waits until nothing has come for a while: `ready_quiet_ms` since the
+  // open while the device is silent, `quiet_ms` once it has printed
+  // something. False when it never stops talking.
+  bool settle(std::int64_t opened_at) {
+    const std::int64_t give_up = opened_at + timing_.settle_limit_ms;
+    const auto quiet_at = [&] {
+      const std::optional<std::int64_t> last = reader_.last_data_ms();
+      return last ? *last + timing_.quiet_ms : opened_at + timing_.ready_quiet_ms;
+    };
     for (;;) {
-      if (reader_.poll()) last_data = elapsed_ms();
-      const std::vector<std::string> lines = reader_.take_lines();
-      // Start-up output (banner, rows of auto-load dots) is shown line by line.
-      for (const std::string& line : lines) {
-        if (is_version_line(line)) version_ = line;
-        view_.append_message(line);
-      }
-      if (!lines.empty()) view_.scroll_messages_to_end();
-      const std::int64_t now = elapsed_ms();
-      if (now - last_data >= timing_.quiet_ms) return true;
-      if (now - start >= timing_.settle_limit_ms) return false;
+      // Also takes what came while the window was served, before judging.
+      reader_.poll(std::min(quiet_at(), give_up));
+      show_each(reader_.take_lines());
+      if (elapsed_ms() >= quiet_at()) return true;
+      if (elapsed_ms() >= give_up) return false;
     }
   }
 
-  // The version line is followed by the bus line ("-> Bus set to 27512 ...");
-  // both belong to the reply.
-  std::vector<std::string> with_rest_of_sync_reply(std::string version) {
-    std::vector<std::string> reply = {std::move(version)};
-    while (std::optional<std::string> line = reader_.next_line(elapsed_ms() + timing_.quiet_ms)) {
-      reply.push_back(std::move(*line));
-      if (reply.back().starts_with("-> Bus set to ")) break;
+  // Reads what follows a sync. The reply is the version line and the bus
+  // line; a start-up ends with a version line alone, and a sync the device
+  // buffered while it started is answered right after that.
+  SyncOutcome await_sync(std::string& unexpected) {
+    const std::int64_t sent = elapsed_ms();
+    std::optional<std::string> line = reader_.next_line(sent + timing_.reply_timeout_ms);
+    const bool any_output = line || reader_.last_data_ms() > sent;
+    if (!any_output) return SyncOutcome::Silent;
+    const std::int64_t give_up = elapsed_ms() + timing_.settle_limit_ms;
+    if (!line) line = reader_.next_line_while_talking(timing_.quiet_ms, give_up);
+    while (line) {
+      std::optional<std::string> next = reader_.next_line_while_talking(timing_.quiet_ms, give_up);
+      if (is_version_line(*line)) {
+        if (next && next->starts_with("-> Bus set to ")) {
+          show({*line, *next});
+          return SyncOutcome::Synced;
+        }
+        version_ = *line;
+      } else {
+        unexpected = *line;
+      }
+      show_each({*line});
+      line = std::move(next);
     }
-    return reply;
+    return elapsed_ms() >= give_up ? SyncOutcome::NeverReady : SyncOutcome::Quiet;
+  }
+
+  Failure never_ready() const {
+    return Failure{"beim Warten auf den Eprom Emulator",
+                   port_name_ + " sendet ununterbrochen - das Gerät wird nicht bereit; ist " + port_name_ +
+                       " der Eprom Emulator?"};
   }
 
   std::string seen_version() const {
@@ -148,11 +172,21 @@ class Link {
     return ports_.write_bytes(kEmulatorPort, data, timing_.reply_timeout_ms) == bytes.size();
   }
 
+  // Output the device printed by itself (banner, rows of auto-load dots) is
+  // shown line by line.
+  void show_each(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+      if (is_version_line(line)) version_ = line;
+      view_.append_message(line);
+    }
+    if (!lines.empty()) view_.update_messages();
+  }
+
   // A step's reply is one message line, its lines joined ("->inACK").
   void show(const std::vector<std::string>& lines) {
     if (lines.empty()) return;
     view_.append_message(joined(lines));
-    view_.scroll_messages_to_end();
+    view_.update_messages();
   }
 
   SerialPorts& ports_;
@@ -182,6 +216,11 @@ bool emulator_transfer(const std::string& image_path, const settings::Settings& 
     view.scroll_messages_to_end();
     return false;
   }
+  if (const std::optional<std::string> problem = capacity_problem(image.size, settings.eprom_code)) {
+    view.append_message(image_path + " - " + *problem);
+    view.scroll_messages_to_end();
+    return false;
+  }
 
   const std::string& port_name = settings.port_name;
   const std::string open_failed = "Fehler beim Öffnen der seriellen Schnittstelle - " + port_name;
@@ -195,13 +234,21 @@ bool emulator_transfer(const std::string& image_path, const settings::Settings& 
     return false;
   }
   const int fd = ports.open(kEmulatorPort, port_name, SerialParams{});
-  if (fd == 0 || !is_character_device(fd)) {
+  const std::int64_t opened_at = elapsed_ms();
+  std::optional<std::string> refused;
+  if (fd == 0) {
+    refused = open_failed + " nicht gefunden";
+  } else if (!is_character_device(fd)) {
+    refused = no_device;
+  } else if (!ports.is_terminal(kEmulatorPort)) {
+    // /dev/null and the like take the bytes and never answer.
+    refused = open_failed + " ist keine serielle Schnittstelle (kein Terminal)";
+  }
+  if (refused) {
+    view.append_message(*refused);
     if (fd == 0) {
-      view.append_message(open_failed + " nicht gefunden");
       if (const std::optional<std::string> hint = permission_hint(port_name, ports.last_open_errno()))
         view.append_message(*hint);
-    } else {
-      view.append_message(no_device);
     }
     ports.close(kEmulatorPort);
     view.scroll_messages_to_end();
@@ -216,7 +263,7 @@ bool emulator_transfer(const std::string& image_path, const settings::Settings& 
   }
 
   Link link(ports, view, timing, port_name);
-  std::optional<Failure> failure = link.synchronise();
+  std::optional<Failure> failure = link.synchronise(opened_at);
   if (!failure) {
     for (const TransferStep& step : transfer_steps(image.bytes, settings)) {
       failure = link.run(step);
@@ -227,7 +274,7 @@ bool emulator_transfer(const std::string& image_path, const settings::Settings& 
   ports.close(kEmulatorPort);
   view.append_message(port_name + " geschlossen");
   if (failure) {
-    view.append_message("Übertragung fehlgeschlagen bei " + failure->step + " - nichts weiter gesendet");
+    view.append_message("Übertragung fehlgeschlagen " + failure->where + " - nichts weiter gesendet");
   } else {
     view.append_message("Übertragung erfolgreich: " + std::to_string(image.size) + " Byte in " +
                         blocks_text(image.bytes.size() / kBlockSize) + " als " + eprom_part(settings.eprom_code) +

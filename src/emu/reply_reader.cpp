@@ -1,5 +1,6 @@
 #include "emu/reply_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -8,8 +9,15 @@
 
 namespace zorvin::emu {
 
-bool ReplyReader::poll() {
-  delay_ms(poll_interval_ms_);
+bool ReplyReader::poll(std::int64_t deadline_ms) {
+  const std::int64_t left = deadline_ms - elapsed_ms();
+  const auto idle = [&] {
+    delay_ms(static_cast<int>(std::min<std::int64_t>(idle_wait_ms_, deadline_ms - elapsed_ms())));
+  };
+  if (left > 0 && !ports_.wait_readable(kEmulatorPort, static_cast<int>(left))) {
+    idle();  // only when the wait failed before its time: a port not open is not polled busily
+    return false;
+  }
   std::array<unsigned char, 2048> buffer{};
   bool any = false;
   // Everything waiting, also when more than one buffer full is there.
@@ -18,6 +26,11 @@ bool ReplyReader::poll() {
     if (got == 0) break;
     add(buffer.data(), got);
     any = true;
+  }
+  if (any) {
+    last_data_ms_ = elapsed_ms();
+  } else if (left > 0) {
+    idle();  // reported readable, yet nothing there: the device hung up or failed
   }
   return any;
 }
@@ -48,12 +61,22 @@ std::vector<std::string> ReplyReader::take_lines() {
 
 std::optional<std::string> ReplyReader::next_line(std::int64_t deadline_ms) {
   while (lines_.empty()) {
-    if (elapsed_ms() > deadline_ms) return std::nullopt;
-    poll();
+    if (elapsed_ms() >= deadline_ms) return std::nullopt;
+    poll(deadline_ms);
   }
   std::string line = std::move(lines_.front());
   lines_.erase(lines_.begin());
   return line;
+}
+
+std::optional<std::string> ReplyReader::next_line_while_talking(int quiet_ms, std::int64_t deadline_ms) {
+  while (lines_.empty()) {
+    const std::int64_t quiet_at = last_data_ms_.value_or(elapsed_ms()) + quiet_ms;
+    const std::int64_t until = std::min(quiet_at, deadline_ms);
+    if (elapsed_ms() >= until) return std::nullopt;
+    poll(until);
+  }
+  return next_line(deadline_ms);
 }
 
 std::string joined(const std::vector<std::string>& lines) {

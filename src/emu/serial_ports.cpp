@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -143,6 +144,24 @@ std::size_t SerialPorts::available(int port) const {
   int count = 0;
   if (fd < 0 || ::ioctl(fd, FIONREAD, &count) != 0 || count < 0) return 0;
   return static_cast<std::size_t>(count);
+}
+
+bool SerialPorts::wait_readable(int port, int timeout_ms) const {
+  const int fd = fd_of(port);
+  if (fd < 0) return false;
+  pollfd waiting{fd, POLLIN, 0};
+  const std::int64_t deadline = elapsed_ms() + timeout_ms;
+  for (;;) {
+    const int ready = ::poll(&waiting, 1, static_cast<int>(std::max<std::int64_t>(deadline - elapsed_ms(), 0)));
+    if (ready > 0) return true;
+    if (ready == 0 || errno != EINTR) return false;
+  }
+}
+
+bool SerialPorts::is_terminal(int port) const {
+  const int fd = fd_of(port);
+  termios tio{};
+  return fd >= 0 && ::tcgetattr(fd, &tio) == 0;
 }
 
 std::size_t SerialPorts::read(int port, std::span<unsigned char> buffer) {

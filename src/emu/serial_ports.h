@@ -51,6 +51,14 @@ class SerialPorts {
   // Received bytes waiting (FIONREAD); 0 when not open or on error.
   std::size_t available(int port) const;
 
+  // Waits at most `timeout_ms` until input is waiting; true then, and also
+  // when the device hung up or failed (a read then finds nothing).
+  bool wait_readable(int port, int timeout_ms) const;
+
+  // Whether the device takes line settings (tcgetattr works): false for
+  // /dev/null and every other device that is no terminal.
+  bool is_terminal(int port) const;
+
   // One non-blocking read of at most `buffer.size()` bytes; 0 when nothing
   // was there, on error, or when not open.
   std::size_t read(int port, std::span<unsigned char> buffer);

@@ -13,7 +13,8 @@
 namespace zorvin::emu {
 
 inline constexpr std::size_t kBlockSize = 128;
-inline constexpr std::size_t kMaxImageSize = 2048;
+// Both 2 KiB banks of the 8048's program memory.
+inline constexpr std::size_t kMaxImageSize = 4096;
 
 // Takes the device's bus and holds the target in reset; answered with the
 // device's version line ("-> HW: ..., FW: ...").
@@ -33,16 +34,30 @@ struct TransferStep {
 std::vector<TransferStep> transfer_steps(const std::string& image, const settings::Settings& settings);
 
 // The parts the device emulates, smallest first: the code that selects one
-// (":ini" + code) and its part number.
+// (":ini" + code), its part number and how many bytes it holds.
 struct EpromPart {
   std::string_view code;
   std::string_view part;
+  std::size_t capacity;
 };
 std::span<const EpromPart> eprom_parts();
 
 // The part number an EPROM code stands for ("2764" for "64", "28C256" for
 // "E256"); empty for a code the device does not know.
 std::string eprom_part(std::string_view code);
+
+// The codes the device knows, for messages: "16, 32, 64, E64, 128, 256, E256, 512".
+std::string eprom_code_list();
+
+// Why the EPROM value stored in the settings file at `ini_path` cannot be
+// sent, in the words of a message; nothing when it is a known code, or when
+// the file holds no such value (the settings record's code counts then).
+// Loading the settings turns an unknown value into "64"; this finds it.
+std::optional<std::string> stored_eprom_problem(const std::string& ini_path);
+
+// Why an image of `size` bytes does not fit the part `code` stands for;
+// nothing when it fits.
+std::optional<std::string> capacity_problem(std::size_t size, std::string_view code);
 
 // Whether `line` is the device's version line.
 bool is_version_line(std::string_view line);

@@ -14,6 +14,9 @@ class TransferView {
   // Processes pending window events, scrolls the message pane to its last
   // line, gives it the focus and waits at most 100 ms for one more event.
   virtual void scroll_messages_to_end() = 0;
+  // Shows the lines appended so far while the transfer goes on: processes
+  // pending window events and scrolls to the last line, without waiting.
+  virtual void update_messages() {}
   // Waits at most `timeout_ms` for one window event and processes it.
   virtual void wait_for_one_event(int timeout_ms) = 0;
 };

@@ -5,6 +5,7 @@
 #include "emulator_device.h"
 #include "number_reader.h"
 #include "repeating_text.h"
+#include "usb_adapter.h"
 
 namespace zorvin::emusim {
 namespace {
@@ -220,6 +221,55 @@ TEST_F(EmulatorDeviceTest, WithSpiSaveBlocksGoToTheBackupTooAndTakeFiveMsAPage) 
   EXPECT_EQ(device->settings().last_eprom->name, "2764");
   EXPECT_EQ(send(":SPICLR\n"), "->ERASED SPI EEPROM\r\n");
   EXPECT_EQ(std::count(device->backup().begin(), device->backup().end(), 0xFF), 65536);
+}
+
+TEST_F(EmulatorDeviceTest, HelpListsTheCommandsOnLinesEndedByLineFeedsOnlyOnTheCurrentFirmware) {
+  make();
+  boot();
+  const std::string help = send(":help\n", ms(200));  // some 1000 bytes at wire speed
+  EXPECT_TRUE(help.starts_with("-> Help for remote control commands (case sensitive)\n:EMUOFF   Get sync or stop "
+                               "emulation \n:EMUON    Start emulation\n"))
+      << help;
+  EXPECT_TRUE(help.ends_with(":iniAuto1 Set auto load on\n:help     This help\n\r\n")) << help;
+  EXPECT_EQ(std::count(help.begin(), help.end(), '\n'), 18);  // 17 lines and the reply's end
+  EXPECT_EQ(std::count(help.begin(), help.end(), '\r'), 1);
+  EXPECT_EQ(send("?\n", ms(200)), help);
+  EXPECT_EQ(send("help\n", ms(200)), help);
+  EXPECT_EQ(send(":HELP\n"), "");  // commands are case sensitive
+
+  make(Firmware::Old);
+  boot();
+  EXPECT_EQ(send(":help\n?\n"), "");
+}
+
+// The adapter: a packet when 62 bytes are there, else when the latency
+// timer runs out, 16 ms after the first byte the packet holds.
+TEST(UsbAdapter, PassesBytesOnInFullPacketsOrWhenItsTimerRunsOut) {
+  struct Case {
+    Micros latency;
+    std::vector<std::pair<Micros, std::string>> from_board;
+    std::vector<std::pair<Micros, std::string>> to_host;  // what take() gives at each time
+  };
+  const std::string full(62, 'x');
+  const std::vector<Case> cases = {
+      {ms(16), {{0, "->in\r\n"}, {ms(10), "ACK\r\n"}}, {{ms(15), ""}, {ms(16), "->in\r\nACK\r\n"}}},
+      {ms(16), {{0, full + "ab"}}, {{0, full}, {ms(16) - 1, ""}, {ms(16), "ab"}}},
+      {ms(16), {{0, "a"}, {ms(20), "b"}}, {{ms(16), "a"}, {ms(35), ""}, {ms(36), "b"}}},
+      {0, {{0, "a"}, {5, "b"}}, {{5, "ab"}}},
+  };
+  for (const Case& c : cases) {
+    UsbAdapter adapter(c.latency);
+    std::string got;
+    std::size_t next_in = 0;
+    for (const auto& [at, expected] : c.to_host) {
+      while (next_in < c.from_board.size() && c.from_board[next_in].first <= at) {
+        adapter.receive(c.from_board[next_in].second, c.from_board[next_in].first);
+        ++next_in;
+      }
+      EXPECT_EQ(adapter.take(at), expected) << "at " << at;
+    }
+    EXPECT_EQ(adapter.next_due(), std::nullopt);
+  }
 }
 
 TEST(EmulatorDeviceStream, GoesOutAtWireSpeedWithEscapesDecoded) {

@@ -43,6 +43,7 @@ class Simulator : public ::testing::Test {
     return bytes;
   }
 
+ public:
   static std::string read_file(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     std::stringstream all;
@@ -50,6 +51,7 @@ class Simulator : public ::testing::Test {
     return all.str();
   }
 
+ protected:
   bool transfer(TransferTiming timing = {}) {
     view = RecordingView();
     return emulator_transfer(path("image.bin"), settings, ports, view, timing);
@@ -104,6 +106,42 @@ TEST_F(Simulator, TheImageArrivesAfterTheBannerAndASecondTransferNeedsNoReset) {
   EXPECT_EQ(log.find("protocol error"), std::string::npos) << log;
 }
 
+// An adapter whose driver drops DTR at every close resets the board at every
+// open; others only at the first. Either way every transfer ends exact.
+TEST_F(Simulator, EveryTransferArrivesExactWhetherOrNotEachOpenResetsTheBoard) {
+  struct Case {
+    std::vector<std::string> options;
+    bool reset_on_later_opens;
+  };
+  const std::vector<Case> cases = {
+      {{}, false},
+      {{"--reset-on-open"}, true},
+      {{"--reset-on-open", "--auto", "1", "--last-eprom", "16"}, true},  // an auto-load at every open
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.options));
+    std::vector<std::string> options = {"--banner-delay", "300", "--dump", path("dump.bin"), "--log", path("log.txt")};
+    options.insert(options.end(), c.options.begin(), c.options.end());
+    SimulatorProcess sim(path("ttyUSB0"), options);
+    ASSERT_TRUE(sim.ok());
+    for (int round = 0; round < 3; ++round) {
+      SCOPED_TRACE(round);
+      delay_ms(100);  // the simulator sees a close only when the next open is not at once
+      const std::string image = image_file(700 + 600 * static_cast<std::size_t>(round));
+      EXPECT_TRUE(transfer()) << ::testing::PrintToString(view.lines);
+      const bool banner = std::find(view.lines.begin(), view.lines.end(),
+                                    "Emulator Started, waiting for computer contol") != view.lines.end();
+      EXPECT_EQ(banner, round == 0 || c.reset_on_later_opens);
+      const std::string dumped = read_file(path("dump.bin"));
+      EXPECT_TRUE(dumped.substr(0, image.size()) == image);
+    }
+    EXPECT_EQ(sim.stop(), 0);
+    const std::string log = read_file(path("log.txt"));
+    EXPECT_EQ(log.find("protocol error"), std::string::npos) << log;
+    EXPECT_EQ(log.find("full receive buffer"), std::string::npos) << log;
+  }
+}
+
 TEST_F(Simulator, AnAutoLoadAfterTheResetIsWaitedForBeforeAnyBlockGoesOut) {
   // A real boot pause, then the 512 pages of a 27512 from an empty backup.
   SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "1000", "--auto", "1", "--dump", path("dump.bin"), "--once"});
@@ -122,6 +160,7 @@ TEST_F(Simulator, DevicesThatAreNotTheCurrentBoardEndTheTransferBeforeAnyBlock) 
   struct Case {
     std::vector<std::string> options;
     std::string error;
+    std::string where;  // in the verdict
   };
   const std::string port = path("ttyUSB0");
   const std::string no_reply =
@@ -133,10 +172,12 @@ TEST_F(Simulator, DevicesThatAreNotTheCurrentBoardEndTheTransferBeforeAnyBlock) 
   const std::vector<Case> cases = {
       {{"--firmware", "old"},
        no_reply + " (das Gerät meldet „-> HW: v1.9c @ 115200, FW: 2.0rc4, SPI: 0, Auto: 0, Last EPROM: 27512, "
-                  "zorvin-emusim“)"},
-      {{"--silent"}, no_reply},
-      {{"--stream", "."}, never_quiet},
-      {{"--stream", "xyz\\r\\n"}, never_quiet},
+                  "zorvin-emusim“)",
+       "bei :EMUOFF"},
+      {{"--silent"}, no_reply, "bei :EMUOFF"},
+      // Never ready: the sync is never sent, and the verdict says so.
+      {{"--stream", "."}, never_quiet, "beim Warten auf den Eprom Emulator"},
+      {{"--stream", "xyz\\r\\n"}, never_quiet, "beim Warten auf den Eprom Emulator"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options.back());
@@ -146,15 +187,20 @@ TEST_F(Simulator, DevicesThatAreNotTheCurrentBoardEndTheTransferBeforeAnyBlock) 
     ASSERT_TRUE(sim.ok());
     EXPECT_FALSE(transfer(quick));
     EXPECT_EQ(failure_lines(),
-              (std::vector<std::string>{c.error, "Übertragung fehlgeschlagen bei :EMUOFF - nichts weiter gesendet"}));
+              (std::vector<std::string>{c.error, "Übertragung fehlgeschlagen " + c.where + " - nichts weiter gesendet"}));
     EXPECT_EQ(sim.stop(), 0);
-    EXPECT_EQ(read_file(path("log.txt")).find(":SBN"), std::string::npos);
+    const std::string log = read_file(path("log.txt"));
+    EXPECT_EQ(log.find(":SBN"), std::string::npos);
+    if (c.where != "bei :EMUOFF") {
+      EXPECT_EQ(log.find("RX"), std::string::npos) << log;
+    }
   }
 }
 
 TEST_F(Simulator, ABlockThatLostAByteOnTheLineIsNotTakenForLoaded) {
-  // Bytes 1 to 183 are the sync, both flags and the first block with its
-  // header; byte 200 lies in the second block's data.
+  // Bytes 1 to 8 are the sync lost in the boot pause, 9 to 191 the sync
+  // again, both flags, the first block and the second one's header; byte
+  // 200 lies in the second block's data.
   SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "0", "--lose-byte", "200"});
   ASSERT_TRUE(sim.ok());
   image_file(256);
@@ -166,21 +212,23 @@ TEST_F(Simulator, ABlockThatLostAByteOnTheLineIsNotTakenForLoaded) {
                                       "gesendet"}));
 }
 
-// zorvin-load as a script sees it: its exit status and last line.
+// zorvin-load as a script sees it: its exit status and what it printed.
 struct LoadRun {
   int status = -1;
   std::string output;
+  std::string errors;
 };
 
 LoadRun run_load(const std::vector<std::string>& arguments, const std::string& dir) {
   const std::string out = dir + "/load.out";
+  const std::string err = dir + "/load.err";
   std::vector<std::string> command = test::built_program_command(ZORVIN_LOAD, arguments);
   std::vector<char*> argv = test::argv_of(command);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());  // a folder without zorvin.ini
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());  // zorvin.ini, if any, is the test's
   pid_t pid = 0;
   LoadRun run;
   if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
@@ -189,10 +237,8 @@ LoadRun run_load(const std::vector<std::string>& arguments, const std::string& d
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   posix_spawn_file_actions_destroy(&actions);
-  std::ifstream in(out);
-  std::stringstream all;
-  all << in.rdbuf();
-  run.output = all.str();
+  run.output = Simulator::read_file(out);
+  run.errors = Simulator::read_file(err);
   return run;
 }
 
@@ -221,6 +267,45 @@ TEST_F(Simulator, ZorvinLoadSucceedsOnlyWhenTheBoardConfirmedEveryStep) {
        }) {
     EXPECT_EQ(run_load(wrong, dir).status, 2) << ::testing::PrintToString(wrong);
   }
+}
+
+// What zorvin-load refuses sends nothing: the simulator never sees a byte.
+TEST_F(Simulator, ZorvinLoadRefusesWrongEpromValuesNonTerminalsAndImagesTooLargeForThePart) {
+  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "0", "--log", path("log.txt")});
+  ASSERT_TRUE(sim.ok());
+  image_file(3000);
+  const std::string codes = "16, 32, 64, E64, 128, 256, E256, 512";
+  struct Case {
+    std::string stored_eprom;  // in zorvin.ini; "-" for no file
+    std::vector<std::string> options;
+    int status;
+    std::string message;  // in what it printed, on either stream
+  };
+  const std::vector<Case> cases = {
+      {"77", {}, 2, "EPROM = 77 in zorvin.ini ist ungültig - gültig sind " + codes},
+      {"E99", {}, 2, "EPROM = E99 in zorvin.ini ist ungültig - gültig sind " + codes},
+      {"", {}, 2, "EPROM in zorvin.ini ist leer - gültig sind " + codes},
+      {"2716", {}, 2, "EPROM = 2716 in zorvin.ini ist ungültig - gültig sind " + codes},
+      {"-", {"--eprom", "2716"}, 2, "unbekannter EPROM-Code '2716' - gültig sind " + codes},
+      {"64", {"--port", "/dev/null"}, 1, "/dev/null ist keine serielle Schnittstelle (kein Terminal)"},
+      {"16", {}, 1, "Abbild (3000 Byte) passt nicht in den 2716 (2048 Byte) - größeren EPROM-Typ wählen"},
+      {"77", {"--eprom", "16"}, 1, "passt nicht in den 2716"},  // the option replaces the stored value
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored_eprom + " " + ::testing::PrintToString(c.options));
+    fs::remove(path("zorvin.ini"));
+    if (c.stored_eprom != "-") {
+      std::ofstream(path("zorvin.ini")) << "[Emulator]\nCOM = " << path("ttyUSB0") << "\nEPROM = " << c.stored_eprom
+                                        << "\n";
+    }
+    std::vector<std::string> arguments = c.options;
+    arguments.push_back(path("image.bin"));
+    const LoadRun run = run_load(arguments, dir.string());
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_NE((run.output + run.errors).find(c.message), std::string::npos) << run.output << run.errors;
+  }
+  EXPECT_EQ(sim.stop(), 0);
+  EXPECT_EQ(read_file(path("log.txt")).find("RX"), std::string::npos);
 }
 
 }  // namespace

@@ -164,5 +164,37 @@ TEST_F(Emulator, F6WithAMissingPortSaysSo) {
       << messages();
 }
 
+// Loading made "64" of each of these; F6 names the stored value and sends
+// nothing. A port that is no terminal is refused before anything is written.
+TEST_F(Emulator, F6RefusesAnUnknownStoredEpromTypeAndAPortThatIsNoTerminal) {
+  start_simulator(dir_ + "/ttyEMU0", {"--log", dir_ + "/wire.log"});
+  start_app(ini("COM = " + dir_ + "/ttyEMU0\nEPROM = 77\n"));
+  EXPECT_EQ(app().settings().eprom_code, "64");
+  write_file("prog.asm", "nop\n");
+  answer_next_requester(dir_ + "/prog.asm");
+  app().dispatch_command(command::kLoadSource);
+  app().dispatch_command(command::kAssemble);
+  for (const std::string stored : {"77", "E99", "", "2716"}) {
+    SCOPED_TRACE(stored);
+    write_file("zorvin.ini", ini("COM = " + dir_ + "/ttyEMU0\nEPROM = " + stored + "\n"));
+    app().dispatch_command(command::kTransfer);
+    const std::string what =
+        stored.empty() ? "EPROM in zorvin.ini ist leer" : "EPROM = " + stored + " in zorvin.ini ist ungültig";
+    EXPECT_TRUE(messages().ends_with("Fehler bei der Übertragung - " + what +
+                                     " - gültig sind 16, 32, 64, E64, 128, 256, E256, 512; unter Einstellungen -> "
+                                     "EPROM Emulator wählen"))
+        << messages();
+  }
+  EXPECT_EQ(messages().find("geöffnet"), std::string::npos);
+  EXPECT_EQ(read_file("wire.log").find("port opened"), std::string::npos);
+
+  write_file("zorvin.ini", ini("COM = /dev/null\nEPROM = 64\n"));
+  app().settings().port_name = "/dev/null";
+  app().dispatch_command(command::kTransfer);
+  EXPECT_TRUE(messages().ends_with(
+      "Fehler beim Öffnen der seriellen Schnittstelle - /dev/null ist keine serielle Schnittstelle (kein Terminal)"))
+      << messages();
+}
+
 }  // namespace
 }  // namespace zorvin::test

@@ -144,7 +144,7 @@ class RecordingView : public TransferView {
   std::vector<std::string> lines;
   int scrolls = 0;
   std::vector<int> event_waits;
-  // Runs at every scroll, i.e. after each wait for a reply.
+  // Runs at every scroll or update, i.e. after each reply shown.
   std::function<void(int scroll_number)> on_scroll;
   // Runs when the transfer waits for a window event, right after the open.
   std::function<void()> on_event_wait;
@@ -154,6 +154,7 @@ class RecordingView : public TransferView {
     ++scrolls;
     if (on_scroll) on_scroll(scrolls);
   }
+  void update_messages() override { scroll_messages_to_end(); }
   void wait_for_one_event(int timeout_ms) override {
     event_waits.push_back(timeout_ms);
     if (on_event_wait) on_event_wait();

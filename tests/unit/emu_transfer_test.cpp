@@ -10,6 +10,7 @@
 #include "emu/clock.h"
 #include "emu/emulator_transfer.h"
 #include "emu/reply_reader.h"
+#include "emu/transfer_steps.h"
 #include "emu_test_pty.h"
 
 namespace zorvin::emu {
@@ -21,8 +22,9 @@ using testing::ScriptedDevice;
 using testing::TestPty;
 
 // Waits short enough for tests; the device answers within a few milliseconds.
-constexpr TransferTiming kQuick{.reply_timeout_ms = 400, .poll_interval_ms = 10, .first_event_wait_ms = 7,
-                                .quiet_ms = 60, .settle_limit_ms = 400, .stalled_block_ms = 250};
+constexpr TransferTiming kQuick{.reply_timeout_ms = 400, .idle_wait_ms = 10, .first_event_wait_ms = 7,
+                                .ready_quiet_ms = 20, .quiet_ms = 60, .settle_limit_ms = 400,
+                                .stalled_block_ms = 250};
 
 const std::string kVersion = "-> HW: v2.1, FW: 2.0rc12, SPI: 0, Auto: 0, Last EPROM: 27512";
 const std::string kSyncReply = kVersion + "\r\n-> Bus set to 27512 EPROM Memory\r\n";
@@ -181,13 +183,17 @@ TEST_F(Transfer, DevicesThatNeverSettleOrSayOtherThingsAreNotTakenForTheEmulator
       delay_ms(5);
     }
   });
+  // A slow redraw after the open: what came meanwhile is judged first.
+  view.on_event_wait = [] { delay_ms(kQuick.ready_quiet_ms * 3); };
   EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
+  view.on_event_wait = nullptr;
   streaming = false;
   chatter.join();
   EXPECT_EQ(pty.received().find(":EMUOFF"), std::string::npos);
   EXPECT_EQ(view.lines[view.lines.size() - 3], "Fehler bei der Übertragung - " + pty.slave_name() +
                                                     " sendet ununterbrochen - das Gerät wird nicht bereit; ist " +
                                                     pty.slave_name() + " der Eprom Emulator?");
+  EXPECT_EQ(view.lines.back(), "Übertragung fehlgeschlagen beim Warten auf den Eprom Emulator - nichts weiter gesendet");
 
   // Something that answers every ":EMUOFF" with other words.
   view = RecordingView();
@@ -212,49 +218,77 @@ TEST_F(Transfer, ALateAckMeansTheDeviceStoredPartOfTheBlockFromItsOldBuffer) {
 }
 
 TEST_F(Transfer, NothingIsSentForBadImagesSettingsOrPortsThatAreNoDevices) {
-  const std::string too_big = image_file(std::string(2049, 'x'));
-  emulator_transfer(too_big, settings, ports, view, kQuick);
-  const std::string empty = image_file("");
-  emulator_transfer(empty, settings, ports, view, kQuick);
   const std::string missing = (dir / "missing.bin").string();
-  emulator_transfer(missing, settings, ports, view, kQuick);
-  emulator_transfer(dir.string(), settings, ports, view, kQuick);
-  EXPECT_EQ(view.lines, (std::vector<std::string>{too_big + " - Datei zu groß", empty + " - Datei leer",
-                                                  missing + " - Datei nicht gefunden",
-                                                  dir.string() + " - Datei nicht gefunden"}));
-
-  const std::string image = image_file("x");
-  view = RecordingView();
-  settings.spi_flag = 2;
-  EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
-  settings.spi_flag = 0;
-  settings.eprom_code = "";
-  EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
-  settings.eprom_code = "64";
-
-  // A regular file or a FIFO named as the port is never written to.
-  const fs::path file = dir / "ttyUSB0";
+  const std::string file = (dir / "ttyUSB0").string();
   std::ofstream(file) << "keep";
-  const fs::path fifo = dir / "ttyUSB1";
+  const std::string fifo = (dir / "ttyUSB1").string();
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const fs::path& port : {file, fifo}) {
-    settings.port_name = port.string();
+  const std::string open_failed = "Fehler beim Öffnen der seriellen Schnittstelle - ";
+  struct Case {
+    std::size_t image_size;  // a file of that many bytes, or none at all for SIZE_MAX
+    std::string eprom;
+    int spi;
+    std::string port;
+    std::string line;  // "@" stands for the image's path
+  };
+  const std::size_t none = SIZE_MAX;
+  const std::vector<Case> cases = {
+      {4097, "512", 0, "", "@ - Datei zu groß"},
+      {0, "64", 0, "", "@ - Datei leer"},
+      {none, "64", 0, "", missing + " - Datei nicht gefunden"},
+      {2049, "16", 0, "", "@ - Abbild (2049 Byte) passt nicht in den 2716 (2048 Byte) - größeren EPROM-Typ wählen"},
+      {1, "64", 2, "", "Fehler bei der Übertragung - SPI = 2 in zorvin.ini ist ungültig (0 oder 1)"},
+      {1, "", 0, "",
+       "Fehler bei der Übertragung - EPROM-Typ '' ist unbekannt - gültig sind 16, 32, 64, E64, 128, 256, E256, 512; "
+       "unter Einstellungen -> EPROM Emulator wählen"},
+      {1, "64", 0, file, open_failed + file + " ist keine serielle Schnittstelle (kein Gerät)"},
+      {1, "64", 0, fifo, open_failed + fifo + " ist keine serielle Schnittstelle (kein Gerät)"},
+      {1, "64", 0, "/dev/null", open_failed + "/dev/null ist keine serielle Schnittstelle (kein Terminal)"},
+      {1, "64", 0, "COM4", open_failed + "COM4 nicht gefunden"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    view = RecordingView();
+    const std::string image = c.image_size == none ? missing : image_file(std::string(c.image_size, 'x'));
+    settings.eprom_code = c.eprom;
+    settings.spi_flag = c.spi;
+    settings.port_name = c.port.empty() ? pty.slave_name() : c.port;
     EXPECT_FALSE(emulator_transfer(image, settings, ports, view, kQuick));
+    std::string line = c.line;
+    if (line.starts_with("@")) line.replace(0, 1, image);
+    EXPECT_EQ(view.lines, std::vector<std::string>{line});
+    EXPECT_FALSE(ports.is_open(kEmulatorPort));
   }
-  settings.port_name = "COM4";
-  emulator_transfer(image, settings, ports, view, kQuick);
-  EXPECT_EQ(view.lines, (std::vector<std::string>{
-                            "Fehler bei der Übertragung - SPI = 2 in zorvin.ini ist ungültig (0 oder 1)",
-                            "Fehler bei der Übertragung - EPROM-Typ '' ist unbekannt - unter Einstellungen -> EPROM "
-                            "Emulator wählen",
-                            "Fehler beim Öffnen der seriellen Schnittstelle - " + file.string() +
-                                " ist keine serielle Schnittstelle (kein Gerät)",
-                            "Fehler beim Öffnen der seriellen Schnittstelle - " + fifo.string() +
-                                " ist keine serielle Schnittstelle (kein Gerät)",
-                            "Fehler beim Öffnen der seriellen Schnittstelle - COM4 nicht gefunden"}));
+  // 4096 bytes, both banks, fit every part from the 2732 up.
+  EXPECT_EQ(capacity_problem(4096, "32"), std::nullopt);
   EXPECT_EQ(fs::file_size(file), 4u);
   EXPECT_EQ(pty.received(), "");
-  EXPECT_FALSE(ports.is_open(kEmulatorPort));
+}
+
+TEST(StoredEprom, OnlyAKnownCodeOrNoValueAtAllMaySend) {
+  const fs::path ini = fs::temp_directory_path() / ("zorvin_stored_eprom_" + std::to_string(::getpid()) + ".ini");
+  const std::string valid = " - gültig sind 16, 32, 64, E64, 128, 256, E256, 512";
+  struct Case {
+    std::string file;
+    std::optional<std::string> problem;
+  };
+  const std::vector<Case> cases = {
+      {"[Emulator]\nEPROM = 77\n", "EPROM = 77 in zorvin.ini ist ungültig" + valid},
+      {"[Emulator]\nEPROM = E99\n", "EPROM = E99 in zorvin.ini ist ungültig" + valid},
+      {"[Emulator]\nEPROM = \n", "EPROM in zorvin.ini ist leer" + valid},
+      {"[Emulator]\nEPROM = 2716\n", "EPROM = 2716 in zorvin.ini ist ungültig" + valid},
+      {"[Emulator]\nEPROM = e64\n", "EPROM = e64 in zorvin.ini ist ungültig" + valid},
+      {"[Emulator]\nEPROM = E64\n", std::nullopt},
+      {"[Emulator]\nepron = 77\n[Other]\nEPROM = 77\n", std::nullopt},  // no EPROM key in the group
+      {"[Speicher]\nWert = 0\n", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::ofstream(ini) << c.file;
+    EXPECT_EQ(stored_eprom_problem(ini.string()), c.problem);
+  }
+  fs::remove(ini);
+  EXPECT_EQ(stored_eprom_problem(ini.string()), std::nullopt);  // no file: the record counts
 }
 
 TEST_F(Transfer, ADeviceThatDisappearsStopsTheTransferWithAMessage) {
@@ -280,10 +314,11 @@ TEST(ReplyReader, LinesAreCollectedAcrossPollsWithoutLineEndsNoiseOrEndlessRuns)
   ASSERT_NE(ports.open(kEmulatorPort, pty.slave_name(), {}), 0);
   ReplyReader reader(ports, 5);
   pty.send("HEL");
-  reader.poll();
+  EXPECT_TRUE(reader.poll(elapsed_ms() + 1000));
   static const char kReplies[] = "LO\r\n->in\r\nACK\r\nGr\xF6\xDF\0e\r\n\r\n";
   pty.send(std::string(kReplies, sizeof kReplies - 1) + std::string(600, '~'));
-  reader.poll();
+  delay_ms(20);
+  reader.poll(elapsed_ms() + 1000);
   const std::vector<std::string> lines = reader.take_lines();
   EXPECT_EQ(lines, (std::vector<std::string>{"HELLO", "->in", "ACK", "Gr\u00F6\u00DFe", "",
                                              std::string(ReplyReader::kMaxLineLength, '~')}));

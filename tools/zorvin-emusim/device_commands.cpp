@@ -47,6 +47,8 @@ void EmulatorDevice::run_command(std::string_view frame) {
   } else if (frame == ":iniAuto0" || frame == ":iniAuto1") {
     settings_.auto_load = frame.back() == '1';
     reply(settings_.auto_load ? "-> Auto Load ON" : "-> Auto Load OFF");
+  } else if (current && (frame == ":help" || frame == "help" || frame == "?")) {
+    reply(help_text());
   } else if (frame == ":SPICLR") {
     std::fill(backup_.begin(), backup_.end(), 0xFF);
     reply("->ERASED SPI EEPROM");

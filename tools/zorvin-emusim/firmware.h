@@ -25,6 +25,10 @@ constexpr std::string_view sync_command(Firmware firmware) {
   return firmware == Firmware::Current ? ":EMUOFF" : ":dml";
 }
 
+// What the current firmware prints for ":help", "help" and "?": one text
+// whose lines end in a bare line feed; the reply's own CR LF follows the last.
+std::string_view help_text();
+
 constexpr std::string_view running_reply(Firmware firmware) {
   return firmware == Firmware::Current ? "-> Emulator Running." : "-> Emulator Running!";
 }

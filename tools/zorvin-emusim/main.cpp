@@ -24,6 +24,8 @@
 #include "options.h"
 #include "pty_link.h"
 #include "repeating_text.h"
+#include "usb_adapter.h"
+#include "wire.h"
 
 namespace zorvin::emusim {
 namespace {
@@ -68,7 +70,7 @@ timespec as_timespec(Micros wait) {
 class Simulator {
  public:
   Simulator(const Options& options, PtyLink& link, EmulatorDevice& device)
-      : options_(options), link_(link), device_(device) {
+      : options_(options), link_(link), device_(device), adapter_(ms(options.latency_ms)) {
     if (!options_.log.empty()) log_.open(options_.log, std::ios::trunc);
     if (options_.stream) stream_.emplace(*options_.stream);
   }
@@ -81,6 +83,7 @@ class Simulator {
       if (open && !connected_) host_opened(now);
       if (connected_) read_from_host(now);
       if (!open && connected_) host_closed();
+      deliver_to_board(now);
       device_.advance(now);
       send_output(now);
       report();
@@ -125,9 +128,11 @@ class Simulator {
 
   void host_closed() {
     connected_ = false;
-    dtr_down_ = link_.hangs_up_on_close();
-    log(dtr_down_ ? "port closed by the host with HUPCL: DTR dropped"
-                  : "port closed by the host without HUPCL: DTR stays up");
+    adapter_.clear();
+    dtr_down_ = options_.reset_on_open || link_.hangs_up_on_close();
+    log(options_.reset_on_open ? "port closed by the host: the driver drops DTR (--reset-on-open)"
+        : dtr_down_            ? "port closed by the host with HUPCL: DTR dropped"
+                               : "port closed by the host without HUPCL: DTR stays up");
     flush_tx_log();
     if (options_.once && emulation_started_) finished_ = true;
   }
@@ -139,7 +144,7 @@ class Simulator {
       if (n > 0) {
         const std::string_view bytes(buffer, static_cast<std::size_t>(n));
         log("RX " + quoted(bytes));
-        device_.receive(bytes, now);
+        to_board_.send(now, bytes);
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
@@ -147,10 +152,19 @@ class Simulator {
     }
   }
 
-  // The board's output, or the --stream text instead of it; what leaves
-  // while nobody has the port open is lost, as behind a real adapter.
+  // The host's bytes reach the board one after the other at 115200 baud.
+  void deliver_to_board(Micros now) {
+    for (std::optional<Micros> due; (due = to_board_.next_due()) && *due <= now;) {
+      device_.receive(to_board_.take(*due), *due);
+    }
+  }
+
+  // The board's output through the adapter, or the --stream text instead of
+  // it; what leaves while nobody has the port open is lost, as behind a real
+  // adapter.
   void send_output(Micros now) {
-    const std::string output = device_.take_output(now);
+    adapter_.receive(device_.take_output(now), now);
+    const std::string output = adapter_.take(now);
     if (!connected_) return;
     if (stream_) {
       // A host that does not read loses the text, as on a real line.
@@ -200,6 +214,8 @@ class Simulator {
     const Micros now = now_us();
     std::optional<Micros> due = device_.next_deadline();
     const auto consider = [&due](Micros at) { due = due ? std::min(*due, at) : at; };
+    if (const std::optional<Micros> packet = adapter_.next_due()) consider(*packet);
+    if (const std::optional<Micros> byte = to_board_.next_due()) consider(*byte);
     if (stream_ && connected_) consider(stream_->next_due());
     if (!connected_) consider(now + kOpenCheck);
     std::optional<timespec> timeout;
@@ -212,6 +228,8 @@ class Simulator {
   const Options& options_;
   PtyLink& link_;
   EmulatorDevice& device_;
+  Wire to_board_;  // the host's bytes on their way to the board
+  UsbAdapter adapter_;
   std::optional<RepeatingText> stream_;
   std::ofstream log_;
   std::string tx_line_;

@@ -9,7 +9,8 @@ namespace zorvin::emusim {
 
 const char* const kUsage =
     "usage: zorvin-emusim --link PATH [--dump FILE] [--log FILE] [--silent]\n"
-    "                     [--banner-delay MS] [--reply-delay MS] [--once]\n"
+    "                     [--banner-delay MS] [--reply-delay MS] [--latency MS]\n"
+    "                     [--once] [--reset-on-open]\n"
     "                     [--firmware current|old] [--spi 0|1] [--auto 0|1]\n"
     "                     [--last-eprom 16|32|64|E64|128|256|E256|512]\n"
     "                     [--spi-image FILE] [--lose-byte N]... [--stream TEXT]\n"
@@ -36,6 +37,7 @@ bool take_option(Options& options, std::string_view arg, const char* value, bool
   used_value = false;
   if (arg == "--silent") return options.silent = true;
   if (arg == "--once") return options.once = true;
+  if (arg == "--reset-on-open") return options.reset_on_open = true;
   if (value == nullptr) return false;
   used_value = true;
   const std::string_view text = value;
@@ -47,10 +49,12 @@ bool take_option(Options& options, std::string_view arg, const char* value, bool
     options.log = text;
   } else if (arg == "--spi-image") {
     options.spi_image = text;
-  } else if (arg == "--banner-delay" || arg == "--reply-delay") {
+  } else if (arg == "--banner-delay" || arg == "--reply-delay" || arg == "--latency") {
     const std::optional<int> ms = parse_number(text, 0);
     if (!ms) return false;
-    (arg == "--banner-delay" ? options.banner_delay_ms : options.reply_delay_ms) = *ms;
+    (arg == "--banner-delay" ? options.banner_delay_ms
+     : arg == "--reply-delay" ? options.reply_delay_ms
+                              : options.latency_ms) = *ms;
   } else if (arg == "--firmware") {
     if (text != "current" && text != "old") return false;
     options.firmware = text == "current" ? Firmware::Current : Firmware::Old;

@@ -17,6 +17,8 @@ struct Options {
   std::string spi_image;
   bool silent = false;
   bool once = false;
+  bool reset_on_open = false;  // the adapter's driver drops DTR at every close
+  int latency_ms = 16;         // the adapter's latency timer
   int banner_delay_ms = 1000;
   int reply_delay_ms = 0;
   Firmware firmware = Firmware::Current;

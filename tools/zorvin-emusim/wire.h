@@ -1,5 +1,6 @@
-// The device's serial output: bytes leave one after the other at 115200
-// baud, so text printed at once is spread over time as on the real line.
+// One direction of the serial line: bytes leave one after the other at
+// 115200 baud, so text sent at once is spread over time as on the real line.
+// It carries the board's output, and the host's bytes to the board.
 #pragma once
 
 #include <deque>

@@ -45,8 +45,10 @@ std::optional<int> switch_value(const std::string& text) {
 }
 
 // Applies the options to `settings` (loaded from zorvin.ini); the image path,
-// or nothing after a message on a wrong call.
-std::optional<std::string> parse_options(int argc, char** argv, zorvin::settings::Settings& settings) {
+// or nothing after a message on a wrong call. `eprom_given`: whether --eprom
+// replaced the file's EPROM type.
+std::optional<std::string> parse_options(int argc, char** argv, zorvin::settings::Settings& settings,
+                                         bool& eprom_given) {
   std::optional<std::string> image;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -55,8 +57,10 @@ std::optional<std::string> parse_options(int argc, char** argv, zorvin::settings
       settings.port_name = argv[++i];
     } else if (arg == "--eprom" && has_value) {
       settings.eprom_code = argv[++i];
+      eprom_given = true;
       if (zorvin::emu::eprom_part(settings.eprom_code).empty()) {
-        std::fprintf(stderr, "zorvin-load: unbekannter EPROM-Code '%s'\n", settings.eprom_code.c_str());
+        std::fprintf(stderr, "zorvin-load: unbekannter EPROM-Code '%s' - gültig sind %s\n",
+                     settings.eprom_code.c_str(), zorvin::emu::eprom_code_list().c_str());
         return std::nullopt;
       }
     } else if ((arg == "--spi" || arg == "--auto") && has_value) {
@@ -85,10 +89,18 @@ int main(int argc, char** argv) {
     return kLoaded;
   }
   zorvin::settings::Settings settings;
-  zorvin::settings::load_settings(settings, zorvin::settings::settings_file_path());
-  const std::optional<std::string> image = parse_options(argc, argv, settings);
+  const std::string ini_path = zorvin::settings::settings_file_path();
+  zorvin::settings::load_settings(settings, ini_path);
+  bool eprom_given = false;
+  const std::optional<std::string> image = parse_options(argc, argv, settings, eprom_given);
   if (!image) {
     std::fputs(kUsage, stderr);
+    return kUsageError;
+  }
+  // Loading the settings made "64" of an unknown EPROM value.
+  if (const std::optional<std::string> problem = zorvin::emu::stored_eprom_problem(ini_path);
+      problem && !eprom_given) {
+    std::fprintf(stderr, "zorvin-load: %s (oder --eprom angeben)\n", problem->c_str());
     return kUsageError;
   }
   if (settings.port_name.empty()) {
