@@ -61,6 +61,8 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
                    [](const std::string& a, const std::string& b) { return error_line_number(a).value_or(0) < error_line_number(b).value_or(0); });
   if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
   table = std::move(result.table);
+  for (const auto& [path, file] : context.included)
+    if (file) run.included_files.push_back(path);
   if (keep_listing) {
     run.listing.lines = std::move(result.listing);
     for (const SymbolEntry& symbol : context.symbols.entries())
