@@ -149,8 +149,9 @@ TEST_F(Cli, ImageThatCannotBeWrittenIsReported) {
   const Outcome result = assemble("--output no/such/dir/ok.bin ok.asm");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "no/such/dir/ok.bin - Fehler beim Speichern der Bin\xC3\xA4rdatei (No such file or directory)\n"
-            "Assemblieren ohne Fehler beendet.\n");
+            "no/such/dir/ok.bin - Fehler beim Speichern der Bin\xC3\xA4rdatei (Datei oder Ordner nicht gefunden "
+            "(No such file or directory))\n"
+            "Assembliert, aber nicht alle Ausgabedateien gespeichert: Fehler beim Speichern!\n");
 }
 
 TEST_F(Cli, SourceNamedLikeItsImageIsNeverOverwritten) {

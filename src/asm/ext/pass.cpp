@@ -598,7 +598,7 @@ class Pass final : public SymbolSource {
     auto& cached = context_.included[path];
     if (!cached) {
       const files::LoadedSource loaded = files::read_source_file(path);
-      if (!loaded.ok) return report(kFileNotFound, name + " (" + loaded.error + ")");
+      if (!loaded.ok) return report(kFileNotFound, name + " - " + loaded.error);
       // Cut short without a word, the file would lose its end unseen.
       if (loaded.cut_at_zero)
         return report(kZeroByteInFile, name + " (" + std::to_string(loaded.bytes_not_loaded) + " Byte ab dort)");
