@@ -17,8 +17,9 @@ bool App::start() {
   settings_.fill_byte = 0x00;
   ui_.add_font(kMonoFont, "Liberation Mono", 10);
   load_icons();
-  settings::load_or_create_settings(settings_, settings_path_);
+  const settings::SettingsFileResult loaded = settings::load_or_create_settings(settings_, settings_path_);
   build_main_window();
+  if (!loaded.message.empty()) panes_.append_message(loaded.message);
   // Marked at the moment of the edit: text typed while a long command runs
   // arrives when that command drops the queued events.
   ui_.on_text_edited([this](int control) {
@@ -32,7 +33,10 @@ void App::run() {
 }
 
 void App::finish() {
-  settings::save_settings(settings_, settings_path_);
+  // The last moment the user can be told: the window is still open.
+  const settings::SettingsFileResult saved = settings::save_settings(settings_, settings_path_);
+  if (!saved.ok && ui_.has_window(window::kMain))
+    ui_.message_box("Fehler", saved.message, ui::MessageIcon::Error, false);
   serial_ports_.close(-1);
   if (ui_.has_window(window::kMain)) ui_.close_window(window::kMain);
 }

@@ -1,6 +1,12 @@
 // F5: assemble the editor's text, show the errors or the listing, and write
 // the binary image beside the source.
+//
+// The run stays on the main loop: the assembler bounds its own work (see
+// asm/work_limits.h), so any source ends within about a second and a few
+// hundred MB, and the editor's text is only read. A worker thread would buy
+// little for that second and cost a second owner of the line table.
 #include <algorithm>
+#include <new>
 
 #include "app/app.h"
 #include "files/binary_path.h"
@@ -20,7 +26,16 @@ constexpr std::size_t kShownErrorLines = 1000;
 void App::assemble() {
   // Included files of the extended dialect are found beside the source.
   const std::string source_dir = files::folder_of(panes_.source_path());
-  const asm48::AssemblyResult result = assembler_.run(panes_.editor_text(), source_dir);
+  asm48::AssemblyResult result;
+  try {
+    result = assembler_.run(panes_.editor_text(), source_dir);
+  } catch (const std::bad_alloc&) {
+    // Not expected within the bounds; should memory run out all the same,
+    // the run is given up and the unsaved text stays in the editor.
+    panes_.append_message("Zu wenig Arbeitsspeicher zum Assemblieren, abgebrochen. Der Text im Editor ist erhalten.");
+    panes_.scroll_messages_to_end();
+    return;
+  }
   mark_error_lines(result.error_lines);
   if (result.nothing_to_assemble) {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
@@ -28,22 +43,27 @@ void App::assemble() {
   }
   const std::size_t shown = std::min(result.error_lines.size(), kShownErrorLines);
   for (std::size_t i = 0; i < shown; ++i) panes_.append_message(result.error_lines[i]);
-  if (result.error_lines.size() > shown)
-    panes_.append_message("... und " + std::to_string(result.error_lines.size() - shown) +
+  if (static_cast<std::size_t>(result.error_count) > shown)
+    panes_.append_message("... und " + std::to_string(static_cast<std::size_t>(result.error_count) - shown) +
                           " weitere Fehlermeldungen, die nicht angezeigt werden");
   for (std::size_t i = 0; i < std::min(result.warning_lines.size(), kShownErrorLines); ++i)
     panes_.append_message(result.warning_lines[i]);
   last_assembly_failed_ = !result.ok();
+  std::string summary = result.summary;
   if (result.ok()) {
-    const files::OutputResult output = files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path());
+    for (const std::string& line : result.warning_lines) panes_.append_message(line);
+    const files::OutputResult output =
+        files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path(), result.included_files);
     panes_.set_listing(files::listing_rows(assembler_.table()));
     if (output.image_path) {
       image_path_ = *output.image_path;
       image_source_text_ = panes_.editor_text();
     }
     for (const std::string& line : output.messages) panes_.append_message(line);
+    // A binary that was meant to be written and was not is no success.
+    if (!panes_.source_path().empty() && !output.image_written) summary = std::string(files::kOutputsNotSaved);
   }
-  panes_.append_message(result.summary);
+  panes_.append_message(summary);
   panes_.scroll_messages_to_end();
 }
 

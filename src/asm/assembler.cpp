@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "asm/address_pass.h"
+#include "asm/code_overlaps.h"
 #include "asm/editor_lines.h"
 #include "asm/encoding_pass.h"
 #include "asm/ext/dialect_switch.h"
@@ -22,6 +23,7 @@ AssemblyResult finish(AssemblyResult result, LineTable& table) {
     result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
     return result;
   }
+  result.warning_lines = code_overlap_warnings(table);  // needs the source order
   table.sort_by_address();
   result.summary = std::string(kAssembledWithoutErrors);
   return result;
@@ -36,6 +38,15 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     return result;
   }
   listing_ = {};
+  // The same bound as for the text a run may read: beyond it nothing runs.
+  if (editor_text.size() > kMaxTextBytes) {
+    Diagnostics diagnostics;
+    diagnostics.report(1, kTextTooLarge);
+    result.error_lines = std::move(diagnostics.lines);
+    result.error_count = 1;
+    table_ = {};
+    return finish(std::move(result), table_);
+  }
   const auto cpu = ext::cpu_statement(editor_text);
   extended_ = cpu.has_value();
   if (extended_) {
@@ -44,6 +55,7 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     result.error_count = run.diagnostics.count();
     result.error_lines = std::move(run.diagnostics.lines);
     result.warning_lines = std::move(run.warnings.lines);
+    result.included_files = std::move(run.included_files);
     return finish(std::move(result), table_);
   }
   split_pass(std::move(editor_text), table_);

@@ -11,19 +11,23 @@
 
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
+#include "asm/work_limits.h"
 
 namespace zorvin::asm48 {
 
 inline constexpr std::string_view kNothingToAssemble = "Es gibt nichts zu assemblieren.";
 inline constexpr std::string_view kAssembledWithoutErrors = "Assemblieren ohne Fehler beendet.";
 inline constexpr std::string_view kErrorsSuffix = " Fehler beim Assemblieren!";
+inline constexpr std::string_view kTextTooLarge =
+    " -> Quelltext größer als 16 MiB (Grenze der Textmenge), nicht assembliert";
 
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
-  std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order
-  std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..."; they do not stop the run
-  int error_count = 0;
+  std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order, the first kMaxKeptErrorLines
+  std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..." or "Warnung: ..."; they do not stop the run
+  int error_count = 0;                   // all of them
   std::string summary;                   // the run's last message line
+  std::vector<std::string> included_files;  // files the run read besides the source
 
   bool ok() const { return !nothing_to_assemble && error_count == 0; }
 };

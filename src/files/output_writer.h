@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "asm/line_record.h"
@@ -17,6 +18,10 @@ namespace zorvin::files {
 // The 8048's 4 KiB of program memory; the plain dialect and the UPI-41/42
 // place code only in the first 2048 bytes.
 inline constexpr std::size_t kImageSize = 4096;
+
+// The run's last line when it assembled but an output file was not written.
+inline constexpr std::string_view kOutputsNotSaved =
+    "Assembliert, aber nicht alle Ausgabedateien gespeichert: Fehler beim Speichern!";
 struct CodeImage {
   std::array<std::uint8_t, kImageSize> bytes{};
   std::size_t length = 1;  // one past the highest address holding code; 1 when none
@@ -35,13 +40,20 @@ CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte);
 
 // Writes the image beside the source (binary path rule). An empty source path
 // writes nothing, records no image path and adds no message.
-OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path);
+// `included` are the other files the run read.
+OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path,
+                          const std::vector<std::string>& included = {});
 
 // Writes the image to the given file instead. A path that leads to the file
-// `source_path` names (a link to it, say) is refused: the source is never
-// overwritten by its image.
+// `source_path` names or to one of `included` (a link to it, say) is
+// refused: no file the run read is ever overwritten by its image.
 OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& image_path,
-                             const std::string& source_path);
+                             const std::string& source_path, const std::vector<std::string>& included = {});
+
+// The file among `source_path` and `included` that `output` leads to (by
+// device and inode), or none.
+std::optional<std::string> input_file_at(const std::string& output, const std::string& source_path,
+                                         const std::vector<std::string>& included);
 
 // Replaces the file's content by the bytes (regular files only); false when
 // that did not succeed completely.

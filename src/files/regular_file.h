@@ -24,7 +24,14 @@ struct OpenedFile {
 // refused before it is opened, so a serial device is never touched.
 OpenedFile open_regular_file(const std::string& path, int flags);
 
-// The text for an error number: the system's, or "keine normale Datei".
+// The text for an error number: German for the common ones, followed by the
+// system's own in parentheses, "Kein Platz mehr auf dem Datenträger (No space
+// left on device)"; the system's alone for the rare ones; "keine normale
+// Datei" for kNotARegularFile.
 std::string error_text(int error);
+
+// Why `path` cannot be read as a file: empty for a regular file, else what
+// it is instead (a folder, a FIFO, a device) or why it cannot be reached.
+std::string file_kind_problem(const std::string& path);
 
 }  // namespace zorvin::files

@@ -9,10 +9,25 @@
 #include "files/file_rewrite.h"
 #include "files/regular_file.h"
 #include "files/text_codec.h"
+#include "files/unicode_text.h"
 
 namespace zorvin::files {
 
 namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+bool is_utf8(std::string_view bytes) { return encode_utf8(decode_utf8(bytes)) == bytes; }
+
+// Whether the file at `path` holds UTF-8 after the byte-order mark now.
+bool begins_with_mark(const std::string& path) {
+  const OpenedFile file = open_regular_file(path, O_RDONLY);
+  if (!file.ok()) return false;
+  char head[3] = {};
+  const ssize_t got = ::read(file.fd, head, sizeof head);
+  ::close(file.fd);
+  return got == 3 && std::string_view(head, 3) == kUtf8Mark;
+}
 
 std::string too_large_text() { return "größer als " + std::string(kMaxSourceText); }
 
@@ -65,13 +80,30 @@ LoadedSource read_source_file(const std::string& path) {
     result.cut_at_zero = true;
     result.bytes_not_loaded = bytes.size() - zero;
   }
+  // Saved by an editor as UTF-8 with its mark: read as what it is, so that
+  // neither the mark nor any character turns into Latin-1 debris. A file
+  // that is no valid UTF-8 after all stays 8-bit text, byte for byte.
+  const std::string_view before_zero = std::string_view(bytes).substr(0, zero);
+  if (before_zero.starts_with(kUtf8Mark) && is_utf8(before_zero.substr(kUtf8Mark.size()))) {
+    result.utf8_with_mark = true;
+    result.text = std::string(before_zero.substr(kUtf8Mark.size()));
+    return result;
+  }
   result.text = latin1_to_utf8_reusing(std::move(bytes));
   return result;
 }
 
-SavedSource write_source_file(const std::string& path, std::string_view text) {
+SavedSource write_source_file(const std::string& path, std::string_view text, bool utf8_with_mark) {
   SavedSource result;
-  const Latin1Text bytes = utf8_to_latin1(text);
+  Latin1Text bytes;
+  // A text that still begins with the mark's three characters was read as
+  // 8-bit text (no UTF-8 after the mark) and goes back so.
+  const bool read_as_8_bit = text.starts_with("\u00EF\u00BB\u00BF");
+  if (utf8_with_mark || (!read_as_8_bit && begins_with_mark(path))) {
+    bytes.bytes = std::string(kUtf8Mark).append(text);
+  } else {
+    bytes = utf8_to_latin1(text);
+  }
   result.dropped = bytes.dropped;
   const RewriteResult written = rewrite_file(path, bytes.bytes);
   if (!written.ok) {

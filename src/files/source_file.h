@@ -1,5 +1,6 @@
 // Reading and writing assembly sources: 8-bit text (ISO 8859-1) on disk,
-// UTF-8 inside, line ends untouched.
+// UTF-8 inside, line ends untouched. A file that begins with the UTF-8
+// byte-order mark is UTF-8 text instead, and is written back so.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +21,12 @@ struct LoadedSource {
   std::uintmax_t size = 0;              // the whole file, in bytes
   bool cut_at_zero = false;             // a 00H byte ended the text early
   std::uintmax_t bytes_not_loaded = 0;  // from that 00H byte to the end of the file
+  bool utf8_with_mark = false;          // the file is UTF-8 after a byte-order mark (not in `text`)
   std::string error;                    // why it could not be read
 };
+
+// The message line that says a file was read as UTF-8.
+inline constexpr std::string_view kReadAsUtf8 = "als UTF-8 gelesen (Datei beginnt mit der UTF-8-Kennung EF BB BF)";
 
 // Reads a regular file of at most kMaxSourceBytes; never changes anything
 // when the file cannot be opened or read completely.
@@ -36,7 +41,9 @@ struct SavedSource {
 
 // Replaces the file's content so that a failure (full disk, no permission)
 // leaves the previous content intact; reports success only when every byte
-// reached the file.
-SavedSource write_source_file(const std::string& path, std::string_view text);
+// reached the file. With `utf8_with_mark` the text is written as UTF-8
+// after the byte-order mark and nothing is dropped; without it, a file that
+// begins with the mark now keeps that form, and any other is 8-bit text.
+SavedSource write_source_file(const std::string& path, std::string_view text, bool utf8_with_mark = false);
 
 }  // namespace zorvin::files

@@ -30,14 +30,20 @@ std::string_view trim_blanks(std::string_view s) {
   return s;
 }
 
-bool read_whole_file(int fd, std::string& out) {
+// Reads to the end, but stops one byte past the limit: a file that grows
+// while it is read is refused as well.
+bool read_whole_file(int fd, std::string& out, int& error) {
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
+    if (n < 0) {
+      error = errno;
+      return false;
+    }
     if (n == 0) return true;
     out.append(buffer, static_cast<std::size_t>(n));
+    if (out.size() > kMaxSettingsBytes) return true;
   }
 }
 
@@ -45,12 +51,26 @@ bool read_whole_file(int fd, std::string& out) {
 
 bool IniStore::open(const std::string& path) {
   close();
+  problem_.clear();
+  refused_ = false;
   const files::OpenedFile file = files::open_regular_file(path, O_RDONLY);
-  if (!file.ok()) return false;
+  if (!file.ok()) {
+    problem_ = files::error_text(file.error);
+    // Only a missing file may be created in its place.
+    refused_ = file.error != ENOENT;
+    return false;
+  }
   std::string bytes;
-  const bool read = read_whole_file(file.fd, bytes);
+  int error = 0;
+  bool read = static_cast<std::uintmax_t>(file.info.st_size) <= kMaxSettingsBytes &&
+              read_whole_file(file.fd, bytes, error);
   ::close(file.fd);
-  if (!read) return false;
+  if (read && bytes.size() > kMaxSettingsBytes) read = false;
+  if (!read) {
+    problem_ = error != 0 ? files::error_text(error) : std::string(kSettingsTooLarge);
+    refused_ = true;
+    return false;
+  }
   path_ = path;
   open_ = true;
   text_ = parse_ini(bytes);
@@ -60,6 +80,7 @@ bool IniStore::open(const std::string& path) {
 // Nothing is written yet: closing creates the file with its whole content.
 bool IniStore::create(const std::string& path) {
   close();
+  problem_.clear();
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
   path_ = path;
@@ -121,9 +142,9 @@ void IniStore::write_integer(std::string_view key, std::int32_t value) {
 void IniStore::write_text(std::string_view key, std::string_view value) {
   if (!open_) return;
   auto& entries = text_.entries;
-  IniEntry entry{IniEntry::Kind::key, std::string(key), std::string(value)};
+  IniEntry entry{IniEntry::Kind::key, std::string(key), std::string(value), {}};
   if (pending_group_) {
-    entries.push_back({IniEntry::Kind::group, *pending_group_, {}});
+    entries.push_back({IniEntry::Kind::group, *pending_group_, {}, {}});
     current_group_ = entries.size() - 1;
     pending_group_.reset();
     entries.push_back(std::move(entry));
@@ -135,15 +156,21 @@ void IniStore::write_text(std::string_view key, std::string_view value) {
   write_back_ = true;
 }
 
-void IniStore::close() {
-  if (!open_) return;
-  if (write_back_) files::rewrite_file(path_, compose_ini(text_));
+bool IniStore::close() {
+  if (!open_) return true;
+  bool written = true;
+  if (write_back_) {
+    const files::RewriteResult result = files::rewrite_file(path_, compose_ini(text_));
+    written = result.ok;
+    if (!written) problem_ = result.error;
+  }
   open_ = false;
   path_.clear();
   text_ = IniText{};
   current_group_.reset();
   pending_group_.reset();
   write_back_ = false;
+  return written;
 }
 
 }  // namespace zorvin::settings

@@ -12,6 +12,11 @@
 
 namespace zorvin::settings {
 
+// A settings file is a few hundred bytes; one far larger is no settings
+// file, and reading it would stall the start for seconds.
+inline constexpr std::uintmax_t kMaxSettingsBytes = 1024 * 1024;
+inline constexpr std::string_view kSettingsTooLarge = "größer als 1 MiB, keine Einstellungsdatei";
+
 class IniStore {
  public:
   IniStore() = default;
@@ -20,8 +25,12 @@ class IniStore {
   ~IniStore() { close(); }
 
   // Reads the entries of an existing regular file. False when it cannot be
-  // read; the file itself is not kept open.
+  // read; the file itself is not kept open. A file over kMaxSettingsBytes
+  // is not read.
   bool open(const std::string& path);
+  // After open() failed: whether something is at the path that must not be
+  // replaced (anything but a missing file), and why it was not read.
+  bool refused() const { return refused_; }
   // Starts an empty UTF-8 file at `path`; closing writes it even unchanged.
   bool create(const std::string& path);
 
@@ -38,8 +47,11 @@ class IniStore {
 
   // Writes the file if anything was written to the store (replacing it as a
   // whole, or not at all, and never a file the user may not write), then
-  // forgets it.
-  void close();
+  // forgets it. False when the file should have been written and was not.
+  bool close();
+
+  // Why the last open() or close() failed, in German; empty after success.
+  const std::string& problem() const { return problem_; }
 
  private:
   std::size_t group_begin() const;
@@ -52,6 +64,8 @@ class IniStore {
   std::optional<std::size_t> current_group_;  // index of its group entry
   std::optional<std::string> pending_group_;
   bool write_back_ = false;
+  bool refused_ = false;
+  std::string problem_;
 };
 
 }  // namespace zorvin::settings

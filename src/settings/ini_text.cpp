@@ -37,22 +37,32 @@ std::string file_text_as_utf8(std::string_view bytes, bool is_utf8) {
   }
 }
 
-IniEntry parse_line(std::string_view line) {
-  if (line.front() == ';') {
+IniEntry parse_content(std::string_view line) {
+  // Both marks are common in INI files; "#" lines taken as keys would be
+  // rewritten as "# ... = ".
+  if (line.front() == ';' || line.front() == '#') {
     line.remove_prefix(1);
     if (!line.empty() && line.front() == ' ') line.remove_prefix(1);
-    return {IniEntry::Kind::comment, std::string(line), {}};
+    return {IniEntry::Kind::comment, std::string(line), {}, {}};
   }
   if (line.front() == '[') {
     line.remove_prefix(1);
-    return {IniEntry::Kind::group, std::string(line.substr(0, line.find(']'))), {}};
+    return {IniEntry::Kind::group, std::string(line.substr(0, line.find(']'))), {}, {}};
   }
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) {
-    return {IniEntry::Kind::key, std::string(trim_back(line)), {}};
+    return {IniEntry::Kind::key, std::string(trim_back(line)), {}, {}};
   }
   return {IniEntry::Kind::key, std::string(trim_back(line.substr(0, equals))),
-          std::string(trim_front(line.substr(equals + 1)))};
+          std::string(trim_front(line.substr(equals + 1))), {}};
+}
+
+// `line` starts with its first non-blank character; `whole` is the line as
+// the file has it, kept for writing it back.
+IniEntry parse_line(std::string_view line, std::string_view whole) {
+  IniEntry entry = parse_content(line);
+  entry.line = std::string(whole);
+  return entry;
 }
 
 // Line breaks inside a name or value would split the entry into several on
@@ -81,8 +91,9 @@ IniText parse_ini(std::string_view file_bytes) {
   std::string_view rest = text;
   while (!rest.empty()) {
     const std::size_t end = rest.find_first_of("\r\n");
-    const std::string_view line = trim_front(rest.substr(0, end));
-    if (!line.empty()) result.entries.push_back(parse_line(line));
+    const std::string_view whole = rest.substr(0, end);
+    const std::string_view line = trim_front(whole);
+    if (!line.empty()) result.entries.push_back(parse_line(line, whole));
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }
@@ -96,6 +107,13 @@ std::string compose_ini(const IniText& text) {
     out += '\n';
   }
   for (const IniEntry& entry : text.entries) {
+    // The user's lines stay as they are; only what the program wrote is
+    // put in its own form.
+    if (!entry.line.empty()) {
+      append_one_line(out, entry.line);
+      out += '\n';
+      continue;
+    }
     switch (entry.kind) {
       case IniEntry::Kind::group:
         out += '[';

@@ -47,9 +47,13 @@ void default_settings(Settings& settings) {
   settings.splitter_vertical = 400;
 }
 
-void load_settings(Settings& settings, const std::string& path) {
+SettingsFileResult load_settings(Settings& settings, const std::string& path) {
   IniStore ini;
-  if (!ini.open(path)) return;
+  if (!ini.open(path)) {
+    if (!ini.refused()) return {};
+    return {false, path + " - Einstellungen nicht gelesen (" + ini.problem() +
+                       "); die Datei bleibt unverändert und wird nicht überschrieben"};
+  }
 
   if (ini.select_group("Fenster")) {
     for (std::size_t i = 0; i < settings.window_geometry.size(); ++i) {
@@ -77,11 +81,19 @@ void load_settings(Settings& settings, const std::string& path) {
     settings.fill_byte = 0xFF;
   }
   ini.close();
+  return {};
 }
 
-void save_settings(const Settings& settings, const std::string& path) {
+SettingsFileResult save_settings(const Settings& settings, const std::string& path) {
   IniStore ini;
-  if (!ini.open(path) && !ini.create(path)) return;
+  const auto not_saved = [&path](const std::string& why) {
+    return SettingsFileResult{false, path + " - Einstellungen nicht gespeichert (" + why + ")"};
+  };
+  // Only a missing file is created; one that could not be read is kept.
+  if (!ini.open(path)) {
+    if (ini.refused()) return not_saved(ini.problem());
+    if (!ini.create(path)) return not_saved("keine normale Datei");
+  }
 
   ini.select_group("Fenster");
   for (std::size_t i = 0; i < settings.window_geometry.size(); ++i) {
@@ -103,7 +115,8 @@ void save_settings(const Settings& settings, const std::string& path) {
 
   ini.select_group("Speicher");
   ini.write_integer("Wert", settings.fill_byte);
-  ini.close();
+  if (!ini.close()) return not_saved(ini.problem());
+  return {};
 }
 
 }  // namespace zorvin::settings

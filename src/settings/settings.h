@@ -32,19 +32,29 @@ struct Settings {
 // fields keep what they hold.
 void default_settings(Settings& settings);
 
+// How reading or writing the settings file went. `message` is the line to
+// show the user when something is not as it should be, else empty.
+struct SettingsFileResult {
+  bool ok = true;
+  std::string message;
+};
+
 // Fills the record from the file; groups that are missing leave their fields
-// as they are, and a file that cannot be read leaves the whole record.
-void load_settings(Settings& settings, const std::string& path);
+// as they are, and a file that cannot be read leaves the whole record. A
+// file that is there but not read (too large, no permission) is reported.
+SettingsFileResult load_settings(Settings& settings, const std::string& path);
 
 // Writes the record into the file, keeping every other group, key and
-// comment in it. Gives up silently when the file cannot be written.
-void save_settings(const Settings& settings, const std::string& path);
+// comment in it. A file that was not written (full disk, refused as too
+// large, no permission) stays as it was and is reported.
+SettingsFileResult save_settings(const Settings& settings, const std::string& path);
 
 // "zorvin.ini" in the current working directory.
 std::string settings_file_path();
 
 // Start-up: loads the file, or, when there is none yet, puts the defaults
-// into the record and creates the file from them.
-void load_or_create_settings(Settings& settings, const std::string& path);
+// into the record and creates the file from them. A file that is there but
+// cannot be read is reported and left as it is.
+SettingsFileResult load_or_create_settings(Settings& settings, const std::string& path);
 
 }  // namespace zorvin::settings

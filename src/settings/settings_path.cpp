@@ -32,14 +32,13 @@ std::string settings_file_path() {
   return path + kFileName;
 }
 
-void load_or_create_settings(Settings& settings, const std::string& path) {
+SettingsFileResult load_or_create_settings(Settings& settings, const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
     default_settings(settings);
-    save_settings(settings, path);
-  } else {
-    load_settings(settings, path);
+    return save_settings(settings, path);
   }
+  return load_settings(settings, path);
 }
 
 }  // namespace zorvin::settings

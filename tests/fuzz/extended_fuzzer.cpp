@@ -49,9 +49,9 @@ void check_line(std::string_view line) {
 
   // Without replacements a line comes back unchanged.
   std::string out;
-  require(!asm48::ext::substitute_names(line, {}, out) && out == line, "substitution without names is identity");
+  require(!asm48::ext::substitute_names(line, {}, out, SIZE_MAX) && out == line, "substitution without names is identity");
   const std::vector<std::pair<std::string, std::string>> replacements = {{"a", "r0"}, {"x", "(1+2)"}};
-  asm48::ext::substitute_names(line, replacements, out);
+  asm48::ext::substitute_names(line, replacements, out, SIZE_MAX);
   for (std::string_view piece : asm48::ext::split_arguments(line))
     require(piece.empty() || (piece.data() >= line.data() && piece.data() + piece.size() <= line.data() + line.size()),
             "argument inside the line");

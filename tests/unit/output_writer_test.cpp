@@ -10,6 +10,7 @@
 #include "files/binary_path.h"
 #include "files/listing.h"
 #include "files/output_writer.h"
+#include "files/regular_file.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ TEST(OutputWriter, FailedWriteIsReportedAndPathStillRecorded) {
   EXPECT_EQ(result.image_path, image_path);
   EXPECT_FALSE(result.image_written);
   EXPECT_EQ(result.messages, (std::vector<std::string>{image_path + " - Fehler beim Speichern der Binärdatei (" +
-                                                       std::strerror(ENOENT) + ")"}));
+                                                       zorvin::files::error_text(ENOENT) + ")"}));
   EXPECT_EQ(listing_rows(assembler.table()).size(), 2u);
 }
 

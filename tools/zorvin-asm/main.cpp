@@ -5,7 +5,8 @@
 // prints, UTF-8, one per line: the listing rows (with --listing), the error
 // lines, the "gespeichert" lines and the summary. --hex also writes Intel
 // HEX of the used range, --listing-file a listing with the source lines and
-// the symbols. Exit status: 0 without
+// the symbols. No output replaces a file the run read (the source or an
+// included file, compared by device and inode). Exit status: 0 without
 // errors, 1 for assembly errors, an empty source or an image that could not
 // be written, 2 for a usage error or a source that cannot be read (missing,
 // not a regular file, or larger than the editor would load).
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
                  source.error.c_str());
     return kUsageError;
   }
+  if (source.utf8_with_mark) print_line(options->source + " - " + std::string(zorvin::files::kReadAsUtf8));
   if (source.cut_at_zero) {
     std::fprintf(stderr, "zorvin-asm: %s: ab dem ersten 00H-Byte wurden %ju Byte nicht gelesen\n",
                  options->source.c_str(), source.bytes_not_loaded);
@@ -140,16 +142,30 @@ int main(int argc, char** argv) {
   for (const auto& line : result.warning_lines) print_line(line);
   if (!result.ok()) {
     for (const auto& line : result.error_lines) print_line(line);
+    const auto not_kept = static_cast<std::size_t>(result.error_count) - result.error_lines.size();
+    if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;
+  }
+  // Included files are known only now; none of them may become an output.
+  for (const auto& [option, path] : {std::pair{"--output", options->output}, std::pair{"--hex", options->hex},
+                                     std::pair{"--listing-file", options->listing_file}}) {
+    if (!path) continue;
+    if (const auto input = zorvin::files::input_file_at(*path, options->source, result.included_files)) {
+      std::fprintf(stderr, "zorvin-asm: %s %s würde die gelesene Datei %s überschreiben\n", option, path->c_str(),
+                   input->c_str());
+      return kUsageError;
+    }
   }
 
   const auto output = options->output
                           ? zorvin::files::write_output_to(assembler.table(), options->fill_byte, *options->output,
-                                                           options->source)
-                          : zorvin::files::write_output(assembler.table(), options->fill_byte, options->source);
+                                                           options->source, result.included_files)
+                          : zorvin::files::write_output(assembler.table(), options->fill_byte, options->source,
+                                                        result.included_files);
   if (options->listing)
     for (const auto& row : zorvin::files::listing_rows(assembler.table())) print_line(row);
+  for (const auto& line : result.warning_lines) print_line(line);
   for (const auto& line : output.messages) print_line(line);
   bool written = output.image_written;
   if (options->hex)
@@ -160,6 +176,7 @@ int main(int argc, char** argv) {
     const std::string title = std::filesystem::path(options->source).filename().string();
     written &= save_text(*options->listing_file, zorvin::files::listing_file_text(listing, title), "Listing");
   }
-  print_line(result.summary);
+  // A file that was not written must not end in a line that reads as success.
+  print_line(written ? result.summary : std::string(zorvin::files::kOutputsNotSaved));
   return written ? kSuccess : kAssemblyFailed;
 }

@@ -7,10 +7,12 @@
 // the device confirmed every step, 1 for a device or image fault, 2 for a
 // wrong call.
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 
 #include "emu/emulator_transfer.h"
+#include "files/regular_file.h"
 #include "emu/transfer_steps.h"
 #include "settings/settings.h"
 
@@ -90,7 +92,8 @@ int main(int argc, char** argv) {
   }
   zorvin::settings::Settings settings;
   const std::string ini_path = zorvin::settings::settings_file_path();
-  zorvin::settings::load_settings(settings, ini_path);
+  const auto loaded = zorvin::settings::load_settings(settings, ini_path);
+  if (!loaded.message.empty()) std::fprintf(stderr, "zorvin-load: %s\n", loaded.message.c_str());
   bool eprom_given = false;
   const std::optional<std::string> image = parse_options(argc, argv, settings, eprom_given);
   if (!image) {
@@ -110,6 +113,13 @@ int main(int argc, char** argv) {
   if (const std::optional<std::string> problem = zorvin::emu::settings_problem(settings)) {
     std::fprintf(stderr, "zorvin-load: %s (oder --eprom, --spi, --auto angeben)\n", problem->c_str());
     return kUsageError;
+  }
+  // A folder, FIFO or device named as the image: say what it is.
+  if (std::error_code ignored; std::filesystem::exists(*image, ignored)) {
+    if (const std::string problem = zorvin::files::file_kind_problem(*image); !problem.empty()) {
+      std::fprintf(stderr, "zorvin-load: %s %s\n", image->c_str(), problem.c_str());
+      return kFailed;
+    }
   }
   zorvin::emu::SerialPorts ports;
   PrintingView view;

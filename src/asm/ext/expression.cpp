@@ -17,6 +17,10 @@ using U = std::uint32_t;
 
 std::int32_t wrap(U v) { return static_cast<std::int32_t>(v); }
 
+// A result fits when it is a 32-bit value, signed or unsigned (0FFFFFFFFh
+// and -1 are the same bits).
+bool fits(std::int64_t v) { return v >= INT32_MIN && v <= static_cast<std::int64_t>(UINT32_MAX); }
+
 class Parser {
  public:
   Parser(std::span<const Token> tokens, SymbolSource& symbols) : tokens_(tokens), symbols_(symbols) {}
@@ -88,11 +92,21 @@ class Parser {
     if (op == "<=") return a <= b;
     if (op == ">") return a > b;
     if (op == ">=") return a >= b;
-    if (op == "<<") return (b < 0 || b > 31) ? 0 : wrap(ua << b);
     if (op == ">>") return (b < 0 || b > 31) ? (a < 0 ? -1 : 0) : (a >> b);
-    if (op == "+") return wrap(ua + ub);
-    if (op == "-") return wrap(ua - ub);
-    if (op == "*") return wrap(ua * ub);
+    if (op == "<<" || op == "+" || op == "-" || op == "*") {
+      const std::int64_t wide_a = a;
+      const std::int64_t wide_b = b;
+      std::int64_t wide = 0;
+      if (op == "<<") {
+        // A shift by 32 or more keeps nothing of a value but 0.
+        if (b < 0 || (b > 31 && a != 0)) return overflow(op, a, b);
+        wide = b > 31 ? 0 : wide_a * (std::int64_t{1} << b);
+      } else {
+        wide = op == "+" ? wide_a + wide_b : op == "-" ? wide_a - wide_b : wide_a * wide_b;
+      }
+      if (!fits(wide)) return overflow(op, a, b);
+      return wrap(static_cast<U>(wide));
+    }
     if (b == 0) {
       fail(std::string(kDivisionByZero));
       return 0;
@@ -100,6 +114,11 @@ class Parser {
     const std::int64_t wide_a = a;
     const std::int64_t wide_b = b;
     return wrap(static_cast<U>(op == "/" ? wide_a / wide_b : wide_a % wide_b));
+  }
+
+  std::int32_t overflow(std::string_view op, std::int32_t a, std::int32_t b) {
+    fail(message(kOverflow, std::to_string(a) + " " + std::string(op) + " " + std::to_string(b)));
+    return 0;
   }
 
   std::int32_t binary(int level) {
@@ -157,12 +176,15 @@ class Parser {
     const FoldedName name(t.text.back() == 'h' || t.text.back() == 'H' ? t.text : std::string_view{});
     const std::string_view folded = name;
     std::int32_t number = 0;
+    bool too_wide = false;
     // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "0" + text.
     std::string with_zero = "0";
     if (folded.size() > 1 && folded.back() == 'h' &&
         folded.find_first_not_of("0123456789abcdef", 0) == folded.size() - 1 &&
-        read_number(with_zero.append(folded), number))
+        read_number(with_zero.append(folded), number, &too_wide)) {
+      if (too_wide) fail(message(kNumberTooWide, t.text));
       return number;
+    }
     if (undefined_.empty()) undefined_ = t.text;
     return 0;
   }
@@ -176,6 +198,7 @@ class Parser {
     switch (t->kind) {
       case TokenKind::Number:
         if (t->malformed) fail(message(kBadNumber, t->text));
+        if (t->too_wide) fail(message(kNumberTooWide, t->text));
         return ++pos_, t->value;
       case TokenKind::Name:
         return name_value(*t);

@@ -65,6 +65,8 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   std::stable_sort(run.warnings.lines.begin(), run.warnings.lines.end(), by_line);
   if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
   table = std::move(result.table);
+  for (const auto& [path, file] : context.included)
+    if (file) run.included_files.push_back(path);
   if (keep_listing) {
     run.listing.lines = std::move(result.listing);
     for (const SymbolEntry& symbol : context.symbols.entries())

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "asm/diagnostics.h"
 #include "asm/line_record.h"
@@ -18,6 +19,7 @@ struct ExtendedRun {
   Diagnostics diagnostics;  // error lines of the final pass, in source order
   Diagnostics warnings;     // warning lines of the final pass, in source order
   SourceListing listing;    // filled only when asked for
+  std::vector<std::string> included_files;  // paths of the files read by include
 };
 
 // `base_dir` is the folder of the source file (include names are relative

@@ -15,13 +15,18 @@ int digit_value(char c) {
   return 99;
 }
 
-bool read_digits(std::string_view digits, int base, std::int32_t& value) {
+bool read_digits(std::string_view digits, int base, std::int32_t& value, bool& too_wide) {
   if (digits.empty()) return false;
   std::uint64_t v = 0;
   for (char c : digits) {
     const int d = digit_value(c);
     if (d >= base) return false;
     v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+    // Past 32 bits the value is wrong; going on only keeps v from wrapping.
+    if (v > 0xFFFFFFFFu) {
+      too_wide = true;
+      v &= 0xFFFFFFFFu;
+    }
   }
   value = static_cast<std::int32_t>(static_cast<std::uint32_t>(v & 0xFFFFFFFFu));
   return true;
@@ -57,19 +62,26 @@ char32_t quoted_char(std::string_view line, std::size_t& pos) {
 
 constexpr std::string_view kTwoCharOperators[] = {"<<", ">>", "<=", ">=", "<>", "!=", "==", "&&", "||"};
 
-}  // namespace
-
-bool read_number(std::string_view text, std::int32_t& value) {
+bool read_number_digits(std::string_view text, std::int32_t& value, bool& too_wide) {
   if (text.empty()) return false;
-  if (text.front() == '%') return read_digits(text.substr(1), 16, value);
+  if (text.front() == '%') return read_digits(text.substr(1), 16, value, too_wide);
   if (!is_digit(text.front())) return false;
   const char last = lower(text.back());
-  if (text.size() > 2 && text[0] == '0' && lower(text[1]) == 'x') return read_digits(text.substr(2), 16, value);
-  if (last == 'h') return read_digits(text.substr(0, text.size() - 1), 16, value);
-  if (last == 'b') return read_digits(text.substr(0, text.size() - 1), 2, value);
-  if (last == 'q' || last == 'o') return read_digits(text.substr(0, text.size() - 1), 8, value);
-  if (last == 'd') return read_digits(text.substr(0, text.size() - 1), 10, value);
-  return read_digits(text, 10, value);
+  if (text.size() > 2 && text[0] == '0' && lower(text[1]) == 'x') return read_digits(text.substr(2), 16, value, too_wide);
+  if (last == 'h') return read_digits(text.substr(0, text.size() - 1), 16, value, too_wide);
+  if (last == 'b') return read_digits(text.substr(0, text.size() - 1), 2, value, too_wide);
+  if (last == 'q' || last == 'o') return read_digits(text.substr(0, text.size() - 1), 8, value, too_wide);
+  if (last == 'd') return read_digits(text.substr(0, text.size() - 1), 10, value, too_wide);
+  return read_digits(text, 10, value, too_wide);
+}
+
+}  // namespace
+
+bool read_number(std::string_view text, std::int32_t& value, bool* too_wide) {
+  bool wide = false;
+  const bool ok = read_number_digits(text, value, wide);
+  if (too_wide) *too_wide = ok && wide;
+  return ok;
 }
 
 TokenLine tokenize(std::string_view line) {
@@ -99,7 +111,7 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from) {
       while (end < size && has_class(line[end], kAsciiNameClass)) ++end;
       token.kind = TokenKind::Number;
       token.text = piece(pos, end);
-      token.malformed = !read_number(token.text, token.value);
+      token.malformed = !read_number(token.text, token.value, &token.too_wide);
     } else if (is_name_start(c)) {
       std::uint8_t seen = kCharClasses[static_cast<unsigned char>(c)];  // the classes of all its bytes
       for (; end < size; ++end) {

@@ -23,6 +23,7 @@ struct Token {
   std::uint32_t chars_size = 0;
   TokenKind kind = TokenKind::Bad;
   bool malformed = false;         // Number: no number in any notation
+  bool too_wide = false;          // Number: more than 32 bits
   bool lower = false;             // Name: lower-case ASCII only, so folding leaves it as it is
 };
 
@@ -94,7 +95,8 @@ inline bool is_name_char(char c) { return has_class(c, kNameClass); }
 
 // Value of a number written with a digit first ("12", "0FFh", "0101B",
 // "17Q", "0x1F") or "%" first ("%1F", hexadecimal); the low 32 bits are
-// kept. Returns false when the text is no number in any notation.
-bool read_number(std::string_view text, std::int32_t& value);
+// kept, and `too_wide` (when given) says whether anything above them was
+// lost. Returns false when the text is no number in any notation.
+bool read_number(std::string_view text, std::int32_t& value, bool* too_wide = nullptr);
 
 }  // namespace zorvin::asm48::ext

@@ -43,7 +43,7 @@ std::vector<std::string> body_labels(const std::vector<std::string>& body) {
 }
 
 bool substitute_names(std::string_view line, const std::vector<std::pair<std::string, std::string>>& replacements,
-                      std::string& out) {
+                      std::string& out, std::size_t limit) {
   out.clear();
   bool replaced = false;
   char quote = 0;
@@ -72,6 +72,7 @@ bool substitute_names(std::string_view line, const std::vector<std::pair<std::st
         if (key == folded) text = &value;
       out.append(text ? std::string_view(*text) : name);
       replaced = replaced || text;
+      if (out.size() > limit) return true;
       i = end;
     } else {
       out.push_back(c);

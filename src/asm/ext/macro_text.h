@@ -20,7 +20,8 @@ std::vector<std::string> body_labels(const std::vector<std::string>& body);
 
 // Replaces every whole name (outside quotes) whose folded form is a key of
 // `replacements` by its text. Returns false when nothing was replaced.
+// Stops once `out` is longer than `limit`: the caller refuses such a line.
 bool substitute_names(std::string_view line, const std::vector<std::pair<std::string, std::string>>& replacements,
-                      std::string& out);
+                      std::string& out, std::size_t limit);
 
 }  // namespace zorvin::asm48::ext

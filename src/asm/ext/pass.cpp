@@ -26,8 +26,9 @@ using namespace std::string_view_literals;
 constexpr std::size_t kMaxFrames = 64;
 constexpr int kMaxIncludeDepth = 16;
 constexpr std::size_t kMaxConditions = 256;
-constexpr int kMaxIterations = 65536;
-constexpr long kMaxLines = 1000000;  // per pass
+constexpr int kMaxIterations = 65536;  // of one loop; all loops together have their own bound
+// What keeping a line of a loop or macro body costs besides its bytes.
+constexpr std::size_t kRecordedLineCost = sizeof(std::string) + sizeof(std::string_view);
 constexpr int kMaxErrors = 1000;  // as many as the message pane shows
 
 struct Macro {
@@ -146,18 +147,21 @@ class Pass final : public SymbolSource {
         end_of_frame();
         continue;
       }
-      if (++lines_read_ > kMaxLines) {
-        report(kTooManyLines);
-        result_.cut_short = true;
-        break;
-      }
       const std::string_view line = read_line();
+      if (!within_budget()) break;
       // Blank and comment lines do nothing; only the listing shows them.
       const std::size_t first = skip_blanks(line, 0);
-      if (!context_.keep_listing && is_blank_or_comment(line, first)) continue;
+      if (is_blank_or_comment(line, first)) {
+        if (context_.keep_listing) process(line, first);
+        continue;
+      }
+      context_.budget.add_statement();
+      if (!within_budget()) break;
       process(line, first);
     }
-    for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
+    // After a bound the open ifs say nothing about the source.
+    if (!context_.budget.exceeded())
+      for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
     return std::move(result_);
   }
@@ -171,8 +175,24 @@ class Pass final : public SymbolSource {
   std::string_view read_line() {
     Frame& frame = frames_.back();
     const std::string_view line = frame.take();
-    if (frame.kind == FrameKind::Macro && substitute_names(line, frame.replacements, buffer_)) return buffer_;
+    if (frame.kind == FrameKind::Macro && substitute_names(line, frame.replacements, buffer_, kMaxExpandedLineBytes)) {
+      context_.budget.add_expanded_line(buffer_.size());
+      return buffer_;
+    }
+    context_.budget.add_text(line.size() + 1);
     return line;
+  }
+
+  // False once the run passed a bound on its work: the pass ends there,
+  // with the bound and the line in the message.
+  bool within_budget() {
+    if (!context_.budget.exceeded()) return true;
+    if (!stopped_) {
+      errors_in_statement_ = 0;
+      report(context_.budget.reason());
+      result_.cut_short = stopped_ = true;
+    }
+    return false;
   }
 
   // Source line that messages and records name: the line itself in the
@@ -230,9 +250,13 @@ class Pass final : public SymbolSource {
       if (frame.kind == FrameKind::Rept) {
         again = --frame.remaining > 0;
       } else {
+        context_.budget.add_text(frame.condition.size() + 1);
         const TokenLine tokens = tokenize(frame.condition);
+        context_.budget.add_tokens(tokens.tokens.size());
         again = condition_holds(tokens.tokens);
       }
+      if (again) context_.budget.add_iteration();
+      if (!within_budget()) return;
       if (again && ++frame.iterations >= kMaxIterations) {
         report(kTooManyIterations);
         result_.cut_short = stopped_ = true;  // what follows would only repeat it
@@ -335,6 +359,8 @@ class Pass final : public SymbolSource {
     errors_in_statement_ = 0;
     listing_index_ = SIZE_MAX;
     tokenize_into(text, line_tokens_, first);
+    context_.budget.add_tokens(line_tokens_.tokens.size());
+    if (!within_budget()) return;
     const TokenLine& line = line_tokens_;
     const Statement s = parse(line, text);
     const bool active = assembling();
@@ -475,6 +501,8 @@ class Pass final : public SymbolSource {
     Frame& frame = frames_.back();
     while (!frame.at_end()) {
       const std::string_view text = read_line();
+      context_.budget.add_text(kRecordedLineCost);
+      if (!within_budget()) return nullptr;
       if (context_.keep_listing) {
         ListingLine& shown = result_.listing.emplace_back();
         shown.line_no = line_no();
@@ -482,6 +510,8 @@ class Pass final : public SymbolSource {
         shown.expansion = frames_.size() > 1;
       }
       const TokenLine line = tokenize(text);
+      context_.budget.add_tokens(line.tokens.size());
+      if (!within_budget()) return nullptr;
       const Statement s = parse(line, text);
       if (s.word && opens_block(s)) ++depth;
       if (s.word && s.folded == "endm"sv && --depth == 0) {
@@ -511,6 +541,10 @@ class Pass final : public SymbolSource {
   void expand_macro(const Macro& macro, const Statement& s) {
     const auto arguments = split_arguments(s.operand_text);
     if (arguments.size() > macro.parameters.size()) return report(kParameterError);
+    // Each expansion keeps its arguments: a macro that passes them on
+    // doubled would otherwise fill the memory before nesting ends it.
+    for (std::string_view argument : arguments) context_.budget.add_text(argument.size());
+    if (!within_budget()) return;
     Frame frame(FrameKind::Macro, macro.body);
     frame.origin_line = line_no();
     for (std::size_t i = 0; i < macro.parameters.size(); ++i)
@@ -566,7 +600,10 @@ class Pass final : public SymbolSource {
     auto& cached = context_.included[path];
     if (!cached) {
       const files::LoadedSource loaded = files::read_source_file(path);
-      if (!loaded.ok) return report(kFileNotFound, name);
+      if (!loaded.ok) return report(kFileNotFound, name + " - " + loaded.error);
+      // Cut short without a word, the file would lose its end unseen.
+      if (loaded.cut_at_zero)
+        return report(kZeroByteInFile, name + " (" + std::to_string(loaded.bytes_not_loaded) + " Byte ab dort)");
       auto block = std::make_shared<LineBlock>();
       block->owned.push_back(loaded.text);
       block->set_whole_text(block->owned.front());
@@ -678,7 +715,6 @@ class Pass final : public SymbolSource {
   std::vector<Condition> conditions_;
   std::map<std::string, Macro, std::less<>> macros_;
   std::int32_t location_ = 0;
-  long lines_read_ = 0;
   int expansions_ = 0;
   int errors_in_statement_ = 0;
   bool stopped_ = false;

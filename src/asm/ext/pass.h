@@ -19,6 +19,7 @@
 #include "asm/ext/symbol_table.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
+#include "asm/work_limits.h"
 
 namespace zorvin::asm48::ext {
 
@@ -47,6 +48,7 @@ struct RunContext {
   MnemonicCache mnemonics;
   std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
   bool keep_listing = false;
+  WorkBudget budget;  // shared by all passes of the run
 };
 
 struct PassResult {
@@ -54,7 +56,7 @@ struct PassResult {
   Diagnostics warnings;  // lines that do not stop the run
   LineTable table;
   std::vector<ListingLine> listing;
-  bool cut_short = false;  // a bound on lines, nesting or errors ended the pass
+  bool cut_short = false;  // a bound on work, nesting or errors ended the pass
 };
 
 PassResult run_pass(RunContext& context, int pass);

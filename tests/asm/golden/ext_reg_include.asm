@@ -14,4 +14,4 @@ leds    reg p1
         include "ext_include.inc"
         mov a,#FROM_INCLUDE     ; = 23 5A
 bad     reg 12                  ; error: kein Register: 12
-        include "no_such_file.inc"  ; error: Datei kann nicht gelesen werden: no_such_file.inc
+        include "no_such_file.inc"  ; error: Datei kann nicht gelesen werden: no_such_file.inc - Datei oder Ordner nicht gefunden (No such file or directory)
