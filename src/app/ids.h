@@ -45,7 +45,15 @@ inline constexpr int kReplace = 27;
 inline constexpr int kGoToLine = 28;
 inline constexpr int kFindNext = 29;
 inline constexpr int kFindPrevious = 30;
+inline constexpr int kZoomIn = 31;
+inline constexpr int kZoomOut = 32;
+inline constexpr int kZoomReset = 33;
 }  // namespace edit
+
+// A file dropped on the window or picked from the recent files.
+namespace request {
+inline constexpr int kOpenFile = 50;
+}  // namespace request
 
 // Stepping through the error lines of the last assembly (F8, Shift+F8).
 namespace errors {
@@ -60,6 +68,7 @@ inline constexpr int kWindow = 102;
 inline constexpr int kSettings = 103;
 inline constexpr int kUnusedMemory = 104;
 inline constexpr int kEdit = 105;
+inline constexpr int kRecentFiles = 110;
 }  // namespace menu
 
 namespace image {
@@ -83,5 +92,6 @@ inline constexpr int kFile = 1;
 
 inline constexpr int kCursorTimer = 1;
 inline constexpr int kMonoFont = 0;
+
 
 }  // namespace zorvin::app

@@ -76,6 +76,7 @@ void load_settings(Settings& settings, const std::string& path) {
   if (ini.select_group("Speicher") && parse_prefixed_number(ini.read_text("Wert", "0")) == 255) {
     settings.fill_byte = 0xFF;
   }
+  if (ini.select_group("Zorvin")) settings.last_source = ini.read_text("LetzteQuelle", "");
   ini.close();
 }
 
@@ -103,6 +104,11 @@ void save_settings(const Settings& settings, const std::string& path) {
 
   ini.select_group("Speicher");
   ini.write_integer("Wert", settings.fill_byte);
+  // The program's own key, so that a first start writes only the keys above.
+  if (!settings.last_source.empty()) {
+    ini.select_group("Zorvin");
+    ini.write_text("LetzteQuelle", settings.last_source);
+  }
   ini.close();
 }
 
