@@ -159,6 +159,9 @@ bool Toolkit::open_window(int id, const std::string& title, Rect inner, WindowSt
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     detail::make_dialog_frame(record);
     if (owner_record) {
+      // Modal to its owner: window managers then treat it as the owner's
+      // dialog (no minimising it away from the window that waits for it).
+      gtk_window_set_modal(window, TRUE);
       gtk_window_set_transient_for(window, GTK_WINDOW(owner_record->window));
       gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);
     } else {
