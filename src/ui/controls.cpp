@@ -269,6 +269,14 @@ void Toolkit::scroll_to_line(int id, int line) {
   gtk_text_view_scroll_to_mark(GTK_TEXT_VIEW(control->inner), control->scroll_mark, 0.0, FALSE, 0.0, 0.0);
 }
 
+namespace {
+
+void scroll_mark_into_view(GtkTextView* view, GtkTextMark* mark) {
+  gtk_text_view_scroll_to_mark(view, mark, 0.0, FALSE, 0.0, 0.0);
+}
+
+}  // namespace
+
 void Toolkit::scroll_to_end(int id) {
   Control* control = find_control(id);
   if (!control || control->type != ControlType::TextView) return;
@@ -276,8 +284,21 @@ void Toolkit::scroll_to_end(int id) {
   GtkTextIter end;
   gtk_text_buffer_get_end_iter(buffer, &end);
   gtk_text_buffer_move_mark(buffer, control->scroll_mark, &end);
-  // Scrolled once the layout is done, so a wrapped last line shows whole.
-  gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(control->inner), control->scroll_mark);
+  GtkTextView* view = GTK_TEXT_VIEW(control->inner);
+  scroll_mark_into_view(view, control->scroll_mark);
+  // Wrapped lines take their real height only as the view lays them out in
+  // the background, which can push the end out of sight again: once that is
+  // done, the end is brought into view once more.
+  g_object_ref(view);
+  g_object_set_data(G_OBJECT(view), "zorvin-end-mark", control->scroll_mark);
+  g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
+                  [](gpointer data) -> gboolean {
+                    auto* later = GTK_TEXT_VIEW(data);
+                    auto* mark = static_cast<GtkTextMark*>(g_object_get_data(G_OBJECT(later), "zorvin-end-mark"));
+                    if (mark && gtk_widget_get_realized(GTK_WIDGET(later))) scroll_mark_into_view(later, mark);
+                    return G_SOURCE_REMOVE;
+                  },
+                  view, g_object_unref);
 }
 
 void Toolkit::set_line_wrapping(int id, bool wrap) {

@@ -214,11 +214,14 @@ void Toolkit::add_recent_files_menu(int parent_menu, const std::string& label) {
   if (parent == menus_.end() || recent_menu_) return;
   GtkWidget* item = make_menu_item(label, -1, false);
   recent_menu_ = gtk_menu_new();
+  // Forgotten when its window goes.
+  g_object_add_weak_pointer(G_OBJECT(recent_menu_), reinterpret_cast<gpointer*>(&recent_menu_));
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), recent_menu_);
   gtk_menu_shell_append(GTK_MENU_SHELL(parent->second.second), item);
   gtk_widget_show_all(item);
-  recent_handler_ = g_signal_connect_swapped(gtk_recent_manager_get_default(), "changed",
-                                             G_CALLBACK(+[](Toolkit* self) { self->fill_recent_menu(); }), this);
+  if (!recent_handler_)
+    recent_handler_ = g_signal_connect_swapped(gtk_recent_manager_get_default(), "changed",
+                                               G_CALLBACK(+[](Toolkit* self) { self->fill_recent_menu(); }), this);
   fill_recent_menu();
 }
 

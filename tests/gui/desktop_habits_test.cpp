@@ -162,7 +162,7 @@ TEST_F(Desktop, DroppedCommandLineAndLastFilesOpen) {
   EXPECT_EQ(app().panes().cursor_line(), 1) << "the cursor starts where the view shows the text";
   EXPECT_EQ(app().panes().cursor_column(), 1);
 
-  GCharPtr uri(g_filename_to_uri((dir_ + "/b.asm").c_str(), nullptr, nullptr));
+  ui::GCharPtr uri(g_filename_to_uri((dir_ + "/b.asm").c_str(), nullptr, nullptr));
   drop_on(editor(), std::string(uri.get()) + "\r\n");
   pump(100);
   EXPECT_EQ(app().panes().editor_text(), "\tret\n") << "not the file's address";
@@ -170,7 +170,7 @@ TEST_F(Desktop, DroppedCommandLineAndLastFilesOpen) {
 
   // On the window (the listing, say), and with changes asked about first.
   type_into_editor("x");
-  GCharPtr first(g_filename_to_uri((dir_ + "/a.asm").c_str(), nullptr, nullptr));
+  ui::GCharPtr first(g_filename_to_uri((dir_ + "/a.asm").c_str(), nullptr, nullptr));
   auto no = answer_next_box(GTK_RESPONSE_NO);
   drop_on(GTK_WIDGET(ui().gtk_window(window::kMain)), std::string(first.get()) + "\r\n");
   pump(150);
