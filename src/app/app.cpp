@@ -39,6 +39,8 @@ bool App::start(const std::string& file_to_open) {
   } else if (std::error_code error; !settings_.last_source.empty() &&
                                     std::filesystem::is_regular_file(settings_.last_source, error)) {
     open_source(settings_.last_source);
+  } else {
+    panes_.focus_editor();  // ready for typing, as after loading
   }
   return true;
 }

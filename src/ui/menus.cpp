@@ -240,8 +240,17 @@ void Toolkit::fill_recent_menu() {
       continue;
     GCharPtr path(g_filename_from_uri(gtk_recent_info_get_uri(info), nullptr, nullptr));
     if (!path) continue;
-    GCharPtr shown_name(g_filename_display_name(path.get()));
-    GtkWidget* item = gtk_menu_item_new_with_label(shown_name.get());
+    // The name first, its folder after it, a long folder cut in the middle.
+    GCharPtr name(g_filename_display_basename(path.get()));
+    GCharPtr folder_path(g_path_get_dirname(path.get()));
+    GCharPtr folder(g_filename_display_name(folder_path.get()));
+    const std::string label = std::string(name.get()) + "  –  " + folder.get();
+    GtkWidget* item = gtk_menu_item_new_with_label(label.c_str());
+    GtkLabel* text = GTK_LABEL(gtk_bin_get_child(GTK_BIN(item)));
+    gtk_label_set_ellipsize(text, PANGO_ELLIPSIZE_MIDDLE);
+    gtk_label_set_max_width_chars(text, 60);
+    GCharPtr full(g_filename_display_name(path.get()));
+    gtk_widget_set_tooltip_text(item, full.get());
     g_object_set_data_full(G_OBJECT(item), "zorvin-path", g_strdup(path.get()), g_free);
     g_signal_connect(item, "activate", G_CALLBACK(on_recent_item), this);
     gtk_menu_shell_append(GTK_MENU_SHELL(recent_menu_), item);

@@ -372,7 +372,7 @@ Answer Toolkit::message_box(const std::string& title, const std::string& text, M
   }
   gtk_window_set_title(GTK_WINDOW(box), title.c_str());
   detail::add_message_icon(GTK_MESSAGE_DIALOG(box), icon);
-  gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+  gtk_window_set_position(GTK_WINDOW(box), gtk_window(0) ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
   const int response = gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
