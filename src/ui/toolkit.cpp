@@ -159,9 +159,6 @@ bool Toolkit::open_window(int id, const std::string& title, Rect inner, WindowSt
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     detail::make_dialog_frame(record);
     if (owner_record) {
-      // Modal to its owner: window managers then treat it as the owner's
-      // dialog (no minimising it away from the window that waits for it).
-      gtk_window_set_modal(window, TRUE);
       gtk_window_set_transient_for(window, GTK_WINDOW(owner_record->window));
       gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);
     } else {
@@ -181,7 +178,11 @@ bool Toolkit::open_window(int id, const std::string& title, Rect inner, WindowSt
 }
 
 void Toolkit::show_window(int id) {
-  if (Window* record = find_window(id)) gtk_widget_show_all(record->window);
+  Window* record = find_window(id);
+  if (!record) return;
+  gtk_widget_show_all(record->window);
+  // A dialog takes the keyboard from its owner, which may hold it.
+  if (!record->menubar) gtk_window_present(GTK_WINDOW(record->window));
 }
 
 void Toolkit::close_window(int id) {
