@@ -195,6 +195,74 @@ TEST_F(Desktop, DroppedCommandLineAndLastFilesOpen) {
   EXPECT_EQ(messages(), "Willkommen an Bord!");
 }
 
+// The entries of "Zuletzt geöffnet": their full paths, as their tooltips
+// show them, with the item to activate.
+// Whether a label below `widget` reads `text`.
+bool shows_label(GtkWidget* widget, const std::string& text) {
+  if (GTK_IS_LABEL(widget)) return text == gtk_label_get_text(GTK_LABEL(widget));
+  if (!GTK_IS_CONTAINER(widget)) return false;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  bool found = false;
+  for (GList* child = children; child && !found; child = child->next) found = shows_label(GTK_WIDGET(child->data), text);
+  g_list_free(children);
+  return found;
+}
+
+// The submenu of the menu item labelled `text` below `widget`.
+GtkWidget* submenu_of(GtkWidget* widget, const std::string& text) {
+  if (GTK_IS_MENU_ITEM(widget)) {
+    GtkWidget* below = gtk_menu_item_get_submenu(GTK_MENU_ITEM(widget));
+    if (below && shows_label(gtk_bin_get_child(GTK_BIN(widget)), text)) return below;
+    return below ? submenu_of(below, text) : nullptr;
+  }
+  if (!GTK_IS_CONTAINER(widget)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  GtkWidget* found = nullptr;
+  for (GList* child = children; child && !found; child = child->next) found = submenu_of(GTK_WIDGET(child->data), text);
+  g_list_free(children);
+  return found;
+}
+
+std::vector<std::pair<std::string, GtkWidget*>> recent_entries() {
+  std::vector<std::pair<std::string, GtkWidget*>> entries;
+  GtkWidget* submenu = submenu_of(GTK_WIDGET(GuiTest::ui().gtk_window(window::kMain)), "Zuletzt geöffnet");
+  if (!submenu) return entries;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(submenu));
+  for (GList* item = items; item; item = item->next) {
+    gchar* tip = gtk_widget_get_tooltip_text(GTK_WIDGET(item->data));
+    entries.emplace_back(tip ? tip : "", GTK_WIDGET(item->data));
+    g_free(tip);
+  }
+  g_list_free(items);
+  return entries;
+}
+
+// Files loaded or saved come back under "Zuletzt geöffnet", newest first,
+// as long as they exist; picking one opens it.
+TEST_F(Desktop, RecentFilesOpenAgain) {
+  write_file("r1.asm", "\tnop\n");
+  write_file("r2.asm", "\tret\n");
+  start_app("", dir_ + "/r1.asm");
+  answer_next_requester(dir_ + "/r2.asm");
+  app().dispatch_command(command::kLoadSource);
+  ASSERT_TRUE(pump_until([&] {
+    const auto entries = recent_entries();
+    return entries.size() >= 2 && entries[0].first == dir_ + "/r2.asm";
+  })) << "recent files: " << recent_entries().size();
+  auto entries = recent_entries();
+  EXPECT_EQ(entries[1].first, dir_ + "/r1.asm");
+  gtk_menu_item_activate(GTK_MENU_ITEM(entries[1].second));
+  pump(100);
+  EXPECT_EQ(app().panes().editor_text(), "\tnop\n");
+  std::filesystem::remove(dir_ + "/r2.asm");
+  app().dispatch_command(command::kSaveSource);  // a change of the list refills the menu
+  EXPECT_TRUE(pump_until([&] {
+    for (const auto& [path, item] : recent_entries())
+      if (path == dir_ + "/r2.asm") return false;
+    return true;
+  })) << "a file that is gone is not offered";
+}
+
 std::string ini_with(int width, int height, int horizontal, int vertical) {
   return "\xEF\xBB\xBF\n[Fenster]\nF0X = 0\nF0Y = 0\nF0W = " + std::to_string(width) + "\nF0H = " +
          std::to_string(height) + "\n[Splitter]\nHorizontal = " + std::to_string(horizontal) +
