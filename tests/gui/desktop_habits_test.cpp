@@ -10,6 +10,7 @@
 
 #include "app/ids.h"
 #include "app/panes.h"
+#include "files/source_file.h"
 #include "gui_harness.h"
 
 namespace zorvin::test {
@@ -408,7 +409,7 @@ TEST_F(Desktop, ManyErrorsThenLoadCompletes) {
 // zorvin saved after a big paste opens again.
 TEST_F(Desktop, LargeSourceIsAskedAboutThenLoaded) {
   std::string large;
-  while (large.size() <= 2 * 1024 * 1024) large += "\tnop ; eine Zeile von vielen\n";
+  while (large.size() <= files::kMaxSourceBytes + 4096) large += "\tnop ; eine Zeile von vielen\n";
   write_file("large.asm", large);
   start_app();
   auto no = answer_next_box(GTK_RESPONSE_NO);
