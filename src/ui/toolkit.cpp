@@ -242,6 +242,22 @@ void Toolkit::set_minimum_size(int window, int width, int height) {
   gtk_window_set_geometry_hints(GTK_WINDOW(record->window), nullptr, &hints, GDK_HINT_MIN_SIZE);
 }
 
+namespace {
+
+// A file manager offers a file as a list of addresses and as plain text;
+// the text view would take the text. The list is asked for instead.
+gboolean ask_for_files(GtkWidget* widget, GdkDragContext* context, gint, gint, guint time, gpointer) {
+  const GdkAtom uri_list = gdk_atom_intern_static_string("text/uri-list");
+  for (GList* target = gdk_drag_context_list_targets(context); target; target = target->next) {
+    if (GDK_POINTER_TO_ATOM(target->data) != uri_list) continue;
+    gtk_drag_get_data(widget, context, uri_list, time);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
 void Toolkit::accept_dropped_files(int window) {
   Window* record = find_window(window);
   if (!record) return;
@@ -264,6 +280,7 @@ void Toolkit::accept_dropped_files(int window) {
     }
     gtk_drag_dest_set_target_list(control->inner, targets);
     gtk_target_list_unref(targets);
+    g_signal_connect(control->inner, "drag-drop", G_CALLBACK(ask_for_files), nullptr);
     g_signal_connect(control->inner, "drag-data-received", G_CALLBACK(on_files_dropped), this);
   }
 }
