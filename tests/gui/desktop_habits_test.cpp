@@ -264,6 +264,61 @@ TEST_F(Desktop, RecentFilesOpenAgain) {
   })) << "a file that is gone is not offered";
 }
 
+void offer_file(GtkWidget*, GdkDragContext*, GtkSelectionData* data, guint info, guint, gpointer uri) {
+  auto* offered = static_cast<std::string*>(uri);
+  if (info == 0) {
+    gchar* uris[] = {offered->data(), nullptr};
+    gtk_selection_data_set_uris(data, uris);
+  } else {
+    gtk_selection_data_set_text(data, offered->c_str(), -1);
+  }
+}
+
+// A real drag under the window manager, as from a file manager: a window of
+// the test offers the file as an address list and as plain text, and
+// xdotool drags it onto the editor.
+TEST_F(Desktop, FileDraggedOntoTheEditorOpens) {
+  write_file("dragged.asm", "\tcall 5\n");
+  start_app();
+  static std::string offered;
+  ui::GCharPtr uri(g_filename_to_uri((dir_ + "/dragged.asm").c_str(), nullptr, nullptr));
+  offered = uri.get();
+  GtkWidget* source = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_move(GTK_WINDOW(source), 900, 100);
+  GtkWidget* handle = gtk_button_new_with_label("Datei");
+  gtk_widget_set_size_request(handle, 200, 100);
+  gtk_container_add(GTK_CONTAINER(source), handle);
+  static const GtkTargetEntry targets[] = {{const_cast<gchar*>("text/uri-list"), 0, 0},
+                                           {const_cast<gchar*>("text/plain"), 0, 1},
+                                           {const_cast<gchar*>("UTF8_STRING"), 0, 1}};
+  gtk_drag_source_set(handle, GDK_BUTTON1_MASK, targets, 3, GDK_ACTION_COPY);
+  g_signal_connect(handle, "drag-data-get", G_CALLBACK(offer_file), &offered);
+  gtk_widget_show_all(source);
+  pump(500);
+  int from_x = 0, from_y = 0, to_x = 0, to_y = 0;
+  gdk_window_get_origin(gtk_widget_get_window(handle), &from_x, &from_y);
+  gdk_window_get_origin(gtk_text_view_get_window(GTK_TEXT_VIEW(editor()), GTK_TEXT_WINDOW_TEXT), &to_x, &to_y);
+  GtkAllocation area;
+  gtk_widget_get_allocation(handle, &area);
+  from_x += area.x + 100;
+  from_y += area.y + 50;
+  std::string script = "mousemove " + std::to_string(from_x) + " " + std::to_string(from_y) + " sleep 0.3 mousedown 1";
+  for (int step = 1; step <= 8; ++step) {
+    const int x = from_x + (to_x + 100 - from_x) * step / 8, y = from_y + (to_y + 100 - from_y) * step / 8;
+    script += " sleep 0.1 mousemove " + std::to_string(x) + " " + std::to_string(y);
+  }
+  script += " sleep 0.3 mouseup 1";
+  gchar** argv = g_strsplit(("xdotool " + script).c_str(), " ", -1);
+  GPid xdotool = 0;
+  ASSERT_TRUE(g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &xdotool, nullptr));
+  g_strfreev(argv);
+  EXPECT_TRUE(pump_until([&] { return app().panes().editor_text() == "\tcall 5\n"; }, 10000))
+      << "editor: " << app().panes().editor_text();
+  EXPECT_EQ(status(), "Datei: dragged.asm");
+  g_spawn_close_pid(xdotool);
+  gtk_widget_destroy(source);
+}
+
 std::string ini_with(int width, int height, int horizontal, int vertical) {
   return "\xEF\xBB\xBF\n[Fenster]\nF0X = 0\nF0Y = 0\nF0W = " + std::to_string(width) + "\nF0H = " +
          std::to_string(height) + "\n[Splitter]\nHorizontal = " + std::to_string(horizontal) +
