@@ -68,7 +68,6 @@ inline constexpr int kWindow = 102;
 inline constexpr int kSettings = 103;
 inline constexpr int kUnusedMemory = 104;
 inline constexpr int kEdit = 105;
-inline constexpr int kRecentFiles = 110;
 }  // namespace menu
 
 namespace image {
