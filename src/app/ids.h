@@ -92,5 +92,4 @@ inline constexpr int kFile = 1;
 inline constexpr int kCursorTimer = 1;
 inline constexpr int kMonoFont = 0;
 
-
 }  // namespace zorvin::app
