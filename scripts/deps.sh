@@ -5,7 +5,7 @@ zorvin_packages=(
   libgtk-3-dev libgtksourceview-4-dev libpng-dev zlib1g-dev fonts-liberation
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-utils imagemagick d52 clang libclang-rt-14-dev
-  dpkg-dev desktop-file-utils groff-base
+  dpkg-dev desktop-file-utils groff-base appstream openbox
 )
 
 zorvin_install_missing() {

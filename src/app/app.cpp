@@ -2,6 +2,8 @@
 
 #include "app/ids.h"
 
+#include <filesystem>
+
 namespace zorvin::app {
 
 App::App(ui::Toolkit& ui, std::string settings_path)
@@ -11,9 +13,10 @@ App::~App() {
   ui_.on_window_moved({});
   ui_.on_window_resized({});
   ui_.on_text_edited({});
+  ui_.on_files_requested({});
 }
 
-bool App::start() {
+bool App::start(const std::string& file_to_open) {
   settings_.fill_byte = 0x00;
   ui_.add_font(kMonoFont, "Liberation Mono", 10);
   load_icons();
@@ -23,9 +26,24 @@ bool App::start() {
   // Marked at the moment of the edit: text typed while a long command runs
   // arrives when that command drops the queued events.
   ui_.on_text_edited([this](int control) {
-    if (control == control::kEditor) panes_.mark_first_change();
+    if (control == control::kEditor) panes_.follow_edits();
   });
-  return ui_.has_window(window::kMain);
+  // Noted in the toolkit's signal; the question and the loading wait for
+  // the loop, out of the drag's way.
+  ui_.on_files_requested([this](const std::string& path) {
+    requested_file_ = path;
+    ui_.push_event({ui::EventKind::Command, window::kMain, request::kOpenFile});
+  });
+  if (!ui_.has_window(window::kMain)) return false;
+  if (!file_to_open.empty()) {
+    open_source(file_to_open);
+  } else if (std::error_code error; !settings_.last_source.empty() &&
+                                    std::filesystem::is_regular_file(settings_.last_source, error)) {
+    open_source(settings_.last_source);
+  } else {
+    panes_.focus_editor();  // ready for typing, as after loading
+  }
+  return true;
 }
 
 void App::run() {
@@ -115,6 +133,9 @@ void App::dispatch_command(int id) {
       break;
     case errors::kPrevious:
       go_to_next_error(false);
+      break;
+    case request::kOpenFile:
+      open_requested_file();
       break;
     default:
       edit_command(id);

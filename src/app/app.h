@@ -25,9 +25,11 @@ class App {
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Reads or creates the settings file and opens the main window; false when
-  // the window could not be opened.
-  bool start();
+  // Reads or creates the settings file and opens the main window, then the
+  // source `file_to_open` (from the command line) or else the last source of
+  // the previous run, if it still exists; false when the window could not be
+  // opened.
+  bool start(const std::string& file_to_open = "");
   // Runs the event loop until the user quits.
   void run();
   // Handles one event as the loop does (also used by tests).
@@ -62,6 +64,9 @@ class App {
   void new_example_source();
   void load_source();
   void open_binary();  // binary_open_command.cpp
+  void open_source(const std::string& path);  // "Quelle laden" without the requester
+  void open_requested_file();
+  void remember_source(const std::string& path);
   void save_source(bool save_as);
   void save_source_to_file(bool save_as);
   void open_emulator_dialog();
@@ -98,6 +103,7 @@ class App {
   // stopped at a 00H byte, so that saving over it would cut it.
   std::optional<files::FileIdentity> source_file_;
   bool source_file_cut_ = false;
+  std::string requested_file_;  // dropped or picked from the recent files, opened by the loop
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;
 };

@@ -1,9 +1,8 @@
 // The splitter dividers never leave the editor, the message pane or the
-// listing too small to see, whether the position comes from the settings
+// listing too small to use, whether the position comes from the settings
 // file, a drag or a resize of the window.
 #include "app/app.h"
 #include "app/ids.h"
-#include "settings/divider.h"
 
 namespace zorvin::app {
 
@@ -12,11 +11,11 @@ namespace {
 // What GTK's divider takes of a splitter that is not laid out yet.
 constexpr int kDividerWidth = 1;
 
-void fit_divider(ui::Toolkit& ui, int splitter, int planned_length) {
+void fit_divider(ui::Toolkit& ui, int splitter, int planned_length, int first_least, int second_least) {
   int room = ui.splitter_room(splitter);
   if (room < 0) room = planned_length - kDividerWidth;
   const int position = ui.splitter_position(splitter);
-  const int fitted = settings::fitted_divider(position, room);
+  const int fitted = fitted_divider(position, room, first_least, second_least);
   if (fitted != position) ui.set_splitter_position(splitter, fitted);
 }
 
@@ -25,8 +24,8 @@ void fit_divider(ui::Toolkit& ui, int splitter, int planned_length) {
 // `width` and `height` are the outer splitter's planned size, used until it
 // has been laid out.
 void App::fit_dividers(int width, int height) {
-  fit_divider(ui_, control::kOuterSplitter, width);
-  fit_divider(ui_, control::kInnerSplitter, height);
+  fit_divider(ui_, control::kOuterSplitter, width, pane::kEditorWidth, pane::kListingWidth);
+  fit_divider(ui_, control::kInnerSplitter, height, pane::kEditorHeight, pane::kMessagesHeight);
 }
 
 }  // namespace zorvin::app

@@ -28,6 +28,10 @@ void App::build_edit_menu() {
   ui_.add_menu_item(menu::kEdit, edit::kFind, "Suchen…\tStrg+F");
   ui_.add_menu_item(menu::kEdit, edit::kReplace, "Ersetzen…\tStrg+H");
   ui_.add_menu_item(menu::kEdit, edit::kGoToLine, "Gehe zu Zeile…\tStrg+L");
+  ui_.add_menu_separator(menu::kEdit);
+  ui_.add_menu_item(menu::kEdit, edit::kZoomIn, "Schrift größer\tStrg++");
+  ui_.add_menu_item(menu::kEdit, edit::kZoomOut, "Schrift kleiner\tStrg+-");
+  ui_.add_menu_item(menu::kEdit, edit::kZoomReset, "Normale Schriftgröße\tStrg+0");
 }
 
 // Ctrl+X, C, V and A stay with the focused text field, which handles them
@@ -50,6 +54,15 @@ void App::add_standard_shortcuts() {
       {GDK_KEY_l, kCtrl, edit::kGoToLine},
       {GDK_KEY_F3, GdkModifierType(0), edit::kFindNext},
       {GDK_KEY_F3, GDK_SHIFT_MASK, edit::kFindPrevious},
+      // "+" is a key of its own on German keyboards, Shift and "=" on others.
+      {GDK_KEY_plus, kCtrl, edit::kZoomIn},
+      {GDK_KEY_plus, kCtrlShift, edit::kZoomIn},
+      {GDK_KEY_equal, kCtrl, edit::kZoomIn},
+      {GDK_KEY_KP_Add, kCtrl, edit::kZoomIn},
+      {GDK_KEY_minus, kCtrl, edit::kZoomOut},
+      {GDK_KEY_KP_Subtract, kCtrl, edit::kZoomOut},
+      {GDK_KEY_0, kCtrl, edit::kZoomReset},
+      {GDK_KEY_KP_0, kCtrl, edit::kZoomReset},
   };
   for (const auto& key : keys) ui_.add_shortcut(window::kMain, key.key, key.command, key.modifiers);
 }
@@ -62,7 +75,8 @@ void App::edit_command(int id) {
       {edit::kPaste, EditorAction::Paste},       {edit::kSelectAll, EditorAction::SelectAll},
       {edit::kFind, EditorAction::Find},         {edit::kReplace, EditorAction::Replace},
       {edit::kGoToLine, EditorAction::GoToLine}, {edit::kFindNext, EditorAction::FindNext},
-      {edit::kFindPrevious, EditorAction::FindPrevious},
+      {edit::kFindPrevious, EditorAction::FindPrevious}, {edit::kZoomIn, EditorAction::ZoomIn},
+      {edit::kZoomOut, EditorAction::ZoomOut},           {edit::kZoomReset, EditorAction::ZoomReset},
   };
   for (const auto& [command, action] : actions) {
     if (command != id) continue;

@@ -47,7 +47,15 @@ inline constexpr int kReplace = 27;
 inline constexpr int kGoToLine = 28;
 inline constexpr int kFindNext = 29;
 inline constexpr int kFindPrevious = 30;
+inline constexpr int kZoomIn = 31;
+inline constexpr int kZoomOut = 32;
+inline constexpr int kZoomReset = 33;
 }  // namespace edit
+
+// A file dropped on the window or picked from the recent files.
+namespace request {
+inline constexpr int kOpenFile = 50;
+}  // namespace request
 
 // Stepping through the error lines of the last assembly (F8, Shift+F8).
 namespace errors {

@@ -5,6 +5,8 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "app/app.h"
 #include "settings/settings.h"
@@ -27,8 +29,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zorvin: keine grafische Anzeige gefunden (DISPLAY nicht gesetzt?)\n");
     return 1;
   }
+  // What GTK leaves of the command line: the source to open, as the
+  // desktop's "Open with" and `zorvin FILE.asm` give it.
+  std::string file;
+  if (argc > 1) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(argv[1], error);
+    file = error ? argv[1] : absolute.lexically_normal().string();
+  }
   zorvin::app::App app(ui, zorvin::settings::settings_file_path());
-  if (app.start()) app.run();
+  if (app.start(file)) app.run();
   app.finish();
   return 0;
 }

@@ -17,7 +17,7 @@ namespace {
 ui::Rect fit_to_screen(const settings::WindowGeometry& stored) {
   // A size below the window's minimum never comes from the program itself
   // (a file without window entries reads as 0 x 0): open at the default.
-  const bool usable = stored.width >= 30 && stored.height >= 30;
+  const bool usable = stored.width >= pane::kWindowWidth && stored.height >= pane::kWindowHeight;
   ui::Rect rect{stored.x, stored.y, usable ? stored.width : 800, usable ? stored.height : 600};
   GdkDisplay* display = gdk_display_get_default();
   GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
@@ -53,6 +53,7 @@ void App::build_main_window() {
   if (!ui_.open_window(window::kMain, "Assembler für 8048", fit_to_screen(stored), ui::WindowStyle::Main)) return;
   ui_.install_style_sheet(kStyleSheet);
   ui_.set_window_icon(window::kMain, image::kWindowIcon);
+  ui_.set_minimum_size(window::kMain, pane::kWindowWidth, pane::kWindowHeight);
   build_menus_and_toolbar();
   build_panes();
   ui_.add_status_field(window::kMain, status::kCursor, 200, 0.5f);
@@ -62,6 +63,7 @@ void App::build_main_window() {
   ui_.start_timer(window::kMain, kCursorTimer, 200);
   ui_.on_window_resized([this](int window) { on_window_resized(window); });
   ui_.on_window_moved([this](int window) { on_window_moved(window); });
+  ui_.accept_dropped_files(window::kMain);
   ui_.show_window(window::kMain);
 }
 
@@ -72,6 +74,7 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu_item(menu::kProgram, command::kOpenBinary, "Binärdatei öffnen…", image::kLoad);
   ui_.add_menu_item(menu::kProgram, command::kSaveSource, "Quelle speichern\tStrg+S", image::kSave);
   ui_.add_menu_item(menu::kProgram, command::kSaveSourceAs, "Quelle speichern als\tStrg+Umschalt+S", image::kSaveAs);
+  ui_.add_recent_files_menu(menu::kProgram, "Zuletzt geöffnet");
   ui_.add_menu_separator(menu::kProgram);
   ui_.add_submenu(menu::kSettings, menu::kProgram, "Einstellungen", image::kSettings);
   ui_.add_menu_item(menu::kSettings, command::kEmulatorSettings, "EPROM Emulator", image::kChip);
@@ -107,8 +110,12 @@ void App::build_menus_and_toolbar() {
 void App::build_panes() {
   ui_.create_source_view(window::kMain, control::kEditor, kMonoFont);
   ui_.create_text_view(window::kMain, control::kMessages, false, -1);
+  // Wrapped, so no line is cut off and no scroll bar covers the last one.
+  ui_.set_line_wrapping(control::kMessages, true);
   panes_.append_message("Willkommen an Bord!");
   ui_.watch_line_activation(control::kMessages);
+  // F5 leaves the focus here; what the user types then goes to the editor.
+  ui_.forward_typing(control::kMessages, control::kEditor);
   ui_.create_list(window::kMain, control::kListing, kMonoFont);
   panes_.append_listing_row("Adr Opcode");
   ui_.create_splitter(window::kMain, control::kInnerSplitter, false, control::kEditor, control::kMessages);

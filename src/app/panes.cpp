@@ -2,6 +2,8 @@
 
 #include "app/ids.h"
 
+#include <algorithm>
+
 namespace zorvin::app {
 
 std::string file_status_text(const std::string& source_path, int modified) {
@@ -44,8 +46,9 @@ void Panes::scroll_messages_to_end() {
 }
 
 void Panes::show_last_message() {
-  // The view scrolls once the new lines are laid out; queued events stay.
-  ui_.scroll_to_line(control::kMessages, ui_.line_count(control::kMessages) - 1);
+  // The view scrolls once the new lines are laid out, to the end of the
+  // last one, which may wrap; queued events stay.
+  ui_.scroll_to_end(control::kMessages);
 }
 
 void Panes::append_listing_row(const std::string& row) { ui_.append_row(control::kListing, row); }
@@ -53,12 +56,28 @@ void Panes::set_listing(const std::vector<std::string>& rows) { ui_.set_rows(con
 
 void Panes::set_file_status() { ui_.set_status_text(status::kFile, file_status_text(source_path_, modified_)); }
 
-void Panes::mark_first_change() {
-  // Only the first change is marked, and an edit that empties the editor
-  // does not count as one.
-  if (modified_ == 1 || editor_text().empty()) return;
-  modified_ = 1;
+void Panes::set_modified(int modified) {
+  modified_ = modified;
+  ui_.set_text_modified(control::kEditor, modified == 1);
+}
+
+void Panes::follow_edits() {
+  int now = modified_;
+  if (!ui_.text_modified(control::kEditor)) {
+    now = 0;
+  } else if (modified_ == 0 && editor_line_count() != 0) {
+    // An edit that empties the editor does not count as the first change.
+    now = 1;
+  }
+  if (now == modified_) return;
+  modified_ = now;
   set_file_status();
+}
+
+int fitted_divider(int position, int room, int first_least, int second_least) {
+  const int least = first_least + second_least;
+  if (room < least) return least > 0 ? std::max(room, 0) * first_least / least : 0;
+  return std::clamp(position, first_least, room - second_least);
 }
 
 void Panes::update_cursor_display() {

@@ -10,6 +10,23 @@
 
 namespace zorvin::app {
 
+// The least size of each pane, in pixels, at which the editor still shows
+// its gutter and a few lines, the messages two lines and the listing its
+// rows; and the smallest main window that holds them.
+namespace pane {
+inline constexpr int kEditorWidth = 240;
+inline constexpr int kEditorHeight = 100;
+inline constexpr int kMessagesHeight = 60;
+inline constexpr int kListingWidth = 120;
+inline constexpr int kWindowWidth = 400;
+inline constexpr int kWindowHeight = 300;
+}  // namespace pane
+
+// Where a divider may stand in `room` pixels so that the first pane keeps
+// `first_least` and the second `second_least`; a room too small for both
+// is shared in their proportion.
+int fitted_divider(int position, int room, int first_least, int second_least);
+
 class Panes {
  public:
   explicit Panes(ui::Toolkit& ui) : ui_(ui) {}
@@ -25,7 +42,7 @@ class Panes {
   int cursor_column() const;
   void focus_editor();
   int is_modified() const { return modified_; }
-  void set_modified(int modified) { modified_ = modified; }
+  void set_modified(int modified);
 
   // Message pane: grows for the whole run.
   void append_message(const std::string& line);
@@ -41,7 +58,9 @@ class Panes {
   const std::string& source_path() const { return source_path_; }
   void set_source_path(const std::string& path) { source_path_ = path; }
   void set_file_status();
-  void mark_first_change();      // for each text change the user makes
+  // For each change the user makes, undo and redo included: marks the first
+  // one, and clears the mark when the text is back to the loaded or saved one.
+  void follow_edits();
   void update_cursor_display();  // on each tick of the cursor timer
 
  private:

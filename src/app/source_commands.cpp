@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "app/app.h"
 #include "files/example_source.h"
@@ -42,28 +43,51 @@ std::string working_directory() {
 
 void App::load_source() {
   const auto chosen = ui_.choose_file_to_open("Quelle laden", kSourceFilters);
-  if (!chosen) return;
+  if (chosen) open_source(*chosen);
+}
+
+void App::open_requested_file() {
+  const std::string path = std::exchange(requested_file_, {});
+  if (!path.empty() && confirm("Quelle wurde geändert. Trotzdem laden?")) open_source(path);
+}
+
+void App::open_source(const std::string& path) {
   // The source path changes only once the file has been read, so a failed
   // load can never make the next save overwrite that file.
-  const files::LoadedSource loaded = files::read_source_file(*chosen);
+  files::LoadedSource loaded = files::read_source_file(path);
+  // A larger file may well be the user's own, saved here after a big paste:
+  // it loads when the user agrees to wait for it.
+  if (loaded.large && ask(quoted_file_name(path) + " ist größer als " + std::string(files::kMaxSourceText) +
+                          ". Das Laden kann eine Weile dauern. Trotzdem laden?"))
+    loaded = files::read_source_file(path, true);
   if (!loaded.ok) {
-    panes_.append_message(*chosen + " - Datei konnte nicht geladen werden (" + loaded.error + ")");
+    panes_.append_message(path + " - Datei konnte nicht geladen werden (" + loaded.error + ")");
     panes_.scroll_messages_to_end();
     return;
   }
-  panes_.set_source_path(*chosen);
-  source_file_ = files::identity_of(*chosen);
+  panes_.set_source_path(path);
+  source_file_ = files::identity_of(path);
   source_file_cut_ = loaded.cut_at_zero;
-  panes_.set_editor_text(loaded.text);
+  // The marks go first: replacing a text that holds thousands of them
+  // would move each one.
   forget_error_lines();
+  panes_.set_editor_text(loaded.text);
   panes_.set_modified(0);
   panes_.set_file_status();
-  panes_.append_message(*chosen + " (" + std::to_string(loaded.size) + " Byte) geladen");
+  remember_source(path);
+  panes_.append_message(path + " (" + std::to_string(loaded.size) + " Byte) geladen");
   if (loaded.cut_at_zero)
-    panes_.append_message(*chosen + " - ab dem ersten 00H-Byte wurden " + std::to_string(loaded.bytes_not_loaded) +
+    panes_.append_message(path + " - ab dem ersten 00H-Byte wurden " + std::to_string(loaded.bytes_not_loaded) +
                           " Byte nicht geladen");
   panes_.scroll_messages_to_end();
   panes_.focus_editor();
+}
+
+// The file is offered again in the recent files and opened at the next
+// start. A path with a line break cannot stand in the settings file.
+void App::remember_source(const std::string& path) {
+  ui_.remember_recent_file(path);
+  if (path.find_first_of("\r\n") == std::string::npos) settings_.last_source = path;
 }
 
 // Saving must not silently replace a file the editor's text did not come
@@ -115,7 +139,11 @@ void App::save_source_to_file(bool save_as) {
   source_file_cut_ = false;
   panes_.set_modified(0);
   panes_.set_file_status();
+  remember_source(path);
   panes_.append_message(path + " (" + std::to_string(saved.size) + " Byte) gespeichert");
+  if (saved.size > files::kMaxLargeSourceBytes)
+    panes_.append_message("Warnung: " + quoted_file_name(path) + " ist größer als " +
+                          std::string(files::kMaxLargeSourceText) + " und kann nicht wieder geladen werden");
   if (saved.dropped > 0)
     panes_.append_message(std::to_string(saved.dropped) +
                           " Zeichen ohne 8-Bit-Code (ISO 8859-1) wurden nicht gespeichert");

@@ -29,16 +29,18 @@ bool begins_with_mark(const std::string& path) {
   return got == 3 && std::string_view(head, 3) == kUtf8Mark;
 }
 
-std::string too_large_text() { return "größer als " + std::string(kMaxSourceText); }
+std::string too_large_text(std::uintmax_t limit) {
+  return "größer als " + std::string(limit == kMaxSourceBytes ? kMaxSourceText : kMaxLargeSourceText);
+}
 
 // Reads to the end, but never more than the limit and one byte: a file that
 // grows while it is read is refused as well. The bytes go straight into the
 // text, sized from what the file's size promises.
-bool read_limited(int fd, std::uintmax_t expected, std::string& bytes, std::string& error) {
+bool read_limited(int fd, std::uintmax_t expected, std::uintmax_t limit, std::string& bytes, std::string& error) {
   bytes.resize(static_cast<std::size_t>(expected) + 1);
   std::size_t filled = 0;
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(std::min<std::size_t>(2 * bytes.size() + 4096, kMaxSourceBytes + 1));
+    if (filled == bytes.size()) bytes.resize(std::min<std::size_t>(2 * bytes.size() + 4096, limit + 1));
     const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
     if (got == 0) break;
     if (got < 0) {
@@ -47,8 +49,8 @@ bool read_limited(int fd, std::uintmax_t expected, std::string& bytes, std::stri
       return false;
     }
     filled += static_cast<std::size_t>(got);
-    if (filled > kMaxSourceBytes) {
-      error = too_large_text();
+    if (filled > limit) {
+      error = too_large_text(limit);
       return false;
     }
   }
@@ -58,19 +60,22 @@ bool read_limited(int fd, std::uintmax_t expected, std::string& bytes, std::stri
 
 }  // namespace
 
-LoadedSource read_source_file(const std::string& path) {
+LoadedSource read_source_file(const std::string& path, bool allow_large) {
   LoadedSource result;
   const OpenedFile file = open_regular_file(path, O_RDONLY);
   if (!file.ok()) {
     result.error = error_text(file.error);
     return result;
   }
+  const std::uintmax_t limit = allow_large ? kMaxLargeSourceBytes : kMaxSourceBytes;
+  const auto size = static_cast<std::uintmax_t>(file.info.st_size);
   std::string bytes;
   bool read = false;
-  if (static_cast<std::uintmax_t>(file.info.st_size) > kMaxSourceBytes)
-    result.error = too_large_text();
+  if (size > limit)
+    result.error = too_large_text(limit);
   else
-    read = read_limited(file.fd, static_cast<std::uintmax_t>(file.info.st_size), bytes, result.error);
+    read = read_limited(file.fd, size, limit, bytes, result.error);
+  result.large = !allow_large && !read && result.error == too_large_text(limit);
   ::close(file.fd);
   if (!read) return result;
   result.ok = true;

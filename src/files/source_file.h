@@ -14,6 +14,10 @@ namespace zorvin::files {
 // anything larger is not a source, and would stall the editor for minutes.
 inline constexpr std::uintmax_t kMaxSourceBytes = 1024 * 1024;
 inline constexpr std::string_view kMaxSourceText = "1 MiB";
+// What a load the user agreed to may read: text pasted into the editor can
+// make a larger file, and what the program saves it must load again.
+inline constexpr std::uintmax_t kMaxLargeSourceBytes = 64 * 1024 * 1024;
+inline constexpr std::string_view kMaxLargeSourceText = "64 MiB";
 
 struct LoadedSource {
   bool ok = false;
@@ -23,14 +27,16 @@ struct LoadedSource {
   std::uintmax_t bytes_not_loaded = 0;  // from that 00H byte to the end of the file
   bool utf8_with_mark = false;          // the file is UTF-8 after a byte-order mark (not in `text`)
   std::string error;                    // why it could not be read
+  bool large = false;                   // over kMaxSourceBytes: ask, then read with `allow_large`
 };
 
 // The message line that says a file was read as UTF-8.
 inline constexpr std::string_view kReadAsUtf8 = "als UTF-8 gelesen (Datei beginnt mit der UTF-8-Kennung EF BB BF)";
 
-// Reads a regular file of at most kMaxSourceBytes; never changes anything
-// when the file cannot be opened or read completely.
-LoadedSource read_source_file(const std::string& path);
+// Reads a regular file of at most kMaxSourceBytes (kMaxLargeSourceBytes with
+// `allow_large`); never changes anything when the file cannot be opened or
+// read completely.
+LoadedSource read_source_file(const std::string& path, bool allow_large = false);
 
 struct SavedSource {
   bool ok = false;

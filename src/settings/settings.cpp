@@ -80,6 +80,7 @@ SettingsFileResult load_settings(Settings& settings, const std::string& path) {
   if (ini.select_group("Speicher") && parse_prefixed_number(ini.read_text("Wert", "0")) == 255) {
     settings.fill_byte = 0xFF;
   }
+  if (ini.select_group("Zorvin")) settings.last_source = ini.read_text("LetzteQuelle", "");
   ini.close();
   return {};
 }
@@ -115,6 +116,11 @@ SettingsFileResult save_settings(const Settings& settings, const std::string& pa
 
   ini.select_group("Speicher");
   ini.write_integer("Wert", settings.fill_byte);
+  // The program's own key, so that a first start writes only the keys above.
+  if (!settings.last_source.empty()) {
+    ini.select_group("Zorvin");
+    ini.write_text("LetzteQuelle", settings.last_source);
+  }
   if (!ini.close()) return not_saved(ini.problem());
   return {};
 }

@@ -63,6 +63,40 @@ void show_entry(GtkCellLayout*, GtkCellRenderer* cell, GtkTreeModel* model, GtkT
   g_object_set(cell, "text", shown.c_str(), nullptr);
 }
 
+constexpr int kListColumnWidth = 110;  // "000 04 0D" and room to spare
+
+// The list's one column is as wide as its widest row, so the list scrolls
+// sideways instead of cutting rows off. The rows share one font, so the
+// row with the most characters is measured (tabs and wide characters
+// aside, which listings do not hold).
+void fit_column_to_rows(ControlRecord* control, const std::vector<std::string>& rows) {
+  const std::string* widest = nullptr;
+  glong most = 0;
+  for (const std::string& row : rows) {
+    const glong length = g_utf8_strlen(row.c_str(), static_cast<gssize>(row.size()));
+    if (length > most) {
+      most = length;
+      widest = &row;
+    }
+  }
+  if (!widest) return;
+  GtkTreeViewColumn* column = gtk_tree_view_get_column(GTK_TREE_VIEW(control->inner), 0);
+  GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(column));
+  gchar* font = nullptr;
+  if (cells) g_object_get(cells->data, "font", &font, nullptr);
+  g_list_free(cells);
+  PangoLayout* layout = gtk_widget_create_pango_layout(control->inner, widest->c_str());
+  PangoFontDescription* description = pango_font_description_from_string(font ? font : "");
+  if (font) pango_layout_set_font_description(layout, description);
+  pango_font_description_free(description);
+  g_free(font);
+  int width = 0, height = 0;
+  pango_layout_get_pixel_size(layout, &width, &height);
+  g_object_unref(layout);
+  const int wanted = width + 16;  // the cell's own padding and a little air
+  if (wanted > gtk_tree_view_column_get_fixed_width(column)) gtk_tree_view_column_set_fixed_width(column, wanted);
+}
+
 GtkListStore* store_of(const ControlRecord* control) {
   if (control->type == ControlType::Choice)
     return GTK_LIST_STORE(gtk_combo_box_get_model(GTK_COMBO_BOX(control->inner)));
@@ -154,6 +188,8 @@ void Toolkit::adopt_text_view(int window, int id, GtkWidget* outer, GtkWidget* v
   control->scroll_mark = gtk_text_buffer_create_mark(buffer, nullptr, &end, TRUE);
   control->source = G_OBJECT(buffer);
   control->handler = g_signal_connect(buffer, "changed", G_CALLBACK(on_text_changed), control);
+  // Undoing back to the loaded or saved text clears the flag without an edit.
+  control->modified_handler = g_signal_connect(buffer, "modified-changed", G_CALLBACK(on_text_changed), control);
 }
 
 std::string Toolkit::text(int id) const {
@@ -168,14 +204,24 @@ void Toolkit::set_text(int id, const std::string& text) {
   Control* control = find_control(id);
   if (!control || control->type != ControlType::TextView) return;
   SignalBlock block(control->source, control->handler);
-  detail::FreshHistory fresh(buffer_of(control));
-  gtk_text_buffer_set_text(buffer_of(control), text.c_str(), static_cast<gint>(text.size()));
+  SignalBlock block_modified(control->source, control->modified_handler);
+  GtkTextBuffer* buffer = buffer_of(control);
+  {
+    detail::FreshHistory fresh(buffer);
+    gtk_text_buffer_set_text(buffer, text.c_str(), static_cast<gint>(text.size()));
+  }
+  // A new text is read from its start, where the view shows it.
+  GtkTextIter start;
+  gtk_text_buffer_get_start_iter(buffer, &start);
+  gtk_text_buffer_place_cursor(buffer, &start);
+  gtk_text_buffer_set_modified(buffer, FALSE);
 }
 
 void Toolkit::append_line(int id, const std::string& line) {
   Control* control = find_control(id);
   if (!control || control->type != ControlType::TextView) return;
   SignalBlock block(control->source, control->handler);
+  SignalBlock block_modified(control->source, control->modified_handler);
   GtkTextBuffer* buffer = buffer_of(control);
   detail::FreshHistory fresh(buffer);
   GtkTextIter end;
@@ -223,6 +269,89 @@ void Toolkit::scroll_to_line(int id, int line) {
   gtk_text_view_scroll_to_mark(GTK_TEXT_VIEW(control->inner), control->scroll_mark, 0.0, FALSE, 0.0, 0.0);
 }
 
+namespace {
+
+void scroll_mark_into_view(GtkTextView* view, GtkTextMark* mark) {
+  gtk_text_view_scroll_to_mark(view, mark, 0.0, FALSE, 0.0, 0.0);
+}
+
+}  // namespace
+
+void Toolkit::scroll_to_end(int id) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return;
+  GtkTextBuffer* buffer = buffer_of(control);
+  GtkTextIter end;
+  gtk_text_buffer_get_end_iter(buffer, &end);
+  gtk_text_buffer_move_mark(buffer, control->scroll_mark, &end);
+  GtkTextView* view = GTK_TEXT_VIEW(control->inner);
+  scroll_mark_into_view(view, control->scroll_mark);
+  // Wrapped lines take their real height only as the view lays them out in
+  // the background, which can push the end out of sight again: once that is
+  // done, the end is brought into view once more.
+  g_object_ref(view);
+  g_object_set_data(G_OBJECT(view), "zorvin-end-mark", control->scroll_mark);
+  g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
+                  [](gpointer data) -> gboolean {
+                    auto* later = GTK_TEXT_VIEW(data);
+                    auto* mark = static_cast<GtkTextMark*>(g_object_get_data(G_OBJECT(later), "zorvin-end-mark"));
+                    if (mark && gtk_widget_get_realized(GTK_WIDGET(later))) scroll_mark_into_view(later, mark);
+                    return G_SOURCE_REMOVE;
+                  },
+                  view, g_object_unref);
+}
+
+void Toolkit::set_line_wrapping(int id, bool wrap) {
+  Control* control = find_control(id);
+  if (control && control->type == ControlType::TextView)
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(control->inner), wrap ? GTK_WRAP_WORD_CHAR : GTK_WRAP_NONE);
+}
+
+bool Toolkit::text_modified(int id) const {
+  Control* control = find_control(id);
+  return control && control->type == ControlType::TextView && gtk_text_buffer_get_modified(buffer_of(control));
+}
+
+void Toolkit::set_text_modified(int id, bool modified) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return;
+  SignalBlock block(control->source, control->modified_handler);
+  gtk_text_buffer_set_modified(buffer_of(control), modified);
+}
+
+namespace {
+
+bool is_typing(const GdkEventKey* event) {
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  if (modifiers & ~GDK_SHIFT_MASK) return false;
+  switch (event->keyval) {
+    case GDK_KEY_BackSpace:
+    case GDK_KEY_Delete:
+    case GDK_KEY_KP_Delete:
+      return true;
+    default:
+      return g_unichar_isprint(gdk_keyval_to_unicode(event->keyval));
+  }
+}
+
+// The key is handed to the other view as it came, so the input method and
+// the view's own bindings treat it as if it had been typed there.
+gboolean pass_typing_on(GtkWidget*, GdkEventKey* event, gpointer data) {
+  if (!is_typing(event)) return FALSE;
+  auto* target = static_cast<ControlRecord*>(data);
+  gtk_widget_grab_focus(target->inner);
+  gtk_widget_event(target->inner, reinterpret_cast<GdkEvent*>(event));
+  return TRUE;
+}
+
+}  // namespace
+
+void Toolkit::forward_typing(int from, int to) {
+  Control* source = find_control(from);
+  Control* target = find_control(to);
+  if (source && target) g_signal_connect(source->inner, "key-press-event", G_CALLBACK(pass_typing_on), target);
+}
+
 // --- lists ----------------------------------------------------------------
 
 void Toolkit::create_list(int window, int id, int font) {
@@ -238,7 +367,7 @@ void Toolkit::create_list(int window, int id, int font) {
   // All rows have the same height, so the view need not measure each one.
   GtkTreeViewColumn* column = gtk_tree_view_get_column(GTK_TREE_VIEW(view), 0);
   gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
-  gtk_tree_view_column_set_fixed_width(column, 110);
+  gtk_tree_view_column_set_fixed_width(column, kListColumnWidth);
   gtk_tree_view_set_fixed_height_mode(GTK_TREE_VIEW(view), TRUE);
   GtkWidget* frame = scrolled(view);
   gtk_widget_set_size_request(frame, 120, -1);
@@ -269,6 +398,7 @@ void Toolkit::append_row(int id, const std::string& text) {
   if (!control) return;
   GtkTreeIter row;
   gtk_list_store_insert_with_values(store_of(control), &row, -1, 0, text.c_str(), -1);
+  if (control->type == ControlType::List) fit_column_to_rows(control, {text});
 }
 
 void Toolkit::set_rows(int id, const std::vector<std::string>& rows) {
@@ -283,6 +413,8 @@ void Toolkit::set_rows(int id, const std::vector<std::string>& rows) {
   for (const std::string& text : rows) gtk_list_store_insert_with_values(store, &row, -1, 0, text.c_str(), -1);
   gtk_tree_view_set_model(view, GTK_TREE_MODEL(store));
   g_object_unref(store);
+  gtk_tree_view_column_set_fixed_width(gtk_tree_view_get_column(view, 0), kListColumnWidth);
+  fit_column_to_rows(control, rows);
 }
 
 std::vector<std::string> Toolkit::rows(int id) const {

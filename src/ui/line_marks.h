@@ -15,6 +15,7 @@ void show_line_mark_gutter(ControlRecord* control);
 // A mark at the start of the line `at` is on.
 GtkTextMark* add_line_mark(ControlRecord* control, const GtkTextIter& at);
 
-void remove_line_mark(ControlRecord* control, GtkTextMark* mark);
+// Removes all the marks add_line_mark made.
+void remove_line_marks(ControlRecord* control);
 
 }  // namespace zorvin::ui::detail

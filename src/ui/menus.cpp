@@ -187,3 +187,87 @@ std::string Toolkit::status_text(int field) const {
 }
 
 }  // namespace zorvin::ui
+
+namespace zorvin::ui {
+
+// --- recent files -----------------------------------------------------------
+
+namespace {
+
+constexpr int kRecentFilesShown = 10;
+
+gint newest_first(gconstpointer a, gconstpointer b) {
+  const auto first = gtk_recent_info_get_modified(static_cast<GtkRecentInfo*>(const_cast<gpointer>(a)));
+  const auto second = gtk_recent_info_get_modified(static_cast<GtkRecentInfo*>(const_cast<gpointer>(b)));
+  return first < second ? 1 : first > second ? -1 : 0;
+}
+
+void on_recent_item(GtkMenuItem* item, gpointer data) {
+  const auto* path = static_cast<const gchar*>(g_object_get_data(G_OBJECT(item), "zorvin-path"));
+  if (path) static_cast<Toolkit*>(data)->request_file(path);
+}
+
+}  // namespace
+
+void Toolkit::add_recent_files_menu(int parent_menu, const std::string& label) {
+  auto parent = menus_.find(parent_menu);
+  if (parent == menus_.end() || recent_menu_) return;
+  GtkWidget* item = make_menu_item(label, -1, false);
+  recent_menu_ = gtk_menu_new();
+  // Forgotten when its window goes.
+  g_object_add_weak_pointer(G_OBJECT(recent_menu_), reinterpret_cast<gpointer*>(&recent_menu_));
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), recent_menu_);
+  gtk_menu_shell_append(GTK_MENU_SHELL(parent->second.second), item);
+  gtk_widget_show_all(item);
+  if (!recent_handler_)
+    recent_handler_ = g_signal_connect_swapped(gtk_recent_manager_get_default(), "changed",
+                                               G_CALLBACK(+[](Toolkit* self) { self->fill_recent_menu(); }), this);
+  fill_recent_menu();
+}
+
+// The files this program opened or saved that still exist, newest first.
+void Toolkit::fill_recent_menu() {
+  if (!recent_menu_) return;
+  GList* old = gtk_container_get_children(GTK_CONTAINER(recent_menu_));
+  for (GList* entry = old; entry; entry = entry->next) gtk_widget_destroy(GTK_WIDGET(entry->data));
+  g_list_free(old);
+  GList* items = g_list_sort(gtk_recent_manager_get_items(gtk_recent_manager_get_default()), newest_first);
+  int shown = 0;
+  for (GList* entry = items; entry && shown < kRecentFilesShown; entry = entry->next) {
+    auto* info = static_cast<GtkRecentInfo*>(entry->data);
+    if (!gtk_recent_info_has_application(info, g_get_application_name()) || !gtk_recent_info_is_local(info) ||
+        !gtk_recent_info_exists(info))
+      continue;
+    GCharPtr path(g_filename_from_uri(gtk_recent_info_get_uri(info), nullptr, nullptr));
+    if (!path) continue;
+    // The name first, its folder after it, a long folder cut in the middle.
+    GCharPtr name(g_filename_display_basename(path.get()));
+    GCharPtr folder_path(g_path_get_dirname(path.get()));
+    GCharPtr folder(g_filename_display_name(folder_path.get()));
+    const std::string label = std::string(name.get()) + "  –  " + folder.get();
+    GtkWidget* item = gtk_menu_item_new_with_label(label.c_str());
+    GtkLabel* text = GTK_LABEL(gtk_bin_get_child(GTK_BIN(item)));
+    gtk_label_set_ellipsize(text, PANGO_ELLIPSIZE_MIDDLE);
+    gtk_label_set_max_width_chars(text, 60);
+    GCharPtr full(g_filename_display_name(path.get()));
+    gtk_widget_set_tooltip_text(item, full.get());
+    g_object_set_data_full(G_OBJECT(item), "zorvin-path", g_strdup(path.get()), g_free);
+    g_signal_connect(item, "activate", G_CALLBACK(on_recent_item), this);
+    gtk_menu_shell_append(GTK_MENU_SHELL(recent_menu_), item);
+    ++shown;
+  }
+  g_list_free_full(items, reinterpret_cast<GDestroyNotify>(gtk_recent_info_unref));
+  if (shown == 0) {
+    GtkWidget* none = gtk_menu_item_new_with_label("(keine)");
+    gtk_widget_set_sensitive(none, FALSE);
+    gtk_menu_shell_append(GTK_MENU_SHELL(recent_menu_), none);
+  }
+  gtk_widget_show_all(recent_menu_);
+}
+
+void Toolkit::remember_recent_file(const std::string& path) {
+  if (GCharPtr uri{g_filename_to_uri(path.c_str(), nullptr, nullptr)})
+    gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri.get());
+}
+
+}  // namespace zorvin::ui

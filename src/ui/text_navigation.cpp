@@ -67,8 +67,7 @@ void Toolkit::go_to_line(int id, int line) {
 void Toolkit::set_line_marks(int id, const std::vector<int>& lines) {
   Control* control = find_control(id);
   if (!control || control->type != ControlType::TextView) return;
-  for (GtkTextMark* mark : control->line_marks) detail::remove_line_mark(control, mark);
-  control->line_marks.clear();
+  detail::remove_line_marks(control);
   GtkTextBuffer* buffer = buffer_of(control);
   const int count = gtk_text_buffer_get_line_count(buffer);
   for (int line : lines) {

@@ -28,6 +28,7 @@ gboolean wake_up(gpointer flag) {
 Toolkit::Toolkit(int* argc, char*** argv) : ready_(gtk_init_check(argc, argv)) {}
 
 Toolkit::~Toolkit() {
+  if (recent_handler_) g_signal_handler_disconnect(gtk_recent_manager_get_default(), recent_handler_);
   for (auto [window, timer] : timers_) g_source_remove(timer);
   for (auto& [id, window] : windows_) {
     gtk_widget_destroy(window->window);
@@ -177,7 +178,11 @@ bool Toolkit::open_window(int id, const std::string& title, Rect inner, WindowSt
 }
 
 void Toolkit::show_window(int id) {
-  if (Window* record = find_window(id)) gtk_widget_show_all(record->window);
+  Window* record = find_window(id);
+  if (!record) return;
+  gtk_widget_show_all(record->window);
+  // A dialog takes the keyboard from its owner, which may hold it.
+  if (!record->menubar) gtk_window_present(GTK_WINDOW(record->window));
 }
 
 void Toolkit::close_window(int id) {
@@ -226,6 +231,75 @@ void Toolkit::set_window_enabled(int window, bool enabled) {
 bool Toolkit::window_enabled(int window) const {
   Window* record = find_window(window);
   return record && record->enabled;
+}
+
+void Toolkit::set_minimum_size(int window, int width, int height) {
+  Window* record = find_window(window);
+  if (!record) return;
+  GdkGeometry hints{};
+  hints.min_width = width;
+  hints.min_height = height;
+  gtk_window_set_geometry_hints(GTK_WINDOW(record->window), nullptr, &hints, GDK_HINT_MIN_SIZE);
+}
+
+namespace {
+
+// A file manager offers a file as a list of addresses and as plain text;
+// the text view would take the text. The list is asked for instead.
+gboolean ask_for_files(GtkWidget* widget, GdkDragContext* context, gint, gint, guint time, gpointer) {
+  const GdkAtom uri_list = gdk_atom_intern_static_string("text/uri-list");
+  for (GList* target = gdk_drag_context_list_targets(context); target; target = target->next) {
+    if (GDK_POINTER_TO_ATOM(target->data) != uri_list) continue;
+    gtk_drag_get_data(widget, context, uri_list, time);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void Toolkit::accept_dropped_files(int window) {
+  Window* record = find_window(window);
+  if (!record) return;
+  gtk_drag_dest_set(record->window, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+  gtk_drag_dest_add_uri_targets(record->window);
+  g_signal_connect(record->window, "drag-data-received", G_CALLBACK(on_files_dropped), this);
+  // An editable text view takes drops itself: a file list comes first among
+  // what it accepts, so a file manager's drop is a file, not its address.
+  for (auto& [id, control] : controls_) {
+    if (control->window != window || control->type != detail::ControlType::TextView ||
+        !gtk_text_view_get_editable(GTK_TEXT_VIEW(control->inner)))
+      continue;
+    GtkTargetList* targets = gtk_target_list_new(nullptr, 0);
+    gtk_target_list_add_uri_targets(targets, 0);
+    if (GtkTargetList* own = gtk_drag_dest_get_target_list(control->inner)) {
+      gint count = 0;
+      GtkTargetEntry* entries = gtk_target_table_new_from_list(own, &count);
+      gtk_target_list_add_table(targets, entries, static_cast<guint>(count));
+      gtk_target_table_free(entries, count);
+    }
+    gtk_drag_dest_set_target_list(control->inner, targets);
+    gtk_target_list_unref(targets);
+    g_signal_connect(control->inner, "drag-drop", G_CALLBACK(ask_for_files), nullptr);
+    g_signal_connect(control->inner, "drag-data-received", G_CALLBACK(on_files_dropped), this);
+  }
+}
+
+void Toolkit::on_files_dropped(GtkWidget* widget, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint,
+                               guint time, gpointer self) {
+  gchar** uris = data ? gtk_selection_data_get_uris(data) : nullptr;
+  if (!uris) return;  // plain text: the editor inserts it as usual
+  g_signal_stop_emission_by_name(widget, "drag-data-received");
+  std::vector<std::string> paths;
+  for (gchar** uri = uris; *uri; ++uri) {
+    if (GCharPtr path{g_filename_from_uri(*uri, nullptr, nullptr)}) paths.emplace_back(path.get());
+  }
+  g_strfreev(uris);
+  // The window's drop site finishes the drag itself; the text view's own
+  // handler, which would have, was stopped.
+  if (context && GTK_IS_TEXT_VIEW(widget)) gtk_drag_finish(context, !paths.empty(), FALSE, time);
+  // One editor: the first file is opened.
+  if (!paths.empty()) static_cast<Toolkit*>(self)->request_file(paths.front());
 }
 
 Rect Toolkit::window_position(int window) const {
@@ -307,11 +381,16 @@ Answer Toolkit::message_box(const std::string& title, const std::string& text, M
   const GtkMessageType type = icon == MessageIcon::Warning ? GTK_MESSAGE_WARNING
                               : icon == MessageIcon::Error ? GTK_MESSAGE_ERROR
                                                            : GTK_MESSAGE_INFO;
-  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, yes_no ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK,
-                                          "%s", text.c_str());
+  GtkWidget* box = gtk_message_dialog_new(gtk_window(0), GTK_DIALOG_MODAL, type, GTK_BUTTONS_NONE, "%s", text.c_str());
+  // The program's own German labels, whatever the locale.
+  if (yes_no) {
+    gtk_dialog_add_buttons(GTK_DIALOG(box), "_Ja", GTK_RESPONSE_YES, "_Nein", GTK_RESPONSE_NO, nullptr);
+  } else {
+    gtk_dialog_add_button(GTK_DIALOG(box), "_OK", GTK_RESPONSE_OK);
+  }
   gtk_window_set_title(GTK_WINDOW(box), title.c_str());
   detail::add_message_icon(GTK_MESSAGE_DIALOG(box), icon);
-  gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+  gtk_window_set_position(GTK_WINDOW(box), gtk_window(0) ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
   const int response = gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);

@@ -41,7 +41,10 @@ enum class MessageIcon { Information, Warning, Error };
 enum class Answer { Ok, Yes, No, Closed };
 
 // What the source editor's menu items and keys ask of it.
-enum class EditorAction { Undo, Redo, Cut, Copy, Paste, SelectAll, Find, Replace, GoToLine, FindNext, FindPrevious };
+enum class EditorAction {
+  Undo, Redo, Cut, Copy, Paste, SelectAll, Find, Replace, GoToLine, FindNext, FindPrevious,
+  ZoomIn, ZoomOut, ZoomReset,
+};
 
 struct FileFilter {
   std::string name;
@@ -74,6 +77,12 @@ class Toolkit {
   // a text view, so that no edit goes unnoticed while a long command drops
   // the queued events.
   void on_text_edited(std::function<void(int control)> handler) { edited_handler_ = std::move(handler); }
+  // Files the user dropped on a window or picked from the recent files, in
+  // the toolkit signal: the handler only notes them and queues its work.
+  void on_files_requested(std::function<void(const std::string& path)> handler) { files_handler_ = std::move(handler); }
+  void request_file(const std::string& path) {
+    if (files_handler_) files_handler_(path);
+  }
 
   // --- images and fonts -------------------------------------------------
   void add_image(int id, int width, int height, const std::vector<unsigned char>& rgba);
@@ -88,6 +97,10 @@ class Toolkit {
   bool has_window(int id) const { return windows_.count(id) != 0; }
   void set_window_icon(int window, int image);
   void set_window_enabled(int window, bool enabled);
+  void set_minimum_size(int window, int width, int height);
+  // Files dropped anywhere on the window, the editor included, are reported
+  // to the files handler instead of being inserted as text.
+  void accept_dropped_files(int window);
   bool window_enabled(int window) const;
   Rect window_position(int window) const;  // x, y as the toolkit reports them
   Rect window_inner_size(int window) const;
@@ -99,6 +112,10 @@ class Toolkit {
   void add_submenu(int menu, int parent_menu, const std::string& label, int image = -1);
   void add_menu_item(int parent_menu, int item, const std::string& label, int image = -1);
   void add_menu_separator(int parent_menu);
+  // A submenu listing the files recently opened with this program; picking
+  // one reports it to the files handler.
+  void add_recent_files_menu(int parent_menu, const std::string& label);
+  void remember_recent_file(const std::string& path);
   void set_menu_item_tick(int item, bool ticked);
   bool menu_item_ticked(int item) const;
   bool menu_item_is_check(int item) const;
@@ -139,6 +156,16 @@ class Toolkit {
   std::string line_text(int id, int line) const;
   void cursor_position(int id, int& line, int& column) const;  // 0-based, characters
   void scroll_to_line(int id, int line);
+  // Brings the end of the last line into view, also when it wraps.
+  void scroll_to_end(int id);
+  void set_line_wrapping(int id, bool wrap);
+  // Whether the user changed the text since the program set it or called
+  // set_text_modified(id, false); undoing back to that text clears it.
+  bool text_modified(int id) const;
+  void set_text_modified(int id, bool modified);
+  // A printable key, Backspace or Delete typed in the read-only view `from`
+  // goes to the view `to`, which takes the focus: nothing typed is lost.
+  void forward_typing(int from, int to);
 
   // Source editor (source_editor.cpp): a text view with line numbers, 8048
   // highlighting, an undo history that program changes start afresh, and a
@@ -203,11 +230,16 @@ class Toolkit {
   static gboolean on_key_press(GtkWidget*, GdkEventKey*, gpointer);
   static gboolean on_timer(gpointer);
   static void on_text_changed(GtkTextBuffer*, gpointer);
+  static void on_files_dropped(GtkWidget*, GdkDragContext*, gint, gint, GtkSelectionData*, guint, guint, gpointer);
+  void fill_recent_menu();
 
   EventQueue queue_;
   std::function<void(int)> moved_handler_;
   std::function<void(int)> resized_handler_;
   std::function<void(int)> edited_handler_;
+  std::function<void(const std::string&)> files_handler_;
+  GtkWidget* recent_menu_ = nullptr;  // refilled whenever the recent files change
+  gulong recent_handler_ = 0;
   std::map<int, GObjectPtr<GdkPixbuf>> images_;
   std::map<int, std::string> font_css_;
   std::map<int, std::string> font_names_;  // Pango descriptions, for cell renderers

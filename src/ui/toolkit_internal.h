@@ -29,6 +29,7 @@ struct ControlRecord {
   GtkWidget* inner = nullptr;  // the working widget
   GObject* source = nullptr;   // the object whose signal raises the control event
   gulong handler = 0;
+  gulong modified_handler = 0;  // text views: the buffer's modified flag
   GtkTextMark* scroll_mark = nullptr;
   std::vector<GtkTextMark*> line_marks;  // text views: lines marked in the gutter
 };

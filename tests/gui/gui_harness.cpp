@@ -4,6 +4,8 @@
 #include "private_xvfb.h"
 
 #include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -20,6 +22,7 @@ ui::Toolkit* GuiTest::toolkit_ = nullptr;
 namespace {
 
 pid_t xvfb_pid = 0;
+pid_t window_manager_pid = 0;
 
 void stop_xvfb() { stop_private_xvfb(xvfb_pid); }
 
@@ -61,6 +64,14 @@ void GuiTest::SetUpTestSuite() {
   setenv("GDK_BACKEND", "x11", 1);
   setenv("NO_AT_BRIDGE", "1", 1);
   setenv("GSETTINGS_BACKEND", "memory", 1);
+  // The recent files list goes to a folder of the tests' own, not the user's.
+  static char data_home[] = "/tmp/zorvin-gui-data-XXXXXX";
+  ASSERT_NE(mkdtemp(data_home), nullptr);
+  setenv("XDG_DATA_HOME", data_home, 1);
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(data_home, ignored);
+  });
   XInitThreads();
   static int argc = 1;
   static char name[] = "gui_tests";
@@ -68,6 +79,44 @@ void GuiTest::SetUpTestSuite() {
   static char** argv = args;
   toolkit_ = new ui::Toolkit(&argc, &argv);
   ASSERT_TRUE(toolkit_->ready());
+}
+
+// Starts openbox on the test's display and waits until it manages windows
+// (it then names itself on the root window).
+void GuiTestWithWindowManager::SetUpTestSuite() {
+  GuiTest::SetUpTestSuite();
+  if (window_manager_pid > 0) return;
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  window_manager_pid = pid;
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  bool running = false;
+  for (int i = 0; i < 250 && !running; ++i) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type, &format,
+                       &count, &left, &data);
+    running = count > 0;
+    if (data) XFree(data);
+    if (!running) usleep(20000);
+  }
+  XCloseDisplay(display);
+  ASSERT_TRUE(running) << "openbox did not start (scripts/deps.sh installs it)";
+}
+
+void GuiTestWithWindowManager::TearDownTestSuite() {
+  if (window_manager_pid <= 0) return;
+  kill(window_manager_pid, SIGTERM);
+  waitpid(window_manager_pid, nullptr, 0);
+  window_manager_pid = 0;
 }
 
 void GuiTest::SetUp() {
@@ -93,10 +142,10 @@ void GuiTest::TearDown() {
   std::filesystem::remove_all(dir_, ignored);
 }
 
-app::App& GuiTest::start_app(const std::string& ini_text) {
+app::App& GuiTest::start_app(const std::string& ini_text, const std::string& file) {
   if (!ini_text.empty()) write_file("zorvin.ini", ini_text);
   app_ = std::make_unique<app::App>(*toolkit_, dir_ + "/zorvin.ini");
-  EXPECT_TRUE(app_->start());
+  EXPECT_TRUE(app_->start(file));
   pump(200);
   return *app_;
 }
@@ -134,6 +183,10 @@ std::shared_ptr<Seen> GuiTest::answer_next_box(GtkResponseType response) {
     g_object_get(box, "text", &text, nullptr);
     seen->text = text ? text : "";
     g_free(text);
+    for (GtkResponseType kind : {GTK_RESPONSE_YES, GTK_RESPONSE_NO, GTK_RESPONSE_OK, GTK_RESPONSE_CANCEL}) {
+      GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), kind);
+      if (button && GTK_IS_BUTTON(button)) seen->buttons.emplace_back(gtk_button_get_label(GTK_BUTTON(button)));
+    }
     gtk_dialog_response(GTK_DIALOG(box), response);
     return true;
   });

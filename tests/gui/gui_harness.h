@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "ui/toolkit.h"
@@ -19,6 +20,7 @@ struct Seen {
   bool shown = false;
   std::string title;
   std::string text;
+  std::vector<std::string> buttons;  // the labels, as shown
 };
 
 class GuiTest : public ::testing::Test {
@@ -31,8 +33,8 @@ class GuiTest : public ::testing::Test {
   void TearDown() override;
 
   // Writes zorvin.ini (when given) into the test's working directory, then
-  // starts the program there.
-  app::App& start_app(const std::string& ini_text = "");
+  // starts the program there, with `file` as on its command line.
+  app::App& start_app(const std::string& ini_text = "", const std::string& file = "");
   // Saves the settings and closes the main window, as quitting does.
   void finish_app();
 
@@ -68,6 +70,14 @@ class GuiTest : public ::testing::Test {
  private:
   static ui::Toolkit* toolkit_;
   std::string old_dir_;
+};
+
+// The same under a window manager (openbox), as users run the program:
+// window sizes, dialogs and focus as a desktop handles them.
+class GuiTestWithWindowManager : public GuiTest {
+ protected:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
 };
 
 }  // namespace zorvin::test

@@ -73,10 +73,21 @@ grep -q '<keyword>movp3</keyword>' "$language" || fail "no 8048 highlighting wit
 desktop="$root/usr/share/applications/zorvin.desktop"
 [ -f "$desktop" ] || fail "no desktop entry"
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
-for line in 'Exec=zorvin' 'Icon=zorvin' 'Categories=Development;' 'Type=Application'; do
+for line in 'Exec=zorvin %f' 'Icon=zorvin' 'Categories=Development;' 'Type=Application'; do
   grep -qxF "$line" "$desktop" || fail "desktop entry lacks $line"
 done
 grep -q '^Name=.' "$desktop" && grep -q '^Comment=.*für' "$desktop" || fail "desktop entry lacks its German name or comment"
+grep -q '^MimeType=.*text/x-asm;' "$desktop" || fail "desktop entry declares no assembler-source type"
+mime="$root/usr/share/mime/packages/zorvin.xml"
+grep -q '<glob pattern="\*.asm"/>' "$mime" 2>/dev/null || fail "no MIME type for *.asm"
+
+metainfo="$root/usr/share/metainfo/org.example.zorvin.metainfo.xml"
+[ -f "$metainfo" ] || fail "no AppStream metainfo"
+appstreamcli validate --no-net "$metainfo" || fail "AppStream metainfo does not validate"
+grep -q '<launchable type="desktop-id">zorvin.desktop</launchable>' "$metainfo" || fail "metainfo names another desktop entry"
+for shot in $(grep -o 'docs/[a-z-]*\.png' "$metainfo"); do
+  [ -f "$shot" ] || fail "metainfo shows $shot, which docs/ lacks"
+done
 
 for page in zorvin zorvin-asm zorvin-dis zorvin-emusim zorvin-load; do
   man_page="$root/usr/share/man/man1/$page.1.gz"

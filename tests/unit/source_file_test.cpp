@@ -61,6 +61,35 @@ TEST_F(SourceFile, LoadRefusesWhatIsNotARegularFile) {
   EXPECT_FALSE(fifo.error.empty());
 }
 
+// A file over the usual size is not refused for good: the load says it is
+// large, and a load the user agreed to reads it whole.
+TEST_F(SourceFile, LargeFileIsAskedAboutAndThenLoaded) {
+  const struct {
+    std::uintmax_t size;
+    bool ok, large, ok_when_allowed;
+  } cases[] = {
+      {kMaxSourceBytes, true, false, true},
+      {kMaxSourceBytes + 1, false, true, true},
+      {6 * 1024 * 1024, false, true, true},
+  };
+  for (const auto& c : cases) {
+    write("big.asm", std::string(c.size, 'x'));
+    const LoadedSource usual = read_source_file(path("big.asm"));
+    EXPECT_EQ(usual.ok, c.ok) << c.size;
+    EXPECT_EQ(usual.large, c.large) << c.size;
+    const LoadedSource agreed = read_source_file(path("big.asm"), true);
+    EXPECT_EQ(agreed.ok, c.ok_when_allowed) << c.size;
+    EXPECT_EQ(agreed.text.size(), c.size);
+    EXPECT_FALSE(agreed.large);
+  }
+  // What the editor saves, it loads again.
+  const std::string pasted(3 * 1024 * 1024 + 5, 'y');
+  ASSERT_TRUE(write_source_file(path("pasted.asm"), pasted).ok);
+  EXPECT_TRUE(read_source_file(path("pasted.asm")).large);
+  EXPECT_EQ(read_source_file(path("pasted.asm"), true).text, pasted);
+  EXPECT_FALSE(read_source_file(path("missing.asm")).large) << "only size makes a file large";
+}
+
 TEST_F(SourceFile, SaveWritesEightBitTextAndCountsWhatItDrops) {
   const SavedSource saved = write_source_file(path("a.asm"), "\u00E4 \u20AC\r\n");
   ASSERT_TRUE(saved.ok);
