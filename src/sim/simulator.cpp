@@ -674,6 +674,12 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
     ++result.steps;
     if constexpr (kChecked) {
       if (trace_) {
+        // The trace shows the timer as it stands after the instruction.
+        if (s.timer_mode == TimerMode::Timer && s.cycles > timer_synced_) {
+          count_timer(s.cycles - timer_synced_);
+          timer_synced_ = s.cycles;
+          next_event_ = 0;
+        }
         const std::uint16_t next = static_cast<std::uint16_t>((pc & 0x800) | ((pc + 1) & 0x7FF));
         trace_(TraceStep{begin, pc, {op, rom_[next & program_mask_]}, instruction_length(op, upi_), 0});
       }
