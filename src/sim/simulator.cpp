@@ -263,6 +263,14 @@ bool Simulator::interrupt_ready() const {
   return external || (s.timer_interrupt_enabled && s.timer_interrupt_pending);
 }
 
+// The timer counts at boundaries; bring it up to this one before its mode changes.
+void Simulator::sync_timer() {
+  if (state_.timer_mode == TimerMode::Timer && state_.cycles > timer_synced_) {
+    count_timer(state_.cycles - timer_synced_);
+    timer_synced_ = state_.cycles;
+  }
+}
+
 void Simulator::boundary_events() {
   State& s = state_;
   // Inputs that are due, in their order.
@@ -272,10 +280,7 @@ void Simulator::boundary_events() {
   }
   if (schedule_next_ == schedule_.size()) clear_schedule();
   // The timer counts in steps of 32 cycles; catch up with the cycles run.
-  if (s.timer_mode == TimerMode::Timer && s.cycles >= timer_synced_) {
-    count_timer(s.cycles - timer_synced_);
-    timer_synced_ = s.cycles;
-  }
+  sync_timer();
   recompute_next_event();
 }
 
@@ -486,8 +491,15 @@ bool Simulator::execute(std::uint8_t op) {
       timer_synced_ = end;
       next_event_ = 0;
       break;
-    case 0x45: s.timer_mode = TimerMode::Counter; next_event_ = 0; break;  // strt cnt
-    case 0x65: s.timer_mode = TimerMode::Stopped; break;                   // stop tcnt
+    case 0x45:  // strt cnt
+      sync_timer();
+      s.timer_mode = TimerMode::Counter;
+      next_event_ = 0;
+      break;
+    case 0x65:  // stop tcnt
+      sync_timer();
+      s.timer_mode = TimerMode::Stopped;
+      break;
     case 0x05: s.interrupt_enabled = true; next_event_ = 0; break;         // en i
     case 0x15: s.interrupt_enabled = false; break;                         // dis i
     case 0x25: s.timer_interrupt_enabled = true; next_event_ = 0; break;   // en tcnti
@@ -675,11 +687,8 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
     if constexpr (kChecked) {
       if (trace_) {
         // The trace shows the timer as it stands after the instruction.
-        if (s.timer_mode == TimerMode::Timer && s.cycles > timer_synced_) {
-          count_timer(s.cycles - timer_synced_);
-          timer_synced_ = s.cycles;
-          next_event_ = 0;
-        }
+        sync_timer();
+        next_event_ = 0;
         const std::uint16_t next = static_cast<std::uint16_t>((pc & 0x800) | ((pc + 1) & 0x7FF));
         trace_(TraceStep{begin, pc, {op, rom_[next & program_mask_]}, instruction_length(op, upi_), 0});
       }
@@ -698,10 +707,7 @@ RunResult Simulator::run(const RunLimits& limits) {
   const bool checked = any_breakpoint_ || limits.stop_at >= 0 || static_cast<bool>(trace_);
   RunResult result = checked ? run_loop<true>(limits) : run_loop<false>(limits);
   // Bring the timer up to the boundary the run stopped at.
-  if (state_.timer_mode == TimerMode::Timer && state_.cycles > timer_synced_) {
-    count_timer(state_.cycles - timer_synced_);
-    timer_synced_ = state_.cycles;
-  }
+  sync_timer();
   limit_cycle_ = kNever;
   return result;
 }

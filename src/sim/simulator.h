@@ -217,6 +217,7 @@ class Simulator {
   void take_interrupt(TraceStep* trace);
   void recompute_next_event();
   void count_timer(std::uint64_t cycles);
+  void sync_timer();
   void timer_step();
   void apply_drive(Port port, std::uint8_t value, std::uint8_t mask, std::uint64_t cycle);
   void notice_pins(std::uint64_t cycle);
