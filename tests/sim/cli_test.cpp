@@ -88,6 +88,17 @@ TEST_F(SimCli, AFailedExpectationNamesTheValueFound) {
   EXPECT_EQ(run.out.find("Erwartung A="), std::string::npos) << run.out;
 }
 
+TEST_F(SimCli, TheReadmesMakefileExamplePasses) {
+  write("delay.asm", "        mov r7,#200\nwait:   djnz r7,wait\ndelay_done:\n        jmp delay_done\n");
+  write("table.asm",
+        "; table.asm: seven-segment codes of the digits 0-3\n        cpu 8048\n        mov a,#1\n"
+        "        call digit\n        mov r0,#30h\n        mov @r0,a\n        mov a,#0\n        call digit\n"
+        "done:   jmp done\ndigit:  add a,#40h\n        movp a,@a\n        ret\n        org 40h\n"
+        "        db 3Fh,06h,5Bh,4Fh\n");
+  EXPECT_EQ(sim("delay.asm --until delay_done --expect CYCLES=402").status, 0);
+  EXPECT_EQ(sim("table.asm --until done --expect A=3F --expect RAM[30]=06").status, 0);
+}
+
 TEST_F(SimCli, LimitsEndTheRun) {
   write("delay.asm", kDelay);
   EXPECT_EQ(sim("delay.asm --steps 3 --expect CYCLES=6 --expect R7=C6").status, 0);
