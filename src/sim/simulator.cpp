@@ -173,22 +173,22 @@ void Simulator::drive_bit(Port port, int bit, bool level) {
   apply_drive(port, level ? mask : 0, mask, state_.cycles);
 }
 
-void Simulator::schedule(std::uint64_t cycle, Port port, std::uint8_t value) {
-  const Scheduled change{cycle, schedule_order_++, port, value, 0xFF};
-  const auto place = std::upper_bound(schedule_.begin() + static_cast<std::ptrdiff_t>(schedule_next_), schedule_.end(),
-                                      change, [](const Scheduled& a, const Scheduled& b) {
-                                        return a.cycle < b.cycle || (a.cycle == b.cycle && a.order < b.order);
-                                      });
-  schedule_.insert(place, change);
-  next_event_ = std::min(next_event_, cycle);
-}
+void Simulator::schedule(std::uint64_t cycle, Port port, std::uint8_t value) { schedule_change(cycle, port, value, 0xFF); }
 
 void Simulator::schedule_bit(std::uint64_t cycle, Port port, int bit, bool level) {
   const auto mask = static_cast<std::uint8_t>(1u << (bit & 7));
-  schedule(cycle, port, level ? mask : 0);
-  // schedule() kept the whole byte; narrow the change we just placed.
-  for (std::size_t i = schedule_next_; i < schedule_.size(); ++i)
-    if (schedule_[i].order == schedule_order_ - 1) schedule_[i].mask = mask;
+  schedule_change(cycle, port, level ? mask : 0, mask);
+}
+
+void Simulator::schedule_change(std::uint64_t cycle, Port port, std::uint8_t value, std::uint8_t mask) {
+  const Scheduled change{cycle, schedule_order_++, port, value, mask};
+  const auto later = [](const Scheduled& a, const Scheduled& b) {
+    return a.cycle < b.cycle || (a.cycle == b.cycle && a.order < b.order);
+  };
+  // Mostly appended: stimulus files and peripherals schedule in time order.
+  const auto from = schedule_.begin() + static_cast<std::ptrdiff_t>(schedule_next_);
+  schedule_.insert(std::upper_bound(from, schedule_.end(), change, later), change);
+  next_event_ = std::min(next_event_, cycle);
 }
 
 void Simulator::clear_schedule() {

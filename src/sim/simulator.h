@@ -219,6 +219,7 @@ class Simulator {
   void count_timer(std::uint64_t cycles);
   void sync_timer();
   void timer_step();
+  void schedule_change(std::uint64_t cycle, Port port, std::uint8_t value, std::uint8_t mask);
   void apply_drive(Port port, std::uint8_t value, std::uint8_t mask, std::uint64_t cycle);
   void notice_pins(std::uint64_t cycle);
   void push_return();
