@@ -275,8 +275,9 @@ void Simulator::boundary_events() {
   State& s = state_;
   // Inputs that are due, in their order.
   while (schedule_next_ < schedule_.size() && schedule_[schedule_next_].cycle <= s.cycles) {
+    // Reported at the boundary where the program first sees it.
     const Scheduled change = schedule_[schedule_next_++];
-    apply_drive(change.port, change.value, change.mask, change.cycle);
+    apply_drive(change.port, change.value, change.mask, s.cycles);
   }
   if (schedule_next_ == schedule_.size()) clear_schedule();
   // The timer counts in steps of 32 cycles; catch up with the cycles run.

@@ -73,7 +73,9 @@ struct State {
 enum class Port : std::uint8_t { Bus, P1, P2, P4, P5, P6, P7, T0, T1, Int };
 inline constexpr int kPortCount = 10;
 
-// A pin level that changed: the whole port's level (0/1 for T0, T1, INT).
+// A pin level that changed: the whole port's level (0/1 for T0, T1, INT),
+// with the cycle at the end of the instruction that changed it or, for a
+// change from outside, the boundary where it took effect.
 struct PinEvent {
   std::uint64_t cycle = 0;
   Port port = Port::P1;

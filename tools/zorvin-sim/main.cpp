@@ -1,17 +1,26 @@
 // zorvin-sim SOURCE|IMAGE [--cpu NAME] [--steps N] [--cycles N]
 //            [--until LABEL|ADDR] [--stim FILE] [--trace FILE]
-//            [--expect NAME=VALUE ...]
+//            [--expect NAME=VALUE ...] [--clock HZ] [--vcd FILE]
+//            [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...]
+//            [--serial-out FILE] [--expect-output TEXT ...]
 //
 // Runs an 8048 program from reset without hardware. A source (any file not
 // ending in .bin or .hex) is assembled as F5 does it; an image is read as
 // it is. The run ends after N steps, at the first instruction boundary at
 // or after N cycles, when the PC reaches the --until address, on an
 // undefined opcode, or after kDefaultCycles when no limit is given. Then
-// the end state is printed and the expectations checked.
+// the end state is printed and the expectations checked. With --serial a
+// terminal listens on the TX pin and types each --send text on the RX pin
+// once the line has been quiet for 100 bit times; without a limit the run
+// then ends after a second of quiet (simulated time). The decoded text
+// goes to standard output (the status lines then to standard error) or to
+// --serial-out.
 // Exit status: 0 when the run ended normally and every expectation holds,
 // 1 when one does not, the source has errors, the program ran into an
-// undefined opcode or --until was not reached, 2 for a wrong call or a
-// file that cannot be read.
+// undefined opcode, --until was not reached, the serial line had a fault
+// or lacked an expected output, 2 for a wrong call or a file that cannot
+// be read or written.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -23,9 +32,11 @@
 #include "sim/disassembler.h"
 #include "sim/expectation.h"
 #include "sim/program_source.h"
+#include "sim/serial_line.h"
 #include "sim/simulator.h"
 #include "sim/stimulus.h"
 #include "sim/trace_format.h"
+#include "sim/vcd_writer.h"
 
 namespace {
 
@@ -41,7 +52,9 @@ constexpr std::uint64_t kDefaultCycles = 100'000'000;
 
 constexpr const char* kUsage =
     "Aufruf: zorvin-sim QUELLE|ABBILD [--cpu NAME] [--steps N] [--cycles N] [--until MARKE|ADRESSE]\n"
-    "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...]\n";
+    "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...] [--clock HZ] [--vcd DATEI]\n"
+    "                  [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...] [--serial-out DATEI]\n"
+    "                  [--expect-output TEXT ...]\n";
 
 struct Options {
   std::string program;
@@ -52,6 +65,12 @@ struct Options {
   std::optional<std::string> stimulus;
   std::optional<std::string> trace;
   std::vector<Expectation> expectations;
+  std::uint64_t clock_hz = kDefaultClockHz;
+  std::optional<std::string> vcd;
+  std::optional<SerialConfig> serial;
+  std::vector<std::string> sends;
+  std::optional<std::string> serial_out;
+  std::vector<std::string> expected_outputs;
 };
 
 bool usage_error(const std::string& message) {
@@ -82,6 +101,24 @@ bool parse_options(int argc, char** argv, Options& options) {
       const ParsedExpectation parsed = parse_expectation(argv[++i]);
       if (!parsed.expectation) return usage_error("--expect " + parsed.error);
       options.expectations.push_back(*parsed.expectation);
+    } else if (arg == "--clock" && has_value) {
+      const std::string value = argv[++i];
+      const auto hz = parse_decimal(value);
+      if (!hz || *hz < 1000 || *hz > 100'000'000)
+        return usage_error("--clock erwartet eine Frequenz in Hz (1000 bis 100000000), nicht '" + value + "'");
+      options.clock_hz = *hz;
+    } else if (arg == "--vcd" && has_value) {
+      options.vcd = argv[++i];
+    } else if (arg == "--serial" && has_value) {
+      const ParsedSerialConfig parsed = parse_serial_config(argv[++i]);
+      if (!parsed.config) return usage_error("--serial: " + parsed.error);
+      options.serial = parsed.config;
+    } else if (arg == "--send" && has_value) {
+      options.sends.push_back(decode_escapes(argv[++i]));
+    } else if (arg == "--serial-out" && has_value) {
+      options.serial_out = argv[++i];
+    } else if (arg == "--expect-output" && has_value) {
+      options.expected_outputs.push_back(decode_escapes(argv[++i]));
     } else if (!arg.starts_with("-") && !have_program) {
       options.program = arg;
       have_program = true;
@@ -90,6 +127,8 @@ bool parse_options(int argc, char** argv, Options& options) {
     }
   }
   if (!have_program) return usage_error("kein Programm angegeben");
+  if (!options.serial && (!options.sends.empty() || options.serial_out || !options.expected_outputs.empty()))
+    return usage_error("--send, --serial-out und --expect-output brauchen --serial");
   return true;
 }
 
@@ -164,6 +203,60 @@ std::string hex3(unsigned value) {
   return text;
 }
 
+// Text for a status line: control characters as \r, \n, \e or \xNN.
+std::string shown(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\x1B') out += "\\e";
+    else if (byte < 0x20 || byte == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      out += hex;
+    } else out += c;
+  }
+  return out;
+}
+
+// Runs with the terminal on the serial line: in slices, so that each text
+// is typed once the program has been quiet on the line.
+RunResult run_with_terminal(Simulator& simulator, SerialTerminal& terminal, const Options& options,
+                            const RunLimits& limits, bool open_ended) {
+  SerialDecoder& decoder = terminal.decoder();
+  const auto quiet = static_cast<std::uint64_t>(100 * terminal.bit_cycles());
+  const std::uint64_t end_quiet = simulator.clock_hz() / kClocksPerCycle;  // a second
+  const std::uint64_t slice = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(10 * terminal.bit_cycles()));
+  std::uint64_t steps_left = limits.max_steps;
+  std::size_t next_text = 0;
+  std::uint64_t typed_until = 0;
+  RunResult result;
+  for (;;) {
+    const std::uint64_t now = simulator.state().cycles;
+    decoder.advance_to(now);  // a character ends with the stop bit's sample, not with an edge
+    const bool line_quiet = !decoder.receiving() && now >= decoder.last_activity() + quiet;
+    if (next_text < options.sends.size() && now >= typed_until && line_quiet)
+      typed_until = terminal.type(options.sends[next_text++], now);
+    const bool all_typed = next_text == options.sends.size() && now >= typed_until;
+    if (open_ended && all_typed && now >= std::max(decoder.last_activity(), typed_until) + end_quiet) {
+      result.reason = StopReason::CycleLimit;
+      break;
+    }
+    RunLimits part = limits;
+    part.max_steps = steps_left;
+    part.until_cycle = std::min(limits.until_cycle, now + slice);
+    const RunResult piece = simulator.run(part);
+    steps_left -= piece.steps;
+    result.reason = piece.reason;
+    result.pc = piece.pc;
+    result.opcode = piece.opcode;
+    result.steps += piece.steps;
+    if (piece.reason != StopReason::CycleLimit || simulator.state().cycles >= limits.until_cycle) break;
+  }
+  return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -186,6 +279,7 @@ int main(int argc, char** argv) {
   }
 
   Simulator simulator(program->variant);
+  simulator.set_clock_hz(options.clock_hz);
   simulator.load_program(program->bytes);
 
   if (options.stimulus) {
@@ -203,16 +297,36 @@ int main(int argc, char** argv) {
     schedule_stimulus(simulator, stimulus.changes);
   }
 
-  std::FILE* trace = nullptr;
-  if (options.trace) {
-    trace = std::fopen(options.trace->c_str(), "w");
-    if (trace == nullptr) {
-      std::fprintf(stderr, "zorvin-sim: %s kann nicht geschrieben werden\n", options.trace->c_str());
+  // Files to write, opened before the run so that a wrong path costs nothing.
+  struct Output {
+    const std::optional<std::string>& path;
+    std::FILE* file = nullptr;
+  };
+  Output trace{options.trace}, vcd_file{options.vcd}, serial_file{options.serial_out};
+  for (Output* output : {&trace, &vcd_file, &serial_file}) {
+    if (!output->path) continue;
+    output->file = std::fopen(output->path->c_str(), "wb");
+    if (output->file == nullptr) {
+      std::fprintf(stderr, "zorvin-sim: %s kann nicht geschrieben werden\n", output->path->c_str());
+      for (Output* opened : {&trace, &vcd_file, &serial_file})
+        if (opened->file != nullptr) std::fclose(opened->file);
       return kUsageError;
     }
+  }
+  if (trace.file != nullptr) {
     simulator.set_trace([&](const TraceStep& step) {
       const std::string line = trace_line(simulator, step);
-      std::fprintf(trace, "%s\n", line.c_str());
+      std::fprintf(trace.file, "%s\n", line.c_str());
+    });
+  }
+  std::optional<VcdWriter> vcd;
+  if (vcd_file.file != nullptr) vcd.emplace(vcd_file.file, simulator);
+  std::optional<SerialTerminal> terminal;
+  if (options.serial) terminal.emplace(simulator, *options.serial);
+  if (vcd || terminal) {
+    simulator.set_pin_listener([&](const PinEvent& event) {
+      if (vcd) vcd->pin_changed(event);
+      if (terminal) terminal->pin_changed(event);
     });
   }
 
@@ -220,35 +334,58 @@ int main(int argc, char** argv) {
   if (options.steps) limits.max_steps = *options.steps;
   if (options.cycles) limits.until_cycle = *options.cycles;
   if (until) limits.stop_at = *until;
+  const bool open_ended = !options.steps && !options.cycles && !until;
   if (!options.steps && !options.cycles) limits.until_cycle = kDefaultCycles;
-  const RunResult result = simulator.run(limits);
+  const RunResult result =
+      terminal ? run_with_terminal(simulator, *terminal, options, limits, open_ended) : simulator.run(limits);
+  if (terminal) terminal->decoder().advance_to(simulator.state().cycles);
 
   bool ok = true;
-  if (trace != nullptr) {
-    std::fputs(ram_dump(simulator).c_str(), trace);
-    if (std::fclose(trace) != 0) {
-      std::fprintf(stderr, "zorvin-sim: %s kann nicht geschrieben werden\n", options.trace->c_str());
+  // With the decoded text on standard output, the status lines go to standard error.
+  std::FILE* status_out = terminal && serial_file.file == nullptr ? stderr : stdout;
+  if (terminal) {
+    const std::string& text = terminal->decoder().text();
+    std::FILE* out = serial_file.file != nullptr ? serial_file.file : stdout;
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fflush(out);
+  }
+  if (trace.file != nullptr) std::fputs(ram_dump(simulator).c_str(), trace.file);
+  for (Output* output : {&trace, &vcd_file, &serial_file}) {
+    if (output->file == nullptr) continue;
+    if (std::fclose(output->file) != 0) {
+      std::fprintf(stderr, "zorvin-sim: %s kann nicht geschrieben werden\n", output->path->c_str());
       ok = false;
     }
   }
 
   const State& s = simulator.state();
-  std::printf("PC=%s A=%02X PSW=%02X CYCLES=%llu STEPS=%llu\n", hex3(s.pc).c_str(), s.a, simulator.psw(),
-              static_cast<unsigned long long>(s.cycles), static_cast<unsigned long long>(s.steps));
+  std::fprintf(status_out, "PC=%s A=%02X PSW=%02X CYCLES=%llu STEPS=%llu\n", hex3(s.pc).c_str(), s.a,
+               simulator.psw(), static_cast<unsigned long long>(s.cycles), static_cast<unsigned long long>(s.steps));
   if (result.reason == StopReason::UndefinedOpcode) {
-    std::printf("%s\n", stop_message(result).c_str());
+    std::fprintf(status_out, "%s\n", stop_message(result).c_str());
     ok = false;
   }
   if (until && result.reason != StopReason::Address) {
-    std::printf("--until %s (%s) wurde nicht erreicht\n", options.until->c_str(), hex3(*until).c_str());
+    std::fprintf(status_out, "--until %s (%s) wurde nicht erreicht\n", options.until->c_str(), hex3(*until).c_str());
     ok = false;
   }
   for (const Expectation& expectation : options.expectations) {
     const std::uint64_t found = observed(simulator, expectation);
     if (found == expectation.value) continue;
-    std::printf("Erwartung %s nicht erfüllt, gefunden: %s\n", formatted(expectation, expectation.value).c_str(),
-                formatted(expectation, found).c_str());
+    std::fprintf(status_out, "Erwartung %s nicht erfüllt, gefunden: %s\n",
+                 formatted(expectation, expectation.value).c_str(), formatted(expectation, found).c_str());
     ok = false;
+  }
+  if (terminal) {
+    for (const SerialProblem& problem : terminal->decoder().problems()) {
+      std::fprintf(status_out, "Serielle Leitung: %s\n", problem.text.c_str());
+      ok = false;
+    }
+    for (const std::string& expected : options.expected_outputs) {
+      if (terminal->decoder().text().find(expected) != std::string::npos) continue;
+      std::fprintf(status_out, "Ausgabe enthält nicht \"%s\"\n", shown(expected).c_str());
+      ok = false;
+    }
   }
   return ok ? kSuccess : kFailed;
 }
