@@ -132,11 +132,13 @@ TEST_F(SimCli, WrongCallsExitWith2) {
   write("delay.asm", kDelay);
   for (const char* arguments : {"", "delay.asm --frob", "delay.asm --steps", "delay.asm --steps 1x",
                                 "delay.asm --cpu 8051", "delay.asm --expect Q=1", "delay.asm --until nowhere",
-                                "missing.asm", "delay.asm --stim missing.txt", "delay.asm other.asm"}) {
+                                "missing.asm", "delay.asm --stim missing.txt", "delay.asm other.asm",
+                                "delay.asm --trace delay.asm", "delay.asm --trace ./delay.asm"}) {
     const Outcome run = sim(arguments);
     EXPECT_EQ(run.status, 2) << arguments << "\n" << run.out << run.err;
     EXPECT_NE(run.err.find("zorvin-sim: "), std::string::npos) << arguments;
   }
+  EXPECT_EQ(read("delay.asm"), kDelay);  // never overwritten by its own trace
 }
 
 TEST_F(SimCli, StimulusDrivesThePins) {

@@ -24,10 +24,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "files/binary_path.h"
+#include "files/file_identity.h"
 #include "files/source_file.h"
 #include "sim/disassembler.h"
 #include "sim/expectation.h"
@@ -295,6 +297,14 @@ int main(int argc, char** argv) {
       return kUsageError;
     }
     schedule_stimulus(simulator, stimulus.changes);
+  }
+
+  for (const auto& [option, path] : {std::pair{"--trace", options.trace}, std::pair{"--vcd", options.vcd},
+                                     std::pair{"--serial-out", options.serial_out}}) {
+    if (path && zorvin::files::same_file(*path, options.program)) {
+      std::fprintf(stderr, "zorvin-sim: %s %s würde das Programm überschreiben\n", option, path->c_str());
+      return kUsageError;
+    }
   }
 
   // Files to write, opened before the run so that a wrong path costs nothing.
