@@ -700,6 +700,29 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
   return result;
 }
 
+RunResult Simulator::step_over(std::uint64_t until_cycle) {
+  const std::uint16_t pc = state_.pc;
+  const std::uint16_t back = static_cast<std::uint16_t>((pc & 0x800) | ((pc + 2) & 0x7FF));
+  const std::uint8_t depth = state_.sp;
+  const bool call = (rom_[pc & program_mask_] & 0x1F) == 0x14;
+  RunResult result = run(RunLimits{.max_steps = 1, .until_cycle = until_cycle});
+  // The step may have been an interrupt entry instead: then the call has
+  // not run, and its return address is not on the stack.
+  const int top = 8 + 2 * ((state_.sp - 1) & 7);
+  const auto pushed = static_cast<std::uint16_t>(state_.ram[static_cast<std::size_t>(top)] |
+                                                 ((state_.ram[static_cast<std::size_t>(top + 1)] & 0x0F) << 8));
+  if (!call || result.reason != StopReason::StepLimit || pushed != back) return result;
+  RunResult part;
+  do {
+    part = run(RunLimits{.until_cycle = until_cycle, .stop_at = back});
+    result.steps += part.steps;
+  } while (part.reason == StopReason::Address && state_.sp != depth);
+  result.reason = part.reason;
+  result.pc = part.pc;
+  result.opcode = part.opcode;
+  return result;
+}
+
 RunResult Simulator::run(const RunLimits& limits) {
   limit_cycle_ = limits.until_cycle;
   // A debugger may have changed the prescaler or the mode between runs.

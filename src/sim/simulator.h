@@ -186,6 +186,10 @@ class Simulator {
   // run continues from a breakpoint.
   RunResult run(const RunLimits& limits);
   RunResult step() { return run(RunLimits{.max_steps = 1}); }
+  // One step, except that a call runs until it has returned to the next
+  // instruction at the same stack depth (or a breakpoint, an undefined
+  // opcode or `until_cycle` stops it on the way).
+  RunResult step_over(std::uint64_t until_cycle = UINT64_MAX);
 
   void set_breakpoint(std::uint16_t address, bool on);
   bool breakpoint(std::uint16_t address) const { return breakpoints_[address & 0xFFF] != 0; }

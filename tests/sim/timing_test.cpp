@@ -235,3 +235,45 @@ TEST(Runs, ClockTurnsCyclesIntoTime) {
 
 }  // namespace
 }  // namespace zorvin::sim::test
+
+namespace zorvin::sim::test {
+namespace {
+
+constexpr const char* kCalls =
+    " call count\n"       // 000
+    "next: nop\n"         // 002
+    " jmp next\n"
+    "count: mov r7,#3\n"
+    "again: djnz r7,again\n"
+    " mov a,r6\n"
+    " jz done\n"
+    " ret\n"
+    "done: mov r6,#1\n"   // the first call calls itself once more
+    " call count\n"
+    " ret\n";
+
+TEST(StepOver, RunsACallToItsReturnAtTheSameDepth) {
+  std::vector<ProgramLabel> labels;
+  Simulator simulator = assembled(kCalls, Variant::I8048, &labels);
+  const RunResult result = simulator.step_over();
+  EXPECT_EQ(result.reason, StopReason::Address);
+  EXPECT_EQ(simulator.state().pc, *label_address(labels, "next"));
+  EXPECT_EQ(simulator.state().sp, 0);
+  EXPECT_EQ(simulator.reg(6), 1);
+  // Anything else is one step.
+  EXPECT_EQ(simulator.step_over().steps, 1u);
+  // call, count (r6 = 0), mov r6 and call, count (r6 = 1) with ret, ret, then the nop
+  EXPECT_EQ(simulator.state().cycles, 2u + (2 + 6 + 1 + 2) + 2 + 2 + (2 + 6 + 1 + 2 + 2) + 2 + 1);
+}
+
+TEST(StepOver, StopsAtABreakpointInsideAndAtTheCycleLimit) {
+  std::vector<ProgramLabel> labels;
+  Simulator simulator = assembled(kCalls, Variant::I8048, &labels);
+  simulator.set_breakpoint(*label_address(labels, "done"), true);
+  EXPECT_EQ(simulator.step_over().reason, StopReason::Breakpoint);
+  Simulator limited = assembled(kCalls);
+  EXPECT_EQ(limited.step_over(6).reason, StopReason::CycleLimit);
+}
+
+}  // namespace
+}  // namespace zorvin::sim::test
