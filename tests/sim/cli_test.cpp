@@ -169,6 +169,15 @@ TEST_F(SimCli, TraceHasALinePerStepAndTheRamAtTheEnd) {
   EXPECT_EQ(all[4].substr(0, 7), "RAM 00:");
 }
 
+TEST_F(SimCli, AnOpenEndedTraceKeepsTheFirstMillionSteps) {
+  write("loop.asm", "loop: jmp loop\n");
+  ASSERT_EQ(sim("loop.asm --until 5 --trace trace.txt").status, 1);  // never reached: 50 million steps
+  const std::string trace = read("trace.txt");
+  EXPECT_NE(trace.find("\nTrace nach 1000000 Schritten gekürzt (ohne --steps oder --cycles)\nRAM 00:"),
+            std::string::npos);
+  EXPECT_LT(trace.size(), 100'000'000u);
+}
+
 TEST_F(SimCli, ImagesRunAsTheyAre) {
   // mov a,#0A5h; outl p1,a; jmp 3 -- as a binary and as Intel HEX
   write("prog.bin", std::string("\x23\xA5\x39\x04\x03", 5));

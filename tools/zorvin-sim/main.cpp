@@ -52,6 +52,8 @@ constexpr int kUsageError = 2;
 // cycles are 250 s of a 6 MHz 8048, about a second here.
 constexpr std::uint64_t kDefaultCycles = 100'000'000;
 
+constexpr std::uint64_t kMaxOpenEndedTraceLines = 1'000'000;
+
 constexpr const char* kUsage =
     "Aufruf: zorvin-sim QUELLE|ABBILD [--cpu NAME] [--steps N] [--cycles N] [--until MARKE|ADRESSE]\n"
     "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...] [--clock HZ] [--vcd DATEI]\n"
@@ -323,10 +325,18 @@ int main(int argc, char** argv) {
       return kUsageError;
     }
   }
+  // Without a limit of the user's the run may take 100 million cycles: the
+  // trace then keeps the first million steps rather than gigabytes.
+  const bool limited = options.steps || options.cycles;
+  std::uint64_t trace_lines = 0;
   if (trace.file != nullptr) {
     simulator.set_trace([&](const TraceStep& step) {
+      if (!limited && trace_lines >= kMaxOpenEndedTraceLines) return;
       const std::string line = trace_line(simulator, step);
       std::fprintf(trace.file, "%s\n", line.c_str());
+      if (++trace_lines == kMaxOpenEndedTraceLines && !limited)
+        std::fprintf(trace.file, "Trace nach %llu Schritten gekürzt (ohne --steps oder --cycles)\n",
+                     static_cast<unsigned long long>(kMaxOpenEndedTraceLines));
     });
   }
   std::optional<VcdWriter> vcd;
