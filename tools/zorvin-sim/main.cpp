@@ -52,7 +52,7 @@ constexpr int kUsageError = 2;
 // cycles are 250 s of a 6 MHz 8048, about a second here.
 constexpr std::uint64_t kDefaultCycles = 100'000'000;
 
-constexpr std::uint64_t kMaxOpenEndedTraceLines = 1'000'000;
+constexpr std::uint64_t kMaxOpenEndedTraceLines = 100'000;
 
 constexpr const char* kUsage =
     "Aufruf: zorvin-sim QUELLE|ABBILD [--cpu NAME] [--steps N] [--cycles N] [--until MARKE|ADRESSE]\n"
@@ -326,7 +326,7 @@ int main(int argc, char** argv) {
     }
   }
   // Without a limit of the user's the run may take 100 million cycles: the
-  // trace then keeps the first million steps rather than gigabytes.
+  // trace then keeps the first 100000 steps rather than gigabytes.
   const bool limited = options.steps || options.cycles;
   std::uint64_t trace_lines = 0;
   if (trace.file != nullptr) {
