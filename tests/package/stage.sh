@@ -58,7 +58,7 @@ done
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-dis usr/bin/zorvin-emusim usr/bin/zorvin-load; do
+for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-dis usr/bin/zorvin-emusim usr/bin/zorvin-load usr/bin/zorvin-sim; do
   [ -x "$root/$file" ] || fail "$file missing or not executable"
 done
 for size in 16 32 48 128; do
@@ -89,7 +89,7 @@ for shot in $(grep -o 'docs/[a-z-]*\.png' "$metainfo"); do
   [ -f "$shot" ] || fail "metainfo shows $shot, which docs/ lacks"
 done
 
-for page in zorvin zorvin-asm zorvin-dis zorvin-emusim zorvin-load; do
+for page in zorvin zorvin-asm zorvin-dis zorvin-emusim zorvin-load zorvin-sim; do
   man_page="$root/usr/share/man/man1/$page.1.gz"
   [ -s "$man_page" ] || fail "no man page $page.1"
   warnings=$(gzip -dc "$man_page" | preconv | groff -man -Tutf8 -ww -z 2>&1)
