@@ -103,6 +103,7 @@ class App {
   // stopped at a 00H byte, so that saving over it would cut it.
   std::optional<files::FileIdentity> source_file_;
   bool source_file_cut_ = false;
+  bool source_utf8_ = false;  // the text came from a UTF-8 file with its mark, and is saved so again
   std::string requested_file_;  // dropped or picked from the recent files, opened by the loop
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;

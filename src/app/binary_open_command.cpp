@@ -108,8 +108,11 @@ void App::open_binary() {
   panes_.set_source_path("");
   source_file_.reset();
   source_file_cut_ = false;
-  panes_.set_editor_text(source.text);
+  source_utf8_ = false;
+  // The marks go first: replacing a text that holds thousands of them
+  // would move each one.
   forget_error_lines();
+  panes_.set_editor_text(source.text);
   panes_.set_modified(0);
   panes_.set_file_status();
   panes_.append_message(*chosen + " (" + std::to_string(image.bytes.size()) + " Byte) rückübersetzt");

@@ -68,6 +68,7 @@ void App::open_source(const std::string& path) {
   panes_.set_source_path(path);
   source_file_ = files::identity_of(path);
   source_file_cut_ = loaded.cut_at_zero;
+  source_utf8_ = loaded.utf8_with_mark;
   // The marks go first: replacing a text that holds thousands of them
   // would move each one.
   forget_error_lines();
@@ -76,6 +77,7 @@ void App::open_source(const std::string& path) {
   panes_.set_file_status();
   remember_source(path);
   panes_.append_message(path + " (" + std::to_string(loaded.size) + " Byte) geladen");
+  if (loaded.utf8_with_mark) panes_.append_message(path + " - " + std::string(files::kReadAsUtf8));
   if (loaded.cut_at_zero)
     panes_.append_message(path + " - ab dem ersten 00H-Byte wurden " + std::to_string(loaded.bytes_not_loaded) +
                           " Byte nicht geladen");
@@ -124,7 +126,7 @@ void App::save_source_to_file(bool save_as) {
     panes_.append_message("Speichern der Quelle abgebrochen");
     return;
   }
-  const files::SavedSource saved = files::write_source_file(path, panes_.editor_text());
+  const files::SavedSource saved = files::write_source_file(path, panes_.editor_text(), source_utf8_);
   if (!saved.ok) {
     // The source path stays where it was, so the status bar and the next
     // "Quelle speichern" both still name the previous file.
@@ -160,6 +162,7 @@ void App::new_example_source() {
   panes_.set_source_path(directory + "hallowelt.asm");
   source_file_.reset();  // hallowelt.asm may exist: saving asks first
   source_file_cut_ = false;
+  source_utf8_ = false;
   panes_.set_modified(1);
   panes_.set_file_status();
   panes_.show_last_message();
