@@ -15,6 +15,7 @@ App::~App() {
 
 bool App::start() {
   settings_.fill_byte = 0x00;
+  assembler_.keep_listing(true);  // the debugger names the lines of included files and macros
   ui_.add_font(kMonoFont, "Liberation Mono", 10);
   load_icons();
   settings::load_or_create_settings(settings_, settings_path_);
@@ -23,6 +24,7 @@ bool App::start() {
   // arrives when that command drops the queued events.
   ui_.on_text_edited([this](int control) {
     if (control == control::kEditor) panes_.mark_first_change();
+    if (control == control::kEditor) debugger_.source_edited();
   });
   return ui_.has_window(window::kMain);
 }
@@ -110,7 +112,7 @@ void App::dispatch_command(int id) {
       go_to_next_error(false);
       break;
     default:
-      edit_command(id);
+      if (!debugger_.command(id)) edit_command(id);
       break;
   }
 }

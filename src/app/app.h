@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/debugger.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
 #include "emu/serial_ports.h"
@@ -99,6 +100,7 @@ class App {
   bool source_file_cut_ = false;
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;
+  Debugger debugger_{ui_, panes_, settings_, [this] { assemble(); return !last_assembly_failed_; }};
 };
 
 }  // namespace zorvin::app

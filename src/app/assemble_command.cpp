@@ -40,6 +40,7 @@ void App::assemble() {
       image_source_text_ = panes_.editor_text();
     }
     for (const std::string& line : output.messages) panes_.append_message(line);
+    debugger_.program_assembled(assembler_, panes_.editor_text(), source_dir);
   }
   panes_.append_message(result.summary);
   panes_.scroll_messages_to_end();

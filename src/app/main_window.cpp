@@ -87,6 +87,8 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu_item(menu::kRun, command::kTransfer, "EPROM Emulator\tF6", image::kChip);
   build_error_navigation();
 
+  debugger_.build_menu();
+
   ui_.add_menu(window::kMain, menu::kWindow, "Fenster");
   ui_.add_menu_item(menu::kWindow, command::kInfo, "Info", image::kInfo);
 

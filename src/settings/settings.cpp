@@ -76,6 +76,10 @@ void load_settings(Settings& settings, const std::string& path) {
   if (ini.select_group("Speicher") && parse_prefixed_number(ini.read_text("Wert", "0")) == 255) {
     settings.fill_byte = 0xFF;
   }
+  if (ini.select_group("Simulator")) {
+    const std::int32_t clock = ini.read_integer("Takt", 6000000);
+    settings.clock_hz = clock >= 1000 && clock <= 100000000 ? clock : 6000000;
+  }
   ini.close();
 }
 
@@ -103,6 +107,8 @@ void save_settings(const Settings& settings, const std::string& path) {
 
   ini.select_group("Speicher");
   ini.write_integer("Wert", settings.fill_byte);
+  // Only a clock that was set is written, so the first start's file stays as it was.
+  if (ini.select_group("Simulator") || settings.clock_hz != 6000000) ini.write_integer("Takt", settings.clock_hz);
   ini.close();
 }
 
