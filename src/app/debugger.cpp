@@ -67,10 +67,13 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kReset, "Zurücksetzen (Reset)\tStrg+F2");
   ui_.add_menu_item(debug::kMenu, debug::kZeroStopwatch, "Stoppuhr nullen");
   for (const Key& key : kKeys) ui_.add_shortcut(window::kMain, key.keyval, key.command, key.modifiers);
-  ui::on_gutter_clicked(ui_, control::kEditor, [this](int line) { toggle_breakpoint(line); });
   build_window();
   for (const Key& key : kKeys) window_.add_key(key.keyval, key.modifiers, key.command);
   window_.add_key(GDK_KEY_F5, GdkModifierType(0), command::kAssemble);
+}
+
+void Debugger::attach_editor() {
+  ui::on_gutter_clicked(ui_, control::kEditor, [this](int line) { toggle_breakpoint(line); });
 }
 
 bool Debugger::command(int id) {
@@ -251,7 +254,7 @@ void Debugger::reset() {
 }
 
 std::uint64_t Debugger::slice_budget() const {
-  auto budget = static_cast<std::uint64_t>(std::clamp(cycles_per_ms_ * kSliceMs, 100.0, 5.0e7));
+  const auto budget = static_cast<std::uint64_t>(cycles_per_ms_ * kSliceMs);
   if (!real_time_) return budget;
   // As many cycles as the crystal would have run since the start.
   const double elapsed_s = std::chrono::duration<double>(Clock::now() - run_started_).count();
@@ -263,12 +266,18 @@ std::uint64_t Debugger::slice_budget() const {
 bool Debugger::slice() {
   const std::uint64_t budget = slice_budget();
   if (budget == 0) return true;
+  const bool flat_out = budget == static_cast<std::uint64_t>(cycles_per_ms_ * kSliceMs);
   const auto begun = Clock::now();
   const std::uint64_t before = session_.simulator().state().cycles;
   const DebugStop why = session_.run_slice(budget);
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - begun).count();
   const auto done = static_cast<double>(session_.simulator().state().cycles - before);
-  if (ms > 0.2 && done > 0 && why == DebugStop::Running) cycles_per_ms_ = 0.5 * cycles_per_ms_ + 0.5 * done / ms;
+  // The budget follows the measured speed; a slice far too short to
+  // measure lets it grow.
+  if (why == DebugStop::Running && done > 0 && flat_out) {
+    cycles_per_ms_ = ms < 0.5 ? cycles_per_ms_ * 4 : 0.5 * cycles_per_ms_ + 0.5 * done / ms;
+    cycles_per_ms_ = std::clamp(cycles_per_ms_, 100.0, 1.0e7);
+  }
   if (why != DebugStop::Running) {
     stopped(why);
     return false;

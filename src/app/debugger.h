@@ -29,6 +29,8 @@ class Debugger {
 
   // The menu "Simulator" and the keys of the main window.
   void build_menu();
+  // Clicks into the editor's gutter toggle breakpoints (once the editor is built).
+  void attach_editor();
   // A debugger command; false for any other id.
   bool command(int id);
   // After every successful F5: the program, the text it came from and where
@@ -89,6 +91,7 @@ class Debugger {
   std::uint64_t run_started_cycles_ = 0;
   double cycles_per_ms_ = 2000.0;  // measured while running
   bool real_time_ = false;
+  bool placed_ = false;  // the window was put beside the main window once
 };
 
 }  // namespace zorvin::app

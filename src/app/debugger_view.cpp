@@ -116,6 +116,8 @@ void Debugger::build_window() {
 }
 
 void Debugger::show_window() {
+  if (!window_.visible() && !placed_) window_.place_beside(ui_.gtk_window(window::kMain));
+  placed_ = true;
   window_.show();
   refresh(false);
 }

@@ -55,6 +55,7 @@ void App::build_main_window() {
   ui_.set_window_icon(window::kMain, image::kWindowIcon);
   build_menus_and_toolbar();
   build_panes();
+  debugger_.attach_editor();
   ui_.add_status_field(window::kMain, status::kCursor, 200, 0.5f);
   ui_.add_status_field(window::kMain, status::kFile, -1, 0.0f);
   ui_.set_status_text(status::kCursor, "Zeile: 1, Spalte: 1");

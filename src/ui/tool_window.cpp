@@ -152,6 +152,28 @@ void ToolWindow::show() {
   gtk_window_present(GTK_WINDOW(window_));
 }
 
+void ToolWindow::place_beside(GtkWindow* other) {
+  if (!window_ || !other) return;
+  int x = 0, y = 0, width = 0, height = 0, own_width = 0, own_height = 0;
+  gtk_window_get_position(other, &x, &y);
+  gtk_window_get_size(other, &width, &height);
+  gtk_widget_show_all(gtk_bin_get_child(GTK_BIN(window_)));
+  gtk_window_get_default_size(GTK_WINDOW(window_), &own_width, &own_height);
+  GtkRequisition natural{};
+  gtk_widget_get_preferred_size(window_, nullptr, &natural);
+  own_width = std::max(own_width, natural.width);
+  GdkDisplay* display = gdk_display_get_default();
+  GdkMonitor* monitor = display ? gdk_display_get_monitor_at_window(display, gtk_widget_get_window(GTK_WIDGET(other)))
+                                : nullptr;
+  int left = x + width + 8;
+  if (monitor) {
+    GdkRectangle work;
+    gdk_monitor_get_workarea(monitor, &work);
+    left = std::max(work.x, std::min(left, work.x + work.width - own_width));
+  }
+  gtk_window_move(GTK_WINDOW(window_), left, y);
+}
+
 void ToolWindow::hide() {
   if (window_) gtk_widget_hide(window_);
 }

@@ -33,6 +33,9 @@ class ToolWindow {
   void create(const std::string& title, int columns);
   bool created() const { return window_ != nullptr; }
   void show();  // shows and raises it
+  // Puts it to the right of `other`, as far as the screen allows (before
+  // it is first shown).
+  void place_beside(GtkWindow* other);
   void hide();
   bool visible() const;
   GtkWindow* gtk_window() const { return GTK_WINDOW(window_); }
