@@ -42,6 +42,7 @@ class App {
   settings::Settings& settings() { return settings_; }
   Panes& panes() { return panes_; }
   const std::string& image_path() const { return image_path_; }
+  Debugger& debugger() { return debugger_; }
 
  private:
   void build_main_window();

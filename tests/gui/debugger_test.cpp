@@ -1,0 +1,340 @@
+// The debugger as a user works with it: a breakpoint set by a click in the
+// gutter, F9 to it, F7 and F10 through a djnz delay, a movp table and a
+// timer interrupt with the current line and the registers checked at every
+// stop, values changed in the window, code without a source line, an
+// included file and a macro, and an edit that invalidates the run. The
+// figures are worked out from the manual's cycle counts.
+#include <gdk/gdkkeysyms.h>
+
+#include <filesystem>
+
+#include "app/debugger_fields.h"
+#include "app/debugger_format.h"
+#include "app/debugger_line_map.h"
+#include "app/ids.h"
+#include "gui_harness.h"
+#include "settings/settings.h"
+#include "ui/debug_marks.h"
+
+namespace zorvin::test {
+namespace {
+
+using namespace app;
+namespace f = app::debug_field;
+
+// T overflows 16 timer steps after strt t; the timer routine counts in R5.
+// The loop puts the table entry R4 on P1 and waits in a djnz delay.
+constexpr const char* kTimerProgram =
+    "; Zeitgeber, Tabelle, Verzoegerung\n"  // 1
+    "        ORG 0\n"                       // 2
+    "        JMP START\n"                   // 3  000
+    "        ORG 7\n"                       // 4
+    "        JMP TIMER\n"                   // 5  007
+    "TIMER:  INC R5\n"                      // 6  009
+    "        MOV A,#0F0H\n"                 // 7  00A
+    "        MOV T,A\n"                     // 8  00C
+    "        RETR\n"                        // 9  00D
+    "START:  MOV A,#0F0H\n"                 // 10 00E
+    "        MOV T,A\n"                     // 11 010
+    "        EN TCNTI\n"                    // 12 011
+    "        STRT T\n"                      // 13 012
+    "        MOV R4,#0\n"                   // 14 013
+    "LOOP:   MOV A,R4\n"                    // 15 015
+    "        ADD A,#80H\n"                  // 16 016
+    "        MOVP A,@A\n"                   // 17 018
+    "        OUTL P1,A\n"                   // 18 019
+    "        INC R4\n"                      // 19 01A
+    "        MOV A,R4\n"                    // 20 01B
+    "        ANL A,#3\n"                    // 21 01C
+    "        MOV R4,A\n"                    // 22 01E
+    "        CALL DELAY\n"                  // 23 01F
+    "        JMP LOOP\n"                    // 24 021
+    "DELAY:  MOV R7,#10\n"                  // 25 023
+    "WAIT:   DJNZ R7,WAIT\n"                // 26 025
+    "        RET\n"                         // 27 027
+    "        ORG 80H\n"                     // 28
+    "        DB 01H\n"                      // 29 080
+    "        DB 02H\n"                      // 30
+    "        DB 04H\n"                      // 31
+    "        DB 08H\n"                      // 32
+    "        END\n";
+
+class Debugging : public GuiTest {
+ protected:
+  Debugger& debugger() { return app().debugger(); }
+  GtkWidget* editor() { return ui().widget(control::kEditor); }
+  std::string field(int id) { return debugger().window().text(id); }
+  int current_line() { return ui::current_line(ui(), control::kEditor) + 1; }
+  std::uint64_t cycles() { return debugger().session().simulator().state().cycles; }
+
+  void key(guint keyval, GdkModifierType modifiers = GdkModifierType(0)) {
+    press_key(editor(), keyval, modifiers);
+    pump(20);
+    ASSERT_TRUE(pump_until([this] { return !debugger().running(); }, 5000)) << "still running";
+  }
+
+  // A click with the first button into the marks beside the line (1-based),
+  // as the X server delivers it.
+  void click_gutter(int line) {
+    GtkTextView* view = GTK_TEXT_VIEW(editor());
+    GtkTextIter at;
+    gtk_text_buffer_get_iter_at_line(gtk_text_view_get_buffer(view), &at, line - 1);
+    gtk_text_view_scroll_to_iter(view, &at, 0.0, FALSE, 0.0, 0.0);
+    pump(50);
+    int y = 0, height = 0, window_x = 0, window_y = 0;
+    gtk_text_view_get_line_yrange(view, &at, &y, &height);
+    gtk_text_view_buffer_to_window_coords(view, GTK_TEXT_WINDOW_LEFT, 0, y + height / 2, &window_x, &window_y);
+    GdkWindow* gutter = gtk_text_view_get_window(view, GTK_TEXT_WINDOW_LEFT);
+    ASSERT_NE(gutter, nullptr);
+    const int width = gdk_window_get_width(gutter);
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+      GdkEvent* event = gdk_event_new(type);
+      event->button.window = GDK_WINDOW(g_object_ref(gutter));
+      event->button.x = width - 8;  // the marks stand right of the line numbers
+      event->button.y = window_y;
+      event->button.button = 1;
+      event->button.time = GDK_CURRENT_TIME;
+      gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+      gtk_main_do_event(event);
+      gdk_event_free(event);
+    }
+    pump(20);
+  }
+};
+
+TEST_F(Debugging, BreakpointFromTheGutterThenStepsThroughTheDelayTheTableAndTheTimerInterrupt) {
+  start_app();
+  app().panes().set_editor_text(kTimerProgram);
+
+  click_gutter(19);
+  EXPECT_EQ(ui::breakpoint_lines(ui(), control::kEditor), (std::vector<int>{18}));
+  key(GDK_KEY_F9);  // assembles, loads and runs to the breakpoint
+  ASSERT_TRUE(debugger().window().visible());
+  EXPECT_NE(messages().find("Assemblieren ohne Fehler beendet."), std::string::npos);
+  // jmp 2, mov 2, mov t 1, en 1, strt 1, mov r4 2, mov a 1, add 2, movp 2, outl 2
+  EXPECT_EQ(cycles(), 16u);
+  EXPECT_EQ(current_line(), 19);
+  EXPECT_EQ(field(f::kPc), "01A");
+  EXPECT_EQ(field(f::kA), "01");  // the table's first entry
+  EXPECT_EQ(field(f::kP1Latch), "01");
+  EXPECT_EQ(field(f::kP1Pins), "01");
+  EXPECT_EQ(field(f::kTimerMode), "Zeitgeber");
+  EXPECT_EQ(field(f::kPrescaler), "9");  // 9 cycles since strt t
+  EXPECT_EQ(field(f::kCycles), "16");
+  EXPECT_EQ(field(f::kTime), "40,0 µs");  // 16 cycles of 2.5 µs at 6 MHz
+  EXPECT_NE(debugger().window().status().find("Haltepunkt"), std::string::npos);
+
+  struct Stop {
+    guint key;
+    int line;
+    const char* a;
+    const char* r4;
+    const char* r7;
+    std::uint64_t cycles;
+  };
+  const Stop stops[] = {
+      {GDK_KEY_F7, 20, "01", "01", "00", 17},   // inc r4
+      {GDK_KEY_F7, 21, "01", "01", "00", 18},   // mov a,r4
+      {GDK_KEY_F7, 22, "01", "01", "00", 20},   // anl a,#3
+      {GDK_KEY_F7, 23, "01", "01", "00", 21},   // mov r4,a
+      {GDK_KEY_F10, 24, "01", "01", "00", 47},  // call: 2 + mov r7 2 + 10 djnz 20 + ret 2
+      {GDK_KEY_F7, 15, "01", "01", "00", 49},   // jmp loop
+      {GDK_KEY_F7, 16, "01", "01", "00", 50},   // mov a,r4
+      {GDK_KEY_F7, 17, "81", "01", "00", 52},   // add a,#80H
+      {GDK_KEY_F7, 18, "02", "01", "00", 54},   // movp a,@a: the second entry
+      {GDK_KEY_F7, 19, "02", "01", "00", 56},   // outl p1,a
+  };
+  for (const Stop& stop : stops) {
+    key(stop.key);
+    SCOPED_TRACE("line " + std::to_string(stop.line));
+    EXPECT_EQ(current_line(), stop.line);
+    EXPECT_EQ(field(f::kA), stop.a);
+    EXPECT_EQ(field(f::kBank0 + 4), stop.r4);
+    EXPECT_EQ(field(f::kBank0 + 7), stop.r7);
+    EXPECT_EQ(cycles(), stop.cycles);
+  }
+  EXPECT_EQ(field(f::kP1Latch), "02");
+
+  // F7 into the delay: the current line follows djnz round the loop.
+  for (int i = 0; i < 6; ++i) key(GDK_KEY_F7);  // inc, mov, anl, mov, call, mov r7
+  EXPECT_EQ(current_line(), 26);
+  EXPECT_EQ(field(f::kSp), "1");
+  EXPECT_EQ(field(f::kBank0 + 7), "0A");
+  key(GDK_KEY_F7);
+  EXPECT_EQ(current_line(), 26);
+  EXPECT_EQ(field(f::kBank0 + 7), "09");
+
+  // The timer overflows 512 cycles after strt t (cycle 7): the interrupt
+  // leads through 007H to the routine at line 6.
+  // Ctrl+F8 on the breakpoint's line takes it away.
+  ui().go_to_line(control::kEditor, 18);
+  key(GDK_KEY_F8, GDK_CONTROL_MASK);
+  EXPECT_TRUE(ui::breakpoint_lines(ui(), control::kEditor).empty());
+  ui().go_to_line(control::kEditor, 5);
+  key(GDK_KEY_F4);
+  EXPECT_EQ(current_line(), 6);
+  EXPECT_EQ(field(f::kPc), "009");
+  EXPECT_GE(cycles(), 519u + 4);  // interrupt entry 2, jmp 2
+  EXPECT_LE(cycles(), 519u + 2 + 4);
+  EXPECT_TRUE(debugger().window().checked(f::kInInterrupt));
+  EXPECT_EQ(field(f::kSp), "2");  // the delay's call and the interrupt
+  EXPECT_EQ(field(f::kBank0 + 5), "00");
+  key(GDK_KEY_F7);
+  EXPECT_EQ(field(f::kBank0 + 5), "01");
+  for (int i = 0; i < 3; ++i) key(GDK_KEY_F7);  // mov a, mov t, retr
+  EXPECT_EQ(current_line(), 26);
+  EXPECT_FALSE(debugger().window().checked(f::kInInterrupt));
+  EXPECT_EQ(field(f::kTimer), "F0");
+  EXPECT_EQ(field(f::kSp), "1");
+}
+
+TEST_F(Debugging, ValuesChangedInTheWindowCodeWithoutALineStopwatchAndAnEditThatEndsTheRun) {
+  start_app();
+  app().panes().set_editor_text(kTimerProgram);
+  key(GDK_KEY_F7);
+  EXPECT_EQ(current_line(), 10);
+  ui::ToolWindow& window = debugger().window();
+
+  // A and R3 typed in hexadecimal, a cell of the RAM, the pins of P2.
+  struct Typed {
+    int id;
+    const char* text;
+    const char* shown;
+  };
+  for (const Typed& typed : {Typed{f::kA, "3fh", "3F"}, Typed{f::kBank0 + 3, "0x7", "07"},
+                             Typed{f::kP2Input, "0F", "0F"}, Typed{f::kA, "zz", "3F"}, Typed{f::kSp, "9", "0"}}) {
+    GtkWidget* entry = window.widget(typed.id);
+    gtk_entry_set_text(GTK_ENTRY(entry), typed.text);
+    g_signal_emit_by_name(entry, "activate");
+    pump(10);
+    EXPECT_EQ(field(typed.id), typed.shown) << typed.text;
+  }
+  const sim::Simulator& sim = debugger().session().simulator();
+  EXPECT_EQ(sim.state().a, 0x3F);
+  EXPECT_EQ(sim.state().ram[3], 0x07);
+  EXPECT_EQ(window.cell_text(f::kRam, 3), "07");
+  EXPECT_EQ(field(f::kP2Pins), "0F");  // latch FF and the outside pulling 4 pins low
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(window.widget(f::kT0)), FALSE);
+  pump(10);
+  EXPECT_EQ(sim.driven(sim::Port::T0), 0);
+
+  // The stopwatch counts from where it was zeroed.
+  g_signal_emit_by_name(window.button(debug::kZeroStopwatch), "clicked");
+  pump(20);
+  key(GDK_KEY_F7);  // mov a,#0F0H: 2 cycles
+  EXPECT_EQ(field(f::kStopwatchCycles), "2");
+  EXPECT_EQ(field(f::kStopwatchTime), "5,0 µs");
+
+  // The PC put where no source line is: the instruction is shown instead.
+  gtk_entry_set_text(GTK_ENTRY(window.widget(f::kPc)), "50");
+  g_signal_emit_by_name(window.widget(f::kPc), "activate");
+  pump(10);
+  key(GDK_KEY_F7);
+  EXPECT_EQ(current_line(), 0);
+  EXPECT_NE(window.status().find("051H, ohne Quellzeile: nop"), std::string::npos) << window.status();
+
+  // The user's edit: the run no longer fits, and the window says so.
+  type_into_editor("; neu\n");
+  EXPECT_NE(messages().find("Simulator: Die Quelle wurde geändert"), std::string::npos);
+  EXPECT_NE(window.status().find("Quelle geändert"), std::string::npos);
+  // The next step assembles again: the same code keeps the state.
+  key(GDK_KEY_F7);
+  EXPECT_NE(messages().find("Programm unverändert"), std::string::npos);
+  EXPECT_EQ(field(f::kPc), "052");
+}
+
+TEST_F(Debugging, CodeOfAnIncludedFileAndOfAMacroIsTracedToWhereItCameFrom) {
+  write_file("warte.inc", "; Verzoegerung\nwarte:  mov r7,#3\nschl:   djnz r7,schl\n        ret\n");
+  write_file("haupt.asm",
+             "        cpu 8048\n"
+             "zweimal macro\n"
+             "        inc a\n"
+             "        inc a\n"
+             "        endm\n"
+             "start:  zweimal\n"
+             "        call warte\n"
+             "        jmp start\n"
+             "        include \"warte.inc\"\n");
+  start_app();
+  answer_next_requester(dir_ + "/haupt.asm");
+  app().dispatch_command(command::kLoadSource);
+  pump(50);
+  key(GDK_KEY_F7);  // the first inc a of the expansion
+  EXPECT_EQ(current_line(), 6);
+  EXPECT_NE(debugger().window().status().find("aus Makro oder Schleife in Zeile 6: inc a"), std::string::npos)
+      << debugger().window().status();
+  key(GDK_KEY_F7);
+  key(GDK_KEY_F7);  // call warte
+  EXPECT_EQ(current_line(), 9);  // the include line stands for the file
+  EXPECT_NE(debugger().window().status().find("Zeile 2 in warte.inc: warte:  mov r7,#3"), std::string::npos)
+      << debugger().window().status();
+  key(GDK_KEY_F7);
+  EXPECT_NE(debugger().window().status().find("Zeile 3 in warte.inc"), std::string::npos)
+      << debugger().window().status();
+  EXPECT_EQ(field(f::kA), "02");
+}
+
+// --- the values as the window shows and reads them -----------------------
+
+TEST(DebuggerFormat, HexTimeAndClockTextsBothWays) {
+  struct Hex {
+    const char* text;
+    unsigned max;
+    std::optional<unsigned> value;
+  };
+  for (const Hex& c : {Hex{"3F", 0xFF, 0x3F}, Hex{"3fh", 0xFF, 0x3F}, Hex{"0x3F", 0xFF, 0x3F}, Hex{" 7 ", 0xFF, 7},
+                       Hex{"100", 0xFF, std::nullopt}, Hex{"FFF", 0xFFF, 0xFFF}, Hex{"", 0xFF, std::nullopt},
+                       Hex{"h", 0xFF, std::nullopt}, Hex{"1g", 0xFF, std::nullopt}, Hex{"8", 7, std::nullopt}})
+    EXPECT_EQ(parse_hex(c.text, c.max), c.value) << c.text;
+
+  struct Time {
+    double seconds;
+    const char* text;
+  };
+  for (const Time& c : {Time{2.5e-6, "2,5 µs"}, Time{0.0, "0,0 µs"}, Time{0.012345, "12,345 ms"},
+                        Time{1.2345678, "1,234568 s"}})
+    EXPECT_EQ(time_text(c.seconds), c.text);
+
+  struct Clock {
+    const char* text;
+    std::optional<std::int32_t> hz;
+  };
+  for (const Clock& c : {Clock{"6", 6000000}, Clock{"11", 11000000}, Clock{"3,579545", 3579545},
+                         Clock{"3.579545", 3579545}, Clock{"0", std::nullopt}, Clock{"200", std::nullopt},
+                         Clock{"6,0,0", std::nullopt}, Clock{"sechs", std::nullopt}, Clock{"", std::nullopt}})
+    EXPECT_EQ(parse_mhz(c.text), c.hz) << c.text;
+  EXPECT_EQ(mhz_text(6000000), "6");
+  EXPECT_EQ(mhz_text(3579545), "3,579545");
+}
+
+TEST(DebuggerFormat, IncludeStatementsAreFoundWithOrWithoutALabel) {
+  EXPECT_EQ(included_file_name("  include \"a.inc\""), "a.inc");
+  EXPECT_EQ(included_file_name("x: INCLUDE \"sub/b.inc\" ; Kommentar"), "sub/b.inc");
+  EXPECT_EQ(included_file_name("  includes \"a.inc\""), "");
+  EXPECT_EQ(included_file_name("  mov a,#1"), "");
+  EXPECT_EQ(included_file_name("  include \"offen"), "");
+}
+
+TEST(DebuggerClock, TheClockIsKeptInTheSettingsFileOnlyOnceItWasSet) {
+  const std::string path = (std::filesystem::temp_directory_path() / "zorvin-debugger-clock.ini").string();
+  std::filesystem::remove(path);
+  settings::Settings first;
+  settings::load_or_create_settings(first, path);
+  EXPECT_EQ(first.clock_hz, 6000000);
+  first.clock_hz = 11000000;
+  settings::save_settings(first, path);
+  settings::Settings next;
+  settings::load_settings(next, path);
+  EXPECT_EQ(next.clock_hz, 11000000);
+  next.clock_hz = 6000000;  // back to the default: written, not left at 11 MHz
+  settings::save_settings(next, path);
+  settings::Settings last;
+  last.clock_hz = 1;
+  settings::load_settings(last, path);
+  EXPECT_EQ(last.clock_hz, 6000000);
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace zorvin::test
