@@ -173,22 +173,22 @@ void Simulator::drive_bit(Port port, int bit, bool level) {
   apply_drive(port, level ? mask : 0, mask, state_.cycles);
 }
 
-void Simulator::schedule(std::uint64_t cycle, Port port, std::uint8_t value) {
-  const Scheduled change{cycle, schedule_order_++, port, value, 0xFF};
-  const auto place = std::upper_bound(schedule_.begin() + static_cast<std::ptrdiff_t>(schedule_next_), schedule_.end(),
-                                      change, [](const Scheduled& a, const Scheduled& b) {
-                                        return a.cycle < b.cycle || (a.cycle == b.cycle && a.order < b.order);
-                                      });
-  schedule_.insert(place, change);
-  next_event_ = std::min(next_event_, cycle);
-}
+void Simulator::schedule(std::uint64_t cycle, Port port, std::uint8_t value) { schedule_change(cycle, port, value, 0xFF); }
 
 void Simulator::schedule_bit(std::uint64_t cycle, Port port, int bit, bool level) {
   const auto mask = static_cast<std::uint8_t>(1u << (bit & 7));
-  schedule(cycle, port, level ? mask : 0);
-  // schedule() kept the whole byte; narrow the change we just placed.
-  for (std::size_t i = schedule_next_; i < schedule_.size(); ++i)
-    if (schedule_[i].order == schedule_order_ - 1) schedule_[i].mask = mask;
+  schedule_change(cycle, port, level ? mask : 0, mask);
+}
+
+void Simulator::schedule_change(std::uint64_t cycle, Port port, std::uint8_t value, std::uint8_t mask) {
+  const Scheduled change{cycle, schedule_order_++, port, value, mask};
+  const auto later = [](const Scheduled& a, const Scheduled& b) {
+    return a.cycle < b.cycle || (a.cycle == b.cycle && a.order < b.order);
+  };
+  // Mostly appended: stimulus files and peripherals schedule in time order.
+  const auto from = schedule_.begin() + static_cast<std::ptrdiff_t>(schedule_next_);
+  schedule_.insert(std::upper_bound(from, schedule_.end(), change, later), change);
+  next_event_ = std::min(next_event_, cycle);
 }
 
 void Simulator::clear_schedule() {
@@ -263,19 +263,25 @@ bool Simulator::interrupt_ready() const {
   return external || (s.timer_interrupt_enabled && s.timer_interrupt_pending);
 }
 
+// The timer counts at boundaries; bring it up to this one before its mode changes.
+void Simulator::sync_timer() {
+  if (state_.timer_mode == TimerMode::Timer && state_.cycles > timer_synced_) {
+    count_timer(state_.cycles - timer_synced_);
+    timer_synced_ = state_.cycles;
+  }
+}
+
 void Simulator::boundary_events() {
   State& s = state_;
   // Inputs that are due, in their order.
   while (schedule_next_ < schedule_.size() && schedule_[schedule_next_].cycle <= s.cycles) {
+    // Reported at the boundary where the program first sees it.
     const Scheduled change = schedule_[schedule_next_++];
-    apply_drive(change.port, change.value, change.mask, change.cycle);
+    apply_drive(change.port, change.value, change.mask, s.cycles);
   }
   if (schedule_next_ == schedule_.size()) clear_schedule();
   // The timer counts in steps of 32 cycles; catch up with the cycles run.
-  if (s.timer_mode == TimerMode::Timer && s.cycles >= timer_synced_) {
-    count_timer(s.cycles - timer_synced_);
-    timer_synced_ = s.cycles;
-  }
+  sync_timer();
   recompute_next_event();
 }
 
@@ -486,8 +492,15 @@ bool Simulator::execute(std::uint8_t op) {
       timer_synced_ = end;
       next_event_ = 0;
       break;
-    case 0x45: s.timer_mode = TimerMode::Counter; next_event_ = 0; break;  // strt cnt
-    case 0x65: s.timer_mode = TimerMode::Stopped; break;                   // stop tcnt
+    case 0x45:  // strt cnt
+      sync_timer();
+      s.timer_mode = TimerMode::Counter;
+      next_event_ = 0;
+      break;
+    case 0x65:  // stop tcnt
+      sync_timer();
+      s.timer_mode = TimerMode::Stopped;
+      break;
     case 0x05: s.interrupt_enabled = true; next_event_ = 0; break;         // en i
     case 0x15: s.interrupt_enabled = false; break;                         // dis i
     case 0x25: s.timer_interrupt_enabled = true; next_event_ = 0; break;   // en tcnti
@@ -674,6 +687,9 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
     ++result.steps;
     if constexpr (kChecked) {
       if (trace_) {
+        // The trace shows the timer as it stands after the instruction.
+        sync_timer();
+        next_event_ = 0;
         const std::uint16_t next = static_cast<std::uint16_t>((pc & 0x800) | ((pc + 1) & 0x7FF));
         trace_(TraceStep{begin, pc, {op, rom_[next & program_mask_]}, instruction_length(op, upi_), 0});
       }
@@ -681,6 +697,29 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
   }
   result.pc = s.pc;
   result.opcode = rom_[s.pc & program_mask_];
+  return result;
+}
+
+RunResult Simulator::step_over(std::uint64_t until_cycle) {
+  const std::uint16_t pc = state_.pc;
+  const std::uint16_t back = static_cast<std::uint16_t>((pc & 0x800) | ((pc + 2) & 0x7FF));
+  const std::uint8_t depth = state_.sp;
+  const bool call = (rom_[pc & program_mask_] & 0x1F) == 0x14;
+  RunResult result = run(RunLimits{.max_steps = 1, .until_cycle = until_cycle});
+  // The step may have been an interrupt entry instead: then the call has
+  // not run, and its return address is not on the stack.
+  const int top = 8 + 2 * ((state_.sp - 1) & 7);
+  const auto pushed = static_cast<std::uint16_t>(state_.ram[static_cast<std::size_t>(top)] |
+                                                 ((state_.ram[static_cast<std::size_t>(top + 1)] & 0x0F) << 8));
+  if (!call || result.reason != StopReason::StepLimit || pushed != back) return result;
+  RunResult part;
+  do {
+    part = run(RunLimits{.until_cycle = until_cycle, .stop_at = back});
+    result.steps += part.steps;
+  } while (part.reason == StopReason::Address && state_.sp != depth);
+  result.reason = part.reason;
+  result.pc = part.pc;
+  result.opcode = part.opcode;
   return result;
 }
 
@@ -692,10 +731,7 @@ RunResult Simulator::run(const RunLimits& limits) {
   const bool checked = any_breakpoint_ || limits.stop_at >= 0 || static_cast<bool>(trace_);
   RunResult result = checked ? run_loop<true>(limits) : run_loop<false>(limits);
   // Bring the timer up to the boundary the run stopped at.
-  if (state_.timer_mode == TimerMode::Timer && state_.cycles > timer_synced_) {
-    count_timer(state_.cycles - timer_synced_);
-    timer_synced_ = state_.cycles;
-  }
+  sync_timer();
   limit_cycle_ = kNever;
   return result;
 }

@@ -73,7 +73,9 @@ struct State {
 enum class Port : std::uint8_t { Bus, P1, P2, P4, P5, P6, P7, T0, T1, Int };
 inline constexpr int kPortCount = 10;
 
-// A pin level that changed: the whole port's level (0/1 for T0, T1, INT).
+// A pin level that changed: the whole port's level (0/1 for T0, T1, INT),
+// with the cycle at the end of the instruction that changed it or, for a
+// change from outside, the boundary where it took effect.
 struct PinEvent {
   std::uint64_t cycle = 0;
   Port port = Port::P1;
@@ -184,6 +186,10 @@ class Simulator {
   // run continues from a breakpoint.
   RunResult run(const RunLimits& limits);
   RunResult step() { return run(RunLimits{.max_steps = 1}); }
+  // One step, except that a call runs until it has returned to the next
+  // instruction at the same stack depth (or a breakpoint, an undefined
+  // opcode or `until_cycle` stops it on the way).
+  RunResult step_over(std::uint64_t until_cycle = UINT64_MAX);
 
   void set_breakpoint(std::uint16_t address, bool on);
   bool breakpoint(std::uint16_t address) const { return breakpoints_[address & 0xFFF] != 0; }
@@ -217,7 +223,9 @@ class Simulator {
   void take_interrupt(TraceStep* trace);
   void recompute_next_event();
   void count_timer(std::uint64_t cycles);
+  void sync_timer();
   void timer_step();
+  void schedule_change(std::uint64_t cycle, Port port, std::uint8_t value, std::uint8_t mask);
   void apply_drive(Port port, std::uint8_t value, std::uint8_t mask, std::uint64_t cycle);
   void notice_pins(std::uint64_t cycle);
   void push_return();

@@ -1,0 +1,51 @@
+#include "sim/trace_format.h"
+
+#include <cstdio>
+
+#include "sim/disassembler.h"
+
+namespace zorvin::sim {
+
+std::string trace_line(const Simulator& simulator, const TraceStep& step) {
+  const State& s = simulator.state();
+  char head[64];
+  if (step.length == 0)
+    std::snprintf(head, sizeof head, "%10llu %03X --   ", static_cast<unsigned long long>(step.cycle), step.pc);
+  else if (step.length == 1)
+    std::snprintf(head, sizeof head, "%10llu %03X %02X   ", static_cast<unsigned long long>(step.cycle), step.pc,
+                  step.bytes[0]);
+  else
+    std::snprintf(head, sizeof head, "%10llu %03X %02X %02X", static_cast<unsigned long long>(step.cycle), step.pc,
+                  step.bytes[0], step.bytes[1]);
+  char registers[96];
+  std::snprintf(registers, sizeof registers,
+                "  A=%02X PSW=%02X R=%02X %02X %02X %02X %02X %02X %02X %02X T=%02X P1=%02X P2=%02X  ", s.a,
+                simulator.psw(), simulator.reg(0), simulator.reg(1), simulator.reg(2), simulator.reg(3),
+                simulator.reg(4), simulator.reg(5), simulator.reg(6), simulator.reg(7), s.timer,
+                simulator.pin_level(Port::P1), simulator.pin_level(Port::P2));
+  std::string what;
+  if (step.length == 0) {
+    char text[32];
+    std::snprintf(text, sizeof text, "Interrupt %03XH", step.vector);
+    what = text;
+  } else {
+    what = disassemble(simulator.program(), step.pc, simulator.variant()).text;
+  }
+  return std::string(head) + registers + what;
+}
+
+std::string ram_dump(const Simulator& simulator) {
+  std::string dump;
+  const int size = simulator.part().ram_size;
+  for (int row = 0; row < size; row += 16) {
+    char line[80];
+    int used = std::snprintf(line, sizeof line, "RAM %02X:", row);
+    for (int i = 0; i < 16 && used > 0; ++i)
+      used += std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used), " %02X", simulator.ram(row + i));
+    dump += line;
+    dump += '\n';
+  }
+  return dump;
+}
+
+}  // namespace zorvin::sim

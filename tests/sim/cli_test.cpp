@@ -1,0 +1,191 @@
+// zorvin-sim as a Makefile uses it: exit status 0 when every expectation
+// holds, 1 when one does not (naming it and the value found) or the run
+// went wrong, 2 for a wrong call.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "built_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class SimCli : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(ZORVIN_TEST_TMP) / ("sim_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+
+  void write(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+  }
+
+  std::string read(const std::string& name) {
+    std::ifstream file(dir_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  Outcome sim(const std::string& arguments) {
+    Outcome result;
+    const std::string program = zorvin::test::shell_command(zorvin::test::built_program_command(ZORVIN_SIM_EXE));
+    const std::string command =
+        "cd '" + dir_.string() + "' && timeout 60 " + program + " " + arguments + " 2>stderr.txt";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = read("stderr.txt");
+    return result;
+  }
+
+  fs::path dir_;
+};
+
+constexpr const char* kDelay =
+    "; a delay of 2 + 2 * 200 cycles, then a table lookup\n"
+    "        mov r7,#200\n"
+    "wait:   djnz r7,wait\n"
+    "        mov a,#20h\n"
+    "        movp a,@a\n"
+    "        mov r0,#30h\n"
+    "        mov @r0,a\n"
+    "done:   jmp done\n"
+    "        org 20h\n"
+    "        db 5Ah\n";
+
+TEST_F(SimCli, AllExpectationsHold) {
+  write("delay.asm", kDelay);
+  const Outcome run = sim("delay.asm --until done --expect CYCLES=409 --expect A=5A --expect RAM[30]=5A "
+                          "--expect r7=0 --expect PC=00A");
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("CYCLES=409"), std::string::npos) << run.out;
+}
+
+TEST_F(SimCli, AFailedExpectationNamesTheValueFound) {
+  write("delay.asm", kDelay);
+  const Outcome run = sim("delay.asm --until done --expect CYCLES=400 --expect A=5A --expect ram[30]=00");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("Erwartung CYCLES=400 nicht erfüllt, gefunden: CYCLES=409"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Erwartung ram[30]=00 nicht erfüllt, gefunden: ram[30]=5A"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("Erwartung A="), std::string::npos) << run.out;
+}
+
+TEST_F(SimCli, TheReadmesMakefileExamplePasses) {
+  write("delay.asm", "        mov r7,#200\nwait:   djnz r7,wait\ndelay_done:\n        jmp delay_done\n");
+  write("table.asm",
+        "; table.asm: seven-segment codes of the digits 0-3\n        cpu 8048\n        mov a,#1\n"
+        "        call digit\n        mov r0,#30h\n        mov @r0,a\n        mov a,#0\n        call digit\n"
+        "done:   jmp done\ndigit:  add a,#40h\n        movp a,@a\n        ret\n        org 40h\n"
+        "        db 3Fh,06h,5Bh,4Fh\n");
+  EXPECT_EQ(sim("delay.asm --until delay_done --expect CYCLES=402").status, 0);
+  EXPECT_EQ(sim("table.asm --until done --expect A=3F --expect RAM[30]=06").status, 0);
+}
+
+TEST_F(SimCli, LimitsEndTheRun) {
+  write("delay.asm", kDelay);
+  EXPECT_EQ(sim("delay.asm --steps 3 --expect CYCLES=6 --expect R7=C6").status, 0);
+  // The first boundary at or after 101 cycles: 2 + 50 * 2 = 102.
+  EXPECT_EQ(sim("delay.asm --cycles 101 --expect CYCLES=102").status, 0);
+  EXPECT_EQ(sim("delay.asm --until 4 --expect CYCLES=402").status, 0);
+}
+
+TEST_F(SimCli, UntilNotReachedFails) {
+  write("delay.asm", kDelay);
+  const Outcome run = sim("delay.asm --until done --steps 5");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("--until done (00AH) wurde nicht erreicht"), std::string::npos) << run.out;
+}
+
+TEST_F(SimCli, AnUndefinedOpcodeFailsNamingItsAddress) {
+  write("bad.asm", " nop\n db 01h\n");
+  const Outcome run = sim("bad.asm");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("Undefinierter Befehlscode 01H bei Adresse 0001H"), std::string::npos) << run.out;
+}
+
+TEST_F(SimCli, AssemblyErrorsFail) {
+  write("broken.asm", " mov a,#1\n frob\n");
+  const Outcome run = sim("broken.asm");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("Zeile: 2"), std::string::npos) << run.out;
+}
+
+TEST_F(SimCli, WrongCallsExitWith2) {
+  write("delay.asm", kDelay);
+  for (const char* arguments : {"", "delay.asm --frob", "delay.asm --steps", "delay.asm --steps 1x",
+                                "delay.asm --cpu 8051", "delay.asm --expect Q=1", "delay.asm --until nowhere",
+                                "missing.asm", "delay.asm --stim missing.txt", "delay.asm other.asm",
+                                "delay.asm --trace delay.asm", "delay.asm --trace ./delay.asm"}) {
+    const Outcome run = sim(arguments);
+    EXPECT_EQ(run.status, 2) << arguments << "\n" << run.out << run.err;
+    EXPECT_NE(run.err.find("zorvin-sim: "), std::string::npos) << arguments;
+  }
+  EXPECT_EQ(read("delay.asm"), kDelay);  // never overwritten by its own trace
+}
+
+TEST_F(SimCli, StimulusDrivesThePins) {
+  write("echo.asm",
+        "loop:   jt0 loop\n"
+        "        in a,p1\n"
+        "        outl p2,a\n"
+        "done:   jmp done\n");
+  write("input.txt", "# P1 first, then T0 low\n50 P1 3C\n100 T0 0\n");
+  const Outcome run = sim("echo.asm --stim input.txt --until done --expect P2=3C --expect A=3C --expect CYCLES=106");
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  write("bad.txt", "50 P9 1\n");
+  const Outcome bad = sim("echo.asm --stim bad.txt");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("Zeile 1: unbekannter Pin 'P9'"), std::string::npos) << bad.err;
+}
+
+TEST_F(SimCli, TraceHasALinePerStepAndTheRamAtTheEnd) {
+  write("delay.asm", kDelay);
+  ASSERT_EQ(sim("delay.asm --steps 4 --trace trace.txt").status, 0);
+  const std::string trace = read("trace.txt");
+  std::istringstream lines(trace);
+  std::vector<std::string> all;
+  for (std::string line; std::getline(lines, line);) all.push_back(line);
+  ASSERT_EQ(all.size(), 4u + 4u);  // 64 bytes of RAM in 4 lines
+  EXPECT_EQ(all[0], "         0 000 BF C8  A=00 PSW=08 R=00 00 00 00 00 00 00 C8 T=00 P1=FF P2=FF  mov r7,#0C8H");
+  EXPECT_EQ(all[1].substr(0, 22), "         2 002 EF 02  ");
+  EXPECT_EQ(all[4].substr(0, 7), "RAM 00:");
+}
+
+TEST_F(SimCli, ImagesRunAsTheyAre) {
+  // mov a,#0A5h; outl p1,a; jmp 3 -- as a binary and as Intel HEX
+  write("prog.bin", std::string("\x23\xA5\x39\x04\x03", 5));
+  EXPECT_EQ(sim("prog.bin --until 3 --expect P1=A5 --expect CYCLES=4").status, 0);
+  write("prog.hex", ":0500000023A5390403F3\n:00000001FF\n");
+  EXPECT_EQ(sim("prog.hex --until 3 --expect P1=A5").status, 0);
+  write("bad.hex", ":0500000023A5390403F4\n:00000001FF\n");
+  EXPECT_EQ(sim("bad.hex").status, 2);
+}
+
+TEST_F(SimCli, CpuComesFromTheSourceOrTheOption) {
+  write("upi.asm", " cpu 8041\n mov a,#3\n out dbb,a\ndone: jmp done\n");
+  EXPECT_EQ(sim("upi.asm --until done --expect A=03").status, 0);
+  // as an 8048 the same bytes mean outl bus,a
+  write("plain.bin", std::string("\x23\x03\x02\x04\x03", 5));
+  EXPECT_EQ(sim("plain.bin --until 3 --expect BUS=03").status, 0);
+  EXPECT_EQ(sim("plain.bin --cpu 8041 --until 3 --expect BUS=FF").status, 0);
+}
+
+}  // namespace
