@@ -28,13 +28,14 @@ struct Key {
 };
 
 // The keys of the Borland family of debuggers (F9 run, F7 trace into, F4 to
-// the cursor, Ctrl+F8 breakpoint, Ctrl+F2 reset); step over is F10 as in
-// most others, since F8 goes through the error lines here.
+// the cursor, Ctrl+F8 breakpoint, Ctrl+F2 reset). Their step over, F8, goes
+// through the error lines here, and F10 opens the menu bar as in every GTK
+// program: step over is the shifted single step.
 constexpr Key kKeys[] = {
     {GDK_KEY_F9, GdkModifierType(0), debug::kRun},
     {GDK_KEY_F9, GDK_SHIFT_MASK, debug::kStop},
     {GDK_KEY_F7, GdkModifierType(0), debug::kStep},
-    {GDK_KEY_F10, GdkModifierType(0), debug::kStepOver},
+    {GDK_KEY_F7, GDK_SHIFT_MASK, debug::kStepOver},
     {GDK_KEY_F4, GdkModifierType(0), debug::kRunToCursor},
     {GDK_KEY_F8, GDK_CONTROL_MASK, debug::kToggleBreakpoint},
     {GDK_KEY_F2, GDK_CONTROL_MASK, debug::kReset},
@@ -58,7 +59,7 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kRun, "Start / Fortsetzen\tF9");
   ui_.add_menu_item(debug::kMenu, debug::kStop, "Anhalten\tUmschalt+F9");
   ui_.add_menu_item(debug::kMenu, debug::kStep, "Einzelschritt\tF7");
-  ui_.add_menu_item(debug::kMenu, debug::kStepOver, "Prozedurschritt\tF10");
+  ui_.add_menu_item(debug::kMenu, debug::kStepOver, "Prozedurschritt\tUmschalt+F7");
   ui_.add_menu_item(debug::kMenu, debug::kRunToCursor, "Ausführen bis Cursor\tF4");
   ui_.add_menu_separator(debug::kMenu);
   ui_.add_menu_item(debug::kMenu, debug::kToggleBreakpoint, "Haltepunkt ein/aus\tStrg+F8");

@@ -51,7 +51,7 @@ void Debugger::build_window() {
   window_.add_button(debug::kRun, "Start (F9)", "Start / Fortsetzen");
   window_.add_button(debug::kStop, "Anhalten", "Anhalten (Umschalt+F9)");
   window_.add_button(debug::kStep, "Schritt (F7)", "Einzelschritt");
-  window_.add_button(debug::kStepOver, "Prozedurschritt (F10)", "Ein call läuft bis zu seiner Rückkehr");
+  window_.add_button(debug::kStepOver, "Prozedurschritt (Umschalt+F7)", "Ein call läuft bis zu seiner Rückkehr");
   window_.add_button(debug::kRunToCursor, "Bis Cursor (F4)", "Ausführen bis zur Zeile des Cursors");
   window_.add_button(debug::kReset, "Reset", "Zurücksetzen wie der RESET-Anschluss (Strg+F2)");
 

@@ -1,5 +1,5 @@
 // The debugger as a user works with it: a breakpoint set by a click in the
-// gutter, F9 to it, F7 and F10 through a djnz delay, a movp table and a
+// gutter, F9 to it, F7 and Shift+F7 through a djnz delay, a movp table and a
 // timer interrupt with the current line and the registers checked at every
 // stop, values changed in the window, code without a source line, an
 // included file and a macro, and an edit that invalidates the run. The
@@ -21,6 +21,8 @@ namespace {
 
 using namespace app;
 namespace f = app::debug_field;
+
+constexpr auto kNone = GdkModifierType(0);
 
 // T overflows 16 timer steps after strt t; the timer routine counts in R5.
 // The loop puts the table entry R4 on P1 and waits in a djnz delay.
@@ -127,6 +129,7 @@ TEST_F(Debugging, BreakpointFromTheGutterThenStepsThroughTheDelayTheTableAndTheT
 
   struct Stop {
     guint key;
+    GdkModifierType modifiers;
     int line;
     const char* a;
     const char* r4;
@@ -134,19 +137,19 @@ TEST_F(Debugging, BreakpointFromTheGutterThenStepsThroughTheDelayTheTableAndTheT
     std::uint64_t cycles;
   };
   const Stop stops[] = {
-      {GDK_KEY_F7, 20, "01", "01", "00", 17},   // inc r4
-      {GDK_KEY_F7, 21, "01", "01", "00", 18},   // mov a,r4
-      {GDK_KEY_F7, 22, "01", "01", "00", 20},   // anl a,#3
-      {GDK_KEY_F7, 23, "01", "01", "00", 21},   // mov r4,a
-      {GDK_KEY_F10, 24, "01", "01", "00", 47},  // call: 2 + mov r7 2 + 10 djnz 20 + ret 2
-      {GDK_KEY_F7, 15, "01", "01", "00", 49},   // jmp loop
-      {GDK_KEY_F7, 16, "01", "01", "00", 50},   // mov a,r4
-      {GDK_KEY_F7, 17, "81", "01", "00", 52},   // add a,#80H
-      {GDK_KEY_F7, 18, "02", "01", "00", 54},   // movp a,@a: the second entry
-      {GDK_KEY_F7, 19, "02", "01", "00", 56},   // outl p1,a
+      {GDK_KEY_F7, kNone, 20, "01", "01", "00", 17},   // inc r4
+      {GDK_KEY_F7, kNone, 21, "01", "01", "00", 18},   // mov a,r4
+      {GDK_KEY_F7, kNone, 22, "01", "01", "00", 20},   // anl a,#3
+      {GDK_KEY_F7, kNone, 23, "01", "01", "00", 21},   // mov r4,a
+      {GDK_KEY_F7, GDK_SHIFT_MASK, 24, "01", "01", "00", 47},  // call: 2 + mov r7 2 + 10 djnz 20 + ret 2
+      {GDK_KEY_F7, kNone, 15, "01", "01", "00", 49},   // jmp loop
+      {GDK_KEY_F7, kNone, 16, "01", "01", "00", 50},   // mov a,r4
+      {GDK_KEY_F7, kNone, 17, "81", "01", "00", 52},   // add a,#80H
+      {GDK_KEY_F7, kNone, 18, "02", "01", "00", 54},   // movp a,@a: the second entry
+      {GDK_KEY_F7, kNone, 19, "02", "01", "00", 56},   // outl p1,a
   };
   for (const Stop& stop : stops) {
-    key(stop.key);
+    key(stop.key, stop.modifiers);
     SCOPED_TRACE("line " + std::to_string(stop.line));
     EXPECT_EQ(current_line(), stop.line);
     EXPECT_EQ(field(f::kA), stop.a);
