@@ -55,6 +55,7 @@ Debugger::Debugger(ui::Toolkit& ui, Panes& panes, settings::Settings& settings, 
 void Debugger::build_menu() {
   ui_.add_menu(window::kMain, debug::kMenu, "Simulator");
   ui_.add_menu_item(debug::kMenu, debug::kShowWindow, "Simulatorfenster");
+  ui_.add_menu_item(debug::kMenu, debug::kShowPanel, "Peripherie (LEDs, Schalter, Terminal)");
   ui_.add_menu_separator(debug::kMenu);
   ui_.add_menu_item(debug::kMenu, debug::kRun, "Start / Fortsetzen\tF9");
   ui_.add_menu_item(debug::kMenu, debug::kStop, "Anhalten\tUmschalt+F9");
@@ -69,8 +70,11 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kZeroStopwatch, "Stoppuhr nullen");
   for (const Key& key : kKeys) ui_.add_shortcut(window::kMain, key.keyval, key.command, key.modifiers);
   build_window();
-  for (const Key& key : kKeys) window_.add_key(key.keyval, key.modifiers, key.command);
-  window_.add_key(GDK_KEY_F5, GdkModifierType(0), command::kAssemble);
+  panel_.build();
+  for (ui::ToolWindow* window : {&window_, &panel_.window()}) {
+    for (const Key& key : kKeys) window->add_key(key.keyval, key.modifiers, key.command);
+    window->add_key(GDK_KEY_F5, GdkModifierType(0), command::kAssemble);
+  }
 }
 
 void Debugger::attach_editor() {
@@ -81,6 +85,9 @@ bool Debugger::command(int id) {
   switch (id) {
     case debug::kShowWindow:
       show_window();
+      return true;
+    case debug::kShowPanel:
+      panel_.show();
       return true;
     case debug::kRun:
       run(std::nullopt);
@@ -130,6 +137,7 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
   } else {
     stop_run();
     session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
+    panel_.attach();
     last_stop_ = session_.simulator().state();
     panes_.append_message("Simulator: neues Programm geladen, Neustart ab Reset.");
   }
@@ -171,6 +179,7 @@ bool Debugger::ensure_program() {
   }
   if (!assembled_) return false;
   session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
+  panel_.attach();
   assembled_.reset();
   stale_ = false;
   last_stop_ = session_.simulator().state();

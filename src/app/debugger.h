@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/debugger_panel.h"
 #include "app/debugger_session.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
@@ -44,6 +45,7 @@ class Debugger {
   // For tests and the views.
   DebuggerSession& session() { return session_; }
   ui::ToolWindow& window() { return window_; }
+  DebuggerPanel& panel() { return panel_; }
   bool running() const { return session_.running(); }
 
  private:
@@ -77,6 +79,7 @@ class Debugger {
   ui::ToolWindow window_;
   ui::RepeatingTask task_;
   DebuggerSession session_;
+  DebuggerPanel panel_{ui_, session_};
 
   // The last successful assembly, until the session takes it.
   std::optional<DebuggerLineMap> assembled_;

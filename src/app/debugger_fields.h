@@ -44,3 +44,21 @@ inline constexpr int kRealTime = 75;
 inline constexpr int kRam = 80;
 
 }  // namespace zorvin::app::debug_field
+
+// The fields of the peripherals panel.
+namespace zorvin::app::panel_field {
+
+inline constexpr int kLedsP1 = 100;
+inline constexpr int kLedsP2 = 101;
+inline constexpr int kLedsBus = 102;
+inline constexpr int kSwitchesP1 = 110;  // bit n: 110 + n
+inline constexpr int kSwitchesP2 = 120;
+inline constexpr int kTx = 130;
+inline constexpr int kRx = 131;
+inline constexpr int kBaud = 132;
+inline constexpr int kInvert = 133;
+inline constexpr int kTerminal = 134;
+inline constexpr int kTyped = 135;
+inline constexpr int kLineState = 136;
+
+}  // namespace zorvin::app::panel_field

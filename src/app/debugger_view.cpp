@@ -178,6 +178,7 @@ void Debugger::refresh(bool at_stop) {
   std::unique_ptr<bool[]> changed(new bool[ram_bytes]);
   for (std::size_t i = 0; i < ram_bytes; ++i) changed[i] = s.ram[i] != was.ram[i];
   window_.set_bytes(f::kRam, std::span(s.ram.data(), ram_bytes), std::span<const bool>(changed.get(), ram_bytes));
+  panel_.refresh();
   if (session_.running()) {
     window_.set_status("Läuft … " + std::string(sim.part().name) + ", PC " + hex_text(s.pc, 3) + "H");
   } else if (at_stop) {
@@ -214,6 +215,7 @@ void Debugger::field_edited(int id, const std::string& text) {
     if (const auto hz = parse_mhz(text)) {
       settings_.clock_hz = *hz;
       session_.simulator().set_clock_hz(static_cast<std::uint64_t>(*hz));
+      panel_.attach();  // the bit time follows the crystal
     }
     window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
     refresh(false);

@@ -65,7 +65,9 @@ inline constexpr int kToggleBreakpoint = 66;
 inline constexpr int kClearBreakpoints = 67;
 inline constexpr int kReset = 68;
 inline constexpr int kZeroStopwatch = 69;
+inline constexpr int kShowPanel = 70;
 inline constexpr int kWindow = 7;
+inline constexpr int kPanelWindow = 8;
 inline constexpr int kMenu = 120;
 }  // namespace debug
 

@@ -10,7 +10,7 @@ namespace zorvin::ui {
 
 using detail::SignalBlock;
 
-enum class FieldKind { Entry, Check, Grid };
+enum class FieldKind { Entry, Check, Grid, Leds, Text };
 
 struct ToolWindow::Field {
   ToolWindow* owner = nullptr;
@@ -22,6 +22,7 @@ struct ToolWindow::Field {
   GtkListStore* store = nullptr;
   int bytes = 0;
   std::vector<bool> changed;
+  std::uint8_t levels = 0;  // LEDs
 };
 
 namespace {
@@ -96,6 +97,26 @@ void show_cell(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model, G
   g_object_set(cell, "text", text ? text : "", "foreground", changed ? "#c00000" : nullptr, "weight",
                changed ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, nullptr);
   g_free(text);
+}
+
+gboolean draw_leds(GtkWidget* widget, cairo_t* cr, gpointer data) {
+  const auto* field = static_cast<const ToolWindow::Field*>(data);
+  const double height = gtk_widget_get_allocated_height(widget);
+  const double radius = std::min(height, 18.0) / 2 - 2;
+  for (int i = 0; i < 8; ++i) {
+    const bool on = (field->levels >> (7 - i)) & 1;
+    cairo_arc(cr, 10 + i * 20, height / 2, radius, 0, 6.2832);
+    if (on) {
+      cairo_set_source_rgb(cr, 0.95, 0.1, 0.1);
+    } else {
+      cairo_set_source_rgb(cr, 0.35, 0.1, 0.1);
+    }
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
+    cairo_set_line_width(cr, 1.0);
+    cairo_stroke(cr);
+  }
+  return TRUE;
 }
 
 gboolean on_window_key(GtkWidget*, GdkEventKey* event, gpointer data) {
@@ -287,6 +308,82 @@ void ToolWindow::add_hex_grid(int group, int id, int bytes) {
   }
   gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, 0, 0, 1, 1);
   fields_[id] = std::move(field);
+}
+
+void ToolWindow::add_leds(int group, int id, int row, const std::string& caption) {
+  auto field = std::make_unique<Field>();
+  field->owner = this;
+  field->id = id;
+  field->kind = FieldKind::Leds;
+  field->widget = gtk_drawing_area_new();
+  gtk_widget_set_size_request(field->widget, 8 * 20, 20);
+  g_signal_connect(field->widget, "draw", G_CALLBACK(draw_leds), field.get());
+  GtkWidget* label = gtk_label_new(caption.c_str());
+  gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
+  GtkGrid* grid = GTK_GRID(groups_.at(static_cast<std::size_t>(group)));
+  gtk_grid_attach(grid, label, 0, row, 1, 1);
+  gtk_grid_attach(grid, field->widget, 1, row, 1, 1);
+  fields_[id] = std::move(field);
+}
+
+void ToolWindow::add_text_view(int group, int id, int row, int lines) {
+  auto field = std::make_unique<Field>();
+  field->owner = this;
+  field->id = id;
+  field->kind = FieldKind::Text;
+  field->widget = gtk_text_view_new();
+  gtk_text_view_set_editable(GTK_TEXT_VIEW(field->widget), FALSE);
+  gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(field->widget), FALSE);
+  gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(field->widget), GTK_WRAP_CHAR);
+  gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
+  GtkWidget* frame = detail::scrolled(field->widget);
+  gtk_widget_set_size_request(frame, 60 * 8, lines * 18);
+  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), frame, 0, row, 8, 1);
+  fields_[id] = std::move(field);
+}
+
+void ToolWindow::set_leds(int id, std::uint8_t levels) {
+  Field* field = find(id);
+  if (!field || field->kind != FieldKind::Leds || field->levels == levels) return;
+  field->levels = levels;
+  gtk_widget_queue_draw(field->widget);
+}
+
+std::uint8_t ToolWindow::leds(int id) const {
+  Field* field = find(id);
+  return field && field->kind == FieldKind::Leds ? field->levels : 0;
+}
+
+void ToolWindow::append_text(int id, const std::string& text) {
+  Field* field = find(id);
+  if (!field || field->kind != FieldKind::Text || text.empty()) return;
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
+  GtkTextIter end;
+  gtk_text_buffer_get_end_iter(buffer, &end);
+  gtk_text_buffer_insert(buffer, &end, text.c_str(), static_cast<gint>(text.size()));
+  // A terminal keeps its last lines, not everything ever received.
+  constexpr int kKeptLines = 2000;
+  const int lines = gtk_text_buffer_get_line_count(buffer);
+  if (lines > kKeptLines) {
+    GtkTextIter start, cut;
+    gtk_text_buffer_get_start_iter(buffer, &start);
+    gtk_text_buffer_get_iter_at_line(buffer, &cut, lines - kKeptLines);
+    gtk_text_buffer_delete(buffer, &start, &cut);
+  }
+  gtk_text_buffer_get_end_iter(buffer, &end);
+  GtkTextMark* mark = gtk_text_buffer_get_insert(buffer);
+  gtk_text_buffer_place_cursor(buffer, &end);
+  gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(field->widget), mark);
+}
+
+std::string ToolWindow::all_text(int id) const {
+  Field* field = find(id);
+  if (!field || field->kind != FieldKind::Text) return {};
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
+  GtkTextIter start, end;
+  gtk_text_buffer_get_bounds(buffer, &start, &end);
+  GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
+  return text ? text.get() : "";
 }
 
 ToolWindow::Field* ToolWindow::find(int id) const {

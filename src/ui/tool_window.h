@@ -51,6 +51,10 @@ class ToolWindow {
   void add_button_in_group(int group, int command, int row, int column, const std::string& label);
   // A grid of bytes in hexadecimal, 16 to a row, each cell editable.
   void add_hex_grid(int group, int id, int bytes);
+  // A row of 8 LEDs with a caption, bit 7 on the left (set_leds).
+  void add_leds(int group, int id, int row, const std::string& caption);
+  // A read-only text of `lines` lines that grows at its end (append_text).
+  void add_text_view(int group, int id, int row, int lines);
 
   // --- contents --------------------------------------------------------------
   // A status line below the buttons.
@@ -66,6 +70,10 @@ class ToolWindow {
   // Grid contents: the bytes, and which of them to show as changed.
   void set_bytes(int id, std::span<const std::uint8_t> bytes, std::span<const bool> changed = {});
   std::string cell_text(int id, int index) const;
+  void set_leds(int id, std::uint8_t levels);
+  std::uint8_t leds(int id) const;
+  void append_text(int id, const std::string& text);
+  std::string all_text(int id) const;
   GtkWidget* widget(int id) const;  // a field, check box or grid (tests)
   GtkWidget* button(int command) const;
 

@@ -339,5 +339,101 @@ TEST(DebuggerClock, TheClockIsKeptInTheSettingsFileOnlyOnceItWasSet) {
   std::filesystem::remove(path);
 }
 
+
+// --- the peripherals ------------------------------------------------------
+
+namespace panel_test {
+
+// Echo at 9600 bit/s and 6 MHz (41.67 cycles a bit): T0 in, P2.7 out, each
+// bit 41 cycles by the manual's counts.
+constexpr const char* kEcho =
+    "        ORG 0\n"
+    "        ORL P2,#80H\n"
+    "MAIN:   CALL GETC\n"
+    "        CALL PUTC\n"
+    "        JMP MAIN\n"
+    "GETC:   JT0 GETC\n"          // the start bit's edge
+    "        MOV R6,#12\n"
+    "H1:     DJNZ R6,H1\n"
+    "        MOV R5,#8\n"
+    "RBIT:   MOV R6,#15\n"
+    "R1:     DJNZ R6,R1\n"
+    "        CLR C\n"
+    "        JNT0 RZ\n"
+    "        CPL C\n"
+    "        JMP RX\n"
+    "RZ:     NOP\n"
+    "        NOP\n"
+    "        NOP\n"
+    "RX:     RRC A\n"
+    "        DJNZ R5,RBIT\n"
+    "        MOV R6,#15\n"           // into the stop bit
+    "R2:     DJNZ R6,R2\n"
+    "        RET\n"
+    "PUTC:   ANL P2,#7FH\n"           // start bit
+    "        MOV R5,#8\n"
+    "        MOV R6,#16\n"
+    "P1:     DJNZ R6,P1\n"
+    "TBIT:   RRC A\n"
+    "        JC TONE\n"
+    "        ANL P2,#7FH\n"
+    "        JMP TNEXT\n"
+    "TONE:   ORL P2,#80H\n"
+    "        NOP\n"
+    "        NOP\n"
+    "TNEXT:  MOV R6,#15\n"
+    "T1:     DJNZ R6,T1\n"
+    "        DJNZ R5,TBIT\n"
+    "        NOP\n"
+    "        NOP\n"
+    "        NOP\n"
+    "        ORL P2,#80H\n"           // stop bit
+    "        MOV R6,#15\n"
+    "T2:     DJNZ R6,T2\n"
+    "        RET\n"
+    "        END\n";
+
+}  // namespace panel_test
+
+TEST_F(Debugging, ThePanelShowsTheLedsTakesTheSwitchesAndEchoesWhatIsTypedIntoTheTerminal) {
+  start_app();
+  app().panes().set_editor_text(panel_test::kEcho);
+  app().dispatch_command(debug::kShowPanel);
+  key(GDK_KEY_F7);  // orl p2,#80H
+  ui::ToolWindow& panel = debugger().panel().window();
+  ASSERT_TRUE(panel.visible());
+  EXPECT_EQ(panel.leds(panel_field::kLedsP2), 0xFF);
+  EXPECT_EQ(panel.leds(panel_field::kLedsP1), 0xFF);
+  // A switch closed on P1.2 pulls that pin low: its LED goes out.
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(panel.widget(panel_field::kSwitchesP1 + 2)), FALSE);
+  pump(10);
+  EXPECT_EQ(panel.leds(panel_field::kLedsP1), 0xFB);
+  EXPECT_EQ(debugger().session().simulator().pin_level(sim::Port::P1), 0xFB);
+
+  press_key(editor(), GDK_KEY_F9);  // runs (no breakpoint): the loop waits for a start bit
+  pump(50);
+  EXPECT_TRUE(debugger().running());
+  gtk_entry_set_text(GTK_ENTRY(panel.widget(panel_field::kTyped)), "Hallo 8048");
+  g_signal_emit_by_name(panel.widget(panel_field::kTyped), "activate");
+  EXPECT_TRUE(pump_until([&] { return panel.all_text(panel_field::kTerminal).find("Hallo 8048") != std::string::npos; },
+                         5000))
+      << panel.all_text(panel_field::kTerminal);
+  EXPECT_EQ(panel.all_text(panel_field::kTerminal).find('['), std::string::npos) << panel.all_text(panel_field::kTerminal);
+  app().dispatch_command(debug::kStop);
+  pump(20);
+  EXPECT_FALSE(debugger().running());
+
+  // At 10 % off the rate the terminal says so instead of hiding it.
+  gtk_entry_set_text(GTK_ENTRY(panel.widget(panel_field::kBaud)), "10560");
+  g_signal_emit_by_name(panel.widget(panel_field::kBaud), "activate");
+  press_key(editor(), GDK_KEY_F9);
+  pump(50);
+  gtk_entry_set_text(GTK_ENTRY(panel.widget(panel_field::kTyped)), "U");
+  g_signal_emit_by_name(panel.widget(panel_field::kTyped), "activate");
+  EXPECT_TRUE(pump_until([&] { return panel.all_text(panel_field::kTerminal).find('[') != std::string::npos; }, 5000))
+      << panel.all_text(panel_field::kTerminal);
+  app().dispatch_command(debug::kStop);
+  pump(20);
+}
 }  // namespace
 }  // namespace zorvin::test
