@@ -60,5 +60,9 @@ inline constexpr int kInvert = 133;
 inline constexpr int kTerminal = 134;
 inline constexpr int kTyped = 135;
 inline constexpr int kLineState = 136;
+inline constexpr int kDigitPort = 140;
+inline constexpr int kDigitOrder = 141;
+inline constexpr int kDigitAnode = 142;
+inline constexpr int kDigit = 143;
 
 }  // namespace zorvin::app::panel_field

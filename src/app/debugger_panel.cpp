@@ -34,6 +34,21 @@ std::string shown(const std::string& received) {
 
 }  // namespace
 
+std::optional<std::uint8_t> lit_segments(std::uint8_t pins, std::string_view order, bool common_anode) {
+  static constexpr std::string_view kSegments = "abcdefgp";
+  if (order.size() != 8) return std::nullopt;
+  std::uint8_t lit = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    const char name = static_cast<char>(order[static_cast<std::size_t>(bit)] | 0x20);
+    if (order[static_cast<std::size_t>(bit)] == '-') continue;
+    const auto segment = kSegments.find(name == '.' ? 'p' : name);
+    if (segment == std::string_view::npos) return std::nullopt;
+    const bool high = (pins >> bit) & 1;
+    if (high != common_anode) lit |= static_cast<std::uint8_t>(1u << segment);
+  }
+  return lit;
+}
+
 DebuggerPanel::DebuggerPanel(ui::Toolkit& ui, DebuggerSession& session)
     : session_(session), window_(ui, debug::kPanelWindow) {}
 
@@ -49,6 +64,13 @@ void DebuggerPanel::build() {
     const int first = port == 0 ? p::kSwitchesP1 : p::kSwitchesP2;
     for (int bit = 7; bit >= 0; --bit) window_.add_check(group, first + bit, 0, 7 - bit, std::to_string(bit), true);
   }
+  const int digit = window_.add_group(0, "7-Segment-Anzeige");
+  window_.add_field(digit, p::kDigitPort, 0, 0, "Port", 4, true);
+  window_.add_field(digit, p::kDigitOrder, 1, 0, "Bit 0-7", 9, true);
+  window_.add_check(digit, p::kDigitAnode, 2, 0, "gemeinsame Anode", true);
+  window_.add_segments(digit, p::kDigit, 0, 1);
+  window_.set_text(p::kDigitPort, "P1");
+  window_.set_text(p::kDigitOrder, digit_order_);
   const int line = window_.add_group(1, "Terminal an einer seriellen Leitung");
   window_.add_field(line, p::kTx, 0, 0, "Ausgang (TX)", 6, true);
   window_.add_field(line, p::kRx, 0, 1, "Eingang (RX)", 6, true);
@@ -106,6 +128,8 @@ void DebuggerPanel::refresh() {
   window_.set_leds(p::kLedsP1, sim.pin_level(sim::Port::P1));
   window_.set_leds(p::kLedsP2, sim.pin_level(sim::Port::P2));
   window_.set_leds(p::kLedsBus, sim.pin_level(sim::Port::Bus));
+  window_.set_leds(p::kDigit,
+                   lit_segments(sim.pin_level(digit_port_), digit_order_, window_.checked(p::kDigitAnode)).value_or(0));
   if (!terminal_) return;
   sim::SerialDecoder& decoder = terminal_->decoder();
   decoder.advance_to(sim.state().cycles);
@@ -124,6 +148,20 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
     const std::uint64_t now = session_.simulator().state().cycles;
     typing_until_ = terminal_->type(text + "\r", std::max(now, typing_until_));
     window_.set_text(p::kTyped, "");
+    return;
+  }
+  if (id == p::kDigitPort) {
+    const auto pin = sim::parse_pin(text);
+    if (pin && pin->bit < 0 && (pin->port == sim::Port::P1 || pin->port == sim::Port::P2 || pin->port == sim::Port::Bus))
+      digit_port_ = pin->port;
+    window_.set_text(p::kDigitPort, pin_text({digit_port_, -1}));
+    refresh();
+    return;
+  }
+  if (id == p::kDigitOrder) {
+    if (lit_segments(0, text, false)) digit_order_ = text;
+    window_.set_text(p::kDigitOrder, digit_order_);
+    refresh();
     return;
   }
   std::string problem;
@@ -149,6 +187,10 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
 }
 
 void DebuggerPanel::check_toggled(int id, bool ticked) {
+  if (id == p::kDigitAnode) {
+    refresh();
+    return;
+  }
   if (id == p::kInvert) {
     config_.invert = ticked;
     apply_line();

@@ -6,12 +6,20 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/debugger_session.h"
 #include "sim/serial_line.h"
 #include "ui/tool_window.h"
 
 namespace zorvin::app {
+
+// The segments a 7-segment digit lights (bit 0 = a ... bit 6 = g, bit 7 =
+// the dot) when its pins have these levels: `order` names the segment of
+// each pin, bit 0 first ("abcdefgp"; "-" for a pin without one); with a
+// common anode a segment lights at a low pin. None for an order that is
+// not 8 such letters.
+std::optional<std::uint8_t> lit_segments(std::uint8_t pins, std::string_view order, bool common_anode);
 
 class DebuggerPanel {
  public:
@@ -38,6 +46,8 @@ class DebuggerPanel {
   std::size_t shown_chars_ = 0;
   std::size_t shown_problems_ = 0;
   std::uint64_t typing_until_ = 0;  // the cycle the last typed text is sent by
+  sim::Port digit_port_ = sim::Port::P1;
+  std::string digit_order_ = "abcdefgp";
 };
 
 }  // namespace zorvin::app

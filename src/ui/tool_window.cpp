@@ -10,7 +10,7 @@ namespace zorvin::ui {
 
 using detail::SignalBlock;
 
-enum class FieldKind { Entry, Check, Grid, Leds, Text };
+enum class FieldKind { Entry, Check, Grid, Leds, Segments, Text };
 
 struct ToolWindow::Field {
   ToolWindow* owner = nullptr;
@@ -115,6 +115,35 @@ gboolean draw_leds(GtkWidget* widget, cairo_t* cr, gpointer data) {
     cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
+  }
+  return TRUE;
+}
+
+// Segments a to g as (x, y, horizontal) in a 40 x 70 digit, then the dot.
+gboolean draw_segments(GtkWidget*, cairo_t* cr, gpointer data) {
+  const auto* field = static_cast<const ToolWindow::Field*>(data);
+  struct Segment {
+    double x, y;
+    bool horizontal;
+  };
+  static constexpr Segment kSegments[] = {{8, 4, true},  {34, 8, false}, {34, 38, false}, {8, 64, true},
+                                          {4, 38, false}, {4, 8, false},  {8, 34, true}};
+  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+  cairo_paint(cr);
+  for (int i = 0; i < 8; ++i) {
+    if ((field->levels >> i) & 1) {
+      cairo_set_source_rgb(cr, 1.0, 0.15, 0.1);
+    } else {
+      cairo_set_source_rgb(cr, 0.3, 0.08, 0.06);
+    }
+    if (i == 7) {
+      cairo_arc(cr, 44, 66, 3, 0, 6.2832);
+    } else if (kSegments[i].horizontal) {
+      cairo_rectangle(cr, kSegments[i].x, kSegments[i].y - 2, 26, 5);
+    } else {
+      cairo_rectangle(cr, kSegments[i].x - 2, kSegments[i].y, 5, 26);
+    }
+    cairo_fill(cr);
   }
   return TRUE;
 }
@@ -238,6 +267,7 @@ void ToolWindow::add_field(int group, int id, int row, int column, const std::st
   GtkEntry* entry = GTK_ENTRY(field->widget);
   gtk_entry_set_width_chars(entry, chars);
   gtk_entry_set_max_width_chars(entry, chars);
+  gtk_widget_set_halign(field->widget, GTK_ALIGN_START);  // as wide as asked, not as its column
   gtk_editable_set_editable(GTK_EDITABLE(entry), editable);
   if (!editable) gtk_widget_set_can_focus(field->widget, FALSE);
   gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
@@ -326,6 +356,19 @@ void ToolWindow::add_leds(int group, int id, int row, const std::string& caption
   fields_[id] = std::move(field);
 }
 
+void ToolWindow::add_segments(int group, int id, int row, int column) {
+  auto field = std::make_unique<Field>();
+  field->owner = this;
+  field->id = id;
+  field->kind = FieldKind::Segments;
+  field->widget = gtk_drawing_area_new();
+  gtk_widget_set_size_request(field->widget, 50, 72);
+  gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
+  g_signal_connect(field->widget, "draw", G_CALLBACK(draw_segments), field.get());
+  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, column * 2 + 1, row, 1, 1);
+  fields_[id] = std::move(field);
+}
+
 void ToolWindow::add_text_view(int group, int id, int row, int lines) {
   auto field = std::make_unique<Field>();
   field->owner = this;
@@ -344,14 +387,15 @@ void ToolWindow::add_text_view(int group, int id, int row, int lines) {
 
 void ToolWindow::set_leds(int id, std::uint8_t levels) {
   Field* field = find(id);
-  if (!field || field->kind != FieldKind::Leds || field->levels == levels) return;
+  if (!field || (field->kind != FieldKind::Leds && field->kind != FieldKind::Segments) || field->levels == levels)
+    return;
   field->levels = levels;
   gtk_widget_queue_draw(field->widget);
 }
 
 std::uint8_t ToolWindow::leds(int id) const {
   Field* field = find(id);
-  return field && field->kind == FieldKind::Leds ? field->levels : 0;
+  return field && (field->kind == FieldKind::Leds || field->kind == FieldKind::Segments) ? field->levels : 0;
 }
 
 void ToolWindow::append_text(int id, const std::string& text) {

@@ -53,6 +53,8 @@ class ToolWindow {
   void add_hex_grid(int group, int id, int bytes);
   // A row of 8 LEDs with a caption, bit 7 on the left (set_leds).
   void add_leds(int group, int id, int row, const std::string& caption);
+  // A 7-segment digit (set_segments: bit 0 = a ... bit 6 = g, bit 7 = dot).
+  void add_segments(int group, int id, int row, int column);
   // A read-only text of `lines` lines that grows at its end (append_text).
   void add_text_view(int group, int id, int row, int lines);
 
@@ -70,7 +72,7 @@ class ToolWindow {
   // Grid contents: the bytes, and which of them to show as changed.
   void set_bytes(int id, std::span<const std::uint8_t> bytes, std::span<const bool> changed = {});
   std::string cell_text(int id, int index) const;
-  void set_leds(int id, std::uint8_t levels);
+  void set_leds(int id, std::uint8_t levels);  // also the segments of a digit
   std::uint8_t leds(int id) const;
   void append_text(int id, const std::string& text);
   std::string all_text(int id) const;

@@ -11,6 +11,7 @@
 #include "app/debugger_fields.h"
 #include "app/debugger_format.h"
 #include "app/debugger_line_map.h"
+#include "app/debugger_panel.h"
 #include "app/ids.h"
 #include "gui_harness.h"
 #include "settings/settings.h"
@@ -311,6 +312,24 @@ TEST(DebuggerFormat, HexTimeAndClockTextsBothWays) {
   EXPECT_EQ(mhz_text(3579545), "3,579545");
 }
 
+TEST(DebuggerPanelDigit, SegmentsLitByThePinsInTheChosenOrderAndCommon) {
+  struct Case {
+    std::uint8_t pins;
+    const char* order;
+    bool anode;
+    std::optional<std::uint8_t> lit;
+  };
+  for (const Case& c : {Case{0x06, "abcdefgp", false, 0x06},   // "1": b and c
+                        Case{0x06, "abcdefgp", true, 0xF9},    // the same pins, lit at low
+                        Case{0x80, "pgfedcba", false, 0x01},   // bit 7 drives a
+                        Case{0x01, ".gfedcba", false, 0x80},   // bit 0 the dot
+                        Case{0xFF, "abc-----", false, 0x07},   // pins without a segment
+                        Case{0xFF, "ABCDEFGP", false, 0xFF},
+                        Case{0x00, "abcdefg", false, std::nullopt},
+                        Case{0x00, "abcdefgx", false, std::nullopt}})
+    EXPECT_EQ(lit_segments(c.pins, c.order, c.anode), c.lit) << c.order;
+}
+
 TEST(DebuggerFormat, IncludeStatementsAreFoundWithOrWithoutALabel) {
   EXPECT_EQ(included_file_name("  include \"a.inc\""), "a.inc");
   EXPECT_EQ(included_file_name("x: INCLUDE \"sub/b.inc\" ; Kommentar"), "sub/b.inc");
@@ -409,6 +428,10 @@ TEST_F(Debugging, ThePanelShowsTheLedsTakesTheSwitchesAndEchoesWhatIsTypedIntoTh
   pump(10);
   EXPECT_EQ(panel.leds(panel_field::kLedsP1), 0xFB);
   EXPECT_EQ(debugger().session().simulator().pin_level(sim::Port::P1), 0xFB);
+  EXPECT_EQ(panel.leds(panel_field::kDigit), 0xFB);  // the digit on P1 loses segment c
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(panel.widget(panel_field::kDigitAnode)), TRUE);
+  pump(10);
+  EXPECT_EQ(panel.leds(panel_field::kDigit), 0x04);  // with a common anode only c lights
 
   press_key(editor(), GDK_KEY_F9);  // runs (no breakpoint): the loop waits for a start bit
   pump(50);
