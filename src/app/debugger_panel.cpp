@@ -16,15 +16,21 @@ std::string pin_text(const sim::PinRef& pin) {
   return text;
 }
 
-// What a terminal shows of a received byte: text as it is, line ends as
-// lines, other control bytes as <1B>.
-std::string shown(const std::string& received) {
+// What a terminal shows of received bytes: text as it is, CR, LF and CR LF
+// as one new line each, other control bytes as <1B>. `after_cr` carries a
+// CR at the end over to the next bytes.
+std::string shown(const std::string& received, bool& after_cr) {
   std::string text;
   for (char c : received) {
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '\n' || (byte >= 0x20 && byte < 0x7F)) {
+    const bool line_feed_after_cr = c == '\n' && after_cr;
+    after_cr = c == '\r';
+    if (line_feed_after_cr) continue;
+    if (c == '\r' || c == '\n') {
+      text += '\n';
+    } else if (byte >= 0x20 && byte < 0x7F) {
       text += c;
-    } else if (c != '\r') {
+    } else {
       static constexpr char kDigits[] = "0123456789ABCDEF";
       text += std::string("<") + kDigits[byte >> 4] + kDigits[byte & 15] + ">";
     }
@@ -137,7 +143,7 @@ void DebuggerPanel::refresh() {
   while (shown_problems_ < decoder.problems().size())
     window_.append_text(p::kTerminal, "\n[" + decoder.problems()[shown_problems_++].text + "]\n");
   if (decoder.text().size() > shown_chars_) {
-    window_.append_text(p::kTerminal, shown(decoder.text().substr(shown_chars_)));
+    window_.append_text(p::kTerminal, shown(decoder.text().substr(shown_chars_), after_cr_));
     shown_chars_ = decoder.text().size();
   }
 }

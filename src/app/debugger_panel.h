@@ -45,6 +45,7 @@ class DebuggerPanel {
   std::optional<sim::SerialTerminal> terminal_;
   std::size_t shown_chars_ = 0;
   std::size_t shown_problems_ = 0;
+  bool after_cr_ = false;
   std::uint64_t typing_until_ = 0;  // the cycle the last typed text is sent by
   sim::Port digit_port_ = sim::Port::P1;
   std::string digit_order_ = "abcdefgp";

@@ -199,6 +199,11 @@ void ToolWindow::create(const std::string& title, int columns) {
 void ToolWindow::show() {
   if (!window_) return;
   gtk_widget_show_all(window_);
+  // A window without command buttons or status line gives them no room.
+  GList* buttons = gtk_container_get_children(GTK_CONTAINER(buttons_));
+  if (!buttons) gtk_widget_hide(buttons_);
+  g_list_free(buttons);
+  if (status().empty()) gtk_widget_hide(status_);
   gtk_window_present(GTK_WINDOW(window_));
 }
 
@@ -268,6 +273,7 @@ void ToolWindow::add_field(int group, int id, int row, int column, const std::st
   gtk_entry_set_width_chars(entry, chars);
   gtk_entry_set_max_width_chars(entry, chars);
   gtk_widget_set_halign(field->widget, GTK_ALIGN_START);  // as wide as asked, not as its column
+  gtk_widget_set_valign(field->widget, GTK_ALIGN_CENTER);
   gtk_editable_set_editable(GTK_EDITABLE(entry), editable);
   if (!editable) gtk_widget_set_can_focus(field->widget, FALSE);
   gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
@@ -365,7 +371,7 @@ void ToolWindow::add_segments(int group, int id, int row, int column) {
   gtk_widget_set_size_request(field->widget, 50, 72);
   gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
   g_signal_connect(field->widget, "draw", G_CALLBACK(draw_segments), field.get());
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, column * 2 + 1, row, 1, 1);
+  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, column * 2 + 1, row, 1, 3);
   fields_[id] = std::move(field);
 }
 
@@ -436,7 +442,9 @@ ToolWindow::Field* ToolWindow::find(int id) const {
 }
 
 void ToolWindow::set_status(const std::string& text) {
-  if (status_) gtk_label_set_text(GTK_LABEL(status_), text.c_str());
+  if (!status_) return;
+  gtk_label_set_text(GTK_LABEL(status_), text.c_str());
+  if (!text.empty() && visible()) gtk_widget_show(status_);
 }
 
 std::string ToolWindow::status() const { return status_ ? gtk_label_get_text(GTK_LABEL(status_)) : ""; }

@@ -442,6 +442,11 @@ TEST_F(Debugging, ThePanelShowsTheLedsTakesTheSwitchesAndEchoesWhatIsTypedIntoTh
                          5000))
       << panel.all_text(panel_field::kTerminal);
   EXPECT_EQ(panel.all_text(panel_field::kTerminal).find('['), std::string::npos) << panel.all_text(panel_field::kTerminal);
+  // The echoed CR ends the line, as on a terminal.
+  gtk_entry_set_text(GTK_ENTRY(panel.widget(panel_field::kTyped)), "zwei");
+  g_signal_emit_by_name(panel.widget(panel_field::kTyped), "activate");
+  EXPECT_TRUE(pump_until([&] { return panel.all_text(panel_field::kTerminal) == "Hallo 8048\nzwei\n"; }, 5000))
+      << panel.all_text(panel_field::kTerminal);
   app().dispatch_command(debug::kStop);
   pump(20);
   EXPECT_FALSE(debugger().running());
