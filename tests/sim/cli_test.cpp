@@ -169,6 +169,17 @@ TEST_F(SimCli, TraceHasALinePerStepAndTheRamAtTheEnd) {
   EXPECT_EQ(all[4].substr(0, 7), "RAM 00:");
 }
 
+TEST_F(SimCli, AnOpenEndedTraceKeepsTheFirst100000Steps) {
+  // 198000 steps of nested loops, then an undefined opcode ends the run.
+  write("loop.asm",
+        " mov r5,#3\nl5: mov r6,#0\nl6: mov r7,#0\nl7: djnz r7,l7\n djnz r6,l6\n djnz r5,l5\n db 01h\n");
+  ASSERT_EQ(sim("loop.asm --trace trace.txt").status, 1);
+  const std::string trace = read("trace.txt");
+  EXPECT_NE(trace.find("\nTrace nach 100000 Schritten gekürzt (ohne --steps oder --cycles)\nRAM 00:"),
+            std::string::npos);
+  EXPECT_LT(trace.size(), 10'000'000u);
+}
+
 TEST_F(SimCli, ImagesRunAsTheyAre) {
   // mov a,#0A5h; outl p1,a; jmp 3 -- as a binary and as Intel HEX
   write("prog.bin", std::string("\x23\xA5\x39\x04\x03", 5));

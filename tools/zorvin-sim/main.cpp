@@ -52,6 +52,8 @@ constexpr int kUsageError = 2;
 // cycles are 250 s of a 6 MHz 8048, about a second here.
 constexpr std::uint64_t kDefaultCycles = 100'000'000;
 
+constexpr std::uint64_t kMaxOpenEndedTraceLines = 100'000;
+
 constexpr const char* kUsage =
     "Aufruf: zorvin-sim QUELLE|ABBILD [--cpu NAME] [--steps N] [--cycles N] [--until MARKE|ADRESSE]\n"
     "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...] [--clock HZ] [--vcd DATEI]\n"
@@ -167,6 +169,10 @@ std::optional<Program> load(const Options& options, int& status) {
                    source.error.c_str());
       status = kUsageError;
       return std::nullopt;
+    }
+    if (source.cut_at_zero) {
+      std::fprintf(stderr, "zorvin-sim: %s: ab dem ersten 00H-Byte wurden %ju Byte nicht gelesen\n",
+                   options.program.c_str(), source.bytes_not_loaded);
     }
     AssembledProgram assembled =
         assemble_program(std::move(source.text), zorvin::files::folder_of(options.program));
@@ -323,10 +329,18 @@ int main(int argc, char** argv) {
       return kUsageError;
     }
   }
+  // Without a limit of the user's the run may take 100 million cycles: the
+  // trace then keeps the first 100000 steps rather than gigabytes.
+  const bool limited = options.steps || options.cycles;
+  std::uint64_t trace_lines = 0;
   if (trace.file != nullptr) {
     simulator.set_trace([&](const TraceStep& step) {
+      if (!limited && trace_lines >= kMaxOpenEndedTraceLines) return;
       const std::string line = trace_line(simulator, step);
       std::fprintf(trace.file, "%s\n", line.c_str());
+      if (++trace_lines == kMaxOpenEndedTraceLines && !limited)
+        std::fprintf(trace.file, "Trace nach %llu Schritten gekürzt (ohne --steps oder --cycles)\n",
+                     static_cast<unsigned long long>(kMaxOpenEndedTraceLines));
     });
   }
   std::optional<VcdWriter> vcd;
