@@ -12,6 +12,8 @@
 #include "app/debugger_format.h"
 #include "app/debugger_line_map.h"
 #include "app/debugger_panel.h"
+#include "app/debugger_session.h"
+#include "asm/assembler.h"
 #include "app/ids.h"
 #include "gui_harness.h"
 #include "settings/settings.h"
@@ -277,6 +279,103 @@ TEST_F(Debugging, CodeOfAnIncludedFileAndOfAMacroIsTracedToWhereItCameFrom) {
   EXPECT_NE(debugger().window().status().find("Zeile 3 in warte.inc"), std::string::npos)
       << debugger().window().status();
   EXPECT_EQ(field(f::kA), "02");
+}
+
+// --- the line map and the session, without a window -----------------------
+
+DebuggerLineMap assembled(const std::string& text, asm48::Assembler& assembler) {
+  assembler.keep_listing(true);
+  EXPECT_TRUE(assembler.run(text).ok()) << text;
+  return DebuggerLineMap(assembler.table(), assembler.extended_listing(), text, "", 0xFF);
+}
+
+TEST(DebuggerLineMapTest, AddressesToLinesAndLinesToTheirFirstCode) {
+  asm48::Assembler assembler;
+  const DebuggerLineMap map = assembled(
+      "; Kopf\n"      // 1
+      "  org 10H\n"   // 2
+      "a: mov a,#1\n"  // 3  010-011
+      "\n"            // 4
+      "  db 5\n"      // 5  012
+      "  org 20H\n"   // 6
+      "  jmp a\n"     // 7  020-021
+      "  end\n",
+      assembler);
+  struct Address {
+    int address;
+    std::optional<int> line;
+  };
+  for (const Address& c : {Address{0x10, 3}, Address{0x11, 3}, Address{0x12, 5}, Address{0x13, std::nullopt},
+                           Address{0x21, 7}, Address{0x00, std::nullopt}, Address{-1, std::nullopt},
+                           Address{4096, std::nullopt}})
+    EXPECT_EQ(map.line_of(c.address), c.line) << c.address;
+  struct Line {
+    int line;
+    std::optional<int> address;
+  };
+  for (const Line& c : {Line{1, 0x10}, Line{3, 0x10}, Line{4, 0x12}, Line{6, 0x20}, Line{8, std::nullopt}})
+    EXPECT_EQ(map.address_of(c.line), c.address) << c.line;
+  ASSERT_EQ(map.image().size(), 4096u);
+  EXPECT_EQ(map.image()[0x10], 0x23);
+  EXPECT_EQ(map.image()[0x12], 0x05);
+  EXPECT_EQ(map.image()[0x13], 0xFF);  // the fill byte where no code stands
+  EXPECT_EQ(map.origin_of(0x10), "");
+}
+
+TEST(DebuggerSessionTest, StepOverRunToAndBreakpointsStopWhereTheyShould) {
+  // A routine that calls itself twice before it returns: step over the
+  // outer call stops only at its own return, at the same stack depth.
+  asm48::Assembler assembler;
+  const std::string text =
+      "        org 0\n"
+      "        mov r2,#3\n"       // 000
+      "        call deep\n"       // 002
+      "        inc a\n"           // 004
+      "stop:   jmp stop\n"        // 005
+      "deep:   djnz r2,again\n"   // 007
+      "        ret\n"             // 009
+      "again:  call deep\n"       // 00A
+      "        ret\n"             // 00C
+      "        end\n";
+  DebuggerSession session;
+  session.load(assembled(text, assembler), sim::Variant::I8048, 6000000);
+  ASSERT_EQ(session.step(), DebugStop::Step);
+  EXPECT_TRUE(session.start_step_over());
+  DebugStop why = DebugStop::Running;
+  while (why == DebugStop::Running) why = session.run_slice(3);  // tiny slices: the target is found across them
+  EXPECT_EQ(why, DebugStop::Target);
+  EXPECT_EQ(session.simulator().state().pc, 0x004);
+  EXPECT_EQ(session.simulator().state().sp, 0);
+  EXPECT_EQ(session.simulator().state().ram[2], 0);
+  EXPECT_FALSE(session.start_step_over());  // inc a: one step
+  EXPECT_EQ(session.simulator().state().a, 1);
+
+  session.load(assembled(text, assembler), sim::Variant::I8048, 6000000);
+  session.set_breakpoints({0x009});
+  session.start_run();
+  why = DebugStop::Running;
+  while (why == DebugStop::Running) why = session.run_slice(1000);
+  EXPECT_EQ(why, DebugStop::Breakpoint);
+  EXPECT_EQ(session.simulator().state().pc, 0x009);
+  EXPECT_EQ(session.simulator().state().sp, 3);
+  session.set_breakpoints({});
+  session.start_run(0x005);
+  why = DebugStop::Running;
+  while (why == DebugStop::Running) why = session.run_slice(1000);
+  EXPECT_EQ(why, DebugStop::Target);
+  EXPECT_EQ(session.simulator().state().pc, 0x005);
+
+  // The stopwatch counts from its zero; an undefined opcode stops with its message.
+  session.zero_stopwatch();
+  session.step();  // jmp: 2 cycles
+  EXPECT_EQ(session.stopwatch_cycles(), 2u);
+  session.simulator().program()[0x005] = 0x01;  // no 8048 instruction
+  session.start_run();
+  why = DebugStop::Running;
+  while (why == DebugStop::Running) why = session.run_slice(1000);
+  EXPECT_EQ(why, DebugStop::Undefined);
+  EXPECT_EQ(session.stop_message(), "Undefinierter Befehlscode 01H bei Adresse 0005H");
+  EXPECT_FALSE(session.running());
 }
 
 // --- the values as the window shows and reads them -----------------------
