@@ -18,6 +18,7 @@ App::~App() {
 
 bool App::start(const std::string& file_to_open) {
   settings_.fill_byte = 0x00;
+  assembler_.keep_listing(true);  // the debugger names the lines of included files and macros
   ui_.add_font(kMonoFont, "Liberation Mono", 10);
   load_icons();
   const settings::SettingsFileResult loaded = settings::load_or_create_settings(settings_, settings_path_);
@@ -27,6 +28,7 @@ bool App::start(const std::string& file_to_open) {
   // arrives when that command drops the queued events.
   ui_.on_text_edited([this](int control) {
     if (control == control::kEditor) panes_.follow_edits();
+    if (control == control::kEditor) debugger_.source_edited();
   });
   // Noted in the toolkit's signal; the question and the loading wait for
   // the loop, out of the drag's way.
@@ -138,7 +140,7 @@ void App::dispatch_command(int id) {
       open_requested_file();
       break;
     default:
-      edit_command(id);
+      if (!debugger_.command(id)) edit_command(id);
       break;
   }
 }

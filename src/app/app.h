@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/debugger.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
 #include "emu/serial_ports.h"
@@ -43,6 +44,7 @@ class App {
   settings::Settings& settings() { return settings_; }
   Panes& panes() { return panes_; }
   const std::string& image_path() const { return image_path_; }
+  Debugger& debugger() { return debugger_; }
 
  private:
   void build_main_window();
@@ -107,6 +109,7 @@ class App {
   std::string requested_file_;  // dropped or picked from the recent files, opened by the loop
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;
+  Debugger debugger_{ui_, panes_, settings_, [this] { assemble(); return !last_assembly_failed_; }};
 };
 
 }  // namespace zorvin::app

@@ -62,6 +62,7 @@ void App::assemble() {
     for (const std::string& line : output.messages) panes_.append_message(line);
     // A binary that was meant to be written and was not is no success.
     if (!panes_.source_path().empty() && !output.image_written) summary = std::string(files::kOutputsNotSaved);
+    debugger_.program_assembled(assembler_, panes_.editor_text(), source_dir);
   }
   panes_.append_message(summary);
   panes_.scroll_messages_to_end();

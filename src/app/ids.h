@@ -63,6 +63,24 @@ inline constexpr int kNext = 40;
 inline constexpr int kPrevious = 41;
 }  // namespace errors
 
+// The simulator's debugger (menu "Simulator", its window and keys).
+namespace debug {
+inline constexpr int kShowWindow = 60;
+inline constexpr int kRun = 61;
+inline constexpr int kStop = 62;
+inline constexpr int kStep = 63;
+inline constexpr int kStepOver = 64;
+inline constexpr int kRunToCursor = 65;
+inline constexpr int kToggleBreakpoint = 66;
+inline constexpr int kClearBreakpoints = 67;
+inline constexpr int kReset = 68;
+inline constexpr int kZeroStopwatch = 69;
+inline constexpr int kShowPanel = 70;
+inline constexpr int kWindow = 7;
+inline constexpr int kPanelWindow = 8;
+inline constexpr int kMenu = 120;
+}  // namespace debug
+
 namespace menu {
 inline constexpr int kProgram = 100;
 inline constexpr int kRun = 101;

@@ -56,6 +56,7 @@ void App::build_main_window() {
   ui_.set_minimum_size(window::kMain, pane::kWindowWidth, pane::kWindowHeight);
   build_menus_and_toolbar();
   build_panes();
+  debugger_.attach_editor();
   ui_.add_status_field(window::kMain, status::kCursor, 200, 0.5f);
   ui_.add_status_field(window::kMain, status::kFile, -1, 0.0f);
   ui_.set_status_text(status::kCursor, "Zeile: 1, Spalte: 1");
@@ -90,6 +91,8 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu_item(menu::kRun, command::kAssemble, "Assembler\tF5", image::kAssemble);
   ui_.add_menu_item(menu::kRun, command::kTransfer, "EPROM Emulator\tF6", image::kChip);
   build_error_navigation();
+
+  debugger_.build_menu();
 
   ui_.add_menu(window::kMain, menu::kWindow, "Fenster");
   ui_.add_menu_item(menu::kWindow, command::kInfo, "Info", image::kInfo);

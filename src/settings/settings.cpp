@@ -81,6 +81,10 @@ SettingsFileResult load_settings(Settings& settings, const std::string& path) {
     settings.fill_byte = 0xFF;
   }
   if (ini.select_group("Zorvin")) settings.last_source = ini.read_text("LetzteQuelle", "");
+  if (ini.select_group("Simulator")) {
+    const std::int32_t clock = ini.read_integer("Takt", 6000000);
+    settings.clock_hz = clock >= 1000 && clock <= 100000000 ? clock : 6000000;
+  }
   ini.close();
   return {};
 }
@@ -116,6 +120,8 @@ SettingsFileResult save_settings(const Settings& settings, const std::string& pa
 
   ini.select_group("Speicher");
   ini.write_integer("Wert", settings.fill_byte);
+  // Only a clock that was set is written, so the first start's file stays as it was.
+  if (ini.select_group("Simulator") || settings.clock_hz != 6000000) ini.write_integer("Takt", settings.clock_hz);
   // The program's own key, so that a first start writes only the keys above.
   if (!settings.last_source.empty()) {
     ini.select_group("Zorvin");

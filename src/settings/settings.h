@@ -27,6 +27,7 @@ struct Settings {
   std::int32_t auto_load = 0;            // [Emulator] AUTO
   std::uint8_t fill_byte = 0x00;         // [Speicher] Wert, 0 or 255
   std::string last_source;               // [Zorvin] LetzteQuelle, written only when set
+  std::int32_t clock_hz = 6000000;       // [Simulator] Takt: the simulated crystal in Hz
 };
 
 // The window geometry and splitter positions of a first start; the other

@@ -1,0 +1,212 @@
+#include "app/debugger_panel.h"
+
+#include "app/debugger_fields.h"
+#include "app/ids.h"
+
+namespace zorvin::app {
+
+namespace p = panel_field;
+
+namespace {
+
+std::string pin_text(const sim::PinRef& pin) {
+  static constexpr const char* kNames[] = {"BUS", "P1", "P2", "P4", "P5", "P6", "P7", "T0", "T1", "INT"};
+  std::string text = kNames[static_cast<int>(pin.port)];
+  if (pin.bit >= 0) text += "." + std::to_string(pin.bit);
+  return text;
+}
+
+// What a terminal shows of received bytes: text as it is, CR, LF and CR LF
+// as one new line each, other control bytes as <1B>. `after_cr` carries a
+// CR at the end over to the next bytes.
+std::string shown(const std::string& received, bool& after_cr) {
+  std::string text;
+  for (char c : received) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool line_feed_after_cr = c == '\n' && after_cr;
+    after_cr = c == '\r';
+    if (line_feed_after_cr) continue;
+    if (c == '\r' || c == '\n') {
+      text += '\n';
+    } else if (byte >= 0x20 && byte < 0x7F) {
+      text += c;
+    } else {
+      static constexpr char kDigits[] = "0123456789ABCDEF";
+      text += std::string("<") + kDigits[byte >> 4] + kDigits[byte & 15] + ">";
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::uint8_t> lit_segments(std::uint8_t pins, std::string_view order, bool common_anode) {
+  static constexpr std::string_view kSegments = "abcdefgp";
+  if (order.size() != 8) return std::nullopt;
+  std::uint8_t lit = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    const char name = static_cast<char>(order[static_cast<std::size_t>(bit)] | 0x20);
+    if (order[static_cast<std::size_t>(bit)] == '-') continue;
+    const auto segment = kSegments.find(name == '.' ? 'p' : name);
+    if (segment == std::string_view::npos) return std::nullopt;
+    const bool high = (pins >> bit) & 1;
+    if (high != common_anode) lit |= static_cast<std::uint8_t>(1u << segment);
+  }
+  return lit;
+}
+
+DebuggerPanel::DebuggerPanel(ui::Toolkit& ui, DebuggerSession& session)
+    : session_(session), window_(ui, debug::kPanelWindow) {}
+
+void DebuggerPanel::build() {
+  window_.create("Peripherie", 2);
+  const int leds = window_.add_group(0, "LEDs an den Pins");
+  window_.add_leds(leds, p::kLedsP1, 0, "P1");
+  window_.add_leds(leds, p::kLedsP2, 1, "P2");
+  window_.add_leds(leds, p::kLedsBus, 2, "BUS");
+  for (int port = 0; port < 2; ++port) {
+    const int group = window_.add_group(0, port == 0 ? "Schalter an P1 (angehakt = offen, 1)"
+                                                     : "Schalter an P2 (angehakt = offen, 1)");
+    const int first = port == 0 ? p::kSwitchesP1 : p::kSwitchesP2;
+    for (int bit = 7; bit >= 0; --bit) window_.add_check(group, first + bit, 0, 7 - bit, std::to_string(bit), true);
+  }
+  const int digit = window_.add_group(0, "7-Segment-Anzeige");
+  window_.add_field(digit, p::kDigitPort, 0, 0, "Port", 4, true);
+  window_.add_field(digit, p::kDigitOrder, 1, 0, "Bit 0-7", 9, true);
+  window_.add_check(digit, p::kDigitAnode, 2, 0, "gemeinsame Anode", true);
+  window_.add_segments(digit, p::kDigit, 0, 1);
+  window_.set_text(p::kDigitPort, "P1");
+  window_.set_text(p::kDigitOrder, digit_order_);
+  const int line = window_.add_group(1, "Terminal an einer seriellen Leitung");
+  window_.add_field(line, p::kTx, 0, 0, "Ausgang (TX)", 6, true);
+  window_.add_field(line, p::kRx, 0, 1, "Eingang (RX)", 6, true);
+  window_.add_field(line, p::kBaud, 1, 0, "Bit/s", 6, true);
+  window_.add_check(line, p::kInvert, 1, 1, "invertiert", true);
+  window_.add_field(line, p::kLineState, 2, 0, "Zustand", 30, false);
+  window_.add_text_view(line, p::kTerminal, 3, 12);
+  window_.add_field(line, p::kTyped, 4, 0, "Eingabe", 30, true);
+  for (int bit = 0; bit < 8; ++bit) {
+    window_.set_check(p::kSwitchesP1 + bit, true);
+    window_.set_check(p::kSwitchesP2 + bit, true);
+  }
+  window_.set_text(p::kTx, pin_text(config_.tx));
+  window_.set_text(p::kRx, pin_text(config_.rx));
+  window_.set_text(p::kBaud, std::to_string(config_.baud));
+  window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
+  window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
+}
+
+void DebuggerPanel::show() {
+  window_.show();
+  refresh();
+}
+
+void DebuggerPanel::attach() {
+  terminal_.reset();
+  if (!session_.loaded()) return;
+  sim::Simulator& sim = session_.simulator();
+  sim.set_pin_listener([this](const sim::PinEvent& event) {
+    if (terminal_) terminal_->pin_changed(event);
+  });
+  // The switches as they stand drive the new simulator's pins.
+  for (int bit = 0; bit < 8; ++bit) {
+    sim.drive_bit(sim::Port::P1, bit, window_.checked(p::kSwitchesP1 + bit));
+    sim.drive_bit(sim::Port::P2, bit, window_.checked(p::kSwitchesP2 + bit));
+  }
+  apply_line();
+}
+
+// A new terminal on the pins and bit rate in the fields; the text shown so
+// far stays.
+void DebuggerPanel::apply_line() {
+  terminal_.reset();
+  shown_chars_ = shown_problems_ = 0;
+  typing_until_ = 0;
+  if (!session_.loaded()) return;
+  terminal_.emplace(session_.simulator(), config_);
+  window_.set_text(p::kLineState, pin_text(config_.tx) + " → Terminal → " + pin_text(config_.rx) + ", " +
+                                      std::to_string(config_.baud) + " Bit/s" + (config_.invert ? ", invertiert" : ""));
+}
+
+void DebuggerPanel::refresh() {
+  if (!session_.loaded()) return;
+  const sim::Simulator& sim = session_.simulator();
+  window_.set_leds(p::kLedsP1, sim.pin_level(sim::Port::P1));
+  window_.set_leds(p::kLedsP2, sim.pin_level(sim::Port::P2));
+  window_.set_leds(p::kLedsBus, sim.pin_level(sim::Port::Bus));
+  window_.set_leds(p::kDigit,
+                   lit_segments(sim.pin_level(digit_port_), digit_order_, window_.checked(p::kDigitAnode)).value_or(0));
+  if (!terminal_) return;
+  sim::SerialDecoder& decoder = terminal_->decoder();
+  decoder.advance_to(sim.state().cycles);
+  // Framing errors and bits off the rate are shown where they happened.
+  while (shown_problems_ < decoder.problems().size())
+    window_.append_text(p::kTerminal, "\n[" + decoder.problems()[shown_problems_++].text + "]\n");
+  if (decoder.text().size() > shown_chars_) {
+    window_.append_text(p::kTerminal, shown(decoder.text().substr(shown_chars_), after_cr_));
+    shown_chars_ = decoder.text().size();
+  }
+}
+
+void DebuggerPanel::field_edited(int id, const std::string& text) {
+  if (id == p::kTyped) {
+    if (!terminal_ || text.empty()) return;
+    const std::uint64_t now = session_.simulator().state().cycles;
+    typing_until_ = terminal_->type(text + "\r", std::max(now, typing_until_));
+    window_.set_text(p::kTyped, "");
+    return;
+  }
+  if (id == p::kDigitPort) {
+    const auto pin = sim::parse_pin(text);
+    if (pin && pin->bit < 0 && (pin->port == sim::Port::P1 || pin->port == sim::Port::P2 || pin->port == sim::Port::Bus))
+      digit_port_ = pin->port;
+    window_.set_text(p::kDigitPort, pin_text({digit_port_, -1}));
+    refresh();
+    return;
+  }
+  if (id == p::kDigitOrder) {
+    if (lit_segments(0, text, false)) digit_order_ = text;
+    window_.set_text(p::kDigitOrder, digit_order_);
+    refresh();
+    return;
+  }
+  std::string problem;
+  if (id == p::kTx || id == p::kRx) {
+    const auto pin = sim::parse_pin(text);
+    const bool port_bit = pin && pin->bit >= 0;
+    const bool input = pin && (pin->bit >= 0 || pin->port == sim::Port::T0 || pin->port == sim::Port::T1 ||
+                               pin->port == sim::Port::Int);
+    if (id == p::kTx && port_bit) config_.tx = *pin;
+    else if (id == p::kRx && input) config_.rx = *pin;
+    else problem = "Kein passender Pin: " + text + (id == p::kTx ? " (ein Portbit wie P2.7)" : " (T0, T1, INT oder ein Portbit)");
+  }
+  if (id == p::kBaud) {
+    const long baud = std::strtol(text.c_str(), nullptr, 10);
+    if (baud >= 50 && baud <= 115200) config_.baud = static_cast<std::uint32_t>(baud);
+    else problem = "Bitrate 50 bis 115200: " + text;
+  }
+  window_.set_text(p::kTx, pin_text(config_.tx));
+  window_.set_text(p::kRx, pin_text(config_.rx));
+  window_.set_text(p::kBaud, std::to_string(config_.baud));
+  apply_line();
+  if (!problem.empty()) window_.set_text(p::kLineState, problem);
+}
+
+void DebuggerPanel::check_toggled(int id, bool ticked) {
+  if (id == p::kDigitAnode) {
+    refresh();
+    return;
+  }
+  if (id == p::kInvert) {
+    config_.invert = ticked;
+    apply_line();
+    return;
+  }
+  if (!session_.loaded()) return;
+  sim::Simulator& sim = session_.simulator();
+  if (id >= p::kSwitchesP1 && id < p::kSwitchesP1 + 8) sim.drive_bit(sim::Port::P1, id - p::kSwitchesP1, ticked);
+  if (id >= p::kSwitchesP2 && id < p::kSwitchesP2 + 8) sim.drive_bit(sim::Port::P2, id - p::kSwitchesP2, ticked);
+  refresh();
+}
+
+}  // namespace zorvin::app

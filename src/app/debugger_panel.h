@@ -1,0 +1,54 @@
+// The peripherals beside the debugger: the levels of the P1, P2 and BUS
+// pins as LEDs, switches on the P1 and P2 pins, and a terminal on a
+// bit-banged serial line (output pin, input pin, bit rate, polarity).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/debugger_session.h"
+#include "sim/serial_line.h"
+#include "ui/tool_window.h"
+
+namespace zorvin::app {
+
+// The segments a 7-segment digit lights (bit 0 = a ... bit 6 = g, bit 7 =
+// the dot) when its pins have these levels: `order` names the segment of
+// each pin, bit 0 first ("abcdefgp"; "-" for a pin without one); with a
+// common anode a segment lights at a low pin. None for an order that is
+// not 8 such letters.
+std::optional<std::uint8_t> lit_segments(std::uint8_t pins, std::string_view order, bool common_anode);
+
+class DebuggerPanel {
+ public:
+  DebuggerPanel(ui::Toolkit& ui, DebuggerSession& session);
+
+  void build();
+  void show();
+  // The session has a new simulator: listen to its pins again.
+  void attach();
+  // The LEDs, the switches and what the terminal received since.
+  void refresh();
+
+  ui::ToolWindow& window() { return window_; }
+
+ private:
+  void field_edited(int id, const std::string& text);
+  void check_toggled(int id, bool ticked);
+  void apply_line();
+
+  DebuggerSession& session_;
+  ui::ToolWindow window_;
+  sim::SerialConfig config_;
+  std::optional<sim::SerialTerminal> terminal_;
+  std::size_t shown_chars_ = 0;
+  std::size_t shown_problems_ = 0;
+  bool after_cr_ = false;
+  std::uint64_t typing_until_ = 0;  // the cycle the last typed text is sent by
+  sim::Port digit_port_ = sim::Port::P1;
+  std::string digit_order_ = "abcdefgp";
+};
+
+}  // namespace zorvin::app

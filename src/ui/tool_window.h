@@ -1,0 +1,120 @@
+// A window of its own beside the main window, for tools such as the
+// simulator's debugger: groups of labelled value fields and check boxes in
+// columns, a row of command buttons, a status line and hex grids. Fields,
+// check boxes and grids are addressed by small integers chosen by the
+// caller; what the user types or ticks reaches the caller's handlers, the
+// buttons and keys raise command events in the toolkit's queue. Changes the
+// program makes raise nothing.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "ui/toolkit.h"
+
+namespace zorvin::ui {
+
+class ToolWindow {
+ public:
+  // Commands of buttons and keys go to `ui`'s queue as events of `window`.
+  ToolWindow(Toolkit& ui, int window);
+  ~ToolWindow();
+  ToolWindow(const ToolWindow&) = delete;
+  ToolWindow& operator=(const ToolWindow&) = delete;
+
+  // Builds the (hidden) window; columns are filled left to right.
+  void create(const std::string& title, int columns);
+  bool created() const { return window_ != nullptr; }
+  void show();  // shows and raises it
+  // Puts it to the right of `other`, as far as the screen allows (before
+  // it is first shown).
+  void place_beside(GtkWindow* other);
+  void hide();
+  bool visible() const;
+  GtkWindow* gtk_window() const { return GTK_WINDOW(window_); }
+
+  // --- building --------------------------------------------------------------
+  void add_button(int command, const std::string& label, const std::string& tooltip);
+  void add_key(guint keyval, GdkModifierType modifiers, int command);
+  // A group in a column; its fields go in rows and columns of a grid.
+  int add_group(int column, const std::string& title);
+  // A value field with its caption before it; `chars` wide, editable or not.
+  void add_field(int group, int id, int row, int column, const std::string& caption, int chars, bool editable);
+  void add_check(int group, int id, int row, int column, const std::string& caption, bool editable);
+  void add_button_in_group(int group, int command, int row, int column, const std::string& label);
+  // A grid of bytes in hexadecimal, 16 to a row, each cell editable.
+  void add_hex_grid(int group, int id, int bytes);
+  // A row of 8 LEDs with a caption, bit 7 on the left (set_leds).
+  void add_leds(int group, int id, int row, const std::string& caption);
+  // A 7-segment digit (set_segments: bit 0 = a ... bit 6 = g, bit 7 = dot).
+  void add_segments(int group, int id, int row, int column);
+  // A read-only text of `lines` lines that grows at its end (append_text).
+  void add_text_view(int group, int id, int row, int lines);
+
+  // --- contents --------------------------------------------------------------
+  // A status line below the buttons.
+  void set_status(const std::string& text);
+  std::string status() const;
+  // `changed` shows the value in the colour of a value that just changed.
+  // A field the user is typing in keeps what is typed.
+  void set_text(int id, const std::string& text, bool changed = false);
+  std::string text(int id) const;
+  void set_check(int id, bool ticked, bool changed = false);
+  bool checked(int id) const;
+  void set_editable(int id, bool editable);
+  // Grid contents: the bytes, and which of them to show as changed.
+  void set_bytes(int id, std::span<const std::uint8_t> bytes, std::span<const bool> changed = {});
+  std::string cell_text(int id, int index) const;
+  void set_leds(int id, std::uint8_t levels);  // also the segments of a digit
+  std::uint8_t leds(int id) const;
+  void append_text(int id, const std::string& text);
+  std::string all_text(int id) const;
+  GtkWidget* widget(int id) const;  // a field, check box or grid (tests)
+  GtkWidget* button(int command) const;
+
+  // --- what the user does ----------------------------------------------------
+  // Return or leaving a field after typing.
+  void on_field_edited(std::function<void(int id, const std::string& text)> handler) { edited_ = std::move(handler); }
+  void on_check_toggled(std::function<void(int id, bool ticked)> handler) { toggled_ = std::move(handler); }
+  void on_cell_edited(std::function<void(int id, int index, const std::string& text)> handler) {
+    cell_edited_ = std::move(handler);
+  }
+  // The window's close button hides it and tells this handler.
+  void on_hidden(std::function<void()> handler) { hidden_ = std::move(handler); }
+
+  // For the signal handlers.
+  struct Field;
+  void field_edited(Field* field);
+  void check_toggled(Field* field);
+  void cell_edited(Field* field, int index, const std::string& text);
+  bool key_pressed(GdkEventKey* event);
+  void closed();
+  void command(int command);
+
+ private:
+  Field* find(int id) const;
+
+  Toolkit& ui_;
+  int window_id_;
+  GtkWidget* window_ = nullptr;
+  GtkWidget* buttons_ = nullptr;
+  GtkWidget* status_ = nullptr;
+  std::vector<GtkWidget*> columns_;
+  std::vector<GtkWidget*> groups_;
+  std::map<int, std::unique_ptr<Field>> fields_;
+  std::map<int, GtkWidget*> buttons_by_command_;
+  std::map<std::pair<guint, guint>, int> keys_;
+  std::function<void(int, const std::string&)> edited_;
+  std::function<void(int, bool)> toggled_;
+  std::function<void(int, int, const std::string&)> cell_edited_;
+  std::function<void()> hidden_;
+};
+
+}  // namespace zorvin::ui
