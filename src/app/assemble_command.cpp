@@ -46,8 +46,6 @@ void App::assemble() {
   if (static_cast<std::size_t>(result.error_count) > shown)
     panes_.append_message("... und " + std::to_string(static_cast<std::size_t>(result.error_count) - shown) +
                           " weitere Fehlermeldungen, die nicht angezeigt werden");
-  for (std::size_t i = 0; i < std::min(result.warning_lines.size(), kShownErrorLines); ++i)
-    panes_.append_message(result.warning_lines[i]);
   last_assembly_failed_ = !result.ok();
   std::string summary = result.summary;
   if (result.ok()) {

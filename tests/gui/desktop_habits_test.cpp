@@ -416,8 +416,10 @@ TEST_F(Desktop, ListingScrollsSidewaysForWideRows) {
   EXPECT_LT(gtk_tree_view_column_get_width(column), width) << "a shorter listing narrows again";
 }
 
-// `db ';'` is coloured as the dialect reads it: a comment in the plain
-// dialect, a character after a "cpu" statement.
+// `db ';'` is coloured as the plain dialect reads it: the ';' starts a
+// comment. (A rule that coloured it as a character from a "cpu" line to the
+// end of the text made GtkSourceView re-analyse whole sources of 100,000
+// lines for minutes; colouring per dialect waits for a cheaper way.)
 TEST_F(Desktop, SemicolonInQuotesIsColouredAsTheAssemblerReadsIt) {
   start_app();
   GtkSourceBuffer* buffer = GTK_SOURCE_BUFFER(gtk_text_view_get_buffer(GTK_TEXT_VIEW(editor())));
@@ -428,9 +430,6 @@ TEST_F(Desktop, SemicolonInQuotesIsColouredAsTheAssemblerReadsIt) {
   } cases[] = {
       {"\tdb ';'\n", 5, true},
       {"\tdb ';' ; x\n", 5, true},
-      {"\tcpu 8048\n\tdb ';' ; x\n", 15, false},
-      {"\tcpu 8048\n\tdb \"a;b\" ; x\n", 16, false},
-      {"\tcpu 8048\n\tdb ';' ; x\n", 18, true},
       {"cpu equ 5\n\tdb ';'\n", 15, true},
   };
   for (const auto& c : cases) {

@@ -139,7 +139,6 @@ int main(int argc, char** argv) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
   }
-  for (const auto& line : result.warning_lines) print_line(line);
   if (!result.ok()) {
     for (const auto& line : result.error_lines) print_line(line);
     const auto not_kept = static_cast<std::size_t>(result.error_count) - result.error_lines.size();
