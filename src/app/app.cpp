@@ -80,6 +80,9 @@ void App::dispatch_command(int id) {
     case command::kLoadSource:
       if (confirm("Quelle wurde geändert. Trotzdem laden?")) load_source();
       break;
+    case command::kOpenBinary:
+      if (confirm("Quelle wurde geändert. Trotzdem laden?")) open_binary();
+      break;
     case command::kSaveSource:
       save_source(false);
       break;

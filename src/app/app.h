@@ -61,6 +61,7 @@ class App {
   // Commands.
   void new_example_source();
   void load_source();
+  void open_binary();  // binary_open_command.cpp
   void save_source(bool save_as);
   void save_source_to_file(bool save_as);
   void open_emulator_dialog();

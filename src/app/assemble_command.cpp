@@ -46,10 +46,11 @@ void App::assemble() {
   if (result.error_lines.size() > shown)
     panes_.append_message("... und " + std::to_string(result.error_lines.size() - shown) +
                           " weitere Fehlermeldungen, die nicht angezeigt werden");
+  for (std::size_t i = 0; i < std::min(result.warning_lines.size(), kShownErrorLines); ++i)
+    panes_.append_message(result.warning_lines[i]);
   last_assembly_failed_ = !result.ok();
   std::string summary = result.summary;
   if (result.ok()) {
-    for (const std::string& line : result.warning_lines) panes_.append_message(line);
     const files::OutputResult output =
         files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path(), result.included_files);
     panes_.set_listing(files::listing_rows(assembler_.table()));

@@ -30,6 +30,7 @@ inline constexpr int kTransfer = 7;
 inline constexpr int kFill00 = 8;
 inline constexpr int kFillFF = 9;
 inline constexpr int kInfo = 10;
+inline constexpr int kOpenBinary = 11;
 }  // namespace command
 
 // The editor's commands ("Bearbeiten" and F3), kept apart from those above.

@@ -69,6 +69,7 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu(window::kMain, menu::kProgram, "Programm");
   ui_.add_menu_item(menu::kProgram, command::kNewSource, "Quelle neu\tStrg+N", image::kNew);
   ui_.add_menu_item(menu::kProgram, command::kLoadSource, "Quelle laden\tStrg+O", image::kLoad);
+  ui_.add_menu_item(menu::kProgram, command::kOpenBinary, "Binärdatei öffnen…", image::kLoad);
   ui_.add_menu_item(menu::kProgram, command::kSaveSource, "Quelle speichern\tStrg+S", image::kSave);
   ui_.add_menu_item(menu::kProgram, command::kSaveSourceAs, "Quelle speichern als\tStrg+Umschalt+S", image::kSaveAs);
   ui_.add_menu_separator(menu::kProgram);

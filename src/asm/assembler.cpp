@@ -23,7 +23,8 @@ AssemblyResult finish(AssemblyResult result, LineTable& table) {
     result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
     return result;
   }
-  result.warning_lines = code_overlap_warnings(table);  // needs the source order
+  std::vector<std::string> overlaps = code_overlap_warnings(table);  // needs the source order
+  result.warning_lines.insert(result.warning_lines.end(), overlaps.begin(), overlaps.end());
   table.sort_by_address();
   result.summary = std::string(kAssembledWithoutErrors);
   return result;
@@ -55,6 +56,7 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     result.error_count = run.diagnostics.count();
     result.error_lines = std::move(run.diagnostics.lines);
     result.included_files = std::move(run.included_files);
+    result.warning_lines = std::move(run.warnings.lines);
     return finish(std::move(result), table_);
   }
   split_pass(std::move(editor_text), table_);

@@ -24,8 +24,8 @@ inline constexpr std::string_view kTextTooLarge =
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
   std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order
+  std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..." or "Warnung: ..."; they do not stop the run
   int error_count = 0;
-  std::vector<std::string> warning_lines;  // "Warnung: ..." of a successful run, shown before the summary
   std::string summary;                   // the run's last message line
   std::vector<std::string> included_files;  // files the run read besides the source
 

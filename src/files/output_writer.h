@@ -1,4 +1,4 @@
-// After a successful run: the 2048-byte code image and the binary image
+// After a successful run: the code image and the binary image
 // file. The listing rows are formatted apart, only when they are shown
 // (files/listing.h).
 #pragma once
@@ -15,7 +15,9 @@
 
 namespace zorvin::files {
 
-inline constexpr std::size_t kImageSize = 2048;
+// The 8048's 4 KiB of program memory; the plain dialect and the UPI-41/42
+// place code only in the first 2048 bytes.
+inline constexpr std::size_t kImageSize = 4096;
 
 // The run's last line when it assembled but an output file was not written.
 inline constexpr std::string_view kOutputsNotSaved =

@@ -81,7 +81,7 @@ void check_image(const files::CodeImage& image, const std::vector<std::string>& 
     require(address >= previous_address, "listing in address order", row);
     previous_address = address;
     const std::size_t end = address + (two_bytes ? 2u : 1u);
-    require(end <= files::kImageSize, "every byte inside the 2048-byte image", row);
+    require(end <= 2048, "every byte inside the 2048-byte image", row);
     expected[address] = static_cast<std::uint8_t>(hex_value(row.substr(4, 2)));
     if (two_bytes) expected[address + 1] = static_cast<std::uint8_t>(hex_value(row.substr(7)));
     length = std::max(length, end);
@@ -99,7 +99,7 @@ void check_table(const asm48::LineTable& table, std::size_t line_count, std::siz
     if (record.length <= 0) continue;
     ++code_records;
     require(record.length <= 2, "at most two code bytes", record.mnemonic);
-    require(record.address >= 0 && static_cast<std::size_t>(record.address + record.length) <= files::kImageSize,
+    require(record.address >= 0 && static_cast<std::size_t>(record.address + record.length) <= 2048,
             "code inside program memory");
     require(table.code_of(record).size() == static_cast<std::size_t>(record.length), "every code byte stored",
             record.mnemonic);

@@ -7,9 +7,9 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build-fuzz -j 2 --target fuzzers
 
 # target name -> seed folder and extra options
-declare -A zorvin_fuzz_seeds=([assembler_fuzzer]=asm [settings_fuzzer]=ini [codec_fuzzer]=codec [extended_fuzzer]=ext)
+declare -A zorvin_fuzz_seeds=([assembler_fuzzer]=asm [settings_fuzzer]=ini [codec_fuzzer]=codec [extended_fuzzer]=ext [dis_fuzzer]=dis)
 declare -A zorvin_fuzz_options=([assembler_fuzzer]="-dict=tests/fuzz/asm.dict" [extended_fuzzer]="-dict=tests/fuzz/ext.dict")
-zorvin_fuzz_targets=(assembler_fuzzer settings_fuzzer codec_fuzzer extended_fuzzer)
+zorvin_fuzz_targets=(assembler_fuzzer settings_fuzzer codec_fuzzer extended_fuzzer dis_fuzzer)
 
 # Runs one target on a scratch copy of its seeds (the repository is never
 # written); findings land in the scratch folder. Prints libFuzzer's output.

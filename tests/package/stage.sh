@@ -58,7 +58,7 @@ done
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-emusim usr/bin/zorvin-load; do
+for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-dis usr/bin/zorvin-emusim usr/bin/zorvin-load; do
   [ -x "$root/$file" ] || fail "$file missing or not executable"
 done
 for size in 16 32 48 128; do
@@ -78,7 +78,7 @@ for line in 'Exec=zorvin' 'Icon=zorvin' 'Categories=Development;' 'Type=Applicat
 done
 grep -q '^Name=.' "$desktop" && grep -q '^Comment=.*für' "$desktop" || fail "desktop entry lacks its German name or comment"
 
-for page in zorvin zorvin-asm zorvin-emusim zorvin-load; do
+for page in zorvin zorvin-asm zorvin-dis zorvin-emusim zorvin-load; do
   man_page="$root/usr/share/man/man1/$page.1.gz"
   [ -s "$man_page" ] || fail "no man page $page.1"
   warnings=$(gzip -dc "$man_page" | preconv | groff -man -Tutf8 -ww -z 2>&1)

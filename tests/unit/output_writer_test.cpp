@@ -104,12 +104,12 @@ TEST(OutputImage, NoCodeGivesOneFillByte) {
 
 TEST(OutputImage, BytesOutsideTheImageAreNeverStored) {
   LineTable table;
-  add_code(table, 0x7FF, {0x23, 0x01});  // second byte at 800H
+  add_code(table, 0xFFF, {0x23, 0x01});  // second byte at 1000H
   add_code(table, -1, {0x00});
   add_code(table, 5000, {0x00});
   const auto image = build_image(table, 0x00);
   EXPECT_EQ(image.length, kImageSize);
-  EXPECT_EQ(image.bytes[0x7FF], 0x23);
+  EXPECT_EQ(image.bytes[0xFFF], 0x23);
 }
 
 TEST(OutputWriter, WritesBesideTheSourceAndReports) {

@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
   }
+  for (const auto& line : result.warning_lines) print_line(line);
   if (!result.ok()) {
     for (const auto& line : result.error_lines) print_line(line);
     print_line(result.summary);
@@ -162,7 +163,6 @@ int main(int argc, char** argv) {
                                                         result.included_files);
   if (options->listing)
     for (const auto& row : zorvin::files::listing_rows(assembler.table())) print_line(row);
-  for (const auto& line : result.warning_lines) print_line(line);
   for (const auto& line : output.messages) print_line(line);
   bool written = output.image_written;
   if (options->hex)

@@ -57,8 +57,12 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   run.diagnostics = std::move(result.diagnostics);
   // Statements encoded again at the end of the pass report there: back
   // into source order.
-  std::stable_sort(run.diagnostics.lines.begin(), run.diagnostics.lines.end(),
-                   [](const std::string& a, const std::string& b) { return error_line_number(a).value_or(0) < error_line_number(b).value_or(0); });
+  const auto by_line = [](const std::string& a, const std::string& b) {
+    return error_line_number(a).value_or(0) < error_line_number(b).value_or(0);
+  };
+  std::stable_sort(run.diagnostics.lines.begin(), run.diagnostics.lines.end(), by_line);
+  run.warnings = std::move(result.warnings);
+  std::stable_sort(run.warnings.lines.begin(), run.warnings.lines.end(), by_line);
   if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
   table = std::move(result.table);
   for (const auto& [path, file] : context.included)

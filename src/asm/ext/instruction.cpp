@@ -20,28 +20,13 @@ constexpr std::string_view kTargetText = "ziel";  // stands in for a target the 
 
 // The UPI-41/42 instructions the 8048 does not have. Their opcodes are
 // those of 8048 instructions that the UPI parts dropped.
-struct UpiRow {
-  std::string_view mnemonic, operand1, operand2;
-  std::uint8_t opcode;
-  bool branch;
-};
+using UpiRow = UpiInstruction;
 constexpr std::array kUpiOnly = {
     UpiRow{"in", "a", "dbb", 0x22, false},   UpiRow{"out", "dbb", "a", 0x02, false},
     UpiRow{"mov", "sts", "a", 0x90, false},  UpiRow{"en", "dma", "", 0xE5, false},
     UpiRow{"en", "flags", "", 0xF5, false},  UpiRow{"jobf", "", "", 0x86, true},
     UpiRow{"jnibf", "", "", 0xD6, true},
 };
-
-// 8048 instructions that UPI-41/42 parts lack (external memory and bus,
-// the interrupt pin test, memory banks, the clock output).
-bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2) {
-  if (m == "movx" || m == "ins" || m == "jni" || m == "ent0") return true;
-  if (m == "sel") return o1 == "mb0" || o1 == "mb1";
-  if (m == "outl") return o1 == "bus" || o1 == "p0";
-  if (m == "anl" || m == "orl") return o1 == "bus";
-  if (m == "in") return o2 == "p0";
-  return false;
-}
 
 // Mnemonics compared as keys (see text_key): one compare of numbers each.
 constexpr auto kUpiKeys = [] {
@@ -114,6 +99,19 @@ PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
 }
 
 }  // namespace
+
+std::span<const UpiInstruction> upi_only_instructions() { return kUpiOnly; }
+
+// 8048 instructions that UPI-41/42 parts lack (external memory and bus,
+// the interrupt pin test, memory banks, the clock output).
+bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2) {
+  if (m == "movx" || m == "ins" || m == "jni" || m == "ent0") return true;
+  if (m == "sel") return o1 == "mb0" || o1 == "mb1";
+  if (m == "outl") return o1 == "bus" || o1 == "p0";
+  if (m == "anl" || m == "orl") return o1 == "bus";
+  if (m == "in") return o2 == "p0";
+  return false;
+}
 
 bool is_register_word(std::string_view w) {
   if (w.size() == 2 && (w[0] == 'r' || w[0] == 'p') && w[1] >= '0' && w[1] <= '7') return true;
@@ -222,6 +220,12 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
     }
   }
   if (plain.takes_target) {
+    // jmp and call carry 11 bits; the bank comes from sel mb0/mb1 at run time.
+    const bool long_jump = (plain.bytes[0] & 0x0F) == 0x04;
+    if (long_jump && set == InstructionSet::Mcs48 && target >= 0 && target < program_memory_of(set)) {
+      if ((target ^ address) & 0x800) out.other_bank_target = target;
+      target &= 0x7FF;
+    }
     const std::string_view failure = fit_target(address, target, plain.bytes);
     // Unknown names are reported as such, not as a wrong target.
     if (!failure.empty() && out.undefined.empty()) {

@@ -24,7 +24,22 @@ struct InstructionBytes {
   int length = 0;
   std::string error;      // message text; empty when encoded
   std::string_view undefined;  // a name in an expression that had no value, in the tokens' line
+  std::int32_t other_bank_target = -1;  // jmp/call into the other 2 KiB bank: the target, else -1
 };
+
+// Program memory a set addresses: the 8048 family 4 KiB in two banks of
+// 2 KiB (sel mb0/mb1), the UPI-41/42 2 KiB.
+constexpr std::int32_t program_memory_of(InstructionSet set) { return set == InstructionSet::Upi41 ? 2048 : 4096; }
+
+// The UPI-41/42-only instructions as data, and the 8048 instructions those
+// parts lack; a disassembler reads both.
+struct UpiInstruction {
+  std::string_view mnemonic, operand1, operand2;
+  std::uint8_t opcode;
+  bool branch;
+};
+std::span<const UpiInstruction> upi_only_instructions();
+bool missing_on_upi(std::string_view mnemonic, std::string_view operand1, std::string_view operand2);
 
 // True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).
 bool is_register_word(std::string_view folded);

@@ -30,6 +30,8 @@ inline constexpr std::string_view kStray = " -> ohne passenden Anfang: ";
 inline constexpr std::string_view kUnknownCpu = " -> unbekannter Prozessor: ";
 inline constexpr std::string_view kNotOnUpi = " -> Befehl gibt es beim 8041/8042 nicht";
 inline constexpr std::string_view kOnlyOnUpi = " -> Befehl gibt es nur beim 8041/8042 (cpu 8041)";
+inline constexpr std::string_view kOtherBank =
+    " -> Warnung: Sprungziel in der anderen 2-KiB-Bank (sel mb0/mb1 wählt sie): ";
 inline constexpr std::string_view kNoFixedPoint = " -> Adressen kommen nach 10 Durchläufen nicht zur Ruhe";
 
 // "text" + detail, e.g. kUndefinedSymbol + "loop".

@@ -386,6 +386,7 @@ class Pass final : public SymbolSource {
     const std::size_t uses = symbols.early_use_count();
     const std::size_t set_reads = symbols.set_reads();
     const std::size_t errors = result_.diagnostics.lines.size();
+    const std::size_t warnings = result_.warnings.lines.size();
     const std::size_t records = result_.table.records.size();
     const std::int32_t address = location_;
     const bool from_file = frames_.back().kind == FrameKind::File;
@@ -402,6 +403,7 @@ class Pass final : public SymbolSource {
         result_.table.records.size() == records + 1) {
       symbols.forget_early_uses_from(uses);
       result_.diagnostics.lines.resize(errors);
+      result_.warnings.lines.resize(warnings);
       Fixup& fixup = fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_});
       // A line of a file stays in memory for the run; one with macro
       // arguments put in is kept as a copy.
@@ -615,7 +617,7 @@ class Pass final : public SymbolSource {
 
   void emit(const std::uint8_t* bytes, std::size_t count, bool is_data) {
     if (count == 0) return;
-    if (location_ < 0 || location_ + static_cast<std::int64_t>(count) > kProgramMemorySize) {
+    if (location_ < 0 || location_ + static_cast<std::int64_t>(count) > memory_size()) {
       report(kBeyondProgramMemory);
       return;
     }
@@ -651,14 +653,14 @@ class Pass final : public SymbolSource {
       instruction(s, word);
     } else if (w == "org"sv || w == ".org"sv) {
       const auto v = value(s.operands);
-      if (v && in_range(*v, 0, kProgramMemorySize - 1)) location_ = *v;
+      if (v && in_range(*v, 0, memory_size() - 1)) location_ = *v;
       if (ListingLine* shown = listed()) shown->address = location_;
     } else if (w == "db"sv || w == ".db"sv || w == "dw"sv || w == ".dw"sv) {
       data(s);
     } else if (w == "ds"sv || w == ".ds"sv) {
       const auto v = value(s.operands);
-      if (!v || !in_range(*v, 0, kProgramMemorySize)) return;
-      if (location_ + *v > kProgramMemorySize) return report(kBeyondProgramMemory);
+      if (!v || !in_range(*v, 0, memory_size())) return;
+      if (location_ + *v > memory_size()) return report(kBeyondProgramMemory);
       append_reserve(result_.table, line_no(), location_, *v);
       if (ListingLine* shown = listed()) shown->address = location_;
       location_ += *v;
@@ -691,7 +693,19 @@ class Pass final : public SymbolSource {
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);
+    else if (encoded.other_bank_target >= 0) warn_other_bank(encoded.other_bank_target);
     emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
+  }
+
+  std::int32_t memory_size() const { return program_memory_of(set_); }
+
+  void warn_other_bank(std::int32_t target) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%04XH", static_cast<unsigned>(target) & 0xFFFFu);
+    std::string text = message(kOtherBank, hex);
+    const std::string where = this->where();
+    if (!where.empty()) text = " -> " + where + " " + text.substr(4);
+    result_.warnings.report(line_no(), text);
   }
 
   RunContext& context_;

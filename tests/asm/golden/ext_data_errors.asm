@@ -5,4 +5,4 @@
         dw "ab"                         ; error: Parameterfehler
         db 1,,2                         ; error: Parameterfehler
         db                              ; error: Parameterfehler
-        ds 2049                         ; error: Wert außerhalb des zulässigen Bereiches: 2049 (erlaubt 0 bis 2048)
+        ds 4097                         ; error: Wert außerhalb des zulässigen Bereiches: 4097 (erlaubt 0 bis 4096)

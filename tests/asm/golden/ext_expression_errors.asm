@@ -11,6 +11,6 @@
         mov a,#1+               ; error: Fehler im Ausdruck: Wert fehlt
         mov a,#1 2              ; error: Fehler im Ausdruck: 2
         mov a,#'xy'             ; error: Zeichenkette ist hier kein Wert: 'xy'
-        org 800h                ; error: Wert außerhalb des zulässigen Bereiches: 2048 (erlaubt 0 bis 2047)
+        org 1000h               ; error: Wert außerhalb des zulässigen Bereiches: 4096 (erlaubt 0 bis 4095)
         mov a,5                 ; error: Parameterfehler
         frob a                  ; error: Syntaxfehler

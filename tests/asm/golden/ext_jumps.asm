@@ -1,5 +1,5 @@
 ; Extended dialect: jump and call targets are expressions, checked against
-; 000H-7FFH and the page of the second byte as in the plain dialect.
+; 000H-0FFFH (the 8048's two banks) and the page of the second byte.
         cpu 8048
         jmp $+2                 ; @0000 = 04 02
         djnz r7,$               ; @0002 = EF 02
@@ -8,7 +8,7 @@
         jmp 345h                ; = 64 45
         call 7FFh               ; = F4 FF
         jnc next                ; = E6 0E
-next:   jmp 800h                ; error: Sprungziel außerhalb des zulässigen Bereiches: 0800H
+next:   jmp 1000h               ; error: Sprungziel außerhalb des zulässigen Bereiches: 1000H
         call -1                 ; error: Sprungziel außerhalb des zulässigen Bereiches: -1
         org 0FEh
         jz far                  ; error: Sprungziel außerhalb der aktuellen Seite: 0200H

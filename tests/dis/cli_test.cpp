@@ -1,0 +1,116 @@
+// zorvin-dis as a script would use it: exit statuses, messages, the files
+// it writes, and the round trip through zorvin-asm.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "built_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string read_file(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void write_file(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+class DisCli : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(ZORVIN_TEST_TMP) /
+           ("cli_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+
+  Outcome run(const char* program, const std::string& arguments) {
+    Outcome result;
+    const std::string command = "cd '" + dir_.string() + "' && timeout 20 " +
+                                zorvin::test::shell_command(zorvin::test::built_program_command(program)) + " " +
+                                arguments + " 2>stderr.txt";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = read_file(dir_ / "stderr.txt");
+    return result;
+  }
+
+  fs::path dir_;
+};
+
+// mov a,#41h / jmp 000 / "ABCD" / fill to 20H, as zorvin-asm writes it with --fill FF.
+const std::string kImage = std::string("\x23\x41\x04\x00", 4) + "ABCD" + std::string(24, '\xFF') + "\x83";
+
+TEST_F(DisCli, SourceThatZorvinAsmTurnsBackIntoTheImage) {
+  write_file(dir_ / "rom.bin", kImage);
+  const Outcome dis = run(ZORVIN_DIS_EXE, "rom.bin --fill FF -o rom.asm");
+  ASSERT_EQ(dis.status, 0) << dis.err;
+  EXPECT_EQ(dis.out, "rom.asm (" + std::to_string(fs::file_size(dir_ / "rom.asm")) + " Byte) gespeichert\n");
+  EXPECT_EQ(read_file(dir_ / "rom.bin"), kImage);
+  const Outcome assembled = run(ZORVIN_ASM_EXE, "--fill FF --output again.bin rom.asm");
+  ASSERT_EQ(assembled.status, 0) << assembled.out;
+  EXPECT_EQ(read_file(dir_ / "again.bin"), kImage);
+}
+
+TEST_F(DisCli, HexInputAndStandardOutput) {
+  write_file(dir_ / "rom.hex", ":0301000023058351\r\n:00000001FF\r\n");
+  const Outcome dis = run(ZORVIN_DIS_EXE, "rom.hex --entry 0100h");
+  ASSERT_EQ(dis.status, 0) << dis.err;
+  EXPECT_TRUE(dis.out.starts_with("        cpu     8048\n")) << dis.out;
+  EXPECT_NE(dis.out.find("org     0100h"), std::string::npos) << dis.out;
+  EXPECT_NE(dis.out.find("L0100:"), std::string::npos) << dis.out;
+}
+
+TEST_F(DisCli, ExitStatusesAndMessages) {
+  write_file(dir_ / "rom.bin", kImage);
+  write_file(dir_ / "empty.bin", "");
+  write_file(dir_ / "big.bin", std::string(4097, '\0'));
+  write_file(dir_ / "upi.bin", std::string(2049, '\0'));
+  const struct {
+    std::string arguments;
+    int status;
+    std::string message;  // start of the first line on standard error
+  } cases[] = {
+      {"", 2, "zorvin-dis: keine Abbilddatei angegeben"},
+      {"rom.bin --cpu 6502", 2, "zorvin-dis: unbekannter Prozessor '6502'"},
+      {"rom.bin --entry", 2, "zorvin-dis: unbekanntes oder unvollständiges Argument '--entry'"},
+      {"rom.bin --base 1000h", 2, "zorvin-dis: --base erwartet eine Adresse von 0 bis 0FFFh, nicht '1000h'"},
+      {"rom.bin --fill 12", 2, "zorvin-dis: --fill erwartet 00 oder FF, nicht '12'"},
+      {"missing.bin", 2, "zorvin-dis: missing.bin kann nicht gelesen werden"},
+      {"big.bin", 2, "zorvin-dis: big.bin ist zu groß (mehr als 4096 Byte)"},
+      {"empty.bin", 2, "zorvin-dis: empty.bin ist leer"},
+      {"rom.bin -o rom.bin", 2, "zorvin-dis: -o rom.bin würde das Abbild überschreiben"},
+      {"upi.bin --cpu 8041", 1, "zorvin-dis: upi.bin: Das Abbild reicht über den Programmspeicher des 8041 hinaus"},
+      {"rom.bin --base 0FF0h", 1, "zorvin-dis: rom.bin: Das Abbild reicht über den Programmspeicher"},
+      {"rom.bin -o nofolder/x.asm", 1, ""},
+      {"rom.bin --entry 0F00h", 0, "zorvin-dis: Einsprung 0F00H liegt nicht im Abbild und bleibt unbeachtet"},
+  };
+  for (const auto& c : cases) {
+    const Outcome result = run(ZORVIN_DIS_EXE, c.arguments);
+    EXPECT_EQ(result.status, c.status) << c.arguments << "\n" << result.err;
+    EXPECT_TRUE(result.err.starts_with(c.message)) << c.arguments << "\n" << result.err;
+  }
+  EXPECT_EQ(read_file(dir_ / "rom.bin"), kImage);
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+// Intel HEX as EPROM programmers and zorvin-asm write it, and what is not.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dis/image_file.h"
+
+namespace {
+
+using zorvin::dis::parse_intel_hex;
+
+TEST(DisHex, RecordsGiveTheirRangeWithHolesFilled) {
+  // 3 bytes at 0100H, 1 byte at 0105H; CR LF, a segment record of 0 and a
+  // start record are taken.
+  const auto image = parse_intel_hex(
+      ":0301000023058351\r\n:02010500333392\r\n:020000020000FC\r\n:0400000300000000F9\r\n:00000001FF\r\n", 0xFF);
+  ASSERT_TRUE(image.ok()) << image.error;
+  EXPECT_EQ(image.base, 0x100);
+  EXPECT_EQ(image.bytes, (std::vector<std::uint8_t>{0x23, 0x05, 0x83, 0xFF, 0xFF, 0x33, 0x33}));
+}
+
+TEST(DisHex, BrokenFilesAreRefusedWithTheirLine) {
+  const struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {":0301000023058352\n", "Intel-HEX-Zeile 1: Prüfsumme falsch"},
+      {"\n:0301000023058\n", "Intel-HEX-Zeile 2: kein Datensatz"},
+      {":0301000023G58351\n", "Intel-HEX-Zeile 1: keine Hexadezimalziffer"},
+      {":04010000230583F0\n", "Intel-HEX-Zeile 1: Länge stimmt nicht"},
+      {":02100000000EE\n", "Intel-HEX-Zeile 1: kein Datensatz"},
+      {":0210000000EE00\n", "Intel-HEX-Zeile 1: Adresse außerhalb des Programmspeichers (bis 0FFFH)"},
+      {":020000040001F9\n", "Intel-HEX-Zeile 1: Adresse außerhalb des Programmspeichers (bis 0FFFH)"},
+      {":00000006FA\n", "Intel-HEX-Zeile 1: unbekannte Satzart 6"},
+      {":00000001FF\n", "Die Intel-HEX-Datei enthält keine Daten."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parse_intel_hex(c.text, 0x00).error, c.message) << c.text;
+}
+
+TEST(DisHex, NamesThatMeanHex) {
+  EXPECT_TRUE(zorvin::dis::is_hex_name("rom.hex"));
+  EXPECT_TRUE(zorvin::dis::is_hex_name("/a/ROM.IHX"));
+  EXPECT_FALSE(zorvin::dis::is_hex_name("rom.bin"));
+  EXPECT_FALSE(zorvin::dis::is_hex_name("hex.d/rom"));
+  EXPECT_FALSE(zorvin::dis::is_hex_name("rom"));
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// "Programm → Binärdatei öffnen…": an image read back into the editor as a
+// source without a file name, which F5 and a save turn into the same image.
+#include <filesystem>
+
+#include "app/ids.h"
+#include "gui_harness.h"
+
+namespace zorvin::test {
+namespace {
+
+using namespace app;
+
+// The text of the first label inside a menu item (icon and label sit in a box).
+std::string label_inside(GtkWidget* widget) {
+  if (GTK_IS_LABEL(widget)) return gtk_label_get_text(GTK_LABEL(widget));
+  if (!GTK_IS_CONTAINER(widget)) return {};
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  std::string text;
+  for (GList* child = children; child && text.empty(); child = child->next) text = label_inside(GTK_WIDGET(child->data));
+  g_list_free(children);
+  return text;
+}
+
+// The menu item whose label reads `text`, through the submenus of `shell`.
+GtkWidget* menu_item_labelled(GtkWidget* shell, const std::string& text) {
+  GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
+  GtkWidget* found = nullptr;
+  for (GList* child = children; child && !found; child = child->next) {
+    if (!GTK_IS_MENU_ITEM(child->data)) continue;
+    GtkMenuItem* item = GTK_MENU_ITEM(child->data);
+    if (label_inside(GTK_WIDGET(item)) == text) found = GTK_WIDGET(item);
+    else if (GtkWidget* submenu = gtk_menu_item_get_submenu(item)) found = menu_item_labelled(submenu, text);
+  }
+  g_list_free(children);
+  return found;
+}
+
+GtkWidget* find_menu_bar(GtkWidget* root) {
+  if (GTK_IS_MENU_BAR(root)) return root;
+  if (!GTK_IS_CONTAINER(root)) return nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(root));
+  GtkWidget* found = nullptr;
+  for (GList* child = children; child && !found; child = child->next) found = find_menu_bar(GTK_WIDGET(child->data));
+  g_list_free(children);
+  return found;
+}
+
+class BinaryOpen : public GuiTest {
+ protected:
+  void choose_menu_item() {
+    GtkWidget* bar = find_menu_bar(GTK_WIDGET(ui().gtk_window(window::kMain)));
+    ASSERT_NE(bar, nullptr);
+    GtkWidget* item = menu_item_labelled(bar, "Binärdatei öffnen…");
+    ASSERT_NE(item, nullptr);
+    gtk_menu_item_activate(GTK_MENU_ITEM(item));
+    pump(100);
+  }
+};
+
+// mov a,#41h / jmp 000 / nop (the interrupts at 003H) / retr (at 007H) /
+// "ABCD" / a gap of 00H / ret
+const std::string kImage = std::string("\x23\x41\x04\x00\x00\x00\x00\x93", 8) + "ABCD" + std::string(40, '\0') + "\x83";
+
+TEST_F(BinaryOpen, FillsTheEditorWithASourceThatAssemblesToTheSameImage) {
+  write_file("rom.bin", kImage);
+  start_app();
+  type_into_editor("nop\n");
+  auto asked = answer_next_box(GTK_RESPONSE_YES);
+  auto requester = answer_next_requester(dir_ + "/rom.bin");
+  choose_menu_item();
+  EXPECT_EQ(asked->text, "Quelle wurde geändert. Trotzdem laden?");
+  EXPECT_EQ(requester->title, "Binärdatei öffnen");
+  const std::string source = app().panes().editor_text();
+  EXPECT_TRUE(source.starts_with("        cpu     8048\n")) << source;
+  EXPECT_NE(source.find("L0000:"), std::string::npos) << source;
+  EXPECT_NE(source.find("jmp     L0000"), std::string::npos) << source;
+  EXPECT_NE(source.find("db      \"ABCD\""), std::string::npos) << source;
+  EXPECT_EQ(app().panes().is_modified(), 0);
+  EXPECT_EQ(app().panes().source_path(), "");
+  EXPECT_EQ(ui().status_text(status::kFile), "Datei: keine");
+  EXPECT_NE(messages().find(dir_ + "/rom.bin (" + std::to_string(kImage.size()) + " Byte) rückübersetzt"),
+            std::string::npos)
+      << messages();
+
+  // Saved under a name of its own, F5 writes the image it came from.
+  answer_next_requester(dir_ + "/rom.asm");
+  app().dispatch_command(command::kSaveSource);
+  app().dispatch_command(command::kAssemble);
+  EXPECT_NE(messages().find("Assemblieren ohne Fehler beendet."), std::string::npos) << messages();
+  EXPECT_EQ(read_file("rom.bin"), kImage);
+
+  // A changed source stays when the user says No.
+  type_into_editor("; mine\n");
+  auto refused = answer_next_box(GTK_RESPONSE_NO);
+  auto not_asked = answer_next_requester("");
+  choose_menu_item();
+  EXPECT_EQ(refused->text, "Quelle wurde geändert. Trotzdem laden?");
+  EXPECT_FALSE(not_asked->shown);
+  EXPECT_NE(app().panes().editor_text().find("; mine"), std::string::npos);
+}
+
+TEST_F(BinaryOpen, AnImageThatCannotBeReadChangesNothing) {
+  write_file("broken.hex", ":0301000023058352\r\n");
+  start_app();
+  type_into_editor("mine\n");
+  answer_next_box(GTK_RESPONSE_YES);
+  answer_next_requester(dir_ + "/broken.hex");
+  choose_menu_item();
+  EXPECT_NE(messages().find(dir_ + "/broken.hex - Binärdatei konnte nicht geöffnet werden (Intel-HEX-Zeile 1: "
+                                   "Prüfsumme falsch)"),
+            std::string::npos)
+      << messages();
+  EXPECT_EQ(app().panes().editor_text(), "mine\n");
+  EXPECT_EQ(app().panes().is_modified(), 1);
+}
+
+}  // namespace
+}  // namespace zorvin::test
