@@ -96,7 +96,10 @@ LoadedSource read_source_file(const std::string& path) {
 SavedSource write_source_file(const std::string& path, std::string_view text, bool utf8_with_mark) {
   SavedSource result;
   Latin1Text bytes;
-  if (utf8_with_mark || begins_with_mark(path)) {
+  // A text that still begins with the mark's three characters was read as
+  // 8-bit text (no UTF-8 after the mark) and goes back so.
+  const bool read_as_8_bit = text.starts_with("\u00EF\u00BB\u00BF");
+  if (utf8_with_mark || (!read_as_8_bit && begins_with_mark(path))) {
     bytes.bytes = std::string(kUtf8Mark).append(text);
   } else {
     bytes = utf8_to_latin1(text);

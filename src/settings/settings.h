@@ -54,7 +54,7 @@ std::string settings_file_path();
 
 // Start-up: loads the file, or, when there is none yet, puts the defaults
 // into the record and creates the file from them. A file that is there but
-// cannot be read gives the defaults too, and is left as it is.
+// cannot be read is reported and left as it is.
 SettingsFileResult load_or_create_settings(Settings& settings, const std::string& path);
 
 }  // namespace zorvin::settings

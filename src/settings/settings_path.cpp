@@ -38,10 +38,7 @@ SettingsFileResult load_or_create_settings(Settings& settings, const std::string
     default_settings(settings);
     return save_settings(settings, path);
   }
-  SettingsFileResult loaded = load_settings(settings, path);
-  // A window of size 0 would be no use: the start values of a first start.
-  if (!loaded.ok) default_settings(settings);
-  return loaded;
+  return load_settings(settings, path);
 }
 
 }  // namespace zorvin::settings

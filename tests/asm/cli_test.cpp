@@ -225,3 +225,142 @@ TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
 }
 
 }  // namespace
+
+// No output may replace a file the run read: the source or an included
+// file, whichever name leads to it.
+TEST_F(Cli, OutputsNeverReplaceAFileTheRunRead) {
+  const std::string defs = "LED equ 1\n";
+  write_file(dir_ / "defs.inc", defs);
+  write_file(dir_ / "s.asm", " cpu 8048\n include \"defs.inc\"\n mov a,#LED\n");
+  fs::create_hard_link(dir_ / "defs.inc", dir_ / "hard.inc");
+  fs::create_symlink("defs.inc", dir_ / "soft.inc");
+  for (const char* arguments : {"--hex defs.inc s.asm", "--listing-file defs.inc s.asm", "--output defs.inc s.asm",
+                                "--hex hard.inc s.asm", "--output soft.inc s.asm", "--listing-file ./defs.inc s.asm"}) {
+    SCOPED_TRACE(arguments);
+    const Outcome result = assemble(arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out.find("gespeichert"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("defs.inc"), std::string::npos) << result.err;
+    EXPECT_EQ(read_file(dir_ / "defs.inc"), defs);
+  }
+  // The binary beside the source is refused as well when an include is it.
+  write_file(dir_ / "t.bin", defs);
+  write_file(dir_ / "t.asm", " cpu 8048\n include \"t.bin\"\n nop\n");
+  const Outcome beside = assemble("t.asm");
+  EXPECT_EQ(beside.status, 1);
+  EXPECT_EQ(beside.out, "t.bin - ist die eingebundene Datei t.bin, Bin\xC3\xA4rdatei nicht gespeichert\n"
+                        "Assembliert, aber nicht alle Ausgabedateien gespeichert: Fehler beim Speichern!\n");
+  EXPECT_EQ(read_file(dir_ / "t.bin"), defs);
+}
+
+// Included files: a 00H byte, a missing file, a folder; each says what.
+TEST_F(Cli, IncludedFilesThatCannotBeUsedSayWhy) {
+  write_file(dir_ / "zero.inc", std::string(" nop\n\0 nop\n", 11));
+  fs::create_directories(dir_ / "folder.inc");
+  const struct {
+    const char* include;
+    const char* message;
+  } cases[] = {
+      {"zero.inc", "Zeile: 2 -> Datei enth\xC3\xA4lt ein 00H-Byte, kein Quelltext: zero.inc (6 Byte ab dort)\n"},
+      {"none.inc", "Zeile: 2 -> Datei kann nicht gelesen werden: none.inc - Datei oder Ordner nicht gefunden "
+                   "(No such file or directory)\n"},
+      {"folder.inc", "Zeile: 2 -> Datei kann nicht gelesen werden: folder.inc - ist ein Ordner (Is a directory)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.include);
+    write_file(dir_ / "s.asm", std::string(" cpu 8048\n include \"") + c.include + "\"\n");
+    const Outcome result = assemble("s.asm");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, std::string(c.message) + "1 Fehler beim Assemblieren!\n");
+  }
+}
+
+// Numbers and results beyond 32 bits are errors, not their low bits.
+TEST_F(Cli, ValuesBeyondThirtyTwoBitsAreErrors) {
+  const struct {
+    const char* line;
+    const char* out;  // error line, or the image in hex
+  } cases[] = {
+      {" db 1<<100", "Zeile: 2 -> \xC3\x9C" "berlauf: Ergebnis passt nicht in 32 Bit: 1 << 100"},
+      {" db 0FFFFFFFFFFFFFFFFFFFFFFFFh", "Zeile: 2 -> Zahl passt nicht in 32 Bit: 0FFFFFFFFFFFFFFFFFFFFFFFFh"},
+      {" db 99999999999 - 99999999990", "Zeile: 2 -> Zahl passt nicht in 32 Bit: 99999999999"},
+      {"x equ 100000h * 100000h\n db x", "Zeile: 2 -> \xC3\x9C" "berlauf: Ergebnis passt nicht in 32 Bit: 1048576 * 1048576"},
+      {" db 80000000h + 80000000h", "Zeile: 2 -> \xC3\x9C" "berlauf: Ergebnis passt nicht in 32 Bit: -2147483648 + -2147483648"},
+      {" db -80000000h - 1", "Zeile: 2 -> \xC3\x9C" "berlauf: Ergebnis passt nicht in 32 Bit: -2147483648 - 1"},
+      {" db 0FFFFFFFFh + 1, 1 << 7, (1 << 31) >> 31", "00 80 FF"},
+      {" dw 0FFFFh * 1, 7FFFFFFFh - 7FFFFFFEh", "FF FF 01 00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    write_file(dir_ / "v.asm", std::string(" cpu 8048\n") + c.line + "\n");
+    const Outcome result = assemble("v.asm");
+    const std::string out = c.out;
+    if (out.starts_with("Zeile")) {
+      EXPECT_EQ(result.status, 1);
+      EXPECT_EQ(result.out, out + "\n1 Fehler beim Assemblieren!\n");
+    } else {
+      EXPECT_EQ(result.status, 0) << result.out;
+      std::string hex;
+      for (const unsigned char byte : read_file(dir_ / "v.bin")) {
+        char text[4];
+        std::snprintf(text, sizeof text, "%s%02X", hex.empty() ? "" : " ", byte);
+        hex += text;
+      }
+      EXPECT_EQ(hex, out);
+    }
+  }
+}
+
+// An output that could not be written never ends in the success line.
+TEST_F(Cli, OutputsThatFailEndInAFailureLine) {
+  write_file(dir_ / "ok.asm", "nop\n");
+  for (const char* arguments : {"--hex no/dir/ok.hex ok.asm", "--listing-file no/dir/ok.lst ok.asm",
+                                "--output no/dir/ok.bin ok.asm"}) {
+    SCOPED_TRACE(arguments);
+    const Outcome result = assemble(arguments);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.ends_with("Fehler beim Speichern!\n")) << result.out;
+    EXPECT_EQ(result.out.find("ohne Fehler beendet"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Datei oder Ordner nicht gefunden (No such file or directory)"), std::string::npos);
+  }
+}
+
+// A source saved as UTF-8 with its byte-order mark is read as UTF-8 and
+// said so; the characters are those of the text, not of its bytes.
+TEST_F(Cli, Utf8SourceWithByteOrderMark) {
+  write_file(dir_ / "bom.asm", "\xEF\xBB\xBF nop ; \xC3\xA4nderung\n db '\xC3\xA4'\n");
+  const Outcome result = assemble("bom.asm");
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out,
+            "bom.asm - als UTF-8 gelesen (Datei beginnt mit der UTF-8-Kennung EF BB BF)\n"
+            "bom.bin (2 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
+  EXPECT_EQ(read_file(dir_ / "bom.bin"), std::string("\x00\xE4", 2));
+}
+
+// Code placed twice: the later line's bytes, and one warning per overlap.
+TEST_F(Cli, OrgBackOverPlacedCodeWarns) {
+  const struct {
+    const char* source;
+    const char* warnings;
+    std::string image;
+  } cases[] = {
+      {" org 0\n nop\n nop\n org 1\n cpl a\n", "Warnung: Code ab Zeile 5 \xC3\xBC" "berschreibt Code ab Zeile 3 (0001H bis 0001H)\n",
+       std::string("\x00\x37", 2)},
+      {"start: jmp start\n org 0\n ret\n ret\n org 1\n cpl a\n",
+       "Warnung: Code ab Zeile 3 \xC3\xBC" "berschreibt Code ab Zeile 1 (0000H bis 0001H)\n"
+       "Warnung: Code ab Zeile 6 \xC3\xBC" "berschreibt Code ab Zeile 4 (0001H bis 0001H)\n",
+       std::string("\x83\x37", 2)},
+      {" cpu 8048\n org 1\n db 1,2\n org 0\n dw 0\n", "Warnung: Code ab Zeile 5 \xC3\xBC" "berschreibt Code ab Zeile 3 (0001H bis 0001H)\n",
+       std::string("\x00\x00\x02", 3)},
+      {" org 0\n nop\n org 1\n nop\n", "", std::string("\x00\x00", 2)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    write_file(dir_ / "o.asm", c.source);
+    const Outcome result = assemble("o.asm");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, std::string(c.warnings) + "o.bin (" + std::to_string(c.image.size()) +
+                              " Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
+    EXPECT_EQ(read_file(dir_ / "o.bin"), c.image);
+  }
+}

@@ -85,9 +85,9 @@ void check_written_values(std::string_view bytes) {
     values.push_back(encode_utf8(decode_utf8(bytes.substr(0, cut))));
     bytes.remove_prefix(cut == bytes.npos ? bytes.size() : cut + 1);
     const auto& [group, key] = kKeys[i % kKeys.size()];
-    if (group != current_group) text.entries.push_back({IniEntry::Kind::group, group, {}});
+    if (group != current_group) text.entries.push_back({IniEntry::Kind::group, group, {}, {}});
     current_group = group;
-    text.entries.push_back({IniEntry::Kind::key, key, values.back()});
+    text.entries.push_back({IniEntry::Kind::key, key, values.back(), {}});
   }
   const IniText read = settings::parse_ini(settings::compose_ini(text));
   require(read.entries.size() == text.entries.size(), "every written entry is read back");

@@ -53,7 +53,7 @@ TEST(IniStore, WritesFollowTheInsertionRules) {
     ini.close();
   }
   EXPECT_EQ(read_file(path), std::string(kMark) +
-                                 "Top = t\n[one]\na = -5\n; tail\nNew = v\n[two]\nB = 2\n"
+                                 "Top = t\n[one]\na = -5\n;tail\nNew = v\n[two]\nB=2\n"
                                  "[Three]\nC = 3\nD = 4\n");
 }
 

@@ -21,13 +21,15 @@ TEST(IniText, ReadsEveryKindOfLine) {
   EXPECT_EQ(text.entries[0].kind, Kind::comment);
   EXPECT_EQ(text.entries[0].name, "note");
   EXPECT_EQ(text.entries[1].name, " two");  // only one blank belongs to the ";"
-  EXPECT_EQ(text.entries[2].kind, Kind::key);  // "#" does not start a comment
-  EXPECT_EQ(text.entries[2].name, "# hash");
+  EXPECT_EQ(text.entries[2].kind, Kind::comment);  // "#" starts a comment too
+  EXPECT_EQ(text.entries[2].name, "hash");
   EXPECT_EQ(text.entries[3].kind, Kind::group);
   EXPECT_EQ(text.entries[3].name, " Grp x ");
+  EXPECT_EQ(text.entries[3].line, "  [ Grp x ]junk");  // the whole line, for writing it back
   EXPECT_EQ(text.entries[4].name, "Open");
   EXPECT_EQ(text.entries[5].name, "Key");
   EXPECT_EQ(text.entries[5].value, "val  ");
+  EXPECT_EQ(text.entries[5].line, " \tKey \t=\t val  ");
   EXPECT_EQ(text.entries[6].name, "Bare");
   EXPECT_EQ(text.entries[6].value, "");
   EXPECT_EQ(text.entries[7].name, "Empty");
@@ -35,11 +37,11 @@ TEST(IniText, ReadsEveryKindOfLine) {
   EXPECT_EQ(text.entries[8].value, "orphan");
 }
 
-TEST(IniText, RewriteNormalisesLayoutAndKeepsEverything) {
+TEST(IniText, RewriteKeepsTheUsersLinesAndDropsBlankOnes) {
   const std::string file =
-      ";note\r\n\r\n\r\n   \t \n[Splitter]\rHorizontal=900\n\n\nFlag\n[Mine]\nx\t=  1 2 ";
+      ";note\r\n\r\n\r\n   \t \n[Splitter]\rHorizontal=900\n\n\nFlag\n[Mine]\nx\t=  1 2 \n# mine\n  ; indented";
   const std::string expected =
-      "\xEF\xBB\xBF\n; note\n[Splitter]\nHorizontal = 900\nFlag = \n[Mine]\nx = 1 2 \n";
+      "\xEF\xBB\xBF\n;note\n[Splitter]\nHorizontal=900\nFlag\n[Mine]\nx\t=  1 2 \n# mine\n  ; indented\n";
   EXPECT_EQ(rewritten(file), expected);
   // The written form reads back as the same entries.
   EXPECT_EQ(rewritten(expected), expected);
@@ -49,27 +51,27 @@ TEST(IniText, EncodingFollowsTheByteOrderMark) {
   // Without the mark every byte is an ISO 8859-1 character.
   const IniText latin1 = parse_ini("k=\xE4\xFF");
   EXPECT_EQ(latin1.entries.at(0).value, "\u00E4\u00FF");
-  EXPECT_EQ(compose_ini(latin1), "\xEF\xBB\xBF\nk = \xC3\xA4\xC3\xBF\n");
+  EXPECT_EQ(compose_ini(latin1), "\xEF\xBB\xBF\nk=\xC3\xA4\xC3\xBF\n");
   // With it the bytes stay as they are, even where they are not UTF-8.
-  EXPECT_EQ(rewritten("\xEF\xBB\xBFk=\xC3\xA4\xFF"), "\xEF\xBB\xBF\nk = \xC3\xA4\xFF\n");
+  EXPECT_EQ(rewritten("\xEF\xBB\xBFk=\xC3\xA4\xFF"), "\xEF\xBB\xBF\nk=\xC3\xA4\xFF\n");
   // A mark alone is a UTF-8 file without entries; a file of 0 bytes has no encoding.
   EXPECT_EQ(rewritten("\xEF\xBB\xBF"), "\xEF\xBB\xBF\n");
   IniText empty = parse_ini("");
   EXPECT_EQ(empty.encoding, IniEncoding::unknown);
-  empty.entries.push_back({Kind::group, "Speicher", {}});
+  empty.entries.push_back({Kind::group, "Speicher", {}, {}});
   EXPECT_EQ(compose_ini(empty), "[Speicher]\n");
 }
 
 TEST(IniText, ZeroByteDoesNotCutOffTheRestOfTheFile) {
   const std::string latin1("[A]\nk=1\0[B]\nm=\xE4", 15);
-  EXPECT_EQ(rewritten(latin1), "\xEF\xBB\xBF\n[A]\nk = 1\n[B]\nm = \xC3\xA4\n");
+  EXPECT_EQ(rewritten(latin1), "\xEF\xBB\xBF\n[A]\nk=1\n[B]\nm=\xC3\xA4\n");
   const std::string utf8("\xEF\xBB\xBF[A]\0k=1", 10);
-  EXPECT_EQ(rewritten(utf8), "\xEF\xBB\xBF\n[A]\nk = 1\n");
+  EXPECT_EQ(rewritten(utf8), "\xEF\xBB\xBF\n[A]\nk=1\n");
 }
 
 TEST(IniText, LineBreaksInsideAValueCannotAddEntries) {
   IniText text;
-  text.entries.push_back({Kind::key, "COM", "/dev/x\n[Evil]\r\nk=1"});
+  text.entries.push_back({Kind::key, "COM", "/dev/x\n[Evil]\r\nk=1", {}});
   const IniText back = parse_ini(compose_ini(text));
   ASSERT_EQ(back.entries.size(), 1u);
   EXPECT_EQ(back.entries[0].value, "/dev/x [Evil]  k=1");

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "settings/ini_store.h"
 #include "settings/settings.h"
 #include "settings_test_files.h"
 
@@ -116,11 +117,11 @@ TEST(SettingsFile, HandEditedFileKeepsItsContentAcrossSaves) {
       "[Splitter]\nHorizontal=900\n[Mine]\n  # own = stuff\n";
   const std::string saved = round_trip(file);
   EXPECT_EQ(saved,
-            "\xEF\xBB\xBF\n; note\n"
-            "[Emulator]\nCOM_PRFX = /dev/ttyACM\nCOM = /dev/ttyACM0\nBaud = \nEPROM = E64\n"
+            "\xEF\xBB\xBF\n;note\n"
+            "[Emulator]\nCOM_PRFX=/dev/ttyACM\nCOM = /dev/ttyACM0\nBaud\nEPROM = E64\n"
             "SPI = 0\nAUTO = 0\n"
             "[Splitter]\nHorizontal = 900\nVertikal = 400\n"
-            "[Mine]\n# own = stuff\n"
+            "[Mine]\n  # own = stuff\n"
             "[Fenster]\nF0X = 0\nF0Y = 0\nF0W = 0\nF0H = 0\nF1X = 0\nF1Y = 0\nF1W = 0\nF1H = 0\n"
             "F2X = 0\nF2Y = 0\nF2W = 0\nF2H = 0\nF3X = 0\nF3Y = 0\nF3W = 0\nF3H = 0\n"
             "[Speicher]\nWert = 0\n");
@@ -153,7 +154,7 @@ TEST(SettingsFile, Utf16FileIsReadAndWrittenBackAsUtf8) {
   }
   for (const std::string& file : {little, big})
     EXPECT_EQ(round_trip(file).rfind("\xEF\xBB\xBF\n; Notiz \xC3\xA4\n[Emulator]\nCOM = /dev/ttyUSB2\nEPROM = 64\n"
-                                     "SPI = 0\nAUTO = 0\n[Mein]\nx = \xF0\x9F\x98\x80\n[Fenster]\n", 0), 0u);
+                                     "SPI = 0\nAUTO = 0\n[Mein]\nx=\xF0\x9F\x98\x80\n[Fenster]\n", 0), 0u);
 }
 
 TEST(SettingsFile, EmptyFileLoadsWithoutGroupsAndStaysWithoutMark) {
@@ -173,19 +174,72 @@ TEST(SettingsFile, FileThatCannotBeOpenedIsNeitherReadNorReplaced) {
   const std::string path = dir.file("zorvin.ini");
   ASSERT_TRUE(std::filesystem::create_directory(path));
   Settings settings;
-  load_or_create_settings(settings, path);
+  const SettingsFileResult loaded = load_or_create_settings(settings, path);
   EXPECT_EQ(settings.splitter_horizontal, 0);
   EXPECT_EQ(settings.window_geometry[0].width, 0);
   EXPECT_EQ(settings.port_name, "");
-  save_settings(settings, path);
+  EXPECT_EQ(loaded.message, path + " - Einstellungen nicht gelesen (ist ein Ordner (Is a directory)); die Datei "
+                                   "bleibt unverändert und wird nicht überschrieben");
+  const SettingsFileResult saved = save_settings(settings, path);
+  EXPECT_FALSE(saved.ok);
+  EXPECT_EQ(saved.message, path + " - Einstellungen nicht gespeichert (ist ein Ordner (Is a directory))");
   EXPECT_TRUE(std::filesystem::is_directory(path));
   EXPECT_EQ(dir.names(), std::set<std::string>{"zorvin.ini"});
 }
 
-TEST(SettingsFile, CreationFailureIsSilent) {
+TEST(SettingsFile, CreationFailureIsReported) {
   Settings settings;
-  load_or_create_settings(settings, "/nonexistent-dir-zorvin/zorvin.ini");
+  const SettingsFileResult created = load_or_create_settings(settings, "/nonexistent-dir-zorvin/zorvin.ini");
   EXPECT_EQ(settings.splitter_horizontal, 900);  // the run goes on with the defaults
+  EXPECT_FALSE(created.ok);
+  EXPECT_EQ(created.message, "/nonexistent-dir-zorvin/zorvin.ini - Einstellungen nicht gespeichert (Datei oder Ordner "
+                             "nicht gefunden (No such file or directory))");
+}
+
+// Far larger than any settings file: neither read nor replaced, and said so
+// at the start and at every save.
+TEST(SettingsFile, OversizedFileIsRefusedAndLeftUntouched) {
+  TempDir dir;
+  const std::string path = dir.file("zorvin.ini");
+  const std::string huge = "[Splitter]\nHorizontal=123\n" + std::string(kMaxSettingsBytes, ';');
+  write_file(path, huge);
+  Settings settings;
+  const SettingsFileResult loaded = load_or_create_settings(settings, path);
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_NE(loaded.message.find("größer als 1 MiB"), std::string::npos) << loaded.message;
+  EXPECT_EQ(settings.splitter_horizontal, 0);  // nothing of it was read
+  settings.splitter_horizontal = 500;
+  const SettingsFileResult saved = save_settings(settings, path);
+  EXPECT_FALSE(saved.ok);
+  EXPECT_EQ(saved.message, path + " - Einstellungen nicht gespeichert (größer als 1 MiB, keine Einstellungsdatei)");
+  EXPECT_EQ(read_file(path), huge);
+  // At the bound itself the file is still read.
+  write_file(path, "[Splitter]\nHorizontal=123\n" + std::string(kMaxSettingsBytes - 26, ';'));
+  EXPECT_TRUE(load_settings(settings, path).ok);
+  EXPECT_EQ(settings.splitter_horizontal, 123);
+}
+
+// The user's own lines are written back byte for byte; zorvin's keys in
+// their own form, "KEY = value".
+TEST(SettingsFile, UsersLinesStayAsTheyAre) {
+  const struct {
+    const char* line;     // in the group [Mine], or a key of zorvin's in [Splitter]
+    const char* written;
+  } cases[] = {
+      {"[Mine]\n# hash comment", "[Mine]\n# hash comment\n"},
+      {"[Mine]\n;no blank", "[Mine]\n;no blank\n"},
+      {"[Mine]\n   ; indented", "[Mine]\n   ; indented\n"},
+      {"[Mine]\nno equals sign", "[Mine]\nno equals sign\n"},
+      {"[Mine]\nkey=value", "[Mine]\nkey=value\n"},
+      {"[Mine]\n\tkey  =  value  ", "[Mine]\n\tkey  =  value  \n"},
+      {"[Splitter]\nhorizontal=77", "[Splitter]\nHorizontal = 77\nVertikal = 400\n"},
+      {"[Splitter]\n  Vertikal\t=\t5  ", "[Splitter]\nVertikal = 5\nHorizontal = 900\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const std::string saved = round_trip(c.line);
+    EXPECT_NE(saved.find(c.written), std::string::npos) << saved;
+  }
 }
 
 }  // namespace

@@ -123,6 +123,39 @@ TEST_F(SourceFile, LinkedSourcesStayWholeOnAFullDisk) {
   EXPECT_FALSE(std::filesystem::exists(path("new.asm")));
 }
 
+// UTF-8 after its byte-order mark: read as UTF-8 and written back so,
+// byte for byte; without valid UTF-8 after the mark, 8-bit text as ever.
+TEST_F(SourceFile, Utf8WithByteOrderMarkRoundTrips) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool utf8;
+    std::string text;
+  } cases[] = {
+      {"ascii", "\xEF\xBB\xBF nop\r\n", true, " nop\r\n"},
+      {"umlaut and euro", "\xEF\xBB\xBF db '\xC3\xA4' ; \xE2\x82\xAC\n", true, " db '\u00E4' ; \u20AC\n"},
+      {"mark alone", "\xEF\xBB\xBF", true, ""},
+      {"not UTF-8 after the mark", "\xEF\xBB\xBF\xE4\n", false, "\u00EF\u00BB\u00BF\u00E4\n"},
+      {"mark not at the start", " \xEF\xBB\xBF", false, " \u00EF\u00BB\u00BF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    write("bom.asm", c.bytes);
+    const LoadedSource loaded = read_source_file(path("bom.asm"));
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_EQ(loaded.utf8_with_mark, c.utf8);
+    EXPECT_EQ(loaded.text, c.text);
+    EXPECT_EQ(loaded.size, c.bytes.size());
+    ASSERT_TRUE(write_source_file(path("bom.asm"), loaded.text).ok);
+    EXPECT_EQ(read("bom.asm"), c.bytes) << "saved over itself without a change";
+  }
+  // Saved under a new name, the caller says the form; nothing is dropped.
+  const SavedSource saved = write_source_file(path("new.asm"), "\u20AC\n", true);
+  ASSERT_TRUE(saved.ok);
+  EXPECT_EQ(saved.dropped, 0u);
+  EXPECT_EQ(read("new.asm"), "\xEF\xBB\xBF\xE2\x82\xAC\n");
+}
+
 TEST(ExampleSource, FortyTwoLinesThatAssembleToTheEighteenByteImage) {
   int calls = 0;
   const auto lines = example_source_lines([&] { return "0" + std::to_string(++calls) + ".12.2026"; }, "pi");
