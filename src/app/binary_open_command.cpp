@@ -1,7 +1,13 @@
 // "Binärdatei öffnen…": a program memory image (raw or Intel HEX) read back
 // into a source in the editor, which F5 turns into the same image again.
 // The source has no file name until it is saved: the image is not its file.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 #include "app/app.h"
+#include "app/ids.h"
+#include "asm/ext/lexer.h"
 #include "dis/disassembler.h"
 #include "dis/image_file.h"
 
@@ -15,6 +21,66 @@ const std::vector<ui::FileFilter> kImageFilters = {
     {"Alle Dateien (*.*)", "*"},
 };
 
+constexpr int kPrompt = 60, kEntries = 61, kOk = 62, kCancel = 63;
+
+// The addresses of the text, written as in a source (0123h, 0x123, 291),
+// separated by blanks, commas or lines; the first word that is none is
+// returned in `bad`.
+std::vector<std::int32_t> entry_points_of(const std::string& text, std::string& bad) {
+  std::vector<std::int32_t> entries;
+  std::string word;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    const char c = i < text.size() ? text[i] : ' ';
+    if (c != ' ' && c != ',' && c != '\n' && c != '\t' && c != '\r') {
+      word += c;
+      continue;
+    }
+    if (word.empty()) continue;
+    std::int32_t value = 0;
+    if (!asm48::ext::read_number(word, value) || value < 0 || value > 0xFFF) {
+      bad = word;
+      return {};
+    }
+    entries.push_back(value);
+    word.clear();
+  }
+  return entries;
+}
+
+// Asks for entry points besides the vectors (an indirect jump hides its
+// targets); none when the user cancels.
+std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
+  if (!ui.open_window(window::kEntryPoints, "Einsprünge", {0, 0, 420, 150}, ui::WindowStyle::Dialog, window::kMain))
+    return std::vector<std::int32_t>{};
+  ui.set_window_icon(window::kEntryPoints, image::kLoad);
+  ui.set_window_enabled(window::kMain, false);
+  ui.create_label(window::kEntryPoints, kPrompt, {15, 10, 390, 20},
+                  "Weitere Einsprünge außer 000H, 003H, 007H (z. B. 0100h 0234h):");
+  ui.create_text_view(window::kEntryPoints, kEntries, true, -1);
+  ui.place_in_control_area(window::kEntryPoints, kEntries, {15, 35, 390, 60});
+  ui.create_button(window::kEntryPoints, kOk, {220, 110, 85, 25}, "OK");
+  ui.create_button(window::kEntryPoints, kCancel, {315, 110, 90, 25}, "Abbrechen");
+  ui.show_window(window::kEntryPoints);
+  ui.focus(kEntries);
+  std::optional<std::vector<std::int32_t>> chosen;
+  for (;;) {
+    const ui::Event event = ui.wait_event();
+    if (event.kind == ui::EventKind::CloseRequest) break;
+    if (event.kind != ui::EventKind::Control || (event.id != kOk && event.id != kCancel)) continue;
+    if (event.id == kCancel) break;
+    std::string bad;
+    std::vector<std::int32_t> entries = entry_points_of(ui.text(kEntries), bad);
+    if (bad.empty()) {
+      chosen = std::move(entries);
+      break;
+    }
+    ui.message_box("Hinweis", "'" + bad + "' ist keine Adresse von 0 bis 0FFFh.", ui::MessageIcon::Information, false);
+  }
+  ui.close_window(window::kEntryPoints);
+  ui.set_window_enabled(window::kMain, true);
+  return chosen;
+}
+
 }  // namespace
 
 void App::open_binary() {
@@ -24,7 +90,10 @@ void App::open_binary() {
   const dis::ImageFile image = dis::read_image_file(*chosen, 0, settings_.fill_byte);
   dis::Disassembly source;
   if (image.ok()) {
+    const auto entries = ask_entry_points(ui_);
+    if (!entries) return;
     dis::DisassemblyOptions options;
+    options.entries = *entries;
     options.fill_byte = settings_.fill_byte;
     const auto slash = chosen->rfind('/');
     options.title = slash == std::string::npos ? *chosen : chosen->substr(slash + 1);

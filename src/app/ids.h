@@ -8,6 +8,7 @@ namespace window {
 inline constexpr int kMain = 0;
 inline constexpr int kEmulatorSettings = 4;
 inline constexpr int kInfo = 5;
+inline constexpr int kEntryPoints = 6;  // asked for by "Binärdatei öffnen…"
 }  // namespace window
 
 namespace control {

@@ -45,6 +45,30 @@ GtkWidget* find_menu_bar(GtkWidget* root) {
   return found;
 }
 
+constexpr int kEntriesText = 61, kEntriesOk = 62, kEntriesCancel = 63;
+
+// Answers the "Einsprünge" dialog: the text typed into it, then the button.
+void answer_entries(GtkWindow*, const std::string& text, int button) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(GuiTest::ui().widget(kEntriesText)));
+  gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+  gtk_button_clicked(GTK_BUTTON(GuiTest::ui().widget(button)));
+}
+
+// Runs `step` from the main loop once `ready` holds, checking every 20 ms.
+void once(std::function<bool()> ready, std::function<void()> step) {
+  struct Pending {
+    std::function<bool()> ready;
+    std::function<void()> step;
+  };
+  g_timeout_add(20, [](gpointer data) -> gboolean {
+    auto* pending = static_cast<Pending*>(data);
+    if (!pending->ready()) return G_SOURCE_CONTINUE;
+    pending->step();
+    delete pending;
+    return G_SOURCE_REMOVE;
+  }, new Pending{std::move(ready), std::move(step)});
+}
+
 class BinaryOpen : public GuiTest {
  protected:
   void choose_menu_item() {
@@ -67,6 +91,7 @@ TEST_F(BinaryOpen, FillsTheEditorWithASourceThatAssemblesToTheSameImage) {
   type_into_editor("nop\n");
   auto asked = answer_next_box(GTK_RESPONSE_YES);
   auto requester = answer_next_requester(dir_ + "/rom.bin");
+  when_window_shown("Einsprünge", [](GtkWindow* window) { answer_entries(window, "", kEntriesOk); });
   choose_menu_item();
   EXPECT_EQ(asked->text, "Quelle wurde geändert. Trotzdem laden?");
   EXPECT_EQ(requester->title, "Binärdatei öffnen");
@@ -105,13 +130,48 @@ TEST_F(BinaryOpen, AnImageThatCannotBeReadChangesNothing) {
   type_into_editor("mine\n");
   answer_next_box(GTK_RESPONSE_YES);
   answer_next_requester(dir_ + "/broken.hex");
-  choose_menu_item();
+  choose_menu_item();  // no "Einsprünge" dialog for a file that cannot be read
   EXPECT_NE(messages().find(dir_ + "/broken.hex - Binärdatei konnte nicht geöffnet werden (Intel-HEX-Zeile 1: "
                                    "Prüfsumme falsch)"),
             std::string::npos)
       << messages();
   EXPECT_EQ(app().panes().editor_text(), "mine\n");
   EXPECT_EQ(app().panes().is_modified(), 1);
+}
+
+// jmp 000 at reset, retr at both interrupt vectors, then code at 010H that
+// no jump reaches: mov a,#55h / outl p1,a / ret.
+const std::string kHidden = std::string("\x04\x00\x00\x93\x00\x00\x00\x93", 8) + std::string(8, '\xFF') +
+                            std::string("\x23\x55\x39\x83", 4);
+
+TEST_F(BinaryOpen, EntryPointsTheUserNamesAreFollowed) {
+  write_file("hidden.bin", kHidden);
+  start_app();
+  // A word that is no address is named, and the dialog stays for a better one.
+  auto hint = answer_next_box(GTK_RESPONSE_OK);
+  answer_next_requester(dir_ + "/hidden.bin");
+  when_window_shown("Einsprünge", [hint](GtkWindow* window) {
+    answer_entries(window, "0010h, zz", kEntriesOk);
+    once([hint] { return hint->shown; },
+         [window] { answer_entries(window, "0010h\n", kEntriesOk); });
+  });
+  choose_menu_item();
+  pump_until([this] { return app().panes().editor_text().find("cpu") != std::string::npos; });
+  EXPECT_EQ(hint->text, "'zz' ist keine Adresse von 0 bis 0FFFh.");
+  const std::string source = app().panes().editor_text();
+  EXPECT_NE(source.find("L0010:\n        mov     a,#55h"), std::string::npos) << source;
+  EXPECT_NE(source.find("outl    p1,a"), std::string::npos) << source;
+
+  // Abbrechen in the dialog leaves everything as it was.
+  type_into_editor("; mine\n");
+  answer_next_box(GTK_RESPONSE_YES);
+  answer_next_requester(dir_ + "/hidden.bin");
+  when_window_shown("Einsprünge", [](GtkWindow* window) { answer_entries(window, "", kEntriesCancel); });
+  const std::string before = messages();
+  choose_menu_item();
+  EXPECT_NE(app().panes().editor_text().find("; mine"), std::string::npos);
+  EXPECT_EQ(app().panes().is_modified(), 1);
+  EXPECT_EQ(messages(), before);
 }
 
 }  // namespace
