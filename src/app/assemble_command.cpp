@@ -41,6 +41,7 @@ void App::assemble() {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;
   }
+  panes_.append_message(result.dialect_line);
   const std::size_t shown = std::min(result.error_lines.size(), kShownErrorLines);
   for (std::size_t i = 0; i < shown; ++i) panes_.append_message(result.error_lines[i]);
   if (result.error_lines.size() > shown)

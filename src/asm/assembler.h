@@ -7,6 +7,8 @@
 
 #include <string>
 #include <string_view>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "asm/line_record.h"
@@ -21,8 +23,15 @@ inline constexpr std::string_view kErrorsSuffix = " Fehler beim Assemblieren!";
 inline constexpr std::string_view kTextTooLarge =
     " -> Quelltext größer als 16 MiB (Grenze der Textmenge), nicht assembliert";
 
+// What the caller may fix about a run beyond the text.
+struct RunOptions {
+  std::string dialect;  // an option name of dialect_by_option; empty: from the source
+  std::vector<std::pair<std::string, std::int32_t>> definitions;  // -D NAME=VALUE
+};
+
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
+  std::string dialect_line;              // "Dialekt: ...": the run's first message line
   std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order
   std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..." or "Warnung: ..."; they do not stop the run
   int error_count = 0;
@@ -39,6 +48,9 @@ class Assembler {
   // The plain dialect keeps the text itself for the records to point into;
   // hand it over with std::move where the caller no longer needs it.
   AssemblyResult run(std::string editor_text, const std::string& source_dir = {});
+
+  // Dialect and definitions for the next runs.
+  void set_options(RunOptions options) { options_ = std::move(options); }
 
   // Whether the last run used the extended dialect.
   bool extended() const { return extended_; }
@@ -57,6 +69,7 @@ class Assembler {
   SourceListing listing_;
   bool extended_ = false;
   bool keep_listing_ = false;
+  RunOptions options_;
 };
 
 }  // namespace zorvin::asm48

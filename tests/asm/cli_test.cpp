@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 struct Outcome {
   int status = -1;
-  std::string out;
+  std::string dialect;  // the first line, "Dialekt: ...", when there is one
+  std::string out;      // the lines after it
   std::string err;
 };
 
@@ -54,6 +55,11 @@ class Cli : public testing::Test {
     const int status = pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.err = read_file(dir_ / "stderr.txt");
+    if (result.out.starts_with("Dialekt: ")) {
+      const auto end = result.out.find('\n');
+      result.dialect = result.out.substr(0, end);
+      result.out.erase(0, end == std::string::npos ? end : end + 1);
+    }
     return result;
   }
 
@@ -333,6 +339,7 @@ TEST_F(Cli, Utf8SourceWithByteOrderMark) {
   EXPECT_EQ(result.status, 0) << result.out;
   EXPECT_EQ(result.out,
             "bom.asm - als UTF-8 gelesen (Datei beginnt mit der UTF-8-Kennung EF BB BF)\n"
+            "Dialekt: einfach (keine Kennzeichen eines anderen Dialekts)\n"
             "bom.bin (2 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
   EXPECT_EQ(read_file(dir_ / "bom.bin"), std::string("\x00\xE4", 2));
 }
