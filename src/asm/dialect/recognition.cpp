@@ -152,7 +152,8 @@ std::string dialect_line(const DialectChoice& choice) {
     case DialectChoice::How::None: return line + " (keine Kennzeichen eines anderen Dialekts)";
     case DialectChoice::How::Option: return line + " (gewählt: " + choice.mark + ")";
     case DialectChoice::How::Marker:
-      return line + " (festgelegt durch " + choice.mark + ", Zeile " + std::to_string(choice.line) + ")";
+      return line + " (festgelegt durch " + choice.mark + (choice.cpu.empty() ? "" : " " + choice.cpu) + ", Zeile " +
+             std::to_string(choice.line) + ")";
     case DialectChoice::How::Recognised:
       return line + " (erkannt an " + choice.mark + ", Zeile " + std::to_string(choice.line) + ")";
   }
