@@ -44,8 +44,8 @@ void App::assemble() {
   panes_.append_message(result.dialect_line);
   const std::size_t shown = std::min(result.error_lines.size(), kShownErrorLines);
   for (std::size_t i = 0; i < shown; ++i) panes_.append_message(result.error_lines[i]);
-  if (result.error_lines.size() > shown)
-    panes_.append_message("... und " + std::to_string(result.error_lines.size() - shown) +
+  if (static_cast<std::size_t>(result.error_count) > shown)
+    panes_.append_message("... und " + std::to_string(static_cast<std::size_t>(result.error_count) - shown) +
                           " weitere Fehlermeldungen, die nicht angezeigt werden");
   for (std::size_t i = 0; i < std::min(result.warning_lines.size(), kShownErrorLines); ++i)
     panes_.append_message(result.warning_lines[i]);

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "asm/diagnostics.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
 #include "asm/work_limits.h"
@@ -32,9 +33,9 @@ struct RunOptions {
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
   std::string dialect_line;              // "Dialekt: ...": the run's first message line
-  std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order
+  std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order, the first kMaxKeptErrorLines
   std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..." or "Warnung: ..."; they do not stop the run
-  int error_count = 0;
+  int error_count = 0;                   // all of them
   std::string summary;                   // the run's last message line
   std::vector<std::string> included_files;  // files the run read besides the source
 

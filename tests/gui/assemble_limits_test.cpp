@@ -3,6 +3,7 @@
 // once, and the unsaved text in the editor is kept to the byte.
 #include <gdk/gdkkeysyms.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/ids.h"
@@ -65,6 +66,29 @@ TEST_F(AssembleLimits, EveryRunEndsWithItsBoundAndKeepsTheText) {
     type_into_editor(";");
     EXPECT_EQ(app().panes().editor_text(), ";" + source.text);
   }
+}
+
+// Settings that cannot be written at exit are not lost without a word; an
+// oversized settings file is refused at the start and left as it is.
+TEST_F(AssembleLimits, SettingsThatAreNotSavedAreReported) {
+  start_app();
+  std::filesystem::remove(dir_ + "/zorvin.ini");
+  std::filesystem::create_directory(dir_ + "/zorvin.ini");
+  const auto box = answer_next_box(GTK_RESPONSE_OK);
+  finish_app();
+  EXPECT_TRUE(box->shown);
+  EXPECT_EQ(box->title, "Fehler");
+  EXPECT_EQ(box->text, dir_ + "/zorvin.ini - Einstellungen nicht gespeichert (ist ein Ordner (Is a directory))");
+  std::filesystem::remove(dir_ + "/zorvin.ini");
+
+  const std::string huge = "[Splitter]\nHorizontal=300\n" + std::string(2 * 1024 * 1024, ';');
+  write_file("zorvin.ini", huge);
+  start_app();
+  EXPECT_NE(messages().find("Einstellungen nicht gelesen (größer als 1 MiB"), std::string::npos) << messages();
+  const auto refused = answer_next_box(GTK_RESPONSE_OK);
+  finish_app();
+  EXPECT_TRUE(refused->shown);
+  EXPECT_EQ(read_file("zorvin.ini"), huge);
 }
 
 }  // namespace

@@ -63,6 +63,18 @@ TEST(AsmLimits, EveryHostileSourceEndsWithItsBound) {
   }
 }
 
+// Every error counts, but only the first lines are kept, in both dialects.
+TEST(AsmLimits, ErrorLinesBeyondTheKeptOnesAreOnlyCounted) {
+  Assembler assembler;
+  const AssemblyResult plain = assembler.run(repeated(" foo\n", 20000));
+  EXPECT_EQ(plain.error_count, 20000);
+  ASSERT_EQ(plain.error_lines.size(), kMaxKeptErrorLines);
+  EXPECT_EQ(plain.error_lines.back(), "Zeile: 10000 -> Syntaxfehler");
+  EXPECT_EQ(plain.summary, "20000 Fehler beim Assemblieren!");
+  const AssemblyResult extended = assembler.run(" cpu 8048\n" + repeated(" foo\n", 20000));
+  EXPECT_EQ(extended.error_count, static_cast<int>(extended.error_lines.size())) << "the pass stops at 1000";
+}
+
 // Near the bounds, but within them: what a large program may need.
 TEST(AsmLimits, LargeOrdinarySourcesStayWithinTheBounds) {
   const struct {

@@ -176,6 +176,8 @@ int main(int argc, char** argv) {
   for (const auto& line : result.warning_lines) print_line(line);
   if (!result.ok()) {
     for (const auto& line : result.error_lines) print_line(line);
+    const auto not_kept = static_cast<std::size_t>(result.error_count) - result.error_lines.size();
+    if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;
   }
