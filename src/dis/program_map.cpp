@@ -139,6 +139,9 @@ ProgramMap follow_program(std::int32_t base, std::span<const std::uint8_t> bytes
     follower.add_entry(*entry, has_banks && *entry >= kBankSize ? 1 : 0, true);
   // Reset clears the bank flip-flop; an interrupt routine runs in bank 0.
   for (const std::int32_t vector : {7, 3, 0}) follower.add_entry(vector, 0, false);
+  // An image of a later part of memory (a HEX file of bank 1, say) holds
+  // none of them: its first byte is where it is entered.
+  if (base > 7) follower.add_entry(base, has_banks && base >= kBankSize ? 1 : 0, true);
   return follower.run();
 }
 

@@ -35,7 +35,8 @@ struct ProgramMap {
 };
 
 // `entries` are the user's entry points (addresses outside the image are
-// left out); 000H, 003H and 007H are always followed when the image holds them.
+// left out); 000H, 003H and 007H are always followed when the image holds
+// them, and the first byte of an image that starts above them.
 ProgramMap follow_program(std::int32_t base, std::span<const std::uint8_t> bytes, const OpcodeMap& opcodes,
                           bool has_banks, std::span<const std::int32_t> entries);
 

@@ -1,5 +1,6 @@
 #include "dis/source_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -20,6 +21,12 @@ std::string address_text(std::int32_t address) {
   char text[8];
   std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(address) & 0xFFFFu);
   return text;
+}
+
+std::string table_title(const TablePage& table) {
+  if (table.mnemonic == "jmpp") return "Sprungtabelle von jmpp @a";
+  if (table.mnemonic == "movp") return "Tabelle von movp a,@a";
+  return "Tabelle von movp3 a,@a";
 }
 
 void pad_to(std::string& line, std::size_t column) {
@@ -56,10 +63,9 @@ class Writer {
     std::int32_t address = map_.base;
     while (address < map_.end()) {
       const std::size_t at = map_.index(address);
-      if (table_label_[at] != nullptr) {
-        const TablePage& table = *table_label_[at];
-        out += "\n; " + std::string(table.mnemonic == "jmpp" ? "Sprungtabelle von jmpp @a" : table.mnemonic == "movp" ? "Tabelle von movp a,@a" : "Tabelle von movp3 a,@a") +
-               " (" + address_text(table.reader) + "H): als Daten gelesen, soweit kein Weg als Code hinführt\n";
+      if (const TablePage* table = table_label_[at]) {
+        out += "\n; " + table_title(*table) + " (" + address_text(table->reader) +
+               "H): als Daten gelesen, soweit kein Weg als Code hinführt\n";
         out += "T" + address_text(address) + ":\n";
       }
       if (code_label_[at]) out += label_of(address) + ":\n";
@@ -134,13 +140,11 @@ class Writer {
       if (!operands.empty()) operands += ',';
       operands += part;
     }
-    char comment[40];
-    if (op.length == 2)
-      std::snprintf(comment, sizeof comment, "%s  %02X %02X  %d %s", address_text(address).c_str(), bytes_[at], second,
-                    op.cycles, op.cycles == 1 ? "Zyklus" : "Zyklen");
-    else
-      std::snprintf(comment, sizeof comment, "%s  %02X     %d %s", address_text(address).c_str(), bytes_[at],
-                    op.cycles, op.cycles == 1 ? "Zyklus" : "Zyklen");
+    char code[8];
+    if (op.length == 2) std::snprintf(code, sizeof code, "%02X %02X", bytes_[at], second);
+    else std::snprintf(code, sizeof code, "%02X   ", bytes_[at]);
+    const std::string comment = address_text(address) + "  " + code + "  " + std::to_string(op.cycles) +
+                                (op.cycles == 1 ? " Zyklus" : " Zyklen");
     statement(out, op.mnemonic, operands, comment);
     return op.length;
   }
@@ -170,27 +174,41 @@ class Writer {
     data_lines(pending, end, out);
   }
 
+  // db lines of up to 16 bytes; a text that does not fit the rest of a line
+  // starts the next one, so it is cut only where it is longer than a line.
   void data_lines(std::int32_t address, std::int32_t end, std::string& out) const {
-    for (std::int32_t line = address; line < end; line += static_cast<std::int32_t>(kBytesPerDataLine)) {
-      const std::size_t first = map_.index(line);
-      const std::size_t last = std::min(first + kBytesPerDataLine, map_.index(end));
-      std::string items;
-      for (std::size_t at = first; at < last;) {
-        std::size_t text_end = at;
-        while (text_end < last && is_text_byte(bytes_[text_end])) ++text_end;
-        if (!items.empty()) items += ", ";
-        if (text_end - at >= kMinText) {
-          items += '"';
-          items.append(reinterpret_cast<const char*>(bytes_.data() + at), text_end - at);
-          items += '"';
-          at = text_end;
-        } else {
-          items += hex_number(bytes_[at], 2);
-          ++at;
-        }
+    const std::size_t last = map_.index(end);
+    std::size_t at = map_.index(address);
+    std::size_t line_start = at;
+    std::size_t line_bytes = 0;
+    std::string items;
+    const auto flush = [&] {
+      if (line_bytes > 0) statement(out, "db", items, address_text(map_.base + static_cast<std::int32_t>(line_start)));
+      items.clear();
+      line_bytes = 0;
+    };
+    while (at < last) {
+      std::size_t text_end = at;
+      while (text_end < last && is_text_byte(bytes_[text_end])) ++text_end;
+      const bool text = text_end - at >= kMinText;
+      if (text && line_bytes > 0 && line_bytes + (text_end - at) > kBytesPerDataLine) flush();
+      if (line_bytes == 0) line_start = at;
+      if (!items.empty()) items += ", ";
+      if (text) {
+        const std::size_t take = std::min(text_end - at, kBytesPerDataLine - line_bytes);
+        items += '"';
+        items.append(reinterpret_cast<const char*>(bytes_.data() + at), take);
+        items += '"';
+        at += take;
+        line_bytes += take;
+      } else {
+        items += hex_number(bytes_[at], 2);
+        ++at;
+        ++line_bytes;
       }
-      statement(out, "db", items, address_text(line));
+      if (line_bytes == kBytesPerDataLine) flush();
     }
+    flush();
   }
 
   const ProgramMap& map_;

@@ -144,6 +144,28 @@ TEST(DisSource, LongGapsOfTheFillByteBecomeOrgAndDataLinesHoldSixteenBytes) {
   EXPECT_EQ(line_with(source.text, "; 01FF"), "        db      00h                     ; 01FF");
 }
 
+TEST(DisSource, AnImageAboveTheVectorsIsEnteredAtItsFirstByte) {
+  const std::vector<std::uint8_t> image = {0x23, 0x01, 0x83};  // at 0800H: mov a,#1 / ret
+  const auto source = zorvin::dis::disassemble(0x800, image, {});
+  ASSERT_TRUE(source.ok());
+  EXPECT_EQ(line_with(source.text, "L0800"), "L0800:");
+  EXPECT_EQ(line_with(source.text, "#01h"), "        mov     a,#01h                  ; 0800  23 01  2 Zyklen");
+}
+
+TEST(DisSource, TextStartsANewDataLineRatherThanBeingCut) {
+  std::vector<std::uint8_t> image = {0x83, 0x00, 0x00, 0x83, 0x00, 0x00, 0x00, 0x83};  // ret at the vectors
+  image.insert(image.end(), 10, 0x80);
+  const std::string text = "Hallo Welt, Hallo 8048";
+  image.insert(image.end(), text.begin(), text.end());
+  zorvin::dis::DisassemblyOptions options;
+  options.fill_byte = 0xFF;
+  const auto source = zorvin::dis::disassemble(0, image, options);
+  ASSERT_TRUE(source.ok());
+  EXPECT_EQ(line_with(source.text, "; 0008"), "        db      80h, 80h, 80h, 80h, 80h, 80h, 80h, 80h, 80h, 80h ; 0008");
+  EXPECT_EQ(line_with(source.text, "; 0012"), "        db      \"Hallo Welt, Hall\"      ; 0012");
+  EXPECT_EQ(line_with(source.text, "; 0022"), "        db      \"o 8048\"                ; 0022");
+}
+
 TEST(DisSource, ImagesThePartCannotHoldAreRefused) {
   const std::vector<std::uint8_t> big(4097, 0);
   const std::vector<std::uint8_t> upi_big(2049, 0);
