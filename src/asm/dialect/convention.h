@@ -46,6 +46,7 @@ struct Convention {
   // A value too large for a byte: its low byte with a warning, as the
   // convention's assembler does; otherwise an error.
   bool low_byte_of_wide = false;
+  bool bare_directive_words = false;  // directive words not starting with "." or "#"
   std::span<const DirectiveAlias> directives;
 };
 

@@ -40,6 +40,18 @@ const std::array<Mark, 47> kMarks = {{
     {".include", asxxxx_convention, false}, {"$include", intel_convention, false},
 }};
 
+// The word in lower case (ASCII) in a small buffer; empty when it is too
+// long to be a mark. Every line is looked at: no allocation per word.
+struct SmallFold {
+  char text[16];
+  std::size_t size = 0;
+  explicit SmallFold(std::string_view word) {
+    if (word.size() >= sizeof text) return;
+    for (char c : word) text[size++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  std::string_view view() const { return {text, size}; }
+};
+
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 // The words of a line's code part: up to three, split at blanks and commas.
@@ -67,8 +79,7 @@ const Mark* mark_of(std::string_view line, std::string_view& word) {
   if (words[0].empty()) return nullptr;
   // Intel's control lines start in column 1 with "$".
   if (code.front() == '$' && words[0].size() > 1) {
-    const std::string folded = fold_case(words[0]);
-    if (folded.starts_with("$mod")) {
+    if (SmallFold(words[0]).view().starts_with("$mod")) {
       static constexpr Mark kModLine{"$mod", intel_convention, true};
       word = words[0];
       return &kModLine;
@@ -76,7 +87,9 @@ const Mark* mark_of(std::string_view line, std::string_view& word) {
   }
   std::size_t at = words[0].back() == ':' ? 1 : 0;  // after a label
   for (; at < words.size() && !words[at].empty(); ++at) {
-    const std::string folded = fold_case(words[at]);
+    const SmallFold small(words[at]);
+    const std::string_view folded = small.view();
+    if (folded.empty()) break;
     // "label .EQU value" is TASM's; ".equ name, value" the asm48 convention's.
     if (folded == ".equ"sv) {
       static constexpr Mark kTasmEqu{".equ", tasm_convention, false};
@@ -90,7 +103,7 @@ const Mark* mark_of(std::string_view line, std::string_view& word) {
       if (folded != mark.word) continue;
       // "cpu equ 5" is a symbol named cpu.
       const std::string_view next = at + 1 < words.size() ? words[at + 1] : std::string_view{};
-      if (mark.word == "cpu"sv && (next.empty() || fold_case(next) == "equ")) return nullptr;
+      if (mark.word == "cpu"sv && (next.empty() || SmallFold(next).view() == "equ"sv)) return nullptr;
       word = words[at];
       return &mark;
     }
@@ -104,8 +117,8 @@ bool is_plain_end(std::string_view line) {
   std::string_view code = code_of(line);
   while (!code.empty() && is_blank(code.front())) code.remove_prefix(1);
   while (!code.empty() && is_blank(code.back())) code.remove_suffix(1);
-  const std::string folded = fold_case(code);
-  return folded == "end" || folded == ".end";
+  const SmallFold folded(code);
+  return folded.view() == "end"sv || folded.view() == ".end"sv;
 }
 
 int digit_value(char c) {

@@ -131,6 +131,8 @@ bool is_definition_word(std::string_view w) {
 std::string_view engine_word(const Convention& rules, std::string_view folded) {
   if (rules.dollar_controls && folded.size() > 1 && folded.front() == '$')
     return folded == "$include"sv ? "include"sv : "ignore"sv;
+  // Most words are mnemonics and labels: only a few can be directives.
+  if (folded.empty() || (!rules.bare_directive_words && folded.front() != '.' && folded.front() != '#')) return folded;
   for (const DirectiveAlias& alias : rules.directives)
     if (alias.word == folded) return alias.engine;
   return folded;

@@ -29,6 +29,7 @@ const Convention& macro_convention() {
     c.option = "as";
     c.dollar_hex = true;
     c.bang_xor = true;
+    c.bare_directive_words = true;
     c.directives = kDirectives;
     return c;
   }();

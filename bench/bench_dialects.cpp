@@ -1,0 +1,116 @@
+// Each convention's front end against the plain dialect on the same program,
+// written in each convention's spelling (directives, labels, number forms).
+// Goal: every front end within 1.5x of the plain dialect.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "asm/assembler.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Spelling {
+  const char* name;
+  const char* header;     // the marker line, if any
+  const char* equ;        // printf form: name, value in hex
+  const char* org;        // printf form: address in hex
+  const char* label_end;  // after a label's name
+  const char* db;
+  const char* hex_ff;     // 0FFh written the convention's way
+};
+
+constexpr Spelling kSpellings[] = {
+    {"einfach", "", "%s equ %Xh\n", "   org %Xh\n", ":", "db", "0FFh"},
+    {"Makroassembler", "   cpu 8048\n", "%s equ 0%Xh\n", "   org 0%Xh\n", ":", "db", "0FFh"},
+    {"TASM", "#define BENCH\n", "%s .EQU $%X\n", "   .ORG $%X\n", "", ".DB", "$FF"},
+    {"ASxxxx/asm48", "   .area CODE (ABS)\n", "   .equ %s, 0x%X\n", "   .org 0x%X\n", ":", ".db", "0xFF"},
+    {"SB-Assembler", "   .CR 8048\n", "%s .EQ $%X\n", "   .OR $%X\n", "", ".DB", "$FF"},
+    {"Intel ASM48", "$MOD48\n", "%s EQU 0%XH\n", "   ORG 0%XH\n", ":", "DB", "0FFH"},
+};
+
+std::string printed(const char* form, const char* name, int value) {
+  char text[96];
+  std::snprintf(text, sizeof text, form, name, value);
+  return text;
+}
+
+std::string printed(const char* form, int value) {
+  char text[96];
+  std::snprintf(text, sizeof text, form, value);
+  return text;
+}
+
+// The same blocks as the assembler benchmark: pages with their own label,
+// jumps inside the page, calls to the previous block.
+std::string program(const Spelling& s, int wanted_lines) {
+  std::string source = std::string("; generated benchmark program\n") + s.header;
+  source += printed(s.equ, "COUNT", 10) + printed(s.equ, "MASK", 0xF0) + printed(s.equ, "STEP", 3);
+  int lines = 5;
+  for (int block = 0; lines < wanted_lines; ++block) {
+    const std::string page = "p" + std::to_string(block);
+    source += printed(s.org, (block % 8) * 256) + page + s.label_end + "\n";
+    lines += 2;
+    for (int i = 0; i < 48 && lines < wanted_lines; ++i, ++lines) {
+      switch (i % 16) {
+        case 0: source += "   mov a,#COUNT\n"; break;
+        case 1: source += "   anl a,#MASK   ; keep the high nibble\n"; break;
+        case 2: source += "   outl p1,a\n"; break;
+        case 3: source += "   add a,#STEP\n"; break;
+        case 4: source += "   jz " + page + "\n"; break;
+        case 5: source += "   djnz r2," + page + "\n"; break;
+        case 6: source += "l" + std::to_string(block) + "_" + std::to_string(i) + s.label_end + " xch a,@r1\n"; break;
+        case 7: source += "\n"; break;
+        case 8: source += "   call " + (block > 0 ? "p" + std::to_string(block - 1) : page) + "\n"; break;
+        case 9: source += std::string("   ") + s.db + " 'x'\n"; break;
+        case 10: source += std::string("   MOV R7,#") + s.hex_ff + "\n"; break;
+        case 11: source += "   ; a comment line\n"; break;
+        case 12: source += "   movp3 a,@a\n"; break;
+        case 13: source += "   sel rb1\n"; break;
+        case 14: source += "   jmp " + page + "\n"; break;
+        default: source += "   ret\n"; break;
+      }
+    }
+  }
+  return source;
+}
+
+// Microseconds of the fastest run in about a second (the machine is shared:
+// the fastest run is the one least disturbed), or a negative value when the
+// program did not assemble.
+double time_runs(const std::string& source, const char* name) {
+  zorvin::asm48::Assembler assembler;
+  const auto start = Clock::now();
+  std::chrono::duration<double> elapsed{};
+  double fastest = 1e30;
+  do {
+    const auto before = Clock::now();
+    const auto result = assembler.run(source);
+    fastest = std::min(fastest, std::chrono::duration<double>(Clock::now() - before).count());
+    if (!result.ok() || result.dialect_line.find(name) == std::string::npos) {
+      std::printf("%s: unexpected: %s %s %s\n", name, result.dialect_line.c_str(), result.summary.c_str(),
+                  result.error_lines.empty() ? "" : result.error_lines.front().c_str());
+      return -1;
+    }
+    elapsed = Clock::now() - start;
+  } while (elapsed.count() < 1.0);
+  return fastest * 1e6;
+}
+
+}  // namespace
+
+int main() {
+  std::printf("Front ends against the plain dialect (same program, each convention's spelling; goal <= 1.5x)\n");
+  for (int lines : {1500, 10000}) {
+    const double plain = time_runs(program(kSpellings[0], lines), kSpellings[0].name);
+    std::printf("%6d lines: %-15s %9.1f us (fastest run)\n", lines, kSpellings[0].name, plain);
+    for (std::size_t i = 1; i < std::size(kSpellings); ++i) {
+      const double us = time_runs(program(kSpellings[i], lines), kSpellings[i].name);
+      std::printf("%6d lines: %-15s %9.1f us (fastest run), %.2fx the plain dialect\n", lines, kSpellings[i].name, us,
+                  us / plain);
+    }
+  }
+  return 0;
+}
