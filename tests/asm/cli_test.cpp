@@ -371,3 +371,26 @@ TEST_F(Cli, OrgBackOverPlacedCodeWarns) {
     EXPECT_EQ(read_file(dir_ / "o.bin"), c.image);
   }
 }
+
+namespace {
+
+// --dialect and -D as a build script uses them: the dialect line first,
+// the definition picking the build variant, wrong calls refused.
+TEST_F(Cli, DialectOptionAndDefinitions) {
+  write_file(dir_ / "variant.asm", "        ifdef   FAST\n        mov     a,#SPEED\n        else\n"
+                                   "        nop\n        endif\n");
+  Outcome result = assemble("--dialect as -D FAST -DSPEED=0x42 variant.asm");
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_EQ(result.dialect, "Dialekt: Makroassembler (gewählt: as)");
+  EXPECT_EQ(read_file(dir_ / "variant.bin"), std::string("\x23\x42", 2));
+  result = assemble("--dialect as variant.asm");
+  EXPECT_EQ(read_file(dir_ / "variant.bin"), std::string(1, '\0'));
+
+  for (const char* wrong : {"--dialect cobol variant.asm", "-D 1X variant.asm", "-D X=zwei variant.asm", "--dialect"}) {
+    result = assemble(wrong);
+    EXPECT_EQ(result.status, 2) << wrong;
+    EXPECT_TRUE(result.out.empty()) << wrong;
+  }
+}
+
+}  // namespace
