@@ -33,7 +33,8 @@ std::string ordinary_program() {
   std::string text = " cpu 8048\n";
   for (int block = 0; text.size() < 1024 * 1024; ++block) {
     text += " org 0\nb" + std::to_string(block) + ":\n";
-    for (int i = 0; i < 100; ++i) text += "  mov a,#12h   ; load\n  add a,r0\n  jnz b" + std::to_string(block) + "\n";
+    // 40 times 5 bytes: the jumps stay in the block's page.
+    for (int i = 0; i < 40; ++i) text += "  mov a,#12h   ; load\n  add a,r0\n  jnz b" + std::to_string(block) + "\n";
   }
   return text;
 }

@@ -12,10 +12,10 @@
 namespace zorvin::asm48 {
 
 // Statements looked at (assembled or skipped by if), over all passes.
-inline constexpr std::uint64_t kMaxStatements = 3'000'000;
+inline constexpr std::uint64_t kMaxStatements = 2'000'000;
 // Words, numbers and signs of those statements: a long expression costs
 // as much as many short statements.
-inline constexpr std::uint64_t kMaxTokens = 8'000'000;
+inline constexpr std::uint64_t kMaxTokens = 4'000'000;
 // Bytes of text read, expanded by macros and recorded for loops and
 // macros, over all passes; also the largest editor text assembled at all.
 inline constexpr std::uint64_t kMaxTextBytes = 16ull * 1024 * 1024;
@@ -25,9 +25,9 @@ inline constexpr std::size_t kMaxExpandedLineBytes = 1024 * 1024;
 inline constexpr std::uint64_t kMaxLoopIterations = 1'000'000;
 
 inline constexpr std::string_view kTooManyStatements =
-    " -> mehr als 3000000 Anweisungen in einem Lauf (Grenze der Anweisungen), abgebrochen";
+    " -> mehr als 2000000 Anweisungen in einem Lauf (Grenze der Anweisungen), abgebrochen";
 inline constexpr std::string_view kTooManyTokens =
-    " -> mehr als 8000000 Wörter, Zahlen und Zeichen in Anweisungen eines Laufs (Grenze der Ausdrücke), "
+    " -> mehr als 4000000 Wörter, Zahlen und Zeichen in Anweisungen eines Laufs (Grenze der Ausdrücke), "
     "abgebrochen";
 inline constexpr std::string_view kTooMuchText =
     " -> mehr als 16 MiB Text durch Makros, Schleifen und Dateien (Grenze der Textmenge), abgebrochen";

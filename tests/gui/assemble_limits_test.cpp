@@ -43,7 +43,7 @@ TEST_F(AssembleLimits, EveryRunEndsWithItsBoundAndKeepsTheText) {
                      std::to_string(i - 1) + "\n endm\n";
          return levels;
        }() + " m39\n",
-       "mehr als 3000000 Anweisungen"},
+       "mehr als 2000000 Anweisungen"},
       {"deeply nested loops", " cpu 8048\n" + repeated(" rept 2\n", 70000) + " nop\n" + repeated(" endm\n", 70000),
        "Zeile: 2 -> mehr als 16 MiB Text"},
   };

@@ -86,7 +86,10 @@ TEST_F(BadInput, SettingsFileThatCannotBeReadStillStarts) {
   start_app();
   EXPECT_TRUE(ui().has_window(window::kMain));
   app().dispatch_command(command::kFillFF);
+  // The settings cannot be saved there, and the user is told.
+  const auto box = answer_next_box(GTK_RESPONSE_OK);
   finish_app();
+  EXPECT_TRUE(box->shown);
   EXPECT_TRUE(std::filesystem::is_directory(dir_ + "/zorvin.ini"));
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "asm/assembler.h"
+#include "asm/diagnostics.h"
 
 namespace zorvin::asm48 {
 namespace {
