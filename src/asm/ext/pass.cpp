@@ -786,7 +786,10 @@ class Pass final : public SymbolSource {
     } else if (w == "include"sv) {
       include(s);
     } else if (w == "end"sv || w == ".end"sv) {
-      stopped_ = true;
+      // END in an included file ends that file (sources from assemblers
+      // that allow it); in the source it ends the run.
+      if (frames_.back().kind == FrameKind::File && frames_.back().block != context_.source) pop_frame();
+      else stopped_ = true;
     } else if (w == "cpu"sv) {
       const auto set = instruction_set_of(s.operand_text);
       if (!set) return report(kUnknownCpu, s.operand_text);

@@ -1,5 +1,6 @@
 ; TASM convention, recognised by its #DEFINE: #INCLUDE of a file whose name
-; differs in case, .EQU, $hex, %binary, @octal, "*" as the location counter,
+; differs in case and ends with .END,
+; .EQU, $hex, %binary, @octal, "*" as the location counter,
 ; expressions left to right, values cut to their low byte.
 #DEFINE DEBUG
 #INCLUDE "TASM_PORTS.INC"
@@ -27,4 +28,7 @@ TABLE   .DB   1,$0A,%101        ; @0100 = 01 0A 05
         .DW   TABLE             ; = 00 01
         .WORD $1234             ; = 34 12
         .DB   TABLE             ; = 00
+#IFNDEF NOTREAD
+        CLR   A                 ; @010B = 27
+#ENDIF
         .END
