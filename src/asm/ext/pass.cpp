@@ -371,6 +371,8 @@ class Pass final : public SymbolSource {
       s.label = &t[0];  // a name in column 1 is a label, colon or not
       i = 1;
     }
+    // >NAME args: a macro call in SB-Assembler's convention.
+    if (rules_.numbered_macros && i + 1 < t.size() && is_op(t[i], ">") && t[i + 1].kind == TokenKind::Name) ++i;
     if (i < t.size()) {
       s.word = &t[i];
       // Only a name can be a keyword; other tokens are compared unchanged.
@@ -382,7 +384,7 @@ class Pass final : public SymbolSource {
       s.key = text_key(s.folded);
       s.operands = std::span<const Token>(t).subspan(i + 1);
       // ".equ name, value" and "#define NAME value": the name comes first.
-      const bool named_after = s.is(word_key("define")) ||
+      const bool named_after = s.is(word_key("define")) || (s.is(word_key("macro")) && rules_.numbered_macros) ||
                                (s.is(word_key("equ")) && !s.label && s.operands.size() >= 2 && is_op(s.operands[1], ","));
       if (named_after && !s.label && !s.operands.empty() && s.operands[0].kind == TokenKind::Name) {
         s.label = &s.operands[0];
@@ -594,6 +596,8 @@ class Pass final : public SymbolSource {
     const std::string name = fold_case(s.label->text);
     Macro macro;
     for (std::string_view parameter : split_arguments(s.operand_text)) macro.parameters.push_back(fold_case(parameter));
+    if (rules_.numbered_macros)
+      for (char n = '1'; n <= '9'; ++n) macro.parameters.push_back(std::string{']', n});
     const std::string shown_name(s.label->text);
     const bool twice = macros_.count(name) > 0 || known_word(name);
     auto body = record_block();

@@ -12,7 +12,8 @@ namespace zorvin::asm48 {
 
 namespace {
 
-constexpr std::array<DirectiveAlias, 20> kDirectives = {{
+constexpr std::array<DirectiveAlias, 22> kDirectives = {{
+    {".ma", "macro"},    {".em", "endm"},
     {".cr", "cpu"},      {".tf", "ignore"},   {".or", "org"},      {".eq", "equ"},      {".se", "set"},
     {".db", "db"},       {".dw", "dw"},       {".da", "dw"},       {".as", "db"},       {".az", "asciz"},
     {".bs", "ds"},       {".no", "fill_to"},  {".in", "include"},  {".do", "if"},       {".el", "else"},
@@ -31,6 +32,7 @@ const Convention& sbasm_convention() {
     c.percent_binary = true;
     c.local_dot = true;
     c.slash_high = true;
+    c.numbered_macros = true;
     c.bang_xor = true;
     c.caret_or = true;
     c.backslash_mod = true;

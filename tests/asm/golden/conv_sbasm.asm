@@ -1,7 +1,7 @@
 ; SB-Assembler convention (.CR 8048): two-letter directives, labels without
 ; colon, .name labels local to the last ordinary label, $hex and %binary,
 ; expressions left to right with ! as exclusive or and ^ as or, / for the
-; high byte, values cut to their low byte.
+; high byte, values cut to their low byte, macros with ]1 parameters.
         .CR     8048
         .TF     blink.bin,BIN
         .OR     $000
@@ -21,3 +21,12 @@ TABLE   .DB     1,2             ; @0180 = 01 02
         .BS     3
         .NO     $190
         .DB     $1FF            ; @0190 = FF
+LOADA   .MA
+        MOV     A,#]1
+        ADD     A,#]2
+        .EM
+        .MA     CLEAR
+        CLR     A
+        .EM
+        >LOADA  $10,%11         ; @0191 = 23 10 03 03
+        >CLEAR                  ; @0195 = 27
