@@ -9,7 +9,9 @@ namespace zorvin::asm48 {
 
 namespace {
 
-constexpr std::array<DirectiveAlias, 7> kDirectives = {{
+constexpr std::array<DirectiveAlias, 9> kDirectives = {{
+    {".equ", "equ"},  // the dot forms other assemblers write
+    {".set", "set"},
     {"relaxed", "ignore"},
     {"fatal", "fatal"},
     {"error", "error"},

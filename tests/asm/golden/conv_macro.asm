@@ -16,3 +16,6 @@ MASK    equ     0Fh
         org     $103
         nop                     ; @0103 = 00
         message "fertig"
+LIMIT   .equ    20h             ; a dot directive in column 1 is no label
+        .equ    STEP, 2
+        mov     r1,#LIMIT+STEP  ; @0104 = B9 22
