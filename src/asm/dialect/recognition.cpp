@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdint>
 
 #include "asm/dialect/dialects.h"
 #include "asm/editor_lines.h"
@@ -18,6 +19,16 @@ struct Mark {
   const Convention& (*convention)();
   bool marker;            // the convention's own marker line
 };
+
+// A word of up to 8 bytes as one number (by shifts, so the same on every
+// processor): every line of every source is looked at, and comparing
+// numbers keeps that cheap. 0 for a longer word, which is no mark.
+constexpr std::uint64_t packed(std::string_view word) {
+  if (word.empty() || word.size() > 8) return 0;
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < word.size(); ++i) key |= std::uint64_t{static_cast<unsigned char>(word[i])} << (8 * i);
+  return key;
+}
 
 // Words that say which convention a source follows; none of them is a
 // statement of the plain dialect.
@@ -52,17 +63,25 @@ struct SmallFold {
   std::string_view view() const { return {text, size}; }
 };
 
+const auto kMarkKeys = [] {
+  std::array<std::uint64_t, kMarks.size()> keys{};
+  for (std::size_t i = 0; i < kMarks.size(); ++i) keys[i] = packed(kMarks[i].word);
+  return keys;
+}();
+
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
-// The words of a line's code part: up to three, split at blanks and commas.
+// The first words of a line, up to three, split at blanks and commas; the
+// comment (from ";") is not read.
 std::array<std::string_view, 3> first_words(std::string_view code) {
   std::array<std::string_view, 3> words{};
   std::size_t pos = 0;
   for (auto& word : words) {
     while (pos < code.size() && (is_blank(code[pos]) || code[pos] == ',')) ++pos;
     const std::size_t start = pos;
-    while (pos < code.size() && !is_blank(code[pos]) && code[pos] != ',' && code[pos] != '(') ++pos;
+    while (pos < code.size() && !is_blank(code[pos]) && code[pos] != ',' && code[pos] != '(' && code[pos] != ';') ++pos;
     word = code.substr(start, pos - start);
+    if (pos < code.size() && code[pos] == ';') break;
   }
   return words;
 }
@@ -73,8 +92,7 @@ std::string_view code_of(std::string_view line) {
 }
 
 // The mark a line holds, if any; `word` gets the word as written.
-const Mark* mark_of(std::string_view line, std::string_view& word) {
-  const std::string_view code = code_of(line);
+const Mark* mark_of(std::string_view code, std::string_view& word) {
   const auto words = first_words(code);
   if (words[0].empty()) return nullptr;
   // Intel's control lines start in column 1 with "$".
@@ -99,8 +117,10 @@ const Mark* mark_of(std::string_view line, std::string_view& word) {
     }
     // After a name without colon only a definition counts ("LIMIT .EQ 5").
     if (at == 1 && words[0].back() != ':' && folded != ".eq"sv && folded != ".se"sv && folded != ".set"sv) break;
-    for (const Mark& mark : kMarks) {
-      if (folded != mark.word) continue;
+    const std::uint64_t key = packed(folded);
+    for (std::size_t i = 0; key != 0 && i < kMarkKeys.size(); ++i) {
+      if (kMarkKeys[i] != key) continue;
+      const Mark& mark = kMarks[i];
       // "cpu equ 5" is a symbol named cpu.
       const std::string_view next = at + 1 < words.size() ? words[at + 1] : std::string_view{};
       if (mark.word == "cpu"sv && (next.empty() || SmallFold(next).view() == "equ"sv)) return nullptr;
@@ -126,6 +146,14 @@ int digit_value(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return 99;
+}
+
+// Whether the text holds "%" (when asked) or "$" (when asked): one loop, as
+// find_first_of would look up the set for every byte.
+bool holds_sign(std::string_view text, bool percent, bool dollar) {
+  for (const char c : text)
+    if ((percent && c == '%') || (dollar && c == '$')) return true;
+  return false;
 }
 
 std::string_view shown_name(const DialectChoice& choice) {
@@ -177,12 +205,15 @@ std::vector<std::string> number_form_warnings(std::string_view text, const Diale
   std::vector<std::string> warnings;
   if (choice.how == DialectChoice::How::Option || choice.how == DialectChoice::How::Marker) return warnings;
   const Convention* c = choice.convention;
+  // Most sources hold neither sign: then there is nothing to look at.
+  if (!holds_sign(text, true, true)) return warnings;
   bool percent_done = false;
   bool dollar_done = false;
   std::size_t pos = 0;
   std::string_view line;
   for (std::int32_t line_no = 1; !text.empty() && next_editor_line(text, pos, line); ++line_no) {
     if (percent_done && dollar_done) break;
+    if (!holds_sign(line, !percent_done, !dollar_done)) continue;
     const std::string_view code = code_of(line);
     for (std::size_t i = 1; i < code.size(); ++i) {
       const char sign = code[i - 1];
