@@ -35,6 +35,7 @@ struct Macro {
   std::vector<std::string> parameters;  // folded
   std::vector<std::string> labels;      // folded, local to each expansion
   std::shared_ptr<const LineBlock> body;
+  bool parenthesised = false;           // #DEFINE NAME(a,b): called as NAME(1,2)
 };
 
 enum class FrameKind { File, Macro, While, Rept };
@@ -539,6 +540,7 @@ class Pass final : public SymbolSource {
       report(kMissingName, s.word->text);
       return true;
     }
+    if (s.folded == "define"sv && define_text(s)) return true;
     if (s.folded == "macro"sv) {
       define_macro(s);
       return true;
@@ -608,8 +610,45 @@ class Pass final : public SymbolSource {
     macros_.emplace(name, std::move(macro));
   }
 
+  // #DEFINE NAME(a,b) text, #DEFINE NAME instruction, #DEFINE NAME register:
+  // text rather than a value. False for a value, which defines a name.
+  bool define_text(const Statement& s) {
+    if (s.operands.empty()) return false;
+    const Token& first = s.operands[0];
+    const bool parameters = is_op(first, "(") && first.start == s.label->start + s.label->text.size();
+    const FoldedName word(first.kind == TokenKind::Name ? first.text : std::string_view{});
+    if (!parameters && s.operands.size() == 1 && is_register_word(word)) {
+      if (!context_.symbols.define(s.label->text, SymbolKind::Register, 0, std::string(word.view())))
+        report(kSymbolTwice, s.label->text);
+      return true;
+    }
+    if (!parameters && !(first.kind == TokenKind::Name && context_.mnemonics.contains(Word(word)))) return false;
+    Macro macro;
+    std::size_t body_from = 0;
+    if (parameters) {
+      std::size_t i = 1;
+      for (; i < s.operands.size() && !is_op(s.operands[i], ")"); ++i)
+        if (s.operands[i].kind == TokenKind::Name) macro.parameters.push_back(fold_case(s.operands[i].text));
+      if (i + 1 >= s.operands.size()) return report(kParameterError), true;
+      body_from = i + 1;
+      macro.parenthesised = true;
+    }
+    const std::size_t start = s.operands[body_from].start - s.operands[0].start;
+    auto body = std::make_shared<LineBlock>();
+    body->owned.push_back("        " + std::string(s.operand_text.substr(start)));  // indented: no label
+    body->lines.push_back(body->owned.back());
+    macro.body = std::move(body);
+    const std::string name = fold_case(s.label->text);
+    if (macros_.count(name) > 0 || known_word(name)) return report(kSymbolTwice, s.label->text), true;
+    macros_.emplace(name, std::move(macro));
+    return true;
+  }
+
   void expand_macro(const Macro& macro, const Statement& s) {
-    const auto arguments = split_arguments(s.operand_text);
+    std::string_view argument_text = s.operand_text;
+    if (macro.parenthesised && argument_text.size() >= 2 && argument_text.front() == '(' && argument_text.back() == ')')
+      argument_text = argument_text.substr(1, argument_text.size() - 2);
+    const auto arguments = split_arguments(argument_text);
     if (arguments.size() > macro.parameters.size()) return report(kParameterError);
     // Each expansion keeps its arguments: a macro that passes them on
     // doubled would otherwise fill the memory before nesting ends it.

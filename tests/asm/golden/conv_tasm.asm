@@ -31,4 +31,10 @@ TABLE   .DB   1,$0A,%101        ; @0100 = 01 0A 05
 #IFNDEF NOTREAD
         CLR   A                 ; @010B = 27
 #ENDIF
+#DEFINE LED_OFF ORL P1,#$01
+#DEFINE DELAY(n) MOV R6,#n
+#DEFINE OUTPORT P2
+        LED_OFF                 ; @010C = 89 01
+        DELAY(50)               ; = BE 32
+        OUTL  OUTPORT,A         ; = 3A
         .END
