@@ -8,7 +8,6 @@
 #include "asm/dialect/recognition.h"
 #include "asm/editor_lines.h"
 #include "asm/encoding_pass.h"
-#include "asm/ext/dialect_switch.h"
 #include "asm/ext/extended_assembler.h"
 #include "asm/split_pass.h"
 #include "asm/symbol_pass.h"

@@ -1,7 +1,8 @@
 // One assembler run over the editor text: split, equ substitution, encoding,
-// addresses, jump targets and the sort by address. A source with a `cpu`
-// statement goes through the extended dialect instead (asm/ext), which
-// fills the same table. Touches no screen and writes no file; the caller
+// addresses, jump targets and the sort by address. A source in another
+// convention (asm/dialect chooses it: `cpu 8048`, #DEFINE, .EQ, ...) goes
+// through the extended dialect's engine instead (asm/ext), which fills the
+// same table. Touches no screen and writes no file; the caller
 // shows the messages and runs the output writer.
 #pragma once
 
