@@ -41,6 +41,7 @@ void App::assemble() {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;
   }
+  panes_.append_message(result.dialect_line);
   const std::size_t shown = std::min(result.error_lines.size(), kShownErrorLines);
   for (std::size_t i = 0; i < shown; ++i) panes_.append_message(result.error_lines[i]);
   if (static_cast<std::size_t>(result.error_count) > shown)
@@ -49,7 +50,6 @@ void App::assemble() {
   last_assembly_failed_ = !result.ok();
   std::string summary = result.summary;
   if (result.ok()) {
-    for (const std::string& line : result.warning_lines) panes_.append_message(line);
     const files::OutputResult output =
         files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path(), result.included_files);
     panes_.set_listing(files::listing_rows(assembler_.table()));

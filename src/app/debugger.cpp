@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/ids.h"
-#include "asm/ext/dialect_switch.h"
+#include "asm/dialect/recognition.h"
 #include "ui/debug_marks.h"
 
 namespace zorvin::app {
@@ -42,9 +42,9 @@ constexpr Key kKeys[] = {
 };
 
 sim::Variant variant_of(const std::string& text) {
-  const auto cpu = asm48::ext::cpu_statement(text);
-  if (!cpu) return sim::Variant::I8048;
-  return sim::variant_named(*cpu).value_or(sim::Variant::I8048);
+  const std::string cpu = asm48::recognise_dialect(text).cpu;
+  if (cpu.empty()) return sim::Variant::I8048;
+  return sim::variant_named(cpu).value_or(sim::Variant::I8048);
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 
 #include "asm/address_pass.h"
 #include "asm/code_overlaps.h"
+#include "asm/dialect/dialects.h"
+#include "asm/dialect/recognition.h"
 #include "asm/editor_lines.h"
 #include "asm/encoding_pass.h"
-#include "asm/ext/dialect_switch.h"
 #include "asm/ext/extended_assembler.h"
 #include "asm/split_pass.h"
 #include "asm/symbol_pass.h"
@@ -48,17 +49,33 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     table_ = {};
     return finish(std::move(result), table_);
   }
-  const auto cpu = ext::cpu_statement(editor_text);
-  extended_ = cpu.has_value();
+  DialectChoice choice;
+  if (const DialectName named = dialect_by_option(options_.dialect); !options_.dialect.empty() && named.known) {
+    choice.convention = named.convention;
+    choice.how = DialectChoice::How::Option;
+    choice.mark = options_.dialect;
+    // The part still comes from the source's marker line, if it has one.
+    const DialectChoice own = recognise_dialect(editor_text);
+    if (own.convention == choice.convention) choice.cpu = own.cpu;
+  } else {
+    choice = recognise_dialect(editor_text);
+  }
+  result.dialect_line = dialect_line(choice);
+  result.warning_lines = number_form_warnings(editor_text, choice);
+  extended_ = choice.convention != nullptr;
   if (extended_) {
-    ext::ExtendedRun run = ext::assemble_extended(editor_text, source_dir, *cpu, keep_listing_, table_);
+    ext::ExtendedOptions options{choice.convention, choice.cpu.empty() ? std::string("8048") : choice.cpu, {}};
+    for (const auto& [name, value] : options_.definitions) options.definitions.push_back({name, value});
+    ext::ExtendedRun run = ext::assemble_extended(editor_text, source_dir, options, keep_listing_, table_);
     listing_ = std::move(run.listing);
     result.error_count = run.diagnostics.count();
     result.error_lines = std::move(run.diagnostics.lines);
-    result.warning_lines = std::move(run.warnings.lines);
     result.included_files = std::move(run.included_files);
+    result.warning_lines.insert(result.warning_lines.end(), run.warnings.lines.begin(), run.warnings.lines.end());
     return finish(std::move(result), table_);
   }
+  if (!options_.definitions.empty())
+    result.warning_lines.push_back("Warnung: -D gilt nicht im einfachen Dialekt; die Definitionen bleiben unbenutzt");
   split_pass(std::move(editor_text), table_);
   Diagnostics diagnostics;
   result.error_count = symbol_pass(table_, diagnostics);

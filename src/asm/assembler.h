@@ -1,14 +1,18 @@
 // One assembler run over the editor text: split, equ substitution, encoding,
-// addresses, jump targets and the sort by address. A source with a `cpu`
-// statement goes through the extended dialect instead (asm/ext), which
-// fills the same table. Touches no screen and writes no file; the caller
+// addresses, jump targets and the sort by address. A source in another
+// convention (asm/dialect chooses it: `cpu 8048`, #DEFINE, .EQ, ...) goes
+// through the extended dialect's engine instead (asm/ext), which fills the
+// same table. Touches no screen and writes no file; the caller
 // shows the messages and runs the output writer.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "asm/diagnostics.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
 #include "asm/work_limits.h"
@@ -21,8 +25,15 @@ inline constexpr std::string_view kErrorsSuffix = " Fehler beim Assemblieren!";
 inline constexpr std::string_view kTextTooLarge =
     " -> Quelltext größer als 16 MiB (Grenze der Textmenge), nicht assembliert";
 
+// What the caller may fix about a run beyond the text.
+struct RunOptions {
+  std::string dialect;  // an option name of dialect_by_option; empty: from the source
+  std::vector<std::pair<std::string, std::int32_t>> definitions;  // -D NAME=VALUE
+};
+
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
+  std::string dialect_line;              // "Dialekt: ...": the run's first message line
   std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order, the first kMaxKeptErrorLines
   std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..." or "Warnung: ..."; they do not stop the run
   int error_count = 0;                   // all of them
@@ -39,6 +50,9 @@ class Assembler {
   // The plain dialect keeps the text itself for the records to point into;
   // hand it over with std::move where the caller no longer needs it.
   AssemblyResult run(std::string editor_text, const std::string& source_dir = {});
+
+  // Dialect and definitions for the next runs.
+  void set_options(RunOptions options) { options_ = std::move(options); }
 
   // Whether the last run used the extended dialect.
   bool extended() const { return extended_; }
@@ -57,6 +71,7 @@ class Assembler {
   SourceListing listing_;
   bool extended_ = false;
   bool keep_listing_ = false;
+  RunOptions options_;
 };
 
 }  // namespace zorvin::asm48

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cerrno>
 
-#include "asm/ext/dialect_switch.h"
+#include "asm/dialect/recognition.h"
 #include "files/regular_file.h"
 
 namespace zorvin::sim {
@@ -82,7 +82,8 @@ std::optional<std::uint16_t> label_address(std::span<const ProgramLabel> labels,
 
 AssembledProgram assemble_program(std::string text, const std::string& source_dir) {
   AssembledProgram program;
-  program.cpu = asm48::ext::cpu_statement(text);
+  // The part a marker line names (`cpu 8049`, `.cr 8041`), if any.
+  if (std::string cpu = asm48::recognise_dialect(text).cpu; !cpu.empty()) program.cpu = std::move(cpu);
   asm48::Assembler assembler;
   assembler.keep_listing(true);  // the extended dialect's symbols come with its listing
   program.result = assembler.run(std::move(text), source_dir);

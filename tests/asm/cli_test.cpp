@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 struct Outcome {
   int status = -1;
-  std::string out;
+  std::string dialect;  // the first line, "Dialekt: ...", when there is one
+  std::string out;      // the lines after it
   std::string err;
 };
 
@@ -54,6 +55,11 @@ class Cli : public testing::Test {
     const int status = pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.err = read_file(dir_ / "stderr.txt");
+    if (result.out.starts_with("Dialekt: ")) {
+      const auto end = result.out.find('\n');
+      result.dialect = result.out.substr(0, end);
+      result.out.erase(0, end == std::string::npos ? end : end + 1);
+    }
     return result;
   }
 
@@ -333,6 +339,7 @@ TEST_F(Cli, Utf8SourceWithByteOrderMark) {
   EXPECT_EQ(result.status, 0) << result.out;
   EXPECT_EQ(result.out,
             "bom.asm - als UTF-8 gelesen (Datei beginnt mit der UTF-8-Kennung EF BB BF)\n"
+            "Dialekt: einfach (keine Kennzeichen eines anderen Dialekts)\n"
             "bom.bin (2 Byte) gespeichert\nAssemblieren ohne Fehler beendet.\n");
   EXPECT_EQ(read_file(dir_ / "bom.bin"), std::string("\x00\xE4", 2));
 }
@@ -364,3 +371,26 @@ TEST_F(Cli, OrgBackOverPlacedCodeWarns) {
     EXPECT_EQ(read_file(dir_ / "o.bin"), c.image);
   }
 }
+
+namespace {
+
+// --dialect and -D as a build script uses them: the dialect line first,
+// the definition picking the build variant, wrong calls refused.
+TEST_F(Cli, DialectOptionAndDefinitions) {
+  write_file(dir_ / "variant.asm", "        ifdef   FAST\n        mov     a,#SPEED\n        else\n"
+                                   "        nop\n        endif\n");
+  Outcome result = assemble("--dialect as -D FAST -DSPEED=0x42 variant.asm");
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_EQ(result.dialect, "Dialekt: Makroassembler (gewählt: as)");
+  EXPECT_EQ(read_file(dir_ / "variant.bin"), std::string("\x23\x42", 2));
+  result = assemble("--dialect as variant.asm");
+  EXPECT_EQ(read_file(dir_ / "variant.bin"), std::string(1, '\0'));
+
+  for (const char* wrong : {"--dialect cobol variant.asm", "-D 1X variant.asm", "-D X=zwei variant.asm", "--dialect"}) {
+    result = assemble(wrong);
+    EXPECT_EQ(result.status, 2) << wrong;
+    EXPECT_TRUE(result.out.empty()) << wrong;
+  }
+}
+
+}  // namespace

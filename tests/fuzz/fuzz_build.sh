@@ -7,9 +7,11 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build-fuzz -j 2 --target fuzzers
 
 # target name -> seed folder and extra options
-declare -A zorvin_fuzz_seeds=([assembler_fuzzer]=asm [settings_fuzzer]=ini [codec_fuzzer]=codec [extended_fuzzer]=ext [dis_fuzzer]=dis)
+declare -A zorvin_fuzz_seeds=([assembler_fuzzer]=asm [settings_fuzzer]=ini [codec_fuzzer]=codec [extended_fuzzer]=ext [dis_fuzzer]=dis
+                             [tasm_fuzzer]=dialect [asxxxx_fuzzer]=dialect [sbasm_fuzzer]=dialect [asm48_fuzzer]=dialect)
 declare -A zorvin_fuzz_options=([assembler_fuzzer]="-dict=tests/fuzz/asm.dict" [extended_fuzzer]="-dict=tests/fuzz/ext.dict")
-zorvin_fuzz_targets=(assembler_fuzzer settings_fuzzer codec_fuzzer extended_fuzzer dis_fuzzer)
+zorvin_fuzz_targets=(assembler_fuzzer settings_fuzzer codec_fuzzer extended_fuzzer dis_fuzzer
+                     tasm_fuzzer asxxxx_fuzzer sbasm_fuzzer asm48_fuzzer)
 
 # Runs one target on a scratch copy of its seeds (the repository is never
 # written); findings land in the scratch folder. Prints libFuzzer's output.
@@ -21,6 +23,7 @@ zorvin_fuzz_run() {
   cp "tests/fuzz/corpus/${zorvin_fuzz_seeds[$target]}/." -r "$scratch/corpus/"
   # The golden assembler sources seed the assembler too, without copies here.
   if [ "$target" = assembler_fuzzer ]; then cp tests/asm/golden/*.asm "$scratch/corpus/"; fi
+  case "$target" in tasm_fuzzer|asxxxx_fuzzer|sbasm_fuzzer|asm48_fuzzer) cp tests/asm/golden/conv_*.asm "$scratch/corpus/" ;; esac
   if [ "$target" = extended_fuzzer ]; then cp tests/asm/golden/ext_*.asm tests/asm/golden/prog_*.asm "$scratch/corpus/"; fi
   # A hang or a run-away allocation counts as a finding too.
   build-fuzz/tests/fuzz/"$target" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \

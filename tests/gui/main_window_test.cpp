@@ -95,7 +95,9 @@ TEST_F(MainWindow, F5AssemblesFromEditorOrMessagePane) {
   press_key(editor(), GDK_KEY_F5);
   pump(100);
   EXPECT_EQ(ui().rows(control::kListing), (std::vector<std::string>{"Adr Opcode", "000 23 12", "002 04 00"}));
-  EXPECT_EQ(messages(), "Willkommen an Bord!\nAssemblieren ohne Fehler beendet.");
+  EXPECT_EQ(messages(),
+            "Willkommen an Bord!\nDialekt: einfach (keine Kennzeichen eines anderen Dialekts)\n"
+            "Assemblieren ohne Fehler beendet.");
   EXPECT_TRUE(gtk_widget_is_focus(message_pane()));
   EXPECT_TRUE(app().image_path().empty()) << "a source without a path writes no binary";
 

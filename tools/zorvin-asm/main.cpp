@@ -1,10 +1,12 @@
 // zorvin-asm [--fill 00|FF] [--listing] [--output FILE] [--hex FILE]
-//            [--listing-file FILE] SOURCE
+//            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]... SOURCE
 //
 // Assembles an 8-bit (ISO 8859-1) source file like the F5 command does and
-// prints, UTF-8, one per line: the listing rows (with --listing), the error
+// prints, UTF-8, one per line: the dialect line, the listing rows (with --listing), the error
 // lines, the "gespeichert" lines and the summary. --hex also writes Intel
-// HEX of the used range, --listing-file a listing with the source lines and
+// HEX of the used range; --dialect fixes the convention (plain, as, asxxxx,
+// tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
+// --listing-file writes a listing with the source lines and
 // the symbols. No output replaces a file the run read (the source or an
 // included file, compared by device and inode). Exit status: 0 without
 // errors, 1 for assembly errors, an empty source or an image that could not
@@ -19,6 +21,8 @@
 #include <vector>
 
 #include "asm/assembler.h"
+#include "asm/dialect/dialects.h"
+#include "asm/ext/lexer.h"
 #include "files/binary_path.h"
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
@@ -36,7 +40,8 @@ constexpr int kAssemblyFailed = 1;
 constexpr int kUsageError = 2;
 
 constexpr const char* kUsage = 
-    "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] [--hex DATEI] [--listing-file DATEI] QUELLE\n";
+    "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] [--hex DATEI] [--listing-file DATEI]\n"
+    "                  [--dialect NAME] [-D NAME[=WERT]]... QUELLE\n";
 
 struct Options {
   std::uint8_t fill_byte = 0x00;
@@ -44,8 +49,24 @@ struct Options {
   std::optional<std::string> output;
   std::optional<std::string> hex;
   std::optional<std::string> listing_file;
+  zorvin::asm48::RunOptions run;
   std::string source;
 };
+
+// NAME or NAME=VALUE of -D; the value is a number in any of the usual forms.
+bool add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
+  const auto equals = text.find('=');
+  const std::string name = text.substr(0, equals);
+  std::int32_t value = 1;
+  const bool name_ok = !name.empty() && zorvin::asm48::ext::is_name_start(name[0]) &&
+                       name.find_first_of(" \t=;,") == std::string::npos;
+  if (!name_ok || (equals != std::string::npos && !zorvin::asm48::ext::read_number(text.substr(equals + 1), value))) {
+    std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
+    return false;
+  }
+  run.definitions.emplace_back(name, value);
+  return true;
+}
 
 std::optional<Options> parse_options(int argc, char** argv) {
   Options options;
@@ -70,6 +91,17 @@ std::optional<Options> parse_options(int argc, char** argv) {
       options.hex = argv[++i];
     } else if (arg == "--listing-file" && i + 1 < argc) {
       options.listing_file = argv[++i];
+    } else if (arg == "--dialect" && i + 1 < argc) {
+      options.run.dialect = argv[++i];
+      if (!zorvin::asm48::dialect_by_option(options.run.dialect).known) {
+        std::fprintf(stderr, "zorvin-asm: unbekannter Dialekt '%s' (bekannt: %s)\n", options.run.dialect.c_str(),
+                     std::string(zorvin::asm48::kDialectOptions).c_str());
+        return std::nullopt;
+      }
+    } else if (arg == "-D" && i + 1 < argc) {
+      if (!add_definition(argv[++i], options.run)) return std::nullopt;
+    } else if (arg.starts_with("-D") && arg.size() > 2) {
+      if (!add_definition(arg.substr(2), options.run)) return std::nullopt;
     } else if (!arg.starts_with("-") && !have_source) {
       options.source = arg;
       have_source = true;
@@ -130,6 +162,7 @@ int main(int argc, char** argv) {
 
   zorvin::asm48::Assembler assembler;
   assembler.keep_listing(options->listing_file.has_value());
+  assembler.set_options(options->run);
   const std::string source_dir = zorvin::files::folder_of(options->source);
   // The listing file shows the source lines as read; otherwise the
   // assembler may keep the text itself.
@@ -139,6 +172,8 @@ int main(int argc, char** argv) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
   }
+  print_line(result.dialect_line);
+  for (const auto& line : result.warning_lines) print_line(line);
   if (!result.ok()) {
     for (const auto& line : result.error_lines) print_line(line);
     const auto not_kept = static_cast<std::size_t>(result.error_count) - result.error_lines.size();
@@ -164,7 +199,6 @@ int main(int argc, char** argv) {
                                                         result.included_files);
   if (options->listing)
     for (const auto& row : zorvin::files::listing_rows(assembler.table())) print_line(row);
-  for (const auto& line : result.warning_lines) print_line(line);
   for (const auto& line : output.messages) print_line(line);
   bool written = output.image_written;
   if (options->hex)

@@ -26,6 +26,7 @@ void encode_data(std::span<const Token> items, bool words, const TokenLine& line
   out.bytes.clear();
   out.error.clear();
   out.undefined = {};
+  out.warning.clear();
   // The first error ends the line: `return fail(...)`.
   const auto fail = [&out](std::string_view text) { out.error = text; };
   if (items.empty()) return fail(kParameterError);
@@ -59,7 +60,11 @@ void encode_data(std::span<const Token> items, bool words, const TokenLine& line
     if (out.undefined.empty()) out.undefined = e.undefined;
     const long low = words ? -32768 : -128;
     const long high = words ? 65535 : 255;
-    if (e.value < low || e.value > high) return fail(range_message(e.value, low, high));
+    if ((e.value < low || e.value > high) && !words && symbols.convention().low_byte_of_wide) {
+      if (out.warning.empty()) out.warning = message(kLowByteTaken, std::to_string(e.value));
+    } else if (e.value < low || e.value > high) {
+      return fail(range_message(e.value, low, high));
+    }
     out.bytes.push_back(static_cast<std::uint8_t>(e.value & 0xFF));
     if (words) out.bytes.push_back(static_cast<std::uint8_t>((e.value >> 8) & 0xFF));
   }

@@ -18,6 +18,7 @@ struct DataBytes {
   std::vector<std::uint8_t> bytes;
   std::string error;      // message text of the first value that does not fit; empty when all do
   std::string_view undefined;  // a name that had no value (it counts as 0), in the tokens' line
+  std::string warning;    // a value cut to its low byte, where the convention does so
 };
 
 // Fills `out`, whose storage a caller may reuse from line to line.

@@ -23,7 +23,8 @@ bool fits(std::int64_t v) { return v >= INT32_MIN && v <= static_cast<std::int64
 
 class Parser {
  public:
-  Parser(std::span<const Token> tokens, SymbolSource& symbols) : tokens_(tokens), symbols_(symbols) {}
+  Parser(std::span<const Token> tokens, SymbolSource& symbols)
+      : tokens_(tokens), symbols_(symbols), rules_(symbols.convention()) {}
 
   Evaluation run() {
     Evaluation result;
@@ -32,7 +33,7 @@ class Parser {
     } else if (tokens_.size() == 1) {
       result.value = primary();  // the common case: one number or name
     } else {
-      result.value = binary(0);
+      result.value = rules_.left_to_right ? left_to_right() : binary(0);
       if (error_.empty() && pos_ < tokens_.size()) fail(message(kBadExpression, tokens_[pos_].text));
     }
     result.error = std::move(error_);
@@ -63,10 +64,32 @@ class Parser {
       else if (word_equals(op, "xor")) op = "^";
       else if (word_equals(op, "shl")) op = "<<";
       else if (word_equals(op, "shr")) op = ">>";
+      else if (!rules_.word_relations) return {};
+      else if (word_equals(op, "eq")) op = "==";
+      else if (word_equals(op, "ne")) op = "<>";
+      else if (word_equals(op, "lt")) op = "<";
+      else if (word_equals(op, "le")) op = "<=";
+      else if (word_equals(op, "gt")) op = ">";
+      else if (word_equals(op, "ge")) op = ">=";
       else return {};
     } else if (t->kind != TokenKind::Operator) {
       return {};
+    } else if (op == "!" && rules_.bang_xor) {
+      op = "^";
+    } else if (op == "^" && rules_.caret_or) {
+      op = "|";
+    } else if (op == "\\" && rules_.backslash_mod) {
+      op = "%";
     }
+    if (level < 0) {  // any level: the conventions read left to right
+      for (int any = 0; any < kLevels; ++any)
+        if (!binary_op_at(op, any).empty()) return op;
+      return {};
+    }
+    return binary_op_at(op, level);
+  }
+
+  static std::string_view binary_op_at(std::string_view op, int level) {
     switch (static_cast<Level>(level)) {
       case Level::Or: return (op == "|" || op == "||") ? op : std::string_view{};
       case Level::Xor: return op == "^" ? op : std::string_view{};
@@ -81,6 +104,17 @@ class Parser {
   }
 
   std::int32_t apply(std::string_view op, std::int32_t a, std::int32_t b) {
+    const std::int32_t result = apply_op(op, a, b);
+    // Conventions whose comparisons give -1 for true.
+    if (rules_.true_is_minus_one && result == 1 && is_comparison(op)) return -1;
+    return result;
+  }
+
+  static bool is_comparison(std::string_view op) {
+    return op == "=" || op == "==" || op == "<>" || op == "!=" || op == "<" || op == "<=" || op == ">" || op == ">=";
+  }
+
+  std::int32_t apply_op(std::string_view op, std::int32_t a, std::int32_t b) {
     const U ua = static_cast<U>(a);
     const U ub = static_cast<U>(b);
     if (op == "|" || op == "||") return op == "|" ? wrap(ua | ub) : (a || b);
@@ -132,6 +166,18 @@ class Parser {
     return left;
   }
 
+  // Operators without precedence, one after the other.
+  std::int32_t left_to_right() {
+    std::int32_t left = unary();
+    for (std::string_view op = binary_op(-1); !op.empty() && error_.empty(); op = binary_op(-1)) {
+      ++pos_;
+      left = apply(op, left, unary());
+    }
+    return left;
+  }
+
+  std::int32_t inner_expression() { return rules_.left_to_right ? left_to_right() : binary(0); }
+
   std::int32_t unary() {
     if (++depth_ > kMaxDepth) {
       fail(message(kBadExpression, "zu tief verschachtelt"));
@@ -149,6 +195,9 @@ class Parser {
     if (is_op(t, "~")) return ++pos_, wrap(~static_cast<U>(unary()));
     if (is_op(t, "!")) return ++pos_, unary() == 0;
     if (t && t->kind == TokenKind::Name && word_equals(t->text, "not")) return ++pos_, wrap(~static_cast<U>(unary()));
+    if (rules_.byte_prefixes && is_op(t, "<")) return ++pos_, unary() & 0xFF;
+    if (rules_.byte_prefixes && is_op(t, ">")) return ++pos_, (unary() >> 8) & 0xFF;
+    if (rules_.slash_high && is_op(t, "/")) return ++pos_, (unary() >> 8) & 0xFF;
     return primary();
   }
 
@@ -158,7 +207,7 @@ class Parser {
       return 0;
     }
     ++pos_;
-    const std::int32_t value = binary(0);
+    const std::int32_t value = inner_expression();
     if (!is_op(peek(), ")")) {
       fail(message(kBadExpression, ") fehlt"));
       return 0;
@@ -168,8 +217,14 @@ class Parser {
   }
 
   std::int32_t name_value(const Token& t) {
-    if (word_equals(t.text, "lo") || word_equals(t.text, "low")) return ++pos_, parenthesised() & 0xFF;
-    if (word_equals(t.text, "hi") || word_equals(t.text, "high")) return ++pos_, (parenthesised() >> 8) & 0xFF;
+    const bool low = word_equals(t.text, "lo") || word_equals(t.text, "low");
+    if (low || word_equals(t.text, "hi") || word_equals(t.text, "high")) {
+      ++pos_;
+      // HIGH x without parentheses where the convention allows it.
+      const std::int32_t v = rules_.bare_high_low && !is_op(peek(), "(") ? unary() : parenthesised();
+      return low ? v & 0xFF : (v >> 8) & 0xFF;
+    }
+    if (rules_.dot_location && t.text == ".") return ++pos_, symbols_.location();
     ++pos_;
     if (const auto value = symbols_.value_of(t.text)) return *value;
     // "FFh" is a number in the plain notation; a defined name wins.
@@ -209,7 +264,7 @@ class Parser {
         }
         return ++pos_, t->value;
       case TokenKind::Operator:
-        if (t->text == "$") return ++pos_, symbols_.location();
+        if (t->text == "$" || (t->text == "*" && rules_.star_location)) return ++pos_, symbols_.location();
         if (t->text == "(") return parenthesised();
         break;
       case TokenKind::Bad:
@@ -221,6 +276,7 @@ class Parser {
 
   std::span<const Token> tokens_;
   SymbolSource& symbols_;
+  const Convention& rules_;
   std::size_t pos_ = 0;
   int depth_ = 0;
   std::string error_;

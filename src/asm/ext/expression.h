@@ -22,6 +22,8 @@ class SymbolSource {
   // Value of the name, or none when it is not (yet) defined.
   virtual std::optional<std::int32_t> value_of(std::string_view name) = 0;
   virtual std::int32_t location() const = 0;  // "$"
+  // Number forms and operators of the source's convention.
+  virtual const Convention& convention() const { return default_convention(); }
 };
 
 struct Evaluation {

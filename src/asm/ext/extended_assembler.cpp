@@ -21,7 +21,8 @@ std::int32_t first_statement_line(std::string_view text) {
   std::size_t pos = 0;
   std::string_view line;
   for (std::int32_t line_no = 1; !text.empty() && next_editor_line(text, pos, line); ++line_no)
-    if (!tokenize(line).tokens.empty()) return line_no;
+    if (line.find_first_not_of(" \t\r") != std::string_view::npos && line[line.find_first_not_of(" \t\r")] != ';')
+      return line_no;
   return 1;
 }
 
@@ -35,14 +36,16 @@ std::string listed_value(const SymbolEntry& symbol) {
 
 }  // namespace
 
-ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir, std::string_view cpu,
+ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir, const ExtendedOptions& options,
                               bool keep_listing, LineTable& table) {
   RunContext context;
   auto source = std::make_shared<LineBlock>();
   source->set_whole_text(text);
   context.source = std::move(source);
   context.base_dir = base_dir;
-  context.initial_set = instruction_set_of(cpu).value_or(InstructionSet::Mcs48);
+  context.initial_set = instruction_set_of(options.cpu).value_or(InstructionSet::Mcs48);
+  if (options.convention) context.convention = options.convention;
+  context.definitions = options.definitions;
   context.clock = build_clock();
   context.keep_listing = keep_listing;
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "asm/diagnostics.h"
+#include "asm/ext/pass.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
 
@@ -22,10 +23,15 @@ struct ExtendedRun {
   std::vector<std::string> included_files;  // paths of the files read by include
 };
 
+struct ExtendedOptions {
+  const Convention* convention = nullptr;  // nullptr: the macro assembler's
+  std::string cpu = "8048";                // the part the run starts with
+  std::vector<Definition> definitions;     // -D NAME=VALUE
+};
+
 // `base_dir` is the folder of the source file (include names are relative
-// to it); empty for a text without a file. `cpu` is the operand of the
-// source's first cpu statement.
-ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir, std::string_view cpu,
+// to it); empty for a text without a file.
+ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir, const ExtendedOptions& options,
                               bool keep_listing, LineTable& table);
 
 }  // namespace zorvin::asm48::ext

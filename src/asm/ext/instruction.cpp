@@ -178,7 +178,9 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
       if (!e.error.empty()) return out.error = std::move(e.error), out;
       if (out.undefined.empty()) out.undefined = e.undefined;
       // Negative bytes are their two's complement, as "#-1" means FFH.
-      if (e.value < -128 || e.value > 255) {
+      if ((e.value < -128 || e.value > 255) && symbols.convention().low_byte_of_wide) {
+        out.warning = message(kLowByteTaken, std::to_string(e.value));
+      } else if (e.value < -128 || e.value > 255) {
         out.error = message(kValueRange, std::to_string(e.value) + " (erlaubt -128 bis 255)");
         return out;
       }

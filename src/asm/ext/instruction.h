@@ -24,6 +24,7 @@ struct InstructionBytes {
   int length = 0;
   std::string error;      // message text; empty when encoded
   std::string_view undefined;  // a name in an expression that had no value, in the tokens' line
+  std::string warning;    // an immediate cut to its low byte, where the convention does so
   std::int32_t other_bank_target = -1;  // jmp/call into the other 2 KiB bank: the target, else -1
 };
 

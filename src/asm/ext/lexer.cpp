@@ -1,5 +1,6 @@
 #include "asm/ext/lexer.h"
 
+#include "asm/dialect/dialects.h"
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48::ext {
@@ -75,7 +76,41 @@ bool read_number_digits(std::string_view text, std::int32_t& value, bool& too_wi
   return read_digits(text, 10, value, too_wide);
 }
 
+// The forms only some conventions have; false when the text has none of them.
+bool read_convention_number(std::string_view text, const Convention& rules, std::int32_t& value, bool& too_wide) {
+  if (text.size() < 2) return false;
+  const char first = text.front();
+  if (first == '$' && rules.dollar_hex) return read_digits(text.substr(1), 16, value, too_wide);
+  if (first == '%') return read_digits(text.substr(1), rules.percent_binary ? 2 : 16, value, too_wide);
+  if (first == '@' && rules.at_octal) return read_digits(text.substr(1), 8, value, too_wide);
+  if (rules.prefix_radix && first == '0' && text.size() > 2) {
+    switch (lower(text[1])) {
+      case 'b': return read_digits(text.substr(2), 2, value, too_wide);
+      case 'o':
+      case 'q': return read_digits(text.substr(2), 8, value, too_wide);
+      case 'd': return read_digits(text.substr(2), 10, value, too_wide);
+      case 'h': return read_digits(text.substr(2), 16, value, too_wide);
+      default: break;
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+const Convention& default_convention() { return macro_convention(); }
+
+bool read_number_in(std::string_view text, const Convention& rules, std::int32_t& value, bool* too_wide) {
+  bool wide = false;
+  // The suffixed forms first: 0BFh is hexadecimal, not 0b followed by "Fh".
+  bool ok = (text.empty() || text.front() != '%') && read_number_digits(text, value, wide);
+  if (!ok) {
+    wide = false;
+    ok = read_convention_number(text, rules, value, wide);
+  }
+  if (too_wide) *too_wide = ok && wide;
+  return ok;
+}
 
 bool read_number(std::string_view text, std::int32_t& value, bool* too_wide) {
   bool wide = false;
@@ -84,13 +119,13 @@ bool read_number(std::string_view text, std::int32_t& value, bool* too_wide) {
   return ok;
 }
 
-TokenLine tokenize(std::string_view line) {
+TokenLine tokenize(std::string_view line, const Convention& rules) {
   TokenLine out;
-  tokenize_into(line, out);
+  tokenize_into(line, out, 0, rules);
   return out;
 }
 
-void tokenize_into(std::string_view line, TokenLine& out, std::size_t from) {
+void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, const Convention& rules) {
   out.tokens.clear();
   out.characters.clear();
   out.has_bad = false;
@@ -107,11 +142,38 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from) {
     Token& token = out.tokens.emplace_back();
     token.start = static_cast<std::uint32_t>(pos);
     std::size_t end = pos + 1;
-    if (is_digit(c) || (c == '%' && end < size && digit_value(line[end]) < 16)) {
+    const int next_digit = end < size ? digit_value(line[end]) : 99;
+    const bool prefixed = (c == '%' && next_digit < (rules.percent_binary ? 2 : 16)) ||
+                          (c == '$' && rules.dollar_hex && next_digit < 16) ||
+                          (c == '@' && rules.at_octal && next_digit < 8);
+    // "#define" and "$include" at the start of a line are words of their own.
+    const bool line_word = out.tokens.size() == 1 && end < size && is_name_start(line[end]) &&
+                           ((c == '#' && rules.hash_words) || (c == '$' && rules.dollar_controls));
+    if (is_digit(c) || prefixed) {
       while (end < size && has_class(line[end], kAsciiNameClass)) ++end;
+      if (rules.local_dollar && is_digit(c) && end < size && line[end] == '$' &&
+          piece(pos, end).find_first_not_of("0123456789") == std::string_view::npos) {
+        token.kind = TokenKind::Name;  // 1$: a local label
+        token.text = piece(pos, end + 1);
+        token.lower = true;
+        pos = end + 1;
+        continue;
+      }
       token.kind = TokenKind::Number;
       token.text = piece(pos, end);
-      token.malformed = !read_number(token.text, token.value, &token.too_wide);
+      token.malformed = !read_number_in(token.text, rules, token.value, &token.too_wide);
+    } else if (line_word) {
+      while (end < size && is_name_char(line[end])) ++end;
+      token.kind = TokenKind::Name;
+      token.text = piece(pos, end);
+    } else if (c == '\'' && rules.quote_once_char && end < size && (end + 1 >= size || line[end + 1] != '\'')) {
+      // 'c: one character, no closing quote
+      token.chars_at = static_cast<std::uint32_t>(out.characters.size());
+      out.characters.push_back(quoted_char(line, end));
+      token.chars_size = 1;
+      token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
+      token.kind = TokenKind::String;
+      token.text = piece(pos, end);
     } else if (is_name_start(c)) {
       std::uint8_t seen = kCharClasses[static_cast<unsigned char>(c)];  // the classes of all its bytes
       for (; end < size; ++end) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "asm/dialect/convention.h"
 #include "files/unicode_text.h"
 
 namespace zorvin::asm48::ext {
@@ -38,10 +39,14 @@ struct TokenLine {
   }
 };
 
-TokenLine tokenize(std::string_view line);
+// The macro assembler's convention unless another is given.
+const Convention& default_convention();
+
+TokenLine tokenize(std::string_view line, const Convention& rules = default_convention());
 // The same into a line whose token storage is reused; from `from` on when
 // the caller knows the bytes before it to be blanks.
-void tokenize_into(std::string_view line, TokenLine& out, std::size_t from = 0);
+void tokenize_into(std::string_view line, TokenLine& out, std::size_t from = 0,
+                   const Convention& rules = default_convention());
 
 // The text without the blanks and tabs around it.
 inline std::string_view trim_blanks(std::string_view text) {
@@ -98,5 +103,7 @@ inline bool is_name_char(char c) { return has_class(c, kNameClass); }
 // kept, and `too_wide` (when given) says whether anything above them was
 // lost. Returns false when the text is no number in any notation.
 bool read_number(std::string_view text, std::int32_t& value, bool* too_wide = nullptr);
+// The same with the number forms of a convention ($1F, %0101, @17, 0b0101).
+bool read_number_in(std::string_view text, const Convention& rules, std::int32_t& value, bool* too_wide = nullptr);
 
 }  // namespace zorvin::asm48::ext

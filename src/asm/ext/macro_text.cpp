@@ -62,6 +62,16 @@ bool substitute_names(std::string_view line, const std::vector<std::pair<std::st
       quote = c;
       out.push_back(c);
       ++i;
+    } else if (c == ']' && i + 1 < line.size() && line[i + 1] >= '0' && line[i + 1] <= '9') {
+      // ]1 ... ]9: the numbered parameters of SB-Assembler's macros.
+      const std::string_view name = line.substr(i, 2);
+      const std::string* text = nullptr;
+      for (const auto& [key, value] : replacements)
+        if (key == name) text = &value;
+      out.append(text ? std::string_view(*text) : name);
+      replaced = replaced || text;
+      if (out.size() > limit) return true;
+      i += 2;
     } else if (is_name_start(c) && !(i > 0 && is_name_char(line[i - 1]))) {
       std::size_t end = i + 1;
       while (end < line.size() && is_name_char(line[end])) ++end;

@@ -32,6 +32,11 @@ inline constexpr std::string_view kNotOnUpi = " -> Befehl gibt es beim 8041/8042
 inline constexpr std::string_view kOnlyOnUpi = " -> Befehl gibt es nur beim 8041/8042 (cpu 8041)";
 inline constexpr std::string_view kOtherBank =
     " -> Warnung: Sprungziel in der anderen 2-KiB-Bank (sel mb0/mb1 wählt sie): ";
+inline constexpr std::string_view kLowByteTaken = " -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: ";
+inline constexpr std::string_view kUserError = " -> Fehler: ";
+inline constexpr std::string_view kUserWarning = " -> Warnung: ";
+inline constexpr std::string_view kUserMessage = " -> Meldung: ";
+inline constexpr std::string_view kIncludeOtherCase = " -> Hinweis: Datei in anderer Schreibweise gefunden: ";
 inline constexpr std::string_view kNoFixedPoint = " -> Adressen kommen nach 10 Durchläufen nicht zur Ruhe";
 
 // "text" + detail, e.g. kUndefinedSymbol + "loop".

@@ -35,6 +35,7 @@ struct Macro {
   std::vector<std::string> parameters;  // folded
   std::vector<std::string> labels;      // folded, local to each expansion
   std::shared_ptr<const LineBlock> body;
+  bool parenthesised = false;           // #DEFINE NAME(a,b): called as NAME(1,2)
 };
 
 enum class FrameKind { File, Macro, While, Rept };
@@ -78,6 +79,7 @@ struct Fixup {
   InstructionSet set = InstructionSet::Mcs48;
   std::size_t record = 0;      // its record in the table
   std::size_t listing = 0;     // its listing line, or SIZE_MAX
+  std::string scope;           // the ordinary label its local labels belong to
 
   std::string_view line() const { return owned.empty() ? text : std::string_view(owned); }
 };
@@ -91,10 +93,6 @@ struct Condition {
 
 bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
 
-bool name_is(const Token& t, std::string_view folded) {
-  return t.kind == TokenKind::Name && word_equals(t.text, folded);
-}
-
 bool is_blank_or_comment(std::string_view line, std::size_t first_non_blank) {
   return first_non_blank == line.size() || line[first_non_blank] == ';';
 }
@@ -103,7 +101,7 @@ bool is_directive(std::string_view w) {
   static constexpr std::string_view kWords[] = {
       "equ",   "set",  "reg",   "macro", "endm",  "exitm", "if",      "elseif", "else",    "endif", "while",
       "rept",  "include", "end", ".end", "org",   ".org",  "db",      ".db",    "dw",      ".dw",   "ds",
-      ".ds",   "cpu",  "page",  "title", "newpage", "listing"};
+      ".ds",   "cpu",  "page",  "title", "newpage", "listing", "ifdef", "ifndef"};
   for (std::string_view word : kWords)
     if (w == word) return true;
   return false;
@@ -123,15 +121,32 @@ struct Statement {
 
 bool is_definition(const Statement& s) {
   return s.is(word_key("equ")) || s.is(word_key("set")) || s.is(word_key("=")) || s.is(word_key("reg")) ||
-         s.is(word_key("macro"));
+         s.is(word_key("macro")) || s.is(word_key("define"));
+}
+
+bool is_definition_word(std::string_view w) {
+  return w == "equ"sv || w == "set"sv || w == "reg"sv || w == "macro"sv || w == "=="sv;
+}
+
+// The engine's word for a convention's directive, or the word itself.
+std::string_view engine_word(const Convention& rules, std::string_view folded) {
+  if (rules.dollar_controls && folded.size() > 1 && folded.front() == '$')
+    return folded == "$include"sv ? "include"sv : "ignore"sv;
+  // Most words are mnemonics and labels: only a few can be directives.
+  if (folded.empty() || (!rules.bare_directive_words && folded.front() != '.' && folded.front() != '#')) return folded;
+  for (const DirectiveAlias& alias : rules.directives)
+    if (alias.word == folded) return alias.engine;
+  return folded;
 }
 
 bool opens_block(const Statement& s) { return s.is(word_key("macro")) || s.is(word_key("while")) || s.is(word_key("rept")); }
 
 class Pass final : public SymbolSource {
  public:
-  Pass(RunContext& context, int number) : context_(context), set_(context.initial_set) {
+  Pass(RunContext& context, int number)
+      : context_(context), rules_(*context.convention), set_(context.initial_set) {
     context_.symbols.start_pass(number);
+    for (const Definition& d : context_.definitions) context_.symbols.define(d.name, SymbolKind::Equ, d.value);
   }
 
   PassResult run() {
@@ -166,8 +181,11 @@ class Pass final : public SymbolSource {
     return std::move(result_);
   }
 
-  std::optional<std::int32_t> value_of(std::string_view name) override { return context_.symbols.value_of(name); }
+  std::optional<std::int32_t> value_of(std::string_view name) override {
+    return context_.symbols.value_of(qualified(name));
+  }
   std::int32_t location() const override { return location_; }
+  const Convention& convention() const override { return rules_; }
 
  private:
   // Next line of the innermost frame, with a macro's arguments and local
@@ -251,7 +269,7 @@ class Pass final : public SymbolSource {
         again = --frame.remaining > 0;
       } else {
         context_.budget.add_text(frame.condition.size() + 1);
-        const TokenLine tokens = tokenize(frame.condition);
+        const TokenLine tokens = tokenize(frame.condition, rules_);
         context_.budget.add_tokens(tokens.tokens.size());
         again = condition_holds(tokens.tokens);
       }
@@ -319,7 +337,25 @@ class Pass final : public SymbolSource {
   bool assembling() const { return conditions_.empty() || conditions_.back().active; }
 
   bool known_word(std::string_view folded) const {
-    return is_directive(folded) || context_.mnemonics.contains(Word(folded)) || macros_.count(folded) > 0;
+    return is_directive(folded) || engine_word(rules_, folded) != folded || context_.mnemonics.contains(Word(folded)) ||
+           macros_.count(folded) > 0;
+  }
+
+  // A label local to the last ordinary label (1$, .loop) with that label
+  // put in front; any other name as it is. The view lasts until the next call.
+  std::string_view qualified(std::string_view name) {
+    const bool local = (rules_.local_dollar && name.size() > 1 && name.back() == '$' &&
+                        name.find_first_not_of("0123456789") == name.size() - 1) ||
+                       (rules_.local_dot && name.size() > 1 && name.front() == '.');
+    if (!local) return name;
+    qualified_ = scope_;
+    qualified_ += name;
+    return qualified_;
+  }
+
+  bool defines_name(const Token& t) const {
+    if (t.kind == TokenKind::Operator) return t.text == "=";
+    return t.kind == TokenKind::Name && is_definition_word(engine_word(rules_, FoldedName(t.text)));
   }
 
   Statement parse(const TokenLine& line, std::string_view text) {
@@ -329,21 +365,33 @@ class Pass final : public SymbolSource {
     if (t.size() >= 2 && t[0].kind == TokenKind::Name && is_op(t[1], ":")) {
       s.label = &t[0];
       i = 2;
-    } else if (t.size() >= 2 && t[0].kind == TokenKind::Name &&
-               (is_op(t[1], "=") || name_is(t[1], "equ") || name_is(t[1], "set") || name_is(t[1], "reg") ||
-                name_is(t[1], "macro"))) {
+    } else if (t.size() >= 2 && t[0].kind == TokenKind::Name && defines_name(t[1])) {
       s.label = &t[0];
       i = 1;
     } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(FoldedName(t[0].text))) {
       s.label = &t[0];  // a name in column 1 is a label, colon or not
       i = 1;
     }
+    // >NAME args: a macro call in SB-Assembler's convention.
+    if (rules_.numbered_macros && i + 1 < t.size() && is_op(t[i], ">") && t[i + 1].kind == TokenKind::Name) ++i;
     if (i < t.size()) {
       s.word = &t[i];
       // Only a name can be a keyword; other tokens are compared unchanged.
       s.folded.assign(s.word->text, s.word->kind == TokenKind::Name && s.word->lower);
+      if (!rules_.directives.empty() || rules_.dollar_controls) {
+        const std::string_view mapped = engine_word(rules_, s.folded);
+        if (mapped.data() != s.folded.view().data()) s.folded.assign_lower(mapped);
+      }
       s.key = text_key(s.folded);
       s.operands = std::span<const Token>(t).subspan(i + 1);
+      // ".equ name, value" and "#define NAME value": the name comes first.
+      const bool named_after = s.is(word_key("define")) || (s.is(word_key("macro")) && rules_.numbered_macros) ||
+                               (s.is(word_key("equ")) && !s.label && s.operands.size() >= 2 && is_op(s.operands[1], ","));
+      if (named_after && !s.label && !s.operands.empty() && s.operands[0].kind == TokenKind::Name) {
+        s.label = &s.operands[0];
+        const std::size_t skip = s.operands.size() >= 2 && is_op(s.operands[1], ",") ? 2 : 1;
+        s.operands = s.operands.subspan(skip);
+      }
       // From the first operand token to the end of the last one.
       s.operand_text = s.operands.empty()
                            ? std::string_view{}
@@ -358,7 +406,7 @@ class Pass final : public SymbolSource {
   void process(std::string_view text, std::size_t first) {
     errors_in_statement_ = 0;
     listing_index_ = SIZE_MAX;
-    tokenize_into(text, line_tokens_, first);
+    tokenize_into(text, line_tokens_, first, rules_);
     context_.budget.add_tokens(line_tokens_.tokens.size());
     if (!within_budget()) return;
     const TokenLine& line = line_tokens_;
@@ -379,8 +427,11 @@ class Pass final : public SymbolSource {
       for (const Token& t : line.tokens)
         if (t.kind == TokenKind::Bad) return report(kBadExpression, t.text);
     if (s.word && definition(s)) return;
-    if (s.label && !context_.symbols.define(s.label->text, SymbolKind::Label, location_))
-      report(kSymbolTwice, s.label->text);
+    if (s.label) {
+      const std::string_view name = qualified(s.label->text);
+      if (name.data() == s.label->text.data()) scope_ = s.label->text;  // an ordinary label opens a scope
+      if (!context_.symbols.define(name, SymbolKind::Label, location_)) report(kSymbolTwice, s.label->text);
+    }
     if (!s.word) return;
     SymbolTable& symbols = context_.symbols;
     const std::size_t uses = symbols.early_use_count();
@@ -404,7 +455,8 @@ class Pass final : public SymbolSource {
       symbols.forget_early_uses_from(uses);
       result_.diagnostics.lines.resize(errors);
       result_.warnings.lines.resize(warnings);
-      Fixup& fixup = fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_});
+      Fixup& fixup =
+          fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_, scope_});
       // A line of a file stays in memory for the run; one with macro
       // arguments put in is kept as a copy.
       if (from_file) fixup.text = text;
@@ -427,7 +479,8 @@ class Pass final : public SymbolSource {
       set_ = fixup.set;
       listing_index_ = fixup.listing;
       if (ListingLine* shown = listed()) shown->bytes.clear();
-      tokenize_into(fixup.line(), line_tokens_);
+      scope_ = fixup.scope;
+      tokenize_into(fixup.line(), line_tokens_, 0, rules_);
       statement(parse(line_tokens_, fixup.line()));
     }
     replaying_ = nullptr;
@@ -435,6 +488,21 @@ class Pass final : public SymbolSource {
 
   // if / elseif / else / endif, also while skipping.
   bool conditional(const Statement& s) {
+    const bool ifdef = s.is(word_key("ifdef"));
+    if (ifdef || s.is(word_key("ifndef"))) {
+      if (conditions_.size() >= kMaxConditions) {
+        report(kIfTooDeep);
+        stopped_ = true;
+        return true;
+      }
+      const bool parent = assembling();
+      if (parent && (s.operands.size() != 1 || s.operands[0].kind != TokenKind::Name)) report(kParameterError);
+      const bool defined =
+          !s.operands.empty() && context_.symbols.defined_so_far(qualified(s.operands[0].text));
+      const bool holds = parent && defined == ifdef;
+      conditions_.push_back({holds, parent, holds, line_no()});
+      return true;
+    }
     if (s.is(word_key("if"))) {
       if (conditions_.size() >= kMaxConditions) {
         report(kIfTooDeep);
@@ -472,6 +540,7 @@ class Pass final : public SymbolSource {
       report(kMissingName, s.word->text);
       return true;
     }
+    if (s.folded == "define"sv && define_text(s)) return true;
     if (s.folded == "macro"sv) {
       define_macro(s);
       return true;
@@ -486,7 +555,8 @@ class Pass final : public SymbolSource {
         report(kSymbolTwice, s.label->text);
       return true;
     }
-    const auto v = value(s.operands);
+    // "#define NAME" alone defines the name for #ifdef.
+    const auto v = s.folded == "define"sv && s.operands.empty() ? std::optional<std::int32_t>(1) : value(s.operands);
     if (!context_.symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0)))
       report(kSymbolTwice, s.label->text);
     return true;
@@ -509,7 +579,7 @@ class Pass final : public SymbolSource {
         shown.text = std::string(text);
         shown.expansion = frames_.size() > 1;
       }
-      const TokenLine line = tokenize(text);
+      const TokenLine line = tokenize(text, rules_);
       context_.budget.add_tokens(line.tokens.size());
       if (!within_budget()) return nullptr;
       const Statement s = parse(line, text);
@@ -528,6 +598,8 @@ class Pass final : public SymbolSource {
     const std::string name = fold_case(s.label->text);
     Macro macro;
     for (std::string_view parameter : split_arguments(s.operand_text)) macro.parameters.push_back(fold_case(parameter));
+    if (rules_.numbered_macros)
+      for (char n = '1'; n <= '9'; ++n) macro.parameters.push_back(std::string{']', n});
     const std::string shown_name(s.label->text);
     const bool twice = macros_.count(name) > 0 || known_word(name);
     auto body = record_block();
@@ -538,8 +610,45 @@ class Pass final : public SymbolSource {
     macros_.emplace(name, std::move(macro));
   }
 
+  // #DEFINE NAME(a,b) text, #DEFINE NAME instruction, #DEFINE NAME register:
+  // text rather than a value. False for a value, which defines a name.
+  bool define_text(const Statement& s) {
+    if (s.operands.empty()) return false;
+    const Token& first = s.operands[0];
+    const bool parameters = is_op(first, "(") && first.start == s.label->start + s.label->text.size();
+    const FoldedName word(first.kind == TokenKind::Name ? first.text : std::string_view{});
+    if (!parameters && s.operands.size() == 1 && is_register_word(word)) {
+      if (!context_.symbols.define(s.label->text, SymbolKind::Register, 0, std::string(word.view())))
+        report(kSymbolTwice, s.label->text);
+      return true;
+    }
+    if (!parameters && !(first.kind == TokenKind::Name && context_.mnemonics.contains(Word(word)))) return false;
+    Macro macro;
+    std::size_t body_from = 0;
+    if (parameters) {
+      std::size_t i = 1;
+      for (; i < s.operands.size() && !is_op(s.operands[i], ")"); ++i)
+        if (s.operands[i].kind == TokenKind::Name) macro.parameters.push_back(fold_case(s.operands[i].text));
+      if (i + 1 >= s.operands.size()) return report(kParameterError), true;
+      body_from = i + 1;
+      macro.parenthesised = true;
+    }
+    const std::size_t start = s.operands[body_from].start - s.operands[0].start;
+    auto body = std::make_shared<LineBlock>();
+    body->owned.push_back("        " + std::string(s.operand_text.substr(start)));  // indented: no label
+    body->lines.push_back(body->owned.back());
+    macro.body = std::move(body);
+    const std::string name = fold_case(s.label->text);
+    if (macros_.count(name) > 0 || known_word(name)) return report(kSymbolTwice, s.label->text), true;
+    macros_.emplace(name, std::move(macro));
+    return true;
+  }
+
   void expand_macro(const Macro& macro, const Statement& s) {
-    const auto arguments = split_arguments(s.operand_text);
+    std::string_view argument_text = s.operand_text;
+    if (macro.parenthesised && argument_text.size() >= 2 && argument_text.front() == '(' && argument_text.back() == ')')
+      argument_text = argument_text.substr(1, argument_text.size() - 2);
+    const auto arguments = split_arguments(argument_text);
     if (arguments.size() > macro.parameters.size()) return report(kParameterError);
     // Each expansion keeps its arguments: a macro that passes them on
     // doubled would otherwise fill the memory before nesting ends it.
@@ -585,10 +694,41 @@ class Pass final : public SymbolSource {
     report(kStray, "exitm");
   }
 
+  // The file an include names: "file", or (file) as in $INCLUDE(file).
+  static std::optional<std::string> include_name(const Statement& s) {
+    if (s.operands.size() == 1 && s.operands[0].kind == TokenKind::String && s.operands[0].text.size() >= 2) {
+      const std::string_view quoted = s.operands[0].text;
+      return std::string(quoted.substr(1, quoted.size() - 2));
+    }
+    const std::string_view text = trim_blanks(s.operand_text);
+    if (text.size() > 2 && text.front() == '(' && text.back() == ')') return std::string(trim_blanks(text.substr(1, text.size() - 2)));
+    return std::nullopt;
+  }
+
+  // The path of a file the source names: as written, else the one name in
+  // its folder that differs only in case (sources from systems that ignore it).
+  static std::string existing_path(const std::string& path, bool& other_case) {
+    other_case = false;
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) return path;
+    const std::filesystem::path wanted(path);
+    const std::string folded = fold_case(wanted.filename().string());
+    const std::filesystem::path folder = wanted.has_parent_path() ? wanted.parent_path() : std::filesystem::path(".");
+    std::filesystem::directory_iterator entries(folder, error);
+    int seen = 0;
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+      if (++seen > 10000) break;  // a folder that large is searched no further
+      if (fold_case(entries->path().filename().string()) != folded) continue;
+      other_case = true;
+      return (wanted.has_parent_path() ? folder / entries->path().filename() : entries->path().filename()).string();
+    }
+    return path;
+  }
+
   void include(const Statement& s) {
-    if (s.operands.size() != 1 || s.operands[0].kind != TokenKind::String) return report(kParameterError);
-    const std::string_view quoted = s.operands[0].text;
-    const std::string name(quoted.substr(1, quoted.size() - 2));
+    const std::optional<std::string> named = include_name(s);
+    if (!named) return report(kParameterError);
+    const std::string& name = *named;
     int depth = 0;
     for (const Frame& frame : frames_) depth += frame.kind == FrameKind::File ? 1 : 0;
     if (depth > kMaxIncludeDepth) return report(kIncludeTooDeep);
@@ -596,7 +736,9 @@ class Pass final : public SymbolSource {
     const Frame* including = innermost_include();
     const std::filesystem::path base =
         including ? std::filesystem::path(including->block->file_name).parent_path() : std::filesystem::path(context_.base_dir);
-    const std::string path = (base / name).lexically_normal().string();
+    bool other_case = false;
+    const std::string path = existing_path((base / name).lexically_normal().string(), other_case);
+    if (other_case) warn(message(kIncludeOtherCase, path));
     auto& cached = context_.included[path];
     if (!cached) {
       const files::LoadedSource loaded = files::read_source_file(path);
@@ -635,12 +777,26 @@ class Pass final : public SymbolSource {
     location_ += static_cast<std::int32_t>(count);
   }
 
+  // The text of error/warning/message: a quoted string without its quotes.
+  std::string user_text(const Statement& s) const {
+    if (s.operands.size() == 1 && s.operands[0].kind == TokenKind::String)
+      return encode_utf8(std::u32string(line_tokens_.characters_of(s.operands[0])));
+    return std::string(s.operand_text);
+  }
+
+  void warn(std::string text) {
+    const std::string where = this->where();
+    if (!where.empty() && text.starts_with(" -> ")) text = " -> " + where + " " + text.substr(4);
+    result_.warnings.report(line_no(), text);
+  }
+
   void data(const Statement& s) {
     const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
     encode_data(s.operands, words, line_tokens_, *this, context_.clock, data_);
     if (!data_.error.empty()) return report(data_.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!data_.undefined.empty()) report(kUndefinedSymbol, data_.undefined);
+    else if (!data_.warning.empty()) warn(data_.warning);
     emit(data_.bytes.data(), data_.bytes.size(), true);
   }
 
@@ -673,11 +829,30 @@ class Pass final : public SymbolSource {
     } else if (w == "include"sv) {
       include(s);
     } else if (w == "end"sv || w == ".end"sv) {
-      stopped_ = true;
+      // END in an included file ends that file (sources from assemblers
+      // that allow it); in the source it ends the run.
+      if (frames_.back().kind == FrameKind::File && frames_.back().block != context_.source) pop_frame();
+      else stopped_ = true;
     } else if (w == "cpu"sv) {
       const auto set = instruction_set_of(s.operand_text);
       if (!set) return report(kUnknownCpu, s.operand_text);
       set_ = *set;
+    } else if (w == "ignore"sv) {
+      // A directive of the convention that places nothing (.area, .module, $MOD48).
+    } else if (w == "asciz"sv) {
+      data(s);
+      const std::uint8_t zero = 0;
+      if (data_.error.empty()) emit(&zero, 1, true);
+    } else if (w == "fill_to"sv) {
+      const auto v = value(s.operands);
+      if (!v || !in_range(*v, location_, memory_size())) return;
+      append_reserve(result_.table, line_no(), location_, *v - location_);
+      location_ = *v;
+    } else if (w == "error"sv || w == "fatal"sv) {
+      report(message(kUserError, user_text(s)));
+      if (w == "fatal"sv) stopped_ = true;
+    } else if (w == "warning"sv || w == "message"sv) {
+      warn(message(w == "warning"sv ? kUserWarning : kUserMessage, user_text(s)));
     } else if (w == "page"sv || w == "title"sv || w == "newpage"sv || w == "listing"sv) {
       // Listing layout of other assemblers: nothing to do here.
     } else if (const auto macro = macros_.find(w); macro != macros_.end()) {
@@ -694,6 +869,7 @@ class Pass final : public SymbolSource {
     // Emitted all the same: the length keeps the later addresses right.
     if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);
     else if (encoded.other_bank_target >= 0) warn_other_bank(encoded.other_bank_target);
+    else if (!encoded.warning.empty()) warn(encoded.warning);
     emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
   }
 
@@ -709,6 +885,7 @@ class Pass final : public SymbolSource {
   }
 
   RunContext& context_;
+  const Convention& rules_;
   InstructionSet set_;
   PassResult result_;
   std::vector<Frame> frames_;
@@ -729,6 +906,8 @@ class Pass final : public SymbolSource {
   std::size_t statement_uses_ = 0; // early uses before the statement in hand
   std::string deferred_;           // the first message of the statement in hand while it waits, else empty
   std::string joined_;             // a message text with its detail
+  std::string scope_;              // the last ordinary label: local labels belong to it
+  std::string qualified_;          // a local label with its scope
 };
 
 }  // namespace

@@ -37,8 +37,16 @@ struct LineBlock {
   }
 };
 
+// A name given from outside the source (-D NAME=VALUE).
+struct Definition {
+  std::string name;
+  std::int32_t value = 1;
+};
+
 // What stays the same across the passes of one run.
 struct RunContext {
+  const Convention* convention = &default_convention();
+  std::vector<Definition> definitions;
   std::shared_ptr<const LineBlock> source;
   std::string base_dir;
   InstructionSet initial_set = InstructionSet::Mcs48;

@@ -70,6 +70,12 @@ std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
   return std::nullopt;
 }
 
+bool SymbolTable::defined_so_far(std::string_view name) const {
+  const FoldedName key(name);
+  const Entry* const found = find(key, key.hash());
+  return found && found->symbol.pass == pass_;
+}
+
 const Symbol* SymbolTable::register_alias(std::string_view name) const {
   const FoldedName key(name);
   const Entry* const found = find(key, key.hash());

@@ -43,6 +43,9 @@ class SymbolTable {
   // value now; others the value of the previous pass, noted for the check.
   std::optional<std::int32_t> value_of(std::string_view name);
 
+  // True when the name was defined earlier in this pass (ifdef).
+  bool defined_so_far(std::string_view name) const;
+
   // Register alias of the name, or none. Valid until the next definition.
   const Symbol* register_alias(std::string_view name) const;
 

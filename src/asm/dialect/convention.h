@@ -1,0 +1,54 @@
+// What sets one assembler convention apart from another: its number forms,
+// its operators, its location counter, how it treats a value that does not
+// fit a byte, and its directive words, as data. One shared engine (the
+// extended dialect's passes) reads every convention but the plain one.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace zorvin::asm48 {
+
+enum class DialectId { Plain, Macro, Asxxxx, Tasm, SbAsm, Intel };
+
+// A convention's own word for something the engine knows: ".EQU" -> "equ".
+struct DirectiveAlias {
+  std::string_view word;    // folded, as the convention writes it
+  std::string_view engine;  // the engine's word
+};
+
+struct Convention {
+  DialectId id = DialectId::Macro;
+  std::string_view name;    // shown: "TASM"
+  std::string_view option;  // for --dialect and the settings: "tasm"
+  // Number forms besides the suffixed ones (0FFh, 101b, 17q, 12d) and 0x..
+  bool dollar_hex = false;      // $1F; "$" alone stays the location counter
+  bool percent_binary = false;  // %0101; else % followed by hex digits is hexadecimal
+  bool at_octal = false;        // @17
+  bool prefix_radix = false;    // 0b0101, 0o17, 0q17, 0d12, 0h1F besides 0x1F
+  bool local_dollar = false;    // 1$: labels local between two ordinary labels
+  bool local_dot = false;       // .loop labels local to the last ordinary label
+  // Location counter and operators.
+  bool dot_location = false;    // "." alone
+  bool star_location = false;   // "*" where a value stands
+  bool byte_prefixes = false;   // unary < (low byte) and > (high byte)
+  bool slash_high = false;      // unary / (high byte)
+  bool bang_xor = false;        // a ! b is exclusive or
+  bool caret_or = false;        // a ^ b is or
+  bool backslash_mod = false;   // a \ b is the remainder
+  bool left_to_right = false;   // binary operators without precedence
+  bool true_is_minus_one = false;  // comparisons give -1 / 0
+  bool word_relations = false;  // EQ NE LT LE GT GE
+  bool bare_high_low = false;   // HIGH x, LOW x without parentheses
+  bool quote_once_char = false;  // 'c without a closing quote
+  bool numbered_macros = false;  // .ma NAME ... .em with ]1..]9, called as >NAME args
+  bool hash_words = false;      // #define, #include, #if at the start of a line
+  bool dollar_controls = false; // $INCLUDE(file), $MOD48 and other control lines
+  // A value too large for a byte: its low byte with a warning, as the
+  // convention's assembler does; otherwise an error.
+  bool low_byte_of_wide = false;
+  bool bare_directive_words = false;  // directive words not starting with "." or "#"
+  std::span<const DirectiveAlias> directives;
+};
+
+}  // namespace zorvin::asm48

@@ -1,0 +1,62 @@
+// Fuzz target for one convention's front end, named at build time
+// (ZORVIN_FUZZ_DIALECT: tasm, asxxxx, sbasm, asm48). Every input runs as a
+// source in that convention. Beyond "no crash": the run ends, the first
+// message line names the convention, error lines name real source lines and
+// are counted, a clean run keeps its code inside 4 KiB in address order.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "asm/assembler.h"
+#include "asm/dialect/dialects.h"
+#include "asm/editor_lines.h"
+#include "files/output_writer.h"
+#include "files/text_codec.h"
+#include "fuzz_support.h"
+
+namespace {
+
+using namespace zorvin;
+using fuzz::require;
+
+void check_run(const std::string& text) {
+  static asm48::Assembler assembler = [] {
+    asm48::Assembler a;
+    a.set_options({ZORVIN_FUZZ_DIALECT, {{"FUZZ", 1}}});
+    return a;
+  }();
+  static const std::string named =
+      "Dialekt: " + std::string(asm48::dialect_by_option(ZORVIN_FUZZ_DIALECT).convention->name) + " (";
+  const asm48::AssemblyResult result = assembler.run(text);
+  if (result.nothing_to_assemble) return;
+  require(result.dialect_line.starts_with(named), "the dialect line names the convention", result.dialect_line);
+  require(assembler.extended(), "a convention runs on the shared engine");
+  const std::size_t lines = asm48::editor_lines(text).size();
+  for (const std::string& error : result.error_lines) {
+    require(error.starts_with("Zeile: "), "error line form", error);
+    const std::size_t end = error.find(" -> ");
+    require(end != std::string::npos && end > 7, "error line has a text", error);
+    const std::string number = error.substr(7, end - 7);
+    require(number.size() <= 9 && number.find_first_not_of("0123456789") == std::string::npos, "line number", error);
+    const std::size_t line_no = std::stoul(number);
+    require(line_no >= 1 && line_no <= lines, "line number inside the source", error);
+  }
+  require(static_cast<std::size_t>(result.error_count) >= result.error_lines.size(), "error count covers the lines");
+  if (!result.ok()) return;
+  const auto& table = assembler.table();
+  for (std::size_t i = 0; i < table.records.size(); ++i) {
+    const auto& record = table.records[i];
+    if (i > 0) require(table.records[i - 1].address <= record.address, "table sorted by address");
+    require(record.address >= 0 && record.address + record.length <= 4096, "code inside program memory");
+  }
+  require(files::build_image(table, 0xFF).length <= files::kImageSize, "image inside 4 KiB");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  check_run(fuzz::is_valid_utf8(bytes) ? std::string(bytes) : latin1_to_utf8(bytes));
+  return 0;
+}
