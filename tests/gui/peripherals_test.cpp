@@ -6,7 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/debugger_digits.h"
 #include "app/debugger_fields.h"
+#include "app/debugger_panel.h"
 #include "app/ids.h"
 #include "gui_harness.h"
 
@@ -56,6 +58,87 @@ TEST_F(Peripherals, TheMonitorAnswersCommandsTypedIntoTheTerminal) {
   app().dispatch_command(debug::kStop);
   pump(20);
   EXPECT_FALSE(app().debugger().running());
+}
+
+// Two digits on P1 (common anode), selected by P2.0 and P2.1 low, each lit
+// for about 400 cycles; while T0 is held both show "-".
+constexpr const char* kTwoDigits =
+    "        ORG 0\n"
+    "        MOV R2,#99H\n"   // 4: b c f g
+    "        MOV R3,#0A4H\n"  // 2: a b d e g
+    "LOOP:   ORL P2,#03H\n"
+    "        MOV A,R2\n"
+    "        JT0 D0\n"
+    "        MOV A,#0BFH\n"
+    "D0:     OUTL P1,A\n"
+    "        ANL P2,#0FEH\n"
+    "        CALL WAIT\n"
+    "        ORL P2,#03H\n"
+    "        MOV A,R3\n"
+    "        JT0 D1\n"
+    "        MOV A,#0BFH\n"
+    "D1:     OUTL P1,A\n"
+    "        ANL P2,#0FDH\n"
+    "        CALL WAIT\n"
+    "        JMP LOOP\n"
+    "WAIT:   MOV R7,#200\n"
+    "W:      DJNZ R7,W\n"
+    "        RET\n"
+    "        END\n";
+
+TEST_F(Peripherals, MultiplexedDigitsAndAPushButtonHeldOnT0) {
+  start_app();
+  app().panes().set_editor_text(kTwoDigits);
+  app().dispatch_command(debug::kShowPanel);
+  ASSERT_TRUE(panel().visible());
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(panel().widget(panel_field::kDigitAnode)), TRUE);
+  gtk_entry_set_text(GTK_ENTRY(panel().widget(panel_field::kDigitSelect)), "p2.0, p2.1");
+  g_signal_emit_by_name(panel().widget(panel_field::kDigitSelect), "activate");
+  EXPECT_EQ(panel().text(panel_field::kDigitSelect), "P2.0 P2.1");
+  press_key(ui().widget(control::kEditor), GDK_KEY_F9);
+  const auto digits_are = [&](std::uint8_t first, std::uint8_t second) {
+    return pump_until([&] {
+      return panel().leds(panel_field::digit_id(0)) == first && panel().leds(panel_field::digit_id(1)) == second;
+    }, 5000);
+  };
+  EXPECT_TRUE(digits_are(0x66, 0x5B)) << int(panel().leds(panel_field::digit_id(0))) << " "
+                                      << int(panel().leds(panel_field::digit_id(1)));
+  EXPECT_EQ(panel().leds(panel_field::digit_id(2)), 0);  // no select pin: dark
+  // The button pulls T0 low only while it is held.
+  GtkWidget* t0 = panel().widget(panel_field::kButtonT0);
+  ASSERT_NE(t0, nullptr);
+  g_signal_emit_by_name(t0, "pressed");
+  EXPECT_TRUE(panel().checked(panel_field::kButtonT0));
+  EXPECT_TRUE(digits_are(0x40, 0x40));
+  g_signal_emit_by_name(t0, "released");
+  EXPECT_TRUE(digits_are(0x66, 0x5B));
+  EXPECT_EQ(app().debugger().session().simulator().pin_level(sim::Port::T0), 1);
+  // Select pins that are no port bits are refused; the ones before stay.
+  gtk_entry_set_text(GTK_ENTRY(panel().widget(panel_field::kDigitSelect)), "T0 P2.1");
+  g_signal_emit_by_name(panel().widget(panel_field::kDigitSelect), "activate");
+  EXPECT_EQ(panel().text(panel_field::kDigitSelect), "P2.0 P2.1");
+  app().dispatch_command(debug::kStop);
+  pump(20);
+}
+
+TEST(MultiplexedDigitsTest, EachDigitShowsWhatItWasLitWithLongest) {
+  MultiplexedDigits digits;
+  digits.pins(0, 0b01, 0x06);     // digit 0: "1" for 400 cycles
+  digits.pins(400, 0b01, 0x5B);   // the next digit's segments a moment too early
+  digits.pins(405, 0b10, 0x5B);   // digit 1: "2" for 395 cycles
+  digits.pins(800, 0b00, 0x5B);   // all off
+  digits.settle(1000);
+  EXPECT_EQ(digits.shown(0), 0x06);
+  EXPECT_EQ(digits.shown(1), 0x5B);
+  EXPECT_EQ(digits.shown(2), 0x00);
+  // Until the next look only digit 1 is lit: digit 0 keeps what it showed.
+  digits.pins(1000, 0b10, 0x4F);
+  digits.settle(1200);
+  EXPECT_EQ(digits.shown(0), 0x06);
+  EXPECT_EQ(digits.shown(1), 0x4F);
+  // A look without time passing changes nothing.
+  digits.settle(1200);
+  EXPECT_EQ(digits.shown(1), 0x4F);
 }
 
 }  // namespace
