@@ -190,12 +190,12 @@ void DebuggerPanel::refresh() {
 
 std::uint8_t DebuggerPanel::segments_now() const {
   const std::uint8_t pins = session_.simulator().pin_level(digit_port_);
-  return lit_segments(pins, digit_order_, window_.checked(p::kDigitAnode)).value_or(0);
+  return lit_segments(pins, digit_order_, digit_anode_).value_or(0);
 }
 
 std::uint8_t DebuggerPanel::selected_now() const {
   const sim::Simulator& sim = session_.simulator();
-  const bool on_level = !window_.checked(p::kDigitSelectLow);
+  const bool on_level = !select_low_;
   std::uint8_t selected = 0;
   for (std::size_t k = 0; k < digit_selects_.size(); ++k) {
     const bool high = ((sim.pin_level(digit_selects_[k].port) >> digit_selects_[k].bit) & 1) != 0;
@@ -293,6 +293,7 @@ void DebuggerPanel::check_toggled(int id, bool ticked) {
     return;
   }
   if (id == p::kDigitAnode || id == p::kDigitSelectLow) {
+    (id == p::kDigitAnode ? digit_anode_ : select_low_) = ticked;
     refresh();
     return;
   }

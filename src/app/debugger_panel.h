@@ -60,6 +60,9 @@ class DebuggerPanel {
   std::string digit_order_ = "abcdefgp";
   std::vector<sim::PinRef> digit_selects_;  // empty: one digit, not multiplexed
   MultiplexedDigits digits_;
+  // The check boxes as ticked, read with every pin change of a running program.
+  bool digit_anode_ = false;
+  bool select_low_ = true;
   sim::PinRef button_pin_{sim::Port::P1, 0};
 };
 
