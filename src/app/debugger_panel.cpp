@@ -253,8 +253,9 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
   }
   if (id == p::kButtonPinName) {
     const auto pin = sim::parse_pin(text);
-    const bool input = pin && (pin->bit >= 0 || pin->port == sim::Port::T0 || pin->port == sim::Port::T1 ||
-                               pin->port == sim::Port::Int);
+    const bool input = pin && (pin->bit >= 0 ? pin->port == sim::Port::P1 || pin->port == sim::Port::P2
+                                             : pin->port == sim::Port::T0 || pin->port == sim::Port::T1 ||
+                                                   pin->port == sim::Port::Int);
     if (input && !window_.checked(p::kButtonPin)) button_pin_ = *pin;
     window_.set_text(p::kButtonPinName, pin_text(button_pin_));
     return;

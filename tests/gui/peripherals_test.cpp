@@ -117,6 +117,22 @@ TEST_F(Peripherals, MultiplexedDigitsAndAPushButtonHeldOnT0) {
   gtk_entry_set_text(GTK_ENTRY(panel().widget(panel_field::kDigitSelect)), "T0 P2.1");
   g_signal_emit_by_name(panel().widget(panel_field::kDigitSelect), "activate");
   EXPECT_EQ(panel().text(panel_field::kDigitSelect), "P2.0 P2.1");
+  // The chosen button on P1.3 (input pins only: P1, P2, T0, T1, INT).
+  for (const char* refused : {"P4.1", "BUS.0", "P1"}) {
+    gtk_entry_set_text(GTK_ENTRY(panel().widget(panel_field::kButtonPinName)), refused);
+    g_signal_emit_by_name(panel().widget(panel_field::kButtonPinName), "activate");
+    EXPECT_EQ(panel().text(panel_field::kButtonPinName), "P1.0") << refused;
+  }
+  gtk_entry_set_text(GTK_ENTRY(panel().widget(panel_field::kButtonPinName)), "p1.3");
+  g_signal_emit_by_name(panel().widget(panel_field::kButtonPinName), "activate");
+  EXPECT_EQ(panel().text(panel_field::kButtonPinName), "P1.3");
+  app().dispatch_command(debug::kStop);
+  pump(20);
+  sim::Simulator& simulator = app().debugger().session().simulator();
+  g_signal_emit_by_name(panel().widget(panel_field::kButtonPin), "pressed");
+  EXPECT_EQ(simulator.pin_level(sim::Port::P1) & 0x08, 0);
+  g_signal_emit_by_name(panel().widget(panel_field::kButtonPin), "released");
+  EXPECT_EQ(simulator.pin_level(sim::Port::P1) & 0x08, simulator.state().p1 & 0x08);
   app().dispatch_command(debug::kStop);
   pump(20);
 }
