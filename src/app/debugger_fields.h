@@ -63,6 +63,17 @@ inline constexpr int kLineState = 136;
 inline constexpr int kDigitPort = 140;
 inline constexpr int kDigitOrder = 141;
 inline constexpr int kDigitAnode = 142;
-inline constexpr int kDigit = 143;
+inline constexpr int kDigit = 143;          // the first digit
+inline constexpr int kDigitSelect = 144;    // the select pins of multiplexed digits
+inline constexpr int kDigitSelectLow = 145;
+inline constexpr int kMoreDigits = 150;     // digit k (1-3): 149 + k
+inline constexpr int kButtonT0 = 160;       // push buttons: low while held
+inline constexpr int kButtonT1 = 161;
+inline constexpr int kButtonInt = 162;
+inline constexpr int kButtonPin = 163;      // on the pin named in kButtonPinName
+inline constexpr int kButtonPinName = 164;
+
+// The id of digit k of the 7-segment display.
+constexpr int digit_id(int k) { return k == 0 ? kDigit : kMoreDigits - 1 + k; }
 
 }  // namespace zorvin::app::panel_field

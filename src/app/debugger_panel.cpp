@@ -16,6 +16,28 @@ std::string pin_text(const sim::PinRef& pin) {
   return text;
 }
 
+// "P2.0 P2.1" or "P2.0,P2.1": up to four port bits; "-" or nothing: none.
+std::optional<std::vector<sim::PinRef>> parse_selects(const std::string& text) {
+  std::vector<sim::PinRef> pins;
+  std::string word;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    const char c = i < text.size() ? text[i] : ' ';
+    if (c != ' ' && c != ',') {
+      word += c;
+      continue;
+    }
+    if (word.empty() || word == "-") {
+      word.clear();
+      continue;
+    }
+    const auto pin = sim::parse_pin(word);
+    word.clear();
+    if (!pin || pin->bit < 0 || pins.size() == MultiplexedDigits::kMaxDigits) return std::nullopt;
+    pins.push_back(*pin);
+  }
+  return pins;
+}
+
 // What a terminal shows of received bytes: text as it is, CR, LF and CR LF
 // as one new line each, other control bytes as <1B>. `after_cr` carries a
 // CR at the end over to the next bytes.
@@ -74,9 +96,20 @@ void DebuggerPanel::build() {
   window_.add_field(digit, p::kDigitPort, 0, 0, "Port", 4, true);
   window_.add_field(digit, p::kDigitOrder, 1, 0, "Bit 0-7", 9, true);
   window_.add_check(digit, p::kDigitAnode, 2, 0, "gemeinsame Anode", true);
-  window_.add_segments(digit, p::kDigit, 0, 1);
+  window_.add_field(digit, p::kDigitSelect, 3, 0, "Stellen", 16, true);
+  window_.add_check(digit, p::kDigitSelectLow, 4, 0, "Stelle an bei 0", true);
+  for (int k = 0; k < MultiplexedDigits::kMaxDigits; ++k) window_.add_segments(digit, p::digit_id(k), 0, 1 + k);
   window_.set_text(p::kDigitPort, "P1");
   window_.set_text(p::kDigitOrder, digit_order_);
+  window_.set_text(p::kDigitSelect, "-");
+  window_.set_check(p::kDigitSelectLow, true);
+  const int buttons = window_.add_group(0, "Taster (gedrückt = 0, solange gehalten)");
+  window_.add_push_button(buttons, p::kButtonT0, 0, 0, "T0");
+  window_.add_push_button(buttons, p::kButtonT1, 0, 1, "T1");
+  window_.add_push_button(buttons, p::kButtonInt, 0, 2, "INT");
+  window_.add_field(buttons, p::kButtonPinName, 1, 0, "Taster an", 5, true);
+  window_.add_push_button(buttons, p::kButtonPin, 1, 2, "drücken");
+  window_.set_text(p::kButtonPinName, pin_text(button_pin_));
   const int line = window_.add_group(1, "Terminal an einer seriellen Leitung");
   window_.add_field(line, p::kTx, 0, 0, "Ausgang (TX)", 6, true);
   window_.add_field(line, p::kRx, 0, 1, "Eingang (RX)", 6, true);
@@ -107,7 +140,9 @@ void DebuggerPanel::attach() {
   sim::Simulator& sim = session_.simulator();
   sim.set_pin_listener([this](const sim::PinEvent& event) {
     if (terminal_) terminal_->pin_changed(event);
+    if (!digit_selects_.empty()) pins_changed(event.cycle);
   });
+  digits_.clear();
   // The switches as they stand drive the new simulator's pins.
   for (int bit = 0; bit < 8; ++bit) {
     sim.drive_bit(sim::Port::P1, bit, window_.checked(p::kSwitchesP1 + bit));
@@ -134,8 +169,13 @@ void DebuggerPanel::refresh() {
   window_.set_leds(p::kLedsP1, sim.pin_level(sim::Port::P1));
   window_.set_leds(p::kLedsP2, sim.pin_level(sim::Port::P2));
   window_.set_leds(p::kLedsBus, sim.pin_level(sim::Port::Bus));
-  window_.set_leds(p::kDigit,
-                   lit_segments(sim.pin_level(digit_port_), digit_order_, window_.checked(p::kDigitAnode)).value_or(0));
+  if (digit_selects_.empty()) {
+    window_.set_leds(p::kDigit, segments_now());
+    for (int k = 1; k < MultiplexedDigits::kMaxDigits; ++k) window_.set_leds(p::digit_id(k), 0);
+  } else {
+    digits_.settle(sim.state().cycles);
+    for (int k = 0; k < MultiplexedDigits::kMaxDigits; ++k) window_.set_leds(p::digit_id(k), digits_.shown(k));
+  }
   if (!terminal_) return;
   sim::SerialDecoder& decoder = terminal_->decoder();
   decoder.advance_to(sim.state().cycles);
@@ -146,6 +186,43 @@ void DebuggerPanel::refresh() {
     window_.append_text(p::kTerminal, shown(decoder.text().substr(shown_chars_), after_cr_));
     shown_chars_ = decoder.text().size();
   }
+}
+
+std::uint8_t DebuggerPanel::segments_now() const {
+  const std::uint8_t pins = session_.simulator().pin_level(digit_port_);
+  return lit_segments(pins, digit_order_, digit_anode_).value_or(0);
+}
+
+std::uint8_t DebuggerPanel::selected_now() const {
+  const sim::Simulator& sim = session_.simulator();
+  const bool on_level = !select_low_;
+  std::uint8_t selected = 0;
+  for (std::size_t k = 0; k < digit_selects_.size(); ++k) {
+    const bool high = ((sim.pin_level(digit_selects_[k].port) >> digit_selects_[k].bit) & 1) != 0;
+    if (high == on_level) selected |= static_cast<std::uint8_t>(1u << k);
+  }
+  return selected;
+}
+
+void DebuggerPanel::pins_changed(std::uint64_t cycle) { digits_.pins(cycle, selected_now(), segments_now()); }
+
+// A held button pulls its pin low; let go, a port pin goes back to its switch.
+void DebuggerPanel::push_button(int id, bool held) {
+  if (!session_.loaded()) return;
+  sim::Simulator& sim = session_.simulator();
+  const sim::PinRef pin = id == p::kButtonT0    ? sim::PinRef{sim::Port::T0, -1}
+                          : id == p::kButtonT1  ? sim::PinRef{sim::Port::T1, -1}
+                          : id == p::kButtonInt ? sim::PinRef{sim::Port::Int, -1}
+                                                : button_pin_;
+  if (pin.bit < 0) {
+    sim.drive(pin.port, held ? 0 : 1);
+  } else {
+    bool level = !held;
+    if (pin.port == sim::Port::P1) level = level && window_.checked(p::kSwitchesP1 + pin.bit);
+    if (pin.port == sim::Port::P2) level = level && window_.checked(p::kSwitchesP2 + pin.bit);
+    sim.drive_bit(pin.port, pin.bit, level);
+  }
+  refresh();
 }
 
 void DebuggerPanel::field_edited(int id, const std::string& text) {
@@ -162,6 +239,25 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
       digit_port_ = pin->port;
     window_.set_text(p::kDigitPort, pin_text({digit_port_, -1}));
     refresh();
+    return;
+  }
+  if (id == p::kDigitSelect) {
+    if (const auto pins = parse_selects(text)) digit_selects_ = *pins;
+    std::string shown_pins;
+    for (const sim::PinRef& pin : digit_selects_) shown_pins += (shown_pins.empty() ? "" : " ") + pin_text(pin);
+    window_.set_text(p::kDigitSelect, shown_pins.empty() ? "-" : shown_pins);
+    digits_.clear();
+    if (session_.loaded() && !digit_selects_.empty()) pins_changed(session_.simulator().state().cycles);
+    refresh();
+    return;
+  }
+  if (id == p::kButtonPinName) {
+    const auto pin = sim::parse_pin(text);
+    const bool input = pin && (pin->bit >= 0 ? pin->port == sim::Port::P1 || pin->port == sim::Port::P2
+                                             : pin->port == sim::Port::T0 || pin->port == sim::Port::T1 ||
+                                                   pin->port == sim::Port::Int);
+    if (input && !window_.checked(p::kButtonPin)) button_pin_ = *pin;
+    window_.set_text(p::kButtonPinName, pin_text(button_pin_));
     return;
   }
   if (id == p::kDigitOrder) {
@@ -193,7 +289,12 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
 }
 
 void DebuggerPanel::check_toggled(int id, bool ticked) {
-  if (id == p::kDigitAnode) {
+  if (id >= p::kButtonT0 && id <= p::kButtonPin) {
+    push_button(id, ticked);
+    return;
+  }
+  if (id == p::kDigitAnode || id == p::kDigitSelectLow) {
+    (id == p::kDigitAnode ? digit_anode_ : select_low_) = ticked;
     refresh();
     return;
   }

@@ -1,12 +1,16 @@
 // The peripherals beside the debugger: the levels of the P1, P2 and BUS
-// pins as LEDs, switches on the P1 and P2 pins, and a terminal on a
-// bit-banged serial line (output pin, input pin, bit rate, polarity).
+// pins as LEDs, switches on the P1 and P2 pins, push buttons, a 7-segment
+// display of up to four multiplexed digits, and a terminal on a bit-banged
+// serial line (output pin, input pin, bit rate, polarity).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "app/debugger_digits.h"
 
 #include "app/debugger_session.h"
 #include "sim/serial_line.h"
@@ -38,6 +42,11 @@ class DebuggerPanel {
   void field_edited(int id, const std::string& text);
   void check_toggled(int id, bool ticked);
   void apply_line();
+  // Digit k lit by the pins as they stand (none: the one static digit).
+  void pins_changed(std::uint64_t cycle);
+  std::uint8_t segments_now() const;
+  std::uint8_t selected_now() const;
+  void push_button(int id, bool held);
 
   DebuggerSession& session_;
   ui::ToolWindow window_;
@@ -49,6 +58,12 @@ class DebuggerPanel {
   std::uint64_t typing_until_ = 0;  // the cycle the last typed text is sent by
   sim::Port digit_port_ = sim::Port::P1;
   std::string digit_order_ = "abcdefgp";
+  std::vector<sim::PinRef> digit_selects_;  // empty: one digit, not multiplexed
+  MultiplexedDigits digits_;
+  // The check boxes as ticked, read with every pin change of a running program.
+  bool digit_anode_ = false;
+  bool select_low_ = true;
+  sim::PinRef button_pin_{sim::Port::P1, 0};
 };
 
 }  // namespace zorvin::app

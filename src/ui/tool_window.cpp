@@ -10,7 +10,7 @@ namespace zorvin::ui {
 
 using detail::SignalBlock;
 
-enum class FieldKind { Entry, Check, Grid, Leds, Segments, Text };
+enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text };
 
 struct ToolWindow::Field {
   ToolWindow* owner = nullptr;
@@ -23,6 +23,7 @@ struct ToolWindow::Field {
   int bytes = 0;
   std::vector<bool> changed;
   std::uint8_t levels = 0;  // LEDs
+  bool held = false;        // a push button that is down
 };
 
 namespace {
@@ -76,6 +77,17 @@ gboolean on_entry_focus_out(GtkWidget*, GdkEvent*, gpointer data) {
 void on_check_signal(GtkToggleButton*, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);
   field->owner->check_toggled(field);
+}
+
+// A push button reports when it goes down and when it comes up again.
+void on_push_pressed(GtkButton*, gpointer data) {
+  auto* field = static_cast<ToolWindow::Field*>(data);
+  field->owner->push_held(field, true);
+}
+
+void on_push_released(GtkButton*, gpointer data) {
+  auto* field = static_cast<ToolWindow::Field*>(data);
+  field->owner->push_held(field, false);
 }
 
 void on_cell_signal(GtkCellRendererText* cell, gchar* path, gchar* text, gpointer data) {
@@ -301,6 +313,19 @@ void ToolWindow::add_check(int group, int id, int row, int column, const std::st
   fields_[id] = std::move(field);
 }
 
+void ToolWindow::add_push_button(int group, int id, int row, int column, const std::string& caption) {
+  auto field = std::make_unique<Field>();
+  field->owner = this;
+  field->id = id;
+  field->kind = FieldKind::Push;
+  field->widget = gtk_button_new_with_label(caption.c_str());
+  gtk_widget_set_focus_on_click(field->widget, FALSE);
+  g_signal_connect(field->widget, "pressed", G_CALLBACK(on_push_pressed), field.get());
+  g_signal_connect(field->widget, "released", G_CALLBACK(on_push_released), field.get());
+  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, column * 2, row, 2, 1);
+  fields_[id] = std::move(field);
+}
+
 void ToolWindow::add_button_in_group(int group, int command, int row, int column, const std::string& label) {
   GtkWidget* widget = gtk_button_new_with_label(label.c_str());
   gtk_widget_set_focus_on_click(widget, FALSE);
@@ -477,6 +502,7 @@ void ToolWindow::set_check(int id, bool ticked, bool changed) {
 
 bool ToolWindow::checked(int id) const {
   Field* field = find(id);
+  if (field && field->kind == FieldKind::Push) return field->held;
   return field && field->kind == FieldKind::Check && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(field->widget));
 }
 
@@ -549,6 +575,12 @@ void ToolWindow::field_edited(Field* field) {
 
 void ToolWindow::check_toggled(Field* field) {
   if (toggled_) toggled_(field->id, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(field->widget)));
+}
+
+void ToolWindow::push_held(Field* field, bool held) {
+  if (field->held == held) return;
+  field->held = held;
+  if (toggled_) toggled_(field->id, held);
 }
 
 void ToolWindow::cell_edited(Field* field, int index, const std::string& text) {

@@ -49,6 +49,9 @@ class ToolWindow {
   void add_field(int group, int id, int row, int column, const std::string& caption, int chars, bool editable);
   void add_check(int group, int id, int row, int column, const std::string& caption, bool editable);
   void add_button_in_group(int group, int command, int row, int column, const std::string& label);
+  // A push button: on_check_toggled hears it go down (true) and up again
+  // (false); checked() is true while it is held.
+  void add_push_button(int group, int id, int row, int column, const std::string& caption);
   // A grid of bytes in hexadecimal, 16 to a row, each cell editable.
   void add_hex_grid(int group, int id, int bytes);
   // A row of 8 LEDs with a caption, bit 7 on the left (set_leds).
@@ -93,6 +96,7 @@ class ToolWindow {
   struct Field;
   void field_edited(Field* field);
   void check_toggled(Field* field);
+  void push_held(Field* field, bool held);
   void cell_edited(Field* field, int index, const std::string& text);
   bool key_pressed(GdkEventKey* event);
   void closed();
