@@ -275,6 +275,20 @@ void scroll_mark_into_view(GtkTextView* view, GtkTextMark* mark) {
   gtk_text_view_scroll_to_mark(view, mark, 0.0, FALSE, 0.0, 0.0);
 }
 
+// How long after a scroll to the end the view keeps following it while
+// wrapped lines are still being laid out (later on a loaded machine).
+constexpr gint64 kFollowEndMicroseconds = 2 * G_USEC_PER_SEC;
+
+// The view's height grew or shrank as lines took their real height: the
+// end is brought into view again, but only shortly after a scroll to it.
+void follow_end(GtkAdjustment*, gpointer data) {
+  auto* view = GTK_TEXT_VIEW(data);
+  const auto* until = static_cast<const gint64*>(g_object_get_data(G_OBJECT(view), "zorvin-follow-until"));
+  auto* mark = static_cast<GtkTextMark*>(g_object_get_data(G_OBJECT(view), "zorvin-end-mark"));
+  if (until && mark && g_get_monotonic_time() < *until && gtk_widget_get_realized(GTK_WIDGET(view)))
+    scroll_mark_into_view(view, mark);
+}
+
 }  // namespace
 
 void Toolkit::scroll_to_end(int id) {
@@ -287,15 +301,21 @@ void Toolkit::scroll_to_end(int id) {
   GtkTextView* view = GTK_TEXT_VIEW(control->inner);
   scroll_mark_into_view(view, control->scroll_mark);
   // Wrapped lines take their real height only as the view lays them out in
-  // the background, which can push the end out of sight again: once that is
-  // done, the end is brought into view once more.
-  g_object_ref(view);
+  // the background, which can push the end out of sight again: for a short
+  // while each change of the view's height brings the end back.
   g_object_set_data(G_OBJECT(view), "zorvin-end-mark", control->scroll_mark);
+  auto* until = g_new(gint64, 1);
+  *until = g_get_monotonic_time() + kFollowEndMicroseconds;
+  g_object_set_data_full(G_OBJECT(view), "zorvin-follow-until", until, g_free);
+  if (!g_object_get_data(G_OBJECT(view), "zorvin-follows-end")) {
+    g_signal_connect_object(gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view)), "changed", G_CALLBACK(follow_end),
+                            view, GConnectFlags(0));
+    g_object_set_data(G_OBJECT(view), "zorvin-follows-end", GINT_TO_POINTER(1));
+  }
+  g_object_ref(view);
   g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
                   [](gpointer data) -> gboolean {
-                    auto* later = GTK_TEXT_VIEW(data);
-                    auto* mark = static_cast<GtkTextMark*>(g_object_get_data(G_OBJECT(later), "zorvin-end-mark"));
-                    if (mark && gtk_widget_get_realized(GTK_WIDGET(later))) scroll_mark_into_view(later, mark);
+                    follow_end(nullptr, data);
                     return G_SOURCE_REMOVE;
                   },
                   view, g_object_unref);
