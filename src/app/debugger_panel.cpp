@@ -12,7 +12,7 @@ namespace {
 std::string pin_text(const sim::PinRef& pin) {
   static constexpr const char* kNames[] = {"BUS", "P1", "P2", "P4", "P5", "P6", "P7", "T0", "T1", "INT"};
   std::string text = kNames[static_cast<int>(pin.port)];
-  if (pin.bit >= 0) text += "." + std::to_string(pin.bit);
+  if (pin.bit >= 0) text.append(1, '.').append(std::to_string(pin.bit));  // not "." + ...: GCC 12 -O3 -Wrestrict
   return text;
 }
 
@@ -244,7 +244,10 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
   if (id == p::kDigitSelect) {
     if (const auto pins = parse_selects(text)) digit_selects_ = *pins;
     std::string shown_pins;
-    for (const sim::PinRef& pin : digit_selects_) shown_pins += (shown_pins.empty() ? "" : " ") + pin_text(pin);
+    for (const sim::PinRef& pin : digit_selects_) {
+      if (!shown_pins.empty()) shown_pins += ' ';
+      shown_pins += pin_text(pin);
+    }
     window_.set_text(p::kDigitSelect, shown_pins.empty() ? "-" : shown_pins);
     digits_.clear();
     if (session_.loaded() && !digit_selects_.empty()) pins_changed(session_.simulator().state().cycles);

@@ -72,7 +72,7 @@ void Debugger::build_window() {
     const int group = window_.add_group(0, bank == 0 ? "Bank 0 (RAM 00H-07H)" : "Bank 1 (RAM 18H-1FH)");
     const int first = bank == 0 ? f::kBank0 : f::kBank1;
     for (int n = 0; n < 8; ++n)
-      window_.add_field(group, first + n, n % 4, n / 4, "R" + std::to_string(n), 3, true);
+      window_.add_field(group, first + n, n % 4, n / 4, std::string(1, 'R').append(std::to_string(n)), 3, true);
   }
 
   const int timer = window_.add_group(1, "Zeitgeber / Zähler");

@@ -66,7 +66,9 @@ class Writer {
       if (const TablePage* table = table_label_[at]) {
         out += "\n; " + table_title(*table) + " (" + address_text(table->reader) +
                "H): als Daten gelesen, soweit kein Weg als Code hinführt\n";
-        out += "T" + address_text(address) + ":\n";
+        out += 'T';
+        out += address_text(address);
+        out += ":\n";
       }
       if (code_label_[at]) out += label_of(address) + ":\n";
       if (map_.roles[at] == ByteRole::Opcode) {
@@ -115,7 +117,13 @@ class Writer {
     return code_label_[at] || table_label_[at] != nullptr;
   }
 
-  static std::string label_of(std::int32_t address) { return "L" + address_text(address); }
+  // Appended rather than "L" + text: GCC 12 at -O3 warns falsely (-Wrestrict)
+  // about a literal in front of a temporary string.
+  static std::string label_of(std::int32_t address) {
+    std::string label(1, 'L');
+    label += address_text(address);
+    return label;
+  }
 
   // How an operand names a jump target: by its label, or by its address
   // when the image does not hold it.
@@ -130,7 +138,10 @@ class Writer {
     const Opcode& op = opcodes_[bytes_[at]];
     const std::uint8_t second = op.length == 2 ? bytes_[at + 1] : 0;
     std::string given;  // the operand the second byte gives
-    if (op.second == SecondByte::Immediate) given = "#" + hex_number(second, 2);
+    if (op.second == SecondByte::Immediate) {
+      given = '#';
+      given += hex_number(second, 2);
+    }
     else if (op.second != SecondByte::None) given = target_name(map_.targets[at]);
     std::string operands;
     for (const std::uint8_t position : {1, 2}) {

@@ -97,7 +97,8 @@ Disassembly disassemble(std::span<const std::uint8_t> program, std::uint16_t add
   const unsigned operand_at = (address & 0x800u) | ((address + 1u) & 0x7FFu);
   const std::uint8_t second = byte_at(operand_at);
   const auto operand = [&](std::string_view field) -> std::string {
-    if (field == asm48::kDataPlaceholder) return "#" + hex(second, 2);
+    // Appended, not "#" + text: GCC 12 at -O3 warns falsely (-Wrestrict).
+    if (field == asm48::kDataPlaceholder) return std::string(1, '#').append(hex(second, 2));
     if (field != asm48::kAddressPlaceholder) return std::string(field);
     const bool long_jump = pattern.mnemonic == "jmp" || pattern.mnemonic == "call";
     const unsigned target = long_jump ? (address & 0x800u) | ((opcode & 0xE0u) << 3) | second
@@ -105,8 +106,8 @@ Disassembly disassemble(std::span<const std::uint8_t> program, std::uint16_t add
     return hex(target, 3);
   };
   out.text = std::string(pattern.mnemonic);
-  if (!pattern.operand1.empty()) out.text += " " + operand(pattern.operand1);
-  if (!pattern.operand2.empty()) out.text += "," + operand(pattern.operand2);
+  if (!pattern.operand1.empty()) out.text.append(1, ' ').append(operand(pattern.operand1));
+  if (!pattern.operand2.empty()) out.text.append(1, ',').append(operand(pattern.operand2));
   return out;
 }
 

@@ -32,7 +32,8 @@ ParsedExpectation parse_expectation(std::string_view text) {
   ParsedExpectation parsed;
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) {
-    parsed.error = "'" + std::string(text) + "': erwartet wird NAME=WERT";
+    // Appended, not "'" + text: GCC 12 at -O3 warns falsely (-Wrestrict).
+    parsed.error = std::string(1, '\'').append(text).append("': erwartet wird NAME=WERT");
     return parsed;
   }
   Expectation e;
@@ -43,14 +44,14 @@ ParsedExpectation parse_expectation(std::string_view text) {
   int index = 0;
   bool indexed = false;
   if (upper.size() == 2 && upper[0] == 'R' && upper[1] >= '0' && upper[1] <= '7') {
-    key = "R";
+    key.assign(1, 'R');  // not = "R": GCC 12 at -O3 warns falsely (-Wrestrict)
     index = upper[1] - '0';
     indexed = true;
   } else if (const std::size_t open = upper.find('['); open != std::string::npos && upper.back() == ']') {
     key = upper.substr(0, open);
     const auto number = parse_hex(std::string_view(upper).substr(open + 1, upper.size() - open - 2), 0xFF);
     if (!number || (key != "RAM" && key != "XRAM")) {
-      parsed.error = "'" + e.name + "': unbekannter Name";
+      parsed.error = std::string(1, '\'').append(e.name).append("': unbekannter Name");
       return parsed;
     }
     index = static_cast<int>(*number);
@@ -61,8 +62,8 @@ ParsedExpectation parse_expectation(std::string_view text) {
     const std::string_view value_text = text.substr(equals + 1);
     const auto value = name.decimal ? parse_decimal(value_text) : parse_hex(value_text, name.max);
     if (!value) {
-      parsed.error = "'" + std::string(text) + "': " +
-                     (name.decimal ? "Wert ist keine Dezimalzahl" : "Wert ist keine passende Hexadezimalzahl");
+      parsed.error = std::string(1, '\'').append(text).append("': ").append(
+          name.decimal ? "Wert ist keine Dezimalzahl" : "Wert ist keine passende Hexadezimalzahl");
       return parsed;
     }
     e.key = key;
