@@ -115,7 +115,7 @@ TEST_F(BoardPrograms, PinLevelsAndCycleCounts) {
 std::string anode_code(const std::string& lit) {
   unsigned code = 0xFF;
   for (const char segment : lit) code &= ~(1u << (segment - 'a'));
-  char text[4];
+  char text[9];  // room for any unsigned, as the compiler cannot see code stays below 100H
   std::snprintf(text, sizeof text, "%02X", code);
   return text;
 }
