@@ -9,19 +9,13 @@
 #include <new>
 
 #include "app/app.h"
+#include "app/ids.h"
 #include "files/binary_path.h"
 #include "files/listing.h"
 #include "files/output_writer.h"
 
 namespace zorvin::app {
 
-namespace {
-
-// Enough to work through; a source that gives more is hardly a source, and
-// a million lines would leave the message pane unusable.
-constexpr std::size_t kShownErrorLines = 1000;
-
-}  // namespace
 
 void App::assemble() {
   // Included files of the extended dialect are found beside the source.

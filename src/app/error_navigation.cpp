@@ -19,17 +19,10 @@ void App::build_error_navigation() {
   ui_.add_shortcut(window::kMain, GDK_KEY_F8, errors::kPrevious, GDK_SHIFT_MASK);
 }
 
-namespace {
-
-// F5 shows the first thousand error messages; only their lines are marked,
-// so that tens of thousands of errors cost no more than that.
-constexpr std::size_t kMarkedMessages = 1000;
-
-}  // namespace
 
 void App::mark_error_lines(const std::vector<std::string>& messages) {
-  if (messages.size() > kMarkedMessages) {
-    error_lines_ = asm48::distinct_error_lines({messages.begin(), messages.begin() + kMarkedMessages});
+  if (messages.size() > kShownErrorLines) {
+    error_lines_ = asm48::distinct_error_lines({messages.begin(), messages.begin() + kShownErrorLines});
   } else {
     error_lines_ = asm48::distinct_error_lines(messages);
   }

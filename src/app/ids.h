@@ -2,6 +2,8 @@
 // commands, timers, fonts and images.
 #pragma once
 
+#include <cstddef>
+
 namespace zorvin::app {
 
 namespace window {
@@ -108,6 +110,10 @@ namespace status {
 inline constexpr int kCursor = 0;
 inline constexpr int kFile = 1;
 }  // namespace status
+
+// F5 shows this many error messages, and marks only their lines: enough to
+// work through, while tens of thousands of errors cost no more than that.
+inline constexpr std::size_t kShownErrorLines = 1000;
 
 inline constexpr int kCursorTimer = 1;
 inline constexpr int kMonoFont = 0;
