@@ -7,8 +7,8 @@
 #include <string>
 
 #include "asm/assembler.h"
-#include "files/listing.h"
-#include "files/output_writer.h"
+#include "output/listing.h"
+#include "output/output_writer.h"
 
 namespace {
 
@@ -108,13 +108,13 @@ int main() {
   const Timing timing = time_runs(full, 1.0);
   zorvin::asm48::Assembler assembler;
   assembler.run(full);
-  const auto image = zorvin::files::build_image(assembler.table(), 0x00);
+  const auto image = zorvin::output::build_image(assembler.table(), 0x00);
   const auto start = Clock::now();
   constexpr int kImages = 2000;
   std::size_t checksum = 0;
   for (int i = 0; i < kImages; ++i)
-    checksum += zorvin::files::build_image(assembler.table(), 0x00).length +
-                zorvin::files::listing_rows(assembler.table()).size() - 1;
+    checksum += zorvin::output::build_image(assembler.table(), 0x00).length +
+                zorvin::output::listing_rows(assembler.table()).size() - 1;
   const std::chrono::duration<double> images = Clock::now() - start;
   const auto full_lines = std::count(full.begin(), full.end(), '\n');
   std::printf("full 2 KiB program (%zu bytes, %td lines): %.1f us per run, listing and image %.1f us (%zu bytes and rows)\n",

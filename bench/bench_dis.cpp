@@ -11,7 +11,7 @@
 
 #include "asm/assembler.h"
 #include "dis/disassembler.h"
-#include "files/output_writer.h"
+#include "output/output_writer.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ std::vector<std::uint8_t> program_image() {
     std::printf("%s\n", result.error_lines.front().c_str());
     return {};
   }
-  const auto image = zorvin::files::build_image(assembler.table(), 0xFF);
+  const auto image = zorvin::output::build_image(assembler.table(), 0xFF);
   return {image.bytes.begin(), image.bytes.begin() + static_cast<std::ptrdiff_t>(image.length)};
 }
 
@@ -84,7 +84,7 @@ void report(const char* name, const std::vector<std::uint8_t>& image) {
   zorvin::asm48::Assembler assembler;
   bool same = assembler.run(text).ok();
   if (same) {
-    const auto built = zorvin::files::build_image(assembler.table(), 0xFF);
+    const auto built = zorvin::output::build_image(assembler.table(), 0xFF);
     same = std::equal(image.begin(), image.end(), built.bytes.begin()) && built.length == image.size();
   }
   std::printf("%-15s %5zu bytes %5zu lines  disassemble %7.3f ms (goal < 10 ms: %s)  assemble again %7.3f ms  %s\n", name,

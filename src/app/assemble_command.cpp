@@ -11,8 +11,8 @@
 #include "app/app.h"
 #include "app/ids.h"
 #include "files/binary_path.h"
-#include "files/listing.h"
-#include "files/output_writer.h"
+#include "output/listing.h"
+#include "output/output_writer.h"
 
 namespace zorvin::app {
 
@@ -44,16 +44,16 @@ void App::assemble() {
   last_assembly_failed_ = !result.ok();
   std::string summary = result.summary;
   if (result.ok()) {
-    const files::OutputResult output =
-        files::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path(), result.included_files);
-    panes_.set_listing(files::listing_rows(assembler_.table()));
+    const output::OutputResult output =
+        output::write_output(assembler_.table(), settings_.fill_byte, panes_.source_path(), result.included_files);
+    panes_.set_listing(output::listing_rows(assembler_.table()));
     if (output.image_path) {
       image_path_ = *output.image_path;
       image_source_text_ = panes_.editor_text();
     }
     for (const std::string& line : output.messages) panes_.append_message(line);
     // A binary that was meant to be written and was not is no success.
-    if (!panes_.source_path().empty() && !output.image_written) summary = std::string(files::kOutputsNotSaved);
+    if (!panes_.source_path().empty() && !output.image_written) summary = std::string(output::kOutputsNotSaved);
     debugger_.program_assembled(assembler_, panes_.editor_text(), source_dir);
   }
   panes_.append_message(summary);

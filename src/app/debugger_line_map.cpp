@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 #include "files/source_file.h"
 
 namespace zorvin::app {
@@ -14,7 +14,7 @@ std::vector<std::string> split_lines(std::string_view text) {
   std::vector<std::string> lines;
   std::size_t pos = 0;
   std::string_view line;
-  while (!text.empty() && asm48::next_editor_line(text, pos, line)) lines.emplace_back(line);
+  while (!text.empty() && next_editor_line(text, pos, line)) lines.emplace_back(line);
   return lines;
 }
 

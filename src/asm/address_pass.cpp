@@ -1,6 +1,6 @@
 #include "asm/address_pass.h"
 
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

@@ -6,7 +6,7 @@
 #include "asm/code_overlaps.h"
 #include "asm/dialect/dialects.h"
 #include "asm/dialect/recognition.h"
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 #include "asm/encoding_pass.h"
 #include "asm/ext/extended_assembler.h"
 #include "asm/split_pass.h"

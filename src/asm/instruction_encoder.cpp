@@ -6,7 +6,7 @@
 #include "asm/diagnostics.h"
 #include "asm/instruction_table.h"
 #include "asm/numbers.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

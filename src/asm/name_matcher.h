@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

@@ -1,6 +1,6 @@
 #include "asm/numbers.h"
 
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <utility>
 
-#include "asm/editor_lines.h"
-#include "files/unicode_text.h"
+#include "text/editor_lines.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

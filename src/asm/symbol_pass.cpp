@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "asm/name_matcher.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

@@ -6,7 +6,7 @@
 
 #include "asm/instruction_encoder.h"
 #include "asm/table_hash.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

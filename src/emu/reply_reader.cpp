@@ -5,7 +5,7 @@
 #include <span>
 
 #include "emu/clock.h"
-#include "files/text_codec.h"
+#include "text/text_codec.h"
 
 namespace zorvin::emu {
 

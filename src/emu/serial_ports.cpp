@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "emu/clock.h"
-#include "files/text_codec.h"
+#include "text/text_codec.h"
 
 namespace zorvin::emu {
 namespace {

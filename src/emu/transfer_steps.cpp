@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "files/text_codec.h"
+#include "text/text_codec.h"
 #include "settings/ini_store.h"
 
 namespace zorvin::emu {

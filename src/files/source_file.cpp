@@ -8,8 +8,8 @@
 
 #include "files/file_rewrite.h"
 #include "files/regular_file.h"
-#include "files/text_codec.h"
-#include "files/unicode_text.h"
+#include "text/text_codec.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::files {
 

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 #include "files/file_rewrite.h"
 #include "files/regular_file.h"
 #include "settings/number_text.h"

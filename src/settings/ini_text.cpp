@@ -1,6 +1,6 @@
 #include "settings/ini_text.h"
 
-#include "files/text_codec.h"
+#include "text/text_codec.h"
 
 namespace zorvin::settings {
 

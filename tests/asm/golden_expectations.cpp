@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 
 namespace zorvin::golden {
 
@@ -89,7 +89,7 @@ bool parse_directive(const std::string& text, Expectations& out) {
 
 Expectations parse_expectations(const std::string& source) {
   Expectations out;
-  const auto lines = asm48::editor_lines(source);
+  const auto lines = editor_lines(source);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // The first ";" that an expectation follows: a character constant like
     // ';' may stand before it, and an expected message may hold a ";".

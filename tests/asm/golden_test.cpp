@@ -9,8 +9,8 @@
 
 #include "asm/assembler.h"
 #include "asm/numbers.h"
-#include "files/listing.h"
-#include "files/output_writer.h"
+#include "output/listing.h"
+#include "output/output_writer.h"
 #include "golden_expectations.h"
 
 namespace {
@@ -76,8 +76,8 @@ TEST_P(GoldenSource, AssemblesAsItsCommentsSay) {
         << "image expectations in a source that does not assemble";
     return;
   }
-  const auto image = zorvin::files::build_image(assembler.table(), expected.fill_byte);
-  const auto listing = zorvin::files::listing_rows(assembler.table());
+  const auto image = zorvin::output::build_image(assembler.table(), expected.fill_byte);
+  const auto listing = zorvin::output::listing_rows(assembler.table());
   for (std::size_t i = 1; i < listing.size(); ++i) {
     EXPECT_EQ(listing[i].size(), 9u) << '"' << listing[i] << '"';
   }

@@ -15,7 +15,7 @@
 
 #include "asm/assembler.h"
 #include "asm/instruction_table.h"
-#include "files/output_writer.h"
+#include "output/output_writer.h"
 
 namespace {
 
@@ -128,8 +128,8 @@ TEST(Oracle, D48ReadsEveryTableRowBackAsWritten) {
 
   const std::filesystem::path dir = std::filesystem::path(ZORVIN_TEST_TMP) / "oracle";
   std::filesystem::create_directories(dir);
-  const auto image = zorvin::files::build_image(assembler.table(), 0x00);
-  ASSERT_TRUE(zorvin::files::write_file_bytes((dir / "rows.bin").string(), image.bytes.data(), image.length));
+  const auto image = zorvin::output::build_image(assembler.table(), 0x00);
+  ASSERT_TRUE(zorvin::output::write_file_bytes((dir / "rows.bin").string(), image.bytes.data(), image.length));
   std::ofstream(dir / "rows.ctl") << "c 0-" << std::hex << image.length - 1 << "\n";
   const std::string command = "cd '" + dir.string() + "' && d48 -d rows.bin >d48.log 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0) << "d48 failed, see " << (dir / "d48.log");
@@ -182,8 +182,8 @@ TEST(Oracle, D48ReadsTheProgramsBackInstructionByInstruction) {
       if (!data) written[*line.address] = word;
     }
     std::ofstream(dir / (std::string(name) + ".ctl")) << control.str();
-    const auto image = zorvin::files::build_image(assembler.table(), 0x00);
-    ASSERT_TRUE(zorvin::files::write_file_bytes((dir / (std::string(name) + ".bin")).string(), image.bytes.data(),
+    const auto image = zorvin::output::build_image(assembler.table(), 0x00);
+    ASSERT_TRUE(zorvin::output::write_file_bytes((dir / (std::string(name) + ".bin")).string(), image.bytes.data(),
                                                 image.length));
     const bool upi = source.find("cpu 8041") != std::string::npos;
     const std::string command =

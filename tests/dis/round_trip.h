@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "asm/assembler.h"
-#include "files/output_writer.h"
+#include "output/output_writer.h"
 
 namespace zorvin::test {
 
@@ -23,7 +23,7 @@ inline Reassembled reassemble(const std::string& source, std::uint8_t fill_byte)
   Reassembled out;
   out.errors = result.error_lines;
   if (!result.ok()) return out;
-  const files::CodeImage image = files::build_image(assembler.table(), fill_byte);
+  const output::CodeImage image = output::build_image(assembler.table(), fill_byte);
   out.image.assign(image.bytes.begin(), image.bytes.begin() + static_cast<std::ptrdiff_t>(image.length));
   return out;
 }

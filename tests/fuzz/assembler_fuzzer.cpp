@@ -14,10 +14,10 @@
 
 #include "asm/assembler.h"
 #include "asm/diagnostics.h"
-#include "asm/editor_lines.h"
-#include "files/listing.h"
-#include "files/output_writer.h"
-#include "files/text_codec.h"
+#include "text/editor_lines.h"
+#include "output/listing.h"
+#include "output/output_writer.h"
+#include "text/text_codec.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -62,11 +62,11 @@ unsigned hex_value(std::string_view text) { return static_cast<unsigned>(std::st
 
 // Replays the listing rows into an image of its own and compares it with the
 // writer's: every listed byte in place, every other byte the fill byte.
-void check_image(const files::CodeImage& image, const std::vector<std::string>& listing, std::uint8_t fill,
+void check_image(const output::CodeImage& image, const std::vector<std::string>& listing, std::uint8_t fill,
                  std::size_t code_records) {
-  require(!listing.empty() && listing.front() == files::kListingHeader, "listing header first");
+  require(!listing.empty() && listing.front() == output::kListingHeader, "listing header first");
   require(listing.size() == code_records + 1, "one listing row per code line");
-  std::array<std::uint8_t, files::kImageSize> expected;
+  std::array<std::uint8_t, output::kImageSize> expected;
   expected.fill(fill);
   std::size_t length = 1;
   unsigned previous_address = 0;
@@ -125,16 +125,16 @@ asm48::AssemblyResult check_run(asm48::Assembler& assembler, std::string_view te
     require(static_cast<std::size_t>(result.error_count) == result.error_lines.size(), "error count = error lines");
     return result;
   }
-  const std::vector<std::string_view> lines = asm48::editor_lines(text);
+  const std::vector<std::string_view> lines = editor_lines(text);
   for (const std::string& error : result.error_lines) check_error_line(error, lines);
   require(static_cast<std::size_t>(result.error_count) == result.error_lines.size(), "error count = error lines");
   if (result.error_count == 0) {
     require(result.summary == asm48::kAssembledWithoutErrors, "summary of a clean run", result.summary);
     std::size_t code_records = 0;
     check_table(assembler.table(), lines.size(), code_records);
-    const std::vector<std::string> listing = files::listing_rows(assembler.table());
-    check_image(files::build_image(assembler.table(), 0x00), listing, 0x00, code_records);
-    check_image(files::build_image(assembler.table(), 0xFF), listing, 0xFF, code_records);
+    const std::vector<std::string> listing = output::listing_rows(assembler.table());
+    check_image(output::build_image(assembler.table(), 0x00), listing, 0x00, code_records);
+    check_image(output::build_image(assembler.table(), 0xFF), listing, 0xFF, code_records);
   } else {
     require(result.summary == std::to_string(result.error_count) + " Fehler beim Assemblieren!",
             "summary counts the errors", result.summary);

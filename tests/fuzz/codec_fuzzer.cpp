@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "files/text_codec.h"
-#include "files/unicode_text.h"
+#include "text/text_codec.h"
+#include "text/unicode_text.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -10,9 +10,9 @@
 
 #include "asm/assembler.h"
 #include "asm/dialect/dialects.h"
-#include "asm/editor_lines.h"
-#include "files/output_writer.h"
-#include "files/text_codec.h"
+#include "text/editor_lines.h"
+#include "output/output_writer.h"
+#include "text/text_codec.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -32,7 +32,7 @@ void check_run(const std::string& text) {
   if (result.nothing_to_assemble) return;
   require(result.dialect_line.starts_with(named), "the dialect line names the convention", result.dialect_line);
   require(assembler.extended(), "a convention runs on the shared engine");
-  const std::size_t lines = asm48::editor_lines(text).size();
+  const std::size_t lines = editor_lines(text).size();
   for (const std::string& error : result.error_lines) {
     require(error.starts_with("Zeile: "), "error line form", error);
     const std::size_t end = error.find(" -> ");
@@ -50,7 +50,7 @@ void check_run(const std::string& text) {
     if (i > 0) require(table.records[i - 1].address <= record.address, "table sorted by address");
     require(record.address >= 0 && record.address + record.length <= 4096, "code inside program memory");
   }
-  require(files::build_image(table, 0xFF).length <= files::kImageSize, "image inside 4 KiB");
+  require(output::build_image(table, 0xFF).length <= output::kImageSize, "image inside 4 KiB");
 }
 
 }  // namespace

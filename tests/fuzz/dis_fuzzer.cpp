@@ -11,7 +11,7 @@
 #include "asm/assembler.h"
 #include "dis/disassembler.h"
 #include "dis/image_file.h"
-#include "files/output_writer.h"
+#include "output/output_writer.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -36,7 +36,7 @@ void check_round_trip(const std::uint8_t* data, std::size_t size) {
   asm48::Assembler assembler;
   const asm48::AssemblyResult result = assembler.run(source.text);
   require(result.ok(), "the source assembles", result.error_lines.empty() ? "" : result.error_lines.front());
-  const files::CodeImage again = files::build_image(assembler.table(), options.fill_byte);
+  const output::CodeImage again = output::build_image(assembler.table(), options.fill_byte);
   require(again.length == static_cast<std::size_t>(base) + image.size(), "same image length", source.text);
   for (std::int32_t i = 0; i < base; ++i) require(again.bytes[static_cast<std::size_t>(i)] == options.fill_byte, "fill below the base");
   for (std::size_t i = 0; i < image.size(); ++i)

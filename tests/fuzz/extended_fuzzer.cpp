@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "asm/assembler.h"
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 #include "asm/ext/expression.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/macro_text.h"
-#include "files/output_writer.h"
-#include "files/text_codec.h"
+#include "output/output_writer.h"
+#include "text/text_codec.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -61,7 +61,7 @@ void check_run(std::string_view text) {
   static asm48::Assembler assembler;
   const asm48::AssemblyResult result = assembler.run(std::string(text));
   require(assembler.extended(), "a cpu line switches to the extended dialect");
-  const auto lines = asm48::editor_lines(text);
+  const auto lines = editor_lines(text);
   for (const std::string& error : result.error_lines) {
     require(error.starts_with("Zeile: "), "error line form", error);
     const std::size_t end = error.find(" -> ");
@@ -79,7 +79,7 @@ void check_run(std::string_view text) {
     if (i > 0) require(table.records[i - 1].address <= record.address, "table sorted by address");
     require(record.address >= 0 && record.address + record.length <= 4096, "code inside program memory");
   }
-  require(files::build_image(table, 0xFF).length <= files::kImageSize, "image inside 4 KiB");
+  require(output::build_image(table, 0xFF).length <= output::kImageSize, "image inside 4 KiB");
 }
 
 }  // namespace
@@ -87,7 +87,7 @@ void check_run(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::string text = fuzz::is_valid_utf8(bytes) ? std::string(bytes) : latin1_to_utf8(bytes);
-  for (std::string_view line : asm48::editor_lines(text)) check_line(line);
+  for (std::string_view line : editor_lines(text)) check_line(line);
   check_run("cpu 8048\n" + text);
   return 0;
 }

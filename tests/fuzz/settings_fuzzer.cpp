@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 #include "fuzz_support.h"
 #include "settings/ini_text.h"
 

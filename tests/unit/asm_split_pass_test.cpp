@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 #include "asm/split_pass.h"
 
 namespace {
 
+using namespace zorvin;
 using namespace zorvin::asm48;
 
 LineTable split(std::string_view text) {

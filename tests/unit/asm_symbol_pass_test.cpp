@@ -11,7 +11,7 @@
 
 #include "asm/split_pass.h"
 #include "asm/symbol_pass.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace {
 

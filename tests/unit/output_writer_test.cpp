@@ -8,8 +8,8 @@
 
 #include "asm/assembler.h"
 #include "files/binary_path.h"
-#include "files/listing.h"
-#include "files/output_writer.h"
+#include "output/listing.h"
+#include "output/output_writer.h"
 #include "files/regular_file.h"
 
 namespace {
@@ -19,6 +19,7 @@ using zorvin::asm48::Assembler;
 using zorvin::asm48::LineRecord;
 using zorvin::asm48::LineTable;
 using namespace zorvin::files;
+using namespace zorvin::output;
 
 void add_code(LineTable& table, std::int32_t address, std::vector<std::uint8_t> bytes) {
   table.add_record(1, bytes).address = address;

@@ -10,7 +10,7 @@
 
 #include "asm/assembler.h"
 #include "files/example_source.h"
-#include "files/output_writer.h"
+#include "output/output_writer.h"
 #include "files/source_file.h"
 
 namespace zorvin::files {
@@ -198,7 +198,7 @@ TEST(ExampleSource, FortyTwoLinesThatAssembleToTheEighteenByteImage) {
   for (const auto& line : lines) text += (text.empty() ? "" : "\n") + line;
   asm48::Assembler assembler;
   ASSERT_TRUE(assembler.run(text).ok());
-  const CodeImage image = build_image(assembler.table(), 0xFF);
+  const output::CodeImage image = output::build_image(assembler.table(), 0xFF);
   const std::vector<std::uint8_t> expected = {0x04, 0x0D, 0xFF, 0x04, 0x09, 0xFF, 0xFF, 0x04, 0x0B,
                                               0x00, 0x93, 0x00, 0x93, 0xC5, 0xE5, 0x00, 0x04, 0x0F};
   EXPECT_EQ(std::vector<std::uint8_t>(image.bytes.begin(), image.bytes.begin() + image.length), expected);

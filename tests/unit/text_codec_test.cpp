@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "files/text_codec.h"
-#include "files/unicode_text.h"
+#include "text/text_codec.h"
+#include "text/unicode_text.h"
 
 namespace zorvin {
 namespace {

@@ -26,12 +26,12 @@
 #include "files/binary_path.h"
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
-#include "files/intel_hex.h"
-#include "files/listing_file.h"
-#include "files/listing.h"
-#include "files/output_writer.h"
+#include "output/intel_hex.h"
+#include "output/listing_file.h"
+#include "output/listing.h"
+#include "output/output_writer.h"
 #include "files/source_file.h"
-#include "files/text_codec.h"
+#include "text/text_codec.h"
 
 namespace {
 
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
   for (const auto& [option, path] : {std::pair{"--output", options->output}, std::pair{"--hex", options->hex},
                                      std::pair{"--listing-file", options->listing_file}}) {
     if (!path) continue;
-    if (const auto input = zorvin::files::input_file_at(*path, options->source, result.included_files)) {
+    if (const auto input = zorvin::output::input_file_at(*path, options->source, result.included_files)) {
       std::fprintf(stderr, "zorvin-asm: %s %s würde die gelesene Datei %s überschreiben\n", option, path->c_str(),
                    input->c_str());
       return kUsageError;
@@ -193,23 +193,23 @@ int main(int argc, char** argv) {
   }
 
   const auto output = options->output
-                          ? zorvin::files::write_output_to(assembler.table(), options->fill_byte, *options->output,
+                          ? zorvin::output::write_output_to(assembler.table(), options->fill_byte, *options->output,
                                                            options->source, result.included_files)
-                          : zorvin::files::write_output(assembler.table(), options->fill_byte, options->source,
+                          : zorvin::output::write_output(assembler.table(), options->fill_byte, options->source,
                                                         result.included_files);
   if (options->listing)
-    for (const auto& row : zorvin::files::listing_rows(assembler.table())) print_line(row);
+    for (const auto& row : zorvin::output::listing_rows(assembler.table())) print_line(row);
   for (const auto& line : output.messages) print_line(line);
   bool written = output.image_written;
   if (options->hex)
-    written &= save_text(*options->hex, zorvin::files::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");
+    written &= save_text(*options->hex, zorvin::output::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");
   if (options->listing_file) {
     const auto listing = assembler.extended() ? assembler.extended_listing()
-                                              : zorvin::files::plain_source_listing(source.text, assembler.table());
+                                              : zorvin::output::plain_source_listing(source.text, assembler.table());
     const std::string title = std::filesystem::path(options->source).filename().string();
-    written &= save_text(*options->listing_file, zorvin::files::listing_file_text(listing, title), "Listing");
+    written &= save_text(*options->listing_file, zorvin::output::listing_file_text(listing, title), "Listing");
   }
   // A file that was not written must not end in a line that reads as success.
-  print_line(written ? result.summary : std::string(zorvin::files::kOutputsNotSaved));
+  print_line(written ? result.summary : std::string(zorvin::output::kOutputsNotSaved));
   return written ? kSuccess : kAssemblyFailed;
 }

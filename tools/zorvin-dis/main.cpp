@@ -22,7 +22,7 @@
 #include "dis/image_file.h"
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
-#include "files/text_codec.h"
+#include "text/text_codec.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

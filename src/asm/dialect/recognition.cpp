@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "asm/dialect/dialects.h"
-#include "asm/editor_lines.h"
-#include "files/unicode_text.h"
+#include "text/editor_lines.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
 

@@ -2,7 +2,7 @@
 
 #include "asm/ext/folded_name.h"
 #include "asm/ext/messages.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48::ext {
 

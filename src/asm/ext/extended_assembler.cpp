@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 #include "asm/error_lines.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/messages.h"

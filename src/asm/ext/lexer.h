@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "asm/dialect/convention.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48::ext {
 

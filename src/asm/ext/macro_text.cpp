@@ -1,7 +1,7 @@
 #include "asm/ext/macro_text.h"
 
 #include "asm/ext/lexer.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48::ext {
 

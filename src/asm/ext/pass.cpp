@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 #include "asm/ext/data_directive.h"
 #include "asm/ext/folded_name.h"
 #include "asm/ext/lexer.h"
@@ -14,7 +14,7 @@
 #include "asm/ext/messages.h"
 #include "asm/ext/plain_core.h"
 #include "files/source_file.h"
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin::asm48::ext {
 

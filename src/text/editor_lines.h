@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zorvin::asm48 {
+namespace zorvin {
 
 // A line ends at "\n", "\r\n", "\r" or U+2029. Empty text has no lines; text
 // ending in a line end has one more, empty, last line.
@@ -47,4 +47,4 @@ std::size_t editor_line_count(std::string_view text);
 // tabs, line ends): there is nothing to assemble.
 bool is_blank_text(std::string_view text);
 
-}  // namespace zorvin::asm48
+}  // namespace zorvin

@@ -1,8 +1,8 @@
-#include "asm/editor_lines.h"
+#include "text/editor_lines.h"
 
 #include <cstring>
 
-namespace zorvin::asm48 {
+namespace zorvin {
 
 namespace {
 
@@ -82,4 +82,4 @@ bool is_blank_text(std::string_view text) {
   return true;
 }
 
-}  // namespace zorvin::asm48
+}  // namespace zorvin

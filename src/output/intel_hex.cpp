@@ -1,10 +1,10 @@
-#include "files/intel_hex.h"
+#include "output/intel_hex.h"
 
 #include <algorithm>
 
-#include "files/output_writer.h"
+#include "output/output_writer.h"
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::string intel_hex(const asm48::LineTable& table, std::uint8_t fill_byte) {
   return text;
 }
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output

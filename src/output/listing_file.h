@@ -9,7 +9,7 @@
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 // The listing of a plain-dialect run, from its source text and its table.
 asm48::SourceListing plain_source_listing(std::string_view source_text, const asm48::LineTable& table);
@@ -17,4 +17,4 @@ asm48::SourceListing plain_source_listing(std::string_view source_text, const as
 // The file's text (UTF-8; the caller writes it as 8-bit text like a source).
 std::string listing_file_text(const asm48::SourceListing& listing, std::string_view title);
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output

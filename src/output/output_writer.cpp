@@ -1,4 +1,4 @@
-#include "files/output_writer.h"
+#include "output/output_writer.h"
 
 #include <string_view>
 
@@ -6,7 +6,7 @@
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 namespace {
 
@@ -37,16 +37,16 @@ CodeImage build_image(const asm48::LineTable& table, std::uint8_t fill_byte) {
 }
 
 bool write_file_bytes(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  return rewrite_file(path, std::string_view(reinterpret_cast<const char*>(data), size)).ok;
+  return files::rewrite_file(path, std::string_view(reinterpret_cast<const char*>(data), size)).ok;
 }
 
 std::optional<std::string> input_file_at(const std::string& output, const std::string& source_path,
                                          const std::vector<std::string>& included) {
-  const auto target = identity_of(output);
+  const auto target = files::identity_of(output);
   if (!target) return std::nullopt;
-  if (identity_of(source_path) == target) return source_path;
+  if (files::identity_of(source_path) == target) return source_path;
   for (const std::string& path : included)
-    if (identity_of(path) == target) return path;
+    if (files::identity_of(path) == target) return path;
   return std::nullopt;
 }
 
@@ -56,7 +56,7 @@ OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_by
   OutputResult result;
   // A q.bin that is a link to q.asm would otherwise take the image in place
   // of the source, and F6 would send the source text to the emulator.
-  if (same_file(image_path, source_path)) {
+  if (files::same_file(image_path, source_path)) {
     result.messages.push_back(image_path + " - ist die Quelle selbst, Binärdatei nicht gespeichert");
     return result;
   }
@@ -66,8 +66,8 @@ OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_by
     return result;
   }
   result.image_path = image_path;  // recorded before the file is touched
-  const RewriteResult written =
-      rewrite_file(image_path, std::string_view(reinterpret_cast<const char*>(image.bytes.data()), image.length));
+  const files::RewriteResult written =
+      files::rewrite_file(image_path, std::string_view(reinterpret_cast<const char*>(image.bytes.data()), image.length));
   result.image_written = written.ok;
   if (written.ok)
     result.messages.push_back(image_path + " (" + std::to_string(image.length) + " Byte) gespeichert");
@@ -78,8 +78,8 @@ OutputResult write_output_to(const asm48::LineTable& table, std::uint8_t fill_by
 
 OutputResult write_output(const asm48::LineTable& table, std::uint8_t fill_byte, const std::string& source_path,
                           const std::vector<std::string>& included) {
-  if (!source_path.empty()) return write_output_to(table, fill_byte, binary_path(source_path), source_path, included);
+  if (!source_path.empty()) return write_output_to(table, fill_byte, files::binary_path(source_path), source_path, included);
   return {};
 }
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output

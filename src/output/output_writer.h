@@ -13,7 +13,7 @@
 
 #include "asm/line_record.h"
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 // The 8048's 4 KiB of program memory; the plain dialect and the UPI-41/42
 // place code only in the first 2048 bytes.
@@ -59,4 +59,4 @@ std::optional<std::string> input_file_at(const std::string& output, const std::s
 // that did not succeed completely.
 bool write_file_bytes(const std::string& path, const std::uint8_t* data, std::size_t size);
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output

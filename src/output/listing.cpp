@@ -1,10 +1,10 @@
-#include "files/listing.h"
+#include "output/listing.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <span>
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::vector<std::string> listing_rows(const asm48::LineTable& table) {
   return rows;
 }
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output

@@ -1,4 +1,4 @@
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin {
 

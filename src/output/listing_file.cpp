@@ -1,13 +1,13 @@
-#include "files/listing_file.h"
+#include "output/listing_file.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
-#include "asm/editor_lines.h"
-#include "files/unicode_text.h"
+#include "text/editor_lines.h"
+#include "text/unicode_text.h"
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 namespace {
 
@@ -50,7 +50,7 @@ asm48::SourceListing plain_source_listing(std::string_view source_text, const as
   asm48::SourceListing listing;
   std::unordered_map<std::int32_t, std::vector<const asm48::LineRecord*>> by_line;
   for (const asm48::LineRecord& record : table.records) by_line[record.line_no].push_back(&record);
-  const auto lines = asm48::editor_lines(source_text);
+  const auto lines = editor_lines(source_text);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     asm48::ListingLine& shown = listing.lines.emplace_back();
     shown.line_no = static_cast<std::int32_t>(i + 1);
@@ -99,4 +99,4 @@ std::string listing_file_text(const asm48::SourceListing& listing, std::string_v
   return out;
 }
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output

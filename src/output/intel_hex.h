@@ -8,9 +8,9 @@
 
 #include "asm/line_record.h"
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 // The text of the file, lines ended by CR LF as the format's tools expect.
 std::string intel_hex(const asm48::LineTable& table, std::uint8_t fill_byte);
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output

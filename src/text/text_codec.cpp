@@ -1,9 +1,9 @@
-#include "files/text_codec.h"
+#include "text/text_codec.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "files/unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zorvin {
 

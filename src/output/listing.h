@@ -9,7 +9,7 @@
 
 #include "asm/line_record.h"
 
-namespace zorvin::files {
+namespace zorvin::output {
 
 inline constexpr std::string_view kListingHeader = "Adr Opcode";
 
@@ -18,4 +18,4 @@ inline constexpr std::string_view kListingHeader = "Adr Opcode";
 // rows "AAA XX YY" at the following addresses.
 std::vector<std::string> listing_rows(const asm48::LineTable& table);
 
-}  // namespace zorvin::files
+}  // namespace zorvin::output
