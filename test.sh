@@ -18,7 +18,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 # What users and packagers build: Release (-O3), every program, and not one
 # warning, so a newer compiler's -O3 diagnostics show up here first.
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVIN_WERROR=ON
-cmake --build build-release -j "$jobs" --target zorvin zorvin-asm zorvin-emusim zorvin-load
+cmake --build build-release -j "$jobs" --target zorvin zorvin-asm zorvin-emusim zorvin-load zorvin-dis zorvin-sim
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVIN_GUI=OFF -DZORVIN_SANITIZE=ON -DZORVIN_WERROR=ON
 cmake --build build-asan -j "$jobs"
