@@ -53,15 +53,23 @@ bool read_bytes(const std::string& path, std::size_t limit, std::string& bytes, 
   return ok;
 }
 
+// The extension in lower case, empty when there is none.
+std::string extension_of(std::string_view path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return {};
+  std::string extension(path.substr(dot + 1));
+  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return extension;
+}
+
 }  // namespace
 
 bool is_hex_name(std::string_view path) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return false;
-  std::string extension(path.substr(dot + 1));
-  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  const std::string extension = extension_of(path);
   return extension == "hex" || extension == "ihx";
 }
+
+bool is_image_name(std::string_view path) { return is_hex_name(path) || extension_of(path) == "bin"; }
 
 ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
   ImageFile image;
@@ -121,6 +129,11 @@ ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
       image.error = in_line(line_no, "unbekannte Satzart " + std::to_string(type));
       return image;
     }
+  }
+  // A file cut short (a transfer broken off) lacks its end record.
+  if (!ended) {
+    image.error = in_line(line_no, "Endesatz fehlt");
+    return image;
   }
   const auto first = std::find_if(memory.begin(), memory.end(), [](int b) { return b >= 0; });
   if (first == memory.end()) {

@@ -190,6 +190,22 @@ TEST_F(SimCli, ImagesRunAsTheyAre) {
   EXPECT_EQ(sim("bad.hex").status, 2);
 }
 
+TEST_F(SimCli, TheNameSaysWhichImageItIs) {
+  // outl p2,a first: a binary that starts with ':' is still a binary
+  write("colon.bin", std::string("\x3A\x04\x01", 3));
+  EXPECT_EQ(sim("colon.bin --until 1 --expect P2=00").status, 0);
+  // a HEX file whose code starts at 10H: below it the memory reads 00H (nop)
+  write("high.ihx", ":0500100023A5390414D2\n:00000001FF\n");
+  EXPECT_EQ(sim("high.ihx --until 14 --expect P1=A5").status, 0);
+  write("cut.hex", ":0500000023A5390403F3\n");
+  const Outcome cut = sim("cut.hex");
+  EXPECT_EQ(cut.status, 2);
+  EXPECT_NE(cut.err.find("zorvin-sim: cut.hex: Intel-HEX-Zeile 1: Endesatz fehlt"), std::string::npos) << cut.err;
+  const Outcome missing = sim("missing.hex");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("zorvin-sim: missing.hex kann nicht gelesen werden"), std::string::npos) << missing.err;
+}
+
 TEST_F(SimCli, CpuComesFromTheSourceOrTheOption) {
   write("upi.asm", " cpu 8041\n mov a,#3\n out dbb,a\ndone: jmp done\n");
   EXPECT_EQ(sim("upi.asm --until done --expect A=03").status, 0);

@@ -2,12 +2,18 @@
 // opcode's text assembles to the same bytes again, in both instruction sets.
 #include <gtest/gtest.h>
 
-#include "sim/cycle_table.h"
-#include "sim/disassembler.h"
+#include "dis/instruction_text.h"
 #include "sim/program_source.h"
+#include "sim/variant.h"
 
 namespace zorvin::sim {
 namespace {
+
+using dis::InstructionText;
+
+InstructionText disassemble(std::span<const std::uint8_t> memory, std::uint16_t address, Variant variant) {
+  return dis::instruction_text(memory, address, dis::opcode_map(dis::instruction_set(info(variant).upi)));
+}
 
 void expect_round_trip(Variant variant, const char* cpu) {
   int defined = 0;
@@ -15,10 +21,10 @@ void expect_round_trip(Variant variant, const char* cpu) {
     std::vector<std::uint8_t> memory(2048, 0x00);
     memory[0x100] = static_cast<std::uint8_t>(opcode);
     memory[0x101] = 0x34;
-    const Disassembly text = disassemble(memory, 0x100, variant);
+    const InstructionText text = disassemble(memory, 0x100, variant);
     if (!text.defined) {
       EXPECT_EQ(text.text.substr(0, 3), "db ") << opcode;
-      EXPECT_EQ(cycle_table(info(variant).upi)[static_cast<std::size_t>(opcode)], 0) << opcode;
+      EXPECT_EQ(dis::cycle_table(dis::instruction_set(info(variant).upi))[static_cast<std::size_t>(opcode)], 0) << opcode;
       continue;
     }
     ++defined;
@@ -61,8 +67,9 @@ TEST(Disassembler, ReadsTargetsWhereTheInstructionStands) {
   }
   memory[0] = 0x90;
   EXPECT_EQ(disassemble(memory, 0, Variant::I8042).text, "mov sts,a");
-  EXPECT_EQ(instruction_length(0x90, false), 1);
-  EXPECT_EQ(instruction_length(0xD6, true), 2);
+  EXPECT_EQ(disassemble(memory, 0, Variant::I8048).length, 1);
+  memory[0] = 0xD6;
+  EXPECT_EQ(disassemble(memory, 0, Variant::I8042).length, 2);
 }
 
 }  // namespace
