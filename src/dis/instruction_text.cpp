@@ -15,7 +15,9 @@ std::string hex_number(unsigned value, int digits, char suffix) {
 
 std::int32_t jump_target(const Opcode& op, std::uint8_t opcode, std::uint8_t second, unsigned address,
                          unsigned bank_base) {
-  if (op.second == SecondByte::LongTarget) return static_cast<std::int32_t>(bank_base | ((opcode & 0xE0u) << 3) | second);
+  // jmp and call carry address bits 8 to 10 in the opcode.
+  if (op.second == SecondByte::LongTarget)
+    return static_cast<std::int32_t>(bank_base | ((opcode & 0xE0u) << 3) | second);
   if (op.second == SecondByte::PageTarget)
     return static_cast<std::int32_t>((second_byte_address(address) & 0xF00u) | second);
   return -1;

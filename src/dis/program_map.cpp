@@ -91,11 +91,9 @@ class Follower {
       switch (op.flow) {
         case FlowKind::Jump:
         case FlowKind::Call:
-          lead_to(address, jump_target(op, bytes_[at], second, static_cast<unsigned>(address), bank_base), bank);
-          if (op.flow == FlowKind::Jump) return;
-          break;
         case FlowKind::Branch:
           lead_to(address, jump_target(op, bytes_[at], second, static_cast<unsigned>(address), bank_base), bank);
+          if (op.flow == FlowKind::Jump) return;
           break;
         case FlowKind::Return:
           return;

@@ -689,8 +689,9 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
         // The trace shows the timer as it stands after the instruction.
         sync_timer();
         next_event_ = 0;
-        const unsigned next = dis::second_byte_address(pc);
-        trace_(TraceStep{begin, pc, {op, rom_[next & program_mask_]}, dis::opcode_map(dis::instruction_set(upi_))[op].length, 0});
+        const std::uint8_t second = rom_[dis::second_byte_address(pc) & program_mask_];
+        const std::uint8_t length = dis::opcode_map(dis::instruction_set(upi_))[op].length;
+        trace_(TraceStep{begin, pc, {op, second}, length, 0});
       }
     }
   }

@@ -26,7 +26,7 @@ void expect_round_trip(Variant variant, const char* cpu) {
     const InstructionText text = disassemble(memory, 0x100, variant);
     if (!text.defined) {
       EXPECT_EQ(text.text.substr(0, 3), "db ") << opcode;
-      EXPECT_EQ(dis::cycle_table(dis::instruction_set(info(variant).upi))[static_cast<std::size_t>(opcode)], 0) << opcode;
+      EXPECT_EQ(text.cycles, 0) << opcode;
       continue;
     }
     ++defined;
