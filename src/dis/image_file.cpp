@@ -146,6 +146,10 @@ ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
   return image;
 }
 
+std::string error_with_name(const std::string& path, const ImageFile& image) {
+  return image.error.starts_with(path) ? image.error : path + ": " + image.error;
+}
+
 ImageFile read_image_file(const std::string& path, std::int32_t base, std::uint8_t fill_byte) {
   ImageFile image;
   std::string bytes;

@@ -33,6 +33,10 @@ bool is_image_name(std::string_view path);
 // must end with an end record; errors name the line.
 ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte);
 
+// The error with the file's name in front where it does not name the file
+// already (a HEX error names only its line).
+std::string error_with_name(const std::string& path, const ImageFile& image);
+
 // Reads the file in the form its name says; a raw image lies at `base`
 // (a HEX file brings its own addresses).
 ImageFile read_image_file(const std::string& path, std::int32_t base, std::uint8_t fill_byte);

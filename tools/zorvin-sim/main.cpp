@@ -151,10 +151,7 @@ std::optional<Program> load(const Options& options, int& status) {
     // assembler run.
     const zorvin::dis::ImageFile file = zorvin::dis::read_image_file(options.program, 0, 0x00);
     if (!file.ok()) {
-      // Read errors name the file already, HEX errors only their line.
-      const bool named = file.error.starts_with(options.program);
-      std::fprintf(stderr, "zorvin-sim: %s%s%s\n", named ? "" : options.program.c_str(), named ? "" : ": ",
-                   file.error.c_str());
+      std::fprintf(stderr, "zorvin-sim: %s\n", zorvin::dis::error_with_name(options.program, file).c_str());
       status = kUsageError;
       return std::nullopt;
     }
