@@ -7,7 +7,7 @@
 #include "app/debugger_fields.h"
 #include "app/debugger_format.h"
 #include "app/ids.h"
-#include "sim/disassembler.h"
+#include "sim/trace_format.h"
 #include "ui/debug_marks.h"
 
 namespace zorvin::app {
@@ -145,8 +145,7 @@ void Debugger::refresh(bool at_stop) {
   flag(f::kF1, s.f1, was.f1);
   flag(f::kBank, s.bank1, was.bank1);
   flag(f::kMemoryBank, s.memory_bank1, was.memory_bank1);
-  const sim::Disassembly at_pc = sim::disassemble(sim.program(), s.pc, sim.variant());
-  window_.set_text(f::kInstruction, hex_text(s.pc, 3) + "H: " + at_pc.text);
+  window_.set_text(f::kInstruction, hex_text(s.pc, 3) + "H: " + sim::instruction_at(sim, s.pc));
   const int ram_size = sim.part().ram_size;
   for (int n = 0; n < 8; ++n) {
     byte(f::kBank0 + n, s.ram[static_cast<std::size_t>(n)], was.ram[static_cast<std::size_t>(n)]);
@@ -201,7 +200,7 @@ void Debugger::show_place() {
   const auto line = session_.lines().line_of(pc);
   ui::set_current_line(ui_, control::kEditor, line ? *line - 1 : -1);
   if (!line) {
-    place += ", ohne Quellzeile: " + sim::disassemble(sim.program(), pc, sim.variant()).text;
+    place += ", ohne Quellzeile: " + sim::instruction_at(sim, pc);
   } else {
     place += ", Zeile " + std::to_string(*line);
     const std::string origin = session_.lines().origin_of(pc);

@@ -53,15 +53,23 @@ bool read_bytes(const std::string& path, std::size_t limit, std::string& bytes, 
   return ok;
 }
 
+// The extension in lower case, empty when there is none.
+std::string extension_of(std::string_view path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return {};
+  std::string extension(path.substr(dot + 1));
+  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return extension;
+}
+
 }  // namespace
 
 bool is_hex_name(std::string_view path) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return false;
-  std::string extension(path.substr(dot + 1));
-  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  const std::string extension = extension_of(path);
   return extension == "hex" || extension == "ihx";
 }
+
+bool is_image_name(std::string_view path) { return is_hex_name(path) || extension_of(path) == "bin"; }
 
 ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
   ImageFile image;
@@ -122,6 +130,11 @@ ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
       return image;
     }
   }
+  // A file cut short (a transfer broken off) lacks its end record.
+  if (!ended) {
+    image.error = in_line(line_no, "Endesatz fehlt");
+    return image;
+  }
   const auto first = std::find_if(memory.begin(), memory.end(), [](int b) { return b >= 0; });
   if (first == memory.end()) {
     image.error = "Die Intel-HEX-Datei enthält keine Daten.";
@@ -131,6 +144,10 @@ ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
   image.base = static_cast<std::int32_t>(first - memory.begin());
   for (auto at = first; at != last; ++at) image.bytes.push_back(static_cast<std::uint8_t>(*at >= 0 ? *at : fill_byte));
   return image;
+}
+
+std::string error_with_name(const std::string& path, const ImageFile& image) {
+  return image.error.starts_with(path) ? image.error : path + ": " + image.error;
 }
 
 ImageFile read_image_file(const std::string& path, std::int32_t base, std::uint8_t fill_byte) {

@@ -1,5 +1,6 @@
 // Reading a program memory image from a file: raw bytes (.bin and any
-// other name) or Intel HEX (.hex, .ihx), as EPROM programmers write them.
+// other name) or Intel HEX (.hex, .ihx), as EPROM programmers write them;
+// for the disassembler, the window's binary open and the simulator.
 #pragma once
 
 #include <cstdint>
@@ -24,9 +25,17 @@ struct ImageFile {
 // True for a name that ends in .hex or .ihx, in any case.
 bool is_hex_name(std::string_view path);
 
+// True for a HEX name or one that ends in .bin, in any case.
+bool is_image_name(std::string_view path);
+
 // The data records of an Intel HEX text, from the lowest to the highest
-// address they fill; addresses no record fills get `fill_byte`.
+// address they fill; addresses no record fills get `fill_byte`. The text
+// must end with an end record; errors name the line.
 ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte);
+
+// The error with the file's name in front where it does not name the file
+// already (a HEX error names only its line).
+std::string error_with_name(const std::string& path, const ImageFile& image);
 
 // Reads the file in the form its name says; a raw image lies at `base`
 // (a HEX file brings its own addresses).

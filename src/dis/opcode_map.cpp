@@ -115,4 +115,16 @@ const OpcodeMap& opcode_map(InstructionSet set) {
   return set == InstructionSet::Upi41 ? upi41 : mcs48;
 }
 
+const std::array<std::uint8_t, 256>& cycle_table(InstructionSet set) {
+  const auto table_of = [](InstructionSet of) {
+    std::array<std::uint8_t, 256> cycles{};
+    const OpcodeMap& map = opcode_map(of);
+    for (std::size_t op = 0; op < cycles.size(); ++op) cycles[op] = map[op].defined() ? map[op].cycles : 0;
+    return cycles;
+  };
+  static const std::array<std::uint8_t, 256> mcs48 = table_of(InstructionSet::Mcs48);
+  static const std::array<std::uint8_t, 256> upi41 = table_of(InstructionSet::Upi41);
+  return set == InstructionSet::Upi41 ? upi41 : mcs48;
+}
+
 }  // namespace zorvin::dis

@@ -46,4 +46,8 @@ using OpcodeMap = std::array<Opcode, 256>;
 // The map of a set, built once.
 const OpcodeMap& opcode_map(asm48::ext::InstructionSet set);
 
+// Machine cycles by opcode, 0 for an undefined one: the map's cycles as a
+// plain table for an interpreter's inner loop.
+const std::array<std::uint8_t, 256>& cycle_table(asm48::ext::InstructionSet set);
+
 }  // namespace zorvin::dis

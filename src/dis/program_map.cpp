@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "dis/instruction_text.h"
+
 namespace zorvin::dis {
 
 namespace {
@@ -81,20 +83,17 @@ class Follower {
       seen_[at] |= bank_bit;
       const Opcode& op = opcodes_[bytes_[at]];
       const std::int32_t next = address + op.length;
-      const std::int32_t second = op.length == 2 ? bytes_[at + 1] : 0;
-      // Conditional jumps, jmpp and movp use the page the program counter
-      // points into once it has passed the opcode.
+      const std::uint8_t second = op.length == 2 ? bytes_[at + 1] : 0;
+      const auto bank_base = static_cast<unsigned>(has_banks_ ? bank * kBankSize : 0);
+      // jmpp and movp use the page the program counter points into once it
+      // has passed the opcode.
       const std::int32_t page = (address + 1) & ~(kPageSize - 1);
       switch (op.flow) {
         case FlowKind::Jump:
-        case FlowKind::Call: {
-          const std::int32_t in_bank = ((bytes_[at] >> 5) << 8) | second;
-          lead_to(address, (has_banks_ ? bank * kBankSize : 0) | in_bank, bank);
-          if (op.flow == FlowKind::Jump) return;
-          break;
-        }
+        case FlowKind::Call:
         case FlowKind::Branch:
-          lead_to(address, page | second, bank);
+          lead_to(address, jump_target(op, bytes_[at], second, static_cast<unsigned>(address), bank_base), bank);
+          if (op.flow == FlowKind::Jump) return;
           break;
         case FlowKind::Return:
           return;

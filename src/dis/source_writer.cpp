@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "dis/instruction_text.h"
+
 namespace zorvin::dis {
 
 namespace {
@@ -143,14 +145,7 @@ class Writer {
       given += hex_number(second, 2);
     }
     else if (op.second != SecondByte::None) given = target_name(map_.targets[at]);
-    std::string operands;
-    for (const std::uint8_t position : {1, 2}) {
-      const std::string_view written = position == 1 ? op.operand1 : op.operand2;
-      const std::string part = op.second_operand == position ? given : std::string(written);
-      if (part.empty()) continue;
-      if (!operands.empty()) operands += ',';
-      operands += part;
-    }
+    const std::string operands = operand_text(op, given);
     char code[8];
     if (op.length == 2) std::snprintf(code, sizeof code, "%02X %02X", bytes_[at], second);
     else std::snprintf(code, sizeof code, "%02X   ", bytes_[at]);
@@ -231,15 +226,6 @@ class Writer {
 };
 
 }  // namespace
-
-std::string hex_number(unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, value);
-  std::string out = text;
-  if (out[0] >= 'A' && out[0] <= 'F') out.insert(out.begin(), '0');
-  out += 'h';
-  return out;
-}
 
 void write_source(const ProgramMap& map, std::span<const std::uint8_t> bytes, const OpcodeMap& opcodes,
                   const WriterSettings& settings, std::string& out) {

@@ -19,8 +19,4 @@ struct WriterSettings {
 void write_source(const ProgramMap& map, std::span<const std::uint8_t> bytes, const OpcodeMap& opcodes,
                   const WriterSettings& settings, std::string& out);
 
-// A number the extended dialect reads: hexadecimal with at least `digits`
-// digits, a leading 0 before a letter and an "h" ("0FFh", "0123h").
-std::string hex_number(unsigned value, int digits);
-
 }  // namespace zorvin::dis

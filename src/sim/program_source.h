@@ -1,6 +1,6 @@
 // A program for the simulator from an assembler run: its bytes and the
-// addresses of its labels (both dialects), or from an image file (raw
-// binary or Intel HEX).
+// addresses of its labels (both dialects). Image files are read by
+// dis/image_file.h.
 #pragma once
 
 #include <cstdint>
@@ -43,18 +43,5 @@ struct AssembledProgram {
 // Assembles a source text (UTF-8) as F5 does; `source_dir` is where the
 // extended dialect finds included files.
 AssembledProgram assemble_program(std::string text, const std::string& source_dir);
-
-struct ProgramFile {
-  bool ok = false;
-  std::vector<std::uint8_t> bytes;
-  std::string error;  // German, why the file could not be used
-};
-
-// Reads a binary image, or Intel HEX when the text starts with ":"; at
-// most 4 KiB of program memory.
-ProgramFile read_program_file(const std::string& path);
-
-// Intel HEX text to bytes from address 0 (data and end records; gaps 00H).
-ProgramFile parse_intel_hex(std::string_view text);
 
 }  // namespace zorvin::sim

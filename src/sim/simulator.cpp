@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "sim/cycle_table.h"
-#include "sim/disassembler.h"
+#include "dis/instruction_text.h"
 
 namespace zorvin::sim {
 
@@ -42,7 +41,7 @@ std::string stop_message(const RunResult& result) {
 Simulator::Simulator(Variant variant) : variant_(variant) {
   const VariantInfo& part = info(variant);
   upi_ = part.upi;
-  cycles_ = cycle_table(upi_).data();
+  cycles_ = dis::cycle_table(dis::instruction_set(upi_)).data();
   ram_mask_ = part.ram_size - 1;
   program_mask_ = static_cast<std::uint16_t>(part.program_size - 1);
   for (int p = 0; p < kPortCount; ++p) drive_[static_cast<std::size_t>(p)] = port_mask(static_cast<Port>(p));
@@ -690,8 +689,9 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
         // The trace shows the timer as it stands after the instruction.
         sync_timer();
         next_event_ = 0;
-        const std::uint16_t next = static_cast<std::uint16_t>((pc & 0x800) | ((pc + 1) & 0x7FF));
-        trace_(TraceStep{begin, pc, {op, rom_[next & program_mask_]}, instruction_length(op, upi_), 0});
+        const std::uint8_t second = rom_[dis::second_byte_address(pc) & program_mask_];
+        const std::uint8_t length = dis::opcode_map(dis::instruction_set(upi_))[op].length;
+        trace_(TraceStep{begin, pc, {op, second}, length, 0});
       }
     }
   }

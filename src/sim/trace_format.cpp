@@ -2,9 +2,14 @@
 
 #include <cstdio>
 
-#include "sim/disassembler.h"
+#include "dis/instruction_text.h"
 
 namespace zorvin::sim {
+
+std::string instruction_at(const Simulator& simulator, std::uint16_t pc) {
+  const dis::OpcodeMap& opcodes = dis::opcode_map(dis::instruction_set(simulator.part().upi));
+  return dis::instruction_text(simulator.program(), pc, opcodes).text;
+}
 
 std::string trace_line(const Simulator& simulator, const TraceStep& step) {
   const State& s = simulator.state();
@@ -29,7 +34,7 @@ std::string trace_line(const Simulator& simulator, const TraceStep& step) {
     std::snprintf(text, sizeof text, "Interrupt %03XH", step.vector);
     what = text;
   } else {
-    what = disassemble(simulator.program(), step.pc, simulator.variant()).text;
+    what = instruction_at(simulator, step.pc);
   }
   return std::string(head) + registers + what;
 }

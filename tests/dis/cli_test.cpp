@@ -86,6 +86,7 @@ TEST_F(DisCli, ExitStatusesAndMessages) {
   write_file(dir_ / "empty.bin", "");
   write_file(dir_ / "big.bin", std::string(4097, '\0'));
   write_file(dir_ / "upi.bin", std::string(2049, '\0'));
+  write_file(dir_ / "cut.hex", ":0301000023058351\r\n");
   const struct {
     std::string arguments;
     int status;
@@ -99,6 +100,7 @@ TEST_F(DisCli, ExitStatusesAndMessages) {
       {"missing.bin", 2, "zorvin-dis: missing.bin kann nicht gelesen werden"},
       {"big.bin", 2, "zorvin-dis: big.bin ist zu groß (mehr als 4096 Byte)"},
       {"empty.bin", 2, "zorvin-dis: empty.bin ist leer"},
+      {"cut.hex", 2, "zorvin-dis: cut.hex: Intel-HEX-Zeile 1: Endesatz fehlt"},
       {"rom.bin -o rom.bin", 2, "zorvin-dis: -o rom.bin würde das Abbild überschreiben"},
       {"upi.bin --cpu 8041", 1, "zorvin-dis: upi.bin: Das Abbild reicht über den Programmspeicher des 8041 hinaus"},
       {"rom.bin --base 0FF0h", 1, "zorvin-dis: rom.bin: Das Abbild reicht über den Programmspeicher"},

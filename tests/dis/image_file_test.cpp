@@ -19,6 +19,13 @@ TEST(DisHex, RecordsGiveTheirRangeWithHolesFilled) {
   EXPECT_EQ(image.bytes, (std::vector<std::uint8_t>{0x23, 0x05, 0x83, 0xFF, 0xFF, 0x33, 0x33}));
 }
 
+TEST(DisHex, TheLastByteOfProgramMemoryAndWhatFollowsTheEndRecord) {
+  const auto image = parse_intel_hex(":010FFF00AA47\n:00000001FF\nnot read\n", 0x00);
+  ASSERT_TRUE(image.ok()) << image.error;
+  EXPECT_EQ(image.base, 0xFFF);
+  EXPECT_EQ(image.bytes, (std::vector<std::uint8_t>{0xAA}));
+}
+
 TEST(DisHex, BrokenFilesAreRefusedWithTheirLine) {
   const struct {
     const char* text;
@@ -33,6 +40,15 @@ TEST(DisHex, BrokenFilesAreRefusedWithTheirLine) {
       {":020000040001F9\n", "Intel-HEX-Zeile 1: Adresse außerhalb des Programmspeichers (bis 0FFFH)"},
       {":00000006FA\n", "Intel-HEX-Zeile 1: unbekannte Satzart 6"},
       {":00000001FF\n", "Die Intel-HEX-Datei enthält keine Daten."},
+      // a file cut short, and faults after good lines
+      {":0100000004FB\n", "Intel-HEX-Zeile 1: Endesatz fehlt"},
+      {":0100000004FB\n\n", "Intel-HEX-Zeile 2: Endesatz fehlt"},
+      {":0100000004FB\nhello\n:00000001FF\n", "Intel-HEX-Zeile 2: kein Datensatz"},
+      {":020010002301CB\n:00000001FF\n", "Intel-HEX-Zeile 1: Prüfsumme falsch"},
+      {":01100000AA45\n:00000001FF\n", "Intel-HEX-Zeile 1: Adresse außerhalb des Programmspeichers (bis 0FFFH)"},
+      {":020FFF00AABB8B\n:00000001FF\n", "Intel-HEX-Zeile 1: Adresse außerhalb des Programmspeichers (bis 0FFFH)"},
+      {":02FFFF00AABB9B\n:00000001FF\n", "Intel-HEX-Zeile 1: Adresse außerhalb des Programmspeichers (bis 0FFFH)"},
+      {":020000021000EC\n:00000001FF\n", "Intel-HEX-Zeile 1: Adresse außerhalb des Programmspeichers (bis 0FFFH)"},
   };
   for (const auto& c : cases) EXPECT_EQ(parse_intel_hex(c.text, 0x00).error, c.message) << c.text;
 }

@@ -180,14 +180,33 @@ TEST_F(SimCli, AnOpenEndedTraceKeepsTheFirst100000Steps) {
   EXPECT_LT(trace.size(), 10'000'000u);
 }
 
-TEST_F(SimCli, ImagesRunAsTheyAre) {
-  // mov a,#0A5h; outl p1,a; jmp 3 -- as a binary and as Intel HEX
-  write("prog.bin", std::string("\x23\xA5\x39\x04\x03", 5));
-  EXPECT_EQ(sim("prog.bin --until 3 --expect P1=A5 --expect CYCLES=4").status, 0);
-  write("prog.hex", ":0500000023A5390403F3\n:00000001FF\n");
-  EXPECT_EQ(sim("prog.hex --until 3 --expect P1=A5").status, 0);
-  write("bad.hex", ":0500000023A5390403F4\n:00000001FF\n");
-  EXPECT_EQ(sim("bad.hex").status, 2);
+TEST_F(SimCli, ImagesRunAsTheyAreTheNameSaysWhichFormTheyHave) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* arguments;
+    int status;
+    const char* error;  // start of standard error
+  } cases[] = {
+      // mov a,#0A5h; outl p1,a; jmp 3 -- as a binary and as Intel HEX
+      {"prog.bin", std::string("\x23\xA5\x39\x04\x03", 5), " --until 3 --expect P1=A5 --expect CYCLES=4", 0, ""},
+      {"prog.hex", ":0500000023A5390403F3\n:00000001FF\n", " --until 3 --expect P1=A5", 0, ""},
+      {"bad.hex", ":0500000023A5390403F4\n:00000001FF\n", "", 2, "zorvin-sim: bad.hex: Intel-HEX-Zeile 1: "},
+      // outl p2,a first: a binary that starts with ':' is still a binary
+      {"colon.bin", std::string("\x3A\x04\x01", 3), " --until 1 --expect P2=00", 0, ""},
+      // code from 10H on: below it the memory reads 00H (nop)
+      {"high.ihx", ":0500100023A5390414D2\n:00000001FF\n", " --until 14 --expect P1=A5", 0, ""},
+      {"cut.hex", ":0500000023A5390403F3\n", "", 2, "zorvin-sim: cut.hex: Intel-HEX-Zeile 1: Endesatz fehlt"},
+  };
+  for (const auto& c : cases) {
+    write(c.name, c.bytes);
+    const Outcome run = sim(c.name + std::string(c.arguments));
+    EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.err;
+    EXPECT_TRUE(run.err.starts_with(c.error)) << c.name << "\n" << run.err;
+  }
+  const Outcome missing = sim("missing.hex");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_TRUE(missing.err.starts_with("zorvin-sim: missing.hex kann nicht gelesen werden")) << missing.err;
 }
 
 TEST_F(SimCli, CpuComesFromTheSourceOrTheOption) {

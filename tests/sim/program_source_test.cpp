@@ -1,5 +1,5 @@
-// Programs from sources and image files, stimulus files and expectations:
-// what zorvin-sim reads before a run.
+// Programs from sources, stimulus files and expectations: what zorvin-sim
+// reads before a run (image files: tests/dis/image_file_test.cpp).
 #include <gtest/gtest.h>
 
 #include "sim/expectation.h"
@@ -35,34 +35,6 @@ TEST(ProgramSource, ErrorsComeBackAsTheAssemblerGivesThem) {
   EXPECT_FALSE(program.result.ok());
   ASSERT_EQ(program.result.error_lines.size(), 1u);
   EXPECT_TRUE(program.bytes.empty());
-}
-
-TEST(IntelHex, ReadsDataRecordsToTheirAddresses) {
-  const ProgramFile file = parse_intel_hex(":020010002301CA\r\n:0100000004FB\r\n:00000001FF\r\n");
-  ASSERT_TRUE(file.ok) << file.error;
-  ASSERT_EQ(file.bytes.size(), 0x12u);
-  EXPECT_EQ(file.bytes[0], 0x04);
-  EXPECT_EQ(file.bytes[0x10], 0x23);
-  EXPECT_EQ(file.bytes[0x11], 0x01);
-}
-
-TEST(IntelHex, RefusesBrokenFiles) {
-  const struct {
-    const char* text;
-    const char* error;
-  } cases[] = {
-      {":020010002301CB\n:00000001FF\n", "Intel HEX, Zeile 1: Prüfsumme falsch"},
-      {":0100000004FB\n", "Intel HEX, Zeile 1: Endesatz fehlt"},
-      {":0100000004FB\nhello\n", "Intel HEX, Zeile 2: kein Datensatz"},
-      {":01100000AA45\n:00000001FF\n", "Intel HEX, Zeile 1: Adresse außerhalb von 4 KiB"},
-      {":020000040001F9\n:00000001FF\n", "Intel HEX, Zeile 1: Satzart wird nicht unterstützt"},
-  };
-  for (const auto& c : cases) {
-    const ProgramFile file = parse_intel_hex(c.text);
-    EXPECT_FALSE(file.ok) << c.text;
-    EXPECT_EQ(file.error, c.error) << c.text;
-    EXPECT_TRUE(file.bytes.empty());
-  }
 }
 
 TEST(Stimulus, ReadsCyclePinAndValue) {

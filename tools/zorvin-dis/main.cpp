@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   const zorvin::dis::ImageFile image =
       zorvin::dis::read_image_file(options->image, options->base, options->fill_byte);
   if (!image.ok()) {
-    std::fprintf(stderr, "zorvin-dis: %s\n", image.error.c_str());
+    std::fprintf(stderr, "zorvin-dis: %s\n", zorvin::dis::error_with_name(options->image, image).c_str());
     return kUsageError;
   }
   zorvin::dis::DisassemblyOptions settings;

@@ -5,7 +5,7 @@
 //            [--serial-out FILE] [--expect-output TEXT ...]
 //
 // Runs an 8048 program from reset without hardware. A source (any file not
-// ending in .bin or .hex) is assembled as F5 does it; an image is read as
+// ending in .bin, .hex or .ihx) is assembled as F5 does it; an image is read as
 // it is. The run ends after N steps, at the first instruction boundary at
 // or after N cycles, when the PC reaches the --until address, on an
 // undefined opcode, or after kDefaultCycles when no limit is given. Then
@@ -28,10 +28,10 @@
 #include <string>
 #include <vector>
 
+#include "dis/image_file.h"
 #include "files/binary_path.h"
 #include "files/file_identity.h"
 #include "files/source_file.h"
-#include "sim/disassembler.h"
 #include "sim/expectation.h"
 #include "sim/program_source.h"
 #include "sim/serial_line.h"
@@ -136,14 +136,6 @@ bool parse_options(int argc, char** argv, Options& options) {
   return true;
 }
 
-bool is_image(const std::string& path) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
-  std::string extension = path.substr(dot + 1);
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == "bin" || extension == "hex";
-}
-
 struct Program {
   std::vector<std::uint8_t> bytes;
   std::vector<ProgramLabel> labels;
@@ -154,14 +146,17 @@ struct Program {
 std::optional<Program> load(const Options& options, int& status) {
   Program program;
   std::optional<std::string> cpu = options.cpu;
-  if (is_image(options.program)) {
-    const ProgramFile file = read_program_file(options.program);
-    if (!file.ok) {
-      std::fprintf(stderr, "zorvin-sim: %s: %s\n", options.program.c_str(), file.error.c_str());
+  if (zorvin::dis::is_image_name(options.program)) {
+    // Holes and the memory below the first record read 00H, as after an
+    // assembler run.
+    const zorvin::dis::ImageFile file = zorvin::dis::read_image_file(options.program, 0, 0x00);
+    if (!file.ok()) {
+      std::fprintf(stderr, "zorvin-sim: %s\n", zorvin::dis::error_with_name(options.program, file).c_str());
       status = kUsageError;
       return std::nullopt;
     }
-    program.bytes = file.bytes;
+    program.bytes.assign(static_cast<std::size_t>(file.base), 0x00);
+    program.bytes.insert(program.bytes.end(), file.bytes.begin(), file.bytes.end());
   } else {
     zorvin::files::LoadedSource source = zorvin::files::read_source_file(options.program);
     if (!source.ok) {
