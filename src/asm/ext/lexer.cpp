@@ -96,31 +96,6 @@ bool read_convention_number(std::string_view text, const Convention& rules, std:
   return false;
 }
 
-// Where the comment starts in a convention whose fields end at blanks:
-// after the label (a name in column 1), the word and one operand field.
-// Quoted text keeps its blanks; ";" ends the line anywhere outside quotes.
-std::size_t end_of_fields(std::string_view line, std::size_t from) {
-  int fields = !line.empty() && !has_class(line[0], kBlankClass) ? 3 : 2;
-  std::size_t pos = from;
-  while (fields-- > 0) {
-    pos = skip_blanks(line, pos);
-    char quote = 0;
-    for (; pos < line.size(); ++pos) {
-      const char c = line[pos];
-      if (quote) {
-        if (c == quote) quote = 0;
-      } else if (c == '\'' || c == '"') {
-        quote = c;
-      } else if (c == ';') {
-        return pos;
-      } else if (has_class(c, kBlankClass)) {
-        break;
-      }
-    }
-  }
-  return pos;
-}
-
 }  // namespace
 
 const Convention& default_convention() { return macro_convention(); }
@@ -154,16 +129,20 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
   out.tokens.clear();
   out.characters.clear();
   out.has_bad = false;
-  if (rules.comment_after_operands) line = line.substr(0, end_of_fields(line, from));
   const std::size_t size = line.size();
   // Views of the line without substr's range check: every end is checked here.
   const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
   std::size_t pos = from;
+  // Where fields end at blanks: the label (a name in column 1), the word
+  // and the operand field; what follows them is a comment.
+  int fields_left = !rules.comment_after_operands ? -1 : (size > 0 && !has_class(line[0], kBlankClass) ? 3 : 2);
   while (true) {
+    const std::size_t blanks_from = pos;
     pos = skip_blanks(line, pos);
     if (pos >= size) break;
     const char c = line[pos];
     if (c == ';') break;
+    if (fields_left >= 0 && (out.tokens.empty() || pos != blanks_from) && fields_left-- == 0) break;
     // Filled in place: a token built aside and copied in costs a stall.
     Token& token = out.tokens.emplace_back();
     token.start = static_cast<std::uint32_t>(pos);

@@ -147,7 +147,12 @@ class Pass final : public SymbolSource {
   }
 
   PassResult run() {
-    result_.table.records.reserve(context_.source->text.size() / 24);  // about a record per source line
+    // Room for them at once: grown step by step, a large table is copied
+    // and its fresh memory faulted in again on every run. Before the first
+    // pass has counted them, room for a statement per 8 bytes of text,
+    // more than any source has; memory never written costs nothing.
+    result_.table.records.reserve(context_.records_seen > 0 ? context_.records_seen
+                                                            : context_.source->text.size() / 8 + 1);
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
       if (result_.diagnostics.count() >= kMaxErrors) {
@@ -175,6 +180,7 @@ class Pass final : public SymbolSource {
     if (!context_.budget.exceeded())
       for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
+    context_.records_seen = result_.table.records.size();
     return std::move(result_);
   }
 
@@ -407,7 +413,9 @@ class Pass final : public SymbolSource {
       const std::string_view code = trim_blanks(line.substr(0, code_end_of(line)));
       return !code.empty() && code.back() == '\\';
     };
-    if (!continues(text) || !word_equals(text.substr(first, 7), "#define")) return text;
+    if (first >= text.size() || text[first] != '#' || !word_equals(text.substr(first, 7), "#define") ||
+        !continues(text))
+      return text;
     continued_.assign(text.substr(0, code_end_of(text)));
     while (!frames_.back().at_end() && continued_.size() <= kMaxExpandedLineBytes) {
       const std::string_view next = read_line();
