@@ -961,8 +961,15 @@ class Pass final : public SymbolSource {
   }
 
   void instruction(const Statement& s, const Word& mnemonic) {
-    const InstructionBytes encoded = assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this,
-                                                          context_.encoder, location_);
+    InstructionBytes encoded = assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this,
+                                                    context_.encoder, location_);
+    // Where fields end at blanks, an instruction that takes no operand
+    // reads the word after it as the start of its comment ("NOP  wait").
+    if (!encoded.error.empty() && rules_.comment_after_operands && !s.operands.empty()) {
+      const InstructionBytes bare =
+          assemble_instruction(mnemonic, {}, set_, context_.symbols, *this, context_.encoder, location_);
+      if (bare.error.empty()) encoded = bare;
+    }
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);

@@ -12,10 +12,11 @@ VAL     .EQ     $21     the value used below
         .DA     $1234   a word, low byte first  ; @000A = 34 12
         .DB     1,2,3   three bytes             ; @000C = 01 02 03
 LOOP    DJNZ    R2,LOOP back to the label       ; @000F = EA 0F
-        NOP                                     ; @0011 = 00
+        NOP     wait a cycle                    ; @0011 = 00
         JMP     $       forever                 ; @0012 = 04 12
 SHOW    .MA
         MOV     A,#]1   the first parameter
         .EM
         >SHOW   $7E     call with a comment     ; @0014 = 23 7E
         .DB     VAL                             ; @0016 = 21
+        RET     back to the caller              ; @0017 = 83
