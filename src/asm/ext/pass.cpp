@@ -150,9 +150,12 @@ class Pass final : public SymbolSource {
     // Room for them at once: grown step by step, a large table is copied
     // and its fresh memory faulted in again on every run. Before the first
     // pass has counted them, room for a statement per 8 bytes of text,
-    // more than any source has; memory never written costs nothing.
-    result_.table.records.reserve(context_.records_seen > 0 ? context_.records_seen
-                                                            : context_.source->text.size() / 8 + 1);
+    // which few sources exceed; memory never written costs nothing. A
+    // huge text starts with a bounded room and grows as before.
+    constexpr std::size_t kMaxFirstRoom = std::size_t{1} << 18;
+    result_.table.records.reserve(context_.records_seen > 0
+                                      ? context_.records_seen
+                                      : std::min(context_.source->text.size() / 8 + 1, kMaxFirstRoom));
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
       if (result_.diagnostics.count() >= kMaxErrors) {
