@@ -419,14 +419,33 @@ class Pass final : public SymbolSource {
     if (first >= text.size() || text[first] != '#' || !word_equals(text.substr(first, 7), "#define") ||
         !continues(text))
       return text;
+    // Reading on may overwrite the view of a macro's line: the lines are kept.
+    continuation_.assign(1, std::string(text));
     continued_.assign(text.substr(0, code_end_of(text)));
     while (!frames_.back().at_end() && continued_.size() <= kMaxExpandedLineBytes) {
       const std::string_view next = read_line();
+      continuation_.emplace_back(next);
       continued_ += ' ';
       continued_.append(next.substr(0, code_end_of(next)));
       if (!continues(next)) break;
     }
     return continued_;
+  }
+
+  // The lines of a continued #DEFINE after the listing line of its first:
+  // each under its own number where the source itself is read.
+  void list_continuation() {
+    if (continuation_.size() < 2) return;
+    const bool own_lines = frames_.size() == 1;
+    const std::int32_t last = line_no();
+    const auto first = static_cast<std::int32_t>(last - static_cast<std::int32_t>(continuation_.size()) + 1);
+    if (own_lines) result_.listing[listing_index_].line_no = first;
+    for (std::size_t k = 1; k < continuation_.size(); ++k) {
+      ListingLine& shown = result_.listing.emplace_back();
+      shown.line_no = own_lines ? first + static_cast<std::int32_t>(k) : last;
+      shown.text = continuation_[k];
+      shown.expansion = !own_lines;
+    }
   }
 
   // NAME(arguments) of a #DEFINE whose text is part of an expression,
@@ -447,9 +466,11 @@ class Pass final : public SymbolSource {
   void process(std::string_view text, std::size_t first) {
     errors_in_statement_ = 0;
     listing_index_ = SIZE_MAX;
-    const std::string_view written = text;  // as the listing shows it
+    std::string_view written = text;  // as the listing shows it
+    continuation_.clear();
     if (rules_.hash_words) {
       text = continued_define(text, first);
+      if (!continuation_.empty()) written = continuation_.front();
       if (!text_defines_.empty() && put_in_defines(text)) text = expanded_;
     }
     tokenize_into(text, line_tokens_, first, rules_);
@@ -466,6 +487,7 @@ class Pass final : public SymbolSource {
       shown.expansion = frames_.size() > 1;
       // Lines that place something show where: labels, code, org, ds.
       if (active && s.label && !(s.word && is_definition(s))) shown.address = location_;
+      list_continuation();
     }
     if (s.word && conditional(s)) return;
     if (!active) return;
@@ -1018,6 +1040,7 @@ class Pass final : public SymbolSource {
   std::string qualified_;          // a local label with its scope
   std::vector<TextDefine> text_defines_;  // #DEFINE NAME(a) with an expression for its text
   std::string continued_;          // a #DEFINE line with the lines that continue it
+  std::vector<std::string> continuation_;  // those lines as written, the first one first
   std::string expanded_;           // a line with its text defines put in
   std::string scratch_;
 };
