@@ -208,11 +208,19 @@ std::vector<std::string> number_form_warnings(std::string_view text, const Diale
   // Most sources hold neither sign: then there is nothing to look at.
   if (!holds_sign(text, true, true)) return warnings;
   bool percent_done = false;
-  bool dollar_done = false;
+  bool dollar_done = !(c && c->dollar_hex);  // $ is worth a word only where it is hexadecimal
   std::size_t pos = 0;
   std::string_view line;
+  bool sought_again = true;  // at the start and after a find: is a sign still sought in the rest at all?
   for (std::int32_t line_no = 1; !text.empty() && next_editor_line(text, pos, line); ++line_no) {
     if (percent_done && dollar_done) break;
+    if (sought_again) {
+      sought_again = false;
+      const std::string_view rest = text.substr(static_cast<std::size_t>(line.data() - text.data()));  // this line on
+      if ((percent_done || rest.find('%') == std::string_view::npos) &&
+          (dollar_done || rest.find('$') == std::string_view::npos))
+        break;
+    }
     if (!holds_sign(line, !percent_done, !dollar_done)) continue;
     const std::string_view code = code_of(line);
     for (std::size_t i = 1; i < code.size(); ++i) {
@@ -225,6 +233,7 @@ std::vector<std::string> number_form_warnings(std::string_view text, const Diale
       const std::string where = " (Zeile " + std::to_string(line_no) + ")";
       if (sign == '%' && !percent_done) {
         percent_done = true;
+        sought_again = true;
         const bool binary = c && c->percent_binary;
         warnings.push_back("Warnung: " + number + where + " gelesen als " + (binary ? "Binärzahl" : "Hexadezimalzahl") +
                            " (" + std::string(shown_name(choice)) + "); " +
@@ -232,6 +241,7 @@ std::vector<std::string> number_form_warnings(std::string_view text, const Diale
                                    : "TASM und SB-Assembler lesen % binär"));
       } else if (sign == '$' && !dollar_done && c && c->dollar_hex) {
         dollar_done = true;
+        sought_again = true;
         warnings.push_back("Warnung: " + number + where + " gelesen als Hexadezimalzahl (" +
                            std::string(shown_name(choice)) + "); in Intel ASM48 ist $ der Adresszähler");
       }

@@ -1,12 +1,14 @@
 #include "asm/ext/pass.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 
 #include "text/editor_lines.h"
 #include "asm/ext/data_directive.h"
+#include "asm/ext/directive_table.h"
 #include "asm/ext/folded_name.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/macro_text.h"
@@ -98,13 +100,8 @@ bool is_blank_or_comment(std::string_view line, std::size_t first_non_blank) {
 }
 
 bool is_directive(std::string_view w) {
-  static constexpr std::string_view kWords[] = {
-      "equ",   "set",  "reg",   "macro", "endm",  "exitm", "if",      "elseif", "else",    "endif", "while",
-      "rept",  "include", "end", ".end", "org",   ".org",  "db",      ".db",    "dw",      ".dw",   "ds",
-      ".ds",   "cpu",  "page",  "title", "newpage", "listing", "ifdef", "ifndef"};
-  for (std::string_view word : kWords)
-    if (w == word) return true;
-  return false;
+  const EngineDirective* found = find_engine_directive(w);
+  return found && found->reserved;
 }
 
 // The parts of one statement: an optional label, the word, its operands.
@@ -150,7 +147,15 @@ class Pass final : public SymbolSource {
   }
 
   PassResult run() {
-    result_.table.records.reserve(context_.source->text.size() / 24);  // about a record per source line
+    // Room for them at once: grown step by step, a large table is copied
+    // and its fresh memory faulted in again on every run. Before the first
+    // pass has counted them, room for a statement per 8 bytes of text,
+    // which few sources exceed; memory never written costs nothing. A
+    // huge text starts with a bounded room and grows as before.
+    constexpr std::size_t kMaxFirstRoom = std::size_t{1} << 18;
+    result_.table.records.reserve(context_.records_seen > 0
+                                      ? context_.records_seen
+                                      : std::min(context_.source->text.size() / 8 + 1, kMaxFirstRoom));
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
       if (result_.diagnostics.count() >= kMaxErrors) {
@@ -178,6 +183,7 @@ class Pass final : public SymbolSource {
     if (!context_.budget.exceeded())
       for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
+    context_.records_seen = result_.table.records.size();
     return std::move(result_);
   }
 
@@ -402,10 +408,71 @@ class Pass final : public SymbolSource {
     return s;
   }
 
+  // A #DEFINE whose line ends in "\\" goes on in the next line; the "\\"
+  // then separates two statements of its body. The view lasts until the
+  // next line is read.
+  std::string_view continued_define(std::string_view text, std::size_t first) {
+    const auto continues = [](std::string_view line) {
+      const std::string_view code = trim_blanks(line.substr(0, code_end_of(line)));
+      return !code.empty() && code.back() == '\\';
+    };
+    if (first >= text.size() || text[first] != '#' || !word_equals(text.substr(first, 7), "#define") ||
+        !continues(text))
+      return text;
+    // Reading on may overwrite the view of a macro's line: the lines are kept.
+    continuation_.assign(1, std::string(text));
+    continued_.assign(text.substr(0, code_end_of(text)));
+    while (!frames_.back().at_end() && continued_.size() <= kMaxExpandedLineBytes) {
+      const std::string_view next = read_line();
+      continuation_.emplace_back(next);
+      continued_ += ' ';
+      continued_.append(next.substr(0, code_end_of(next)));
+      if (!continues(next)) break;
+    }
+    return continued_;
+  }
+
+  // The lines of a continued #DEFINE after the listing line of its first:
+  // each under its own number where the source itself is read.
+  void list_continuation() {
+    if (continuation_.size() < 2) return;
+    const bool own_lines = frames_.size() == 1;
+    const std::int32_t last = line_no();
+    const auto first = static_cast<std::int32_t>(last - static_cast<std::int32_t>(continuation_.size()) + 1);
+    if (own_lines) result_.listing[listing_index_].line_no = first;
+    for (std::size_t k = 1; k < continuation_.size(); ++k) {
+      ListingLine& shown = result_.listing.emplace_back();
+      shown.line_no = own_lines ? first + static_cast<std::int32_t>(k) : last;
+      shown.text = continuation_[k];
+      shown.expansion = !own_lines;
+    }
+  }
+
+  // NAME(arguments) of a #DEFINE whose text is part of an expression,
+  // replaced in the line; the text may use such names itself, up to a depth.
+  bool put_in_defines(std::string_view text) {
+    bool replaced = false;
+    for (int depth = 0; depth < 8; ++depth) {
+      if (!put_in_text_defines(text, text_defines_, scratch_, kMaxExpandedLineBytes)) break;
+      replaced = true;
+      expanded_.swap(scratch_);
+      text = expanded_;
+      if (!context_.budget.add_expanded_line(expanded_.size())) break;
+    }
+    return replaced;
+  }
+
   // `first` is where the blanks at the start of the line end.
   void process(std::string_view text, std::size_t first) {
     errors_in_statement_ = 0;
     listing_index_ = SIZE_MAX;
+    std::string_view written = text;  // as the listing shows it
+    continuation_.clear();
+    if (rules_.hash_words) {
+      text = continued_define(text, first);
+      if (!continuation_.empty()) written = continuation_.front();
+      if (!text_defines_.empty() && put_in_defines(text)) text = expanded_;
+    }
     tokenize_into(text, line_tokens_, first, rules_);
     context_.budget.add_tokens(line_tokens_.tokens.size());
     if (!within_budget()) return;
@@ -416,10 +483,11 @@ class Pass final : public SymbolSource {
       listing_index_ = result_.listing.size();
       ListingLine& shown = result_.listing.emplace_back();
       shown.line_no = line_no();
-      shown.text = std::string(text);
+      shown.text = std::string(written);
       shown.expansion = frames_.size() > 1;
       // Lines that place something show where: labels, code, org, ds.
       if (active && s.label && !(s.word && is_definition(s))) shown.address = location_;
+      list_continuation();
     }
     if (s.word && conditional(s)) return;
     if (!active) return;
@@ -459,7 +527,7 @@ class Pass final : public SymbolSource {
           fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_, scope_});
       // A line of a file stays in memory for the run; one with macro
       // arguments put in is kept as a copy.
-      if (from_file) fixup.text = text;
+      if (from_file && text.data() == written.data()) fixup.text = text;
       else fixup.owned = text;
       deferred_.clear();
     }
@@ -634,14 +702,27 @@ class Pass final : public SymbolSource {
       macro.parenthesised = true;
     }
     const std::size_t start = s.operands[body_from].start - s.operands[0].start;
-    auto body = std::make_shared<LineBlock>();
-    body->owned.push_back("        " + std::string(s.operand_text.substr(start)));  // indented: no label
-    body->lines.push_back(body->owned.back());
-    macro.body = std::move(body);
+    const std::string_view text = s.operand_text.substr(start);
     const std::string name = fold_case(s.label->text);
-    if (macros_.count(name) > 0 || known_word(name)) return report(kSymbolTwice, s.label->text), true;
+    if (macros_.count(name) > 0 || known_word(name) || defines_text(name))
+      return report(kSymbolTwice, s.label->text), true;
+    const Token& body_first = s.operands[body_from];
+    if (parameters && !(body_first.kind == TokenKind::Name && known_word(FoldedName(body_first.text)))) {
+      text_defines_.push_back({name, std::move(macro.parameters), std::string(text)});
+      return true;
+    }
+    auto body = std::make_shared<LineBlock>();
+    for (std::string_view statement : split_statements(text))
+      body->owned.push_back("        " + std::string(statement));  // indented: no label
+    for (const std::string& line : body->owned) body->lines.push_back(line);
+    macro.body = std::move(body);
     macros_.emplace(name, std::move(macro));
     return true;
+  }
+
+  bool defines_text(std::string_view folded) const {
+    return std::any_of(text_defines_.begin(), text_defines_.end(),
+                       [folded](const TextDefine& d) { return d.name == folded; });
   }
 
   void expand_macro(const Macro& macro, const Statement& s) {
@@ -683,7 +764,7 @@ class Pass final : public SymbolSource {
     push_frame(std::move(frame));
   }
 
-  void exit_macro() {
+  void exit_macro(const Statement&) {
     for (std::size_t i = frames_.size(); i-- > 1;) {
       if (frames_[i].kind != FrameKind::Macro) continue;
       // exitm stands inside an if as a rule: leaving the macro closes it.
@@ -801,70 +882,119 @@ class Pass final : public SymbolSource {
   }
 
   void statement(const Statement& s) {
-    const std::string_view w = s.folded;
     // Instructions first: most statements are.
-    const Word word(w, s.key);
+    const Word word(s.folded, s.key);
     was_instruction_ = s.word->kind == TokenKind::Name && context_.mnemonics.contains(word);
-    if (was_instruction_) {
-      instruction(s, word);
-    } else if (w == "org"sv || w == ".org"sv) {
-      const auto v = value(s.operands);
-      if (v && in_range(*v, 0, memory_size() - 1)) location_ = *v;
-      if (ListingLine* shown = listed()) shown->address = location_;
-    } else if (w == "db"sv || w == ".db"sv || w == "dw"sv || w == ".dw"sv) {
-      data(s);
-    } else if (w == "ds"sv || w == ".ds"sv) {
-      const auto v = value(s.operands);
-      if (!v || !in_range(*v, 0, memory_size())) return;
-      if (location_ + *v > memory_size()) return report(kBeyondProgramMemory);
-      append_reserve(result_.table, line_no(), location_, *v);
-      if (ListingLine* shown = listed()) shown->address = location_;
-      location_ += *v;
-    } else if (w == "while"sv || w == "rept"sv) {
-      loop(s);
-    } else if (w == "exitm"sv) {
-      exit_macro();
-    } else if (w == "endm"sv) {
-      report(kStray, s.word->text);
-    } else if (w == "include"sv) {
-      include(s);
-    } else if (w == "end"sv || w == ".end"sv) {
-      // END in an included file ends that file (sources from assemblers
-      // that allow it); in the source it ends the run.
-      if (frames_.back().kind == FrameKind::File && frames_.back().block != context_.source) pop_frame();
-      else stopped_ = true;
-    } else if (w == "cpu"sv) {
-      const auto set = instruction_set_of(s.operand_text);
-      if (!set) return report(kUnknownCpu, s.operand_text);
-      set_ = *set;
-    } else if (w == "ignore"sv) {
-      // A directive of the convention that places nothing (.area, .module, $MOD48).
-    } else if (w == "asciz"sv) {
-      data(s);
-      const std::uint8_t zero = 0;
-      if (data_.error.empty()) emit(&zero, 1, true);
-    } else if (w == "fill_to"sv) {
-      const auto v = value(s.operands);
-      if (!v || !in_range(*v, location_, memory_size())) return;
-      append_reserve(result_.table, line_no(), location_, *v - location_);
-      location_ = *v;
-    } else if (w == "error"sv || w == "fatal"sv) {
-      report(message(kUserError, user_text(s)));
-      if (w == "fatal"sv) stopped_ = true;
-    } else if (w == "warning"sv || w == "message"sv) {
-      warn(message(w == "warning"sv ? kUserWarning : kUserMessage, user_text(s)));
-    } else if (w == "page"sv || w == "title"sv || w == "newpage"sv || w == "listing"sv) {
-      // Listing layout of other assemblers: nothing to do here.
-    } else if (const auto macro = macros_.find(w); macro != macros_.end()) {
-      expand_macro(macro->second, s);
-    } else {
-      report(kSyntaxError);
+    if (was_instruction_) return instruction(s, word);
+    (this->*kDirectiveHandlers[static_cast<std::size_t>(directive_of(s.folded))])(s);
+  }
+
+  // What each kind of directive does; the words are in directive_table.cpp.
+  using DirectiveHandler = void (Pass::*)(const Statement&);
+  static const std::array<DirectiveHandler, kDirectiveKinds> kDirectiveHandlers;
+
+  void org(const Statement& s) {
+    const auto v = value(s.operands);
+    if (v && in_range(*v, 0, memory_size() - 1)) location_ = *v;
+    if (ListingLine* shown = listed()) shown->address = location_;
+  }
+
+  void reserve(const Statement& s) {
+    const auto v = value(s.operands);
+    if (!v || !in_range(*v, 0, memory_size())) return;
+    if (location_ + *v > memory_size()) return report(kBeyondProgramMemory);
+    append_reserve(result_.table, line_no(), location_, *v);
+    if (ListingLine* shown = listed()) shown->address = location_;
+    location_ += *v;
+  }
+
+  void stray_endm(const Statement& s) { report(kStray, s.word->text); }
+
+  // END in an included file ends that file (sources from assemblers that
+  // allow it); in the source it ends the run.
+  void end(const Statement&) {
+    if (frames_.back().kind == FrameKind::File && frames_.back().block != context_.source) pop_frame();
+    else stopped_ = true;
+  }
+
+  void cpu(const Statement& s) {
+    const auto set = instruction_set_of(s.operand_text);
+    if (!set) return report(kUnknownCpu, s.operand_text);
+    set_ = *set;
+  }
+
+  // A directive of the convention that places nothing (.area, .module,
+  // $MOD48), or the listing layout of other assemblers.
+  void ignore(const Statement&) {}
+
+  void asciz(const Statement& s) {
+    data(s);
+    const std::uint8_t zero = 0;
+    if (data_.error.empty()) emit(&zero, 1, true);
+  }
+
+  void fill_to(const Statement& s) {
+    const auto v = value(s.operands);
+    if (!v || !in_range(*v, location_, memory_size())) return;
+    append_reserve(result_.table, line_no(), location_, *v - location_);
+    location_ = *v;
+  }
+
+  // count, value: the value in that many bytes. No value is a mistake
+  // rather than a guess at the byte meant.
+  void fill(const Statement& s) {
+    const auto parts = split_operands(s.operands);
+    if (parts.size() != 2) return report(kParameterError);
+    const auto count = value(parts[0]);
+    const auto byte = value(parts[1]);
+    if (!count || !byte || !in_range(*count, 0, memory_size()) || !in_range(*byte, -128, 255)) return;
+    if (location_ + *count > memory_size()) return report(kBeyondProgramMemory);
+    data_.bytes.assign(static_cast<std::size_t>(*count), static_cast<std::uint8_t>(*byte & 0xFF));
+    emit(data_.bytes.data(), data_.bytes.size(), true);
+  }
+
+  // The operands split at top-level commas.
+  static std::vector<std::span<const Token>> split_operands(std::span<const Token> operands) {
+    std::vector<std::span<const Token>> parts;
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < operands.size(); ++i) {
+      if (is_op(operands[i], "(")) ++depth;
+      else if (is_op(operands[i], ")")) --depth;
+      else if (depth == 0 && is_op(operands[i], ",")) {
+        parts.push_back(operands.subspan(start, i - start));
+        start = i + 1;
+      }
     }
+    if (!operands.empty()) parts.push_back(operands.subspan(start));
+    return parts;
+  }
+
+  void user_error(const Statement& s) {
+    report(message(kUserError, user_text(s)));
+    if (s.folded == "fatal"sv) stopped_ = true;
+  }
+
+  void user_note(const Statement& s) {
+    warn(message(s.folded == "warning"sv ? kUserWarning : kUserMessage, user_text(s)));
+  }
+
+  // A macro call, else no statement at all.
+  void other_word(const Statement& s) {
+    if (const auto macro = macros_.find(s.folded.view()); macro != macros_.end()) return expand_macro(macro->second, s);
+    report(kSyntaxError);
   }
 
   void instruction(const Statement& s, const Word& mnemonic) {
-    const InstructionBytes encoded = assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this,
-                                                          context_.encoder, location_);
+    InstructionBytes encoded = assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this,
+                                                    context_.encoder, location_);
+    // Where fields end at blanks, an instruction that takes no operand
+    // reads the word after it as the start of its comment ("NOP  wait").
+    if (!encoded.error.empty() && rules_.comment_after_operands && !s.operands.empty()) {
+      const InstructionBytes bare =
+          assemble_instruction(mnemonic, {}, set_, context_.symbols, *this, context_.encoder, location_);
+      if (bare.error.empty()) encoded = bare;
+    }
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);
@@ -908,6 +1038,21 @@ class Pass final : public SymbolSource {
   std::string joined_;             // a message text with its detail
   std::string scope_;              // the last ordinary label: local labels belong to it
   std::string qualified_;          // a local label with its scope
+  std::vector<TextDefine> text_defines_;  // #DEFINE NAME(a) with an expression for its text
+  std::string continued_;          // a #DEFINE line with the lines that continue it
+  std::vector<std::string> continuation_;  // those lines as written, the first one first
+  std::string expanded_;           // a line with its text defines put in
+  std::string scratch_;
+};
+
+const std::array<Pass::DirectiveHandler, kDirectiveKinds> Pass::kDirectiveHandlers = {
+    &Pass::other_word,    // None
+    &Pass::other_word,    // Definition: handled before the statement is placed
+    &Pass::other_word,    // Condition: the same
+    &Pass::org,           &Pass::data,          &Pass::reserve,      &Pass::loop,
+    &Pass::exit_macro,    &Pass::stray_endm,    &Pass::include,      &Pass::end,
+    &Pass::cpu,           &Pass::ignore,        &Pass::asciz,        &Pass::fill_to,      &Pass::fill,
+    &Pass::user_error,    &Pass::user_note,     &Pass::ignore,       // Layout
 };
 
 }  // namespace

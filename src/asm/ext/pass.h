@@ -56,6 +56,7 @@ struct RunContext {
   MnemonicCache mnemonics;
   std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
   bool keep_listing = false;
+  std::size_t records_seen = 0;  // records of the last pass: the next one makes about as many
   WorkBudget budget;  // shared by all passes of the run
 };
 

@@ -3,7 +3,8 @@
 // label, expressions read left to right with `\` as remainder, `^` and `|`
 // as or, `!` as exclusive or and comparisons giving -1; / before a value
 // takes its high byte. A value too large for a byte is cut to its low byte,
-// with a warning.
+// with a warning. Fields end at blanks: text after the operand field is a
+// comment, with or without ";".
 #include <array>
 
 #include "asm/dialect/dialects.h"
@@ -39,6 +40,7 @@ const Convention& sbasm_convention() {
     c.left_to_right = true;
     c.true_is_minus_one = true;
     c.low_byte_of_wide = true;
+    c.comment_after_operands = true;
     c.directives = kDirectives;
     return c;
   }();

@@ -17,7 +17,7 @@ constexpr std::array<DirectiveAlias, 26> kDirectives = {{
     {".msfirst", "ignore"}, {".lsfirst", "ignore"}, {".list", "ignore"},    {".nolist", "ignore"},
     {".eject", "ignore"},  {".title", "ignore"},    {"#define", "define"},  {"#include", "include"},
     {"#if", "if"},         {"#ifdef", "ifdef"},     {"#ifndef", "ifndef"},  {"#else", "else"},
-    {"#endif", "endif"},   {".fill", "fill"},
+    {"#endif", "endif"},   {".fill", "fill_n"},
 }};
 
 }  // namespace
