@@ -111,6 +111,9 @@ class Toolkit {
   void add_menu(int window, int menu, const std::string& label);
   void add_submenu(int menu, int parent_menu, const std::string& label, int image = -1);
   void add_menu_item(int parent_menu, int item, const std::string& label, int image = -1);
+  // An item drawn as one of a group of choices; the caller ticks exactly one
+  // with set_menu_item_tick.
+  void add_radio_menu_item(int parent_menu, int item, const std::string& label);
   void add_menu_separator(int parent_menu);
   // A submenu listing the files recently opened with this program; picking
   // one reports it to the files handler.
@@ -140,6 +143,8 @@ class Toolkit {
   void create_button(int window, int id, Rect rect, const std::string& text);
   void create_check_box(int window, int id, Rect rect, const std::string& text, bool ticked);
   void create_frame(int window, int id, Rect rect);
+  // One line of text; Return in it reports the control like a click.
+  void create_entry(int window, int id, Rect rect, const std::string& text);
   // A drop-down list that cannot be edited. `shown` turns an entry's text
   // into what the list displays (the entries themselves stay as given).
   using ShownText = std::function<std::string(const std::string&)>;
@@ -148,7 +153,7 @@ class Toolkit {
   GtkWidget* widget(int id) const;  // the control's inner widget (text view, tree view, ...)
   void focus(int id);
 
-  // Text views.
+  // Text views; also entries and labels.
   std::string text(int id) const;
   void set_text(int id, const std::string& text);
   void append_line(int id, const std::string& line);
@@ -172,6 +177,10 @@ class Toolkit {
   // bar above it for searching, replacing and going to a line.
   void create_source_view(int window, int id, int font);
   void editor_action(int id, EditorAction action);
+  // The highlighting: "mcs48" or one of its variants ("mcs48-tasm"); an id
+  // that is not installed leaves the current one. Empty when there is none.
+  void set_source_language(int id, const std::string& language);
+  std::string source_language(int id) const;
 
   // Lists and drop-down lists.
   void append_row(int id, const std::string& text);
