@@ -26,10 +26,10 @@ DefinitionsParse parse_definitions(std::string_view text) {
     const std::string_view entry = ext::trim_blanks(text.substr(start, comma - start));
     Definition definition;
     if (entry.empty()) {
-      return {false, {}, "Eintrag " + std::to_string(number) + " ist leer; erwartet wird NAME oder NAME=ZAHL, getrennt durch Kommas"};
+      return {false, {}, "Eintrag " + std::to_string(number) + " ist leer (NAME oder NAME=ZAHL, durch Kommas getrennt)"};
     }
     if (!parse_definition(entry, definition)) {
-      return {false, {}, "'" + std::string(entry) + "' ist keine Definition; erwartet wird NAME oder NAME=ZAHL (z. B. DEBUG=1, TEST)"};
+      return {false, {}, "'" + std::string(entry) + "' ist keine Definition (NAME oder NAME=ZAHL)"};
     }
     parse.definitions.push_back(std::move(definition));
     if (comma == std::string_view::npos) break;
