@@ -89,6 +89,42 @@ class Dialects : public GuiTest {
       return false;
     return gtk_source_buffer_iter_has_context_class(GTK_SOURCE_BUFFER(buffer), &match, "comment");
   }
+  // The colour the highlighting gives the first occurrence of `text`: the
+  // foreground of its highest tag that sets one, empty for none.
+  std::string colour_at(const std::string& text) {
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(ui().widget(control::kEditor)));
+    GtkTextIter start, end, match, after;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    gtk_source_buffer_ensure_highlight(GTK_SOURCE_BUFFER(buffer), &start, &end);
+    if (!gtk_text_iter_forward_search(&start, text.c_str(), GTK_TEXT_SEARCH_TEXT_ONLY, &match, &after, nullptr))
+      return "?";
+    std::string colour;
+    int priority = -1;
+    GSList* tags = gtk_text_iter_get_tags(&match);
+    for (GSList* tag = tags; tag; tag = tag->next) {
+      gboolean set = FALSE;
+      GdkRGBA* rgba = nullptr;
+      g_object_get(tag->data, "foreground-set", &set, "foreground-rgba", &rgba, nullptr);
+      if (set && rgba && gtk_text_tag_get_priority(GTK_TEXT_TAG(tag->data)) > priority) {
+        gchar* shown = gdk_rgba_to_string(rgba);
+        colour = shown;
+        g_free(shown);
+        priority = gtk_text_tag_get_priority(GTK_TEXT_TAG(tag->data));
+      }
+      if (rgba) gdk_rgba_free(rgba);
+    }
+    g_slist_free(tags);
+    return colour;
+  }
+  // "number" or "directive" when `text` has the colour of a number or a
+  // directive word every dialect colours (0Fh, .db), else empty.
+  std::string style_at(const std::string& text) {
+    const std::string colour = colour_at(text);
+    if (colour.empty()) return "";
+    if (colour == colour_at("0Fh")) return "number";
+    if (colour == colour_at(".db")) return "directive";
+    return "other " + colour;
+  }
 };
 
 TEST_F(Dialects, ChoiceIsRememberedPerFileAcrossReloadsAndRestartsAndNamedByF5) {
@@ -178,6 +214,31 @@ TEST_F(Dialects, HighlightingFollowsTheRecognisedChosenAndAssembledDialect) {
   EXPECT_EQ(language(), "mcs48-sbasm");
   app().dispatch_command(dialect::kAutomatic);
   EXPECT_EQ(language(), "mcs48-tasm");
+
+  // Number forms and directive words as each convention reads them.
+  write_file("forms.asm", "        .db $1F, %0101, @17, 0b11, 0Fh\n#define Y 2\n");
+  open("forms.asm");
+  const struct {
+    const char* option;
+    const char* dollar;   // style of "$1F"
+    const char* percent;  // of "%0101"
+    const char* at;       // of "@17"
+    const char* prefix;   // of "0b11"
+    const char* hash;     // of "#define"
+  } forms[] = {
+      {"plain", "", "number", "", "", ""},
+      {"tasm", "number", "number", "number", "", "directive"},
+      {"asm48", "", "number", "", "", ""},
+      {"asxxxx", "number", "number", "", "number", ""},
+  };
+  for (const auto& f : forms) {
+    app().dispatch_command(dialect_item(f.option));
+    EXPECT_EQ(style_at("$1F"), f.dollar) << f.option;
+    EXPECT_EQ(style_at("%0101"), f.percent) << f.option;
+    EXPECT_EQ(style_at("@17"), f.at) << f.option;
+    EXPECT_EQ(style_at("0b11"), f.prefix) << f.option;
+    EXPECT_EQ(style_at("#define"), f.hash) << f.option;
+  }
 
   // A marker typed in: F5 reads another dialect, and the colours follow.
   open("plain.asm");
