@@ -22,7 +22,8 @@ std::string chosen_dialect(const std::vector<SourceDialect>& list, std::string_v
 
 void choose_dialect(std::vector<SourceDialect>& list, std::string_view path, std::string_view dialect) {
   std::erase_if(list, [path](const SourceDialect& entry) { return entry.path == path; });
-  if (path.empty() || dialect.empty()) return;
+  // A path with a line break cannot stand in the settings file.
+  if (path.empty() || dialect.empty() || path.find_first_of("\r\n") != std::string_view::npos) return;
   list.insert(list.begin(), SourceDialect{std::string(path), std::string(dialect)});
   if (list.size() > kMaxSourceDialects) list.resize(kMaxSourceDialects);
 }

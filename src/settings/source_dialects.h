@@ -24,7 +24,7 @@ inline constexpr std::size_t kMaxSourceDialects = 100;
 std::string chosen_dialect(const std::vector<SourceDialect>& list, std::string_view path);
 
 // Puts the file's choice first; an empty dialect forgets it. The oldest
-// entries beyond kMaxSourceDialects go.
+// entries beyond kMaxSourceDialects go. A path with a line break is not kept.
 void choose_dialect(std::vector<SourceDialect>& list, std::string_view path, std::string_view dialect);
 
 // The group as read from and written to the settings file. Reading skips

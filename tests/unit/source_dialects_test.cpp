@@ -27,6 +27,7 @@ TEST(SourceDialects, ChoosingPutsTheFileFirstForgetsAutomaticAndKeepsTheNewestHu
   EXPECT_EQ(chosen_dialect(list, "/b.asm"), "");
   EXPECT_EQ(list.size(), 1u);
   choose_dialect(list, "", "tasm");  // a text without a file is not remembered
+  choose_dialect(list, "/zwei\nzeilen.asm", "tasm");  // nor a path the settings file cannot hold
   EXPECT_EQ(list.size(), 1u);
 
   for (int i = 0; i < 150; ++i) choose_dialect(list, "/f" + std::to_string(i) + ".asm", "tasm");
