@@ -20,7 +20,7 @@ void App::edit_definitions() {
   ui_.create_label(dialog, kPrompt, {10, 8, 480, 36},
                    "Namen für ifdef und Ausdrücke beim Assemblieren (F5), z. B. DEBUG=1, TEST:");
   ui_.create_entry(dialog, kEntry, {10, 48, 480, 26}, settings_.definitions);
-  ui_.create_label(dialog, kProblem, {10, 80, 480, 24}, "");
+  ui_.create_label(dialog, kProblem, {10, 80, 480, 24}, "", false, true);
   ui_.create_button(dialog, kCancel, {10, 118, 90, 25}, "Abbrechen");
   ui_.create_button(dialog, kOk, {400, 118, 90, 25}, "OK");
   ui_.show_window(dialog);

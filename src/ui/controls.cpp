@@ -529,9 +529,10 @@ int Toolkit::splitter_room(int id) const {
 
 // --- dialog gadgets -------------------------------------------------------
 
-void Toolkit::create_label(int window, int id, Rect rect, const std::string& text, bool centred) {
+void Toolkit::create_label(int window, int id, Rect rect, const std::string& text, bool centred, bool one_line) {
   GtkWidget* label = gtk_label_new(text.c_str());
-  gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+  gtk_label_set_line_wrap(GTK_LABEL(label), !one_line);
+  if (one_line) gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_MIDDLE);
   gtk_label_set_max_width_chars(GTK_LABEL(label), 1);  // wrap at the control's width, not the text's
   gtk_label_set_xalign(GTK_LABEL(label), centred ? 0.5f : 0.0f);
   gtk_label_set_yalign(GTK_LABEL(label), centred ? 0.0f : 0.5f);

@@ -137,7 +137,10 @@ class Toolkit {
   void create_splitter(int window, int id, bool side_by_side, int first, int second);
   void place_in_control_area(int window, int id, Rect rect);
   void set_control_size(int id, int width, int height);
-  void create_label(int window, int id, Rect rect, const std::string& text, bool centred = false);
+  // A one-line label never makes its window taller; a text too long for it
+  // is shortened in the middle.
+  void create_label(int window, int id, Rect rect, const std::string& text, bool centred = false,
+                    bool one_line = false);
   void create_link(int window, int id, Rect rect, const std::string& text);
   void create_picture(int window, int id, Rect rect, int image);
   void create_button(int window, int id, Rect rect, const std::string& text);

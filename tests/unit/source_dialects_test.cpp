@@ -108,7 +108,10 @@ TEST(Definitions, ListsAsTheCommandLineTakesThem) {
     EXPECT_EQ(parse.definitions, c.expected) << c.text;
     EXPECT_EQ(parse.error.empty(), c.ok) << c.text;
   }
-  EXPECT_NE(asm48::parse_definitions("A, 1X").error.find("'1X'"), std::string::npos);
+  EXPECT_NE(asm48::parse_definitions("A, 1X").error.find("'1X' ist keine Definition"), std::string::npos);
+  // A long entry is quoted shortened, cut between characters, not bytes.
+  EXPECT_EQ(asm48::parse_definitions("A, ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ=zwölf").error,
+            "'ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ…' ist keine Definition (NAME oder NAME=ZAHL)");
 }
 
 }  // namespace

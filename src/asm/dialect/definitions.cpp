@@ -4,6 +4,22 @@
 
 namespace zorvin::asm48 {
 
+namespace {
+
+// An entry as the message quotes it: at most 24 characters, so that the
+// message still fits the dialog's line.
+std::string quoted(std::string_view entry) {
+  constexpr int kShown = 24;
+  int characters = 0;
+  for (std::size_t i = 0; i < entry.size(); ++i) {
+    const bool starts_character = (static_cast<unsigned char>(entry[i]) & 0xC0) != 0x80;
+    if (starts_character && ++characters > kShown) return "'" + std::string(entry.substr(0, i)) + "…'";
+  }
+  return "'" + std::string(entry) + "'";
+}
+
+}  // namespace
+
 bool parse_definition(std::string_view text, Definition& definition) {
   const auto equals = text.find('=');
   const std::string_view name = ext::trim_blanks(text.substr(0, equals));
@@ -29,7 +45,7 @@ DefinitionsParse parse_definitions(std::string_view text) {
       return {false, {}, "Eintrag " + std::to_string(number) + " ist leer (NAME oder NAME=ZAHL, durch Kommas getrennt)"};
     }
     if (!parse_definition(entry, definition)) {
-      return {false, {}, "'" + std::string(entry) + "' ist keine Definition (NAME oder NAME=ZAHL)"};
+      return {false, {}, quoted(entry) + " ist keine Definition (NAME oder NAME=ZAHL)"};
     }
     parse.definitions.push_back(std::move(definition));
     if (comma == std::string_view::npos) break;
