@@ -14,15 +14,15 @@ constexpr int kPrompt = 16, kEntry = 17, kProblem = 18, kCancel = 19, kOk = 20;
 
 void App::edit_definitions() {
   const int dialog = window::kDefinitions;
-  if (!ui_.open_window(dialog, "Definitionen", {0, 0, 500, 150}, ui::WindowStyle::Dialog, window::kMain)) return;
+  if (!ui_.open_window(dialog, "Definitionen", {0, 0, 560, 150}, ui::WindowStyle::Dialog, window::kMain)) return;
   ui_.set_window_icon(dialog, image::kWindowIcon);
   ui_.set_window_enabled(window::kMain, false);
-  ui_.create_label(dialog, kPrompt, {10, 8, 480, 36},
+  ui_.create_label(dialog, kPrompt, {10, 8, 540, 36},
                    "Namen für ifdef und Ausdrücke beim Assemblieren (F5), z. B. DEBUG=1, TEST:");
-  ui_.create_entry(dialog, kEntry, {10, 48, 480, 26}, settings_.definitions);
-  ui_.create_label(dialog, kProblem, {10, 80, 480, 24}, "", false, true);
+  ui_.create_entry(dialog, kEntry, {10, 48, 540, 26}, settings_.definitions);
+  ui_.create_label(dialog, kProblem, {10, 80, 540, 24}, "", false, true);
   ui_.create_button(dialog, kCancel, {10, 118, 90, 25}, "Abbrechen");
-  ui_.create_button(dialog, kOk, {400, 118, 90, 25}, "OK");
+  ui_.create_button(dialog, kOk, {460, 118, 90, 25}, "OK");
   ui_.show_window(dialog);
   ui_.focus(kEntry);
 

@@ -111,7 +111,7 @@ TEST(Definitions, ListsAsTheCommandLineTakesThem) {
   EXPECT_NE(asm48::parse_definitions("A, 1X").error.find("'1X' ist keine Definition"), std::string::npos);
   // A long entry is quoted shortened, cut between characters, not bytes.
   EXPECT_EQ(asm48::parse_definitions("A, ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ=zwölf").error,
-            "'ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ…' ist keine Definition (NAME oder NAME=ZAHL)");
+            "'ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ…' ist keine Definition (NAME oder NAME=ZAHL)");
 }
 
 }  // namespace

@@ -6,10 +6,10 @@ namespace zorvin::asm48 {
 
 namespace {
 
-// An entry as the message quotes it: at most 24 characters, so that the
+// An entry as the message quotes it: at most 16 characters, so that the
 // message still fits the dialog's line.
 std::string quoted(std::string_view entry) {
-  constexpr int kShown = 24;
+  constexpr int kShown = 16;
   int characters = 0;
   for (std::size_t i = 0; i < entry.size(); ++i) {
     const bool starts_character = (static_cast<unsigned char>(entry[i]) & 0xC0) != 0x80;
