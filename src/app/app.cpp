@@ -139,7 +139,14 @@ void App::dispatch_command(int id) {
     case request::kOpenFile:
       open_requested_file();
       break;
+    case command::kDefinitions:
+      edit_definitions();
+      break;
     default:
+      if (id >= dialect::kAutomatic && id <= dialect::kLast) {
+        choose_dialect(id);
+        break;
+      }
       if (!debugger_.command(id)) edit_command(id);
       break;
   }

@@ -85,6 +85,17 @@ class App {
   void go_to_next_error(bool forward);
   void go_to_editor_line(int line);
 
+  // The dialect chosen per source file and the definitions for F5
+  // (dialect_commands.cpp, definitions_dialog.cpp).
+  void build_dialect_menu();
+  void choose_dialect(int item);
+  void restore_dialect(bool remembered = true);   // after a source was loaded or created
+  void show_dialect_ticks();
+  void keep_dialect_for(const std::string& path);  // after "speichern als"
+  void follow_dialect();                           // the highlighting follows the dialect in use
+  asm48::RunOptions run_options();
+  void edit_definitions();
+
   // Dividers that leave every pane in sight (dividers.cpp).
   void fit_dividers(int width, int height);
 
@@ -107,6 +118,7 @@ class App {
   bool source_file_cut_ = false;
   bool source_utf8_ = false;  // the text came from a UTF-8 file with its mark, and is saved so again
   std::string requested_file_;  // dropped or picked from the recent files, opened by the loop
+  std::string dialect_;  // chosen for the editor's text; empty: recognised from it
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;
   Debugger debugger_{ui_, panes_, settings_, [this] { assemble(); return !last_assembly_failed_; }};

@@ -21,6 +21,7 @@ void App::assemble() {
   // Included files of the extended dialect are found beside the source.
   const std::string source_dir = files::folder_of(panes_.source_path());
   asm48::AssemblyResult result;
+  assembler_.set_options(run_options());
   try {
     result = assembler_.run(panes_.editor_text(), source_dir);
   } catch (const std::bad_alloc&) {
@@ -31,6 +32,7 @@ void App::assemble() {
     return;
   }
   mark_error_lines(result.error_lines);
+  follow_dialect();
   if (result.nothing_to_assemble) {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;

@@ -115,6 +115,7 @@ void App::open_binary() {
   panes_.set_editor_text(source.text);
   panes_.set_modified(0);
   panes_.set_file_status();
+  restore_dialect(false);
   panes_.append_message(*chosen + " (" + std::to_string(image.bytes.size()) + " Byte) rückübersetzt");
   panes_.scroll_messages_to_end();
   panes_.focus_editor();

@@ -11,6 +11,7 @@ inline constexpr int kMain = 0;
 inline constexpr int kEmulatorSettings = 4;
 inline constexpr int kInfo = 5;
 inline constexpr int kEntryPoints = 6;  // asked for by "Binärdatei öffnen…"
+inline constexpr int kDefinitions = 9;
 }  // namespace window
 
 namespace control {
@@ -34,7 +35,16 @@ inline constexpr int kFill00 = 8;
 inline constexpr int kFillFF = 9;
 inline constexpr int kInfo = 10;
 inline constexpr int kOpenBinary = 11;
+inline constexpr int kDefinitions = 12;
 }  // namespace command
+
+// "Ausführen → Dialekt": automatic, then the plain dialect, then each
+// convention of the engine in its order.
+namespace dialect {
+inline constexpr int kAutomatic = 80;
+inline constexpr int kFirst = 81;
+inline constexpr int kLast = 89;
+}  // namespace dialect
 
 // The editor's commands ("Bearbeiten" and F3), kept apart from those above.
 namespace edit {
@@ -90,6 +100,7 @@ inline constexpr int kWindow = 102;
 inline constexpr int kSettings = 103;
 inline constexpr int kUnusedMemory = 104;
 inline constexpr int kEdit = 105;
+inline constexpr int kDialect = 106;
 }  // namespace menu
 
 namespace image {

@@ -82,6 +82,7 @@ void App::build_menus_and_toolbar() {
   ui_.add_submenu(menu::kUnusedMemory, menu::kSettings, "ungenutzter Programmspeicher", image::kChip);
   ui_.add_menu_item(menu::kUnusedMemory, command::kFill00, "00H");
   ui_.add_menu_item(menu::kUnusedMemory, command::kFillFF, "FFH");
+  ui_.add_menu_item(menu::kSettings, command::kDefinitions, "Definitionen…");
   ui_.add_menu_separator(menu::kProgram);
   ui_.add_menu_item(menu::kProgram, command::kQuit, "Beenden", image::kQuit);
 
@@ -90,6 +91,7 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu(window::kMain, menu::kRun, "Ausführen");
   ui_.add_menu_item(menu::kRun, command::kAssemble, "Assembler\tF5", image::kAssemble);
   ui_.add_menu_item(menu::kRun, command::kTransfer, "EPROM Emulator\tF6", image::kChip);
+  build_dialect_menu();
   build_error_navigation();
 
   debugger_.build_menu();

@@ -76,6 +76,7 @@ void App::open_source(const std::string& path) {
   panes_.set_modified(0);
   panes_.set_file_status();
   remember_source(path);
+  restore_dialect();
   panes_.append_message(path + " (" + std::to_string(loaded.size) + " Byte) geladen");
   if (loaded.utf8_with_mark) panes_.append_message(path + " - " + std::string(files::kReadAsUtf8));
   if (loaded.cut_at_zero)
@@ -136,6 +137,7 @@ void App::save_source_to_file(bool save_as) {
                     false);
     return;
   }
+  keep_dialect_for(path);  // the choice goes with the text to its new name
   panes_.set_source_path(path);
   source_file_ = files::identity_of(path);  // a replaced file is a new inode
   source_file_cut_ = false;
@@ -165,6 +167,7 @@ void App::new_example_source() {
   source_utf8_ = false;
   panes_.set_modified(1);
   panes_.set_file_status();
+  restore_dialect(false);  // the example is read as it is written
   panes_.show_last_message();
   panes_.focus_editor();
 }

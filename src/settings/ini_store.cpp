@@ -156,6 +156,14 @@ void IniStore::write_text(std::string_view key, std::string_view value) {
   write_back_ = true;
 }
 
+void IniStore::remove_key(std::string_view key) {
+  if (!open_) return;
+  if (const auto i = find_key(key)) {
+    text_.entries.erase(text_.entries.begin() + static_cast<std::ptrdiff_t>(*i));
+    write_back_ = true;
+  }
+}
+
 bool IniStore::close() {
   if (!open_) return true;
   bool written = true;

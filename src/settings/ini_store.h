@@ -44,6 +44,8 @@ class IniStore {
   std::string read_text(std::string_view key, std::string_view fallback) const;
   void write_integer(std::string_view key, std::int32_t value);
   void write_text(std::string_view key, std::string_view value);
+  // Takes the key out of the selected group, if it is there.
+  void remove_key(std::string_view key);
 
   // Writes the file if anything was written to the store (replacing it as a
   // whole, or not at all, and never a file the user may not write), then

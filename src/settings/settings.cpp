@@ -85,6 +85,8 @@ SettingsFileResult load_settings(Settings& settings, const std::string& path) {
     const std::int32_t clock = ini.read_integer("Takt", 6000000);
     settings.clock_hz = clock >= 1000 && clock <= 100000000 ? clock : 6000000;
   }
+  settings.source_dialects = read_source_dialects(ini);
+  if (ini.select_group("Assembler")) settings.definitions = ini.read_text("Definitionen", "");
   ini.close();
   return {};
 }
@@ -127,6 +129,8 @@ SettingsFileResult save_settings(const Settings& settings, const std::string& pa
     ini.select_group("Zorvin");
     ini.write_text("LetzteQuelle", settings.last_source);
   }
+  write_source_dialects(ini, settings.source_dialects);
+  if (ini.select_group("Assembler") || !settings.definitions.empty()) ini.write_text("Definitionen", settings.definitions);
   if (!ini.close()) return not_saved(ini.problem());
   return {};
 }

@@ -5,6 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "settings/source_dialects.h"
 
 namespace zorvin::settings {
 
@@ -28,6 +31,8 @@ struct Settings {
   std::uint8_t fill_byte = 0x00;         // [Speicher] Wert, 0 or 255
   std::string last_source;               // [Zorvin] LetzteQuelle, written only when set
   std::int32_t clock_hz = 6000000;       // [Simulator] Takt: the simulated crystal in Hz
+  std::vector<SourceDialect> source_dialects;  // [Dialekte]: chosen per source file, newest first
+  std::string definitions;               // [Assembler] Definitionen: "NAME=WERT, NAME2" for F5
 };
 
 // The window geometry and splitter positions of a first start; the other

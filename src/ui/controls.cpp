@@ -194,6 +194,8 @@ void Toolkit::adopt_text_view(int window, int id, GtkWidget* outer, GtkWidget* v
 
 std::string Toolkit::text(int id) const {
   Control* control = find_control(id);
+  if (control && control->type == ControlType::Entry) return gtk_entry_get_text(GTK_ENTRY(control->inner));
+  if (control && control->type == ControlType::Label) return gtk_label_get_text(GTK_LABEL(control->inner));
   if (!control || control->type != ControlType::TextView) return {};
   GtkTextIter start, end;
   gtk_text_buffer_get_bounds(buffer_of(control), &start, &end);
@@ -202,6 +204,14 @@ std::string Toolkit::text(int id) const {
 
 void Toolkit::set_text(int id, const std::string& text) {
   Control* control = find_control(id);
+  if (control && control->type == ControlType::Entry) {
+    gtk_entry_set_text(GTK_ENTRY(control->inner), text.c_str());
+    return;
+  }
+  if (control && control->type == ControlType::Label) {
+    gtk_label_set_text(GTK_LABEL(control->inner), text.c_str());
+    return;
+  }
   if (!control || control->type != ControlType::TextView) return;
   SignalBlock block(control->source, control->handler);
   SignalBlock block_modified(control->source, control->modified_handler);
@@ -519,9 +529,10 @@ int Toolkit::splitter_room(int id) const {
 
 // --- dialog gadgets -------------------------------------------------------
 
-void Toolkit::create_label(int window, int id, Rect rect, const std::string& text, bool centred) {
+void Toolkit::create_label(int window, int id, Rect rect, const std::string& text, bool centred, bool one_line) {
   GtkWidget* label = gtk_label_new(text.c_str());
-  gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+  gtk_label_set_line_wrap(GTK_LABEL(label), !one_line);
+  if (one_line) gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_MIDDLE);
   gtk_label_set_max_width_chars(GTK_LABEL(label), 1);  // wrap at the control's width, not the text's
   gtk_label_set_xalign(GTK_LABEL(label), centred ? 0.5f : 0.0f);
   gtk_label_set_yalign(GTK_LABEL(label), centred ? 0.0f : 0.5f);
@@ -561,6 +572,16 @@ void Toolkit::create_button(int window, int id, Rect rect, const std::string& te
   control->type = ControlType::Button;
   g_signal_connect(button, "clicked", G_CALLBACK(on_clicked), control);
   put_fixed(window, button, rect);
+}
+
+void Toolkit::create_entry(int window, int id, Rect rect, const std::string& text) {
+  GtkWidget* entry = gtk_entry_new();
+  gtk_entry_set_text(GTK_ENTRY(entry), text.c_str());
+  register_control(window, id, entry, entry);
+  Control* control = find_control(id);
+  control->type = ControlType::Entry;
+  g_signal_connect(entry, "activate", G_CALLBACK(on_clicked), control);
+  put_fixed(window, entry, rect);
 }
 
 void Toolkit::create_check_box(int window, int id, Rect rect, const std::string& text, bool ticked) {

@@ -13,7 +13,8 @@ namespace {
 void offer_close_only(GtkWidget* window, gpointer) {
   GdkWindow* surface = gtk_widget_get_window(window);
   gdk_window_set_functions(surface, static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
-  gdk_window_set_decorations(surface, static_cast<GdkWMDecoration>(GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
+  // The frame is the dialog's own title bar (see make_dialog_frame).
+  gdk_window_set_decorations(surface, static_cast<GdkWMDecoration>(0));
 }
 
 // Window managers that offer minimising anyway (some ignore the hint for
@@ -37,7 +38,17 @@ gboolean escape_closes(GtkWidget*, GdkEventKey* event, gpointer data) {
 }  // namespace
 
 void make_dialog_frame(WindowRecord* record) {
-  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(record->window), TRUE);
+  GtkWindow* window = GTK_WINDOW(record->window);
+  gtk_window_set_skip_taskbar_hint(window, TRUE);
+  // Window managers such as openbox draw minimise and maximise buttons on
+  // every dialog whatever the hints say; a title bar of the dialog's own
+  // has the close button only.
+  GtkWidget* bar = gtk_header_bar_new();
+  gtk_header_bar_set_title(GTK_HEADER_BAR(bar), gtk_window_get_title(window));
+  gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(bar), TRUE);
+  gtk_header_bar_set_decoration_layout(GTK_HEADER_BAR(bar), ":close");
+  gtk_widget_show(bar);
+  gtk_window_set_titlebar(window, bar);
   g_signal_connect(record->window, "realize", G_CALLBACK(offer_close_only), nullptr);
   g_signal_connect(record->window, "window-state-event", G_CALLBACK(stay_shown), nullptr);
   g_signal_connect(record->window, "key-press-event", G_CALLBACK(escape_closes), record);

@@ -1,5 +1,5 @@
-// What makes a window a dialog for the user: a title bar with a close
-// button only (minimising it would take its disabled owner along), and
+// What makes a window a dialog for the user: a title bar of its own with a
+// close button only (minimising it would take its disabled owner along), and
 // Escape working like that close button.
 #pragma once
 

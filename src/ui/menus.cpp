@@ -88,6 +88,14 @@ void Toolkit::add_menu_item(int parent_menu, int id, const std::string& label, i
   connect_menu_item(id, widget);
 }
 
+void Toolkit::add_radio_menu_item(int parent_menu, int id, const std::string& label) {
+  add_menu_item(parent_menu, id, label);
+  set_menu_item_tick(id, false);
+  auto found = menu_items_.find(id);
+  if (found != menu_items_.end() && found->second->check)
+    gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(found->second->widget), TRUE);
+}
+
 void Toolkit::add_menu_separator(int parent_menu) {
   auto parent = menus_.find(parent_menu);
   if (parent == menus_.end()) return;

@@ -46,7 +46,7 @@ std::string program_folder() {
 // The language definition is looked for beside the installed program first,
 // then in the build tree (so the program and its tests find it there); the
 // library's own folders follow for the shared definitions it builds on.
-GtkSourceLanguage* mcs48_language() {
+GtkSourceLanguage* mcs48_language(const char* id = "mcs48") {
   static GtkSourceLanguageManager* manager = [] {
     std::vector<std::string> folders = {program_folder() + ZORVIN_LANGUAGE_RELATIVE_DIR, ZORVIN_LANGUAGE_BUILD_DIR};
     for (const gchar* const* folder =
@@ -60,7 +60,7 @@ GtkSourceLanguage* mcs48_language() {
     gtk_source_language_manager_set_search_path(created, const_cast<gchar**>(path.data()));
     return created;  // kept for the whole run, like the library's default manager
   }();
-  return gtk_source_language_manager_get_language(manager, "mcs48");
+  return gtk_source_language_manager_get_language(manager, id);
 }
 
 // --- the bar above the editor ----------------------------------------------
@@ -404,6 +404,23 @@ GtkWidget* clipboard_target(GtkWidget* view) {
 }
 
 }  // namespace
+
+void Toolkit::set_source_language(int id, const std::string& language) {
+  Control* control = find_control(id);
+  if (!control || !GTK_SOURCE_IS_VIEW(control->inner)) return;
+  GtkSourceBuffer* buffer = GTK_SOURCE_BUFFER(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner)));
+  GtkSourceLanguage* current = gtk_source_buffer_get_language(buffer);
+  if (current && language == gtk_source_language_get_id(current)) return;  // no second highlighting pass
+  if (GtkSourceLanguage* wanted = mcs48_language(language.c_str())) gtk_source_buffer_set_language(buffer, wanted);
+}
+
+std::string Toolkit::source_language(int id) const {
+  Control* control = find_control(id);
+  if (!control || !GTK_SOURCE_IS_VIEW(control->inner)) return {};
+  GtkSourceLanguage* current =
+      gtk_source_buffer_get_language(GTK_SOURCE_BUFFER(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner))));
+  return current ? gtk_source_language_get_id(current) : "";
+}
 
 void Toolkit::create_source_view(int window, int id, int font) {
   GtkSourceBuffer* buffer = gtk_source_buffer_new(nullptr);

@@ -111,6 +111,9 @@ class Toolkit {
   void add_menu(int window, int menu, const std::string& label);
   void add_submenu(int menu, int parent_menu, const std::string& label, int image = -1);
   void add_menu_item(int parent_menu, int item, const std::string& label, int image = -1);
+  // An item drawn as one of a group of choices; the caller ticks exactly one
+  // with set_menu_item_tick.
+  void add_radio_menu_item(int parent_menu, int item, const std::string& label);
   void add_menu_separator(int parent_menu);
   // A submenu listing the files recently opened with this program; picking
   // one reports it to the files handler.
@@ -134,12 +137,17 @@ class Toolkit {
   void create_splitter(int window, int id, bool side_by_side, int first, int second);
   void place_in_control_area(int window, int id, Rect rect);
   void set_control_size(int id, int width, int height);
-  void create_label(int window, int id, Rect rect, const std::string& text, bool centred = false);
+  // A one-line label never makes its window taller; a text too long for it
+  // is shortened in the middle.
+  void create_label(int window, int id, Rect rect, const std::string& text, bool centred = false,
+                    bool one_line = false);
   void create_link(int window, int id, Rect rect, const std::string& text);
   void create_picture(int window, int id, Rect rect, int image);
   void create_button(int window, int id, Rect rect, const std::string& text);
   void create_check_box(int window, int id, Rect rect, const std::string& text, bool ticked);
   void create_frame(int window, int id, Rect rect);
+  // One line of text; Return in it reports the control like a click.
+  void create_entry(int window, int id, Rect rect, const std::string& text);
   // A drop-down list that cannot be edited. `shown` turns an entry's text
   // into what the list displays (the entries themselves stay as given).
   using ShownText = std::function<std::string(const std::string&)>;
@@ -148,7 +156,7 @@ class Toolkit {
   GtkWidget* widget(int id) const;  // the control's inner widget (text view, tree view, ...)
   void focus(int id);
 
-  // Text views.
+  // Text views; also entries and labels.
   std::string text(int id) const;
   void set_text(int id, const std::string& text);
   void append_line(int id, const std::string& line);
@@ -172,6 +180,10 @@ class Toolkit {
   // bar above it for searching, replacing and going to a line.
   void create_source_view(int window, int id, int font);
   void editor_action(int id, EditorAction action);
+  // The highlighting: "mcs48" or one of its variants ("mcs48-tasm"); an id
+  // that is not installed leaves the current one. Empty when there is none.
+  void set_source_language(int id, const std::string& language);
+  std::string source_language(int id) const;
 
   // Lists and drop-down lists.
   void append_row(int id, const std::string& text);

@@ -18,7 +18,7 @@ struct WindowRecord {
   Rect last_size;
 };
 
-enum class ControlType { TextView, List, Splitter, Label, Link, Picture, Button, CheckBox, Frame, Choice };
+enum class ControlType { TextView, List, Splitter, Label, Link, Picture, Button, CheckBox, Frame, Choice, Entry };
 
 struct ControlRecord {
   Toolkit* toolkit = nullptr;

@@ -420,7 +420,8 @@ TEST_F(Desktop, ListingScrollsSidewaysForWideRows) {
 // `db ';'` is coloured as the plain dialect reads it: the ';' starts a
 // comment. (A rule that coloured it as a character from a "cpu" line to the
 // end of the text made GtkSourceView re-analyse whole sources of 100,000
-// lines for minutes; colouring per dialect waits for a cheaper way.)
+// lines for minutes; the other conventions have languages of their own,
+// chosen by the window, see dialect_test.cpp.)
 TEST_F(Desktop, SemicolonInQuotesIsColouredAsTheAssemblerReadsIt) {
   start_app();
   GtkSourceBuffer* buffer = GTK_SOURCE_BUFFER(gtk_text_view_get_buffer(GTK_TEXT_VIEW(editor())));

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "asm/assembler.h"
+#include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
-#include "asm/ext/lexer.h"
 #include "files/binary_path.h"
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
@@ -55,16 +55,12 @@ struct Options {
 
 // NAME or NAME=VALUE of -D; the value is a number in any of the usual forms.
 bool add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
-  const auto equals = text.find('=');
-  const std::string name = text.substr(0, equals);
-  std::int32_t value = 1;
-  const bool name_ok = !name.empty() && zorvin::asm48::ext::is_name_start(name[0]) &&
-                       name.find_first_of(" \t=;,") == std::string::npos;
-  if (!name_ok || (equals != std::string::npos && !zorvin::asm48::ext::read_number(text.substr(equals + 1), value))) {
+  zorvin::asm48::Definition definition;
+  if (!zorvin::asm48::parse_definition(text, definition)) {
     std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
     return false;
   }
-  run.definitions.emplace_back(name, value);
+  run.definitions.push_back(std::move(definition));
   return true;
 }
 

@@ -1,0 +1,57 @@
+#include "asm/dialect/definitions.h"
+
+#include "asm/ext/lexer.h"
+
+namespace zorvin::asm48 {
+
+namespace {
+
+// An entry as the message quotes it: at most 16 characters, so that the
+// message still fits the dialog's line.
+std::string quoted(std::string_view entry) {
+  constexpr int kShown = 16;
+  int characters = 0;
+  for (std::size_t i = 0; i < entry.size(); ++i) {
+    const bool starts_character = (static_cast<unsigned char>(entry[i]) & 0xC0) != 0x80;
+    if (starts_character && ++characters > kShown) return "'" + std::string(entry.substr(0, i)) + "…'";
+  }
+  return "'" + std::string(entry) + "'";
+}
+
+}  // namespace
+
+bool parse_definition(std::string_view text, Definition& definition) {
+  const auto equals = text.find('=');
+  const std::string_view name = ext::trim_blanks(text.substr(0, equals));
+  const bool name_ok =
+      !name.empty() && ext::is_name_start(name[0]) && name.find_first_of(" \t=;,'\"") == std::string_view::npos;
+  if (!name_ok) return false;
+  std::int32_t value = 1;
+  if (equals != std::string_view::npos && !ext::read_number(ext::trim_blanks(text.substr(equals + 1)), value))
+    return false;
+  definition = {std::string(name), value};
+  return true;
+}
+
+DefinitionsParse parse_definitions(std::string_view text) {
+  DefinitionsParse parse;
+  if (ext::trim_blanks(text).empty()) return parse;
+  std::size_t start = 0;
+  for (int number = 1;; ++number) {
+    const std::size_t comma = text.find(',', start);
+    const std::string_view entry = ext::trim_blanks(text.substr(start, comma - start));
+    Definition definition;
+    if (entry.empty()) {
+      return {false, {}, "Eintrag " + std::to_string(number) + " ist leer (NAME oder NAME=ZAHL, durch Kommas getrennt)"};
+    }
+    if (!parse_definition(entry, definition)) {
+      return {false, {}, quoted(entry) + " ist keine Definition (NAME oder NAME=ZAHL)"};
+    }
+    parse.definitions.push_back(std::move(definition));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return parse;
+}
+
+}  // namespace zorvin::asm48
