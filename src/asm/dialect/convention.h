@@ -48,6 +48,10 @@ struct Convention {
   // convention's assembler does; otherwise an error.
   bool low_byte_of_wide = false;
   bool bare_directive_words = false;  // directive words not starting with "." or "#"
+  // An operand that is no register, where the instruction takes an
+  // immediate, is one without "#" (mov a,12), as the convention's
+  // assembler reads it.
+  bool bare_immediates = false;
   std::span<const DirectiveAlias> directives;
 };
 
