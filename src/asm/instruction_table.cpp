@@ -341,9 +341,10 @@ std::string_view table_row(std::size_t row) { return row < kRows.size() ? kSplit
 
 std::span<const TableRow> split_rows(RowRange rows) { return {kSplitRows.data() + rows.first, rows.end - rows.first}; }
 
-std::optional<RowRange> rows_of(std::string_view folded_mnemonic) {
+std::optional<RowRange> rows_of(std::string_view folded_mnemonic) { return rows_of_key(text_key(folded_mnemonic)); }
+
+std::optional<RowRange> rows_of_key(std::uint64_t key) {
   // Every mnemonic is a key of its own; a longer text has none.
-  const std::uint64_t key = text_key(folded_mnemonic);
   if (key == kLongTextKey) return std::nullopt;
   for (std::size_t slot = key_slot(key, kSlotBits); kMnemonicSlots[slot].key != 0; slot = (slot + 1) % kSlots) {
     const MnemonicSlot& found = kMnemonicSlots[slot];

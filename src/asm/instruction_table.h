@@ -62,6 +62,8 @@ struct RowRange {
   std::size_t end = 0;
 };
 std::optional<RowRange> rows_of(std::string_view folded_mnemonic);
+// The same by the mnemonic's text_key.
+std::optional<RowRange> rows_of_key(std::uint64_t key);
 
 // The split rows of a range, to be tried one after the other.
 std::span<const TableRow> split_rows(RowRange rows);

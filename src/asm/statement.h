@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "asm/instruction_table.h"
+#include "asm/table_hash.h"
 
 namespace zorvin::asm48 {
 
@@ -36,11 +37,30 @@ inline constexpr auto kRegisterKeys = [] {
   return keys;
 }();
 
+// Register words by key in an open-addressing table filled at compile
+// time, at most a third full: a lookup mostly probes once.
+struct RegisterSlot {
+  std::uint64_t key = 0;  // 0: empty
+  Register reg = Register::A;
+};
+inline constexpr int kRegisterSlotBits = 7;
+inline constexpr auto kRegisterSlots = [] {
+  std::array<RegisterSlot, std::size_t{1} << kRegisterSlotBits> slots{};
+  for (std::size_t i = 0; i < kRegisterKeys.size(); ++i) {
+    std::size_t slot = key_slot(kRegisterKeys[i], kRegisterSlotBits);
+    while (slots[slot].key != 0) slot = (slot + 1) % slots.size();
+    slots[slot] = {kRegisterKeys[i], static_cast<Register>(i)};
+  }
+  return slots;
+}();
+
 // The register whose word has this text_key (folded_key of a word as
 // written: "R3" names r3), or none.
 constexpr std::optional<Register> register_of_key(std::uint64_t key) {
-  for (std::size_t i = 0; i < kRegisterKeys.size(); ++i)
-    if (kRegisterKeys[i] == key) return static_cast<Register>(i);
+  if (key == 0) return std::nullopt;
+  for (std::size_t slot = key_slot(key, kRegisterSlotBits); kRegisterSlots[slot].key != 0;
+       slot = (slot + 1) % kRegisterSlots.size())
+    if (kRegisterSlots[slot].key == key) return kRegisterSlots[slot].reg;
   return std::nullopt;
 }
 // The register a folded word names ("a", "r3", "tcnti"), or none.

@@ -4,6 +4,7 @@
 
 #include "asm/diagnostics.h"
 #include "asm/instruction_table.h"
+#include "asm/table_hash.h"
 
 namespace zorvin::asm48 {
 
@@ -76,7 +77,17 @@ constexpr auto kMissingPatterns = [] {
 
 constexpr bool fits(std::uint16_t pattern, std::uint16_t shape) { return pattern == kAnyShape || pattern == shape; }
 
+// One bit per UPI-only mnemonic, by a few bits of its key: most
+// statements are ruled out by one test instead of a walk through the rows.
+constexpr std::uint64_t upi_bit(std::uint64_t key) { return std::uint64_t{1} << key_slot(key, 6); }
+constexpr std::uint64_t kUpiMnemonicBits = [] {
+  std::uint64_t bits = 0;
+  for (const UpiRow& row : kUpiRows) bits |= upi_bit(row.mnemonic);
+  return bits;
+}();
+
 const UpiRow* upi_row(std::uint64_t mnemonic, std::uint16_t first, std::uint16_t second) {
+  if ((kUpiMnemonicBits & upi_bit(mnemonic)) == 0) return nullptr;
   for (const UpiRow& row : kUpiRows)
     if (row.mnemonic == mnemonic && (row.branch || (row.shapes[0] == first && row.shapes[1] == second))) return &row;
   return nullptr;
@@ -162,7 +173,7 @@ StatementCode encode_statement(const Statement& statement, InstructionSet set) {
   // jmp and call take any operand as their target; whoever fits it judges it.
   if (key == word_key("jmp")) return jump(kJmp, 1);
   if (key == word_key("call")) return jump(kCall, 1);
-  const auto rows = rows_of(statement.mnemonic);
+  const auto rows = rows_of_key(key);
   if (!rows) return failure(EncodeFailure::Syntax);
   if (count < 0 || count != split_rows(*rows).front().operand_count) return failure(EncodeFailure::Parameter);
   switch (count) {

@@ -63,8 +63,12 @@ TEST(AsmStatementEncoder, EveryTableRowGivesItsOpcodeBits) {
     EXPECT_EQ(code.bytes[0], opcode);
     EXPECT_EQ(code.length, row_field(row, 5) == "2" ? 2 : 1);
     EXPECT_EQ(code.needs_target, second == kAddressPlaceholder);
-    if (second == kDataPlaceholder) EXPECT_EQ(code.bytes[1], 0x5A);
-    if (code.needs_target) EXPECT_EQ(code.target_operand, row_field(row, 2) == kAddressPlaceholder ? 1 : 2);
+    if (second == kDataPlaceholder) {
+      EXPECT_EQ(code.bytes[1], 0x5A);
+    }
+    if (code.needs_target) {
+      EXPECT_EQ(code.target_operand, row_field(row, 2) == kAddressPlaceholder ? 1 : 2);
+    }
 
     const StatementCode upi = encode_statement(statement, InstructionSet::Upi41);
     if (lacking_on_upi(row_field(row, 1), row_field(row, 2), row_field(row, 3))) {
@@ -122,8 +126,9 @@ TEST(AsmStatementEncoder, UpiRowsJumpsAndFailures) {
     statement.operands[1] = c.second;
     const StatementCode code = encode_statement(statement, c.set);
     EXPECT_EQ(code.failure, c.failure);
-    if (c.failure == EncodeFailure::None)
+    if (c.failure == EncodeFailure::None) {
       EXPECT_EQ(std::vector<std::uint8_t>(code.bytes, code.bytes + code.length), c.bytes);
+    }
   }
 }
 
