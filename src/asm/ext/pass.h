@@ -60,7 +60,7 @@ struct RunContext {
 
 struct PassResult {
   Diagnostics diagnostics;
-  Diagnostics warnings;  // lines that do not stop the run
+  Diagnostics warnings{{}, 0, Severity::Warning};  // lines that do not stop the run
   LineTable table;
   std::vector<ListingLine> listing;
   bool cut_short = false;  // a bound on work, nesting or errors ended the pass
