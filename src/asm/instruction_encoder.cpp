@@ -39,14 +39,16 @@ Operand operand_of(std::string_view text) {
   return indirect ? Operand::indirect(*reg) : Operand::of_register(*reg);
 }
 
-}  // namespace
 
-Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
+Statement statement_of(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
   Statement statement;
   statement.mnemonic = mnemonic;
   statement.operands[0] = operand_of(operand1);
   statement.operands[1] = operand_of(operand2);
-  const StatementCode code = encode_statement(statement, InstructionSet::Mcs48);
+  return statement;
+}
+
+Encoding plain_encoding(std::string_view mnemonic, const StatementCode& code) {
   Encoding encoding;
   switch (code.failure) {
     case EncodeFailure::None:
@@ -66,6 +68,17 @@ Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1
   encoding.needs_target = code.needs_target;
   encoding.target_operand = code.target_operand;
   return encoding;
+}
+
+}  // namespace
+
+Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
+  return plain_encoding(mnemonic, encode_statement(statement_of(mnemonic, operand1, operand2), InstructionSet::Mcs48));
+}
+
+Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2,
+                            StatementEncoder& encoder) {
+  return plain_encoding(mnemonic, encoder.encode(statement_of(mnemonic, operand1, operand2), InstructionSet::Mcs48));
 }
 
 FittedJump fit_target(std::uint8_t opcode, std::int32_t address, std::int32_t target) {

@@ -155,34 +155,66 @@ StatementCode two_operands(RowRange rows, const Operand& first, const Operand& s
   return failure(EncodeFailure::Parameter);
 }
 
-}  // namespace
-
-StatementCode encode_statement(const Statement& statement, InstructionSet set) {
-  const std::uint64_t key = text_key(statement.mnemonic);
-  const Operand(&operands)[2] = statement.operands;
-  const std::uint16_t first = operands[0].shape();
-  const std::uint16_t second = operands[1].shape();
-  const int count = operand_count(operands);
-  const UpiRow* upi = upi_row(key, first, second);
-  if (upi && set != InstructionSet::Upi41) return failure(EncodeFailure::OnlyOnUpi);
-  if (set == InstructionSet::Upi41 && missing(key, first, second)) return failure(EncodeFailure::NotOnUpi);
-  if (upi) {
-    if (!upi->branch) return one_byte(upi->opcode);
-    return count == 1 ? jump(upi->opcode, 1) : failure(EncodeFailure::Parameter);
-  }
+// The 8048 table's answer: jmp and call, then the rows of the mnemonic.
+StatementCode encode_by_table(std::uint64_t key, const Operand (&operands)[2]) {
   // jmp and call take any operand as their target; whoever fits it judges it.
   if (key == word_key("jmp")) return jump(kJmp, 1);
   if (key == word_key("call")) return jump(kCall, 1);
   const auto rows = rows_of_key(key);
   if (!rows) return failure(EncodeFailure::Syntax);
-  if (count < 0 || count != split_rows(*rows).front().operand_count) return failure(EncodeFailure::Parameter);
+  const int count = operand_count(operands);
+  const TableRow& first_row = split_rows(*rows).front();
+  if (count < 0 || count != first_row.operand_count) return failure(EncodeFailure::Parameter);
   switch (count) {
     case 0:
-      return one_byte(split_rows(*rows).front().opcode);
+      return one_byte(first_row.opcode);
     case 1:
       return one_operand(*rows, operands[0]);
     default:
       return two_operands(*rows, operands[0], operands[1]);
+  }
+}
+
+}  // namespace
+
+StatementCode encode_statement(const Statement& statement, InstructionSet set) {
+  const std::uint64_t key = text_key(statement.mnemonic);
+  const Operand(&operands)[2] = statement.operands;
+  if (set == InstructionSet::Upi41 && missing(key, operands[0].shape(), operands[1].shape()))
+    return failure(EncodeFailure::NotOnUpi);
+  const StatementCode code = encode_by_table(key, operands);
+  // A UPI-only row names a mnemonic or operands that no 8048 row has: only
+  // a statement the table refused may be one.
+  if (code.failure != EncodeFailure::Syntax && code.failure != EncodeFailure::Parameter) return code;
+  const UpiRow* upi = upi_row(key, operands[0].shape(), operands[1].shape());
+  if (!upi) return code;
+  if (set != InstructionSet::Upi41) return failure(EncodeFailure::OnlyOnUpi);
+  if (!upi->branch) return one_byte(upi->opcode);
+  return operand_count(operands) == 1 ? jump(upi->opcode, 1) : failure(EncodeFailure::Parameter);
+}
+
+StatementCode StatementEncoder::encode(const Statement& statement, InstructionSet set) {
+  const std::uint64_t key = text_key(statement.mnemonic);
+  if (key == kLongTextKey) return encode_statement(statement, set);
+  const Operand& second = statement.operands[1];
+  const std::uint32_t shapes = (std::uint32_t{statement.operands[0].shape()} << 16) | second.shape();
+  const std::uint64_t parts = ((key * kSpread) ^ shapes) * kSpread ^ static_cast<std::uint64_t>(set);
+  for (std::size_t slot = key_slot(parts, kSlotBits);; slot = (slot + 1) % slots_.size()) {
+    Entry& entry = slots_[slot];
+    if (entry.mnemonic == key && entry.shapes == shapes && entry.set == set)
+      return entry.immediate_second ? immediate(entry.code.bytes[0], second) : entry.code;
+    if (entry.mnemonic != 0) continue;
+    // The decision for any value: an immediate of 0 stands in for this one.
+    Statement probe = statement;
+    if (second.kind == OperandKind::Immediate) probe.operands[1] = Operand::immediate(0);
+    const StatementCode decided = encode_statement(probe, set);
+    const bool immediate_second = second.kind == OperandKind::Immediate && decided.ok() && decided.length == 2 &&
+                                  !decided.needs_target;
+    if (4 * used_ < 3 * slots_.size()) {
+      entry = {key, shapes, set, immediate_second, decided};
+      ++used_;
+    }
+    return immediate_second ? immediate(decided.bytes[0], second) : decided;
   }
 }
 

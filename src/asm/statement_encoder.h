@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "asm/statement.h"
 
@@ -42,6 +43,29 @@ struct StatementCode {
 // its second operand; a row's target position takes any operand; jmp and
 // call take any operands.
 StatementCode encode_statement(const Statement& statement, InstructionSet set);
+
+// encode_statement with its decisions kept for the run: a program repeats
+// a few dozen mnemonic and operand shapes, and finding a kept decision
+// costs a fraction of walking the rows. An immediate's value is no part of
+// the decision; it is checked and placed on every call.
+class StatementEncoder {
+ public:
+  StatementCode encode(const Statement& statement, InstructionSet set);
+
+ private:
+  struct Entry {
+    std::uint64_t mnemonic = 0;  // 0: a free slot (only the empty word has the key 0)
+    std::uint32_t shapes = 0;
+    InstructionSet set = InstructionSet::Mcs48;
+    bool immediate_second = false;  // the second byte is operand 2's value
+    StatementCode code;
+  };
+  // Open addressing in a table a program fills only in part. Once three
+  // quarters are taken, new decisions are no longer kept.
+  static constexpr int kSlotBits = 9;
+  std::vector<Entry> slots_ = std::vector<Entry>(std::size_t{1} << kSlotBits);
+  std::size_t used_ = 0;
+};
 
 // Whether a row of the folded mnemonic takes an immediate at `position`
 // (1 or 2): where a convention writes immediates without "#", an operand

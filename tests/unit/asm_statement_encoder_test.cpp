@@ -132,6 +132,35 @@ TEST(AsmStatementEncoder, UpiRowsJumpsAndFailures) {
   }
 }
 
+// The kept decisions give what the encoder gives, for every row and for
+// immediates of every kind, on the first call and on later ones.
+TEST(AsmStatementEncoder, KeptDecisionsGiveTheSameCode) {
+  const Operand seconds[] = {Operand::immediate(0x12), Operand::immediate(255), Operand::immediate(256),
+                             Operand::immediate(-1), Operand::unreadable_immediate(), Operand::unknown()};
+  StatementEncoder encoder;
+  for (int round = 0; round < 2; ++round) {
+    for (std::size_t r = 0; r + 1 < table_size(); ++r) {
+      const std::string_view row = table_row(r);
+      for (const Operand& second : seconds) {
+        for (const InstructionSet set : {InstructionSet::Mcs48, InstructionSet::Upi41}) {
+          Statement statement;
+          statement.mnemonic = row_field(row, 1);
+          statement.operands[0] = table_operand(row_field(row, 2));
+          statement.operands[1] = row_field(row, 3).empty() ? Operand::none() : second;
+          const StatementCode expected = encode_statement(statement, set);
+          const StatementCode kept = encoder.encode(statement, set);
+          SCOPED_TRACE(std::string(row) + " value " + std::to_string(second.value));
+          EXPECT_EQ(kept.failure, expected.failure);
+          EXPECT_EQ(kept.length, expected.length);
+          EXPECT_EQ(kept.bytes[0], expected.bytes[0]);
+          EXPECT_EQ(kept.bytes[1], expected.bytes[1]);
+          EXPECT_EQ(kept.needs_target, expected.needs_target);
+        }
+      }
+    }
+  }
+}
+
 struct PlainCase {
   const char* mnemonic;
   const char* operand1;

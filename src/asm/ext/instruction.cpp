@@ -114,7 +114,8 @@ bool MnemonicCache::contains(const Word& word) {
 }
 
 InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> tokens, InstructionSet set,
-                                    SymbolTable& table, SymbolSource& symbols, std::int32_t address) {
+                                    SymbolTable& table, SymbolSource& symbols, StatementEncoder& encoder,
+                                    std::int32_t address) {
   InstructionBytes out;
   const Operands split = split_operands(tokens);
   const std::span<const std::span<const Token>> operands(split.parts, split.count);
@@ -151,7 +152,7 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
     }
   }
 
-  StatementCode code = encode_statement(statement, set);
+  StatementCode code = encoder.encode(statement, set);
   if (!code.ok()) {
     out.error = failure_message(code.failure);
     return out;

@@ -65,6 +65,6 @@ class MnemonicCache {
 
 InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> operands,
                                     InstructionSet set, SymbolTable& table, SymbolSource& symbols,
-                                    std::int32_t address);
+                                    StatementEncoder& encoder, std::int32_t address);
 
 }  // namespace zorvin::asm48::ext

@@ -865,7 +865,7 @@ class Pass final : public SymbolSource {
 
   void instruction(const Statement& s, const Word& mnemonic) {
     const InstructionBytes encoded =
-        assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this, location_);
+        assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this, context_.encoder, location_);
     if (!encoded.error.empty()) return report(encoded.error);
     // Emitted all the same: the length keeps the later addresses right.
     if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);

@@ -52,6 +52,7 @@ struct RunContext {
   InstructionSet initial_set = InstructionSet::Mcs48;
   BuildClock clock;
   SymbolTable symbols;
+  StatementEncoder encoder;
   MnemonicCache mnemonics;
   std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
   bool keep_listing = false;
