@@ -77,8 +77,10 @@ Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1
 }
 
 Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2,
-                            StatementEncoder& encoder) {
-  return plain_encoding(mnemonic, encoder.encode(statement_of(mnemonic, operand1, operand2), InstructionSet::Mcs48));
+                            StatementEncoder& encoder, std::uint64_t mnemonic_key) {
+  Statement statement = statement_of(mnemonic, operand1, operand2);
+  statement.mnemonic_key = mnemonic_key;
+  return plain_encoding(mnemonic, encoder.encode(statement, InstructionSet::Mcs48));
 }
 
 FittedJump fit_target(std::uint8_t opcode, std::int32_t address, std::int32_t target) {

@@ -25,9 +25,10 @@ struct Encoding {
 // "@" and one, "#" and a number; any other text fits only a target) for the
 // statement encoder.
 Encoding encode_instruction(std::string_view folded_mnemonic, std::string_view operand1, std::string_view operand2);
-// The same through an encoder that keeps its decisions for the run.
+// The same through an encoder that keeps its decisions for the run;
+// `mnemonic_key` is text_key(folded_mnemonic) where the caller has it.
 Encoding encode_instruction(std::string_view folded_mnemonic, std::string_view operand1, std::string_view operand2,
-                            StatementEncoder& encoder);
+                            StatementEncoder& encoder, std::uint64_t mnemonic_key = 0);
 
 struct FittedJump {
   std::string_view message;  // " -> ..." text when the target is out of reach, else empty

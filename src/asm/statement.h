@@ -107,6 +107,7 @@ struct Statement {
   std::string_view file;   // empty for the source itself
   std::string_view label;
   std::string_view mnemonic;  // folded
+  std::uint64_t mnemonic_key = 0;  // text_key(mnemonic) where the front end has it at hand; 0: not given
   Operand operands[2];
 };
 

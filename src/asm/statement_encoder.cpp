@@ -178,7 +178,7 @@ StatementCode encode_by_table(std::uint64_t key, const Operand (&operands)[2]) {
 }  // namespace
 
 StatementCode encode_statement(const Statement& statement, InstructionSet set) {
-  const std::uint64_t key = text_key(statement.mnemonic);
+  const std::uint64_t key = statement.mnemonic_key != 0 ? statement.mnemonic_key : text_key(statement.mnemonic);
   const Operand(&operands)[2] = statement.operands;
   if (set == InstructionSet::Upi41 && missing(key, operands[0].shape(), operands[1].shape()))
     return failure(EncodeFailure::NotOnUpi);
@@ -194,7 +194,7 @@ StatementCode encode_statement(const Statement& statement, InstructionSet set) {
 }
 
 StatementCode StatementEncoder::encode(const Statement& statement, InstructionSet set) {
-  const std::uint64_t key = text_key(statement.mnemonic);
+  const std::uint64_t key = statement.mnemonic_key != 0 ? statement.mnemonic_key : text_key(statement.mnemonic);
   if (key == kLongTextKey) return encode_statement(statement, set);
   const Operand& second = statement.operands[1];
   const std::uint32_t shapes = (std::uint32_t{statement.operands[0].shape()} << 16) | second.shape();

@@ -126,6 +126,7 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
   const bool branch = is_branch(mnemonic.folded, mnemonic.key);
   asm48::Statement statement;
   statement.mnemonic = mnemonic.folded;
+  statement.mnemonic_key = mnemonic.key;
   std::int32_t target = 0;
   for (std::size_t i = 0; i < operands.size(); ++i) {
     const auto operand = operands[i];
