@@ -79,7 +79,7 @@ class App {
 
   // From an error message to its line (error_navigation.cpp).
   void build_error_navigation();
-  void mark_error_lines(const std::vector<std::string>& messages);
+  void mark_error_lines(const std::vector<asm48::Diagnostic>& errors);
   void forget_error_lines();
   void go_to_error_of_message();
   void go_to_next_error(bool forward);

@@ -31,15 +31,15 @@ void App::assemble() {
     panes_.scroll_messages_to_end();
     return;
   }
-  mark_error_lines(result.error_lines);
+  mark_error_lines(result.errors);
   follow_dialect();
   if (result.nothing_to_assemble) {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;
   }
   panes_.append_message(result.dialect_line);
-  const std::size_t shown = std::min(result.error_lines.size(), kShownErrorLines);
-  for (std::size_t i = 0; i < shown; ++i) panes_.append_message(result.error_lines[i]);
+  const std::size_t shown = std::min(result.errors.size(), kShownErrorLines);
+  for (std::size_t i = 0; i < shown; ++i) panes_.append_message(asm48::format_diagnostic(result.errors[i]));
   if (static_cast<std::size_t>(result.error_count) > shown)
     panes_.append_message("... und " + std::to_string(static_cast<std::size_t>(result.error_count) - shown) +
                           " weitere Fehlermeldungen, die nicht angezeigt werden");

@@ -20,12 +20,10 @@ void App::build_error_navigation() {
 }
 
 
-void App::mark_error_lines(const std::vector<std::string>& messages) {
-  if (messages.size() > kShownErrorLines) {
-    error_lines_ = asm48::distinct_error_lines({messages.begin(), messages.begin() + kShownErrorLines});
-  } else {
-    error_lines_ = asm48::distinct_error_lines(messages);
-  }
+void App::mark_error_lines(const std::vector<asm48::Diagnostic>& errors) {
+  // Only the errors shown get a mark.
+  const std::size_t shown = std::min(errors.size(), kShownErrorLines);
+  error_lines_ = asm48::distinct_error_lines(std::span<const asm48::Diagnostic>(errors.data(), shown));
   std::vector<int> editor_lines;
   for (int line : error_lines_) editor_lines.push_back(line - 1);
   ui_.set_line_marks(control::kEditor, editor_lines);

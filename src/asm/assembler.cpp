@@ -19,15 +19,23 @@ namespace {
 
 // Both dialects end alike: the summary line, and on success the table in
 // address order for the image and the listing.
+// A message about the run as a whole: its text is the whole line.
+Diagnostic run_warning(std::string text) { return {Severity::Warning, 0, {}, std::move(text)}; }
+
+void add_run_warnings(AssemblyResult& result, const std::vector<std::string>& texts) {
+  for (const std::string& text : texts) result.warnings.push_back(run_warning(text));
+}
+
 AssemblyResult finish(AssemblyResult result, LineTable& table) {
   if (result.error_count != 0) {
     result.summary = std::to_string(result.error_count) + std::string(kErrorsSuffix);
-    return result;
+  } else {
+    add_run_warnings(result, code_overlap_warnings(table));  // needs the source order
+    table.sort_by_address();
+    result.summary = std::string(kAssembledWithoutErrors);
   }
-  std::vector<std::string> overlaps = code_overlap_warnings(table);  // needs the source order
-  result.warning_lines.insert(result.warning_lines.end(), overlaps.begin(), overlaps.end());
-  table.sort_by_address();
-  result.summary = std::string(kAssembledWithoutErrors);
+  result.error_lines = format_diagnostics(result.errors);
+  result.warning_lines = format_diagnostics(result.warnings);
   return result;
 }
 
@@ -44,7 +52,7 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
   if (editor_text.size() > kMaxTextBytes) {
     Diagnostics diagnostics;
     diagnostics.report(1, kTextTooLarge);
-    result.error_lines = std::move(diagnostics.lines);
+    result.errors = std::move(diagnostics.items);
     result.error_count = 1;
     table_ = {};
     return finish(std::move(result), table_);
@@ -61,7 +69,7 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     choice = recognise_dialect(editor_text);
   }
   result.dialect_line = dialect_line(choice);
-  result.warning_lines = number_form_warnings(editor_text, choice);
+  add_run_warnings(result, number_form_warnings(editor_text, choice));
   extended_ = choice.convention != nullptr;
   if (extended_) {
     ext::ExtendedOptions options{choice.convention, choice.cpu.empty() ? std::string("8048") : choice.cpu, {}};
@@ -69,13 +77,13 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     ext::ExtendedRun run = ext::assemble_extended(editor_text, source_dir, options, keep_listing_, table_);
     listing_ = std::move(run.listing);
     result.error_count = run.diagnostics.count();
-    result.error_lines = std::move(run.diagnostics.lines);
+    result.errors = std::move(run.diagnostics.items);
     result.included_files = std::move(run.included_files);
-    result.warning_lines.insert(result.warning_lines.end(), run.warnings.lines.begin(), run.warnings.lines.end());
+    result.warnings.insert(result.warnings.end(), run.warnings.items.begin(), run.warnings.items.end());
     return finish(std::move(result), table_);
   }
   if (!options_.definitions.empty())
-    result.warning_lines.push_back("Warnung: -D gilt nicht im einfachen Dialekt; die Definitionen bleiben unbenutzt");
+    result.warnings.push_back(run_warning("Warnung: -D gilt nicht im einfachen Dialekt; die Definitionen bleiben unbenutzt"));
   split_pass(std::move(editor_text), table_);
   Diagnostics diagnostics;
   result.error_count = symbol_pass(table_, diagnostics);
@@ -86,7 +94,7 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     result.error_count = address_pass(table_, diagnostics);
     result.error_count += target_pass(table_, diagnostics);
   }
-  result.error_lines = std::move(diagnostics.lines);
+  result.errors = std::move(diagnostics.items);
   return finish(std::move(result), table_);
 }
 

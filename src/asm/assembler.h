@@ -34,9 +34,13 @@ struct RunOptions {
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
   std::string dialect_line;              // "Dialekt: ...": the run's first message line
-  std::vector<std::string> error_lines;  // "Zeile: N -> ..." in reporting order, the first kMaxKeptErrorLines
-  std::vector<std::string> warning_lines;  // "Zeile: N -> Warnung: ..." or "Warnung: ..."; they do not stop the run
+  std::vector<Diagnostic> errors;        // in reporting order, the first kMaxKeptErrorLines
+  std::vector<Diagnostic> warnings;      // they do not stop the run
   int error_count = 0;                   // all of them
+  // The two lists formatted (format_diagnostic), for callers that show or
+  // compare lines; filled when the run ends.
+  std::vector<std::string> error_lines;
+  std::vector<std::string> warning_lines;
   std::string summary;                   // the run's last message line
   std::vector<std::string> included_files;  // files the run read besides the source
 

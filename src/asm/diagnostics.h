@@ -1,5 +1,5 @@
-// Error lines of an assembler run, "Zeile: <n> -> <text>", in the order the
-// passes report them.
+// What an assembler run reports, as data: severity, line and text, in the
+// order the passes report them; format_diagnostic makes the line shown.
 #pragma once
 
 #include <cstddef>
@@ -26,18 +26,43 @@ inline constexpr std::string_view kOneValuePerDb =
 // would otherwise take hundreds of MB, and no one reads past the first.
 inline constexpr std::size_t kMaxKeptErrorLines = 10000;
 
-struct Diagnostics {
-  std::vector<std::string> lines;
-  int not_kept = 0;  // reported beyond kMaxKeptErrorLines
+enum class Severity { Error, Warning, Note };
 
-  void report(std::int32_t line_no, std::string_view text) {
-    if (lines.size() >= kMaxKeptErrorLines) {
+struct Diagnostic {
+  Severity severity = Severity::Error;
+  std::int32_t line = 0;  // source line; 0 for a message about the whole run
+  std::string file;       // empty for the source itself
+  std::string text;       // " -> ..." after a line number; the whole text without one
+};
+
+// The line shown for a diagnostic: "Zeile: N -> ...", or its text alone
+// when it names no line.
+inline std::string format_diagnostic(const Diagnostic& diagnostic) {
+  if (diagnostic.line <= 0) return diagnostic.text;
+  return "Zeile: " + std::to_string(diagnostic.line) + diagnostic.text;
+}
+
+inline std::vector<std::string> format_diagnostics(const std::vector<Diagnostic>& diagnostics) {
+  std::vector<std::string> lines;
+  lines.reserve(diagnostics.size());
+  for (const Diagnostic& diagnostic : diagnostics) lines.push_back(format_diagnostic(diagnostic));
+  return lines;
+}
+
+struct Diagnostics {
+  std::vector<Diagnostic> items;
+  int not_kept = 0;  // reported beyond kMaxKeptErrorLines
+  Severity severity = Severity::Error;  // of what report() adds
+
+  void report(std::int32_t line_no, std::string_view text) { report(line_no, text, severity); }
+  void report(std::int32_t line_no, std::string_view text, Severity of) {
+    if (items.size() >= kMaxKeptErrorLines) {
       ++not_kept;
       return;
     }
-    lines.push_back("Zeile: " + std::to_string(line_no) + std::string(text));
+    items.push_back({of, line_no, {}, std::string(text)});
   }
-  int count() const { return static_cast<int>(lines.size()) + not_kept; }
+  int count() const { return static_cast<int>(items.size()) + not_kept; }
 };
 
 }  // namespace zorvin::asm48

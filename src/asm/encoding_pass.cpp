@@ -45,10 +45,12 @@ Outcome encode_origin(LineRecord& record) {
   return kEncoded;
 }
 
-Outcome encode_line(LineTable& table, LineRecord& record, std::string_view mnemonic) {
-  if (mnemonic == "db" || mnemonic == ".db") return encode_data(table, record);
-  if (mnemonic == "org" || mnemonic == ".org") return encode_origin(record);
-  const Encoding encoding = encode_instruction(mnemonic, record.operand1, record.operand2);
+// `key` is text_key(mnemonic): words are told apart by one compare each.
+Outcome encode_line(LineTable& table, LineRecord& record, std::string_view mnemonic, std::uint64_t key,
+                    StatementEncoder& encoder) {
+  if (key == word_key("db") || key == word_key(".db")) return encode_data(table, record);
+  if (key == word_key("org") || key == word_key(".org")) return encode_origin(record);
+  const Encoding encoding = encode_instruction(mnemonic, record.operand1, record.operand2, encoder, key);
   if (!encoding.message.empty()) return encoding.message;
   const std::uint8_t bytes[2] = {encoding.opcode, encoding.operand};
   table.set_code(record, {bytes, static_cast<std::size_t>(encoding.length)});
@@ -74,10 +76,12 @@ std::string_view folded_mnemonic(std::string_view mnemonic, std::array<char, 8>&
 int encoding_pass(LineTable& table, Diagnostics& diagnostics) {
   int errors = 0;
   std::array<char, 8> buffer;
+  StatementEncoder encoder;
   table.code.reserve(2 * table.records.size());  // at most two bytes a line
   for (LineRecord& record : table.records) {
     if (record.mnemonic.empty() || record.is_equ) continue;
-    const Outcome outcome = encode_line(table, record, folded_mnemonic(record.mnemonic, buffer));
+    const Outcome outcome = encode_line(table, record, folded_mnemonic(record.mnemonic, buffer),
+                                        folded_key(record.mnemonic), encoder);
     if (outcome != kEncoded) {
       diagnostics.report(record.line_no, outcome);
       ++errors;

@@ -28,6 +28,15 @@ std::vector<int> distinct_error_lines(const std::vector<std::string>& messages) 
   return lines;
 }
 
+std::vector<int> distinct_error_lines(std::span<const Diagnostic> diagnostics) {
+  std::vector<int> lines;
+  for (const Diagnostic& diagnostic : diagnostics)
+    if (diagnostic.line > 0) lines.push_back(diagnostic.line);
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  return lines;
+}
+
 std::optional<int> next_error_line(const std::vector<int>& lines, int current, bool forward) {
   if (lines.empty()) return std::nullopt;
   if (forward) {

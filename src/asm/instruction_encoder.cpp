@@ -5,6 +5,7 @@
 #include "asm/address_pass.h"
 #include "asm/diagnostics.h"
 #include "asm/instruction_table.h"
+#include "asm/statement_encoder.h"
 #include "asm/numbers.h"
 #include "text/unicode_text.h"
 
@@ -16,92 +17,70 @@ constexpr std::uint8_t kJmp = 0x04;   // 000 00100: A10..A8 go into the top thre
 constexpr std::uint8_t kCall = 0x14;  // 000 10100
 constexpr std::int32_t kPageSize = 256;
 
-Encoding failure(std::string_view message) {
-  Encoding encoding;
-  encoding.message = message;
-  return encoding;
-}
-
-Encoding one_byte(std::uint8_t opcode) {
-  Encoding encoding;
-  encoding.opcode = opcode;
-  encoding.length = 1;
-  return encoding;
-}
-
-Encoding jump(std::uint8_t opcode, std::uint8_t target_operand) {
-  Encoding encoding;
-  encoding.opcode = opcode;
-  encoding.length = 2;
-  encoding.needs_target = true;
-  encoding.target_operand = target_operand;
-  return encoding;
-}
-
-int operand_count(std::string_view operand1, std::string_view operand2) {
-  if (operand1.empty()) return operand2.empty() ? 0 : -1;
-  return operand2.empty() ? 1 : 2;
-}
-
-Encoding immediate(std::uint8_t opcode, std::string_view operand2) {
+// "#..." read with the plain number rules; a text that is no number stays
+// an immediate the encoder refuses, so that it fails only where a row
+// would take it.
+Operand immediate_of(std::string_view text) {
   std::string storage;
-  const std::string_view value_text = without_hash(operand2, storage);
+  const std::string_view value_text = without_hash(text, storage);
   // is_number ignores every "#" itself.
-  if (!is_number(value_text) && !is_char_literal(value_text)) return failure(kParameterError);
-  const std::int32_t value = number_value(value_text);
-  if (value < 0 || value > 255) return failure(kValueOutOfRange);
-  Encoding encoding = one_byte(opcode);
-  encoding.operand = static_cast<std::uint8_t>(value);
-  encoding.length = 2;
+  if (!is_number(value_text) && !is_char_literal(value_text)) return Operand::unreadable_immediate();
+  return Operand::immediate(number_value(value_text));
+}
+
+// A plain operand text as an Operand: a register word in any case, "@" and
+// one, "#" and a number; any other text matches no row but a target's.
+Operand operand_of(std::string_view text) {
+  if (text.empty()) return Operand::none();
+  if (text.front() == '#') return immediate_of(text);
+  const bool indirect = text.front() == '@';
+  const auto reg = register_of_key(folded_key(indirect ? text.substr(1) : text));
+  if (!reg) return Operand::unknown();
+  return indirect ? Operand::indirect(*reg) : Operand::of_register(*reg);
+}
+
+
+Statement statement_of(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
+  Statement statement;
+  statement.mnemonic = mnemonic;
+  statement.operands[0] = operand_of(operand1);
+  statement.operands[1] = operand_of(operand2);
+  return statement;
+}
+
+Encoding plain_encoding(std::string_view mnemonic, const StatementCode& code) {
+  Encoding encoding;
+  switch (code.failure) {
+    case EncodeFailure::None:
+      break;
+    case EncodeFailure::OnlyOnUpi:
+      // The plain dialect knows no UPI-41/42 row: its mnemonic is unknown
+      // there, or its operands fit no 8048 row.
+      encoding.message = rows_of(mnemonic) ? kParameterError : kSyntaxError;
+      return encoding;
+    default:
+      encoding.message = failure_text(code.failure);
+      return encoding;
+  }
+  encoding.opcode = code.bytes[0];
+  encoding.operand = code.bytes[1];
+  encoding.length = code.length;
+  encoding.needs_target = code.needs_target;
+  encoding.target_operand = code.target_operand;
   return encoding;
-}
-
-// Rows of one mnemonic are tried in table order; the first that fits wins.
-// Table operands are lower-case ASCII, so comparing their keys with the
-// folded_key of the operand as written is comparing the folded texts.
-Encoding one_operand(RowRange rows, std::string_view operand1) {
-  const std::uint64_t key = folded_key(operand1);
-  for (const TableRow& row : split_rows(rows)) {
-    // The placeholder names a label operand; written literally it is no
-    // operand of its own (it would give a jump without its address byte).
-    if (row.address_operand == 1) return jump(row.opcode, 1);
-    if (row.operand_keys[0] == key) return one_byte(row.opcode);
-  }
-  return failure(kParameterError);
-}
-
-Encoding two_operands(RowRange rows, std::string_view operand1, std::string_view operand2) {
-  const std::uint64_t first = folded_key(operand1);
-  const std::uint64_t second = folded_key(operand2);
-  for (const TableRow& row : split_rows(rows)) {
-    if (row.operand_keys[0] != first) continue;
-    // Any two-byte row takes a "#" operand as its immediate byte.
-    if (row.two_bytes && operand2.starts_with('#')) return immediate(row.opcode, operand2);
-    if (row.two_bytes && row.address_operand == 2) return jump(row.opcode, 2);
-    if (row.operand_keys[1] == second) return one_byte(row.opcode);
-  }
-  return failure(kParameterError);
 }
 
 }  // namespace
 
 Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
-  // jmp and call take any operand as their target; the target pass judges it.
-  if (mnemonic == "jmp") return jump(kJmp, 1);
-  if (mnemonic == "call") return jump(kCall, 1);
-  const auto rows = rows_of(mnemonic);
-  if (!rows) return failure(kSyntaxError);
-  const TableRow& row = split_rows(*rows).front();
-  const int count = operand_count(operand1, operand2);
-  if (count < 0 || count != row.operand_count) return failure(kParameterError);
-  switch (count) {
-    case 0:
-      return one_byte(row.opcode);
-    case 1:
-      return one_operand(*rows, operand1);
-    default:
-      return two_operands(*rows, operand1, operand2);
-  }
+  return plain_encoding(mnemonic, encode_statement(statement_of(mnemonic, operand1, operand2), InstructionSet::Mcs48));
+}
+
+Encoding encode_instruction(std::string_view mnemonic, std::string_view operand1, std::string_view operand2,
+                            StatementEncoder& encoder, std::uint64_t mnemonic_key) {
+  Statement statement = statement_of(mnemonic, operand1, operand2);
+  statement.mnemonic_key = mnemonic_key;
+  return plain_encoding(mnemonic, encoder.encode(statement, InstructionSet::Mcs48));
 }
 
 FittedJump fit_target(std::uint8_t opcode, std::int32_t address, std::int32_t target) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "asm/statement_encoder.h"
+
 namespace zorvin::asm48 {
 
 struct Encoding {
@@ -19,7 +21,14 @@ struct Encoding {
 
 // Encodes an instruction (jmp and call included; not db, org or equ) from
 // its already case-folded mnemonic and the operand texts as written.
+// The operand texts are read into a statement (a register word in any case,
+// "@" and one, "#" and a number; any other text fits only a target) for the
+// statement encoder.
 Encoding encode_instruction(std::string_view folded_mnemonic, std::string_view operand1, std::string_view operand2);
+// The same through an encoder that keeps its decisions for the run;
+// `mnemonic_key` is text_key(folded_mnemonic) where the caller has it.
+Encoding encode_instruction(std::string_view folded_mnemonic, std::string_view operand1, std::string_view operand2,
+                            StatementEncoder& encoder, std::uint64_t mnemonic_key = 0);
 
 struct FittedJump {
   std::string_view message;  // " -> ..." text when the target is out of reach, else empty

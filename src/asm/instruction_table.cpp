@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "asm/statement.h"
 #include "asm/table_hash.h"
 
 namespace zorvin::asm48 {
@@ -248,6 +249,18 @@ constexpr std::uint8_t byte_of_bits(std::string_view bits) {
   return static_cast<std::uint8_t>(value);
 }
 
+// A table operand as the Operand it matches; anything but a register word
+// stops the build here.
+constexpr std::uint16_t shape_of_field(std::string_view field) {
+  if (field.empty()) return Operand::none().shape();
+  if (field == kDataPlaceholder) return Operand::immediate(0).shape();
+  if (field == kAddressPlaceholder) return Operand::target(0).shape();
+  const bool indirect = field.front() == '@';
+  const auto reg = register_of(indirect ? field.substr(1) : field);
+  if (!reg) throw "table operand that is no register";
+  return indirect ? Operand::indirect(*reg).shape() : Operand::of_register(*reg).shape();
+}
+
 // All rows in one run of characters, for the split rows to point into by
 // position.
 constexpr std::size_t kTextSize = [] {
@@ -280,10 +293,7 @@ constexpr std::array<TableRow, kRows.size()> split_all_rows() {
     for (int operand = 1; operand <= 2; ++operand) {
       const std::string_view field = field_of(text, operand + 1);
       if (field == kAddressPlaceholder) rows[r].address_operand = static_cast<std::uint8_t>(operand);
-      const bool placeholder = field == kAddressPlaceholder || field == kDataPlaceholder;
-      // Only placeholders are too long for a key; anything else stops the build here.
-      if (!placeholder && folded_key(field) == kLongTextKey) throw "table operand longer than seven bytes";
-      rows[r].operand_keys[operand - 1] = placeholder ? kPlaceholderKey : folded_key(field);
+      rows[r].operand_shapes[operand - 1] = shape_of_field(field);
     }
     at += text.size();
   }
@@ -331,9 +341,10 @@ std::string_view table_row(std::size_t row) { return row < kRows.size() ? kSplit
 
 std::span<const TableRow> split_rows(RowRange rows) { return {kSplitRows.data() + rows.first, rows.end - rows.first}; }
 
-std::optional<RowRange> rows_of(std::string_view folded_mnemonic) {
+std::optional<RowRange> rows_of(std::string_view folded_mnemonic) { return rows_of_key(text_key(folded_mnemonic)); }
+
+std::optional<RowRange> rows_of_key(std::uint64_t key) {
   // Every mnemonic is a key of its own; a longer text has none.
-  const std::uint64_t key = text_key(folded_mnemonic);
   if (key == kLongTextKey) return std::nullopt;
   for (std::size_t slot = key_slot(key, kSlotBits); kMnemonicSlots[slot].key != 0; slot = (slot + 1) % kSlots) {
     const MnemonicSlot& found = kMnemonicSlots[slot];

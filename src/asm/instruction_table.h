@@ -39,8 +39,6 @@ constexpr std::uint64_t folded_key(std::string_view text) { return text_key(text
 // text_key of a word written in the code, worked out by the compiler: a
 // compare with it costs no call at run time.
 consteval std::uint64_t word_key(std::string_view word) { return text_key(word); }
-// Stands for a placeholder operand: no text's key (its length byte is FEH).
-inline constexpr std::uint64_t kPlaceholderKey = UINT64_MAX - 1;
 
 // A row read once at compile time into what the encoder asks of it, so
 // that trying rows costs no re-parsing. A position instead of a pointer for
@@ -53,7 +51,7 @@ struct TableRow {
   std::uint8_t operand_count = 0;      // field 4 read as a number
   bool two_bytes = false;              // field 5 is "2"
   std::uint8_t address_operand = 0;    // 1 or 2: that operand is kAddressPlaceholder
-  std::uint64_t operand_keys[2] = {};  // fields 2 and 3 as folded_key, or kPlaceholderKey
+  std::uint16_t operand_shapes[2] = {};  // fields 2 and 3 as an Operand's shape() (asm/statement.h)
   std::string_view text() const;
 };
 
@@ -64,6 +62,8 @@ struct RowRange {
   std::size_t end = 0;
 };
 std::optional<RowRange> rows_of(std::string_view folded_mnemonic);
+// The same by the mnemonic's text_key.
+std::optional<RowRange> rows_of_key(std::uint64_t key);
 
 // The split rows of a range, to be tried one after the other.
 std::span<const TableRow> split_rows(RowRange rows);

@@ -95,7 +95,7 @@ TEST(AsmSymbolPass, SameResultAsSubstitutingSymbolBySymbol) {
     const std::vector<Operand> expected = reference(table, expected_errors);
     Diagnostics diagnostics;
     const int errors = symbol_pass(table, diagnostics);
-    ASSERT_EQ(diagnostics.lines, expected_errors) << source;
+    ASSERT_EQ(format_diagnostics(diagnostics.items), expected_errors) << source;
     ASSERT_EQ(errors, static_cast<int>(expected_errors.size()));
     runs_with_growth_errors += errors > 0;
     for (std::size_t i = 0; i < table.records.size(); ++i) {

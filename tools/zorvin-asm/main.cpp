@@ -169,10 +169,10 @@ int main(int argc, char** argv) {
     return kAssemblyFailed;
   }
   print_line(result.dialect_line);
-  for (const auto& line : result.warning_lines) print_line(line);
+  for (const auto& warning : result.warnings) print_line(zorvin::asm48::format_diagnostic(warning));
   if (!result.ok()) {
-    for (const auto& line : result.error_lines) print_line(line);
-    const auto not_kept = static_cast<std::size_t>(result.error_count) - result.error_lines.size();
+    for (const auto& error : result.errors) print_line(zorvin::asm48::format_diagnostic(error));
+    const auto not_kept = static_cast<std::size_t>(result.error_count) - result.errors.size();
     if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;

@@ -172,7 +172,8 @@ std::optional<Program> load(const Options& options, int& status) {
     AssembledProgram assembled =
         assemble_program(std::move(source.text), zorvin::files::folder_of(options.program));
     if (!assembled.result.ok()) {
-      for (const std::string& line : assembled.result.error_lines) std::printf("%s\n", line.c_str());
+      for (const auto& error : assembled.result.errors)
+        std::printf("%s\n", zorvin::asm48::format_diagnostic(error).c_str());
       std::printf("%s\n", assembled.result.nothing_to_assemble ? "Es gibt nichts zu assemblieren."
                                                                 : assembled.result.summary.c_str());
       status = kFailed;

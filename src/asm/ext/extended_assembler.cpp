@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "text/editor_lines.h"
-#include "asm/error_lines.h"
 #include "asm/ext/lexer.h"
 #include "asm/ext/messages.h"
 #include "asm/ext/pass.h"
@@ -60,12 +59,10 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   run.diagnostics = std::move(result.diagnostics);
   // Statements encoded again at the end of the pass report there: back
   // into source order.
-  const auto by_line = [](const std::string& a, const std::string& b) {
-    return error_line_number(a).value_or(0) < error_line_number(b).value_or(0);
-  };
-  std::stable_sort(run.diagnostics.lines.begin(), run.diagnostics.lines.end(), by_line);
+  const auto by_line = [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; };
+  std::stable_sort(run.diagnostics.items.begin(), run.diagnostics.items.end(), by_line);
   run.warnings = std::move(result.warnings);
-  std::stable_sort(run.warnings.lines.begin(), run.warnings.lines.end(), by_line);
+  std::stable_sort(run.warnings.items.begin(), run.warnings.items.end(), by_line);
   if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
   table = std::move(result.table);
   for (const auto& [path, file] : context.included)

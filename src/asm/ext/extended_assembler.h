@@ -18,7 +18,7 @@ namespace zorvin::asm48::ext {
 
 struct ExtendedRun {
   Diagnostics diagnostics;  // error lines of the final pass, in source order
-  Diagnostics warnings;     // warning lines of the final pass, in source order
+  Diagnostics warnings{{}, 0, Severity::Warning};  // warning lines of the final pass, in source order
   SourceListing listing;    // filled only when asked for
   std::vector<std::string> included_files;  // paths of the files read by include
 };

@@ -1,7 +1,7 @@
 #include "asm/ext/instruction.h"
 
 #include <array>
-#include <charconv>
+#include <optional>
 #include <cstdio>
 #include <vector>
 
@@ -10,38 +10,12 @@
 #include "asm/ext/messages.h"
 #include "asm/ext/plain_core.h"
 #include "asm/instruction_table.h"
+#include "asm/statement_encoder.h"
 #include "asm/table_hash.h"
 
 namespace zorvin::asm48::ext {
 
 namespace {
-
-constexpr std::string_view kTargetText = "ziel";  // stands in for a target the plain encoder needs to see
-
-// The UPI-41/42 instructions the 8048 does not have. Their opcodes are
-// those of 8048 instructions that the UPI parts dropped.
-using UpiRow = UpiInstruction;
-constexpr std::array kUpiOnly = {
-    UpiRow{"in", "a", "dbb", 0x22, false},   UpiRow{"out", "dbb", "a", 0x02, false},
-    UpiRow{"mov", "sts", "a", 0x90, false},  UpiRow{"en", "dma", "", 0xE5, false},
-    UpiRow{"en", "flags", "", 0xF5, false},  UpiRow{"jobf", "", "", 0x86, true},
-    UpiRow{"jnibf", "", "", 0xD6, true},
-};
-
-// Mnemonics compared as keys (see text_key): one compare of numbers each.
-constexpr auto kUpiKeys = [] {
-  std::array<std::uint64_t, kUpiOnly.size()> keys{};
-  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) keys[i] = text_key(kUpiOnly[i].mnemonic);
-  return keys;
-}();
-
-const UpiRow* upi_row(std::uint64_t key, std::string_view o1, std::string_view o2) {
-  for (std::size_t i = 0; i < kUpiOnly.size(); ++i) {
-    const UpiRow& row = kUpiOnly[i];
-    if (kUpiKeys[i] == key && (row.branch || (row.operand1 == o1 && row.operand2 == o2))) return &row;
-  }
-  return nullptr;
-}
 
 // Every jump of both sets starts with "j" (jmpp @a takes no target), and
 // call and djnz; an unknown j-word goes on to the table's Syntaxfehler.
@@ -74,62 +48,55 @@ Operands split_operands(std::span<const Token> tokens) {
   return out;
 }
 
-// A register operand, through a `reg` alias when there is one; empty when
+// A register operand, through a `reg` alias when there is one; none when
 // the operand is no register.
-PlainOperand register_text(std::span<const Token> operand, SymbolTable& table) {
-  PlainOperand out;
+std::optional<Operand> register_operand(std::span<const Token> operand, SymbolTable& table) {
   bool indirect = false;
   if (!operand.empty() && operand[0].kind == TokenKind::Operator && operand[0].text == "@") {
     indirect = true;
     operand = operand.subspan(1);
   }
-  if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return out;
+  if (operand.size() != 1 || operand[0].kind != TokenKind::Name) return std::nullopt;
   const std::string_view written = operand[0].text;
   FoldedName folded;
   folded.assign(written, operand[0].lower);
-  std::string_view name = folded;
-  if (!is_register_word(name)) {
+  auto reg = register_of(folded);
+  if (!reg) {
     const Symbol* alias = table.register_alias(written);
-    if (!alias) return out;
-    name = alias->register_name;  // a register word: `reg` takes no other
+    if (!alias) return std::nullopt;
+    reg = register_of(alias->register_name);  // a register word: `reg` takes no other
+    if (!reg) return std::nullopt;
   }
-  if (indirect) out.append("@");
-  out.append(name);
-  return out;
+  return indirect ? Operand::indirect(*reg) : Operand::of_register(*reg);
+}
+
+// An immediate's value as the byte the encoder takes: negative bytes are
+// their two's complement, as "#-1" means FFH; a wider value is an error, or
+// its low byte with a warning where the convention does so.
+bool immediate_operand(std::span<const Token> expression, SymbolSource& symbols, InstructionBytes& out,
+                       Operand& operand) {
+  Evaluation e = evaluate(expression, symbols);
+  if (!e.error.empty()) return out.error = std::move(e.error), false;
+  if (out.undefined.empty()) out.undefined = e.undefined;
+  if ((e.value < -128 || e.value > 255) && symbols.convention().low_byte_of_wide) {
+    out.warning = message(kLowByteTaken, std::to_string(e.value));
+  } else if (e.value < -128 || e.value > 255) {
+    out.error = message(kValueRange, std::to_string(e.value) + " (erlaubt -128 bis 255)");
+    return false;
+  }
+  operand = Operand::immediate(e.value & 0xFF);
+  return true;
+}
+
+std::string failure_message(EncodeFailure failure) {
+  if (failure == EncodeFailure::OnlyOnUpi) return std::string(kOnlyOnUpi);
+  if (failure == EncodeFailure::NotOnUpi) return std::string(kNotOnUpi);
+  return std::string(failure_text(failure));
 }
 
 }  // namespace
 
-std::span<const UpiInstruction> upi_only_instructions() { return kUpiOnly; }
-
-// 8048 instructions that UPI-41/42 parts lack (external memory and bus,
-// the interrupt pin test, memory banks, the clock output).
-bool missing_on_upi(std::string_view m, std::string_view o1, std::string_view o2) {
-  if (m == "movx" || m == "ins" || m == "jni" || m == "ent0") return true;
-  if (m == "sel") return o1 == "mb0" || o1 == "mb1";
-  if (m == "outl") return o1 == "bus" || o1 == "p0";
-  if (m == "anl" || m == "orl") return o1 == "bus";
-  if (m == "in") return o2 == "p0";
-  return false;
-}
-
-bool is_register_word(std::string_view w) {
-  if (w.size() == 2 && (w[0] == 'r' || w[0] == 'p') && w[1] >= '0' && w[1] <= '7') return true;
-  static constexpr std::string_view kWords[] = {"a",   "c",   "t",   "i",   "f0",  "f1",  "psw",  "bus",   "clk",
-                                                "cnt", "mb0", "mb1", "rb0", "rb1", "dbb", "sts",  "dma",   "tcnt",
-                                                "tcnti", "flags"};
-  for (std::string_view word : kWords)
-    if (w.size() == word.size() && w == word) return true;
-  return false;
-}
-
-bool is_mnemonic(std::string_view folded) {
-  if (first_row_of(folded)) return true;
-  if (folded == "jmp" || folded == "call") return true;
-  for (const UpiRow& row : kUpiOnly)
-    if (row.mnemonic == folded) return true;
-  return false;
-}
+bool is_register_word(std::string_view w) { return register_of(w).has_value(); }
 
 bool MnemonicCache::contains(const Word& word) {
   if (word.key == kLongTextKey) return is_mnemonic(word.folded);
@@ -147,7 +114,7 @@ bool MnemonicCache::contains(const Word& word) {
 }
 
 InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Token> tokens, InstructionSet set,
-                                    SymbolTable& table, SymbolSource& symbols, PlainEncoder& encoder,
+                                    SymbolTable& table, SymbolSource& symbols, StatementEncoder& encoder,
                                     std::int32_t address) {
   InstructionBytes out;
   const Operands split = split_operands(tokens);
@@ -156,13 +123,14 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
     out.error = std::string(kParameterError);
     return out;
   }
-  const std::string_view m = mnemonic.folded;
-  const std::uint64_t key = mnemonic.key;
-  const bool branch = is_branch(m, key);
-  PlainOperand texts[2];
+  const bool branch = is_branch(mnemonic.folded, mnemonic.key);
+  asm48::Statement statement;
+  statement.mnemonic = mnemonic.folded;
+  statement.mnemonic_key = mnemonic.key;
   std::int32_t target = 0;
   for (std::size_t i = 0; i < operands.size(); ++i) {
     const auto operand = operands[i];
+    Operand& read = statement.operands[i];
     if (operand.empty()) {
       out.error = std::string(kParameterError);
       return out;
@@ -171,75 +139,44 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
       Evaluation e = evaluate(operand, symbols);
       if (!e.error.empty()) return out.error = std::move(e.error), out;
       out.undefined = e.undefined;
+      read = Operand::target(e.value);
       target = e.value;
-      texts[i].append(kTargetText);
     } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
-      Evaluation e = evaluate(operand.subspan(1), symbols);
-      if (!e.error.empty()) return out.error = std::move(e.error), out;
-      if (out.undefined.empty()) out.undefined = e.undefined;
-      // Negative bytes are their two's complement, as "#-1" means FFH.
-      if ((e.value < -128 || e.value > 255) && symbols.convention().low_byte_of_wide) {
-        out.warning = message(kLowByteTaken, std::to_string(e.value));
-      } else if (e.value < -128 || e.value > 255) {
-        out.error = message(kValueRange, std::to_string(e.value) + " (erlaubt -128 bis 255)");
-        return out;
-      }
-      char immediate[8] = "#";
-      const auto end = std::to_chars(immediate + 1, immediate + sizeof immediate, e.value & 0xFF).ptr;
-      texts[i].append(std::string_view(immediate, static_cast<std::size_t>(end - immediate)));
+      if (!immediate_operand(operand.subspan(1), symbols, out, read)) return out;
+    } else if (const auto reg = register_operand(operand, table)) {
+      read = *reg;
+    } else if (symbols.convention().bare_immediates && takes_immediate(mnemonic.folded, static_cast<int>(i) + 1)) {
+      if (!immediate_operand(operand, symbols, out, read)) return out;
     } else {
-      texts[i] = register_text(operand, table);
-      if (texts[i].size == 0) {
-        out.error = std::string(kParameterError);
-        return out;
-      }
-    }
-  }
-
-  PlainEncoding plain;
-  const UpiRow* upi = upi_row(key, texts[0].view(), texts[1].view());
-  if (upi && set != InstructionSet::Upi41) {
-    out.error = std::string(kOnlyOnUpi);
-    return out;
-  }
-  if (set == InstructionSet::Upi41 && missing_on_upi(m, texts[0].view(), texts[1].view())) {
-    out.error = std::string(kNotOnUpi);
-    return out;
-  }
-  if (upi) {
-    if (upi->branch && operands.size() != 1) {
       out.error = std::string(kParameterError);
       return out;
     }
-    plain.bytes[0] = upi->opcode;
-    plain.length = upi->branch ? 2 : 1;
-    plain.takes_target = upi->branch;
-  } else {
-    plain = encoder.encode(m, mnemonic.key, texts[0], texts[1]);
-    if (!plain.error.empty()) {
-      out.error = std::string(plain.error);
-      return out;
-    }
   }
-  if (plain.takes_target) {
+
+  StatementCode code = encoder.encode(statement, set);
+  if (!code.ok()) {
+    out.error = failure_message(code.failure);
+    return out;
+  }
+  if (code.needs_target) {
     // jmp and call carry 11 bits; the bank comes from sel mb0/mb1 at run time.
-    const bool long_jump = (plain.bytes[0] & 0x0F) == 0x04;
+    const bool long_jump = (code.bytes[0] & 0x0F) == 0x04;
     if (long_jump && set == InstructionSet::Mcs48 && target >= 0 && target < program_memory_of(set)) {
       if ((target ^ address) & 0x800) out.other_bank_target = target;
       target &= 0x7FF;
     }
-    const std::string_view failure = fit_target(address, target, plain.bytes);
+    const std::string_view failure = fit_target(address, target, code.bytes);
     // Unknown names are reported as such, not as a wrong target.
     if (!failure.empty() && out.undefined.empty()) {
       char hex[16];
       std::snprintf(hex, sizeof hex, "%04XH", static_cast<unsigned>(target) & 0xFFFFFFFFu);
-      out.error = std::string(failure) + ": " + (target < 0 ? std::to_string(target) : std::string(hex));
+      out.error = std::string(failure) + ": " + (target < 0 ? std::string(std::to_string(target)) : std::string(hex));
       return out;
     }
   }
-  out.bytes[0] = plain.bytes[0];
-  out.bytes[1] = plain.bytes[1];
-  out.length = plain.length;
+  out.bytes[0] = code.bytes[0];
+  out.bytes[1] = code.bytes[1];
+  out.length = code.length;
   return out;
 }
 

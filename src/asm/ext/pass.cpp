@@ -504,8 +504,8 @@ class Pass final : public SymbolSource {
     SymbolTable& symbols = context_.symbols;
     const std::size_t uses = symbols.early_use_count();
     const std::size_t set_reads = symbols.set_reads();
-    const std::size_t errors = result_.diagnostics.lines.size();
-    const std::size_t warnings = result_.warnings.lines.size();
+    const std::size_t errors = result_.diagnostics.items.size();
+    const std::size_t warnings = result_.warnings.items.size();
     const std::size_t records = result_.table.records.size();
     const std::int32_t address = location_;
     const bool from_file = frames_.back().kind == FrameKind::File;
@@ -521,8 +521,8 @@ class Pass final : public SymbolSource {
     if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
         result_.table.records.size() == records + 1) {
       symbols.forget_early_uses_from(uses);
-      result_.diagnostics.lines.resize(errors);
-      result_.warnings.lines.resize(warnings);
+      result_.diagnostics.items.resize(errors);
+      result_.warnings.items.resize(warnings);
       Fixup& fixup =
           fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_, scope_});
       // A line of a file stays in memory for the run; one with macro
@@ -819,7 +819,7 @@ class Pass final : public SymbolSource {
         including ? std::filesystem::path(including->block->file_name).parent_path() : std::filesystem::path(context_.base_dir);
     bool other_case = false;
     const std::string path = existing_path((base / name).lexically_normal().string(), other_case);
-    if (other_case) warn(message(kIncludeOtherCase, path));
+    if (other_case) warn(message(kIncludeOtherCase, path), Severity::Note);
     auto& cached = context_.included[path];
     if (!cached) {
       const files::LoadedSource loaded = files::read_source_file(path);
@@ -865,10 +865,10 @@ class Pass final : public SymbolSource {
     return std::string(s.operand_text);
   }
 
-  void warn(std::string text) {
+  void warn(std::string text, Severity severity = Severity::Warning) {
     const std::string where = this->where();
     if (!where.empty() && text.starts_with(" -> ")) text = " -> " + where + " " + text.substr(4);
-    result_.warnings.report(line_no(), text);
+    result_.warnings.report(line_no(), text, severity);
   }
 
   void data(const Statement& s) {
@@ -976,7 +976,8 @@ class Pass final : public SymbolSource {
   }
 
   void user_note(const Statement& s) {
-    warn(message(s.folded == "warning"sv ? kUserWarning : kUserMessage, user_text(s)));
+    const bool warning = s.folded == "warning"sv;
+    warn(message(warning ? kUserWarning : kUserMessage, user_text(s)), warning ? Severity::Warning : Severity::Note);
   }
 
   // A macro call, else no statement at all.

@@ -52,7 +52,7 @@ struct RunContext {
   InstructionSet initial_set = InstructionSet::Mcs48;
   BuildClock clock;
   SymbolTable symbols;
-  PlainEncoder encoder;
+  StatementEncoder encoder;
   MnemonicCache mnemonics;
   std::map<std::string, std::shared_ptr<const LineBlock>> included;  // path -> file, read once per run
   bool keep_listing = false;
@@ -62,7 +62,7 @@ struct RunContext {
 
 struct PassResult {
   Diagnostics diagnostics;
-  Diagnostics warnings;  // lines that do not stop the run
+  Diagnostics warnings{{}, 0, Severity::Warning};  // lines that do not stop the run
   LineTable table;
   std::vector<ListingLine> listing;
   bool cut_short = false;  // a bound on work, nesting or errors ended the pass

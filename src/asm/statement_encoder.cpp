@@ -1,0 +1,263 @@
+#include "asm/statement_encoder.h"
+
+#include <array>
+
+#include "asm/diagnostics.h"
+#include "asm/instruction_table.h"
+#include "asm/table_hash.h"
+
+namespace zorvin::asm48 {
+
+namespace {
+
+constexpr std::uint8_t kJmp = 0x04;   // 000 00100: A10..A8 go into the top three bits
+constexpr std::uint8_t kCall = 0x14;  // 000 10100
+
+constexpr std::uint16_t kTargetShape = Operand::target(0).shape();
+constexpr std::uint16_t kAnyShape = UINT16_MAX;  // a pattern that every operand fits
+
+constexpr std::uint16_t shape_of_text(std::string_view text) {
+  if (text.empty()) return Operand::none().shape();
+  if (text == kAddressPlaceholder) return kTargetShape;
+  if (text.front() == '@') return Operand::indirect(*register_of(text.substr(1))).shape();
+  return Operand::of_register(*register_of(text)).shape();
+}
+
+constexpr std::array kUpiOnly = {
+    UpiInstruction{"in", "a", "dbb", 0x22, false},   UpiInstruction{"out", "dbb", "a", 0x02, false},
+    UpiInstruction{"mov", "sts", "a", 0x90, false},  UpiInstruction{"en", "dma", "", 0xE5, false},
+    UpiInstruction{"en", "flags", "", 0xF5, false},  UpiInstruction{"jobf", "", "", 0x86, true},
+    UpiInstruction{"jnibf", "", "", 0xD6, true},
+};
+
+// A UPI-only row read once: mnemonic key and operand shapes.
+struct UpiRow {
+  std::uint64_t mnemonic;
+  std::uint16_t shapes[2];
+  std::uint8_t opcode;
+  bool branch;
+};
+
+constexpr auto kUpiRows = [] {
+  std::array<UpiRow, kUpiOnly.size()> rows{};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const UpiInstruction& upi = kUpiOnly[i];
+    rows[i] = {text_key(upi.mnemonic), {shape_of_text(upi.operand1), shape_of_text(upi.operand2)}, upi.opcode,
+               upi.branch};
+  }
+  return rows;
+}();
+
+// 8048 instructions that UPI-41/42 parts lack (external memory and bus,
+// the interrupt pin test, memory banks, the clock output).
+struct MissingRow {
+  std::string_view mnemonic, operand1, operand2;  // "*": any operand
+};
+constexpr std::array kMissingOnUpi = {
+    MissingRow{"movx", "*", "*"}, MissingRow{"ins", "*", "*"},  MissingRow{"jni", "*", "*"},
+    MissingRow{"ent0", "*", "*"}, MissingRow{"sel", "mb0", "*"}, MissingRow{"sel", "mb1", "*"},
+    MissingRow{"outl", "bus", "*"}, MissingRow{"outl", "p0", "*"}, MissingRow{"anl", "bus", "*"},
+    MissingRow{"orl", "bus", "*"}, MissingRow{"in", "*", "p0"},
+};
+
+struct MissingPattern {
+  std::uint64_t mnemonic;
+  std::uint16_t shapes[2];
+};
+
+constexpr auto kMissingPatterns = [] {
+  std::array<MissingPattern, kMissingOnUpi.size()> patterns{};
+  for (std::size_t i = 0; i < patterns.size(); ++i) {
+    const MissingRow& row = kMissingOnUpi[i];
+    const auto shape = [](std::string_view text) { return text == "*" ? kAnyShape : shape_of_text(text); };
+    patterns[i] = {text_key(row.mnemonic), {shape(row.operand1), shape(row.operand2)}};
+  }
+  return patterns;
+}();
+
+constexpr bool fits(std::uint16_t pattern, std::uint16_t shape) { return pattern == kAnyShape || pattern == shape; }
+
+// One bit per UPI-only mnemonic, by a few bits of its key: most
+// statements are ruled out by one test instead of a walk through the rows.
+constexpr std::uint64_t upi_bit(std::uint64_t key) { return std::uint64_t{1} << key_slot(key, 6); }
+constexpr std::uint64_t kUpiMnemonicBits = [] {
+  std::uint64_t bits = 0;
+  for (const UpiRow& row : kUpiRows) bits |= upi_bit(row.mnemonic);
+  return bits;
+}();
+
+const UpiRow* upi_row(std::uint64_t mnemonic, std::uint16_t first, std::uint16_t second) {
+  if ((kUpiMnemonicBits & upi_bit(mnemonic)) == 0) return nullptr;
+  for (const UpiRow& row : kUpiRows)
+    if (row.mnemonic == mnemonic && (row.branch || (row.shapes[0] == first && row.shapes[1] == second))) return &row;
+  return nullptr;
+}
+
+bool missing(std::uint64_t mnemonic, std::uint16_t first, std::uint16_t second) {
+  for (const MissingPattern& row : kMissingPatterns)
+    if (row.mnemonic == mnemonic && fits(row.shapes[0], first) && fits(row.shapes[1], second)) return true;
+  return false;
+}
+
+StatementCode failure(EncodeFailure why) {
+  StatementCode code;
+  code.failure = why;
+  return code;
+}
+
+StatementCode one_byte(std::uint8_t opcode) {
+  StatementCode code;
+  code.bytes[0] = opcode;
+  code.length = 1;
+  return code;
+}
+
+StatementCode jump(std::uint8_t opcode, std::uint8_t target_operand) {
+  StatementCode code = one_byte(opcode);
+  code.length = 2;
+  code.needs_target = true;
+  code.target_operand = target_operand;
+  return code;
+}
+
+StatementCode immediate(std::uint8_t opcode, const Operand& value) {
+  if (!value.readable) return failure(EncodeFailure::Parameter);
+  if (value.value < 0 || value.value > 255) return failure(EncodeFailure::ValueRange);
+  StatementCode code = one_byte(opcode);
+  code.bytes[1] = static_cast<std::uint8_t>(value.value);
+  code.length = 2;
+  return code;
+}
+
+int operand_count(const Operand (&operands)[2]) {
+  if (!operands[0].written()) return operands[1].written() ? -1 : 0;
+  return operands[1].written() ? 2 : 1;
+}
+
+StatementCode one_operand(RowRange rows, const Operand& operand) {
+  const std::uint16_t shape = operand.shape();
+  for (const TableRow& row : split_rows(rows)) {
+    if (row.operand_shapes[0] == kTargetShape) return jump(row.opcode, 1);
+    if (row.operand_shapes[0] == shape) return one_byte(row.opcode);
+  }
+  return failure(EncodeFailure::Parameter);
+}
+
+StatementCode two_operands(RowRange rows, const Operand& first, const Operand& second) {
+  const std::uint16_t first_shape = first.shape();
+  const std::uint16_t second_shape = second.shape();
+  for (const TableRow& row : split_rows(rows)) {
+    if (row.operand_shapes[0] != first_shape) continue;
+    if (row.two_bytes && second.kind == OperandKind::Immediate) return immediate(row.opcode, second);
+    if (row.two_bytes && row.operand_shapes[1] == kTargetShape) return jump(row.opcode, 2);
+    if (row.operand_shapes[1] == second_shape) return one_byte(row.opcode);
+  }
+  return failure(EncodeFailure::Parameter);
+}
+
+// The 8048 table's answer: jmp and call, then the rows of the mnemonic.
+StatementCode encode_by_table(std::uint64_t key, const Operand (&operands)[2]) {
+  // jmp and call take any operand as their target; whoever fits it judges it.
+  if (key == word_key("jmp")) return jump(kJmp, 1);
+  if (key == word_key("call")) return jump(kCall, 1);
+  const auto rows = rows_of_key(key);
+  if (!rows) return failure(EncodeFailure::Syntax);
+  const int count = operand_count(operands);
+  const TableRow& first_row = split_rows(*rows).front();
+  if (count < 0 || count != first_row.operand_count) return failure(EncodeFailure::Parameter);
+  switch (count) {
+    case 0:
+      return one_byte(first_row.opcode);
+    case 1:
+      return one_operand(*rows, operands[0]);
+    default:
+      return two_operands(*rows, operands[0], operands[1]);
+  }
+}
+
+}  // namespace
+
+StatementCode encode_statement(const Statement& statement, InstructionSet set) {
+  const std::uint64_t key = statement.mnemonic_key != 0 ? statement.mnemonic_key : text_key(statement.mnemonic);
+  const Operand(&operands)[2] = statement.operands;
+  if (set == InstructionSet::Upi41 && missing(key, operands[0].shape(), operands[1].shape()))
+    return failure(EncodeFailure::NotOnUpi);
+  const StatementCode code = encode_by_table(key, operands);
+  // A UPI-only row names a mnemonic or operands that no 8048 row has: only
+  // a statement the table refused may be one.
+  if (code.failure != EncodeFailure::Syntax && code.failure != EncodeFailure::Parameter) return code;
+  const UpiRow* upi = upi_row(key, operands[0].shape(), operands[1].shape());
+  if (!upi) return code;
+  if (set != InstructionSet::Upi41) return failure(EncodeFailure::OnlyOnUpi);
+  if (!upi->branch) return one_byte(upi->opcode);
+  return operand_count(operands) == 1 ? jump(upi->opcode, 1) : failure(EncodeFailure::Parameter);
+}
+
+StatementCode StatementEncoder::encode(const Statement& statement, InstructionSet set) {
+  const std::uint64_t key = statement.mnemonic_key != 0 ? statement.mnemonic_key : text_key(statement.mnemonic);
+  if (key == kLongTextKey) return encode_statement(statement, set);
+  const Operand& second = statement.operands[1];
+  const std::uint32_t shapes = (std::uint32_t{statement.operands[0].shape()} << 16) | second.shape();
+  const std::uint64_t parts = ((key * kSpread) ^ shapes) * kSpread ^ static_cast<std::uint64_t>(set);
+  for (std::size_t slot = key_slot(parts, kSlotBits);; slot = (slot + 1) % slots_.size()) {
+    Entry& entry = slots_[slot];
+    if (entry.mnemonic == key && entry.shapes == shapes && entry.set == set)
+      return entry.immediate_second ? immediate(entry.code.bytes[0], second) : entry.code;
+    if (entry.mnemonic != 0) continue;
+    // The decision for any value: an immediate of 0 stands in for this one.
+    Statement probe = statement;
+    if (second.kind == OperandKind::Immediate) probe.operands[1] = Operand::immediate(0);
+    const StatementCode decided = encode_statement(probe, set);
+    const bool immediate_second = second.kind == OperandKind::Immediate && decided.ok() && decided.length == 2 &&
+                                  !decided.needs_target;
+    if (4 * used_ < 3 * slots_.size()) {
+      entry = {key, shapes, set, immediate_second, decided};
+      ++used_;
+    }
+    return immediate_second ? immediate(decided.bytes[0], second) : decided;
+  }
+}
+
+bool takes_immediate(std::string_view folded_mnemonic, int position) {
+  const auto rows = rows_of(folded_mnemonic);
+  if (!rows || position < 1 || position > 2) return false;
+  for (const TableRow& row : split_rows(*rows))
+    if (row.operand_shapes[position - 1] == Operand::immediate(0).shape()) return true;
+  return false;
+}
+
+std::string_view failure_text(EncodeFailure why) {
+  switch (why) {
+    case EncodeFailure::Syntax:
+      return kSyntaxError;
+    case EncodeFailure::Parameter:
+      return kParameterError;
+    case EncodeFailure::ValueRange:
+      return kValueOutOfRange;
+    default:
+      return {};
+  }
+}
+
+std::span<const UpiInstruction> upi_only_instructions() { return kUpiOnly; }
+
+bool missing_on_upi(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
+  const auto shape = [](std::string_view text) {
+    const bool indirect = text.starts_with('@');
+    const auto reg = register_of(indirect ? text.substr(1) : text);
+    if (text.empty()) return Operand::none().shape();
+    if (!reg) return Operand::unknown().shape();
+    return indirect ? Operand::indirect(*reg).shape() : Operand::of_register(*reg).shape();
+  };
+  return missing(text_key(mnemonic), shape(operand1), shape(operand2));
+}
+
+bool is_mnemonic(std::string_view folded) {
+  if (first_row_of(folded)) return true;
+  if (folded == "jmp" || folded == "call") return true;
+  for (const UpiInstruction& row : kUpiOnly)
+    if (row.mnemonic == folded) return true;
+  return false;
+}
+
+}  // namespace zorvin::asm48
