@@ -41,6 +41,7 @@ struct Convention {
   bool word_relations = false;  // EQ NE LT LE GT GE
   bool bare_high_low = false;   // HIGH x, LOW x without parentheses
   bool quote_once_char = false;  // 'c without a closing quote
+  bool doubled_quotes = false;  // 'IT''S': a quote written twice inside quotes is one quote
   bool numbered_macros = false;  // .ma NAME ... .em with ]1..]9, called as >NAME args
   bool hash_words = false;      // #define, #include, #if at the start of a line
   bool dollar_controls = false; // $INCLUDE(file), $MOD48 and other control lines

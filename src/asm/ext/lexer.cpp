@@ -193,6 +193,11 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
       bool closed = false;
       token.chars_at = static_cast<std::uint32_t>(out.characters.size());
       while (end < size) {
+        if (line[end] == c && rules.doubled_quotes && end + 1 < size && line[end + 1] == c) {
+          out.characters.push_back(static_cast<unsigned char>(c));
+          end += 2;
+          continue;
+        }
         if (line[end] == c) {
           closed = true;
           ++end;

@@ -370,6 +370,18 @@ class Pass final : public SymbolSource {
     Statement s;
     const auto& t = line.tokens;
     std::size_t i = 0;
+    // ". = expr" (ASxxxx) and "*= expr" (TASM) set the location counter.
+    if (t.size() >= 2 && is_op(t[1], "=") &&
+        ((rules_.dot_location && t[0].text == "."sv) || (rules_.star_location && is_op(t[0], "*")))) {
+      s.word = &t[1];
+      s.folded.assign_lower("org");
+      s.key = text_key(s.folded);
+      s.operands = std::span<const Token>(t).subspan(2);
+      if (!s.operands.empty())
+        s.operand_text = text.substr(s.operands.front().start, s.operands.back().start + s.operands.back().text.size() -
+                                                                   s.operands.front().start);
+      return s;
+    }
     if (t.size() >= 2 && t[0].kind == TokenKind::Name && is_op(t[1], ":")) {
       s.label = &t[0];
       i = 2;
@@ -508,9 +520,12 @@ class Pass final : public SymbolSource {
     if (!continuation_.empty()) lines_back_ = continuation_.size() - 1;
     if (s.word && conditional(s)) return;
     if (!active) return;
-    if (line.has_bad)
+    if (line.has_bad) {
+      // The label stands all the same: no "not defined" for each use of it.
+      if (s.label && !(s.word && is_definition(s))) context_.symbols.define(qualified(s.label->text), SymbolKind::Label, location_);
       for (const Token& t : line.tokens)
         if (t.kind == TokenKind::Bad) return report(kBadExpression, in_own_line(text, t.start, t.text));
+    }
     if (s.word && definition(s)) return;
     if (s.label) {
       const std::string_view name = qualified(s.label->text);
