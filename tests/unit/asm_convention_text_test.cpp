@@ -24,7 +24,7 @@ TEST(TextDefines, ArePutInWhereTheirNameAndArgumentsStand) {
   };
   const Case cases[] = {
       {" mov a,#OFS(3)", " mov a,#(3+2)"},
-      {" mov a,#ofs (3)", nullptr},                   // no blank between name and "("
+      {" mov a,#ofs (3)", " mov a,#(3+2)"},           // blanks before "(" as in C
       {" mov a,#Sum(1, (2,3))", " mov a,#(1+(2,3))"},  // arguments split at top-level commas only
       {" mov a,#OFS(OFS(1))", " mov a,#(OFS(1)+2)"},  // one level per call: the pass calls again
       {" mov a,#none()+1", " mov a,#7+1"},
