@@ -81,6 +81,8 @@ TEST(SbAsmFields, WhatFollowsTheOperandFieldIsAComment) {
       {"        MOV A,#(1 + 2)", {"MOV", "A", ",", "#", "(", "1"}},  // a blank ends the operand field
       {"        NOP   wait ; here", {"NOP", "wait"}},           // the pass takes "wait" for a comment
       {"X       .EQ 3 ; three", {"X", ".EQ", "3"}},
+      {"* a comment line", {}},                                  // "*" in column 1
+      {"        .DB *", {".DB", "*"}},                           // elsewhere a value
   };
   for (const Case& c : cases) EXPECT_EQ(sbasm_tokens(c.line), c.tokens) << c.line;
   // Other conventions read on to ";".

@@ -153,8 +153,8 @@ TEST(Dialect, MessagesNameTheLineAtFault) {
   const Case cases[] = {
       {"#DEFINE TWO  MOV A,#1 \\\n  MOV A,#\"ab \\\n  NOP\n  .ORG 0\n",
        {"Zeile: 2 -> Fehler im Ausdruck: \"ab \\"}},
-      {"#DEFINE X 1\n#DEFINE X 2 \\\n  + 1\n  NOP\n", {"Zeile: 2 -> Symbol doppelt definiert: X"}},
-      {"  .ORG 0\n#DEFINE Y 1 \\\n + \\\n )\n", {"Zeile: 2 -> Fehler im Ausdruck: )"}},
+      {"#DEFINE T NOP\n#DEFINE T NOP \\\n  NOP\n", {"Zeile: 2 -> Symbol doppelt definiert: T"}},
+      {"  .ORG 0\n#DEFINE Y 1 \\\n + \\\n 2\n", {"Zeile: 2 -> Fehler im Ausdruck: \\"}},  // a value has no "\\"
       {"  cpu 8048\nstart:  mov a,#\"x\n  jmp start\n", {"Zeile: 2 -> Fehler im Ausdruck: \"x"}},
       {"  .CR 8048\nLOOP    wait here\n  DJNZ R2,LOOP\n",
        {"Zeile: 2 -> kein Befehl, keine Direktive, kein Makro: wait (ein Kommentar ohne Befehl beginnt mit \";\")"}},

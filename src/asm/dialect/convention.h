@@ -46,7 +46,8 @@ struct Convention {
   bool hash_words = false;      // #define, #include, #if at the start of a line
   bool dollar_controls = false; // $INCLUDE(file), $MOD48 and other control lines
   // Fields end at blanks: what follows the operand field is a comment even
-  // without ";" (and an expression holds no blank outside quotes).
+  // without ";" (and an expression holds no blank outside quotes); "*" in
+  // column 1 starts a comment line.
   bool comment_after_operands = false;
   // A value too large for a byte: its low byte with a warning, as the
   // convention's assembler does; otherwise an error.

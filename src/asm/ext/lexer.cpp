@@ -142,6 +142,7 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
     if (pos >= size) break;
     const char c = line[pos];
     if (c == ';') break;
+    if (c == '*' && pos == 0 && rules.comment_after_operands) break;  // "*" in column 1: a comment line
     if (fields_left >= 0 && (out.tokens.empty() || pos != blanks_from) && fields_left-- == 0) break;
     // Filled in place: a token built aside and copied in costs a stall.
     Token& token = out.tokens.emplace_back();

@@ -1,8 +1,9 @@
 ; SB-Assembler convention, labels: a label alone on its line with a
 ; comment after ";", .name labels local to the last ordinary label, ]1
 ; inside a macro, quotes inside quotes, a value too wide for a byte cut
-; to its low byte.
+; to its low byte, "*" comment lines.
         .CR     8048
+* a comment line may start with "*" in column 1
         .OR     $010
 FIRST   ; the comment after a lone label needs its ";"
 .LOOP   DJNZ    R2,.LOOP        ; @0010 = EA 10
