@@ -388,7 +388,8 @@ class Pass final : public SymbolSource {
     } else if (t.size() >= 2 && t[0].kind == TokenKind::Name && defines_name(t[1])) {
       s.label = &t[0];
       i = 1;
-    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(FoldedName(t[0].text))) {
+    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && t[0].text.front() != '#' &&
+               !known_word(FoldedName(t[0].text))) {
       s.label = &t[0];  // a name in column 1 is a label, colon or not
       i = 1;
     }
@@ -1016,6 +1017,9 @@ class Pass final : public SymbolSource {
     if (const auto macro = macros_.find(s.folded.view()); macro != macros_.end()) return expand_macro(macro->second, s);
     // Where fields end at blanks, the word after a label is the instruction
     // field all the same: a comment there needs its ";" (LOOP  ; wait).
+    const std::string_view word = s.word->text;
+    if (s.word->kind == TokenKind::Name && word.size() > 1 && (word.front() == '.' || word.front() == '#'))
+      return report(kUnknownDirective, word);
     if (rules_.comment_after_operands && s.word->kind == TokenKind::Name)
       return report(message(kNotAnInstruction, s.word->text) + std::string(kCommentNeedsSemicolon));
     report(kSyntaxError);

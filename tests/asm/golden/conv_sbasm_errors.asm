@@ -5,3 +5,4 @@
 LOOP    wait here               ; error: kein Befehl, keine Direktive, kein Makro: wait (ein Kommentar ohne Befehl beginnt mit ";")
         pause a moment          ; error: kein Befehl, keine Direktive, kein Makro: pause (ein Kommentar ohne Befehl beginnt mit ";")
         DJNZ    R2,LOOP
+        .XX     1               ; error: unbekannte Direktive: .XX

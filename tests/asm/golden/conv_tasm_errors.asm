@@ -5,3 +5,5 @@
 #DEFINE TWO     NOP \           ; error: Symbol doppelt definiert: TWO
                 NOP
         NOP
+        .FOO    1               ; error: unbekannte Direktive: .FOO
+#IFDEFX SPEED                   ; error: unbekannte Direktive: #IFDEFX
