@@ -133,6 +133,10 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
   // Views of the line without substr's range check: every end is checked here.
   const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
   std::size_t pos = from;
+  if (from == 0 && size > 0 && line[0] == '*' && rules.comment_after_operands) {  // "*" in column 1: a comment line
+    out.code_end = 0;
+    return;
+  }
   // Where fields end at blanks: the label (a name in column 1), the word
   // and the operand field; what follows them is a comment.
   int fields_left = !rules.comment_after_operands ? -1 : (size > 0 && !has_class(line[0], kBlankClass) ? 3 : 2);
@@ -142,7 +146,6 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
     if (pos >= size) break;
     const char c = line[pos];
     if (c == ';') break;
-    if (c == '*' && pos == 0 && rules.comment_after_operands) break;  // "*" in column 1: a comment line
     if (fields_left >= 0 && (out.tokens.empty() || pos != blanks_from) && fields_left-- == 0) break;
     // Filled in place: a token built aside and copied in costs a stall.
     Token& token = out.tokens.emplace_back();

@@ -366,22 +366,28 @@ class Pass final : public SymbolSource {
     return t.kind == TokenKind::Name && is_definition_word(engine_word(rules_, FoldedName(t.text)));
   }
 
+  // ". = expr" (ASxxxx) and "*= expr" (TASM) set the location counter.
+  bool sets_location(const Token& t) const {
+    return (rules_.dot_location && t.text == "."sv) || (rules_.star_location && is_op(t, "*"));
+  }
+
+  Statement location_statement(const TokenLine& line, std::string_view text) const {
+    Statement s;
+    s.word = &line.tokens[1];
+    s.folded.assign_lower("org");
+    s.key = text_key(s.folded);
+    s.operands = std::span<const Token>(line.tokens).subspan(2);
+    if (!s.operands.empty())
+      s.operand_text = text.substr(s.operands.front().start,
+                                   s.operands.back().start + s.operands.back().text.size() - s.operands.front().start);
+    return s;
+  }
+
   Statement parse(const TokenLine& line, std::string_view text) {
     Statement s;
     const auto& t = line.tokens;
     std::size_t i = 0;
-    // ". = expr" (ASxxxx) and "*= expr" (TASM) set the location counter.
-    if (t.size() >= 2 && is_op(t[1], "=") &&
-        ((rules_.dot_location && t[0].text == "."sv) || (rules_.star_location && is_op(t[0], "*")))) {
-      s.word = &t[1];
-      s.folded.assign_lower("org");
-      s.key = text_key(s.folded);
-      s.operands = std::span<const Token>(t).subspan(2);
-      if (!s.operands.empty())
-        s.operand_text = text.substr(s.operands.front().start, s.operands.back().start + s.operands.back().text.size() -
-                                                                   s.operands.front().start);
-      return s;
-    }
+    if (t.size() >= 2 && is_op(t[1], "=") && sets_location(t[0])) return location_statement(line, text);
     if (t.size() >= 2 && t[0].kind == TokenKind::Name && is_op(t[1], ":")) {
       s.label = &t[0];
       i = 2;
