@@ -371,8 +371,7 @@ class Pass final : public SymbolSource {
     return (rules_.dot_location && t.text == "."sv) || (rules_.star_location && is_op(t, "*"));
   }
 
-  Statement location_statement(const TokenLine& line, std::string_view text) const {
-    Statement s;
+  void as_location_statement(const TokenLine& line, std::string_view text, Statement& s) const {
     s.word = &line.tokens[1];
     s.folded.assign_lower("org");
     s.key = text_key(s.folded);
@@ -380,14 +379,16 @@ class Pass final : public SymbolSource {
     if (!s.operands.empty())
       s.operand_text = text.substr(s.operands.front().start,
                                    s.operands.back().start + s.operands.back().text.size() - s.operands.front().start);
-    return s;
   }
 
   Statement parse(const TokenLine& line, std::string_view text) {
     Statement s;
     const auto& t = line.tokens;
     std::size_t i = 0;
-    if (t.size() >= 2 && is_op(t[1], "=") && sets_location(t[0])) return location_statement(line, text);
+    if (t.size() >= 2 && is_op(t[1], "=") && sets_location(t[0])) {
+      as_location_statement(line, text, s);
+      return s;  // the one object returned: no copy of it
+    }
     if (t.size() >= 2 && t[0].kind == TokenKind::Name && is_op(t[1], ":")) {
       s.label = &t[0];
       i = 2;
