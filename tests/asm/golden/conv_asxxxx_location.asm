@@ -1,5 +1,6 @@
 ; Setting the location counter the ways the conventions write it besides
-; org: ASxxxx ". = expr" with .ds and .blkb.
+; org: ASxxxx ". = expr" with .ds and .blkb; 1$ labels local between
+; two ordinary labels.
         .area   CODE (ABS)
         .8048
         .org    0x10
