@@ -82,6 +82,9 @@ TEST(SbAsmFields, WhatFollowsTheOperandFieldIsAComment) {
       {"        NOP   wait ; here", {"NOP", "wait"}},           // the pass takes "wait" for a comment
       {"X       .EQ 3 ; three", {"X", ".EQ", "3"}},
       {"* a comment line", {}},                                  // "*" in column 1
+      {"        .AS /a b/ text", {".AS", "/a b/"}},              // any two equal characters
+      {"X       .AS #$0D,/x,y/ t", {"X", ".AS", "$0D", ",", "/x,y/"}},  // #value items among them
+      {"        .DB /2", {".DB", "/", "2"}},                     // elsewhere "/" is an operator
       {"        .DB *", {".DB", "*"}},                           // elsewhere a value
   };
   for (const Case& c : cases) EXPECT_EQ(sbasm_tokens(c.line), c.tokens) << c.line;

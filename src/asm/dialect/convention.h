@@ -47,7 +47,8 @@ struct Convention {
   bool dollar_controls = false; // $INCLUDE(file), $MOD48 and other control lines
   // Fields end at blanks: what follows the operand field is a comment even
   // without ";" (and an expression holds no blank outside quotes); "*" in
-  // column 1 starts a comment line.
+  // column 1 starts a comment line; .AS/.AZ strings stand between any two
+  // equal characters, with #value items among them.
   bool comment_after_operands = false;
   // A value too large for a byte: its low byte with a warning, as the
   // convention's assembler does; otherwise an error.
