@@ -24,7 +24,7 @@ TEST(TextDefines, ArePutInWhereTheirNameAndArgumentsStand) {
   };
   const Case cases[] = {
       {" mov a,#OFS(3)", " mov a,#(3+2)"},
-      {" mov a,#ofs (3)", nullptr},                   // no blank between name and "("
+      {" mov a,#ofs (3)", " mov a,#(3+2)"},           // blanks before "(" as in C
       {" mov a,#Sum(1, (2,3))", " mov a,#(1+(2,3))"},  // arguments split at top-level commas only
       {" mov a,#OFS(OFS(1))", " mov a,#(OFS(1)+2)"},  // one level per call: the pass calls again
       {" mov a,#none()+1", " mov a,#7+1"},
@@ -81,6 +81,11 @@ TEST(SbAsmFields, WhatFollowsTheOperandFieldIsAComment) {
       {"        MOV A,#(1 + 2)", {"MOV", "A", ",", "#", "(", "1"}},  // a blank ends the operand field
       {"        NOP   wait ; here", {"NOP", "wait"}},           // the pass takes "wait" for a comment
       {"X       .EQ 3 ; three", {"X", ".EQ", "3"}},
+      {"* a comment line", {}},                                  // "*" in column 1
+      {"        .AS /a b/ text", {".AS", "/a b/"}},              // any two equal characters
+      {"X       .AS #$0D,/x,y/ t", {"X", ".AS", "$0D", ",", "/x,y/"}},  // #value items among them
+      {"        .DB /2", {".DB", "/", "2"}},                     // elsewhere "/" is an operator
+      {"        .DB *", {".DB", "*"}},                           // elsewhere a value
   };
   for (const Case& c : cases) EXPECT_EQ(sbasm_tokens(c.line), c.tokens) << c.line;
   // Other conventions read on to ";".

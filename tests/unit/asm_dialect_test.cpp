@@ -139,3 +139,31 @@ TEST(Dialect, IncludeFoundInAnotherCaseIsNamed) {
 
 }  // namespace
 }  // namespace zorvin::asm48
+
+namespace zorvin::asm48 {
+namespace {
+
+// Where a message points: the line at fault within a continued #DEFINE,
+// else its first line; a label on a line with a mistake still stands.
+TEST(Dialect, MessagesNameTheLineAtFault) {
+  struct Case {
+    const char* source;
+    std::vector<std::string> errors;
+  };
+  const Case cases[] = {
+      {"#DEFINE TWO  MOV A,#1 \\\n  MOV A,#\"ab \\\n  NOP\n  .ORG 0\n",
+       {"Zeile: 2 -> Fehler im Ausdruck: \"ab \\"}},
+      {"#DEFINE T NOP\n#DEFINE T NOP \\\n  NOP\n", {"Zeile: 2 -> Symbol doppelt definiert: T"}},
+      {"  .ORG 0\n#DEFINE Y 1 \\\n + \\\n 2\n", {"Zeile: 2 -> Fehler im Ausdruck: \\"}},  // a value has no "\\"
+      {"  cpu 8048\nstart:  mov a,#\"x\n  jmp start\n", {"Zeile: 2 -> Fehler im Ausdruck: \"x"}},
+      {"  .CR 8048\nLOOP    wait here\n  DJNZ R2,LOOP\n",
+       {"Zeile: 2 -> kein Befehl, keine Direktive, kein Makro: wait (ein Kommentar ohne Befehl beginnt mit \";\")"}},
+  };
+  for (const Case& c : cases) {
+    Assembler assembler;
+    EXPECT_EQ(assembler.run(c.source).error_lines, c.errors) << c.source;
+  }
+}
+
+}  // namespace
+}  // namespace zorvin::asm48

@@ -41,11 +41,14 @@ struct Convention {
   bool word_relations = false;  // EQ NE LT LE GT GE
   bool bare_high_low = false;   // HIGH x, LOW x without parentheses
   bool quote_once_char = false;  // 'c without a closing quote
+  bool doubled_quotes = false;  // 'IT''S': a quote written twice inside quotes is one quote
   bool numbered_macros = false;  // .ma NAME ... .em with ]1..]9, called as >NAME args
   bool hash_words = false;      // #define, #include, #if at the start of a line
   bool dollar_controls = false; // $INCLUDE(file), $MOD48 and other control lines
   // Fields end at blanks: what follows the operand field is a comment even
-  // without ";" (and an expression holds no blank outside quotes).
+  // without ";" (and an expression holds no blank outside quotes); "*" in
+  // column 1 starts a comment line; .AS/.AZ strings stand between any two
+  // equal characters, with #value items among them.
   bool comment_after_operands = false;
   // A value too large for a byte: its low byte with a warning, as the
   // convention's assembler does; otherwise an error.

@@ -96,6 +96,35 @@ bool read_convention_number(std::string_view text, const Convention& rules, std:
   return false;
 }
 
+// Where fields end at blanks: the start of an item of .AS, .AT or .AZ,
+// whose strings stand between any two equal characters (/Test/, \Te st\).
+bool delimited_item(const TokenLine& out, int fields_left, std::size_t word_at) {
+  if (fields_left != 0 || out.tokens.size() <= word_at) return false;
+  const Token& word = out.tokens[word_at];
+  const Token& last = out.tokens.back();
+  const bool item_start = &last == &word || (last.kind == TokenKind::Operator && last.text == ",");
+  return item_start && word.kind == TokenKind::Name && word.text.size() == 3 && word.text[0] == '.' &&
+         (equals_folded(word.text, ".as") || equals_folded(word.text, ".at") || equals_folded(word.text, ".az"));
+}
+
+// A string from the delimiter at `pos` to the next one, taken as written.
+std::size_t read_delimited(std::string_view line, std::size_t pos, TokenLine& out, char32_t bits) {
+  Token& token = out.tokens.emplace_back();
+  token.start = static_cast<std::uint32_t>(pos);
+  const char delimiter = line[pos];
+  std::size_t end = pos + 1;
+  token.chars_at = static_cast<std::uint32_t>(out.characters.size());
+  while (end < line.size() && line[end] != delimiter) out.characters.push_back(static_cast<unsigned char>(line[end++]) | bits);
+  token.chars_size = static_cast<std::uint32_t>(out.characters.size() - token.chars_at);
+  const bool closed = end < line.size() && token.chars_size > 0;
+  if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
+  if (end < line.size()) ++end;
+  token.kind = closed ? TokenKind::String : TokenKind::Bad;
+  out.has_bad = out.has_bad || !closed;
+  token.text = line.substr(pos, end - pos);
+  return end;
+}
+
 }  // namespace
 
 const Convention& default_convention() { return macro_convention(); }
@@ -133,16 +162,31 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
   // Views of the line without substr's range check: every end is checked here.
   const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
   std::size_t pos = from;
+  if (from == 0 && size > 0 && line[0] == '*' && rules.comment_after_operands) {  // "*" in column 1: a comment line
+    out.code_end = 0;
+    return;
+  }
   // Where fields end at blanks: the label (a name in column 1), the word
   // and the operand field; what follows them is a comment.
   int fields_left = !rules.comment_after_operands ? -1 : (size > 0 && !has_class(line[0], kBlankClass) ? 3 : 2);
+  const std::size_t word_at = fields_left == 3 ? 1 : 0;  // after the label, if any
   while (true) {
     const std::size_t blanks_from = pos;
     pos = skip_blanks(line, pos);
     if (pos >= size) break;
-    const char c = line[pos];
+    char c = line[pos];
     if (c == ';') break;
     if (fields_left >= 0 && (out.tokens.empty() || pos != blanks_from) && fields_left-- == 0) break;
+    if (fields_left >= 0 && delimited_item(out, fields_left, word_at)) {
+      if (c != '#') {
+        // -/Test/: "negative" text, every byte with bit 7 set
+        const bool negative = c == '-' && pos + 2 < size && line[pos + 1] != '#';
+        pos = read_delimited(line, negative ? pos + 1 : pos, out, negative ? 0x80 : 0);
+        continue;
+      }
+      if (++pos >= size || has_class(line[pos], kBlankClass)) break;  // #expression: the value follows
+      c = line[pos];
+    }
     // Filled in place: a token built aside and copied in costs a stall.
     Token& token = out.tokens.emplace_back();
     token.start = static_cast<std::uint32_t>(pos);
@@ -193,6 +237,11 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
       bool closed = false;
       token.chars_at = static_cast<std::uint32_t>(out.characters.size());
       while (end < size) {
+        if (line[end] == c && rules.doubled_quotes && end + 1 < size && line[end + 1] == c) {
+          out.characters.push_back(static_cast<unsigned char>(c));
+          end += 2;
+          continue;
+        }
         if (line[end] == c) {
           closed = true;
           ++end;

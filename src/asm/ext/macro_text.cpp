@@ -132,7 +132,10 @@ bool put_in_text_defines(std::string_view line, const std::vector<TextDefine>& d
     while (end < line.size() && is_name_char(line[end])) ++end;
     const std::string_view name = line.substr(i, end - i);
     const TextDefine* define = nullptr;
-    if (std::size_t open = end; open < line.size() && line[open] == '(') {
+    // As with the C preprocessor, blanks may stand between name and "(".
+    std::size_t open = end;
+    while (open < line.size() && (line[open] == ' ' || line[open] == '\t')) ++open;
+    if (open < line.size() && line[open] == '(') {
       const std::string folded = fold_case(name);
       for (const TextDefine& d : defines)
         if (d.name == folded) define = &d;
@@ -144,7 +147,7 @@ bool put_in_text_defines(std::string_view line, const std::vector<TextDefine>& d
     }
     // The arguments up to the parenthesis that closes the one after the name.
     int depth = 0;
-    std::size_t close = end;
+    std::size_t close = open;
     for (; close < line.size(); ++close) {
       if (line[close] == '\'' || line[close] == '"') {
         close = after_quote(line, close) - 1;
@@ -158,7 +161,7 @@ bool put_in_text_defines(std::string_view line, const std::vector<TextDefine>& d
       out.append(line.substr(i));
       break;
     }
-    const auto arguments = split_arguments(line.substr(end + 1, close - end - 1));
+    const auto arguments = split_arguments(line.substr(open + 1, close - open - 1));
     std::vector<std::pair<std::string, std::string>> replacements;
     for (std::size_t k = 0; k < define->parameters.size(); ++k)
       replacements.emplace_back(define->parameters[k], k < arguments.size() ? std::string(arguments[k]) : "");

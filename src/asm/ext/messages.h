@@ -33,6 +33,9 @@ inline constexpr std::string_view kOnlyOnUpi = " -> Befehl gibt es nur beim 8041
 inline constexpr std::string_view kOtherBank =
     " -> Warnung: Sprungziel in der anderen 2-KiB-Bank (sel mb0/mb1 wählt sie): ";
 inline constexpr std::string_view kLowByteTaken = " -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: ";
+inline constexpr std::string_view kUnknownDirective = " -> unbekannte Direktive: ";
+inline constexpr std::string_view kNotAnInstruction = " -> kein Befehl, keine Direktive, kein Makro: ";
+inline constexpr std::string_view kCommentNeedsSemicolon = " (ein Kommentar ohne Befehl beginnt mit \";\")";
 inline constexpr std::string_view kUserError = " -> Fehler: ";
 inline constexpr std::string_view kUserWarning = " -> Warnung: ";
 inline constexpr std::string_view kUserMessage = " -> Meldung: ";

@@ -197,6 +197,7 @@ class Pass final : public SymbolSource {
   // Next line of the innermost frame, with a macro's arguments and local
   // labels put in. The view lasts until the next read.
   std::string_view read_line() {
+    lines_back_ = 0;
     Frame& frame = frames_.back();
     const std::string_view line = frame.take();
     if (frame.kind == FrameKind::Macro && substitute_names(line, frame.replacements, buffer_, kMaxExpandedLineBytes)) {
@@ -223,7 +224,7 @@ class Pass final : public SymbolSource {
   // source, else the source line that opened the outermost expansion.
   std::int32_t line_no() const {
     if (replaying_) return replaying_->line_no;
-    return frames_.size() > 1 ? frames_[1].origin_line : static_cast<std::int32_t>(frames_[0].next);
+    return frames_.size() > 1 ? frames_[1].origin_line : static_cast<std::int32_t>(frames_[0].next - lines_back_);
   }
 
   // The frame of the innermost included file being read, or none while the
@@ -239,7 +240,8 @@ class Pass final : public SymbolSource {
   std::string where() const {
     if (replaying_) return replaying_->where;
     const Frame* file = innermost_include();
-    return file ? file->block->file_name + ", Zeile " + std::to_string(file->next) + ":" : std::string();
+    const std::size_t back = file == &frames_.back() ? lines_back_ : 0;
+    return file ? file->block->file_name + ", Zeile " + std::to_string(file->next - back) + ":" : std::string();
   }
 
   // Messages from an included file also say where in it. The detail (a
@@ -364,17 +366,37 @@ class Pass final : public SymbolSource {
     return t.kind == TokenKind::Name && is_definition_word(engine_word(rules_, FoldedName(t.text)));
   }
 
+  // ". = expr" (ASxxxx) and "*= expr" (TASM) set the location counter.
+  bool sets_location(const Token& t) const {
+    return (rules_.dot_location && t.text == "."sv) || (rules_.star_location && is_op(t, "*"));
+  }
+
+  void as_location_statement(const TokenLine& line, std::string_view text, Statement& s) const {
+    s.word = &line.tokens[1];
+    s.folded.assign_lower("org");
+    s.key = text_key(s.folded);
+    s.operands = std::span<const Token>(line.tokens).subspan(2);
+    if (!s.operands.empty())
+      s.operand_text = text.substr(s.operands.front().start,
+                                   s.operands.back().start + s.operands.back().text.size() - s.operands.front().start);
+  }
+
   Statement parse(const TokenLine& line, std::string_view text) {
     Statement s;
     const auto& t = line.tokens;
     std::size_t i = 0;
+    if (t.size() >= 2 && is_op(t[1], "=") && sets_location(t[0])) {
+      as_location_statement(line, text, s);
+      return s;  // the one object returned: no copy of it
+    }
     if (t.size() >= 2 && t[0].kind == TokenKind::Name && is_op(t[1], ":")) {
       s.label = &t[0];
       i = 2;
     } else if (t.size() >= 2 && t[0].kind == TokenKind::Name && defines_name(t[1])) {
       s.label = &t[0];
       i = 1;
-    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && !known_word(FoldedName(t[0].text))) {
+    } else if (!t.empty() && t[0].kind == TokenKind::Name && t[0].start == 0 && t[0].text.front() != '#' &&
+               !known_word(FoldedName(t[0].text))) {
       s.label = &t[0];  // a name in column 1 is a label, colon or not
       i = 1;
     }
@@ -422,14 +444,26 @@ class Pass final : public SymbolSource {
     // Reading on may overwrite the view of a macro's line: the lines are kept.
     continuation_.assign(1, std::string(text));
     continued_.assign(text.substr(0, code_end_of(text)));
+    continued_starts_.assign(1, 0);
     while (!frames_.back().at_end() && continued_.size() <= kMaxExpandedLineBytes) {
       const std::string_view next = read_line();
       continuation_.emplace_back(next);
       continued_ += ' ';
+      continued_starts_.push_back(continued_.size());
       continued_.append(next.substr(0, code_end_of(next)));
       if (!continues(next)) break;
     }
     return continued_;
+  }
+
+  // A piece of a continued #DEFINE cut at the end of the line it starts
+  // in, which the statement's messages then name.
+  std::string_view in_own_line(std::string_view text, std::size_t offset, std::string_view piece) {
+    if (continuation_.empty() || text.data() != continued_.data()) return piece;
+    const auto next = std::upper_bound(continued_starts_.begin(), continued_starts_.end(), offset);
+    lines_back_ = static_cast<std::size_t>(continued_starts_.end() - next);
+    if (next == continued_starts_.end()) return piece;
+    return trim_blanks(piece.substr(0, std::min(piece.size(), *next - 1 - offset)));
   }
 
   // The lines of a continued #DEFINE after the listing line of its first:
@@ -489,11 +523,17 @@ class Pass final : public SymbolSource {
       if (active && s.label && !(s.word && is_definition(s))) shown.address = location_;
       list_continuation();
     }
+    // Messages about a continued #DEFINE name its first line, unless they
+    // can be placed in one of its lines.
+    if (!continuation_.empty()) lines_back_ = continuation_.size() - 1;
     if (s.word && conditional(s)) return;
     if (!active) return;
-    if (line.has_bad)
+    if (line.has_bad) {
+      // The label stands all the same: no "not defined" for each use of it.
+      if (s.label && !(s.word && is_definition(s))) context_.symbols.define(qualified(s.label->text), SymbolKind::Label, location_);
       for (const Token& t : line.tokens)
-        if (t.kind == TokenKind::Bad) return report(kBadExpression, t.text);
+        if (t.kind == TokenKind::Bad) return report(kBadExpression, in_own_line(text, t.start, t.text));
+    }
     if (s.word && definition(s)) return;
     if (s.label) {
       const std::string_view name = qualified(s.label->text);
@@ -983,6 +1023,13 @@ class Pass final : public SymbolSource {
   // A macro call, else no statement at all.
   void other_word(const Statement& s) {
     if (const auto macro = macros_.find(s.folded.view()); macro != macros_.end()) return expand_macro(macro->second, s);
+    // Where fields end at blanks, the word after a label is the instruction
+    // field all the same: a comment there needs its ";" (LOOP  ; wait).
+    const std::string_view word = s.word->text;
+    if (s.word->kind == TokenKind::Name && word.size() > 1 && (word.front() == '.' || word.front() == '#'))
+      return report(kUnknownDirective, word);
+    if (rules_.comment_after_operands && s.word->kind == TokenKind::Name)
+      return report(message(kNotAnInstruction, s.word->text) + std::string(kCommentNeedsSemicolon));
     report(kSyntaxError);
   }
 
@@ -1042,6 +1089,8 @@ class Pass final : public SymbolSource {
   std::vector<TextDefine> text_defines_;  // #DEFINE NAME(a) with an expression for its text
   std::string continued_;          // a #DEFINE line with the lines that continue it
   std::vector<std::string> continuation_;  // those lines as written, the first one first
+  std::vector<std::size_t> continued_starts_;  // where each of them starts in continued_
+  std::size_t lines_back_ = 0;     // messages name the line this many before the last one read
   std::string expanded_;           // a line with its text defines put in
   std::string scratch_;
 };

@@ -13,6 +13,7 @@ const Convention& intel_convention() {
     c.name = "Intel ASM48";
     c.option = "asm48";
     c.word_relations = true;
+    c.doubled_quotes = true;
     c.true_is_minus_one = true;
     c.bare_high_low = true;
     c.dollar_controls = true;
