@@ -209,12 +209,14 @@ struct BareCase {
   bool bare;
   std::vector<std::uint8_t> code;
   int errors;
+  int warnings = 0;
 };
 
-TEST(AsmStatementEncoder, BareImmediatesOnlyWhereTheConventionReadsThem) {
+TEST(AsmStatementEncoder, BareImmediatesAreReadWithAWarningWhereTheConventionWantsAHash) {
   const BareCase cases[] = {
       {"  mov a,12h\n", true, {0x23, 0x12}, 0},
-      {"  mov a,12h\n", false, {}, 1},
+      {"  mov a,12h\n", false, {0x23, 0x12}, 0, 1},
+      {"  mov a,undefined_name\n", false, {}, 1},        // named, not a Parameterfehler
       {"n equ 7\n  anl p1,n+1\n", true, {0x99, 0x08}, 0},
       {"  mov a,r3\n", true, {0xFB}, 0},                 // a register stays one
       {"x reg r2\n  mov a,x\n", true, {0xFA}, 0},        // so does an alias
@@ -232,6 +234,7 @@ TEST(AsmStatementEncoder, BareImmediatesOnlyWhereTheConventionReadsThem) {
     LineTable table;
     const ext::ExtendedRun run = ext::assemble_extended(c.source, {}, options, false, table);
     EXPECT_EQ(run.diagnostics.count(), c.errors);
+    EXPECT_EQ(run.warnings.count(), c.warnings);
     if (c.errors > 0) continue;
     std::vector<std::uint8_t> code;
     for (const LineRecord& record : table.records) {

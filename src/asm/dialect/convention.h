@@ -55,10 +55,11 @@ struct Convention {
   bool low_byte_of_wide = false;
   bool bare_directive_words = false;  // directive words not starting with "." or "#"
   // An operand that is no register, where the instruction takes an
-  // immediate, is one without "#" (mov a,12), for a convention whose
-  // assembler reads it so. Intel's ASM48, TASM's 8048 table, ASxxxx's
-  // as8048 and the SB-Assembler all write immediate data with "#": none of
-  // the conventions here sets it.
+  // immediate, is read as one without "#" (mov a,12) in every convention;
+  // this says the convention's assembler documents it, so no warning is
+  // due. Intel's ASM48, TASM's 8048 table, ASxxxx's as8048 and the
+  // SB-Assembler all write immediate data with "#": none of the
+  // conventions here sets it.
   bool bare_immediates = false;
   std::span<const DirectiveAlias> directives;
 };

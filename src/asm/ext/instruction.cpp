@@ -145,8 +145,17 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
       if (!immediate_operand(operand.subspan(1), symbols, out, read)) return out;
     } else if (const auto reg = register_operand(operand, table)) {
       read = *reg;
-    } else if (symbols.convention().bare_immediates && takes_immediate(mnemonic.folded, static_cast<int>(i) + 1)) {
+    } else if (takes_immediate(mnemonic.folded, static_cast<int>(i) + 1)) {
+      // The 8048 addresses no data memory directly: a value where an
+      // immediate may stand can mean nothing else. Code written for an
+      // assembler that takes it so assembles; where the convention's own
+      // assembler wants "#", a warning says how the operand was read.
       if (!immediate_operand(operand, symbols, out, read)) return out;
+      if (!symbols.convention().bare_immediates && out.warning.empty()) {
+        std::string written;
+        for (const Token& t : operand) written += t.text;
+        out.warning = message(kBareImmediate, written);
+      }
     } else {
       out.error = std::string(kParameterError);
       return out;

@@ -32,6 +32,7 @@ inline constexpr std::string_view kNotOnUpi = " -> Befehl gibt es beim 8041/8042
 inline constexpr std::string_view kOnlyOnUpi = " -> Befehl gibt es nur beim 8041/8042 (cpu 8041)";
 inline constexpr std::string_view kOtherBank =
     " -> Warnung: Sprungziel in der anderen 2-KiB-Bank (sel mb0/mb1 wählt sie): ";
+inline constexpr std::string_view kBareImmediate = " -> Warnung: Wert ohne # als Direktwert gelesen: ";
 inline constexpr std::string_view kLowByteTaken = " -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: ";
 inline constexpr std::string_view kUnknownDirective = " -> unbekannte Direktive: ";
 inline constexpr std::string_view kNotAnInstruction = " -> kein Befehl, keine Direktive, kein Makro: ";

@@ -12,5 +12,7 @@
         mov a,#1 2              ; error: Fehler im Ausdruck: 2
         mov a,#'xy'             ; error: Zeichenkette ist hier kein Wert: 'xy'
         org 1000h               ; error: Wert außerhalb des zulässigen Bereiches: 4096 (erlaubt 0 bis 4095)
-        mov a,5                 ; error: Parameterfehler
+; a value without # where only an immediate can stand: read as #5, with a warning line
+        mov a,5                 ; = 23 05
+        mov psw,5               ; error: Parameterfehler
         frob a                  ; error: Syntaxfehler
