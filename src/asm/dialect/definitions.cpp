@@ -11,11 +11,12 @@ namespace {
 std::string quoted(std::string_view entry) {
   constexpr int kShown = 16;
   int characters = 0;
+  std::string out = "'";  // built by appending: GCC 12 warns falsely about "'" + string at -O3
   for (std::size_t i = 0; i < entry.size(); ++i) {
     const bool starts_character = (static_cast<unsigned char>(entry[i]) & 0xC0) != 0x80;
-    if (starts_character && ++characters > kShown) return "'" + std::string(entry.substr(0, i)) + "…'";
+    if (starts_character && ++characters > kShown) return out.append(entry.substr(0, i)).append("…'");
   }
-  return "'" + std::string(entry) + "'";
+  return out.append(entry).append("'");
 }
 
 }  // namespace
