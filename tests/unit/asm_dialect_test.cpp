@@ -32,6 +32,12 @@ TEST(Dialect, TheFirstMessageLineNamesItAndWhy) {
       {"; cpu 8048 in a comment\n  nop\n", "Dialekt: einfach (keine Kennzeichen eines anderen Dialekts)"},
       {"cpu equ 5\n  mov a,#cpu\n", "Dialekt: einfach (keine Kennzeichen eines anderen Dialekts)"},
       {"  nop\n  end\n#define X\n", "Dialekt: einfach (keine Kennzeichen eines anderen Dialekts)"},
+      {"  nop\n\tEND   ; done\n#define X\n", "Dialekt: einfach (keine Kennzeichen eines anderen Dialekts)"},
+      // Only "end" alone ends the search: not a word that starts like it,
+      // nor end with an operand or a comma in front.
+      {"  end x\n#define X\n", "Dialekt: TASM (erkannt an #define, Zeile 2)"},
+      {"  ,end\n#define X\n", "Dialekt: TASM (erkannt an #define, Zeile 2)"},
+      {"  endm\n", "Dialekt: Makroassembler (erkannt an endm, Zeile 1)"},
       {"  cpu 8048\n  nop\n", "Dialekt: Makroassembler (festgelegt durch cpu 8048, Zeile 1)"},
       {"  nop\n#DEFINE FAST\n  nop\n", "Dialekt: TASM (erkannt an #DEFINE, Zeile 2)"},
       {"LIMIT .EQU 5\n", "Dialekt: TASM (erkannt an .EQU, Zeile 1)"},

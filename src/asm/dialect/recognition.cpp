@@ -1,5 +1,6 @@
 #include "asm/dialect/recognition.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdint>
@@ -63,11 +64,26 @@ struct SmallFold {
   std::string_view view() const { return {text, size}; }
 };
 
+// The marks' keys in ascending order, each with its mark's place: a word
+// of every line is looked up, by binary search rather than one compare per
+// mark.
+struct MarkKey {
+  std::uint64_t key;
+  std::size_t mark;
+  bool operator<(const MarkKey& other) const { return key < other.key; }
+};
 const auto kMarkKeys = [] {
-  std::array<std::uint64_t, kMarks.size()> keys{};
-  for (std::size_t i = 0; i < kMarks.size(); ++i) keys[i] = packed(kMarks[i].word);
+  std::array<MarkKey, kMarks.size()> keys{};
+  for (std::size_t i = 0; i < kMarks.size(); ++i) keys[i] = {packed(kMarks[i].word), i};
+  std::sort(keys.begin(), keys.end());
   return keys;
 }();
+
+const Mark* mark_with_key(std::uint64_t key) {
+  if (key == 0) return nullptr;
+  const auto found = std::lower_bound(kMarkKeys.begin(), kMarkKeys.end(), MarkKey{key, 0});
+  return found != kMarkKeys.end() && found->key == key ? &kMarks[found->mark] : nullptr;
+}
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
@@ -92,8 +108,7 @@ std::string_view code_of(std::string_view line) {
 }
 
 // The mark a line holds, if any; `word` gets the word as written.
-const Mark* mark_of(std::string_view code, std::string_view& word) {
-  const auto words = first_words(code);
+const Mark* mark_of(std::string_view code, const std::array<std::string_view, 3>& words, std::string_view& word) {
   if (words[0].empty()) return nullptr;
   // Intel's control lines start in column 1 with "$".
   if (code.front() == '$' && words[0].size() > 1) {
@@ -117,15 +132,12 @@ const Mark* mark_of(std::string_view code, std::string_view& word) {
     }
     // After a name without colon only a definition counts ("LIMIT .EQ 5").
     if (at == 1 && words[0].back() != ':' && folded != ".eq"sv && folded != ".se"sv && folded != ".set"sv) break;
-    const std::uint64_t key = packed(folded);
-    for (std::size_t i = 0; key != 0 && i < kMarkKeys.size(); ++i) {
-      if (kMarkKeys[i] != key) continue;
-      const Mark& mark = kMarks[i];
+    if (const Mark* mark = mark_with_key(packed(folded))) {
       // "cpu equ 5" is a symbol named cpu.
       const std::string_view next = at + 1 < words.size() ? words[at + 1] : std::string_view{};
-      if (mark.word == "cpu"sv && (next.empty() || SmallFold(next).view() == "equ"sv)) return nullptr;
+      if (mark->word == "cpu"sv && (next.empty() || SmallFold(next).view() == "equ"sv)) return nullptr;
       word = words[at];
-      return &mark;
+      return mark;
     }
     // Only the statement word, or the word after a name without colon.
     if (at >= 1) break;
@@ -133,12 +145,18 @@ const Mark* mark_of(std::string_view code, std::string_view& word) {
   return nullptr;
 }
 
-bool is_plain_end(std::string_view line) {
-  std::string_view code = code_of(line);
-  while (!code.empty() && is_blank(code.front())) code.remove_prefix(1);
-  while (!code.empty() && is_blank(code.back())) code.remove_suffix(1);
-  const SmallFold folded(code);
-  return folded.view() == "end"sv || folded.view() == ".end"sv;
+// Whether the line is "end" or ".end" alone (before any comment); `first`
+// is its first word.
+bool is_plain_end(std::string_view line, std::string_view first) {
+  if (first.size() != 3 && first.size() != 4) return false;
+  const SmallFold folded(first);
+  if (folded.view() != "end"sv && folded.view() != ".end"sv) return false;
+  const auto start = static_cast<std::size_t>(first.data() - line.data());
+  for (std::size_t i = 0; i < start; ++i)
+    if (!is_blank(line[i])) return false;  // a comma in front
+  std::size_t pos = start + first.size();
+  while (pos < line.size() && is_blank(line[pos])) ++pos;
+  return pos == line.size() || line[pos] == ';';
 }
 
 int digit_value(char c) {
@@ -167,9 +185,10 @@ DialectChoice recognise_dialect(std::string_view text) {
   std::size_t pos = 0;
   std::string_view line;
   for (std::int32_t line_no = 1; !text.empty() && next_editor_line(text, pos, line); ++line_no) {
-    if (is_plain_end(line)) break;
+    const auto words = first_words(line);
+    if (is_plain_end(line, words[0])) break;
     std::string_view word;
-    const Mark* mark = mark_of(line, word);
+    const Mark* mark = mark_of(line, words, word);
     // The first mark decides, unless a marker line follows it.
     if (!mark || (choice.convention && !mark->marker)) continue;
     choice.convention = &mark->convention();
