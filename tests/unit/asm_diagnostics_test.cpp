@@ -13,21 +13,6 @@ namespace {
 
 using namespace zorvin::asm48;
 
-TEST(AsmDiagnostics, FormattedAsTheLinesShown) {
-  const struct {
-    Diagnostic diagnostic;
-    const char* line;
-  } cases[] = {
-      {{Severity::Error, 12, {}, std::string(kParameterError)}, "Zeile: 12 -> Parameterfehler"},
-      {{Severity::Warning, 3, {}, " -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: 300"},
-       "Zeile: 3 -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: 300"},
-      {{Severity::Warning, 0, {}, "Warnung: -D gilt nicht im einfachen Dialekt"},
-       "Warnung: -D gilt nicht im einfachen Dialekt"},
-      {{Severity::Note, 7, {}, " -> Meldung: fertig"}, "Zeile: 7 -> Meldung: fertig"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(format_diagnostic(c.diagnostic), c.line);
-}
-
 TEST(AsmDiagnostics, KeepsTheFirstTenThousandAndCountsTheRest) {
   Diagnostics diagnostics;
   for (int line = 1; line <= static_cast<int>(kMaxKeptErrorLines) + 5; ++line) diagnostics.report(line, kSyntaxError);

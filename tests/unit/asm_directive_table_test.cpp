@@ -24,27 +24,6 @@ TEST(DirectiveTable, FindsEveryEngineWordAndNoOther) {
     EXPECT_EQ(directive_of(other), Directive::None) << other;
 }
 
-TEST(DirectiveTable, WordsSortIntoTheirKinds) {
-  struct Case {
-    std::string_view word;
-    Directive kind;
-    bool reserved;
-  };
-  const Case cases[] = {
-      {"org", Directive::Org, true},         {".db", Directive::Data, true},       {"dw", Directive::Data, true},
-      {".ds", Directive::Reserve, true},     {"rept", Directive::Loop, true},      {"equ", Directive::Definition, true},
-      {"define", Directive::Definition, false}, {"ifdef", Directive::Condition, true}, {"endm", Directive::StrayEndm, true},
-      {"fatal", Directive::UserError, false}, {"message", Directive::UserNote, false}, {"title", Directive::Layout, true},
-      {"fill_to", Directive::FillTo, false}, {"fill_n", Directive::Fill, false},   {"ignore", Directive::Ignore, false},
-  };
-  for (const Case& c : cases) {
-    const EngineDirective* found = find_engine_directive(c.word);
-    ASSERT_NE(found, nullptr) << c.word;
-    EXPECT_EQ(found->kind, c.kind) << c.word;
-    EXPECT_EQ(found->reserved, c.reserved) << c.word;
-  }
-}
-
 // A convention's word that names no engine word would reach the engine as
 // an unknown statement: every alias must land on a directive.
 TEST(DirectiveTable, EveryConventionsAliasNamesAnEngineDirective) {
