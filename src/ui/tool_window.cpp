@@ -28,6 +28,15 @@ struct ToolWindow::Field {
 
 namespace {
 
+// A field of the window with its owner, id and kind set.
+std::unique_ptr<ToolWindow::Field> new_field(ToolWindow* owner, int id, FieldKind kind) {
+  auto field = std::make_unique<ToolWindow::Field>();
+  field->owner = owner;
+  field->id = id;
+  field->kind = kind;
+  return field;
+}
+
 constexpr int kBytesPerRow = 16;
 
 constexpr const char* kStyle =
@@ -276,10 +285,7 @@ int ToolWindow::add_group(int column, const std::string& title) {
 
 void ToolWindow::add_field(int group, int id, int row, int column, const std::string& caption, int chars,
                            bool editable) {
-  auto field = std::make_unique<Field>();
-  field->owner = this;
-  field->id = id;
-  field->kind = FieldKind::Entry;
+  auto field = new_field(this, id, FieldKind::Entry);
   field->widget = gtk_entry_new();
   GtkEntry* entry = GTK_ENTRY(field->widget);
   gtk_entry_set_width_chars(entry, chars);
@@ -301,10 +307,7 @@ void ToolWindow::add_field(int group, int id, int row, int column, const std::st
 }
 
 void ToolWindow::add_check(int group, int id, int row, int column, const std::string& caption, bool editable) {
-  auto field = std::make_unique<Field>();
-  field->owner = this;
-  field->id = id;
-  field->kind = FieldKind::Check;
+  auto field = new_field(this, id, FieldKind::Check);
   field->widget = gtk_check_button_new_with_label(caption.c_str());
   gtk_widget_set_focus_on_click(field->widget, FALSE);
   gtk_widget_set_sensitive(field->widget, editable);
@@ -314,10 +317,7 @@ void ToolWindow::add_check(int group, int id, int row, int column, const std::st
 }
 
 void ToolWindow::add_push_button(int group, int id, int row, int column, const std::string& caption) {
-  auto field = std::make_unique<Field>();
-  field->owner = this;
-  field->id = id;
-  field->kind = FieldKind::Push;
+  auto field = new_field(this, id, FieldKind::Push);
   field->widget = gtk_button_new_with_label(caption.c_str());
   gtk_widget_set_focus_on_click(field->widget, FALSE);
   g_signal_connect(field->widget, "pressed", G_CALLBACK(on_push_pressed), field.get());
@@ -336,10 +336,7 @@ void ToolWindow::add_button_in_group(int group, int command, int row, int column
 }
 
 void ToolWindow::add_hex_grid(int group, int id, int bytes) {
-  auto field = std::make_unique<Field>();
-  field->owner = this;
-  field->id = id;
-  field->kind = FieldKind::Grid;
+  auto field = new_field(this, id, FieldKind::Grid);
   field->bytes = bytes;
   std::vector<GType> types(kBytesPerRow + 1, G_TYPE_STRING);
   field->store = gtk_list_store_newv(static_cast<gint>(types.size()), types.data());
@@ -372,10 +369,7 @@ void ToolWindow::add_hex_grid(int group, int id, int bytes) {
 }
 
 void ToolWindow::add_leds(int group, int id, int row, const std::string& caption) {
-  auto field = std::make_unique<Field>();
-  field->owner = this;
-  field->id = id;
-  field->kind = FieldKind::Leds;
+  auto field = new_field(this, id, FieldKind::Leds);
   field->widget = gtk_drawing_area_new();
   gtk_widget_set_size_request(field->widget, 8 * 20, 20);
   g_signal_connect(field->widget, "draw", G_CALLBACK(draw_leds), field.get());
@@ -388,10 +382,7 @@ void ToolWindow::add_leds(int group, int id, int row, const std::string& caption
 }
 
 void ToolWindow::add_segments(int group, int id, int row, int column) {
-  auto field = std::make_unique<Field>();
-  field->owner = this;
-  field->id = id;
-  field->kind = FieldKind::Segments;
+  auto field = new_field(this, id, FieldKind::Segments);
   field->widget = gtk_drawing_area_new();
   gtk_widget_set_size_request(field->widget, 50, 72);
   gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
@@ -401,10 +392,7 @@ void ToolWindow::add_segments(int group, int id, int row, int column) {
 }
 
 void ToolWindow::add_text_view(int group, int id, int row, int lines) {
-  auto field = std::make_unique<Field>();
-  field->owner = this;
-  field->id = id;
-  field->kind = FieldKind::Text;
+  auto field = new_field(this, id, FieldKind::Text);
   field->widget = gtk_text_view_new();
   gtk_text_view_set_editable(GTK_TEXT_VIEW(field->widget), FALSE);
   gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(field->widget), FALSE);
