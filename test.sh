@@ -3,29 +3,55 @@
 # under Xvfb, end-to-end), a Release build of the programs, then the core
 # tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then the
 # extra stages that some test folders bring (a tests/<name>/stage.sh each,
-# e.g. the armhf cross build under qemu, fuzzing, the package).
+# e.g. the armhf cross build under qemu, fuzzing, the package). Each stage's
+# time is printed at the end, so a slower run shows where the time went.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
-zorvin_install_missing
+
+stage_times=()
+# stage NAME COMMAND...: runs the command and keeps its wall time.
+stage() {
+  local name=$1 start=$SECONDS
+  shift
+  "$@"
+  stage_times+=("$(printf '%6d s  %s' $((SECONDS - start)) "$name")")
+}
+print_stage_times() {
+  echo "== time per stage"
+  printf '%s\n' "${stage_times[@]}"
+  printf '%6d s  all\n' "$SECONDS"
+}
+trap 'print_stage_times' EXIT
 
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVIN_WERROR=ON
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+stage "packages" zorvin_install_missing
+
+build_pc() {
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVIN_WERROR=ON
+  cmake --build build -j "$jobs"
+}
+stage "build" build_pc
+stage "tests" ctest --test-dir build --output-on-failure -j "$jobs"
 
 # What users and packagers build: Release (-O3), every program, and not one
 # warning, so a newer compiler's -O3 diagnostics show up here first.
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVIN_WERROR=ON
-cmake --build build-release -j "$jobs" --target zorvin zorvin-asm zorvin-emusim zorvin-load zorvin-dis zorvin-sim
+build_release() {
+  cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVIN_WERROR=ON
+  cmake --build build-release -j "$jobs" --target zorvin zorvin-asm zorvin-emusim zorvin-load zorvin-dis zorvin-sim
+}
+stage "release build" build_release
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVIN_GUI=OFF -DZORVIN_SANITIZE=ON -DZORVIN_WERROR=ON
-cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan --output-on-failure -j "$jobs"
+build_sanitized() {
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVIN_GUI=OFF -DZORVIN_SANITIZE=ON -DZORVIN_WERROR=ON
+  cmake --build build-asan -j "$jobs"
+}
+stage "sanitizer build" build_sanitized
+stage "sanitizer tests" ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-for stage in tests/*/stage.sh; do
-  [ -f "$stage" ] || continue
-  echo "== $stage"
-  bash "$stage"
+for script in tests/*/stage.sh; do
+  [ -f "$script" ] || continue
+  echo "== $script"
+  stage "$script" bash "$script"
 done
