@@ -1,0 +1,248 @@
+#include "language_features.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "asm/diagnostics.h"
+#include "instruction_facts.h"
+#include "text/unicode_text.h"
+
+namespace zorvin::lsp {
+
+namespace {
+
+using nlohmann::json;
+
+// Protocol numbers.
+constexpr int kSeverityError = 1;
+constexpr int kSeverityWarning = 2;
+constexpr int kSeverityInformation = 3;
+constexpr int kSymbolMethod = 6;
+constexpr int kSymbolFunction = 12;
+constexpr int kSymbolConstant = 14;
+constexpr int kCompletionFunction = 3;
+constexpr int kCompletionVariable = 6;
+constexpr int kCompletionModule = 9;
+constexpr int kCompletionKeyword = 14;
+constexpr int kCompletionConstant = 21;
+constexpr std::size_t kMaxHoverBytes = 16;
+
+json position_json(std::string_view line_text, std::size_t line, std::size_t byte) {
+  return {{"line", line}, {"character", utf16_column(line_text, byte)}};
+}
+
+json range_json(const SourceText& source, const Spot& spot) {
+  const std::string_view text = source.lines.line(spot.line);
+  return {{"start", position_json(text, spot.line, spot.begin)}, {"end", position_json(text, spot.line, spot.end)}};
+}
+
+json location_json(const NameSite& site) { return {{"uri", site.source->uri}, {"range", range_json(*site.source, site.spot)}}; }
+
+std::optional<Word> word_under(const OpenDocument& document, Position at) {
+  const SourceText& source = *document.source;
+  if (at.line >= source.lines.line_count()) return std::nullopt;
+  const std::string_view line = source.lines.line(at.line);
+  return word_at(line, at.line, byte_column(line, at.character));
+}
+
+std::string kind_text(NameKind kind) {
+  switch (kind) {
+    case NameKind::Label: return "Label";
+    case NameKind::Equate: return "Konstante";
+    case NameKind::Macro: return "Makro";
+  }
+  return {};
+}
+
+std::string file_name(const SourceText& source) {
+  return source.path.empty() ? source.uri : std::filesystem::path(source.path).filename().string();
+}
+
+std::string hex_bytes(const std::vector<std::uint8_t>& bytes) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size() && i < kMaxHoverBytes; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
+    if (!text.empty()) text += ' ';
+    text += hex;
+  }
+  if (bytes.size() > kMaxHoverBytes) text += " ... (" + std::to_string(bytes.size()) + " Byte)";
+  return text;
+}
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// The word is a line's instruction when it stands first, or after the label.
+bool is_instruction_word(const std::vector<Word>& words, const Word& word) {
+  for (std::size_t i = 0; i < words.size() && i < 2; ++i)
+    if (words[i].spot.begin == word.spot.begin) return i == 0 || !find_mnemonic(fold_case(words[0].text));
+  return false;
+}
+
+json markdown(const std::string& text) { return {{"contents", {{"kind", "markdown"}, {"value", text}}}}; }
+
+json instruction_hover(const OpenDocument& document, const Word& word, std::string_view line) {
+  const std::string folded = fold_case(word.text);
+  const MnemonicFacts* facts = find_mnemonic(folded);
+  const std::string_view statement = trimmed(code_part(line).substr(word.spot.begin));
+  const std::string_view operands = trimmed(statement.substr(word.text.size()));
+  std::string text = "**" + std::string(statement) + "**\n\n";
+  const auto code = document.check.code.find(static_cast<std::int32_t>(word.spot.line + 1));
+  const bool has_bytes = code != document.check.code.end() && !code->second.bytes.empty();
+  if (has_bytes) {
+    text += "Code: " + hex_bytes(code->second.bytes);
+    if (code->second.address) {
+      char address[24];
+      std::snprintf(address, sizeof address, " (Adresse %04XH)", static_cast<unsigned>(*code->second.address) & 0xFFFFu);
+      text += address;
+    }
+    text += "\n\n";
+    text += "Zyklen: " + std::to_string(cycles_of_opcode(code->second.bytes.front(), document.check.set)) + "\n\n";
+  } else if (facts->min_cycles == facts->max_cycles) {
+    text += "Zyklen: " + std::to_string(facts->min_cycles) + "\n\n";
+  } else {
+    text += "Zyklen: " + std::to_string(facts->min_cycles) + " bis " + std::to_string(facts->max_cycles) + "\n\n";
+  }
+  const std::string flags = changed_flags(folded, operands);
+  text += flags.empty() ? std::string("Ändert keine Flags") : "Ändert: " + flags;
+  if (facts->upi_only) text += "\n\nNur UPI-41/42";
+  return markdown(text);
+}
+
+}  // namespace
+
+json diagnostics_of(const OpenDocument& document) {
+  const SourceText& source = *document.source;
+  json list = json::array();
+  auto add = [&](const asm48::Diagnostic& diagnostic, int severity) {
+    const std::size_t line = diagnostic.line > 0 ? static_cast<std::size_t>(diagnostic.line - 1) : 0;
+    const std::string_view text = source.lines.line(line);
+    const std::string_view code = code_part(text);
+    const std::size_t begin = code.find_first_not_of(" \t");
+    const Spot spot{line, begin == std::string_view::npos ? 0 : begin, begin == std::string_view::npos ? text.size() : code.size()};
+    std::string message = asm48::format_diagnostic(diagnostic);
+    if (!diagnostic.file.empty()) message = diagnostic.file + ": " + message;
+    list.push_back({{"range", range_json(source, spot)}, {"severity", severity}, {"source", "zorvin"}, {"message", message}});
+  };
+  const asm48::AssemblyResult& result = document.check.result;
+  for (const auto& warning : result.warnings)
+    add(warning, warning.severity == asm48::Severity::Note ? kSeverityInformation : kSeverityWarning);
+  for (const auto& error : result.errors) add(error, kSeverityError);
+  const auto not_kept = static_cast<std::size_t>(result.error_count) - std::min<std::size_t>(result.errors.size(), result.error_count);
+  if (not_kept > 0)
+    add({asm48::Severity::Error, 0, {}, "... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden"},
+        kSeverityError);
+  return {{"uri", source.uri}, {"version", document.version}, {"diagnostics", list}};
+}
+
+json hover(Workspace& workspace, const OpenDocument& document, Position at) {
+  const std::optional<Word> word = word_under(document, at);
+  if (!word) return nullptr;
+  const std::string_view line = document.source->lines.line(at.line);
+  const std::string folded = fold_case(word->text);
+  if (!word->prefix && find_mnemonic(folded) && is_instruction_word(words_of_line(line, at.line), *word))
+    return instruction_hover(document, *word, line);
+  const auto defined = workspace.definitions(document, folded);
+  const auto value = document.check.values.find(folded);
+  if (defined.empty() && value == document.check.values.end()) return nullptr;
+  std::string text = "**" + std::string(word->text) + "**";
+  if (!defined.empty()) text += " (" + kind_text(defined.front().second.kind) + ")";
+  text += "\n\n";
+  if (value != document.check.values.end()) {
+    text += "Wert: " + value->second;
+    if (!document.check.result.ok()) text += " (aus einem Lauf mit Fehlern)";
+    text += "\n\n";
+  }
+  for (const auto& [site, name] : defined)
+    text += "Definiert in " + file_name(*site.source) + ", Zeile " + std::to_string(site.spot.line + 1) + "\n\n";
+  if (defined.empty()) text += "Von außen definiert (-D)";
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  json answer = markdown(text);
+  answer["range"] = range_json(*document.source, word->spot);
+  return answer;
+}
+
+json definition(Workspace& workspace, const OpenDocument& document, Position at) {
+  const std::optional<Word> word = word_under(document, at);
+  if (!word) return nullptr;
+  json locations = json::array();
+  for (const auto& [site, name] : workspace.definitions(document, fold_case(word->text)))
+    locations.push_back(location_json(site));
+  if (locations.empty()) return nullptr;
+  return locations;
+}
+
+json references(Workspace& workspace, const OpenDocument& document, Position at, bool with_declaration) {
+  const std::optional<Word> word = word_under(document, at);
+  if (!word) return nullptr;
+  const std::string folded = fold_case(word->text);
+  const auto defined = workspace.definitions(document, folded);
+  // Mnemonics and registers are no names a program defines.
+  if (defined.empty() && !document.check.values.contains(folded)) return json::array();
+  json locations = json::array();
+  for (const NameSite& site : workspace.references(document, folded)) {
+    const bool declaration = std::any_of(defined.begin(), defined.end(), [&](const auto& d) {
+      return d.first.source == site.source && d.first.spot.line == site.spot.line && d.first.spot.begin == site.spot.begin;
+    });
+    if (declaration && !with_declaration) continue;
+    locations.push_back(location_json(site));
+  }
+  return locations;
+}
+
+json document_symbols(const OpenDocument& document) {
+  const SourceText& source = *document.source;
+  json symbols = json::array();
+  for (const DefinedName& name : source.scan.definitions) {
+    const int kind = name.kind == NameKind::Label ? kSymbolFunction : name.kind == NameKind::Equate ? kSymbolConstant : kSymbolMethod;
+    const Spot whole{name.spot.line, 0, source.lines.line(name.spot.line).size()};
+    json symbol = {{"name", name.name}, {"kind", kind}, {"range", range_json(source, whole)},
+                   {"selectionRange", range_json(source, name.spot)}};
+    const auto value = document.check.values.find(name.folded);
+    symbol["detail"] = value != document.check.values.end() ? value->second : kind_text(name.kind);
+    symbols.push_back(std::move(symbol));
+  }
+  return symbols;
+}
+
+json completion(Workspace& workspace, const OpenDocument& document, Position at) {
+  const SourceText& source = *document.source;
+  const std::string_view line = at.line < source.lines.line_count() ? source.lines.line(at.line) : std::string_view();
+  const std::size_t cursor = byte_column(line, at.character);
+  // What is typed so far: the name characters before the cursor, with a
+  // directive's leading '#', '$' or '.'.
+  std::size_t start = cursor;
+  auto name_char = [](unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '?' || c >= 0x80;
+  };
+  while (start > 0 && name_char(static_cast<unsigned char>(line[start - 1]))) --start;
+  if (start > 0 && (line[start - 1] == '#' || line[start - 1] == '$') && trimmed(line.substr(0, start - 1)).empty()) --start;
+  const std::string typed(line.substr(start, cursor - start));
+  const std::string folded_typed = fold_case(typed);
+  const bool upper = !typed.empty() && fold_case(typed) != typed && typed.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+  const json edit_range = {{"start", position_json(line, at.line, start)}, {"end", position_json(line, at.line, cursor)}};
+  json items = json::array();
+  auto offer = [&](const std::string& word, int kind, const std::string& detail, bool keep_case) {
+    if (!fold_case(word).starts_with(folded_typed)) return;
+    std::string shown = word;
+    if (upper && !keep_case) std::transform(shown.begin(), shown.end(), shown.begin(), [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    items.push_back({{"label", shown}, {"kind", kind}, {"detail", detail},
+                     {"textEdit", {{"range", edit_range}, {"newText", shown}}}});
+  };
+  for (const MnemonicFacts& mnemonic : all_mnemonics())
+    if (!mnemonic.upi_only || document.check.set == asm48::InstructionSet::Upi41) offer(mnemonic.mnemonic, kCompletionKeyword, "Befehl", false);
+  for (const std::string& word : register_words()) offer(word, kCompletionVariable, "Register", false);
+  for (const std::string& word : directive_words(document.check.convention)) offer(word, kCompletionModule, "Direktive", false);
+  for (const DefinedName& name : workspace.reachable_names(document)) {
+    if (name.spot.line == at.line && name.spot.end == cursor && name.spot.begin == start) continue;  // the word being typed
+    offer(name.name, name.kind == NameKind::Label ? kCompletionFunction : kCompletionConstant, kind_text(name.kind), true);
+  }
+  return {{"isIncomplete", false}, {"items", items}};
+}
+
+}  // namespace zorvin::lsp
