@@ -36,6 +36,10 @@ TEST(ProtocolErrors, BadMessagesGetTheirErrorCodes) {
       {R"({"jsonrpc":"2.0","id":7,"method":"textDocument/hover","params":{"textDocument":{"uri":"file:///tmp/zu.asm"},"position":{"line":0,"character":0}}})", -32602},
       {R"({"jsonrpc":"2.0","id":7,"method":"textDocument/completion","params":null})", -32602},
       {R"({"jsonrpc":"2.0","id":7,"method":"initialize","params":{}})", -32600},
+      // Nesting a million deep, closed and not: no stack runs out.
+      {R"({"jsonrpc":"2.0","id":7,"method":"x","params":)" + std::string(1000000, '[') + std::string(1000000, ']') + "}", -32601},
+      {std::string(1000000, '['), -32700},
+      {"{\"jsonrpc\":\"2.0\",\"id\":7,\"method\":\"x\xFF\"}", -32700},  // not UTF-8
   };
   LspClient client;
   ASSERT_TRUE(client.initialize().contains("result"));

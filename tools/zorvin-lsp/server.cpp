@@ -1,5 +1,7 @@
 #include "server.h"
 
+#include <cstdio>
+
 #include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
 #include "language_features.h"
@@ -57,6 +59,16 @@ std::size_t offset_of(const std::string& text, Position at) {
   return static_cast<std::size_t>(line.data() - text.data()) + byte_column(line, at.character);
 }
 
+// A request gets the error as its answer; a notification has none, so the
+// editor's log (our stderr) says what was dropped.
+void refuse(const json* id, const std::string& method, const std::string& why, std::vector<std::string>& out) {
+  if (id) {
+    out.push_back(body(error_body(*id, kInvalidParams, "ungültige Parameter: " + why)));
+  } else {
+    std::fprintf(stderr, "zorvin-lsp: %s übergangen, ungültige Parameter: %s\n", method.c_str(), why.c_str());
+  }
+}
+
 }  // namespace
 
 std::string Server::error_without_id(int code, const std::string& message) { return body(error_body(nullptr, code, message)); }
@@ -83,9 +95,9 @@ std::vector<std::string> Server::handle(std::string_view text) {
     if (has_id) request(id, method.get<std::string>(), params, out);
     else notification(method.get<std::string>(), params, out);
   } catch (const BadParams& bad) {
-    if (has_id) out.push_back(body(error_body(id, kInvalidParams, "ungültige Parameter: " + bad.what)));
+    refuse(has_id ? &id : nullptr, method.get<std::string>(), bad.what, out);
   } catch (const json::exception& failure) {
-    if (has_id) out.push_back(body(error_body(id, kInvalidParams, std::string("ungültige Parameter: ") + failure.what())));
+    refuse(has_id ? &id : nullptr, method.get<std::string>(), failure.what(), out);
   }
   return out;
 }
