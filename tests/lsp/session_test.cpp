@@ -182,6 +182,31 @@ TEST_F(Session, CompletionOffersMnemonicsRegistersDirectivesAndNames) {
   EXPECT_TRUE(has(tasm, ".equ") && has(tasm, ".end"));
 }
 
+// The window's choices in its zorvin.ini (the source's dialect, the names F5
+// defines) hold for the editor too, unless the editor's options say otherwise.
+TEST(SettingsFile, DialectAndDefinitionsOfTheWindowApply) {
+  const std::filesystem::path folder = std::filesystem::path(ZORVIN_TEST_TMP) / "settings_test";
+  std::filesystem::create_directories(folder);
+  const std::string source = (folder / "quelle.asm").string();
+  std::ofstream(folder / "zorvin.ini", std::ios::binary)
+      << "\xEF\xBB\xBF[Assembler]\nDefinitionen=WERT=5\n[Dialekte]\nDatei1=as|" << source << "\n";
+  const std::string text = "        mov a,#WERT\n";
+  struct Case {
+    json options;
+    std::size_t messages;
+  };
+  // In the plain dialect WERT is no value, and -D names are unused there.
+  for (const Case& c : {Case{nullptr, 0}, Case{{{"dialect", "plain"}}, 2}}) {
+    LspClient client;
+    client.request("initialize", {{"rootUri", "file://" + folder.string()}, {"capabilities", json::object()},
+                                  {"initializationOptions", c.options}});
+    client.notify("textDocument/didOpen", {{"textDocument", {{"uri", "file://" + source}, {"version", 1}, {"text", text}}}});
+    const auto published = client.take_notification("textDocument/publishDiagnostics");
+    ASSERT_TRUE(published);
+    EXPECT_EQ((*published)["params"]["diagnostics"].size(), c.messages) << (*published).dump();
+  }
+}
+
 // Columns count UTF-16 units: "ä" is one, "𝄞" two; in UTF-8 they are 2 and 4 bytes.
 TEST_F(Session, PositionsCountUtf16Units) {
   const std::string uri = "file:///tmp/zeichen.asm";

@@ -1,10 +1,12 @@
 #include "server.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
 #include "language_features.h"
+#include "settings/settings.h"
 #include "text_positions.h"
 
 namespace zorvin::lsp {
@@ -203,6 +205,18 @@ json Server::initialize(const json& params) {
         workspace_.options().definitions.push_back(definition);
     }
   }
+  // The window keeps its settings in the folder it runs in: the project's
+  // folder when it holds them, else the one the editor started us in.
+  std::string settings_file = settings::settings_file_path();
+  const json& root = member(params, "rootUri");
+  if (root.is_string()) {
+    if (const auto folder = path_of_uri(root.get<std::string>())) {
+      const std::string in_project = *folder + "/zorvin.ini";
+      std::error_code error;
+      if (std::filesystem::exists(in_project, error)) settings_file = in_project;
+    }
+  }
+  workspace_.set_settings_file(settings_file);
   return {{"capabilities",
            {{"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", true}}},
             {"hoverProvider", true},

@@ -5,7 +5,10 @@
 #include <set>
 #include <sys/stat.h>
 
+#include "asm/dialect/definitions.h"
+#include "asm/dialect/dialects.h"
 #include "files/source_file.h"
+#include "settings/settings.h"
 #include "text/unicode_text.h"
 
 namespace zorvin::lsp {
@@ -72,13 +75,32 @@ std::string uri_of_path(const std::string& path) {
   return uri;
 }
 
+asm48::RunOptions Workspace::options_for(const std::string& path) const {
+  asm48::RunOptions run = options_;
+  struct stat status {};
+  if (settings_file_.empty() || ::stat(settings_file_.c_str(), &status) != 0) return run;
+  // Read at every check: the window may have changed the file meanwhile.
+  settings::Settings settings;
+  if (!settings::load_settings(settings, settings_file_).ok) return run;
+  if (run.dialect.empty() && !path.empty()) {
+    const std::string chosen = settings::chosen_dialect(settings.source_dialects, path);
+    if (asm48::dialect_by_option(chosen).known) run.dialect = chosen;
+  }
+  if (run.definitions.empty()) {
+    const asm48::DefinitionsParse parse = asm48::parse_definitions(settings.definitions);
+    if (parse.ok) run.definitions = parse.definitions;
+  }
+  return run;
+}
+
 OpenDocument& Workspace::set_text(const std::string& uri, std::string text, std::int64_t version) {
   OpenDocument& document = documents_[uri];
-  const std::string path = path_of_uri(uri).value_or(std::string());
+  std::string path = path_of_uri(uri).value_or(std::string());
+  if (!path.empty()) path = normal_path(path);
   const std::string folder = path.empty() ? std::string() : std::filesystem::path(path).parent_path().string();
   document.version = version;
-  document.check = check_document(text, folder, options_);
-  document.source = make_source(path.empty() ? path : normal_path(path), uri, std::move(text), document.check.convention);
+  document.check = check_document(text, folder, options_for(path));
+  document.source = make_source(path, uri, std::move(text), document.check.convention);
   return document;
 }
 

@@ -55,7 +55,10 @@ class Workspace {
   OpenDocument* find(const std::string& uri);
   std::vector<std::string> uris() const;
 
+  // The editor's choices (initializationOptions); what they leave open
+  // comes from the window's settings file, as F5 would run the source.
   asm48::RunOptions& options() { return options_; }
+  void set_settings_file(std::string path) { settings_file_ = std::move(path); }
 
   // The document's own text and its included files, the document first.
   std::vector<std::shared_ptr<const SourceText>> with_includes(const OpenDocument& document);
@@ -75,6 +78,7 @@ class Workspace {
   void add_includes(const SourceText& from, const asm48::Convention* convention, std::size_t depth,
                     std::vector<std::shared_ptr<const SourceText>>& out);
   std::vector<std::shared_ptr<const SourceText>> every_source(const OpenDocument& first);
+  asm48::RunOptions options_for(const std::string& path) const;
 
   struct DiskFile {
     std::shared_ptr<const SourceText> source;
@@ -85,6 +89,7 @@ class Workspace {
   std::map<std::string, OpenDocument> documents_;  // by URI
   std::map<std::string, DiskFile> disk_;           // by path
   asm48::RunOptions options_;
+  std::string settings_file_;  // zorvin.ini, or empty
 };
 
 }  // namespace zorvin::lsp
