@@ -7,7 +7,7 @@
 namespace zorvin::lsp {
 namespace {
 
-TEST(Positions, ColumnsConvertBothWays) {
+TEST(LspPositions, ColumnsConvertBothWays) {
   // "a" 1 byte/1 unit, "ä" 2/1, "€" 3/1, "𝄞" 4/2.
   const std::string line = "aä€𝄞b";
   struct Case {
@@ -25,7 +25,7 @@ TEST(Positions, ColumnsConvertBothWays) {
   EXPECT_EQ(byte_column("\xF0\x9D" "ab", 3), 3u);
 }
 
-TEST(Positions, LinesEndInAnyConvention) {
+TEST(LspPositions, LinesEndInAnyConvention) {
   const LineIndex lines("eins\r\nzwei\rdrei\n\nvier");
   ASSERT_EQ(lines.line_count(), 5u);
   EXPECT_EQ(lines.line(0), "eins");
@@ -36,7 +36,7 @@ TEST(Positions, LinesEndInAnyConvention) {
   EXPECT_EQ(lines.line(5), "");
 }
 
-TEST(Positions, FileUrisAndPaths) {
+TEST(LspPositions, FileUrisAndPaths) {
   EXPECT_EQ(path_of_uri("file:///home/p/z%C3%A4hler%20neu.asm"), "/home/p/zähler neu.asm");
   EXPECT_EQ(path_of_uri("file://localhost/tmp/a.asm"), "/tmp/a.asm");
   EXPECT_EQ(path_of_uri("untitled:Unbenannt-1"), std::nullopt);

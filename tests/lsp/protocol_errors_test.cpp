@@ -20,7 +20,7 @@ void expect_still_serving(LspClient& client) {
   EXPECT_TRUE(answer.contains("result")) << answer.dump();
 }
 
-TEST(ProtocolErrors, BadMessagesGetTheirErrorCodes) {
+TEST(LspProtocolErrors, BadMessagesGetTheirErrorCodes) {
   struct Case {
     std::string body;
     int code;
@@ -61,7 +61,7 @@ TEST(ProtocolErrors, BadMessagesGetTheirErrorCodes) {
   expect_still_serving(client);
 }
 
-TEST(ProtocolErrors, BrokenFramingIsSkipped) {
+TEST(LspProtocolErrors, BrokenFramingIsSkipped) {
   LspClient client;
   ASSERT_TRUE(client.initialize().contains("result"));
   client.notify("textDocument/didOpen", {{"textDocument", {{"uri", "file:///tmp/a.asm"}, {"version", 1}, {"text", "x: nop\n"}}}});
@@ -85,7 +85,7 @@ TEST(ProtocolErrors, BrokenFramingIsSkipped) {
   expect_still_serving(client);
 }
 
-TEST(ProtocolErrors, RequestsBeforeInitializeAndAfterShutdown) {
+TEST(LspProtocolErrors, RequestsBeforeInitializeAndAfterShutdown) {
   LspClient client;
   EXPECT_EQ(error_code(client.request("textDocument/hover", at("file:///tmp/a.asm", 0, 0))), -32002);
   ASSERT_TRUE(client.initialize().contains("result"));
@@ -95,7 +95,7 @@ TEST(ProtocolErrors, RequestsBeforeInitializeAndAfterShutdown) {
   EXPECT_EQ(client.wait_exit(), 0);
 }
 
-TEST(ProtocolErrors, SessionEndsWithoutHanging) {
+TEST(LspProtocolErrors, SessionEndsWithoutHanging) {
   struct Case {
     std::string name;
     std::string input;  // then stdin closes, if the server still reads

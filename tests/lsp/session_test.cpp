@@ -22,7 +22,7 @@ const std::string kPlain =
     "        jmp start\n"
     "        rlc a\n";
 
-class Session : public ::testing::Test {
+class LspSession : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(client.started());
@@ -48,7 +48,7 @@ class Session : public ::testing::Test {
 };
 
 // The same lines, in the same order, as zorvin-asm prints for the source.
-TEST_F(Session, DiagnosticsAreTheAssemblersMessagesOnTheirLines) {
+TEST_F(LspSession, DiagnosticsAreTheAssemblersMessagesOnTheirLines) {
   const std::vector<std::string> sources = {
       kPlain + "        jmp fehlt\n",
       "        mov a,#1\n        mvo a,r0\n        add a,#300\n",
@@ -76,7 +76,7 @@ TEST_F(Session, DiagnosticsAreTheAssemblersMessagesOnTheirLines) {
   }
 }
 
-TEST_F(Session, ChangeChecksAgainAndCloseClearsTheMessages) {
+TEST_F(LspSession, ChangeChecksAgainAndCloseClearsTheMessages) {
   EXPECT_EQ(open(kPlainUri, kPlain + "        jmp fehlt\n")["diagnostics"].size(), 1u);
   client.notify("textDocument/didChange", {{"textDocument", {{"uri", kPlainUri}, {"version", 2}}},
                                            {"contentChanges", json::array({{{"text", kPlain}}})}});
@@ -99,7 +99,7 @@ TEST_F(Session, ChangeChecksAgainAndCloseClearsTheMessages) {
   EXPECT_TRUE((*published)["params"]["diagnostics"].empty());
 }
 
-TEST_F(Session, HoverShowsBytesCyclesFlagsAndValues) {
+TEST_F(LspSession, HoverShowsBytesCyclesFlagsAndValues) {
   open(kPlainUri, kPlain);
   struct Case {
     int line, character;
@@ -123,7 +123,7 @@ TEST_F(Session, HoverShowsBytesCyclesFlagsAndValues) {
   EXPECT_EQ(hover_text(kPlainUri, 40, 0), "");   // past the end
 }
 
-TEST_F(Session, DefinitionAndReferencesReachIntoIncludedFiles) {
+TEST_F(LspSession, DefinitionAndReferencesReachIntoIncludedFiles) {
   const std::filesystem::path folder = std::filesystem::path(ZORVIN_TEST_TMP) / "include_test";
   std::filesystem::create_directories(folder);
   // The included file is 8-bit text on disk, as sources are.
@@ -153,7 +153,7 @@ TEST_F(Session, DefinitionAndReferencesReachIntoIncludedFiles) {
   EXPECT_TRUE(client.request("textDocument/definition", at(main_uri, 2, 9))["result"].is_null());  // mov
 }
 
-TEST_F(Session, DocumentSymbolsListLabelsEquatesAndMacros) {
+TEST_F(LspSession, DocumentSymbolsListLabelsEquatesAndMacros) {
   const std::string uri = "file:///tmp/makro.asm";
   open(uri, "        cpu 8048\nwarte   macro n\n        mov r7,#n\n        endm\ntakt    equ 6\nhaupt:  warte takt\n        jmp haupt\n");
   const json symbols = client.request("textDocument/documentSymbol", {{"textDocument", {{"uri", uri}}}})["result"];
@@ -162,7 +162,7 @@ TEST_F(Session, DocumentSymbolsListLabelsEquatesAndMacros) {
   EXPECT_EQ(names, (std::vector<std::pair<std::string, int>>{{"warte", 6}, {"takt", 14}, {"haupt", 12}}));
 }
 
-TEST_F(Session, CompletionOffersMnemonicsRegistersDirectivesAndNames) {
+TEST_F(LspSession, CompletionOffersMnemonicsRegistersDirectivesAndNames) {
   open(kPlainUri, kPlain + "        mo\n        MO\n        jmp st\n        .e\n");
   auto has = [](const std::vector<std::string>& list, const std::string& word) {
     return std::find(list.begin(), list.end(), word) != list.end();
@@ -184,7 +184,7 @@ TEST_F(Session, CompletionOffersMnemonicsRegistersDirectivesAndNames) {
 
 // The window's choices in its zorvin.ini (the source's dialect, the names F5
 // defines) hold for the editor too, unless the editor's options say otherwise.
-TEST(SettingsFile, DialectAndDefinitionsOfTheWindowApply) {
+TEST(LspSettingsFile, DialectAndDefinitionsOfTheWindowApply) {
   const std::filesystem::path folder = std::filesystem::path(ZORVIN_TEST_TMP) / "settings_test";
   std::filesystem::create_directories(folder);
   const std::string source = (folder / "quelle.asm").string();
@@ -208,7 +208,7 @@ TEST(SettingsFile, DialectAndDefinitionsOfTheWindowApply) {
 }
 
 // Columns count UTF-16 units: "ä" is one, "𝄞" two; in UTF-8 they are 2 and 4 bytes.
-TEST_F(Session, PositionsCountUtf16Units) {
+TEST_F(LspSession, PositionsCountUtf16Units) {
   const std::string uri = "file:///tmp/zeichen.asm";
   open(uri, "        cpu 8048\nzahl    equ 3\n        db \"ä𝄞\", zahl\n");
   const json answer = client.request("textDocument/hover", at(uri, 2, 19));

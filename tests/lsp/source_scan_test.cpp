@@ -18,7 +18,7 @@ std::string listed(const SourceScan& scan) {
   return text;
 }
 
-TEST(SourceScan, EachConventionsDefinitionsAndIncludes) {
+TEST(LspSourceScan, EachConventionsDefinitionsAndIncludes) {
   struct Case {
     const asm48::Convention* convention;
     std::string text;
@@ -44,7 +44,7 @@ TEST(SourceScan, EachConventionsDefinitionsAndIncludes) {
   for (const Case& c : cases) EXPECT_EQ(listed(scan_source(c.text, c.convention)), c.expected) << c.text;
 }
 
-TEST(SourceScan, WordsSkipCommentsStringsAndNumbers) {
+TEST(LspSourceScan, WordsSkipCommentsStringsAndNumbers) {
   std::string words;
   for (const Word& word : words_of_line("lab: mov a,#0FFh ; kommentar", 0)) words += std::string(word.text) + " ";
   for (const Word& word : words_of_line("  db 'x;y', \"z\", $1F, %01, ziel", 1)) words += std::string(word.text) + " ";
