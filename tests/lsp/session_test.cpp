@@ -176,6 +176,13 @@ TEST_F(LspSession, CompletionOffersMnemonicsRegistersDirectivesAndNames) {
   const auto everything = completion_labels(kPlainUri, 3, 8);
   EXPECT_TRUE(has(everything, "zahl") && has(everything, "psw") && has(everything, "org") && has(everything, "@r0"));
 
+  // The UPI-41/42 have no movx but in a,dbb.
+  const std::string upi_uri = "file:///tmp/upi.asm";
+  open(upi_uri, "        cpu 8041\n        mo\n        in a,dbb\n");
+  const auto upi = completion_labels(upi_uri, 1, 10);
+  EXPECT_TRUE(has(upi, "mov") && !has(upi, "movx"));
+  EXPECT_NE(hover_text(upi_uri, 2, 9).find("Ändert: IBF"), std::string::npos);
+
   const std::string tasm_uri = "file:///tmp/tasm.asm";
   open(tasm_uri, "#define WERT 5\n        .e\n");
   const auto tasm = completion_labels(tasm_uri, 1, 10);

@@ -27,10 +27,10 @@ const Facts& facts() {
       for (const dis::Opcode& op : dis::opcode_map(set)) {
         if (!op.defined()) continue;
         const std::string name = fold_case(op.mnemonic);
-        auto [it, inserted] = by_name.try_emplace(name, MnemonicFacts{name, op.cycles, op.cycles, true});
+        auto [it, inserted] = by_name.try_emplace(name, MnemonicFacts{name, op.cycles, op.cycles});
         it->second.min_cycles = std::min<int>(it->second.min_cycles, op.cycles);
         it->second.max_cycles = std::max<int>(it->second.max_cycles, op.cycles);
-        if (set == InstructionSet::Mcs48) it->second.upi_only = false;
+        (set == InstructionSet::Mcs48 ? it->second.in_mcs48 : it->second.in_upi) = true;
         for (std::string_view operand : {op.operand1, op.operand2})
           if (!operand.empty()) registers.insert(fold_case(operand));
       }

@@ -18,7 +18,10 @@ struct MnemonicFacts {
   std::string mnemonic;  // folded
   int min_cycles = 0;    // over its opcodes in either set
   int max_cycles = 0;
-  bool upi_only = false;
+  bool in_mcs48 = false;  // the 8048 family's set has it
+  bool in_upi = false;    // the UPI-41/42's set has it
+
+  bool in(asm48::InstructionSet set) const { return set == asm48::InstructionSet::Upi41 ? in_upi : in_mcs48; }
 };
 
 // The facts of a folded mnemonic, or nullptr.

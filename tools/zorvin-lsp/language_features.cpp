@@ -110,7 +110,8 @@ json instruction_hover(const OpenDocument& document, const Word& word, std::stri
   }
   const std::string flags = changed_flags(folded, operands);
   text += flags.empty() ? std::string("Ändert keine Flags") : "Ändert: " + flags;
-  if (facts->upi_only) text += "\n\nNur UPI-41/42";
+  if (!facts->in(document.check.set))
+    text += document.check.set == asm48::InstructionSet::Upi41 ? "\n\nNicht im Befehlssatz der UPI-41/42" : "\n\nNur UPI-41/42";
   return markdown(text);
 }
 
@@ -235,7 +236,7 @@ json completion(Workspace& workspace, const OpenDocument& document, Position at)
                      {"textEdit", {{"range", edit_range}, {"newText", shown}}}});
   };
   for (const MnemonicFacts& mnemonic : all_mnemonics())
-    if (!mnemonic.upi_only || document.check.set == asm48::InstructionSet::Upi41) offer(mnemonic.mnemonic, kCompletionKeyword, "Befehl", false);
+    if (mnemonic.in(document.check.set)) offer(mnemonic.mnemonic, kCompletionKeyword, "Befehl", false);
   for (const std::string& word : register_words()) offer(word, kCompletionVariable, "Register", false);
   for (const std::string& word : directive_words(document.check.convention)) offer(word, kCompletionModule, "Direktive", false);
   for (const DefinedName& name : workspace.reachable_names(document)) {
