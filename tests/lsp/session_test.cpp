@@ -173,8 +173,16 @@ TEST_F(LspSession, CompletionOffersMnemonicsRegistersDirectivesAndNames) {
   EXPECT_TRUE(has(completion_labels(kPlainUri, 8, 10), "MOV"));
   EXPECT_TRUE(has(completion_labels(kPlainUri, 9, 14), "start"));
   EXPECT_FALSE(has(completion_labels(kPlainUri, 10, 10), ".equ"));  // not a word of the plain dialect
-  const auto everything = completion_labels(kPlainUri, 3, 8);
-  EXPECT_TRUE(has(everything, "zahl") && has(everything, "psw") && has(everything, "org") && has(everything, "@r0"));
+  // Where the instruction goes: mnemonics and directives; in the operands:
+  // registers and names.
+  const auto statement = completion_labels(kPlainUri, 3, 8);
+  EXPECT_TRUE(has(statement, "add") && has(statement, "org"));
+  EXPECT_FALSE(has(statement, "psw") || has(statement, "zahl"));
+  const auto after_label = completion_labels(kPlainUri, 2, 8);
+  EXPECT_TRUE(has(after_label, "mov") && !has(after_label, "r0"));
+  const auto operands = completion_labels(kPlainUri, 3, 12);
+  EXPECT_TRUE(has(operands, "zahl") && has(operands, "psw") && has(operands, "@r0"));
+  EXPECT_FALSE(has(operands, "add") || has(operands, "org"));
 
   // The UPI-41/42 have no movx but in a,dbb.
   const std::string upi_uri = "file:///tmp/upi.asm";

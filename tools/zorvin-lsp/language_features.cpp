@@ -115,6 +115,21 @@ json instruction_hover(const OpenDocument& document, const Word& word, std::stri
   return markdown(text);
 }
 
+// Whether a word starting at `start` stands in the operands: after the
+// mnemonic or directive, not where one goes (at the start, or after the
+// label, with or without its colon).
+bool in_operands(std::string_view line, std::size_t line_no, std::size_t start) {
+  std::vector<Word> before;
+  for (const Word& word : words_of_line(line.substr(0, start), line_no))
+    if (word.spot.end < start) before.push_back(word);
+  if (before.empty()) return false;
+  const Word& first = before.front();
+  const bool label = (first.spot.end < line.size() && line[first.spot.end] == ':') ||
+                     (first.spot.begin == 0 && !first.prefix && !find_mnemonic(fold_case(first.text)) &&
+                      !is_directive(fold_case(first.text)));
+  return !(label && before.size() == 1);
+}
+
 }  // namespace
 
 json diagnostics_of(const OpenDocument& document) {
@@ -235,13 +250,22 @@ json completion(Workspace& workspace, const OpenDocument& document, Position at)
     items.push_back({{"label", shown}, {"kind", kind}, {"detail", detail},
                      {"textEdit", {{"range", edit_range}, {"newText", shown}}}});
   };
-  for (const MnemonicFacts& mnemonic : all_mnemonics())
-    if (mnemonic.in(document.check.set)) offer(mnemonic.mnemonic, kCompletionKeyword, "Befehl", false);
-  for (const std::string& word : register_words()) offer(word, kCompletionVariable, "Register", false);
-  for (const std::string& word : directive_words(document.check.convention)) offer(word, kCompletionModule, "Direktive", false);
+  const bool operands = in_operands(line, at.line, start);
+  if (!operands) {
+    for (const MnemonicFacts& mnemonic : all_mnemonics())
+      if (mnemonic.in(document.check.set)) offer(mnemonic.mnemonic, kCompletionKeyword, "Befehl", false);
+    for (const std::string& word : directive_words(document.check.convention)) offer(word, kCompletionModule, "Direktive", false);
+  } else {
+    for (const std::string& word : register_words()) offer(word, kCompletionVariable, "Register", false);
+  }
   for (const DefinedName& name : workspace.reachable_names(document)) {
     if (name.spot.line == at.line && name.spot.end == cursor && name.spot.begin == start) continue;  // the word being typed
-    offer(name.name, name.kind == NameKind::Label ? kCompletionFunction : kCompletionConstant, kind_text(name.kind), true);
+    // Where the instruction goes, of the names only macros fit.
+    if (!operands && name.kind != NameKind::Macro) continue;
+    const int kind = name.kind == NameKind::Label ? kCompletionFunction
+                     : name.kind == NameKind::Macro ? kCompletionKeyword
+                                                    : kCompletionConstant;
+    offer(name.name, kind, kind_text(name.kind), true);
   }
   return {{"isIncomplete", false}, {"items", items}};
 }
