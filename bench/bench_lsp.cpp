@@ -91,6 +91,8 @@ void run(const char* title, const std::string& text) {
   measure("hover on a label", ask("textDocument/hover", at(uri, use_line, label_column)));
   measure("completion of a mnemonic", ask("textDocument/completion", at(uri, call_line, call_column + 1)));
   measure("completion, nothing typed", ask("textDocument/completion", at(uri, call_line, call_column - 1)));
+  // All registers and every name of the program.
+  measure("operand, nothing typed", ask("textDocument/completion", at(uri, use_line, use_column + 5)));
   measure("definition", ask("textDocument/definition", at(uri, use_line, label_column)));
   json references = at(uri, use_line, label_column);
   references["context"] = {{"includeDeclaration", true}};
