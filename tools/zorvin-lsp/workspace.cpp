@@ -190,7 +190,7 @@ std::vector<NameSite> Workspace::references(const OpenDocument& document, const 
   for (const auto& source : every_source(document)) {
     for (std::size_t line = 0; line < source->lines.line_count(); ++line) {
       const std::string_view text = source->lines.line(line);
-      // Most lines do not hold the name at all: a cheap look first.
+      // A line shorter than the name cannot hold it.
       if (text.size() < folded.size()) continue;
       for (const Word& word : words_of_line(text, line))
         if (word.text.size() == folded.size() && fold_case(word.text) == folded) sites.push_back({source, word.spot});
