@@ -203,22 +203,29 @@ TEST(LspSettingsFile, DialectAndDefinitionsOfTheWindowApply) {
   const std::filesystem::path folder = std::filesystem::path(ZORVIN_TEST_TMP) / "settings_test";
   std::filesystem::create_directories(folder);
   const std::string source = (folder / "quelle.asm").string();
-  std::ofstream(folder / "zorvin.ini", std::ios::binary)
-      << "\xEF\xBB\xBF[Assembler]\nDefinitionen=WERT=5\n[Dialekte]\nDatei1=as|" << source << "\n";
   const std::string text = "        mov a,#WERT\n";
   struct Case {
+    std::string definitions;
     json options;
     std::size_t messages;
   };
-  // In the plain dialect WERT is no value, and -D names are unused there.
-  for (const Case& c : {Case{nullptr, 0}, Case{{{"dialect", "plain"}}, 2}}) {
+  // In the plain dialect WERT is no value, and -D names are unused there;
+  // definitions that do not parse are not used, as F5 warns.
+  for (const Case& c : {Case{"WERT=5", nullptr, 0}, Case{"WERT=5", {{"dialect", "plain"}}, 2},
+                        Case{"WERT=zehn", nullptr, 2}}) {
+    std::ofstream(folder / "zorvin.ini", std::ios::binary)
+        << "\xEF\xBB\xBF[Assembler]\nDefinitionen=" << c.definitions << "\n[Dialekte]\nDatei1=as|" << source << "\n";
     LspClient client;
     client.request("initialize", {{"rootUri", "file://" + folder.string()}, {"capabilities", json::object()},
                                   {"initializationOptions", c.options}});
     client.notify("textDocument/didOpen", {{"textDocument", {{"uri", "file://" + source}, {"version", 1}, {"text", text}}}});
     const auto published = client.take_notification("textDocument/publishDiagnostics");
     ASSERT_TRUE(published);
-    EXPECT_EQ((*published)["params"]["diagnostics"].size(), c.messages) << (*published).dump();
+    const json& diagnostics = (*published)["params"]["diagnostics"];
+    ASSERT_EQ(diagnostics.size(), c.messages) << (*published).dump();
+    if (c.definitions == "WERT=zehn") {
+      EXPECT_TRUE(diagnostics[0]["message"].get<std::string>().starts_with("Warnung: Definitionen nicht verwendet ("));
+    }
   }
 }
 

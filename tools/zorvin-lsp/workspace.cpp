@@ -75,7 +75,7 @@ std::string uri_of_path(const std::string& path) {
   return uri;
 }
 
-asm48::RunOptions Workspace::options_for(const std::string& path) const {
+asm48::RunOptions Workspace::options_for(const std::string& path, std::string& unused) const {
   asm48::RunOptions run = options_;
   struct stat status {};
   if (settings_file_.empty() || ::stat(settings_file_.c_str(), &status) != 0) return run;
@@ -88,7 +88,10 @@ asm48::RunOptions Workspace::options_for(const std::string& path) const {
   }
   if (run.definitions.empty()) {
     const asm48::DefinitionsParse parse = asm48::parse_definitions(settings.definitions);
-    if (parse.ok) run.definitions = parse.definitions;
+    if (parse.ok)
+      run.definitions = parse.definitions;
+    else
+      unused = "Warnung: Definitionen nicht verwendet (" + parse.error + ")";  // as F5 says it
   }
   return run;
 }
@@ -99,7 +102,9 @@ OpenDocument& Workspace::set_text(const std::string& uri, std::string text, std:
   if (!path.empty()) path = normal_path(path);
   const std::string folder = path.empty() ? std::string() : std::filesystem::path(path).parent_path().string();
   document.version = version;
-  document.check = check_document(text, folder, options_for(path));
+  std::string unused;
+  document.check = check_document(text, folder, options_for(path, unused));
+  if (!unused.empty()) document.check.result.warnings.insert(document.check.result.warnings.begin(), {asm48::Severity::Warning, 0, {}, unused});
   document.source = make_source(path, uri, std::move(text), document.check.convention);
   return document;
 }

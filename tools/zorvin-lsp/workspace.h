@@ -78,7 +78,9 @@ class Workspace {
   void add_includes(const SourceText& from, const asm48::Convention* convention, std::size_t depth,
                     std::vector<std::shared_ptr<const SourceText>>& out);
   std::vector<std::shared_ptr<const SourceText>> every_source(const OpenDocument& first);
-  asm48::RunOptions options_for(const std::string& path) const;
+  // The options for the source at `path`; `unused` gets the window's
+  // warning when its definitions do not parse.
+  asm48::RunOptions options_for(const std::string& path, std::string& unused) const;
 
   struct DiskFile {
     std::shared_ptr<const SourceText> source;
