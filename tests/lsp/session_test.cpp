@@ -133,6 +133,12 @@ TEST_F(LspSession, DefinitionAndReferencesReachIntoIncludedFiles) {
   const std::string defs_uri = "file://" + (folder / "defs.inc").string();
   EXPECT_TRUE(open(main_uri, main_text)["diagnostics"].empty());
 
+  // On the include line: the file.
+  const json file = client.request("textDocument/definition", at(main_uri, 1, 20))["result"];
+  ASSERT_EQ(file.size(), 1u);
+  EXPECT_EQ(file[0]["uri"], defs_uri);
+  EXPECT_EQ(file[0]["range"]["start"]["line"], 0);
+
   const json found = client.request("textDocument/definition", at(main_uri, 2, 17));
   ASSERT_EQ(found["result"].size(), 1u);
   EXPECT_EQ(found["result"][0]["uri"], defs_uri);

@@ -184,6 +184,12 @@ json hover(Workspace& workspace, const OpenDocument& document, Position at) {
 }
 
 json definition(Workspace& workspace, const OpenDocument& document, Position at) {
+  // On an include line the definition is the file it names.
+  for (const IncludedName& include : document.source->scan.includes) {
+    if (include.line != at.line) continue;
+    if (const auto file = workspace.included_file(*document.source, include.name))
+      return json::array({location_json({file, Spot{}})});
+  }
   const std::optional<Word> word = word_under(document, at);
   if (!word) return nullptr;
   json locations = json::array();

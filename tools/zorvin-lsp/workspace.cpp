@@ -160,6 +160,15 @@ void Workspace::add_includes(const SourceText& from, const asm48::Convention* co
   }
 }
 
+std::shared_ptr<const SourceText> Workspace::included_file(const SourceText& from, const std::string& name) {
+  if (from.path.empty()) return nullptr;
+  const std::filesystem::path folder = std::filesystem::path(from.path).parent_path();
+  const asm48::Convention* convention = nullptr;
+  for (const auto& [uri, document] : documents_)
+    if (document.source.get() == &from) convention = document.check.convention;
+  return included(normal_path((folder / name).string()), convention);
+}
+
 std::vector<std::shared_ptr<const SourceText>> Workspace::with_includes(const OpenDocument& document) {
   std::vector<std::shared_ptr<const SourceText>> sources{document.source};
   add_includes(*document.source, document.check.convention, 0, sources);

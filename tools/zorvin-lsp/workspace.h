@@ -70,6 +70,9 @@ class Workspace {
   // open documents.
   std::vector<NameSite> references(const OpenDocument& document, const std::string& folded);
 
+  // The file an include line of `from` names, or none when it is not there.
+  std::shared_ptr<const SourceText> included_file(const SourceText& from, const std::string& name);
+
   // The names defined in the document and its includes, for completion.
   std::vector<DefinedName> reachable_names(const OpenDocument& document);
 
