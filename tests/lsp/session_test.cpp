@@ -161,7 +161,14 @@ TEST_F(LspSession, DefinitionAndReferencesReachIntoIncludedFiles) {
 
 TEST_F(LspSession, DocumentSymbolsListLabelsEquatesAndMacros) {
   const std::string uri = "file:///tmp/makro.asm";
-  open(uri, "        cpu 8048\nwarte   macro n\n        mov r7,#n\n        endm\ntakt    equ 6\nhaupt:  warte takt\n        jmp haupt\n");
+  open(uri, "        cpu 8048\nwarte   macro n\n        mov r7,#n\n        endm\ntakt    equ 6\nhaupt:  warte takt\n        jmp haupt\n"
+            "        db 1,2,3\n");
+  // A macro call and a data line show what they placed.
+  const std::string call = hover_text(uri, 5, 9);
+  EXPECT_NE(call.find("(Makro)"), std::string::npos) << call;
+  EXPECT_NE(call.find("Code: BF 06 (Adresse 0000H)"), std::string::npos) << call;
+  EXPECT_EQ(hover_text(uri, 7, 9), "**db 1,2,3**\n\nCode: 01 02 03 (Adresse 0004H)");
+
   const json symbols = client.request("textDocument/documentSymbol", {{"textDocument", {{"uri", uri}}}})["result"];
   std::vector<std::pair<std::string, int>> names;
   for (const json& symbol : symbols) names.emplace_back(symbol["name"], symbol["kind"]);

@@ -86,23 +86,42 @@ bool is_instruction_word(const std::vector<Word>& words, const Word& word) {
 
 json markdown(const std::string& text) { return {{"contents", {{"kind", "markdown"}, {"value", text}}}}; }
 
+// The line's code bytes (with what macros and includes placed for it), or none.
+const LineCode* code_of_line(const OpenDocument& document, std::size_t line) {
+  const auto code = document.check.code.find(static_cast<std::int32_t>(line + 1));
+  return code != document.check.code.end() && !code->second.bytes.empty() ? &code->second : nullptr;
+}
+
+// "Code: 23 12 (Adresse 0010H)" and a paragraph break.
+std::string code_text(const LineCode& code) {
+  std::string text = "Code: " + hex_bytes(code.bytes);
+  if (code.address) {
+    char address[24];
+    std::snprintf(address, sizeof address, " (Adresse %04XH)", static_cast<unsigned>(*code.address) & 0xFFFFu);
+    text += address;
+  }
+  return text + "\n\n";
+}
+
+// A directive or macro call where the instruction goes: what it placed.
+json statement_hover(const OpenDocument& document, const Word& word, std::string_view line) {
+  const LineCode* code = code_of_line(document, word.spot.line);
+  if (!code) return nullptr;
+  const std::string_view statement = trimmed(code_part(line).substr(word.spot.begin));
+  std::string text = "**" + std::string(statement) + "**\n\n" + code_text(*code);
+  text.resize(text.size() - 2);
+  return markdown(text);
+}
+
 json instruction_hover(const OpenDocument& document, const Word& word, std::string_view line) {
   const std::string folded = fold_case(word.text);
   const MnemonicFacts* facts = find_mnemonic(folded);
   const std::string_view statement = trimmed(code_part(line).substr(word.spot.begin));
   const std::string_view operands = trimmed(statement.substr(word.text.size()));
   std::string text = "**" + std::string(statement) + "**\n\n";
-  const auto code = document.check.code.find(static_cast<std::int32_t>(word.spot.line + 1));
-  const bool has_bytes = code != document.check.code.end() && !code->second.bytes.empty();
-  if (has_bytes) {
-    text += "Code: " + hex_bytes(code->second.bytes);
-    if (code->second.address) {
-      char address[24];
-      std::snprintf(address, sizeof address, " (Adresse %04XH)", static_cast<unsigned>(*code->second.address) & 0xFFFFu);
-      text += address;
-    }
-    text += "\n\n";
-    text += "Zyklen: " + std::to_string(cycles_of_opcode(code->second.bytes.front(), document.check.set)) + "\n\n";
+  if (const LineCode* code = code_of_line(document, word.spot.line)) {
+    text += code_text(*code);
+    text += "Zyklen: " + std::to_string(cycles_of_opcode(code->bytes.front(), document.check.set)) + "\n\n";
   } else if (facts->min_cycles == facts->max_cycles) {
     text += "Zyklen: " + std::to_string(facts->min_cycles) + "\n\n";
   } else {
@@ -161,9 +180,10 @@ json hover(Workspace& workspace, const OpenDocument& document, Position at) {
   if (!word) return nullptr;
   const std::string_view line = document.source->lines.line(at.line);
   const std::string folded = fold_case(word->text);
-  if (!word->prefix && find_mnemonic(folded) && is_instruction_word(words_of_line(line, at.line), *word))
-    return instruction_hover(document, *word, line);
+  const bool statement = is_instruction_word(words_of_line(line, at.line), *word);
+  if (!word->prefix && statement && find_mnemonic(folded)) return instruction_hover(document, *word, line);
   const auto defined = workspace.definitions(document, folded);
+  if (statement && defined.empty() && is_directive(keyword_of(*word))) return statement_hover(document, *word, line);
   const auto value = document.check.values.find(folded);
   if (defined.empty() && value == document.check.values.end()) return nullptr;
   std::string text = "**" + std::string(word->text) + "**";
@@ -177,6 +197,9 @@ json hover(Workspace& workspace, const OpenDocument& document, Position at) {
   for (const auto& [site, name] : defined)
     text += "Definiert in " + file_name(*site.source) + ", Zeile " + std::to_string(site.spot.line + 1) + "\n\n";
   if (defined.empty()) text += "Von außen definiert (-D)";
+  // A macro call: what the expansion placed.
+  const LineCode* code = statement ? code_of_line(document, at.line) : nullptr;
+  if (code && !defined.empty() && defined.front().second.kind == NameKind::Macro) text += "\n\n" + code_text(*code);
   while (!text.empty() && text.back() == '\n') text.pop_back();
   json answer = markdown(text);
   answer["range"] = range_json(*document.source, word->spot);

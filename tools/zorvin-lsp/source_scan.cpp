@@ -49,12 +49,6 @@ const WordSets& word_sets() {
   return sets;
 }
 
-std::string keyword(const Word& word) {
-  std::string folded = fold_case(word.text);
-  if (word.prefix) folded.insert(folded.begin(), word.prefix);
-  return folded;
-}
-
 std::string_view trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -89,10 +83,10 @@ void scan_line(std::string_view line, std::size_t line_no, const asm48::Conventi
   if (!at_start) return;
   const bool colon = first.spot.end < line.size() && line[first.spot.end] == ':';
   const bool column1 = first.spot.begin == 0;
-  const std::string first_word = keyword(first);
+  const std::string first_word = keyword_of(first);
   std::string_view after = line.substr(first.spot.end + (colon ? 1 : 0));
   const bool equals_sign = !trim(after).empty() && trim(after).front() == '=';
-  const std::string second = words.size() > 1 ? keyword(words[1]) : std::string();
+  const std::string second = words.size() > 1 ? keyword_of(words[1]) : std::string();
   if (!first.prefix && (equals_sign || sets.definitions.contains(second))) return add(scan, first, NameKind::Equate);
   if (!first.prefix && sets.macros.contains(second)) return add(scan, first, NameKind::Macro);
   if (sets.macros.contains(first_word) && words.size() > 1) return add(scan, words[1], NameKind::Macro);
@@ -111,6 +105,12 @@ void scan_line(std::string_view line, std::size_t line_no, const asm48::Conventi
 }
 
 }  // namespace
+
+std::string keyword_of(const Word& word) {
+  std::string folded = fold_case(word.text);
+  if (word.prefix) folded.insert(folded.begin(), word.prefix);
+  return folded;
+}
 
 std::string_view code_part(std::string_view line) {
   char quote = 0;

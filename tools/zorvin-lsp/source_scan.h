@@ -59,6 +59,9 @@ std::optional<Word> word_at(std::string_view line, std::size_t line_no, std::siz
 // The line without its comment (";" outside quotes).
 std::string_view code_part(std::string_view line);
 
+// The word folded, with its '#' or '$' prefix: how directives are looked up.
+std::string keyword_of(const Word& word);
+
 // Whether the folded word is an instruction's mnemonic (either set).
 bool is_mnemonic(std::string_view folded);
 
