@@ -33,9 +33,10 @@ bool parse_options(int argc, char** argv, Options& options) {
     } else if ((arg == "--steps" || arg == "--cycles") && has_value) {
       const std::string value = argv[++i];
       const auto number = sim::parse_decimal(value);
-      if (!number) return usage_error(arg + " erwartet eine Dezimalzahl, nicht '" + value + "'");
-      if (*number > kMaxRunLength)
+      const bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+      if (digits && (!number || *number > kMaxRunLength))  // also beyond 64 bits
         return usage_error(arg + " " + value + " ist zu groß: höchstens " + std::to_string(kMaxRunLength));
+      if (!number) return usage_error(arg + " erwartet eine Dezimalzahl, nicht '" + value + "'");
       (arg == "--steps" ? options.steps : options.cycles) = number;
     } else if (arg == "--until" && has_value) {
       options.until = argv[++i];
