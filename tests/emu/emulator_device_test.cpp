@@ -115,7 +115,9 @@ TEST_F(EmulatorDeviceTest, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLast
   std::vector<unsigned char> backup(3000, 'b');
   make(Firmware::Current, {false, true, find_eprom("16")}, backup);
   const std::string out = boot();
-  EXPECT_NE(out.find("enable\r\n-> Loading 2716 EPROM from SPI\r\n" + times(16, ".") +
+  // The bus is set for the stored part before the load and again after it.
+  EXPECT_NE(out.find("enable\r\n-> Bus set to 2716 EPROM Memory\r\n-> Loading 2716 EPROM from SPI\r\n" +
+                     times(16, ".") +
                      "-> Bus set to 2716 EPROM Memory\r\nDone loading from SPI EEPROM to SRAM\r\n"
                      "\r\nEmulator Started"),
             std::string::npos)
@@ -135,7 +137,9 @@ TEST_F(EmulatorDeviceTest, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLast
 
 TEST_F(EmulatorDeviceTest, TheOldFirmwareLoadsOnePageMoreInRowsOf65AndEndsTheLastRow) {
   make(Firmware::Old, {false, true, find_eprom("16")});
-  EXPECT_NE(boot().find("SPI\r\n" + times(17, ".") + "\r\n-> Bus set to 2716"), std::string::npos);
+  EXPECT_NE(boot().find("enable\r\n-> Bus set to 2716 EPROM Memory\r\n-> Loading 2716 EPROM from SPI\r\n" +
+                        times(17, ".") + "\r\n-> Bus set to 2716"),
+            std::string::npos);
   make(Firmware::Old, {false, true, find_eprom("512")});
   const std::string out = boot();
   EXPECT_NE(out.find(times(7, times(65, ".") + "\r\n") + times(58, ".") + "\r\n-> Bus"),

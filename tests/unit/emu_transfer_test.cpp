@@ -372,18 +372,24 @@ TEST_F(Transfer, APermissionProblemNamesAGroupOnlyWhenThatGroupMayUseTheDevice) 
   fs::permissions(image, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const group* owner_group = ::getgrgid(gid);
   ASSERT_NE(owner_group, nullptr);
-  const std::string not_found = "Fehler beim Öffnen der seriellen Schnittstelle - " + device + " nicht gefunden";
+  // The device is there: the line says it may not be opened, not that it is missing.
+  const std::string refused =
+      "Fehler beim Öffnen der seriellen Schnittstelle - " + device + " kann nicht geöffnet werden: Zugriff verweigert";
 
   ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
   EXPECT_EQ(lines_as_unprivileged_user(image, settings),
-            (std::vector<std::string>{not_found, "Keine Berechtigung für " + device + " - Benutzer in die Gruppe '" +
+            (std::vector<std::string>{refused, "Keine Berechtigung für " + device + " - Benutzer in die Gruppe '" +
                                                      owner_group->gr_name + "' aufnehmen"}));
   ASSERT_EQ(::chmod(device.c_str(), 0600), 0);
   EXPECT_EQ(lines_as_unprivileged_user(image, settings),
-            (std::vector<std::string>{not_found, "Keine Berechtigung für " + device + " - die Gruppe '" +
+            (std::vector<std::string>{refused, "Keine Berechtigung für " + device + " - die Gruppe '" +
                                                      owner_group->gr_name +
                                                      "' darf es nicht lesen und schreiben; Rechte des Geräts "
                                                      "freigeben (z. B. mit einer udev-Regel)"}));
+  // An image the user may not read is no missing image either.
+  fs::permissions(image, fs::perms::owner_read);
+  EXPECT_EQ(lines_as_unprivileged_user(image, settings),
+            (std::vector<std::string>{image + " - Keine Leseberechtigung"}));
 }
 
 }  // namespace

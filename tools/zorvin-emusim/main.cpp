@@ -3,6 +3,7 @@
 // EmulatorDevice; this file only moves bytes between it and the pty, tells
 // it the time, and resets it when the host's open raises DTR.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +21,10 @@
 #include <vector>
 
 #include "emulator_device.h"
+#include "files/file_rewrite.h"
+#include "files/regular_file.h"
 #include "options.h"
+#include "output_paths.h"
 #include "pty_link.h"
 #include "repeating_text.h"
 #include "usb_adapter.h"
@@ -200,13 +203,17 @@ class Simulator {
     }
   }
 
+  // Replaced whole (written beside, then renamed), so a reader never sees
+  // half a dump.
   void write_dump(const std::vector<unsigned char>& memory) {
     if (options_.dump.empty()) return;
-    std::ofstream file(options_.dump, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(memory.data()),
-               static_cast<std::streamsize>(memory.size()));
+    const files::RewriteResult written = files::rewrite_file(
+        options_.dump, std::string_view(reinterpret_cast<const char*>(memory.data()), memory.size()));
+    if (!written.ok) {
+      std::cerr << "zorvin-emusim: Abzug nach " << options_.dump << " nicht geschrieben: " << written.error << '\n';
+    }
     log("dump of " + std::to_string(memory.size()) + " bytes written to " + options_.dump +
-        (file ? "" : " FAILED"));
+        (written.ok ? "" : " FAILED: " + written.error));
   }
 
   // Sleeps until the board, the stream or the host has something to do.
@@ -241,14 +248,29 @@ class Simulator {
   bool finished_ = false;
 };
 
-// The SPI backup from --spi-image; empty leaves it erased (0FFH).
-std::optional<std::vector<unsigned char>> read_backup(const std::string& path) {
-  if (path.empty()) return std::vector<unsigned char>{};
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file),
-                                   std::istreambuf_iterator<char>()};
-  if (bytes.size() > EmulatorDevice::kMemorySize) return std::nullopt;
+// The SPI backup from --spi-image; empty leaves it erased (0FFH). Sets
+// `error` when it cannot be had.
+std::vector<unsigned char> read_backup(const std::string& path, std::string& error) {
+  if (path.empty()) return {};
+  const files::OpenedFile file = files::open_regular_file(path, O_RDONLY);
+  if (!file.ok()) {
+    error = "--spi-image " + path + " kann nicht gelesen werden: " + files::error_text(file.error);
+    return {};
+  }
+  std::vector<unsigned char> bytes;
+  unsigned char buffer[4096];
+  for (;;) {
+    const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = "--spi-image " + path + " kann nicht gelesen werden: " + files::error_text(errno);
+    if (got <= 0) break;
+    bytes.insert(bytes.end(), buffer, buffer + got);
+    if (bytes.size() > EmulatorDevice::kMemorySize) {
+      error = "--spi-image " + path + " ist größer als der SPI-Speicher (64 KiB)";
+      break;
+    }
+  }
+  ::close(file.fd);
   return bytes;
 }
 
@@ -257,15 +279,24 @@ int main_program(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  const std::optional<Options> options = parse_options(argc, argv);
+  std::string error;
+  const std::optional<Options> options = parse_options(argc, argv, error);
   if (!options) {
-    std::cerr << kUsage;
+    std::cerr << "zorvin-emusim: " << error << '\n' << kUsage;
     return 2;
   }
-  std::optional<std::vector<unsigned char>> backup = read_backup(options->spi_image);
-  if (!backup) {
-    std::cerr << "zorvin-emusim: " << options->spi_image
-              << " cannot be read or is larger than 64 KiB\n";
+  if (const std::optional<std::string> clash = file_clash(*options)) {
+    std::cerr << "zorvin-emusim: " << *clash << '\n';
+    return 2;
+  }
+  std::vector<unsigned char> backup = read_backup(options->spi_image, error);
+  if (error.empty() && !options->log.empty()) {
+    const int log = ::open(options->log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (log < 0) error = "--log " + options->log + " kann nicht geschrieben werden: " + files::error_text(errno);
+    if (log >= 0) ::close(log);
+  }
+  if (!error.empty()) {
+    std::cerr << "zorvin-emusim: " << error << '\n';
     return 1;
   }
 
@@ -294,7 +325,7 @@ int main_program(int argc, char** argv) {
   config.boot_pause = std::max(ms(options->banner_delay_ms), kSettle);
   config.reply_delay = ms(options->reply_delay_ms);
   config.lost_on_line = options->lose_bytes;
-  EmulatorDevice device(std::move(config), options->settings, std::move(*backup));
+  EmulatorDevice device(std::move(config), options->settings, std::move(backup));
   Simulator simulator(*options, link, device);
   const int status = simulator.run(wait_mask);
   link.destroy();
