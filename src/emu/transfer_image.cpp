@@ -41,7 +41,9 @@ bool starts_like_hex(std::string_view text) {
 }
 
 std::string read_problem(int error) {
-  if (error == ENOENT || error == ENOTDIR || error == files::kNotARegularFile) return "Datei nicht gefunden";
+  // A folder counts as not found, as F6 has always said.
+  if (error == ENOENT || error == ENOTDIR || error == EISDIR || error == files::kNotARegularFile)
+    return "Datei nicht gefunden";
   if (error == EACCES || error == EPERM) return "Keine Leseberechtigung";
   return "kann nicht gelesen werden: " + files::error_text(error);
 }

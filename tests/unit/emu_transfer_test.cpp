@@ -265,6 +265,22 @@ TEST_F(Transfer, NothingIsSentForBadImagesSettingsOrPortsThatAreNoDevices) {
   EXPECT_EQ(pty.received(), "");
 }
 
+// F6 and zorvin-load both go through here: a port another transfer holds
+// is refused before a byte is sent or its input touched.
+TEST_F(Transfer, APortAnotherTransferHoldsIsRefusedUntouched) {
+  SerialPorts other;
+  ASSERT_NE(other.open(kEmulatorPort, pty.slave_name(), {.exclusive = true}), 0);
+  pty.send("->in\r\n");  // a reply the other transfer has yet to read
+  delay_ms(20);
+  EXPECT_FALSE(emulator_transfer(image_file("x"), settings, ports, view, kQuick));
+  EXPECT_EQ(view.lines, std::vector<std::string>{"Fehler beim Öffnen der seriellen Schnittstelle - " +
+                                                 pty.slave_name() + ": Schnittstelle wird schon benutzt"});
+  EXPECT_EQ(other.available(kEmulatorPort), 6u);
+  EXPECT_EQ(pty.received(), "");
+  other.close(kEmulatorPort);
+  EXPECT_NE(ports.open(kEmulatorPort, pty.slave_name(), {.exclusive = true}), 0);
+}
+
 TEST(StoredEprom, OnlyAKnownCodeOrNoValueAtAllMaySend) {
   const fs::path ini = fs::temp_directory_path() / ("zorvin_stored_eprom_" + std::to_string(::getpid()) + ".ini");
   const std::string valid = " - gültig sind 16, 32, 64, E64, 128, 256, E256, 512";
