@@ -98,8 +98,9 @@ int SerialPorts::open(int port, const char* device, const SerialParams& params) 
   if (params.exclusive) {
     // The lock also holds against root, whom TIOCEXCL does not stop; both
     // come before the flush, which would take another user's input.
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-      last_open_errno_ = errno == EWOULDBLOCK ? EBUSY : errno;
+    // A device that takes no locks at all is used without one.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+      last_open_errno_ = EBUSY;
       return 0;
     }
     (void)::ioctl(fd.get(), TIOCEXCL);
