@@ -91,9 +91,9 @@ TEST_F(Loader, IntelHexIsLoadedAtItsAddressesAndTextsAreNeverSentAsCode) {
 }
 
 TEST_F(Loader, ASecondLoaderOnTheSamePortIsRefusedWhileTheFirstOneRuns) {
-  // The first open resets the board: a 400 ms boot pause keeps the first
-  // loader busy while the second one tries.
-  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "400", "--dump", path("dump.bin"), "--log", path("log")});
+  // The first open resets the board: a boot pause of 1.5 s keeps the first
+  // loader busy while the second one tries, even on a slow machine.
+  SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "1500", "--dump", path("dump.bin"), "--log", path("log")});
   ASSERT_TRUE(sim.ok());
   const std::string first(300, 'A'), second(300, 'B');
   write("first.bin", first);
@@ -105,7 +105,8 @@ TEST_F(Loader, ASecondLoaderOnTheSamePortIsRefusedWhileTheFirstOneRuns) {
     return arguments;
   };
   RunningProgram running(ZORVIN_LOAD, with("first.bin"), dir.string(), "first");
-  delay_ms(150);
+  for (int waited = 0; waited < 5000 && file_text(path("log")).find("port opened") == std::string::npos; waited += 10)
+    delay_ms(10);
   const ProgramRun refused = testing::run_program(ZORVIN_LOAD, with("second.bin"), dir.string());
   const ProgramRun loaded = running.wait();
   EXPECT_EQ(refused.status, 1);

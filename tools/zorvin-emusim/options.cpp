@@ -41,9 +41,10 @@ std::string wrong_value(std::string_view arg, std::string_view expected, std::st
 std::optional<std::string> take_option(Options& options, std::string_view arg, const char* value,
                                        bool& used_value) {
   used_value = false;
-  if (arg == "--silent") return (options.silent = true, std::nullopt);
-  if (arg == "--once") return (options.once = true, std::nullopt);
-  if (arg == "--reset-on-open") return (options.reset_on_open = true, std::nullopt);
+  if (arg == "--silent" || arg == "--once" || arg == "--reset-on-open") {
+    (arg == "--silent" ? options.silent : arg == "--once" ? options.once : options.reset_on_open) = true;
+    return std::nullopt;
+  }
   static constexpr std::string_view kWithValue[] = {
       "--link", "--dump", "--log", "--spi-image", "--banner-delay", "--reply-delay", "--latency", "--firmware",
       "--spi", "--auto", "--last-eprom", "--lose-byte", "--stream"};
