@@ -105,7 +105,7 @@ TEST_F(Loader, ASecondLoaderOnTheSamePortIsRefusedWhileTheFirstOneRuns) {
     return arguments;
   };
   RunningProgram running(ZORVIN_LOAD, with("first.bin"), dir.string(), "first");
-  for (int waited = 0; waited < 5000 && file_text(path("log")).find("port opened") == std::string::npos; waited += 10)
+  for (int waited = 0; waited < 5000 && file_text(path("log")).find("vom Host geöffnet") == std::string::npos; waited += 10)
     delay_ms(10);
   const ProgramRun refused = testing::run_program(ZORVIN_LOAD, with("second.bin"), dir.string());
   const ProgramRun loaded = running.wait();

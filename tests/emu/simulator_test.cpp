@@ -103,7 +103,7 @@ TEST_F(Simulator, TheImageArrivesAfterTheBannerAndASecondTransferNeedsNoReset) {
 
   EXPECT_EQ(sim.stop(), 0);
   const std::string log = read_file(path("log.txt"));
-  EXPECT_EQ(log.find("protocol error"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Protokollfehler"), std::string::npos) << log;
 }
 
 // An adapter whose driver drops DTR at every close resets the board at every
@@ -137,8 +137,8 @@ TEST_F(Simulator, EveryTransferArrivesExactWhetherOrNotEachOpenResetsTheBoard) {
     }
     EXPECT_EQ(sim.stop(), 0);
     const std::string log = read_file(path("log.txt"));
-    EXPECT_EQ(log.find("protocol error"), std::string::npos) << log;
-    EXPECT_EQ(log.find("full receive buffer"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Protokollfehler"), std::string::npos) << log;
+    EXPECT_EQ(log.find("vollen Empfangspuffer"), std::string::npos) << log;
   }
 }
 

@@ -79,7 +79,7 @@ class Simulator {
   }
 
   int run(const sigset_t& wait_mask) {
-    log("waiting on " + link_.slave_name() + " as " + options_.link);
+    log("wartet an " + link_.slave_name() + " als " + options_.link);
     while (!g_stop && !finished_) {
       const Micros now = now_us();
       const bool open = link_.host_has_port_open();
@@ -92,7 +92,7 @@ class Simulator {
       report();
       wait_for_work(wait_mask);
     }
-    log("exit");
+    log("Ende");
     return 0;
   }
 
@@ -116,14 +116,14 @@ class Simulator {
     connected_ = true;
     if (stream_) {
       stream_->start(now);
-      log("sending the --stream text instead of the board's output");
+      log("sendet den Text von --stream statt der Ausgabe des Geräts");
     }
     if (!dtr_down_) {
-      log("port opened by the host; DTR stayed up, so no reset");
+      log("Schnittstelle vom Host geöffnet; DTR blieb oben, also kein Reset");
       return;
     }
-    log(first_open_ ? "port opened by the host: reset (first open)"
-                    : "port opened by the host: reset (DTR was dropped at the last close)");
+    log(first_open_ ? "Schnittstelle vom Host geöffnet: Reset (erstes Öffnen)"
+                    : "Schnittstelle vom Host geöffnet: Reset (DTR fiel beim letzten Schließen)");
     first_open_ = false;
     dtr_down_ = false;
     device_.reset(now);
@@ -133,9 +133,9 @@ class Simulator {
     connected_ = false;
     adapter_.clear();
     dtr_down_ = options_.reset_on_open || link_.hangs_up_on_close();
-    log(options_.reset_on_open ? "port closed by the host: the driver drops DTR (--reset-on-open)"
-        : dtr_down_            ? "port closed by the host with HUPCL: DTR dropped"
-                               : "port closed by the host without HUPCL: DTR stays up");
+    log(options_.reset_on_open ? "Schnittstelle vom Host geschlossen: der Treiber nimmt DTR weg (--reset-on-open)"
+        : dtr_down_            ? "Schnittstelle vom Host mit HUPCL geschlossen: DTR fällt"
+                               : "Schnittstelle vom Host ohne HUPCL geschlossen: DTR bleibt oben");
     flush_tx_log();
     if (options_.once && emulation_started_) finished_ = true;
   }
@@ -180,7 +180,7 @@ class Simulator {
     const std::size_t taken = n > 0 ? static_cast<std::size_t>(n) : 0;
     log_tx(output.substr(0, taken));
     if (taken < output.size()) {
-      log(std::to_string(output.size() - taken) + " bytes not taken by the line");
+      log(std::to_string(output.size() - taken) + " Bytes nahm die Leitung nicht an");
     }
   }
 
@@ -212,8 +212,8 @@ class Simulator {
     if (!written.ok) {
       std::cerr << "zorvin-emusim: Abzug nach " << options_.dump << " nicht geschrieben: " << written.error << '\n';
     }
-    log("dump of " + std::to_string(memory.size()) + " bytes written to " + options_.dump +
-        (written.ok ? "" : " FAILED: " + written.error));
+    log(written.ok ? "Abzug von " + std::to_string(memory.size()) + " Bytes nach " + options_.dump + " geschrieben"
+                   : "Abzug nach " + options_.dump + " nicht geschrieben: " + written.error);
   }
 
   // Sleeps until the board, the stream or the host has something to do.
