@@ -100,7 +100,8 @@ TransferImage read_transfer_image(const std::string& path, std::uint8_t fill_byt
   if (dis::is_hex_name(path)) return from_hex(bytes, fill_byte);
   if (!raw_by_name) {
     if (extension == "asm") return {{}, 0, std::string(kNotAnImage)};
-    if (is_text(bytes)) return starts_like_hex(bytes) ? from_hex(bytes, fill_byte) : TransferImage{{}, 0, std::string(kNotAnImage)};
+    if (is_text(bytes) && starts_like_hex(bytes)) return from_hex(bytes, fill_byte);
+    if (is_text(bytes)) return {{}, 0, std::string(kNotAnImage)};
   }
   if (bytes.size() > kMaxImageSize) return {{}, 0, "Datei zu groß"};
   return padded(bytes);

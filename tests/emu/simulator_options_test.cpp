@@ -123,6 +123,13 @@ TEST_F(SimulatorOptions, FilesThatCannotBeReadOrWrittenAreNamedWithTheReason) {
     EXPECT_TRUE(run.errors.starts_with("zorvin-emusim: " + c.message)) << run.errors;
     EXPECT_FALSE(fs::exists(path("tty")));
   }
+  // A file where the link should go is left alone.
+  std::ofstream(path("tty")) << "mine";
+  const ProgramRun run = emusim({"--link", path("tty")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors, "zorvin-emusim: --link " + path("tty") +
+                            " gibt es schon, und es ist kein symbolischer Link - wird nicht ersetzt\n");
+  EXPECT_EQ(file_text(path("tty")), "mine");
 }
 
 }  // namespace

@@ -30,7 +30,9 @@ PtyLink::~PtyLink() { destroy(); }
 std::string PtyLink::create(const std::string& link_path) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master_ < 0) return failure("Pseudo-Terminal kann nicht angelegt werden");
-  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return failure("Pseudo-Terminal kann nicht freigegeben werden");
+  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    return failure("Pseudo-Terminal kann nicht freigegeben werden");
+  }
   const char* name = ::ptsname(master_);
   if (name == nullptr) return failure("Name des Pseudo-Terminals unbekannt");
   slave_name_ = name;
@@ -51,7 +53,9 @@ std::string PtyLink::create(const std::string& link_path) {
 
   struct stat info {};
   if (::lstat(link_path.c_str(), &info) == 0) {
-    if (!S_ISLNK(info.st_mode)) return "--link " + link_path + " gibt es schon, und es ist kein symbolischer Link - wird nicht ersetzt";
+    if (!S_ISLNK(info.st_mode)) {
+      return "--link " + link_path + " gibt es schon, und es ist kein symbolischer Link - wird nicht ersetzt";
+    }
     ::unlink(link_path.c_str());
   }
   if (::symlink(slave_name_.c_str(), link_path.c_str()) != 0) {
