@@ -251,7 +251,7 @@ check_transfer() {
   expected_wire "$3" "$4" "$5" >"$dir/$name.expected-wire"
   received_bytes "$dir/$name.log" >"$dir/$name.wire"
   cmp "$dir/$name.expected-wire" "$dir/$name.wire" || fail "the bytes on the wire are not the transfer's sequence"
-  if grep -q 'protocol error' "$dir/$name.log"; then fail "the simulator logged a protocol error"; fi
+  if grep -q 'Protokollfehler' "$dir/$name.log"; then fail "the simulator logged a protocol error"; fi
 }
 
 # --- 1. first start in an empty directory --------------------------------
@@ -356,8 +356,8 @@ wait_for_exit "$sim_pid" "zorvin-emusim --once after the transfer"
 check_transfer "$chosen" sim 1 0 128
 if grep -q ' RX ' "$chosen/other.log"; then fail "the port not chosen received bytes"; fi
 # Looking for adapters must not open them: an open raises DTR and resets the board.
-if grep -q 'port opened' "$chosen/other.log"; then fail "the dialog opened the port not chosen"; fi
-[ "$(grep -c 'port opened' "$chosen/sim.log")" = 1 ] || fail "the chosen port was opened other than once, by F6"
+if grep -q 'vom Host geöffnet' "$chosen/other.log"; then fail "the dialog opened the port not chosen"; fi
+[ "$(grep -c 'vom Host geöffnet' "$chosen/sim.log")" = 1 ] || fail "the chosen port was opened other than once, by F6"
 screenshot 08-transfer-chosen-port
 "${launcher[@]}" "$close_request_bin" "$main_window" || fail "close request not sent"
 wait_for_exit "$zorvin_pid" "zorvin after the transfer"
