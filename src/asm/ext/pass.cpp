@@ -141,7 +141,7 @@ bool opens_block(const Statement& s) { return s.is(word_key("macro")) || s.is(wo
 class Pass final : public SymbolSource {
  public:
   Pass(RunContext& context, int number)
-      : context_(context), rules_(*context.convention), set_(context.initial_set) {
+      : context_(context), rules_(*context.convention), set_(context.initial_set), memory_(context.initial_memory) {
     context_.symbols.start_pass(number);
     for (const Definition& d : context_.definitions) context_.symbols.define(d.name, SymbolKind::Equ, d.value);
   }
@@ -884,6 +884,12 @@ class Pass final : public SymbolSource {
       report(kBeyondProgramMemory);
       return;
     }
+    // Within its 2 KiB bank the program counter runs from 7FFH on to 000H:
+    // the chip fetches the rest of such an instruction from the bank's
+    // start. Placed all the same, so that the later addresses stay right.
+    constexpr std::int32_t kBank = 0x800;
+    if (!is_data && location_ / kBank != (location_ + static_cast<std::int32_t>(count) - 1) / kBank)
+      report(kAcrossBankEnd);
     if (replaying_) {
       // Same statement, same length: only the bytes change.
       const auto code = result_.table.code_of(result_.table.records[replaying_->record]);
@@ -958,9 +964,10 @@ class Pass final : public SymbolSource {
   }
 
   void cpu(const Statement& s) {
-    const auto set = instruction_set_of(s.operand_text);
-    if (!set) return report(kUnknownCpu, s.operand_text);
-    set_ = *set;
+    const auto part = part_of(s.operand_text);
+    if (!part) return report(kUnknownCpu, s.operand_text);
+    set_ = part->set;
+    memory_ = part->program_memory;
   }
 
   // A directive of the convention that places nothing (.area, .module,
@@ -1051,7 +1058,7 @@ class Pass final : public SymbolSource {
     emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
   }
 
-  std::int32_t memory_size() const { return program_memory_of(set_); }
+  std::int32_t memory_size() const { return memory_; }
 
   void warn_other_bank(std::int32_t target) {
     char hex[16];
@@ -1065,6 +1072,7 @@ class Pass final : public SymbolSource {
   RunContext& context_;
   const Convention& rules_;
   InstructionSet set_;
+  std::int32_t memory_;  // program memory of the part the last cpu line named
   PassResult result_;
   std::vector<Frame> frames_;
   std::vector<Condition> conditions_;
@@ -1107,14 +1115,16 @@ const std::array<Pass::DirectiveHandler, kDirectiveKinds> Pass::kDirectiveHandle
 
 }  // namespace
 
-std::optional<InstructionSet> instruction_set_of(std::string_view cpu) {
+std::optional<Part> part_of(std::string_view cpu) {
   std::string folded = fold_case(cpu);
   while (!folded.empty() && (folded.back() == ' ' || folded.back() == '\t')) folded.pop_back();
-  for (std::string_view part : {"8035", "8039", "8040", "8048", "8049", "8050"})
-    if (folded == part) return InstructionSet::Mcs48;
-  for (std::string_view part : {"8041", "8042", "8741", "8742"})
-    if (folded == part) return InstructionSet::Upi41;
-  return std::nullopt;
+  return part_named(folded);
+}
+
+std::optional<InstructionSet> instruction_set_of(std::string_view cpu) {
+  const auto part = part_of(cpu);
+  if (!part) return std::nullopt;
+  return part->set;
 }
 
 PassResult run_pass(RunContext& context, int pass) { return Pass(context, pass).run(); }
