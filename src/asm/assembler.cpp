@@ -104,6 +104,11 @@ AssemblyResult Assembler::run_text(std::string editor_text, const std::string& s
     result.included_files = std::move(run.included_files);
     result.warnings.insert(result.warnings.end(), run.warnings.items.begin(), run.warnings.items.end());
     add_cut_error();
+    // Where the window and zorvin-asm both show it: the last error line.
+    if (run.stopped_at_error_limit)
+      result.errors.push_back({Severity::Note, 0, {},
+                               "... Assemblieren nach " + std::to_string(ext::kMaxErrors) +
+                                   " Fehlern abgebrochen: weitere Fehler nicht gezeigt, der Rest der Quelle ungeprüft"});
     return result;
   }
   if (!options_.definitions.empty())

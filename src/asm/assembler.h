@@ -39,7 +39,9 @@ struct RunOptions {
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
   std::string dialect_line;              // "Dialekt: ...": the run's first message line
-  std::vector<Diagnostic> errors;        // in reporting order, the first kMaxKeptErrorLines
+  // In reporting order, the first kMaxKeptErrorLines; a run that stopped at
+  // its bound of errors ends them with a note (Severity::Note, not counted).
+  std::vector<Diagnostic> errors;
   std::vector<Diagnostic> warnings;      // they do not stop the run
   int error_count = 0;                   // all of them
   // The two lists formatted (format_diagnostic), for callers that show or

@@ -12,6 +12,7 @@
 // errors, 1 for assembly errors, an empty source or an image that could not
 // be written, 2 for a usage error or a source that cannot be read (missing,
 // not a regular file, or larger than the editor would load).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -204,7 +205,11 @@ int main(int argc, char** argv) {
   for (const auto& warning : result.warnings) print_line(zorvin::asm48::format_diagnostic(warning));
   if (!result.ok()) {
     for (const auto& error : result.errors) print_line(zorvin::asm48::format_diagnostic(error));
-    const auto not_kept = static_cast<std::size_t>(result.error_count) - result.errors.size();
+    // A note among the lines is no error of the count.
+    const auto kept = static_cast<std::size_t>(std::count_if(
+        result.errors.begin(), result.errors.end(),
+        [](const auto& line) { return line.severity == zorvin::asm48::Severity::Error; }));
+    const auto not_kept = static_cast<std::size_t>(result.error_count) - std::min(kept, static_cast<std::size_t>(result.error_count));
     if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;

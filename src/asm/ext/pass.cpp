@@ -31,7 +31,6 @@ constexpr std::size_t kMaxConditions = 256;
 constexpr int kMaxIterations = 65536;  // of one loop; all loops together have their own bound
 // What keeping a line of a loop or macro body costs besides its bytes.
 constexpr std::size_t kRecordedLineCost = sizeof(std::string) + sizeof(std::string_view);
-constexpr int kMaxErrors = 1000;  // as many as the message pane shows
 
 struct Macro {
   std::vector<std::string> parameters;  // folded
@@ -158,10 +157,6 @@ class Pass final : public SymbolSource {
                                       : std::min(context_.source->text.size() / 8 + 1, kMaxFirstRoom));
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
-      if (result_.diagnostics.count() >= kMaxErrors) {
-        result_.cut_short = true;
-        break;
-      }
       Frame& frame = frames_.back();
       if (frame.at_end()) {
         end_of_frame();
@@ -175,12 +170,17 @@ class Pass final : public SymbolSource {
         if (context_.keep_listing) process(line, first);
         continue;
       }
+      // Only where statements are left is anything cut off.
+      if (result_.diagnostics.count() >= kMaxErrors) {
+        result_.cut_short = result_.error_limit = true;
+        break;
+      }
       context_.budget.add_statement();
       if (!within_budget()) break;
       process(line, first);
     }
     // After a bound the open ifs say nothing about the source.
-    if (!context_.budget.exceeded())
+    if (!context_.budget.exceeded() && !result_.error_limit)
       for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
     context_.records_seen = result_.table.records.size();
@@ -211,7 +211,7 @@ class Pass final : public SymbolSource {
   // False once the run passed a bound on its work: the pass ends there,
   // with the bound and the line in the message.
   bool within_budget() {
-    if (!context_.budget.exceeded()) return true;
+    if (!context_.budget.exceeded() && !result_.error_limit) return true;
     if (!stopped_) {
       errors_in_statement_ = 0;
       report(context_.budget.reason());

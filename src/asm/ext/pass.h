@@ -68,7 +68,12 @@ struct PassResult {
   LineTable table;
   std::vector<ListingLine> listing;
   bool cut_short = false;  // a bound on work, nesting or errors ended the pass
+  bool error_limit = false;  // kMaxErrors ended it with lines still to read
 };
+
+// Errors after which a pass stops: the message pane shows 1000 lines, and
+// the last of them says that more may follow.
+inline constexpr int kMaxErrors = 999;
 
 PassResult run_pass(RunContext& context, int pass);
 
