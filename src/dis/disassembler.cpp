@@ -59,4 +59,11 @@ Disassembly disassemble(std::int32_t base, std::span<const std::uint8_t> bytes, 
   return result;
 }
 
+std::optional<std::int32_t> program_address(std::string_view text) {
+  std::int32_t value = 0;
+  bool too_wide = false;
+  if (!asm48::ext::read_number(text, value, &too_wide) || too_wide || value < 0 || value > 0xFFF) return std::nullopt;
+  return value;
+}
+
 }  // namespace zorvin::dis

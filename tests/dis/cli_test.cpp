@@ -99,6 +99,7 @@ TEST_F(DisCli, ExitStatusesAndMessages) {
       {"rom.bin --cpu 6502", 2, "zorvin-dis: unbekannter Prozessor '6502'"},
       {"rom.bin --entry", 2, "zorvin-dis: unbekanntes oder unvollständiges Argument '--entry'"},
       {"rom.bin --base 1000h", 2, "zorvin-dis: --base erwartet eine Adresse von 0 bis 0FFFh, nicht '1000h'"},
+      {"rom.bin --base 100000100h", 2, "zorvin-dis: --base erwartet eine Adresse von 0 bis 0FFFh, nicht '100000100h'"},
       {"rom.bin --fill 12", 2, "zorvin-dis: --fill erwartet 00 oder FF, nicht '12'"},
       {"missing.bin", 2, "zorvin-dis: missing.bin kann nicht gelesen werden"},
       {"big.bin", 2, "zorvin-dis: big.bin ist zu groß (mehr als 4096 Byte)"},

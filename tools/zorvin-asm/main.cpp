@@ -8,10 +8,12 @@
 // tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
 // --listing-file writes a listing with the source lines and
 // the symbols. No output replaces a file the run read (the source or an
-// included file, compared by device and inode). Exit status: 0 without
-// errors, 1 for assembly errors, an empty source or an image that could not
-// be written, 2 for a usage error or a source that cannot be read (missing,
-// not a regular file, or larger than the editor would load).
+// included file, compared by device and inode), and no two outputs are one
+// file. Exit status: 0 without errors, 1 for assembly errors (a source cut
+// by a 00H byte among them), an empty source or an image that could not be
+// written, 2 for a usage error (also a -D beyond 32 bits or given twice, or
+// outputs on one file) or a source that cannot be read (missing, not a
+// regular file, or larger than the editor would load).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
