@@ -211,7 +211,7 @@ class Pass final : public SymbolSource {
   // False once the run passed a bound on its work: the pass ends there,
   // with the bound and the line in the message.
   bool within_budget() {
-    if (!context_.budget.exceeded() && !result_.error_limit) return true;
+    if (!context_.budget.exceeded()) return true;
     if (!stopped_) {
       errors_in_statement_ = 0;
       report(context_.budget.reason());
