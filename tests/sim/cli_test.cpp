@@ -78,6 +78,11 @@ TEST_F(SimCli, AssemblyErrorsFail) {
   const Outcome run = sim("broken.asm");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("Zeile: 2"), std::string::npos) << run.out;
+  // A 00H byte ends what was read: the program would run without its rest.
+  write("cut.asm", std::string(" mov a,#1\n\0 jmp 0\n", 19));
+  const Outcome cut = sim("cut.asm --steps 1");
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.out.find("00H-Byte"), std::string::npos) << cut.out;
 }
 
 TEST_F(SimCli, WrongCallsExitWith2) {

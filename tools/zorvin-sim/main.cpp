@@ -82,12 +82,8 @@ std::optional<Program> load(const Options& options, int& status) {
       status = kUsageError;
       return std::nullopt;
     }
-    if (source.cut_at_zero) {
-      std::fprintf(stderr, "zorvin-sim: %s: ab dem ersten 00H-Byte wurden %ju Byte nicht gelesen\n",
-                   options.program.c_str(), source.bytes_not_loaded);
-    }
     AssembledProgram assembled =
-        assemble_program(std::move(source.text), zorvin::files::folder_of(options.program));
+        assemble_program(std::move(source.text), zorvin::files::folder_of(options.program), source.cut_at_zero);
     if (!assembled.result.ok()) {
       for (const auto& error : assembled.result.errors)
         std::printf("%s\n", zorvin::asm48::format_diagnostic(error).c_str());
