@@ -52,6 +52,8 @@ Analysis analyse(Program program, const AnalysisOptions& options) {
 
   std::vector<std::int32_t> entries;
   for (const Routine& routine : analysis.flow.routines) entries.push_back(routine.entry);
+  for (const auto& [address, name] : p.labels)
+    if (analysis.flow.reached[static_cast<std::size_t>(address)] != 0) entries.push_back(address);
   std::sort(entries.begin(), entries.end());
   entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
   for (const std::int32_t entry : entries) analysis.routines.push_back({entry, range_cycles(p, entry, straight_end(p, entry))});
@@ -101,9 +103,9 @@ std::vector<std::string> analysis_lines(const Analysis& analysis) {
   lines.push_back("Stapeltiefe im schlimmsten Fall: " + std::to_string(analysis.stack.worst) + " von " +
                   std::to_string(kStackLevels) + " Ebenen");
   for (const RoutineCycles& routine : analysis.routines)
-    lines.push_back(line_text(p.line_at(routine.entry), "Zyklen " + p.name_of(routine.entry) + " bis " +
+    lines.push_back(line_text(p.line_at(routine.entry), "Zyklen ab " + p.name_of(routine.entry) + " bis " +
                                                             hex_address(routine.cycles.last) + ": " +
-                                                            routine.cycles.text()));
+                                                            routine.cycles.figures()));
   for (const Finding& finding : analysis.findings) lines.push_back(format_finding(finding));
   const std::size_t count = analysis.findings.size();
   lines.push_back(count == 0 ? std::string("Analyse beendet: keine Hinweise.")

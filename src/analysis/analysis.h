@@ -25,8 +25,8 @@ struct AnalysisOptions {
   std::vector<std::int32_t> entries;  // entry points besides 000H, 003H and 007H
 };
 
-// The cycles of a routine run straight from its entry to its first
-// return or jump (loops counted N times).
+// The cycles from a routine's entry or a label the flow reaches, run
+// straight to the first return or jump (loops counted N times).
 struct RoutineCycles {
   std::int32_t entry = 0;
   RangeCycles cycles;
@@ -36,7 +36,7 @@ struct Analysis {
   Program program;
   Flow flow;
   StackDepth stack;
-  std::vector<RoutineCycles> routines;  // every routine the flow found, by address
+  std::vector<RoutineCycles> routines;  // every routine and reached label, by address
   std::vector<Finding> findings;        // by line, then address
 };
 

@@ -191,8 +191,8 @@ RangeCycles range_cycles(const Program& program, std::int32_t first, std::int32_
   return result;
 }
 
-std::string RangeCycles::text() const {
-  std::string text = "Zyklen: " + std::to_string(straight);
+std::string RangeCycles::figures() const {
+  std::string text = std::to_string(straight);
   if (formula.empty()) return text;
   text += ", mit Schleifen: " + formula + "; ";
   std::string counts;

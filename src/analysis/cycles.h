@@ -34,8 +34,10 @@ struct RangeCycles {
   std::string formula;                // "2+2·N", "3+(4+2·N2)·N1"; empty without loops
   std::optional<std::int64_t> total;  // with every N known
 
-  // "Zyklen: 4, mit Schleifen: 2+2·N; N = 10 (r7): 22"
-  std::string text() const;
+  // "4, mit Schleifen: 2+2·N; N = 10 (r7): 22"
+  std::string figures() const;
+  // "Zyklen: " and the figures.
+  std::string text() const { return "Zyklen: " + figures(); }
 };
 
 // The instructions that start in first..last (both included).

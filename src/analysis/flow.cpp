@@ -254,6 +254,10 @@ const dis::OpcodeMap& opcodes_of(const Program& program) {
   return dis::opcode_map(dis::instruction_set(program.upi));
 }
 
+Flow follow_flow(const Program& program, std::span<const std::int32_t> entries) {
+  return FlowBuilder(program, entries).run();
+}
+
 std::vector<std::int32_t> table_jump_targets(const Program& program, std::int32_t at) {
   std::vector<std::int32_t> targets;
   if (!program.from_source || !program.inside(at)) return targets;
