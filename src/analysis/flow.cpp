@@ -164,7 +164,8 @@ class FlowBuilder {
         case FlowKind::Jump:
         case FlowKind::Call: {
           const std::uint8_t usable = interrupt || program_.upi ? kMb0 : banks;
-          if (usable == (kMb0 | kMb1))
+          // Either value may reach here, maybe by paths walked one after the other.
+          if (!interrupt && !program_.upi && seen_[idx] == (kMb0 | kMb1))
             report(FindingKind::BankUnknown, at,
                    std::string(op.mnemonic) + " bei " + hex_address(at) +
                        ": ob sel mb0 oder sel mb1 gilt, hängt vom Weg hierher ab; das Ziel ist unbestimmt");

@@ -232,8 +232,13 @@ std::vector<Finding> interrupt_hazards(const Program& program, const Flow& flow)
     if ((flow.reached[static_cast<std::size_t>(at)] & kReachedMain) && program.bytes[static_cast<std::size_t>(at)] == kSelectRb1)
       main_banks |= kRb1;
   InterruptChecker checker(program, main_banks);
-  for (const std::size_t root : flow.roots)
-    if (flow.routines[root].interrupt) checker.check(flow.routines[root]);
+  // An interrupt the program never enables never runs: the code at its
+  // vector may well be part of the main program then.
+  for (const std::size_t root : flow.roots) {
+    const Routine& routine = flow.routines[root];
+    const bool enabled = routine.entry == kExternalVector ? flow.enables_external : flow.enables_timer;
+    if (routine.interrupt && enabled) checker.check(routine);
+  }
   return std::move(checker.findings);
 }
 
