@@ -99,3 +99,44 @@ TEST(AnalysisHazards, TableDriven) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bank flip-flop through calls: a routine that selects no bank leaves
+// it as it was, so the caller's own sel mb0 decides the next jmp.
+TEST(AnalysisHazards, TheBankFlipFlopFollowsCallsAndReturns) {
+  struct Case {
+    const char* what;
+    const char* after_call;
+    bool lands_in_bank_one;
+  };
+  const Case cases[] = {
+      {"sel mb0 after the call", "        sel mb0\n", false},
+      {"no sel mb0 after the call", "", true},
+  };
+  for (const Case& c : cases) {
+    const std::string source = std::string("        cpu 8048\n        org 0\n        sel mb1\n        call far\n") +
+                               c.after_call + "loop:   jmp loop\n        org 800h\nfar:    ret\n";
+    const Analysis analysis = analyse_source(source);
+    bool into_data = false;
+    for (const auto& finding : analysis.findings) {
+      EXPECT_NE(finding.kind, FindingKind::BankUnknown) << c.what;
+      EXPECT_NE(finding.kind, FindingKind::Unreached) << c.what << ": " << finding.text;
+      into_data |= finding.kind == FindingKind::RunsIntoData;
+    }
+    EXPECT_EQ(into_data, c.lands_in_bank_one) << c.what;
+    EXPECT_EQ(analysis.stack.main_depth, 1) << c.what;
+  }
+}
+
+// A routine that selects a bank hands its choice back to every caller.
+TEST(AnalysisHazards, ARoutineThatSelectsABankDecidesAfterItsReturn) {
+  const Analysis analysis = analyse_source(
+      "        cpu 8048\n        org 0\n        call pick\nloop:   jmp loop\n        org 10h\npick:   jc one\n"
+      "        sel mb0\n        ret\none:    sel mb1\n        ret\n");
+  ASSERT_FALSE(analysis.findings.empty());
+  EXPECT_EQ(analysis.findings.front().kind, FindingKind::BankUnknown);
+  EXPECT_EQ(analysis.findings.front().line, 4);
+}
+
+}  // namespace
