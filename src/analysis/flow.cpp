@@ -1,9 +1,7 @@
 #include "analysis/flow.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
-#include <tuple>
 #include <utility>
 
 #include "dis/instruction_text.h"
@@ -37,12 +35,16 @@ class FlowBuilder {
     add_root(kTimerVector, true);
   }
 
+  // Walks every routine until what one walk assumed of the others (their
+  // entry banks, whether they select a bank, their exit banks) holds after
+  // all of them; a program without sel mb takes one round.
   Flow run() {
     for (int round = 0; round < kMaxRounds; ++round) {
       const auto before = summary();
+      stale_ = false;
       walk_all();
       settle_selects();
-      if (round > 0 && summary() == before) break;
+      if (!stale_ && same_summary(before, summary())) break;
     }
     return std::move(flow_);
   }
@@ -62,21 +64,42 @@ class FlowBuilder {
   }
 
   std::size_t routine_of(std::int32_t entry, bool interrupt) {
-    const auto [place, added] = index_.try_emplace(std::pair{entry, interrupt}, flow_.routines.size());
-    if (added) {
+    std::int32_t& index = index_[interrupt ? 1 : 0][static_cast<std::size_t>(entry)];
+    if (index < 0) {
+      index = static_cast<std::int32_t>(flow_.routines.size());
       Routine routine;
       routine.entry = entry;
       routine.interrupt = interrupt;
       flow_.routines.push_back(std::move(routine));
       own_selects_.push_back(false);
     }
-    return place->second;
+    return static_cast<std::size_t>(index);
   }
 
-  std::vector<std::tuple<std::uint8_t, std::uint8_t, bool>> summary() const {
-    std::vector<std::tuple<std::uint8_t, std::uint8_t, bool>> out;
+  // Routines found in the round had no summary before: they count as
+  // selecting nothing, as the walks that found them assumed.
+  static bool same_summary(const std::vector<std::uint8_t>& before, const std::vector<std::uint8_t>& after) {
+    for (std::size_t i = 0; i < after.size(); ++i)
+      if (after[i] != (i < before.size() ? before[i] : 0)) return false;
+    return true;
+  }
+
+  // A routine walked already in this round gets another entry bank: its
+  // walk is out of date.
+  void add_entry_bank(std::size_t callee, std::uint8_t bit) {
+    std::uint8_t& banks = flow_.routines[callee].entry_banks;
+    if ((banks & bit) == bit) return;
+    banks |= bit;
+    if (callee <= walking_) stale_ = true;
+  }
+
+  // What the walks take from other routines: whether they select a bank,
+  // and then what they leave.
+  std::vector<std::uint8_t> summary() const {
+    std::vector<std::uint8_t> out;
+    out.reserve(flow_.routines.size());
     for (const Routine& routine : flow_.routines)
-      out.emplace_back(routine.entry_banks, routine.exit_banks, routine.selects_bank);
+      out.push_back(routine.selects_bank ? static_cast<std::uint8_t>(4 | routine.exit_banks) : 0);
     return out;
   }
 
@@ -90,16 +113,25 @@ class FlowBuilder {
     reported_.clear();
     flow_.reached.assign(kMemorySize, 0);
     flow_.enables_external = flow_.enables_timer = false;
-    for (std::size_t index = 0; index < flow_.routines.size(); ++index) walk(index);  // walk may add routines
+    for (walking_ = 0; walking_ < flow_.routines.size(); ++walking_) walk(walking_);  // walk may add routines
   }
 
-  // A routine selects a bank when it or anything it calls runs sel mb.
+  // A routine selects a bank when it or anything it calls or runs into
+  // runs sel mb; it leaves what the routines it runs into leave.
   void settle_selects() {
     for (std::size_t index = 0; index < flow_.routines.size(); ++index)
       flow_.routines[index].selects_bank = own_selects_[index];
     for (bool changed = true; changed;) {
       changed = false;
       for (Routine& routine : flow_.routines) {
+        for (const std::size_t tail : routine.tails) {
+          const Routine& into = flow_.routines[tail];
+          const auto exits = static_cast<std::uint8_t>(routine.exit_banks | into.exit_banks);
+          const bool selects = routine.selects_bank || into.selects_bank;
+          changed |= exits != routine.exit_banks || selects != routine.selects_bank;
+          routine.exit_banks = exits;
+          routine.selects_bank = selects;
+        }
         if (routine.selects_bank) continue;
         for (const CallSite& call : routine.calls) {
           if (!flow_.routines[call.callee].selects_bank) continue;
@@ -123,9 +155,11 @@ class FlowBuilder {
     std::vector<std::int32_t> body;
     std::vector<CallSite> calls;
     std::vector<std::int32_t> returns;
+    std::vector<std::size_t> tails;
     std::uint8_t exit_banks = 0;
     bool own_select = false;
-    seen_.assign(kMemorySize, 0);
+    for (const std::int32_t at : touched_) seen_[static_cast<std::size_t>(at)] = 0;
+    touched_.clear();
     std::vector<Work> work{{entry, flow_.routines[index].entry_banks, -1}};
     while (!work.empty()) {
       const Work item = work.back();
@@ -136,7 +170,16 @@ class FlowBuilder {
       const auto banks = static_cast<std::uint8_t>(item.banks & ~seen_[idx]);
       if (banks == 0) continue;
       const bool first = seen_[idx] == 0;
+      if (first) touched_.push_back(at);
       seen_[idx] |= banks;
+      // Into the code of another routine: its walk covers what follows.
+      const std::int32_t other = index_[interrupt ? 1 : 0][idx];
+      if (item.from >= 0 && other >= 0 && static_cast<std::size_t>(other) != index) {
+        const auto into = static_cast<std::size_t>(other);
+        add_entry_bank(into, interrupt ? kMb0 : banks);
+        if (std::find(tails.begin(), tails.end(), into) == tails.end()) tails.push_back(into);
+        continue;
+      }
       if (!starts_code(program_, at)) {
         if (item.from >= 0)
           report(FindingKind::RunsIntoData, item.from,
@@ -186,8 +229,7 @@ class FlowBuilder {
               continue;
             }
             const std::size_t callee = routine_of(target, interrupt);
-            if (!interrupt) flow_.routines[callee].entry_banks |= bit;
-            else flow_.routines[callee].entry_banks |= kMb0;
+            add_entry_bank(callee, interrupt ? kMb0 : bit);
             if (first || std::none_of(calls.begin(), calls.end(), [&](const CallSite& c) { return c.at == at && c.callee == callee; }))
               calls.push_back({at, callee});
             next_banks |= after_call(callee, bit);
@@ -236,6 +278,7 @@ class FlowBuilder {
     routine.body = std::move(body);
     routine.calls = std::move(calls);
     routine.returns = std::move(returns);
+    routine.tails = std::move(tails);
     routine.exit_banks = exit_banks;
     own_selects_[index] = own_select;
   }
@@ -243,9 +286,14 @@ class FlowBuilder {
   const Program& program_;
   const dis::OpcodeMap& opcodes_;
   Flow flow_;
-  std::map<std::pair<std::int32_t, bool>, std::size_t> index_;
+  // Per address, main program and interrupt: the routine entered there, or -1.
+  std::vector<std::int32_t> index_[2] = {std::vector<std::int32_t>(kMemorySize, -1),
+                                         std::vector<std::int32_t>(kMemorySize, -1)};
   std::vector<bool> own_selects_;
-  std::vector<std::uint8_t> seen_;
+  std::vector<std::uint8_t> seen_ = std::vector<std::uint8_t>(kMemorySize, 0);  // per address: banks walked with
+  std::vector<std::int32_t> touched_;  // addresses whose seen_ the last walk set
+  std::size_t walking_ = 0;
+  bool stale_ = false;
   std::set<std::pair<FindingKind, std::int32_t>> reported_;
 };
 

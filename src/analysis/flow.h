@@ -29,11 +29,14 @@ struct CallSite {
 struct Routine {
   std::int32_t entry = 0;
   bool interrupt = false;           // runs inside an interrupt routine (bank 0 for jumps, no nesting)
-  std::vector<std::int32_t> body;   // addresses of its instructions, ascending
+  std::vector<std::int32_t> body;   // addresses of its instructions up to its tails, ascending
   std::vector<CallSite> calls;
   std::vector<std::int32_t> returns;  // its ret and retr
+  // Routines whose entry its code runs or jumps into (not by a call): what
+  // they do from there is part of this routine, without a stack level.
+  std::vector<std::size_t> tails;
   std::uint8_t entry_banks = 0;     // the flip-flop's values on entry
-  std::uint8_t exit_banks = 0;      // ... at its returns
+  std::uint8_t exit_banks = 0;      // ... at its returns and those of its tails
   bool selects_bank = false;        // it or a routine it calls runs sel mb0/mb1
 };
 

@@ -141,9 +141,9 @@ class InterruptChecker {
   InterruptChecker(const Program& program, std::uint8_t main_banks)
       : program_(program), opcodes_(opcodes_of(program)), main_banks_(main_banks) {}
 
-  void check(const Routine& routine) {
+  void check(const Flow& flow, const Routine& routine) {
     const std::string name = "die Unterbrechungsroutine " + program_.name_of(routine.entry);
-    for (const std::int32_t at : routine.returns)
+    for (const std::int32_t at : returns_of(flow, routine))
       if (program_.bytes[static_cast<std::size_t>(at)] == kRet)
         add(at, name + " endet bei " + hex_address(at) +
                     " mit ret statt retr: PSW (Übertrag, F0, Registerbank) wird nicht wiederhergestellt");
@@ -202,6 +202,24 @@ class InterruptChecker {
   std::vector<Finding> findings;
 
  private:
+  // The returns of the routine and of the routines its code runs into.
+  static std::vector<std::int32_t> returns_of(const Flow& flow, const Routine& routine) {
+    std::vector<std::int32_t> returns = routine.returns;
+    std::vector<const Routine*> open{&routine};
+    std::set<const Routine*> seen{&routine};
+    while (!open.empty()) {
+      const Routine* next = open.back();
+      open.pop_back();
+      for (const std::size_t tail : next->tails) {
+        const Routine* into = &flow.routines[tail];
+        if (!seen.insert(into).second) continue;
+        returns.insert(returns.end(), into->returns.begin(), into->returns.end());
+        open.push_back(into);
+      }
+    }
+    return returns;
+  }
+
   static std::uint8_t state(bool saved, std::uint8_t banks) {
     return static_cast<std::uint8_t>((saved ? 4 : 0) | banks);
   }
@@ -237,7 +255,7 @@ std::vector<Finding> interrupt_hazards(const Program& program, const Flow& flow)
   for (const std::size_t root : flow.roots) {
     const Routine& routine = flow.routines[root];
     const bool enabled = routine.entry == kExternalVector ? flow.enables_external : flow.enables_timer;
-    if (routine.interrupt && enabled) checker.check(routine);
+    if (routine.interrupt && enabled) checker.check(flow, routine);
   }
   return std::move(checker.findings);
 }

@@ -1,5 +1,8 @@
 #include "analysis/program.h"
 
+#include <set>
+#include <string_view>
+
 #include "dis/instruction_text.h"
 
 namespace zorvin::analysis {
@@ -56,6 +59,18 @@ Program program_from_table(const asm48::LineTable& table, bool upi) {
     }
   }
   return program;
+}
+
+void add_listing_labels(Program& program, const asm48::SourceListing& listing) {
+  std::set<std::string_view> symbols;
+  for (const asm48::ListedSymbol& symbol : listing.symbols) symbols.insert(symbol.name);
+  for (const asm48::ListingLine& line : listing.lines) {
+    if (!line.address || !program.inside(*line.address) || line.text.empty()) continue;
+    const std::size_t end = line.text.find_first_of(" \t:;");
+    const std::string_view name = std::string_view(line.text).substr(0, end);
+    if (name.empty() || !symbols.contains(name)) continue;
+    program.labels.try_emplace(*line.address, name);
+  }
 }
 
 Program program_from_image(std::span<const std::uint8_t> image, bool upi) {

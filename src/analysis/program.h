@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "asm/line_record.h"
+#include "asm/source_listing.h"
 
 namespace zorvin::analysis {
 
@@ -46,6 +47,11 @@ struct Program {
 
 // From a successful run's table (sorted by address or not).
 Program program_from_table(const asm48::LineTable& table, bool upi = false);
+
+// Labels from a listing of the extended dialect, whose records carry none:
+// a listed symbol that stands in column 1 of a line with an address. A
+// label already known stays.
+void add_listing_labels(Program& program, const asm48::SourceListing& listing);
 
 // From bytes that start at 000H; addresses past them read as free.
 Program program_from_image(std::span<const std::uint8_t> image, bool upi = false);

@@ -37,7 +37,8 @@ struct StackDepth {
 
 StackDepth stack_depth(const Program& program, const Flow& flow);
 
-// "start (000h) -> a (010h) -> b (020h)".
+// "start (000h) -> a (010h) -> b (020h)"; a chain of more than 18 shows
+// its first and last six with "... (N weitere)" between.
 std::string chain_text(const Program& program, const std::vector<std::int32_t>& entries);
 
 }  // namespace zorvin::analysis

@@ -131,3 +131,41 @@ TEST(AnalysisDepth, ABareImageGivesTheSameDepth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnalysisDepth, LongChainsAreCutInTheMiddle) {
+  const auto program = zorvin::analysis::testing::program_of("        nop\n");
+  std::vector<std::int32_t> entries;
+  for (std::int32_t i = 0; i < 20; ++i) entries.push_back(i);
+  EXPECT_EQ(zorvin::analysis::chain_text(program, entries),
+            "000h -> 001h -> 002h -> 003h -> 004h -> 005h -> ... (8 weitere) -> 00Eh -> 00Fh -> 010h -> 011h -> 012h -> 013h");
+  entries.resize(18);
+  EXPECT_EQ(zorvin::analysis::chain_text(program, entries).find("weitere"), std::string::npos);
+}
+
+// Code that runs into another routine's entry (instead of calling it) adds
+// no level, but what that routine calls counts.
+TEST(AnalysisDepth, RunningIntoARoutineAddsNoLevel) {
+  const Analysis analysis = analyse_source(
+      "        org 0\n        call a\n        call b\nh:      jmp h\n        org 10h\na:      nop\nb:      call c\n"
+      "        ret\nc:      ret\n");
+  EXPECT_EQ(analysis.stack.main_depth, 2);
+  EXPECT_EQ(analysis.findings.size(), 0u);
+  ASSERT_FALSE(analysis.stack.entries.empty());
+  const auto& chain = analysis.stack.entries.front().chain;
+  EXPECT_EQ(chain.entries, (std::vector<std::int32_t>{0x000, 0x010, 0x014}));
+  EXPECT_EQ(chain.sites, (std::vector<std::int32_t>{0x000, 0x011}));
+}
+
+// Recursion through a routine that runs into its caller's entry.
+TEST(AnalysisDepth, RecursionThroughCodeThatRunsOnIsFound) {
+  const Analysis analysis = analyse_source(
+      "        org 0\n        call a\nh:      jmp h\n        org 10h\na:      call b\n        ret\nb:      jc out\n"
+      "        jmp a\nout:    ret\n");
+  int recursions = 0;
+  for (const auto& finding : analysis.findings) recursions += finding.kind == FindingKind::Recursion ? 1 : 0;
+  EXPECT_EQ(recursions, 1);
+}
+
+}  // namespace
