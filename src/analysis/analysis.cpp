@@ -100,8 +100,12 @@ std::vector<std::string> analysis_lines(const Analysis& analysis) {
     if (entry.interrupt && !entry.enabled) text += ", nicht freigegeben";
     lines.push_back(line_text(p.line_at(entry.entry), text));
   }
-  lines.push_back("Stapeltiefe im schlimmsten Fall: " + std::to_string(analysis.stack.worst) + " von " +
-                  std::to_string(kStackLevels) + " Ebenen");
+  std::string worst = "Stapeltiefe im schlimmsten Fall: " + std::to_string(analysis.stack.worst) + " von " +
+                      std::to_string(kStackLevels) + " Ebenen";
+  if (analysis.stack.interrupt_depth > 0)
+    worst += " (Hauptprogramm " + std::to_string(analysis.stack.main_depth) + ", Unterbrechung " +
+             std::to_string(analysis.stack.interrupt_depth) + ")";
+  lines.push_back(std::move(worst));
   for (const RoutineCycles& routine : analysis.routines)
     lines.push_back(line_text(p.line_at(routine.entry), "Zyklen ab " + p.name_of(routine.entry) + " bis " +
                                                             hex_address(routine.cycles.last) + ": " +
