@@ -3,6 +3,8 @@
 #include <set>
 #include <string_view>
 
+#include "asm/dialect/recognition.h"
+#include "asm/ext/pass.h"
 #include "dis/instruction_text.h"
 
 namespace zorvin::analysis {
@@ -71,6 +73,12 @@ void add_listing_labels(Program& program, const asm48::SourceListing& listing) {
     if (name.empty() || !symbols.contains(name)) continue;
     program.labels.try_emplace(*line.address, name);
   }
+}
+
+bool names_upi_part(std::string_view source) {
+  const std::string cpu = asm48::recognise_dialect(source).cpu;
+  if (cpu.empty()) return false;
+  return asm48::ext::instruction_set_of(cpu) == asm48::InstructionSet::Upi41;
 }
 
 Program program_from_image(std::span<const std::uint8_t> image, bool upi) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "asm/line_record.h"
@@ -52,6 +53,10 @@ Program program_from_table(const asm48::LineTable& table, bool upi = false);
 // a listed symbol that stands in column 1 of a line with an address. A
 // label already known stays.
 void add_listing_labels(Program& program, const asm48::SourceListing& listing);
+
+// Whether the source's cpu line names a UPI-41/42 (8041, 8042, ...), whose
+// instruction set the analysis must read the bytes with.
+bool names_upi_part(std::string_view source);
 
 // From bytes that start at 000H; addresses past them read as free.
 Program program_from_image(std::span<const std::uint8_t> image, bool upi = false);

@@ -93,3 +93,23 @@ TEST(AnalysisCycles, UnknownCountsAreNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A UPI-41/42 reads some opcodes otherwise: out dbb,a (02H) takes one
+// cycle where the 8048's outl bus,a takes two, and in a,dbb (22H) exists.
+TEST(AnalysisCycles, AUpiProgramIsReadWithItsOwnSet) {
+  EXPECT_TRUE(zorvin::analysis::names_upi_part("        cpu 8041\n        out dbb,a\n"));
+  EXPECT_FALSE(zorvin::analysis::names_upi_part("        cpu 8048\n        outl bus,a\n"));
+  EXPECT_FALSE(zorvin::analysis::names_upi_part("        outl bus,a\n"));
+  zorvin::asm48::Assembler assembler;
+  ASSERT_TRUE(assembler.run("        cpu 8041\n        out dbb,a\n        in a,dbb\n        ret\n").ok());
+  const auto upi = zorvin::analysis::program_from_table(assembler.table(), true);
+  EXPECT_EQ(cycles_at(upi, 0), 1);
+  EXPECT_EQ(cycles_at(upi, 1), 1);
+  EXPECT_EQ(range_cycles(upi, 0, 2).straight, 4);
+  const auto mcs48 = zorvin::analysis::program_from_table(assembler.table(), false);
+  EXPECT_EQ(cycles_at(mcs48, 0), 2);
+}
+
+}  // namespace

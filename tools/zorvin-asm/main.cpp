@@ -140,8 +140,8 @@ bool save_text(const std::string& path, const std::string& text, const char* wha
 
 // The analysis of the assembled program; false (and a message) when an
 // --entry names neither a label nor an address.
-bool print_analysis(const zorvin::asm48::Assembler& assembler, const std::vector<std::string>& entry_names) {
-  zorvin::analysis::Program program = zorvin::analysis::program_from_table(assembler.table());
+bool print_analysis(const zorvin::asm48::Assembler& assembler, bool upi, const std::vector<std::string>& entry_names) {
+  zorvin::analysis::Program program = zorvin::analysis::program_from_table(assembler.table(), upi);
   if (assembler.extended()) zorvin::analysis::add_listing_labels(program, assembler.extended_listing());
   zorvin::analysis::AnalysisOptions analysis_options;
   for (const std::string& name : entry_names) {
@@ -189,6 +189,7 @@ int main(int argc, char** argv) {
   assembler.keep_listing(options->listing_file.has_value() || options->analyse);
   assembler.set_options(options->run);
   const std::string source_dir = zorvin::files::folder_of(options->source);
+  const bool upi = options->analyse && zorvin::analysis::names_upi_part(source.text);
   // The listing file shows the source lines as read; otherwise the
   // assembler may keep the text itself.
   const auto result =
@@ -225,7 +226,7 @@ int main(int argc, char** argv) {
   if (options->listing)
     for (const auto& row : zorvin::output::listing_rows(assembler.table())) print_line(row);
   for (const auto& line : output.messages) print_line(line);
-  if (options->analyse && !print_analysis(assembler, options->entries)) return kUsageError;
+  if (options->analyse && !print_analysis(assembler, upi, options->entries)) return kUsageError;
   bool written = output.image_written;
   if (options->hex)
     written &= save_text(*options->hex, zorvin::output::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");
