@@ -191,6 +191,19 @@ RangeCycles range_cycles(const Program& program, std::int32_t first, std::int32_
   return result;
 }
 
+std::optional<RangeCycles> line_range_cycles(const Program& program, std::int32_t first_line, std::int32_t last_line) {
+  std::int32_t first = -1;
+  std::int32_t last = -1;
+  for (std::int32_t at = 0; at < kMemorySize; ++at) {
+    const std::int32_t line = program.lines[static_cast<std::size_t>(at)];
+    if (line < first_line || line > last_line || program.use[static_cast<std::size_t>(at)] != ByteUse::Instruction) continue;
+    if (first < 0) first = at;
+    last = at;
+  }
+  if (first < 0) return std::nullopt;
+  return range_cycles(program, first, last);
+}
+
 std::string RangeCycles::figures() const {
   std::string text = std::to_string(straight);
   if (formula.empty()) return text;

@@ -43,4 +43,9 @@ struct RangeCycles {
 // The instructions that start in first..last (both included).
 RangeCycles range_cycles(const Program& program, std::int32_t first, std::int32_t last);
 
+// The same for source lines first_line..last_line (a selection in the
+// editor): from the lowest to the highest address their instructions
+// start at; none when the lines hold no instruction.
+std::optional<RangeCycles> line_range_cycles(const Program& program, std::int32_t first_line, std::int32_t last_line);
+
 }  // namespace zorvin::analysis

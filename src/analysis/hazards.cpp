@@ -16,6 +16,7 @@ constexpr std::uint8_t kAddImmediate = 0x03;  // add a,#k
 constexpr std::uint8_t kSelectRb0 = 0xC5;
 constexpr std::uint8_t kSelectRb1 = 0xD5;
 constexpr std::uint8_t kRet = 0x83;
+constexpr std::uint8_t kMovPswA = 0xD7;  // mov psw,a: the stack pointer too
 constexpr std::uint8_t kRb0 = 1;
 constexpr std::uint8_t kRb1 = 2;
 // How far before a movp its mov/add a,#table is looked for.
@@ -150,6 +151,7 @@ class InterruptChecker {
     std::vector<std::uint8_t> seen(kMemorySize, 0);
     bool a_reported = false;
     bool register_reported = false;
+    bool psw_reported = false;
     std::vector<std::pair<std::int32_t, std::uint8_t>> work{{routine.entry, state(false, main_banks_)}};
     while (!work.empty()) {
       auto [at, now] = work.back();
@@ -174,6 +176,11 @@ class InterruptChecker {
         register_reported = true;
         add(at, name + " ändert " + std::string(reg) + " bei " + hex_address(at) +
                     " in der Registerbank des unterbrochenen Programms (ohne sel rb1 und ohne Sicherung)");
+      }
+      if (opcode == kMovPswA && !psw_reported) {
+        psw_reported = true;
+        add(at, name + " schreibt PSW bei " + hex_address(at) +
+                    " (mov psw,a): Stapelzeiger, Übertrag und Registerbank des unterbrochenen Programms ändern sich");
       }
       if (opcode == kSelectRb0) banks = kRb0;
       if (opcode == kSelectRb1) banks = kRb1;

@@ -113,3 +113,24 @@ TEST(AnalysisCycles, AUpiProgramIsReadWithItsOwnSet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnalysisCycles, ASelectionOfLines) {
+  const auto program = program_of("        org 10h\nwait:   mov r7,#10\nl:      djnz r7,l\n        db 1\n        ret\n");
+  struct Case {
+    int first_line;
+    int last_line;
+    std::optional<std::int64_t> total;
+  };
+  const Case cases[] = {{2, 3, 22}, {3, 3, 20}, {2, 5, 24}, {1, 1, std::nullopt}, {4, 4, std::nullopt}, {9, 20, std::nullopt}};
+  for (const Case& c : cases) {
+    const auto cycles = zorvin::analysis::line_range_cycles(program, c.first_line, c.last_line);
+    EXPECT_EQ(cycles.has_value(), c.total.has_value()) << c.first_line << "-" << c.last_line;
+    if (cycles && c.total) {
+      EXPECT_EQ(cycles->total, *c.total) << c.first_line << "-" << c.last_line;
+    }
+  }
+}
+
+}  // namespace

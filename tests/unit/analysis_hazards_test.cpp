@@ -71,6 +71,8 @@ TEST(AnalysisHazards, TableDriven) {
       {"saving A in the main bank clobbers a register",
        with_interrupt("mov r7,a\n        in a,p1\n        mov a,r7\n        retr\n"),
        {{FindingKind::InterruptChanges, 10, "ändert r7 bei 023h"}}},
+      {"interrupt writes PSW", with_interrupt("sel rb1\n        mov r7,a\n        mov psw,a\n        mov a,r7\n        retr\n"),
+       {{FindingKind::InterruptChanges, 12, "schreibt PSW bei 025h (mov psw,a)"}}},
       {"interrupt ends with ret", with_interrupt("ret\n"),
        {{FindingKind::InterruptChanges, 10, "endet bei 023h mit ret statt retr"}}},
       {"code nothing reaches",
