@@ -40,8 +40,9 @@ std::vector<std::int32_t> instructions_in(const Program& program, std::int32_t f
   return found;
 }
 
-// Whether the instruction changes register rN of the selected bank.
+// Whether the instruction changes register rN, or which bank rN is in.
 bool writes_register(std::uint8_t opcode, int reg) {
+  if (opcode == 0xC5 || opcode == 0xD5) return true;  // sel rb0, sel rb1
   const auto r = static_cast<std::uint8_t>(reg);
   for (const std::uint8_t base : {0xA8, 0xB8, 0x18, 0xC8, 0x28, 0xE8})
     if (opcode == (base | r)) return true;
@@ -63,7 +64,9 @@ std::optional<int> loop_count(const Program& program, const LoopCycles& loop, co
       return k == 0 ? 256 : k;
     }
     const dis::FlowKind flow = opcode_at(program, at).flow;
-    if (flow == dis::FlowKind::Jump || flow == dis::FlowKind::Return || flow == dis::FlowKind::TableJump)
+    // Past a jump the loop may come from elsewhere; a call may change the register.
+    if (flow == dis::FlowKind::Jump || flow == dis::FlowKind::Return || flow == dis::FlowKind::TableJump ||
+        flow == dis::FlowKind::Call)
       return std::nullopt;
     earlier = std::lower_bound(range.begin(), range.end(), at);
     at = earlier != range.begin() ? *std::prev(earlier) : previous_instruction(program, at);

@@ -65,6 +65,10 @@ TEST(AnalysisCycles, RangesCountLoopsNTimes) {
       {"mov of another register", "        mov r6,#5\nl:      djnz r7,l\n", 4, "2+2·N", std::nullopt},
       {"a jump between mov and loop", "        mov r7,#5\n        jmp l\nl:      djnz r7,l\n", 6, "4+2·N",
        std::nullopt},
+      {"a call between mov and loop", "        mov r7,#5\n        call l\nl:      djnz r7,l\n", 6, "4+2·N",
+       std::nullopt},
+      {"another register bank", "        mov r7,#5\n        sel rb1\nl:      djnz r7,l\n", 5, "3+2·N", std::nullopt},
+      {"a conditional jump between", "        mov r7,#5\n        jc l\nl:      djnz r7,l\n", 6, "4+2·N", 14},
       {"no loop", "        nop\n        mov a,#1\n        outl p1,a\n        ret\n", 7, "", 7},
       {"forward djnz is no loop", "        mov r7,#2\n        djnz r7,l\nl:      ret\n", 6, "", 6},
   };
