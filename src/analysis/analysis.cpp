@@ -85,8 +85,8 @@ std::optional<std::int32_t> resolve_entry(const Program& program, std::string_vi
   }
   if (text.find('#') != std::string_view::npos || !asm48::is_number(text) || asm48::is_char_literal(text))
     return std::nullopt;
-  const std::int32_t value = asm48::number_value(text);
-  if (!program.inside(value)) return std::nullopt;
+  const std::optional<std::int32_t> value = asm48::number_value(text);
+  if (!value || !program.inside(*value)) return std::nullopt;
   return value;
 }
 

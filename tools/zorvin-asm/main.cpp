@@ -9,11 +9,15 @@
 // tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
 // --listing-file writes a listing with the source lines and
 // the symbols; --analyse adds the code analysis (stack depth, cycles,
-// hazards; analysis/analysis.h) before the summary. No output replaces a file the run read (the source or an
-// included file, compared by device and inode). Exit status: 0 without
-// errors, 1 for assembly errors, an empty source or an image that could not
-// be written, 2 for a usage error or a source that cannot be read (missing,
-// not a regular file, or larger than the editor would load).
+// hazards; analysis/analysis.h) before the summary. No output replaces a
+// file the run read (the source or an
+// included file, compared by device and inode), and no two outputs are one
+// file. Exit status: 0 without errors, 1 for assembly errors (a source cut
+// by a 00H byte among them), an empty source or an image that could not be
+// written, 2 for a usage error (also a -D beyond 32 bits or given twice, or
+// outputs on one file) or a source that cannot be read (missing, not a
+// regular file, or larger than the editor would load).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -59,10 +63,23 @@ struct Options {
 };
 
 // NAME or NAME=VALUE of -D; the value is a number in any of the usual forms.
+// A value beyond 32 bits and a second -D of a name are refused: the run
+// would use other bits, or only one of the values.
 bool add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
   zorvin::asm48::Definition definition;
-  if (!zorvin::asm48::parse_definition(text, definition)) {
-    std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
+  switch (zorvin::asm48::read_definition(text, definition)) {
+    case zorvin::asm48::DefinitionFault::None:
+      break;
+    case zorvin::asm48::DefinitionFault::TooWide:
+      std::fprintf(stderr, "zorvin-asm: -D %s: Zahl passt nicht in 32 Bit\n", text.c_str());
+      return false;
+    case zorvin::asm48::DefinitionFault::NoDefinition:
+      std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
+      return false;
+  }
+  if (const auto* earlier = zorvin::asm48::same_name(run.definitions, definition.first)) {
+    std::fprintf(stderr, "zorvin-asm: -D %s: %s ist schon mit -D definiert (Wert %d)\n", text.c_str(),
+                 earlier->first.c_str(), static_cast<int>(earlier->second));
     return false;
   }
   run.definitions.push_back(std::move(definition));
@@ -158,6 +175,26 @@ bool print_analysis(const zorvin::asm48::Assembler& assembler, bool upi, const s
   return true;
 }
 
+// Two outputs of one run on one file would leave only the last one
+// written, under the other's name: refused before anything is written.
+bool distinct_outputs(const Options& options) {
+  const std::string image = options.output.value_or(zorvin::files::binary_path(options.source));
+  const std::vector<std::pair<std::string, std::string>> outputs = {
+      {options.output ? "--output " + image : "die Binärdatei " + image, image},
+      {"--hex " + options.hex.value_or(""), options.hex.value_or("")},
+      {"--listing-file " + options.listing_file.value_or(""), options.listing_file.value_or("")}};
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (outputs[i].second.empty() || outputs[j].second.empty()) continue;
+      if (!zorvin::files::same_destination(outputs[i].second, outputs[j].second)) continue;
+      std::fprintf(stderr, "zorvin-asm: %s und %s wären dieselbe Datei; nichts geschrieben\n",
+                   outputs[j].first.c_str(), outputs[i].first.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,10 +210,6 @@ int main(int argc, char** argv) {
     return kUsageError;
   }
   if (source.utf8_with_mark) print_line(options->source + " - " + std::string(zorvin::files::kReadAsUtf8));
-  if (source.cut_at_zero) {
-    std::fprintf(stderr, "zorvin-asm: %s: ab dem ersten 00H-Byte wurden %ju Byte nicht gelesen\n",
-                 options->source.c_str(), source.bytes_not_loaded);
-  }
   for (const auto& [option, path] : {std::pair{"--output", options->output}, std::pair{"--hex", options->hex},
                                      std::pair{"--listing-file", options->listing_file}}) {
     if (path && zorvin::files::same_file(*path, options->source)) {
@@ -184,10 +217,13 @@ int main(int argc, char** argv) {
       return kUsageError;
     }
   }
+  if (!distinct_outputs(*options)) return kUsageError;
 
   zorvin::asm48::Assembler assembler;
   assembler.keep_listing(options->listing_file.has_value() || options->analyse);
-  assembler.set_options(options->run);
+  zorvin::asm48::RunOptions run = options->run;
+  run.source_cut_at_zero = source.cut_at_zero;  // an error line of the run, which then fails
+  assembler.set_options(std::move(run));
   const std::string source_dir = zorvin::files::folder_of(options->source);
   const bool upi = options->analyse && zorvin::analysis::names_upi_part(source.text);
   // The listing file shows the source lines as read; otherwise the
@@ -202,7 +238,11 @@ int main(int argc, char** argv) {
   for (const auto& warning : result.warnings) print_line(zorvin::asm48::format_diagnostic(warning));
   if (!result.ok()) {
     for (const auto& error : result.errors) print_line(zorvin::asm48::format_diagnostic(error));
-    const auto not_kept = static_cast<std::size_t>(result.error_count) - result.errors.size();
+    // A note among the lines is no error of the count.
+    const auto kept = static_cast<std::size_t>(std::count_if(
+        result.errors.begin(), result.errors.end(),
+        [](const auto& line) { return line.severity == zorvin::asm48::Severity::Error; }));
+    const auto not_kept = static_cast<std::size_t>(result.error_count) - std::min(kept, static_cast<std::size_t>(result.error_count));
     if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;
