@@ -6,7 +6,6 @@
 
 #include "analysis/hazards.h"
 #include "asm/numbers.h"
-#include "dis/instruction_text.h"
 
 namespace zorvin::analysis {
 

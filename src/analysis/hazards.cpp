@@ -89,14 +89,15 @@ class PageChecker {
   }
 
   // mov a,#table or add a,#table shortly before the reader, where `table`
-  // names data in another page than the one read.
+  // names data in another page than the one read and no data stands at
+  // that place of the page read.
   void check_table_label(std::int32_t at, const std::string& mnemonic, std::int32_t page) {
     std::int32_t before = previous_instruction(program_, at);
     for (int step = 0; step < kTableLookBack && before >= 0; ++step, before = previous_instruction(program_, before)) {
       const std::uint8_t opcode = program_.bytes[static_cast<std::size_t>(before)];
       if (opcode != kMovImmediate && opcode != kAddImmediate) continue;
       const std::uint8_t low = program_.bytes[static_cast<std::size_t>(before) + 1];
-      if (is_data(program_, page | low) && program_.labels.contains(page | low)) return;
+      if (is_data(program_, page | low)) return;  // a table where it is read
       for (const auto& [address, name] : program_.labels) {
         if ((address & 0xFF) != low || page_of(address) == page || !is_data(program_, address)) continue;
         add(FindingKind::TablePage, at,
