@@ -35,9 +35,10 @@ bool is_data(const Program& program, std::int32_t address) {
   return program.inside(address) && program.use[static_cast<std::size_t>(address)] == ByteUse::Data;
 }
 
-// The page a movp or jmpp at `at` reads: that of the byte after it.
+// The page a movp or jmpp at `at` reads: that of the byte after it; movp3
+// always reads 300H-3FFH.
 std::int32_t read_page(const dis::Opcode& op, std::int32_t at) {
-  if (op.flow == FlowKind::Table3) return 3 * kPageSize | (at & kBankSize);
+  if (op.flow == FlowKind::Table3) return 3 * kPageSize;
   return static_cast<std::int32_t>(dis::second_byte_address(static_cast<unsigned>(at)) & 0xF00u);
 }
 
