@@ -98,6 +98,9 @@ TEST_F(AnalyseCli, EntriesByLabelOrAddress) {
     EXPECT_TRUE(has_line(outcome, "Zeile: 4 -> Stapeltiefe ab side (020h): 0")) << entry;
     EXPECT_TRUE(has_line(outcome, "Analyse beendet: keine Hinweise.")) << entry;
   }
+  const Outcome alone = run(source, "--entry side");
+  EXPECT_EQ(alone.status, 2);
+  EXPECT_NE(alone.err.find("--entry gilt nur zusammen mit --analyse"), std::string::npos) << alone.err;
   const Outcome wrong = run(source, "--analyse --entry nirgends");
   EXPECT_EQ(wrong.status, 2);
   EXPECT_NE(wrong.err.find("--entry nirgends ist weder eine Marke noch eine Adresse"), std::string::npos) << wrong.err;

@@ -136,6 +136,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
     std::fprintf(stderr, "zorvin-asm: keine Quelldatei angegeben\n");
     return std::nullopt;
   }
+  if (!options.entries.empty() && !options.analyse) {
+    std::fprintf(stderr, "zorvin-asm: --entry gilt nur zusammen mit --analyse\n");
+    return std::nullopt;
+  }
   return options;
 }
 
