@@ -73,6 +73,12 @@ Analysis analyse_table(const asm48::LineTable& table, const AnalysisOptions& opt
   return analyse(program_from_table(table, upi), options);
 }
 
+Program program_of_run(const asm48::Assembler& assembler, bool upi) {
+  Program program = program_from_table(assembler.table(), upi);
+  if (assembler.extended()) add_listing_labels(program, assembler.extended_listing());
+  return program;
+}
+
 std::optional<std::int32_t> resolve_entry(const Program& program, std::string_view text) {
   for (const auto& [address, name] : program.labels) {
     if (name.size() != text.size()) continue;

@@ -2,7 +2,7 @@
 // line and the language server: cycles, stack depth and hazards, all as
 // data (formatted by analysis_lines where text is wanted).
 //
-//   Analysis a = analyse_table(assembler.table(), {.entries = {0x123}});
+//   Analysis a = analyse(program_of_run(assembler, upi), {.entries = {0x123}});
 //   a.stack.worst, a.findings (kind, address, line, text), a.routines
 //   cycles_at(a.program, address), range_cycles(a.program, first, last)
 #pragma once
@@ -18,6 +18,7 @@
 #include "analysis/flow.h"
 #include "analysis/program.h"
 #include "analysis/stack_depth.h"
+#include "asm/assembler.h"
 
 namespace zorvin::analysis {
 
@@ -44,6 +45,11 @@ Analysis analyse(Program program, const AnalysisOptions& options = {});
 
 // A successful run's table; `upi` for a UPI-41/42 program.
 Analysis analyse_table(const asm48::LineTable& table, const AnalysisOptions& options = {}, bool upi = false);
+
+// The program of the assembler's last (successful) run, with the labels of
+// the extended dialect's listing when the assembler kept one
+// (keep_listing(true) before the run); `upi` as names_upi_part(source) says.
+Program program_of_run(const asm48::Assembler& assembler, bool upi = false);
 
 // An entry the user names: a label (any case) or a number ("123h", "0x123",
 // "291"); none when it is neither or lies outside program memory.

@@ -162,8 +162,7 @@ bool save_text(const std::string& path, const std::string& text, const char* wha
 // The analysis of the assembled program; false (and a message) when an
 // --entry names neither a label nor an address.
 bool print_analysis(const zorvin::asm48::Assembler& assembler, bool upi, const std::vector<std::string>& entry_names) {
-  zorvin::analysis::Program program = zorvin::analysis::program_from_table(assembler.table(), upi);
-  if (assembler.extended()) zorvin::analysis::add_listing_labels(program, assembler.extended_listing());
+  zorvin::analysis::Program program = zorvin::analysis::program_of_run(assembler, upi);
   zorvin::analysis::AnalysisOptions analysis_options;
   for (const std::string& name : entry_names) {
     const auto entry = zorvin::analysis::resolve_entry(program, name);
