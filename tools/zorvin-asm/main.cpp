@@ -1,5 +1,6 @@
 // zorvin-asm [--fill 00|FF] [--listing] [--output FILE] [--hex FILE]
-//            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]... SOURCE
+//            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]...
+//            [--analyse [--entry LABEL|ADDRESS]...] SOURCE
 //
 // Assembles an 8-bit (ISO 8859-1) source file like the F5 command does and
 // prints, UTF-8, one per line: the dialect line, the listing rows (with --listing), the error
@@ -7,7 +8,9 @@
 // HEX of the used range; --dialect fixes the convention (plain, as, asxxxx,
 // tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
 // --listing-file writes a listing with the source lines and
-// the symbols. No output replaces a file the run read (the source or an
+// the symbols; --analyse adds the code analysis (stack depth, cycles,
+// hazards; analysis/analysis.h) before the summary. No output replaces a
+// file the run read (the source or an
 // included file, compared by device and inode), and no two outputs are one
 // file. Exit status: 0 without errors, 1 for assembly errors (a source cut
 // by a 00H byte among them), an empty source or an image that could not be
@@ -23,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "asm/assembler.h"
 #include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
@@ -44,7 +48,7 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage = 
     "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] [--hex DATEI] [--listing-file DATEI]\n"
-    "                  [--dialect NAME] [-D NAME[=WERT]]... QUELLE\n";
+    "                  [--dialect NAME] [-D NAME[=WERT]]... [--analyse [--entry MARKE|ADRESSE]...] QUELLE\n";
 
 struct Options {
   std::uint8_t fill_byte = 0x00;
@@ -54,6 +58,8 @@ struct Options {
   std::optional<std::string> listing_file;
   zorvin::asm48::RunOptions run;
   std::string source;
+  bool analyse = false;
+  std::vector<std::string> entries;  // --entry: further entry points for --analyse
 };
 
 // NAME or NAME=VALUE of -D; the value is a number in any of the usual forms.
@@ -87,6 +93,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--listing") {
       options.listing = true;
+    } else if (arg == "--analyse") {
+      options.analyse = true;
+    } else if (arg == "--entry" && i + 1 < argc) {
+      options.entries.push_back(argv[++i]);
     } else if (arg == "--fill" && i + 1 < argc) {
       const std::string value = argv[++i];
       if (value == "00") {
@@ -126,6 +136,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
     std::fprintf(stderr, "zorvin-asm: keine Quelldatei angegeben\n");
     return std::nullopt;
   }
+  if (!options.entries.empty() && !options.analyse) {
+    std::fprintf(stderr, "zorvin-asm: --entry gilt nur zusammen mit --analyse\n");
+    return std::nullopt;
+  }
   return options;
 }
 
@@ -143,6 +157,25 @@ bool save_text(const std::string& path, const std::string& text, const char* wha
   else
     print_line(path + " - Fehler beim Speichern (" + written.error + ")");
   return written.ok;
+}
+
+// The analysis of the assembled program; false (and a message) when an
+// --entry names neither a label nor an address.
+bool print_analysis(const zorvin::asm48::Assembler& assembler, bool upi, const std::vector<std::string>& entry_names) {
+  zorvin::analysis::Program program = zorvin::analysis::program_of_run(assembler, upi);
+  zorvin::analysis::AnalysisOptions analysis_options;
+  for (const std::string& name : entry_names) {
+    const auto entry = zorvin::analysis::resolve_entry(program, name);
+    if (!entry) {
+      std::fprintf(stderr, "zorvin-asm: --entry %s ist weder eine Marke noch eine Adresse im Programmspeicher\n",
+                   name.c_str());
+      return false;
+    }
+    analysis_options.entries.push_back(*entry);
+  }
+  const auto analysis = zorvin::analysis::analyse(std::move(program), analysis_options);
+  for (const std::string& line : zorvin::analysis::analysis_lines(analysis)) print_line(line);
+  return true;
 }
 
 // Two outputs of one run on one file would leave only the last one
@@ -190,11 +223,12 @@ int main(int argc, char** argv) {
   if (!distinct_outputs(*options)) return kUsageError;
 
   zorvin::asm48::Assembler assembler;
-  assembler.keep_listing(options->listing_file.has_value());
+  assembler.keep_listing(options->listing_file.has_value() || options->analyse);
   zorvin::asm48::RunOptions run = options->run;
   run.source_cut_at_zero = source.cut_at_zero;  // an error line of the run, which then fails
   assembler.set_options(std::move(run));
   const std::string source_dir = zorvin::files::folder_of(options->source);
+  const bool upi = options->analyse && zorvin::analysis::names_upi_part(source.text);
   // The listing file shows the source lines as read; otherwise the
   // assembler may keep the text itself.
   const auto result =
@@ -235,6 +269,7 @@ int main(int argc, char** argv) {
   if (options->listing)
     for (const auto& row : zorvin::output::listing_rows(assembler.table())) print_line(row);
   for (const auto& line : output.messages) print_line(line);
+  if (options->analyse && !print_analysis(assembler, upi, options->entries)) return kUsageError;
   bool written = output.image_written;
   if (options->hex)
     written &= save_text(*options->hex, zorvin::output::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");
