@@ -7,7 +7,6 @@
 
 #include "app/app.h"
 #include "app/ids.h"
-#include "asm/ext/lexer.h"
 #include "dis/disassembler.h"
 #include "dis/image_file.h"
 
@@ -36,12 +35,12 @@ std::vector<std::int32_t> entry_points_of(const std::string& text, std::string& 
       continue;
     }
     if (word.empty()) continue;
-    std::int32_t value = 0;
-    if (!asm48::ext::read_number(word, value) || value < 0 || value > 0xFFF) {
+    const auto value = dis::program_address(word);
+    if (!value) {
       bad = word;
       return {};
     }
-    entries.push_back(value);
+    entries.push_back(*value);
     word.clear();
   }
   return entries;

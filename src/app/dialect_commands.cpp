@@ -90,6 +90,7 @@ void App::follow_dialect() {
 asm48::RunOptions App::run_options() {
   asm48::RunOptions options;
   options.dialect = dialect_;
+  options.source_cut_at_zero = source_file_cut_;
   const asm48::DefinitionsParse parse = asm48::parse_definitions(settings_.definitions);
   if (parse.ok)
     options.definitions = parse.definitions;

@@ -1,5 +1,6 @@
 #include "asm/assembler.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "asm/address_pass.h"
@@ -42,9 +43,30 @@ AssemblyResult finish(AssemblyResult result, LineTable& table) {
 }  // namespace
 
 AssemblyResult Assembler::run(std::string editor_text, const std::string& source_dir) {
+  AssemblyResult result = run_text(std::move(editor_text), source_dir);
+  if (result.nothing_to_assemble) return result;
+  return finish(std::move(result), table_);
+}
+
+AssemblyResult Assembler::run_text(std::string editor_text, const std::string& source_dir) {
   AssemblyResult result;
+  // The 00H byte stands on the text's last line, or on the line after a
+  // last line end; the text may be moved away before the end of the run.
+  const auto cut_line = static_cast<std::int32_t>(
+      options_.source_cut_at_zero ? std::max<std::size_t>(1, editor_line_count(editor_text)) : 0);
+  const auto add_cut_error = [&] {
+    if (!options_.source_cut_at_zero) return;
+    result.errors.push_back({Severity::Error, cut_line, {}, std::string(kSourceCutAtZero)});
+    ++result.error_count;
+  };
   if (is_blank_text(editor_text)) {
-    result.nothing_to_assemble = true;  // the table keeps the previous run
+    if (!options_.source_cut_at_zero) {
+      result.nothing_to_assemble = true;  // the table keeps the previous run
+      return result;
+    }
+    table_ = {};
+    result.dialect_line = dialect_line(recognise_dialect(editor_text));
+    add_cut_error();
     return result;
   }
   listing_ = {};
@@ -55,7 +77,8 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     result.errors = std::move(diagnostics.items);
     result.error_count = 1;
     table_ = {};
-    return finish(std::move(result), table_);
+    add_cut_error();
+    return result;
   }
   DialectChoice choice;
   if (const DialectName named = dialect_by_option(options_.dialect); !options_.dialect.empty() && named.known) {
@@ -80,7 +103,13 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     result.errors = std::move(run.diagnostics.items);
     result.included_files = std::move(run.included_files);
     result.warnings.insert(result.warnings.end(), run.warnings.items.begin(), run.warnings.items.end());
-    return finish(std::move(result), table_);
+    add_cut_error();
+    // Where the window and zorvin-asm both show it: the last error line.
+    if (run.stopped_at_error_limit)
+      result.errors.push_back({Severity::Note, 0, {},
+                               "... Assemblieren nach " + std::to_string(ext::kMaxErrors) +
+                                   " Fehlern abgebrochen: weitere Fehler nicht gezeigt, der Rest der Quelle ungeprüft"});
+    return result;
   }
   if (!options_.definitions.empty())
     result.warnings.push_back(run_warning("Warnung: -D gilt nicht im einfachen Dialekt; die Definitionen bleiben unbenutzt"));
@@ -95,7 +124,8 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
     result.error_count += target_pass(table_, diagnostics);
   }
   result.errors = std::move(diagnostics.items);
-  return finish(std::move(result), table_);
+  add_cut_error();
+  return result;
 }
 
 }  // namespace zorvin::asm48

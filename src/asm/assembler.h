@@ -22,6 +22,8 @@ namespace zorvin::asm48 {
 inline constexpr std::string_view kNothingToAssemble = "Es gibt nichts zu assemblieren.";
 inline constexpr std::string_view kAssembledWithoutErrors = "Assemblieren ohne Fehler beendet.";
 inline constexpr std::string_view kErrorsSuffix = " Fehler beim Assemblieren!";
+inline constexpr std::string_view kSourceCutAtZero =
+    " -> hier steht ein 00H-Byte in der Quelldatei; der Rest der Datei wurde nicht gelesen und fehlt im Programm";
 inline constexpr std::string_view kTextTooLarge =
     " -> Quelltext größer als 16 MiB (Grenze der Textmenge), nicht assembliert";
 
@@ -29,12 +31,17 @@ inline constexpr std::string_view kTextTooLarge =
 struct RunOptions {
   std::string dialect;  // an option name of dialect_by_option; empty: from the source
   std::vector<std::pair<std::string, std::int32_t>> definitions;  // -D NAME=VALUE
+  // The text ends where its file holds a 00H byte, and the rest of the file
+  // was not read: the run fails there rather than make an image without it.
+  bool source_cut_at_zero = false;
 };
 
 struct AssemblyResult {
   bool nothing_to_assemble = false;      // text empty after trimming; nothing ran
   std::string dialect_line;              // "Dialekt: ...": the run's first message line
-  std::vector<Diagnostic> errors;        // in reporting order, the first kMaxKeptErrorLines
+  // In reporting order, the first kMaxKeptErrorLines; a run that stopped at
+  // its bound of errors ends them with a note (Severity::Note, not counted).
+  std::vector<Diagnostic> errors;
   std::vector<Diagnostic> warnings;      // they do not stop the run
   int error_count = 0;                   // all of them
   // The two lists formatted (format_diagnostic), for callers that show or
@@ -71,6 +78,9 @@ class Assembler {
   const LineTable& table() const { return table_; }
 
  private:
+  // The run up to its summary; `finish` adds that.
+  AssemblyResult run_text(std::string editor_text, const std::string& source_dir);
+
   LineTable table_;
   SourceListing listing_;
   bool extended_ = false;

@@ -1,6 +1,7 @@
 #include "asm/encoding_pass.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "asm/instruction_encoder.h"
@@ -22,16 +23,16 @@ constexpr Outcome kEncoded{};
 Outcome encode_data(LineTable& table, LineRecord& record) {
   if (!record.operand2.empty()) return kOneValuePerDb;
   std::string storage;
-  std::int32_t value = 0;
+  std::optional<std::int32_t> value;
   if (is_char_literal(record.operand1))
     value = number_value(record.operand1);
   else if (is_number(record.operand1))
     value = number_value(without_hash(record.operand1, storage));
   else
     return kParameterError;
-  if (value < 0 || value > 255) return kValueOutOfRange;
+  if (!value || *value < 0 || *value > 255) return kValueOutOfRange;
   record.is_data = true;
-  const std::uint8_t byte = static_cast<std::uint8_t>(value);
+  const std::uint8_t byte = static_cast<std::uint8_t>(*value);
   table.set_code(record, {&byte, 1});
   return kEncoded;
 }
@@ -39,9 +40,9 @@ Outcome encode_data(LineTable& table, LineRecord& record) {
 Outcome encode_origin(LineRecord& record) {
   if (!is_number(record.operand1)) return kParameterError;
   std::string storage;
-  const std::int32_t value = number_value(without_hash(record.operand1, storage));
-  if (value < 0 || value > kLastAddress) return kValueOutOfRange;
-  record.address = value;
+  const std::optional<std::int32_t> value = number_value(without_hash(record.operand1, storage));
+  if (!value || *value < 0 || *value > kLastAddress) return kValueOutOfRange;
+  record.address = *value;
   return kEncoded;
 }
 

@@ -25,7 +25,8 @@ Operand immediate_of(std::string_view text) {
   const std::string_view value_text = without_hash(text, storage);
   // is_number ignores every "#" itself.
   if (!is_number(value_text) && !is_char_literal(value_text)) return Operand::unreadable_immediate();
-  return Operand::immediate(number_value(value_text));
+  // A number beyond 32 bits is out of range like any other too large one.
+  return Operand::immediate(number_value(value_text).value_or(-1));
 }
 
 // A plain operand text as an Operand: a register word in any case, "@" and

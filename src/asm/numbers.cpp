@@ -1,5 +1,7 @@
 #include "asm/numbers.h"
 
+#include <optional>
+
 #include "text/unicode_text.h"
 
 namespace zorvin::asm48 {
@@ -70,9 +72,9 @@ bool is_number_in(std::basic_string_view<Char> t) {
   return !t.empty() && all_digits(t, base);
 }
 
-// `body`: the text, as characters.
+// `body`: the text, as characters. Empty when the digits go beyond 32 bits.
 template <class Char>
-std::int32_t value_in(std::basic_string_view<Char> body) {
+std::optional<std::int32_t> value_in(std::basic_string_view<Char> body) {
   int base = 16;
   if (ends_with_h(body))
     body.remove_suffix(1);
@@ -82,15 +84,15 @@ std::int32_t value_in(std::basic_string_view<Char> body) {
     body.remove_prefix(2);
   else
     base = 10;
-  // Unsigned arithmetic wraps instead of overflowing; the low 32 bits of the
-  // wrapped value equal those of the exact one.
   std::uint64_t value = 0;
   for (Char c : body) {
     const int digit = digit_value(static_cast<char32_t>(c));
     if (digit >= base) break;
     value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    // Checked at every digit, the value never comes near 64 bits.
+    if (value > 0xFFFFFFFFu) return std::nullopt;
   }
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
 }  // namespace
@@ -118,7 +120,7 @@ bool is_char_literal(std::string_view text) {
   return t.size() == 3 && t.front() == U'\'' && t.back() == U'\'';
 }
 
-std::int32_t number_value(std::string_view text) {
+std::optional<std::int32_t> number_value(std::string_view text) {
   if (is_char_literal(text))
     return is_ascii(text) ? static_cast<std::int32_t>(text[1]) : static_cast<std::int32_t>(decode_utf8(text)[1]);
   if (is_ascii(text)) return value_in(text);

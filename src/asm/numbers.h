@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,9 +16,10 @@ bool is_number(std::string_view text);
 bool is_char_literal(std::string_view text);
 
 // Value of a text that passed one of the checks above. Digits are read until
-// the first character that does not belong to the notation; the low 32 bits
-// of the value are kept.
-std::int32_t number_value(std::string_view text);
+// the first character that does not belong to the notation. Values from
+// 80000000h to FFFFFFFFh are negative; a number beyond 32 bits (4294967296
+// and more) has no value: it is out of every range, never its low bits.
+std::optional<std::int32_t> number_value(std::string_view text);
 
 // Binary digits of a non-negative value, padded with "0" to the width.
 std::string to_bits(std::int32_t value, int width);

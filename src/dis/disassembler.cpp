@@ -23,7 +23,8 @@ std::string comment_safe(std::string_view text) {
 
 Disassembly disassemble(std::int32_t base, std::span<const std::uint8_t> bytes, const DisassemblyOptions& options) {
   Disassembly result;
-  const auto set = asm48::ext::instruction_set_of(options.cpu);
+  const auto part = asm48::ext::part_of(options.cpu);
+  const auto set = part ? std::optional(part->set) : std::nullopt;
   if (!set) {
     result.error = "unbekannter Prozessor: " + options.cpu;
     return result;
@@ -32,7 +33,7 @@ Disassembly disassemble(std::int32_t base, std::span<const std::uint8_t> bytes, 
     result.error = "Das Abbild ist leer.";
     return result;
   }
-  const std::int32_t memory = asm48::ext::program_memory_of(*set);
+  const std::int32_t memory = part->program_memory;
   if (base < 0 || base >= memory || static_cast<std::int64_t>(base) + static_cast<std::int64_t>(bytes.size()) > memory) {
     result.error = "Das Abbild reicht über den Programmspeicher des " + options.cpu + " hinaus (" +
                    std::to_string(memory) + " Byte).";
@@ -56,6 +57,13 @@ Disassembly disassemble(std::int32_t base, std::span<const std::uint8_t> bytes, 
          " assembliert ergibt diese Quelle das Abbild Byte für Byte.\n;\n";
   write_source(map, bytes, opcodes, WriterSettings{options.fill_byte}, out);
   return result;
+}
+
+std::optional<std::int32_t> program_address(std::string_view text) {
+  std::int32_t value = 0;
+  bool too_wide = false;
+  if (!asm48::ext::read_number(text, value, &too_wide) || too_wide || value < 0 || value > 0xFFF) return std::nullopt;
+  return value;
 }
 
 }  // namespace zorvin::dis

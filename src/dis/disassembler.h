@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorvin::dis {
@@ -27,5 +29,10 @@ struct Disassembly {
 // `bytes` lie at `base` on. Fails for an unknown cpu, an empty image and an
 // image beyond the part's program memory.
 Disassembly disassemble(std::int32_t base, std::span<const std::uint8_t> bytes, const DisassemblyOptions& options);
+
+// An address of program memory (0 to 0FFFh) as the sources write numbers:
+// 0100h, 0x100, 256. None for any other text, also for a number beyond
+// 32 bits, whose low bits could look like an address.
+std::optional<std::int32_t> program_address(std::string_view text);
 
 }  // namespace zorvin::dis

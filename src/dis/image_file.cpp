@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include <algorithm>
 
@@ -22,6 +23,13 @@ int hex_digit(char c) {
 
 std::string in_line(std::size_t line_no, std::string_view text) {
   return "Intel-HEX-Zeile " + std::to_string(line_no) + ": " + std::string(text);
+}
+
+std::string conflict_text(unsigned address, int earlier, std::size_t earlier_line, int byte) {
+  char text[96];
+  std::snprintf(text, sizeof text, "Adresse %03XH schon mit %02XH belegt (Zeile %zu), hier %02XH", address,
+                static_cast<unsigned>(earlier), earlier_line, static_cast<unsigned>(byte));
+  return text;
 }
 
 // Reads at most `limit` bytes; more than that is an error.
@@ -74,6 +82,7 @@ bool is_image_name(std::string_view path) { return is_hex_name(path) || extensio
 ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
   ImageFile image;
   std::vector<int> memory(kMaxImageBytes, -1);  // -1: no record fills it
+  std::vector<std::size_t> filled_on(kMaxImageBytes, 0);  // line of the record that filled it
   std::size_t line_no = 0;
   bool ended = false;
   std::size_t pos = 0;
@@ -118,7 +127,17 @@ ImageFile parse_intel_hex(std::string_view text, std::uint8_t fill_byte) {
         image.error = in_line(line_no, "Adresse außerhalb des Programmspeichers (bis 0FFFH)");
         return image;
       }
-      for (unsigned i = 0; i < count; ++i) memory[address + i] = static_cast<int>(fields[4 + i]);
+      for (unsigned i = 0; i < count; ++i) {
+        const auto byte = static_cast<int>(fields[4 + i]);
+        // A record that repeats a byte changes nothing; one that gives
+        // another byte leaves no telling which of the two is meant.
+        if (memory[address + i] >= 0 && memory[address + i] != byte) {
+          image.error = in_line(line_no, conflict_text(address + i, memory[address + i], filled_on[address + i], byte));
+          return image;
+        }
+        memory[address + i] = byte;
+        filled_on[address + i] = line_no;
+      }
     } else if (type == 0x02 || type == 0x04) {
       // A segment or upper address other than 0 lies beyond 64 KiB.
       if (count != 2 || fields[4] != 0 || fields[5] != 0) {

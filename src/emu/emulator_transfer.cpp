@@ -2,42 +2,17 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
 #include <optional>
 #include <span>
 
 #include "emu/clock.h"
 #include "emu/port_access.h"
 #include "emu/reply_reader.h"
+#include "emu/transfer_image.h"
 #include "emu/transfer_steps.h"
 
 namespace zorvin::emu {
 namespace {
-
-// The image padded with 00H to whole blocks, or the message why there is none.
-struct Image {
-  std::string bytes;
-  std::size_t size = 0;  // of the file
-  std::string problem;
-};
-
-Image read_image(const std::string& path) {
-  struct stat info {};
-  // Anything but a regular file counts as not found: a directory has no
-  // image, and reading a FIFO or device could block the window for good.
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {{}, 0, "Datei nicht gefunden"};
-  const auto size = static_cast<std::uintmax_t>(info.st_size);
-  if (size > kMaxImageSize) return {{}, 0, "Datei zu groß"};
-  if (size == 0) return {{}, 0, "Datei leer"};
-
-  const std::size_t blocks = (static_cast<std::size_t>(size) + kBlockSize - 1) / kBlockSize;
-  std::string buffer(blocks * kBlockSize, '\0');
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return {{}, 0, "Datei nicht gefunden"};
-  // The file may have changed since stat(): take what is there, up to the buffer.
-  file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-  return {std::move(buffer), static_cast<std::size_t>(size), {}};
-}
 
 constexpr std::string_view kFailurePrefix = "Fehler bei der Übertragung - ";
 
@@ -205,7 +180,7 @@ std::string blocks_text(std::size_t blocks) {
 
 bool emulator_transfer(const std::string& image_path, const settings::Settings& settings, SerialPorts& ports,
                        TransferView& view, TransferTiming timing) {
-  const Image image = read_image(image_path);
+  const TransferImage image = read_transfer_image(image_path, settings.fill_byte);
   if (!image.problem.empty()) {
     view.append_message(image_path + " - " + image.problem);
     view.scroll_messages_to_end();
@@ -233,11 +208,13 @@ bool emulator_transfer(const std::string& image_path, const settings::Settings& 
     view.scroll_messages_to_end();
     return false;
   }
-  const int fd = ports.open(kEmulatorPort, port_name, SerialParams{});
+  // Taken exclusively: a second transfer on the same port would put its
+  // blocks between this one's.
+  const int fd = ports.open(kEmulatorPort, port_name, SerialParams{.exclusive = true});
   const std::int64_t opened_at = elapsed_ms();
   std::optional<std::string> refused;
   if (fd == 0) {
-    refused = open_failed + " nicht gefunden";
+    refused = open_failure(port_name, ports.last_open_errno());
   } else if (!is_character_device(fd)) {
     refused = no_device;
   } else if (!ports.is_terminal(kEmulatorPort)) {

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "files/regular_file.h"
+
 namespace zorvin::emu {
 namespace {
 
@@ -44,6 +46,14 @@ bool is_character_device(const std::string& path) {
 bool is_character_device(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+std::string open_failure(const std::string& port, int error) {
+  const std::string start = "Fehler beim Öffnen der seriellen Schnittstelle - " + port;
+  if (error == ENOENT || error == ENOTDIR) return start + " nicht gefunden";
+  if (error == EBUSY) return start + ": Schnittstelle wird schon benutzt";
+  if (error == EACCES || error == EPERM) return start + " kann nicht geöffnet werden: Zugriff verweigert";
+  return start + " kann nicht geöffnet werden: " + files::error_text(error);
 }
 
 std::optional<std::string> permission_hint(const std::string& port, int error) {

@@ -12,6 +12,11 @@ namespace zorvin::emu {
 bool is_character_device(const std::string& path);
 bool is_character_device(int fd);
 
+// The line for an open of `port` that failed with `error`: not found, in use
+// by another program (or another transfer), no permission, or the system's
+// reason.
+std::string open_failure(const std::string& port, int error);
+
 // The hint for an open that failed with `error` on `port`: for missing
 // permission, which group to join when that group may read and write the
 // device, and what to do instead when no group may.

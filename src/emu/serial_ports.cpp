@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -94,11 +95,23 @@ int SerialPorts::open(int port, const char* device, const SerialParams& params) 
     last_open_errno_ = errno;
     return 0;
   }
+  if (params.exclusive) {
+    // The lock also holds against root, whom TIOCEXCL does not stop; both
+    // come before the flush, which would take another user's input.
+    // A device that takes no locks at all is used without one.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+      last_open_errno_ = EBUSY;
+      return 0;
+    }
+    (void)::ioctl(fd.get(), TIOCEXCL);
+  }
   const termios tio = fresh_termios(*speed, *size, params);
   (void)tcflush(fd.get(), TCIFLUSH);
   (void)tcsetattr(fd.get(), TCSANOW, &tio);
 
-  ports_[port] = std::move(fd);  // closes the earlier device, if any
+  release(port);  // the earlier device, if any
+  ports_[port] = std::move(fd);
+  exclusive_[port] = params.exclusive;
   last_open_errno_ = 0;
   return ports_[port].get();
 }
@@ -171,12 +184,22 @@ std::size_t SerialPorts::read(int port, std::span<unsigned char> buffer) {
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
+// TIOCEXCL stays with the device after the last close on some drivers:
+// let the next open through.
+void SerialPorts::release(int port) {
+  const auto found = ports_.find(port);
+  if (found == ports_.end()) return;
+  if (exclusive_[port]) (void)::ioctl(found->second.get(), TIOCNXCL);
+  ports_.erase(found);
+  exclusive_.erase(port);
+}
+
 void SerialPorts::close(int port) {
-  if (port == -1) {
-    ports_.clear();
+  if (port != -1) {
+    release(port);
     return;
   }
-  ports_.erase(port);
+  while (!ports_.empty()) release(ports_.begin()->first);
 }
 
 }  // namespace zorvin::emu

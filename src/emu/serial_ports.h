@@ -21,6 +21,9 @@ struct SerialParams {
   int handshake = 0;   // 0, 1 none; 2 RTS/CTS; 3 XON/XOFF
   int input_buffer = 2048;   // accepted, not used
   int output_buffer = 2048;  // accepted, not used
+  // Taken for this process alone (flock and TIOCEXCL) before the line is
+  // touched; a device another holds so fails with EBUSY.
+  bool exclusive = false;
 };
 
 class SerialPorts {
@@ -64,7 +67,8 @@ class SerialPorts {
   std::size_t read(int port, std::span<unsigned char> buffer);
 
   // Closes the device under `port`; -1 closes every port. A number that is
-  // not open is ignored. The termios settings are not restored.
+  // not open is ignored. The termios settings are not restored; an
+  // exclusive hold ends.
   void close(int port);
 
   bool is_open(int port) const { return fd_of(port) >= 0; }
@@ -72,7 +76,10 @@ class SerialPorts {
  private:
   int fd_of(int port) const;
 
+  void release(int port);
+
   std::map<int, UniqueFd> ports_;  // port number -> open device
+  std::map<int, bool> exclusive_;  // port number -> held with TIOCEXCL
   int last_open_errno_ = 0;
 };
 

@@ -21,4 +21,8 @@ std::optional<FileIdentity> identity_of(const std::string& path);
 // True when both paths lead to one existing file.
 bool same_file(const std::string& a, const std::string& b);
 
+// True when writing to both paths would write one file: the same existing
+// file, or the same place for a file not made yet.
+bool same_destination(const std::string& a, const std::string& b);
+
 }  // namespace zorvin::files

@@ -63,7 +63,8 @@ ParsedExpectation parse_expectation(std::string_view text) {
     const auto value = name.decimal ? parse_decimal(value_text) : parse_hex(value_text, name.max);
     if (!value) {
       parsed.error = std::string(1, '\'').append(text).append("': ").append(
-          name.decimal ? "Wert ist keine Dezimalzahl" : "Wert ist keine passende Hexadezimalzahl");
+          name.decimal ? std::string("Wert ").append(decimal_fault(value_text))
+                       : std::string("Wert ist keine passende Hexadezimalzahl"));
       return parsed;
     }
     e.key = key;

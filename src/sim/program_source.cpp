@@ -68,11 +68,14 @@ std::optional<std::uint16_t> label_address(std::span<const ProgramLabel> labels,
   return std::nullopt;
 }
 
-AssembledProgram assemble_program(std::string text, const std::string& source_dir) {
+AssembledProgram assemble_program(std::string text, const std::string& source_dir, bool cut_at_zero) {
   AssembledProgram program;
   // The part a marker line names (`cpu 8049`, `.cr 8041`), if any.
   if (std::string cpu = asm48::recognise_dialect(text).cpu; !cpu.empty()) program.cpu = std::move(cpu);
   asm48::Assembler assembler;
+  asm48::RunOptions options;
+  options.source_cut_at_zero = cut_at_zero;
+  assembler.set_options(std::move(options));
   assembler.keep_listing(true);  // the extended dialect's symbols come with its listing
   program.result = assembler.run(std::move(text), source_dir);
   if (!program.result.ok()) return program;

@@ -41,7 +41,8 @@ struct AssembledProgram {
 };
 
 // Assembles a source text (UTF-8) as F5 does; `source_dir` is where the
-// extended dialect finds included files.
-AssembledProgram assemble_program(std::string text, const std::string& source_dir);
+// extended dialect finds included files. `cut_at_zero`: the text ended at a
+// 00H byte of its file, which fails the run as it fails F5.
+AssembledProgram assemble_program(std::string text, const std::string& source_dir, bool cut_at_zero = false);
 
 }  // namespace zorvin::sim

@@ -21,6 +21,11 @@ std::string upper(std::string_view text) {
 
 }  // namespace
 
+std::string wiring_problem(const SerialConfig& config) {
+  if (config.tx.port != config.rx.port || config.tx.bit != config.rx.bit) return {};
+  return "TX und RX auf demselben Pin: der getippte Text käme als Ausgabe des Programms zurück";
+}
+
 ParsedSerialConfig parse_serial_config(std::string_view text) {
   ParsedSerialConfig parsed;
   SerialConfig config;
@@ -65,6 +70,10 @@ ParsedSerialConfig parse_serial_config(std::string_view text) {
   }
   if (!have_tx || !have_rx) {
     parsed.error = "TX und RX müssen angegeben sein";
+    return parsed;
+  }
+  if (const std::string problem = wiring_problem(config); !problem.empty()) {
+    parsed.error = problem;
     return parsed;
   }
   parsed.config = config;

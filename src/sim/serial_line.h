@@ -28,8 +28,13 @@ struct ParsedSerialConfig {
   std::string error;  // German, when there is none
 };
 
+// Why the terminal cannot be wired so, in German; empty when it can. TX
+// and RX on one pin are refused: the terminal would decode its own typed
+// text as the program's output, and an expected echo would seem to come.
+std::string wiring_problem(const SerialConfig& config);
+
 // "TX=P2.7,RX=T0,BAUD=9600[,INVERT]": TX any port bit, RX T0, T1, INT or a
-// port bit; names without regard to case.
+// port bit, not the TX pin; names without regard to case.
 ParsedSerialConfig parse_serial_config(std::string_view text);
 
 // Machine cycles of one bit at a crystal frequency.

@@ -327,9 +327,12 @@ void Simulator::pop_return(bool restore_psw) {
 
 // jmp and call: A10-A0 from the instruction; A11 from the memory bank flag,
 // held at 0 while an interrupt routine runs (and always on UPI parts).
+std::uint16_t Simulator::jump_bank() const {
+  return state_.memory_bank1 && !state_.in_interrupt && !upi_ ? 0x800 : 0;
+}
+
 std::uint16_t Simulator::long_target(std::uint8_t opcode, std::uint8_t low) const {
-  const bool bank1 = state_.memory_bank1 && !state_.in_interrupt && !upi_;
-  return static_cast<std::uint16_t>((bank1 ? 0x800 : 0) | ((opcode & 0xE0) << 3) | low);
+  return static_cast<std::uint16_t>(jump_bank() | ((opcode & 0xE0) << 3) | low);
 }
 
 void Simulator::take_interrupt(TraceStep* trace) {
@@ -343,6 +346,14 @@ void Simulator::take_interrupt(TraceStep* trace) {
   s.pc = vector;
   s.cycles += 2;  // the inserted call takes two cycles
   s.steps += 1;
+}
+
+// movd, anld and orld talk to the 8243 through P20-P23: the port's latch
+// ends holding the data nibble the 8048 put out (for anld and orld the
+// 8243 does the logic), as after an outl of it.
+void Simulator::expander_data_out() {
+  State& s = state_;
+  s.p2 = static_cast<std::uint8_t>((s.p2 & 0xF0) | (s.a & 0x0F));
 }
 
 void Simulator::add(std::uint8_t value, bool with_carry) {
@@ -517,7 +528,11 @@ bool Simulator::execute(std::uint8_t op) {
       s.pc = long_target(op, low);
       break;
     }
-    case 0x83: pop_return(false); break;  // ret
+    case 0x83:  // ret
+      pop_return(false);
+      // A11 stays low while an interrupt is served, until retr.
+      if (s.in_interrupt) s.pc &= 0x7FF;
+      break;
     case 0x93:                            // retr
       pop_return(true);
       s.in_interrupt = false;
@@ -563,14 +578,26 @@ bool Simulator::execute(std::uint8_t op) {
     case 0x9A: s.p2 &= fetch(); notice_pins(end); break;
     case 0x89: s.p1 |= fetch(); notice_pins(end); break;
     case 0x8A: s.p2 |= fetch(); notice_pins(end); break;
-    case 0x0C: case 0x0D: case 0x0E: case 0x0F:
-      s.a = pin_level(static_cast<Port>(index_of(Port::P4) + (op & 3))); break;
+    case 0x0C: case 0x0D: case 0x0E: case 0x0F:  // movd a,p4-p7: P20-P23 become inputs for the 8243's data
+      s.a = pin_level(static_cast<Port>(index_of(Port::P4) + (op & 3)));
+      s.p2 |= 0x0F;
+      notice_pins(end);
+      break;
     case 0x3C: case 0x3D: case 0x3E: case 0x3F:
-      s.expander[op & 3] = s.a & 0x0F; notice_pins(end); break;
+      s.expander[op & 3] = s.a & 0x0F;
+      expander_data_out();
+      notice_pins(end);
+      break;
     case 0x9C: case 0x9D: case 0x9E: case 0x9F:
-      s.expander[op & 3] &= s.a & 0x0F; notice_pins(end); break;
+      s.expander[op & 3] &= s.a & 0x0F;
+      expander_data_out();
+      notice_pins(end);
+      break;
     case 0x8C: case 0x8D: case 0x8E: case 0x8F:
-      s.expander[op & 3] |= s.a & 0x0F; notice_pins(end); break;
+      s.expander[op & 3] |= s.a & 0x0F;
+      expander_data_out();
+      notice_pins(end);
+      break;
 
     // MCS-48 only: BUS, external data memory, clock output;
     // UPI-41/42 only: the data bus buffer and its status

@@ -195,6 +195,10 @@ class Simulator {
   bool breakpoint(std::uint16_t address) const { return breakpoints_[address & 0xFFF] != 0; }
   void clear_breakpoints();
 
+  // A11 of the next jmp or call: the memory bank flag (sel mb0/mb1), held
+  // at 0 while an interrupt routine runs; 800H or 0.
+  std::uint16_t jump_bank() const;
+
   // Called after every step while set; slows the run down. An empty
   // function turns tracing off.
   void set_trace(std::function<void(const TraceStep&)> trace);
@@ -235,6 +239,7 @@ class Simulator {
   std::uint8_t& r(int n) { return state_.ram[static_cast<std::size_t>(((state_.bank1 ? 24 : 0) + n) & ram_mask_)]; }
   std::uint8_t& at(std::uint8_t address) { return state_.ram[static_cast<std::size_t>(address & ram_mask_)]; }
   void add(std::uint8_t value, bool with_carry);
+  void expander_data_out();
   void jump_in_page(bool condition);
 
   Variant variant_;

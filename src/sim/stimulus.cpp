@@ -61,6 +61,11 @@ std::optional<std::uint64_t> parse_decimal(std::string_view text) {
   return value;
 }
 
+const char* decimal_fault(std::string_view text) {
+  const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+  return digits ? "ist zu groß" : "ist keine Dezimalzahl";
+}
+
 std::optional<PinRef> parse_pin(std::string_view name) {
   const std::string text = upper(name);
   const std::size_t dot = text.find('.');
@@ -94,7 +99,7 @@ Stimulus parse_stimulus(std::string_view text) {
     };
     if (fields.size() != 3) return fail("erwartet wird ZYKLUS PIN WERT");
     const auto cycle = parse_decimal(fields[0]);
-    if (!cycle) return fail("Zyklus '" + std::string(fields[0]) + "' ist keine Dezimalzahl");
+    if (!cycle) return fail("Zyklus '" + std::string(fields[0]) + "' " + decimal_fault(fields[0]));
     const auto pin = parse_pin(fields[1]);
     if (!pin) return fail("unbekannter Pin '" + std::string(fields[1]) + "'");
     const bool single = pin->bit >= 0 || pin->port == Port::T0 || pin->port == Port::T1 || pin->port == Port::Int;

@@ -43,5 +43,8 @@ void schedule_stimulus(Simulator& simulator, const std::vector<StimulusChange>& 
 std::optional<std::uint64_t> parse_hex(std::string_view text, std::uint64_t max);
 // A number in decimal.
 std::optional<std::uint64_t> parse_decimal(std::string_view text);
+// Why parse_decimal refused `text`: "ist zu groß" for digits beyond its
+// range, "ist keine Dezimalzahl" for anything else.
+const char* decimal_fault(std::string_view text);
 
 }  // namespace zorvin::sim

@@ -8,7 +8,14 @@ namespace zorvin::sim {
 
 std::string instruction_at(const Simulator& simulator, std::uint16_t pc) {
   const dis::OpcodeMap& opcodes = dis::opcode_map(dis::instruction_set(simulator.part().upi));
-  return dis::instruction_text(simulator.program(), pc, opcodes).text;
+  const auto program = simulator.program();
+  const std::uint8_t opcode = program[pc % program.size()];
+  const dis::Opcode& op = opcodes[opcode];
+  if (op.second != dis::SecondByte::LongTarget) return dis::instruction_text(program, pc, opcodes).text;
+  // A jmp or call goes to the bank sel mb0/mb1 chose, not the one it stands in.
+  const std::uint8_t second = program[dis::second_byte_address(pc) % program.size()];
+  const auto target = static_cast<unsigned>(dis::jump_target(op, opcode, second, pc, simulator.jump_bank()));
+  return std::string(op.mnemonic).append(1, ' ').append(dis::operand_text(op, dis::hex_number(target, 3, 'H')));
 }
 
 std::string trace_line(const Simulator& simulator, const TraceStep& step) {

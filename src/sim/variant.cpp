@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "asm/parts.h"
+
 namespace zorvin::sim {
 
 namespace {
@@ -21,6 +23,16 @@ constexpr std::array<VariantInfo, 10> kVariants = {{
     {"8741", 64, 1024, true},
     {"8742", 128, 2048, true},
 }};
+
+// The assembler and the disassembler take the sizes from asm/parts.h: a
+// part holds the same memory in all three.
+static_assert([] {
+  for (const VariantInfo& v : kVariants) {
+    const auto part = asm48::part_named(v.name);
+    if (!part || part->program_memory != v.program_size || part->ram_size != v.ram_size) return false;
+  }
+  return true;
+}());
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace zorvin::sim {
 
@@ -57,7 +58,23 @@ void VcdWriter::value(Port port, std::uint8_t level) {
   }
 }
 
+void VcdWriter::limit_changes(std::uint64_t max, std::string why) {
+  max_changes_ = max;
+  why_ = std::move(why);
+}
+
+std::string VcdWriter::cut_note() const {
+  return "VCD nach " + std::to_string(max_changes_) + " Pegelwechseln gekürzt " + why_;
+}
+
 void VcdWriter::pin_changed(const PinEvent& event) {
+  if (cut_) return;
+  if (changes_ == max_changes_) {
+    cut_ = true;
+    std::fprintf(file_, "$comment %s $end\n", cut_note().c_str());
+    return;
+  }
+  ++changes_;
   // Times only grow in a dump; a change reported late joins the last time.
   const std::uint64_t time = std::max(nanoseconds(event.cycle), last_time_);
   if (time != last_time_) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "sim/simulator.h"
 
@@ -19,6 +20,13 @@ class VcdWriter {
   // To be called with every pin change the simulator reports.
   void pin_changed(const PinEvent& event);
 
+  // Keeps at most `max` changes after the initial levels; a comment in the
+  // file then says where and why (`why` ends the note) it was cut.
+  void limit_changes(std::uint64_t max, std::string why);
+  bool cut() const { return cut_; }
+  // "VCD nach 1000000 Pegelwechseln gekürzt " followed by `why`.
+  std::string cut_note() const;
+
  private:
   void value(Port port, std::uint8_t level);
   std::uint64_t nanoseconds(std::uint64_t cycle) const;
@@ -26,6 +34,10 @@ class VcdWriter {
   std::FILE* file_;
   std::uint64_t clock_hz_;
   std::uint64_t last_time_ = 0;
+  std::uint64_t changes_ = 0;
+  std::uint64_t max_changes_ = UINT64_MAX;
+  std::string why_;
+  bool cut_ = false;
 };
 
 }  // namespace zorvin::sim

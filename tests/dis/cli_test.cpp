@@ -87,6 +87,9 @@ TEST_F(DisCli, ExitStatusesAndMessages) {
   write_file(dir_ / "big.bin", std::string(4097, '\0'));
   write_file(dir_ / "upi.bin", std::string(2049, '\0'));
   write_file(dir_ / "cut.hex", ":0301000023058351\r\n");
+  write_file(dir_ / "upi1k.bin", std::string(1025, '\0'));
+  // 23 05 83 at 0100H, then 84H again at 0102H
+  write_file(dir_ / "twice.hex", ":0301000023058351\r\n:010102008478\r\n:00000001FF\r\n");
   const struct {
     std::string arguments;
     int status;
@@ -96,6 +99,7 @@ TEST_F(DisCli, ExitStatusesAndMessages) {
       {"rom.bin --cpu 6502", 2, "zorvin-dis: unbekannter Prozessor '6502'"},
       {"rom.bin --entry", 2, "zorvin-dis: unbekanntes oder unvollständiges Argument '--entry'"},
       {"rom.bin --base 1000h", 2, "zorvin-dis: --base erwartet eine Adresse von 0 bis 0FFFh, nicht '1000h'"},
+      {"rom.bin --base 100000100h", 2, "zorvin-dis: --base erwartet eine Adresse von 0 bis 0FFFh, nicht '100000100h'"},
       {"rom.bin --fill 12", 2, "zorvin-dis: --fill erwartet 00 oder FF, nicht '12'"},
       {"missing.bin", 2, "zorvin-dis: missing.bin kann nicht gelesen werden"},
       {"big.bin", 2, "zorvin-dis: big.bin ist zu groß (mehr als 4096 Byte)"},
@@ -103,6 +107,9 @@ TEST_F(DisCli, ExitStatusesAndMessages) {
       {"cut.hex", 2, "zorvin-dis: cut.hex: Intel-HEX-Zeile 1: Endesatz fehlt"},
       {"rom.bin -o rom.bin", 2, "zorvin-dis: -o rom.bin würde das Abbild überschreiben"},
       {"upi.bin --cpu 8041", 1, "zorvin-dis: upi.bin: Das Abbild reicht über den Programmspeicher des 8041 hinaus"},
+      {"upi1k.bin --cpu 8741", 1, "zorvin-dis: upi1k.bin: Das Abbild reicht über den Programmspeicher des 8741 hinaus (1024 Byte)"},
+      {"upi1k.bin --cpu 8042", 0, ""},
+      {"twice.hex", 2, "zorvin-dis: twice.hex: Intel-HEX-Zeile 2: Adresse 102H schon mit 83H belegt (Zeile 1), hier 84H"},
       {"rom.bin --base 0FF0h", 1, "zorvin-dis: rom.bin: Das Abbild reicht über den Programmspeicher"},
       {"rom.bin -o nofolder/x.asm", 1, ""},
       {"rom.bin --entry 0F00h", 0, "zorvin-dis: Einsprung 0F00H liegt nicht im Abbild und bleibt unbeachtet"},

@@ -53,6 +53,29 @@ TEST(DisHex, BrokenFilesAreRefusedWithTheirLine) {
   for (const auto& c : cases) EXPECT_EQ(parse_intel_hex(c.text, 0x00).error, c.message) << c.text;
 }
 
+// Two records for one address: the same byte again is taken, another byte
+// is an error that names the address and both lines.
+TEST(DisHex, RecordsThatOverlap) {
+  const std::string first = ":0301000023058351\n";  // 23 05 83 at 0100H
+  const struct {
+    std::string second;
+    const char* message;  // empty: read
+  } cases[] = {
+      {":010102008478\n", "Intel-HEX-Zeile 2: Adresse 102H schon mit 83H belegt (Zeile 1), hier 84H"},
+      {":0300FF00112306C4\n", "Intel-HEX-Zeile 2: Adresse 101H schon mit 05H belegt (Zeile 1), hier 06H"},
+      {":0101010005F8\n", ""},
+      {first, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.second);
+    const auto image = parse_intel_hex(first + c.second + ":00000001FF\n", 0xFF);
+    EXPECT_EQ(image.error, c.message);
+    if (*c.message == '\0') {
+      EXPECT_EQ(image.bytes, (std::vector<std::uint8_t>{0x23, 0x05, 0x83}));
+    }
+  }
+}
+
 TEST(DisHex, NamesThatMeanHex) {
   EXPECT_TRUE(zorvin::dis::is_hex_name("rom.hex"));
   EXPECT_TRUE(zorvin::dis::is_hex_name("/a/ROM.IHX"));

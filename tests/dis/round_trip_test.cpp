@@ -41,7 +41,7 @@ Case random_case(Random& random, int kind) {
   Case c;
   c.options.fill_byte = random.below(2) ? 0xFF : 0x00;
   const bool upi = kind % 7 == 6;
-  c.options.cpu = upi ? "8041" : (kind % 3 == 0 ? "8049" : "8048");
+  c.options.cpu = upi ? "8042" : (kind % 3 == 0 ? "8049" : "8048");
   const std::uint32_t memory = upi ? 2048 : 4096;
   std::uint32_t size = (kind % 2 == 0 || upi) ? 2048 : 4096;
   if (kind % 5 == 4) {  // any length at any place

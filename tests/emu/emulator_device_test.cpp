@@ -86,15 +86,15 @@ TEST_F(EmulatorDeviceTest, BytesAreLostInTheBootPauseOnTheLineAndBeyondSixtyFour
   make(Firmware::Current, {}, {}, {72});
   device->reset(0);
   send("\n", ms(50));
-  EXPECT_EQ(notes, "lost byte 1 from the host in the boot pause\n");
+  EXPECT_EQ(notes, "Byte 1 vom Host verloren in der Bootpause\n");
   std::string out = run_to(kBoot + ms(1));
   device->receive(std::string(70, '\n'), now);  // bytes 2-71 while the banner goes out
   out += run_to(kBoot + ms(100));
   EXPECT_EQ(out, kCurrentBanner + times(64, ">\r\n"));
-  EXPECT_NE(notes.find("lost bytes 66-71 from the host to a full receive buffer"),
+  EXPECT_NE(notes.find("Bytes 66-71 vom Host verloren an den vollen Empfangspuffer"),
             std::string::npos);
   EXPECT_EQ(send("x\n:>\n"), ">\r\n<\r\n");  // byte 72, the x, is lost to noise
-  EXPECT_NE(notes.find("lost byte 72 from the host on the line"), std::string::npos);
+  EXPECT_NE(notes.find("Byte 72 vom Host verloren auf der Leitung"), std::string::npos);
 }
 
 TEST_F(EmulatorDeviceTest, AResetKeepsMemoryAndSettingsButTheCurrentFirmwareZeroes0001) {
@@ -115,7 +115,9 @@ TEST_F(EmulatorDeviceTest, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLast
   std::vector<unsigned char> backup(3000, 'b');
   make(Firmware::Current, {false, true, find_eprom("16")}, backup);
   const std::string out = boot();
-  EXPECT_NE(out.find("enable\r\n-> Loading 2716 EPROM from SPI\r\n" + times(16, ".") +
+  // The bus is set for the stored part before the load and again after it.
+  EXPECT_NE(out.find("enable\r\n-> Bus set to 2716 EPROM Memory\r\n-> Loading 2716 EPROM from SPI\r\n" +
+                     times(16, ".") +
                      "-> Bus set to 2716 EPROM Memory\r\nDone loading from SPI EEPROM to SRAM\r\n"
                      "\r\nEmulator Started"),
             std::string::npos)
@@ -135,7 +137,9 @@ TEST_F(EmulatorDeviceTest, TheCurrentFirmwareLoadsInRowsOf64DotsAndLeavesTheLast
 
 TEST_F(EmulatorDeviceTest, TheOldFirmwareLoadsOnePageMoreInRowsOf65AndEndsTheLastRow) {
   make(Firmware::Old, {false, true, find_eprom("16")});
-  EXPECT_NE(boot().find("SPI\r\n" + times(17, ".") + "\r\n-> Bus set to 2716"), std::string::npos);
+  EXPECT_NE(boot().find("enable\r\n-> Bus set to 2716 EPROM Memory\r\n-> Loading 2716 EPROM from SPI\r\n" +
+                        times(17, ".") + "\r\n-> Bus set to 2716"),
+            std::string::npos);
   make(Firmware::Old, {false, true, find_eprom("512")});
   const std::string out = boot();
   EXPECT_NE(out.find(times(7, times(65, ".") + "\r\n") + times(58, ".") + "\r\n-> Bus"),
@@ -176,17 +180,17 @@ TEST_F(EmulatorDeviceTest, BlocksWrapAt64KAndAStalledOneIsAcknowledgedWithStaleB
   send(":SBN\n:100\n:8\nxy", ms(999));
   EXPECT_EQ(run_to(now + ms(2)), "ACK\r\n");  // a second after the last byte
   EXPECT_EQ(sram(100, 8), "xyYZ\0\0\0\0"s);    // the rest is the earlier block's
-  EXPECT_NE(notes.find("block at 100 stalled after 2 of 8 data bytes"), std::string::npos);
+  EXPECT_NE(notes.find("Block an 100 blieb nach 2 von 8 Datenbytes stecken"), std::string::npos);
 }
 
 TEST_F(EmulatorDeviceTest, BlocksOfMoreThan512AreReadButRefused) {
   make();
   boot();
   EXPECT_EQ(send(":SBN\n:0\n:-1\n" + std::string(600, 'z'), ms(1500)), "->in\r\n");
-  EXPECT_NE(notes.find("protocol error: block of 65535 bytes at 0 refused"), std::string::npos);
+  EXPECT_NE(notes.find("Protokollfehler: Block von 65535 Bytes an 0 abgewiesen"), std::string::npos);
   // The line feed and 513 bytes are read, what follows is a command again.
   EXPECT_EQ(send(":SBN\n:0\n:513\n" + std::string(513, 'z') + ":>\n"), "->in\r\n<\r\n");
-  EXPECT_NE(notes.find("block of 513 bytes at 0 refused"), std::string::npos);
+  EXPECT_NE(notes.find("Block von 513 Bytes an 0 abgewiesen"), std::string::npos);
   EXPECT_EQ(device->loaded().size(), 0u);
 }
 

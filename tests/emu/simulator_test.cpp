@@ -1,16 +1,14 @@
 // The transfer against the simulated board, in each of the ways the board
 // (or something that is not the board) behaves.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "emu/emulator_transfer.h"
 #include "emu_test_pty.h"
+#include "program_run.h"
 #include "simulator_process.h"
 
 namespace zorvin::emu {
@@ -43,13 +41,7 @@ class Simulator : public ::testing::Test {
     return bytes;
   }
 
- public:
-  static std::string read_file(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-  }
+  static std::string read_file(const std::string& file) { return testing::file_text(file); }
 
  protected:
   bool transfer(TransferTiming timing = {}) {
@@ -103,7 +95,7 @@ TEST_F(Simulator, TheImageArrivesAfterTheBannerAndASecondTransferNeedsNoReset) {
 
   EXPECT_EQ(sim.stop(), 0);
   const std::string log = read_file(path("log.txt"));
-  EXPECT_EQ(log.find("protocol error"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Protokollfehler"), std::string::npos) << log;
 }
 
 // An adapter whose driver drops DTR at every close resets the board at every
@@ -137,8 +129,8 @@ TEST_F(Simulator, EveryTransferArrivesExactWhetherOrNotEachOpenResetsTheBoard) {
     }
     EXPECT_EQ(sim.stop(), 0);
     const std::string log = read_file(path("log.txt"));
-    EXPECT_EQ(log.find("protocol error"), std::string::npos) << log;
-    EXPECT_EQ(log.find("full receive buffer"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Protokollfehler"), std::string::npos) << log;
+    EXPECT_EQ(log.find("vollen Empfangspuffer"), std::string::npos) << log;
   }
 }
 
@@ -213,40 +205,15 @@ TEST_F(Simulator, ABlockThatLostAByteOnTheLineIsNotTakenForLoaded) {
 }
 
 // zorvin-load as a script sees it: its exit status and what it printed.
-struct LoadRun {
-  int status = -1;
-  std::string output;
-  std::string errors;
-};
-
-LoadRun run_load(const std::vector<std::string>& arguments, const std::string& dir) {
-  const std::string out = dir + "/load.out";
-  const std::string err = dir + "/load.err";
-  std::vector<std::string> command = test::built_program_command(ZORVIN_LOAD, arguments);
-  std::vector<char*> argv = test::argv_of(command);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());  // zorvin.ini, if any, is the test's
-  pid_t pid = 0;
-  LoadRun run;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  run.output = Simulator::read_file(out);
-  run.errors = Simulator::read_file(err);
-  return run;
+testing::ProgramRun run_load(const std::vector<std::string>& arguments, const std::string& dir) {
+  return testing::run_program(ZORVIN_LOAD, arguments, dir);
 }
 
 TEST_F(Simulator, ZorvinLoadSucceedsOnlyWhenTheBoardConfirmedEveryStep) {
   SimulatorProcess sim(path("ttyUSB0"), {"--banner-delay", "0", "--dump", path("dump.bin")});
   ASSERT_TRUE(sim.ok());
   const std::string image = image_file(18);
-  LoadRun loaded = run_load({"--port", path("ttyUSB0"), "--eprom", "E256", "--spi", "0", path("image.bin")}, dir);
+  testing::ProgramRun loaded = run_load({"--port", path("ttyUSB0"), "--eprom", "E256", "--spi", "0", path("image.bin")}, dir);
   EXPECT_EQ(loaded.status, 0) << loaded.output;
   EXPECT_TRUE(loaded.output.ends_with(
       "Übertragung erfolgreich: 18 Byte in 1 Block als 28C256 geladen, Emulator läuft\n"))
@@ -300,7 +267,7 @@ TEST_F(Simulator, ZorvinLoadRefusesWrongEpromValuesNonTerminalsAndImagesTooLarge
     }
     std::vector<std::string> arguments = c.options;
     arguments.push_back(path("image.bin"));
-    const LoadRun run = run_load(arguments, dir.string());
+    const testing::ProgramRun run = run_load(arguments, dir.string());
     EXPECT_EQ(run.status, c.status);
     EXPECT_NE((run.output + run.errors).find(c.message), std::string::npos) << run.output << run.errors;
   }

@@ -186,7 +186,7 @@ TEST_F(Emulator, F6RefusesAnUnknownStoredEpromTypeAndAPortThatIsNoTerminal) {
         << messages();
   }
   EXPECT_EQ(messages().find("geöffnet"), std::string::npos);
-  EXPECT_EQ(read_file("wire.log").find("port opened"), std::string::npos);
+  EXPECT_EQ(read_file("wire.log").find("vom Host geöffnet"), std::string::npos);
 
   write_file("zorvin.ini", ini("COM = /dev/null\nEPROM = 64\n"));
   app().settings().port_name = "/dev/null";

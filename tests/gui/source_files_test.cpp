@@ -229,6 +229,14 @@ TEST_F(SourceFiles, ASourceCutAtA00HByteIsReportedAndNotCutSilently) {
   app().dispatch_command(command::kSaveSource);
   EXPECT_EQ(no->text.find("'cut.asm' wurde beim Laden an einem 00H-Byte abgeschnitten."), 0u);
   EXPECT_EQ(read_file("cut.asm"), std::string("nop\n\0tail", 9));
+  // F5 says where the text ends, as zorvin-asm does, and makes no image
+  // without the rest of the program.
+  app().dispatch_command(command::kAssemble);
+  EXPECT_NE(messages().find("\nZeile: 2 -> hier steht ein 00H-Byte in der Quelldatei; der Rest der Datei wurde nicht "
+                            "gelesen und fehlt im Programm\n1 Fehler beim Assemblieren!"),
+            std::string::npos)
+      << messages();
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/cut.bin"));
 }
 
 // An emulator that never answers keeps F6 waiting for seconds, handling
@@ -266,6 +274,15 @@ TEST_F(SourceFiles, AThousandErrorLinesAreShownAndTheRestCounted) {
   EXPECT_NE(messages().find("\nZeile: 1000 -> Syntaxfehler\n... und 500 weitere Fehlermeldungen, die nicht angezeigt "
                             "werden\n1500 Fehler beim Assemblieren!"),
             std::string::npos);
+  // The extended dialect stops at its bound and says so in the last line.
+  std::string extended = " cpu 8048\n";
+  for (int i = 0; i < 1500; ++i) extended += " foo\n";
+  app().panes().set_editor_text(extended);
+  app().dispatch_command(command::kAssemble);
+  EXPECT_NE(messages().find("\nZeile: 1000 -> Syntaxfehler\n... Assemblieren nach 999 Fehlern abgebrochen: weitere "
+                            "Fehler nicht gezeigt, der Rest der Quelle ungeprüft\n999 Fehler beim Assemblieren!"),
+            std::string::npos)
+      << messages().substr(messages().size() - 300);
 }
 
 }  // namespace

@@ -1,63 +1,15 @@
 // zorvin-sim as a Makefile uses it: exit status 0 when every expectation
 // holds, 1 when one does not (naming it and the value found) or the run
 // went wrong, 2 for a wrong call.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <vector>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "built_program.h"
+#include "sim_cli.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using zorvin::sim::test::Outcome;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class SimCli : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::path(ZORVIN_TEST_TMP) / ("sim_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-
-  void write(const std::string& name, const std::string& bytes) {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
-  }
-
-  std::string read(const std::string& name) {
-    std::ifstream file(dir_ / name, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
-
-  Outcome sim(const std::string& arguments) {
-    Outcome result;
-    const std::string program = zorvin::test::shell_command(zorvin::test::built_program_command(ZORVIN_SIM_EXE));
-    const std::string command =
-        "cd '" + dir_.string() + "' && timeout 60 " + program + " " + arguments + " 2>stderr.txt";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = read("stderr.txt");
-    return result;
-  }
-
-  fs::path dir_;
-};
+class SimCli : public zorvin::sim::test::SimCliTest {};
 
 constexpr const char* kDelay =
     "; a delay of 2 + 2 * 200 cycles, then a table lookup\n"
@@ -126,6 +78,11 @@ TEST_F(SimCli, AssemblyErrorsFail) {
   const Outcome run = sim("broken.asm");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("Zeile: 2"), std::string::npos) << run.out;
+  // A 00H byte ends what was read: the program would run without its rest.
+  write("cut.asm", std::string(" mov a,#1\n\0 jmp 0\n", 19));
+  const Outcome cut = sim("cut.asm --steps 1");
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.out.find("00H-Byte"), std::string::npos) << cut.out;
 }
 
 TEST_F(SimCli, WrongCallsExitWith2) {

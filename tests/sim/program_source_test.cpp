@@ -56,6 +56,7 @@ TEST(Stimulus, NamesTheLineOfAMistake) {
   } cases[] = {
       {"100 T0\n", "Zeile 1: erwartet wird ZYKLUS PIN WERT"},
       {"\n10h T0 1\n", "Zeile 2: Zyklus '10h' ist keine Dezimalzahl"},
+      {"99999999999999999999 T0 1\n", "Zeile 1: Zyklus '99999999999999999999' ist zu groß"},
       {"10 P3 1\n", "Zeile 1: unbekannter Pin 'P3'"},
       {"10 P1.8 1\n", "Zeile 1: unbekannter Pin 'P1.8'"},
       {"10 T0.0 1\n", "Zeile 1: unbekannter Pin 'T0.0'"},
@@ -95,6 +96,9 @@ TEST(Expectations, RefuseWhatTheyCannotCheck) {
                            "=5"})
     EXPECT_FALSE(parse_expectation(text).expectation.has_value()) << text;
   EXPECT_EQ(parse_expectation("Q=1").error, "'Q': unbekannter Name");
+  EXPECT_EQ(parse_expectation("CYCLES=1F").error, "'CYCLES=1F': Wert ist keine Dezimalzahl");
+  EXPECT_EQ(parse_expectation("CYCLES=99999999999999999999").error,
+            "'CYCLES=99999999999999999999': Wert ist zu groß");
 }
 
 TEST(Expectations, FormatLikeTheyAreWritten) {

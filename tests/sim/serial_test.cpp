@@ -36,6 +36,7 @@ TEST(SerialConfig, ReadsTheOption) {
       {"TX=P2.7,RX=T0,BAUD=9k6", "BAUD erwartet eine Bitrate von 50 bis 1000000, nicht '9K6'"},
       {"TX=P2.7,RX=T0,PARITY=E", "unbekannte Angabe 'PARITY=E'"},
       {"TX=P2.7", "TX und RX müssen angegeben sein"},
+      {"TX=P2.7,RX=p2.7,INVERT", "TX und RX auf demselben Pin: der getippte Text käme als Ausgabe des Programms zurück"},
   };
   for (const auto& b : bad) EXPECT_EQ(parse_serial_config(b.text).error, b.error) << b.text;
 }
@@ -222,7 +223,7 @@ TEST_F(SerialCli, VcdHoldsTheWaveforms) {
 TEST_F(SerialCli, SerialOptionsNeedSerial) {
   write_echo("echo.asm", 14, 28);
   for (const char* arguments : {"echo.asm --send x", "echo.asm --expect-output x", "echo.asm --serial TX=T0,RX=T1",
-                                "echo.asm --clock 0", "echo.asm --vcd /nonexistent/dir/w.vcd"}) {
+                                "echo.asm --clock 0", "echo.asm --serial TX=P1.0,RX=p1.0"}) {
     EXPECT_EQ(sim(arguments).status, 2) << arguments;
   }
 }

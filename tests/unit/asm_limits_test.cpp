@@ -72,8 +72,32 @@ TEST(AsmLimits, ErrorLinesBeyondTheKeptOnesAreOnlyCounted) {
   ASSERT_EQ(plain.error_lines.size(), kMaxKeptErrorLines);
   EXPECT_EQ(plain.error_lines.back(), "Zeile: 10000 -> Syntaxfehler");
   EXPECT_EQ(plain.summary, "20000 Fehler beim Assemblieren!");
-  const AssemblyResult extended = assembler.run(" cpu 8048\n" + repeated(" foo\n", 20000));
-  EXPECT_EQ(extended.error_count, static_cast<int>(extended.error_lines.size())) << "the pass stops at 1000";
+}
+
+// The extended dialect stops at its bound of errors; its last line then says
+// so, where the window and zorvin-asm both show it. Without statements left
+// nothing was cut off, and nothing is said.
+TEST(AsmLimits, AStopAtTheBoundOfErrorsIsSaid) {
+  const std::string note =
+      "... Assemblieren nach 999 Fehlern abgebrochen: weitere Fehler nicht gezeigt, der Rest der Quelle ungeprüft";
+  const struct {
+    std::string source;
+    int errors;
+    bool said;
+  } cases[] = {
+      {repeated(" foo\n", 20000), 999, true},
+      {repeated(" foo\n", 999) + " nop\n", 999, true},
+      {repeated(" foo\n", 999) + "\n; the end\n\n", 999, false},
+      {repeated(" foo\n", 998), 998, false},
+  };
+  for (const auto& c : cases) {
+    Assembler assembler;
+    const AssemblyResult result = assembler.run(" cpu 8048\n" + c.source);
+    EXPECT_EQ(result.error_count, c.errors);
+    ASSERT_EQ(result.error_lines.size(), static_cast<std::size_t>(c.errors + (c.said ? 1 : 0)));
+    EXPECT_EQ(result.error_lines.back() == note, c.said) << result.error_lines.back();
+    EXPECT_EQ(result.summary, std::to_string(c.errors) + " Fehler beim Assemblieren!");
+  }
 }
 
 // Near the bounds, but within them: what a large program may need.

@@ -35,13 +35,18 @@ TEST(AsmNumbers, CharacterLiteralsCountCodePoints) {
   EXPECT_FALSE(is_char_literal("\"a\""));
 }
 
-TEST(AsmNumbers, ValuesWrapToSigned32Bits) {
-  EXPECT_TRUE(is_number("4294967297"));
-  EXPECT_EQ(number_value("4294967297"), 1);
+// Up to 32 bits a value is signed; beyond them it has none, whatever its
+// low bits would be.
+TEST(AsmNumbers, ValuesAreSigned32BitsAndWiderOnesHaveNone) {
   EXPECT_EQ(number_value("0FFFFFFFFh"), -1);
+  EXPECT_EQ(number_value("4294967295"), -1);
   EXPECT_EQ(number_value("80000000h"), INT32_MIN);
-  // Far beyond 64 bits: still the low 32 bits of the exact value (10^30 mod 2^32).
-  EXPECT_EQ(number_value("1000000000000000000000000000000"), static_cast<std::int32_t>(0x40000000));
+  EXPECT_EQ(number_value("0x0000000000FF"), 255) << "leading zeros are no width";
+  for (const char* wide : {"4294967296", "4294967297", "100000000h", "%100000000", "0x1FFFFFFFF",
+                           "1000000000000000000000000000000"}) {
+    EXPECT_TRUE(is_number(wide)) << wide;
+    EXPECT_EQ(number_value(wide), std::nullopt) << wide;
+  }
 }
 
 TEST(AsmNumbers, ReadingStopsAtTheFirstForeignCharacter) {

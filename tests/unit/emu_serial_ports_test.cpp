@@ -2,6 +2,7 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 
 #include <chrono>
@@ -130,6 +131,35 @@ TEST(SerialPorts, ReopenClosesTheOldDeviceOnlyAfterTheNewOneOpened) {
   EXPECT_TRUE(first.slave_closed());
   EXPECT_EQ(ports.write_text(0, "new", 1000), 3u);
   EXPECT_EQ(second.received(), "new");
+}
+
+// The errno of a plain open of `device` by an unprivileged user (root is
+// not stopped by TIOCEXCL), 0 when it opened.
+int unprivileged_open_errno(const std::string& device) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(255);
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ::_exit(fd >= 0 ? 0 : errno);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+}
+
+TEST(SerialPorts, AnExclusiveOpenKeepsEveryOtherOpenOutUntilItCloses) {
+  TestPty pty;
+  ASSERT_EQ(::chmod(pty.slave_name().c_str(), 0666), 0);
+  SerialPorts holder;
+  SerialPorts second;
+  ASSERT_NE(holder.open(0, pty.slave_name(), {.exclusive = true}), 0);
+  EXPECT_EQ(second.open(0, pty.slave_name(), {.exclusive = true}), 0);  // the lock holds against root too
+  EXPECT_EQ(second.last_open_errno(), EBUSY);
+  EXPECT_EQ(unprivileged_open_errno(pty.slave_name()), EBUSY);  // TIOCEXCL: also programs that take no lock
+
+  holder.close(0);
+  EXPECT_EQ(unprivileged_open_errno(pty.slave_name()), 0);
+  EXPECT_NE(second.open(0, pty.slave_name(), {.exclusive = true}), 0);
 }
 
 TEST(SerialPorts, PortsNotOpenDoNothingAndMinusOneClosesAll) {

@@ -265,6 +265,22 @@ TEST_F(Transfer, NothingIsSentForBadImagesSettingsOrPortsThatAreNoDevices) {
   EXPECT_EQ(pty.received(), "");
 }
 
+// F6 and zorvin-load both go through here: a port another transfer holds
+// is refused before a byte is sent or its input touched.
+TEST_F(Transfer, APortAnotherTransferHoldsIsRefusedUntouched) {
+  SerialPorts other;
+  ASSERT_NE(other.open(kEmulatorPort, pty.slave_name(), {.exclusive = true}), 0);
+  pty.send("->in\r\n");  // a reply the other transfer has yet to read
+  delay_ms(20);
+  EXPECT_FALSE(emulator_transfer(image_file("x"), settings, ports, view, kQuick));
+  EXPECT_EQ(view.lines, std::vector<std::string>{"Fehler beim Öffnen der seriellen Schnittstelle - " +
+                                                 pty.slave_name() + ": Schnittstelle wird schon benutzt"});
+  EXPECT_EQ(other.available(kEmulatorPort), 6u);
+  EXPECT_EQ(pty.received(), "");
+  other.close(kEmulatorPort);
+  EXPECT_NE(ports.open(kEmulatorPort, pty.slave_name(), {.exclusive = true}), 0);
+}
+
 TEST(StoredEprom, OnlyAKnownCodeOrNoValueAtAllMaySend) {
   const fs::path ini = fs::temp_directory_path() / ("zorvin_stored_eprom_" + std::to_string(::getpid()) + ".ini");
   const std::string valid = " - gültig sind 16, 32, 64, E64, 128, 256, E256, 512";
@@ -372,18 +388,24 @@ TEST_F(Transfer, APermissionProblemNamesAGroupOnlyWhenThatGroupMayUseTheDevice) 
   fs::permissions(image, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const group* owner_group = ::getgrgid(gid);
   ASSERT_NE(owner_group, nullptr);
-  const std::string not_found = "Fehler beim Öffnen der seriellen Schnittstelle - " + device + " nicht gefunden";
+  // The device is there: the line says it may not be opened, not that it is missing.
+  const std::string refused =
+      "Fehler beim Öffnen der seriellen Schnittstelle - " + device + " kann nicht geöffnet werden: Zugriff verweigert";
 
   ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
   EXPECT_EQ(lines_as_unprivileged_user(image, settings),
-            (std::vector<std::string>{not_found, "Keine Berechtigung für " + device + " - Benutzer in die Gruppe '" +
+            (std::vector<std::string>{refused, "Keine Berechtigung für " + device + " - Benutzer in die Gruppe '" +
                                                      owner_group->gr_name + "' aufnehmen"}));
   ASSERT_EQ(::chmod(device.c_str(), 0600), 0);
   EXPECT_EQ(lines_as_unprivileged_user(image, settings),
-            (std::vector<std::string>{not_found, "Keine Berechtigung für " + device + " - die Gruppe '" +
+            (std::vector<std::string>{refused, "Keine Berechtigung für " + device + " - die Gruppe '" +
                                                      owner_group->gr_name +
                                                      "' darf es nicht lesen und schreiben; Rechte des Geräts "
                                                      "freigeben (z. B. mit einer udev-Regel)"}));
+  // An image the user may not read is no missing image either.
+  fs::permissions(image, fs::perms::owner_read);
+  EXPECT_EQ(lines_as_unprivileged_user(image, settings),
+            (std::vector<std::string>{image + " - Keine Leseberechtigung"}));
 }
 
 }  // namespace

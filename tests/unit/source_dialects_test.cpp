@@ -101,6 +101,9 @@ TEST(Definitions, ListsAsTheCommandLineTakesThem) {
       {"A,,B", false, {}},
       {"A,", false, {}},
       {"=5", false, {}},
+      {"A=0FFFFFFFFh", true, {{"A", -1}}},
+      {"A=100000000h", false, {}},
+      {"A=1, B, a=2", false, {}},
   };
   for (const Case& c : cases) {
     const asm48::DefinitionsParse parse = asm48::parse_definitions(c.text);
@@ -109,6 +112,8 @@ TEST(Definitions, ListsAsTheCommandLineTakesThem) {
     EXPECT_EQ(parse.error.empty(), c.ok) << c.text;
   }
   EXPECT_NE(asm48::parse_definitions("A, 1X").error.find("'1X' ist keine Definition"), std::string::npos);
+  EXPECT_EQ(asm48::parse_definitions("A=4294967296").error, "'A=4294967296': Zahl passt nicht in 32 Bit");
+  EXPECT_EQ(asm48::parse_definitions("Fast, FAST=2").error, "'FAST' ist zweimal definiert");
   // A long entry is quoted shortened, cut between characters, not bytes.
   EXPECT_EQ(asm48::parse_definitions("A, ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ=zwölf").error,
             "'ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ…' ist keine Definition (NAME oder NAME=ZAHL)");

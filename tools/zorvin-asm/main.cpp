@@ -1,5 +1,6 @@
 // zorvin-asm [--fill 00|FF] [--listing] [--output FILE] [--hex FILE]
-//            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]... SOURCE
+//            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]...
+//            [--analyse [--entry LABEL|ADDRESS]...] SOURCE
 //
 // Assembles an 8-bit (ISO 8859-1) source file like the F5 command does and
 // prints, UTF-8, one per line: the dialect line, the listing rows (with --listing), the error
@@ -7,11 +8,16 @@
 // HEX of the used range; --dialect fixes the convention (plain, as, asxxxx,
 // tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
 // --listing-file writes a listing with the source lines and
-// the symbols. No output replaces a file the run read (the source or an
-// included file, compared by device and inode). Exit status: 0 without
-// errors, 1 for assembly errors, an empty source or an image that could not
-// be written, 2 for a usage error or a source that cannot be read (missing,
-// not a regular file, or larger than the editor would load).
+// the symbols; --analyse adds the code analysis (stack depth, cycles,
+// hazards; analysis/analysis.h) before the summary. No output replaces a
+// file the run read (the source or an
+// included file, compared by device and inode), and no two outputs are one
+// file. Exit status: 0 without errors, 1 for assembly errors (a source cut
+// by a 00H byte among them), an empty source or an image that could not be
+// written, 2 for a usage error (also a -D beyond 32 bits or given twice, or
+// outputs on one file) or a source that cannot be read (missing, not a
+// regular file, or larger than the editor would load).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "asm/assembler.h"
 #include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
@@ -41,7 +48,7 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage = 
     "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] [--hex DATEI] [--listing-file DATEI]\n"
-    "                  [--dialect NAME] [-D NAME[=WERT]]... QUELLE\n";
+    "                  [--dialect NAME] [-D NAME[=WERT]]... [--analyse [--entry MARKE|ADRESSE]...] QUELLE\n";
 
 struct Options {
   std::uint8_t fill_byte = 0x00;
@@ -51,13 +58,28 @@ struct Options {
   std::optional<std::string> listing_file;
   zorvin::asm48::RunOptions run;
   std::string source;
+  bool analyse = false;
+  std::vector<std::string> entries;  // --entry: further entry points for --analyse
 };
 
 // NAME or NAME=VALUE of -D; the value is a number in any of the usual forms.
+// A value beyond 32 bits and a second -D of a name are refused: the run
+// would use other bits, or only one of the values.
 bool add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
   zorvin::asm48::Definition definition;
-  if (!zorvin::asm48::parse_definition(text, definition)) {
-    std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
+  switch (zorvin::asm48::read_definition(text, definition)) {
+    case zorvin::asm48::DefinitionFault::None:
+      break;
+    case zorvin::asm48::DefinitionFault::TooWide:
+      std::fprintf(stderr, "zorvin-asm: -D %s: Zahl passt nicht in 32 Bit\n", text.c_str());
+      return false;
+    case zorvin::asm48::DefinitionFault::NoDefinition:
+      std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
+      return false;
+  }
+  if (const auto* earlier = zorvin::asm48::same_name(run.definitions, definition.first)) {
+    std::fprintf(stderr, "zorvin-asm: -D %s: %s ist schon mit -D definiert (Wert %d)\n", text.c_str(),
+                 earlier->first.c_str(), static_cast<int>(earlier->second));
     return false;
   }
   run.definitions.push_back(std::move(definition));
@@ -71,6 +93,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--listing") {
       options.listing = true;
+    } else if (arg == "--analyse") {
+      options.analyse = true;
+    } else if (arg == "--entry" && i + 1 < argc) {
+      options.entries.push_back(argv[++i]);
     } else if (arg == "--fill" && i + 1 < argc) {
       const std::string value = argv[++i];
       if (value == "00") {
@@ -110,6 +136,10 @@ std::optional<Options> parse_options(int argc, char** argv) {
     std::fprintf(stderr, "zorvin-asm: keine Quelldatei angegeben\n");
     return std::nullopt;
   }
+  if (!options.entries.empty() && !options.analyse) {
+    std::fprintf(stderr, "zorvin-asm: --entry gilt nur zusammen mit --analyse\n");
+    return std::nullopt;
+  }
   return options;
 }
 
@@ -129,6 +159,45 @@ bool save_text(const std::string& path, const std::string& text, const char* wha
   return written.ok;
 }
 
+// The analysis of the assembled program; false (and a message) when an
+// --entry names neither a label nor an address.
+bool print_analysis(const zorvin::asm48::Assembler& assembler, bool upi, const std::vector<std::string>& entry_names) {
+  zorvin::analysis::Program program = zorvin::analysis::program_of_run(assembler, upi);
+  zorvin::analysis::AnalysisOptions analysis_options;
+  for (const std::string& name : entry_names) {
+    const auto entry = zorvin::analysis::resolve_entry(program, name);
+    if (!entry) {
+      std::fprintf(stderr, "zorvin-asm: --entry %s ist weder eine Marke noch eine Adresse im Programmspeicher\n",
+                   name.c_str());
+      return false;
+    }
+    analysis_options.entries.push_back(*entry);
+  }
+  const auto analysis = zorvin::analysis::analyse(std::move(program), analysis_options);
+  for (const std::string& line : zorvin::analysis::analysis_lines(analysis)) print_line(line);
+  return true;
+}
+
+// Two outputs of one run on one file would leave only the last one
+// written, under the other's name: refused before anything is written.
+bool distinct_outputs(const Options& options) {
+  const std::string image = options.output.value_or(zorvin::files::binary_path(options.source));
+  const std::vector<std::pair<std::string, std::string>> outputs = {
+      {options.output ? "--output " + image : "die Binärdatei " + image, image},
+      {"--hex " + options.hex.value_or(""), options.hex.value_or("")},
+      {"--listing-file " + options.listing_file.value_or(""), options.listing_file.value_or("")}};
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (outputs[i].second.empty() || outputs[j].second.empty()) continue;
+      if (!zorvin::files::same_destination(outputs[i].second, outputs[j].second)) continue;
+      std::fprintf(stderr, "zorvin-asm: %s und %s wären dieselbe Datei; nichts geschrieben\n",
+                   outputs[j].first.c_str(), outputs[i].first.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,10 +213,6 @@ int main(int argc, char** argv) {
     return kUsageError;
   }
   if (source.utf8_with_mark) print_line(options->source + " - " + std::string(zorvin::files::kReadAsUtf8));
-  if (source.cut_at_zero) {
-    std::fprintf(stderr, "zorvin-asm: %s: ab dem ersten 00H-Byte wurden %ju Byte nicht gelesen\n",
-                 options->source.c_str(), source.bytes_not_loaded);
-  }
   for (const auto& [option, path] : {std::pair{"--output", options->output}, std::pair{"--hex", options->hex},
                                      std::pair{"--listing-file", options->listing_file}}) {
     if (path && zorvin::files::same_file(*path, options->source)) {
@@ -155,11 +220,15 @@ int main(int argc, char** argv) {
       return kUsageError;
     }
   }
+  if (!distinct_outputs(*options)) return kUsageError;
 
   zorvin::asm48::Assembler assembler;
-  assembler.keep_listing(options->listing_file.has_value());
-  assembler.set_options(options->run);
+  assembler.keep_listing(options->listing_file.has_value() || options->analyse);
+  zorvin::asm48::RunOptions run = options->run;
+  run.source_cut_at_zero = source.cut_at_zero;  // an error line of the run, which then fails
+  assembler.set_options(std::move(run));
   const std::string source_dir = zorvin::files::folder_of(options->source);
+  const bool upi = options->analyse && zorvin::analysis::names_upi_part(source.text);
   // The listing file shows the source lines as read; otherwise the
   // assembler may keep the text itself.
   const auto result =
@@ -172,7 +241,11 @@ int main(int argc, char** argv) {
   for (const auto& warning : result.warnings) print_line(zorvin::asm48::format_diagnostic(warning));
   if (!result.ok()) {
     for (const auto& error : result.errors) print_line(zorvin::asm48::format_diagnostic(error));
-    const auto not_kept = static_cast<std::size_t>(result.error_count) - result.errors.size();
+    // A note among the lines is no error of the count.
+    const auto kept = static_cast<std::size_t>(std::count_if(
+        result.errors.begin(), result.errors.end(),
+        [](const auto& line) { return line.severity == zorvin::asm48::Severity::Error; }));
+    const auto not_kept = static_cast<std::size_t>(result.error_count) - std::min(kept, static_cast<std::size_t>(result.error_count));
     if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;
@@ -196,6 +269,7 @@ int main(int argc, char** argv) {
   if (options->listing)
     for (const auto& row : zorvin::output::listing_rows(assembler.table())) print_line(row);
   for (const auto& line : output.messages) print_line(line);
+  if (options->analyse && !print_analysis(assembler, upi, options->entries)) return kUsageError;
   bool written = output.image_written;
   if (options->hex)
     written &= save_text(*options->hex, zorvin::output::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");

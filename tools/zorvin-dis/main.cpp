@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "asm/ext/lexer.h"
 #include "asm/ext/pass.h"
 #include "dis/disassembler.h"
 #include "dis/image_file.h"
@@ -42,13 +41,6 @@ struct Options {
   std::optional<std::string> output;
 };
 
-// An address as the sources write numbers: 0100h, 0x100, 256.
-std::optional<std::int32_t> address_of(const std::string& text) {
-  std::int32_t value = 0;
-  if (!zorvin::asm48::ext::read_number(text, value) || value < 0 || value > 0xFFF) return std::nullopt;
-  return value;
-}
-
 std::optional<Options> parse_options(int argc, char** argv) {
   Options options;
   bool have_image = false;
@@ -64,7 +56,7 @@ std::optional<Options> parse_options(int argc, char** argv) {
       }
     } else if ((arg == "--entry" || arg == "--base") && has_value) {
       const std::string value = argv[++i];
-      const auto address = address_of(value);
+      const auto address = zorvin::dis::program_address(value);
       if (!address) {
         std::fprintf(stderr, "zorvin-dis: %s erwartet eine Adresse von 0 bis 0FFFh, nicht '%s'\n", arg.c_str(),
                      value.c_str());

@@ -76,9 +76,9 @@ void EmulatorDevice::number_read() {
   received_ = 0;
   reading_ = Reading::Data;
   if (count_ > kMaxBlock) {
-    notes_.push_back("protocol error: block of " + std::to_string(count_) + " bytes at " +
-                     std::to_string(offset_) + " refused, the board holds at most " +
-                     std::to_string(kMaxBlock) + "; its bytes are read and dropped");
+    notes_.push_back("Protokollfehler: Block von " + std::to_string(count_) + " Bytes an " +
+                     std::to_string(offset_) + " abgewiesen, das Gerät fasst höchstens " +
+                     std::to_string(kMaxBlock) + "; seine Bytes werden gelesen und verworfen");
   }
 }
 
@@ -95,9 +95,8 @@ void EmulatorDevice::block_done(bool stalled) {
   if (count_ > kMaxBlock) return;  // refused: nothing stored, no ACK
   if (stalled) {
     const std::size_t data = received_ > 0 ? received_ - 1 : 0;
-    notes_.push_back("block at " + std::to_string(offset_) + " stalled after " +
-                     std::to_string(data) + " of " + std::to_string(count_) +
-                     " data bytes; stored with stale bytes and acknowledged");
+    notes_.push_back("Block an " + std::to_string(offset_) + " blieb nach " + std::to_string(data) + " von " +
+                     std::to_string(count_) + " Datenbytes stecken; mit alten Bytes gespeichert und bestätigt");
   }
   for (std::size_t i = 0; i < count_; ++i) {
     const auto address = static_cast<std::uint16_t>(offset_ + i);  // wraps at 64 KiB

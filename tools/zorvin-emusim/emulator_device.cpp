@@ -31,11 +31,11 @@ void EmulatorDevice::receive(std::string_view bytes, Micros now) {
     advance(now);
     const std::uint64_t number = ++host_bytes_;
     if (config_.lost_on_line.contains(number)) {
-      lose(number, "on the line (--lose-byte)");
+      lose(number, "auf der Leitung (--lose-byte)");
     } else if (!started_) {
-      lose(number, "in the boot pause");
+      lose(number, "in der Bootpause");
     } else if (receive_buffer_.size() >= kReceiveBuffer) {
-      lose(number, "to a full receive buffer (64 bytes) while the board was busy");
+      lose(number, "an den vollen Empfangspuffer (64 Bytes), während das Gerät beschäftigt war");
     } else {
       receive_buffer_.push_back({static_cast<unsigned char>(c), now});
     }
@@ -51,10 +51,10 @@ void EmulatorDevice::lose(std::uint64_t number, const char* why) {
   }
   if (!loss_note_.empty()) {
     const std::string which = loss_first_ == loss_last_
-                                  ? "byte " + std::to_string(loss_first_)
-                                  : "bytes " + std::to_string(loss_first_) + "-" +
+                                  ? "Byte " + std::to_string(loss_first_)
+                                  : "Bytes " + std::to_string(loss_first_) + "-" +
                                         std::to_string(loss_last_);
-    notes_.push_back("lost " + which + " from the host " + loss_note_);
+    notes_.push_back(which + " vom Host verloren " + loss_note_);
   }
   loss_note_ = why;
   loss_first_ = loss_last_ = number;

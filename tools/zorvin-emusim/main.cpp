@@ -3,6 +3,7 @@
 // EmulatorDevice; this file only moves bytes between it and the pty, tells
 // it the time, and resets it when the host's open raises DTR.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +21,10 @@
 #include <vector>
 
 #include "emulator_device.h"
+#include "files/file_rewrite.h"
+#include "files/regular_file.h"
 #include "options.h"
+#include "output_paths.h"
 #include "pty_link.h"
 #include "repeating_text.h"
 #include "usb_adapter.h"
@@ -76,7 +79,7 @@ class Simulator {
   }
 
   int run(const sigset_t& wait_mask) {
-    log("waiting on " + link_.slave_name() + " as " + options_.link);
+    log("wartet an " + link_.slave_name() + " als " + options_.link);
     while (!g_stop && !finished_) {
       const Micros now = now_us();
       const bool open = link_.host_has_port_open();
@@ -89,7 +92,7 @@ class Simulator {
       report();
       wait_for_work(wait_mask);
     }
-    log("exit");
+    log("Ende");
     return 0;
   }
 
@@ -113,14 +116,14 @@ class Simulator {
     connected_ = true;
     if (stream_) {
       stream_->start(now);
-      log("sending the --stream text instead of the board's output");
+      log("sendet den Text von --stream statt der Ausgabe des Geräts");
     }
     if (!dtr_down_) {
-      log("port opened by the host; DTR stayed up, so no reset");
+      log("Schnittstelle vom Host geöffnet; DTR blieb oben, also kein Reset");
       return;
     }
-    log(first_open_ ? "port opened by the host: reset (first open)"
-                    : "port opened by the host: reset (DTR was dropped at the last close)");
+    log(first_open_ ? "Schnittstelle vom Host geöffnet: Reset (erstes Öffnen)"
+                    : "Schnittstelle vom Host geöffnet: Reset (DTR fiel beim letzten Schließen)");
     first_open_ = false;
     dtr_down_ = false;
     device_.reset(now);
@@ -130,9 +133,9 @@ class Simulator {
     connected_ = false;
     adapter_.clear();
     dtr_down_ = options_.reset_on_open || link_.hangs_up_on_close();
-    log(options_.reset_on_open ? "port closed by the host: the driver drops DTR (--reset-on-open)"
-        : dtr_down_            ? "port closed by the host with HUPCL: DTR dropped"
-                               : "port closed by the host without HUPCL: DTR stays up");
+    log(options_.reset_on_open ? "Schnittstelle vom Host geschlossen: der Treiber nimmt DTR weg (--reset-on-open)"
+        : dtr_down_            ? "Schnittstelle vom Host mit HUPCL geschlossen: DTR fällt"
+                               : "Schnittstelle vom Host ohne HUPCL geschlossen: DTR bleibt oben");
     flush_tx_log();
     if (options_.once && emulation_started_) finished_ = true;
   }
@@ -177,7 +180,7 @@ class Simulator {
     const std::size_t taken = n > 0 ? static_cast<std::size_t>(n) : 0;
     log_tx(output.substr(0, taken));
     if (taken < output.size()) {
-      log(std::to_string(output.size() - taken) + " bytes not taken by the line");
+      log(std::to_string(output.size() - taken) + " Bytes nahm die Leitung nicht an");
     }
   }
 
@@ -200,13 +203,17 @@ class Simulator {
     }
   }
 
+  // Replaced whole (written beside, then renamed), so a reader never sees
+  // half a dump.
   void write_dump(const std::vector<unsigned char>& memory) {
     if (options_.dump.empty()) return;
-    std::ofstream file(options_.dump, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(memory.data()),
-               static_cast<std::streamsize>(memory.size()));
-    log("dump of " + std::to_string(memory.size()) + " bytes written to " + options_.dump +
-        (file ? "" : " FAILED"));
+    const files::RewriteResult written = files::rewrite_file(
+        options_.dump, std::string_view(reinterpret_cast<const char*>(memory.data()), memory.size()));
+    if (!written.ok) {
+      std::cerr << "zorvin-emusim: Abzug nach " << options_.dump << " nicht geschrieben: " << written.error << '\n';
+    }
+    log(written.ok ? "Abzug von " + std::to_string(memory.size()) + " Bytes nach " + options_.dump + " geschrieben"
+                   : "Abzug nach " + options_.dump + " nicht geschrieben: " + written.error);
   }
 
   // Sleeps until the board, the stream or the host has something to do.
@@ -241,14 +248,29 @@ class Simulator {
   bool finished_ = false;
 };
 
-// The SPI backup from --spi-image; empty leaves it erased (0FFH).
-std::optional<std::vector<unsigned char>> read_backup(const std::string& path) {
-  if (path.empty()) return std::vector<unsigned char>{};
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file),
-                                   std::istreambuf_iterator<char>()};
-  if (bytes.size() > EmulatorDevice::kMemorySize) return std::nullopt;
+// The SPI backup from --spi-image; empty leaves it erased (0FFH). Sets
+// `error` when it cannot be had.
+std::vector<unsigned char> read_backup(const std::string& path, std::string& error) {
+  if (path.empty()) return {};
+  const files::OpenedFile file = files::open_regular_file(path, O_RDONLY);
+  if (!file.ok()) {
+    error = "--spi-image " + path + " kann nicht gelesen werden: " + files::error_text(file.error);
+    return {};
+  }
+  std::vector<unsigned char> bytes;
+  unsigned char buffer[4096];
+  for (;;) {
+    const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = "--spi-image " + path + " kann nicht gelesen werden: " + files::error_text(errno);
+    if (got <= 0) break;
+    bytes.insert(bytes.end(), buffer, buffer + got);
+    if (bytes.size() > EmulatorDevice::kMemorySize) {
+      error = "--spi-image " + path + " ist größer als der SPI-Speicher (64 KiB)";
+      break;
+    }
+  }
+  ::close(file.fd);
   return bytes;
 }
 
@@ -257,15 +279,24 @@ int main_program(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  const std::optional<Options> options = parse_options(argc, argv);
+  std::string error;
+  const std::optional<Options> options = parse_options(argc, argv, error);
   if (!options) {
-    std::cerr << kUsage;
+    std::cerr << "zorvin-emusim: " << error << '\n' << kUsage;
     return 2;
   }
-  std::optional<std::vector<unsigned char>> backup = read_backup(options->spi_image);
-  if (!backup) {
-    std::cerr << "zorvin-emusim: " << options->spi_image
-              << " cannot be read or is larger than 64 KiB\n";
+  if (const std::optional<std::string> clash = file_clash(*options)) {
+    std::cerr << "zorvin-emusim: " << *clash << '\n';
+    return 2;
+  }
+  std::vector<unsigned char> backup = read_backup(options->spi_image, error);
+  if (error.empty() && !options->log.empty()) {
+    const int log = ::open(options->log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (log < 0) error = "--log " + options->log + " kann nicht geschrieben werden: " + files::error_text(errno);
+    if (log >= 0) ::close(log);
+  }
+  if (!error.empty()) {
+    std::cerr << "zorvin-emusim: " << error << '\n';
     return 1;
   }
 
@@ -294,7 +325,7 @@ int main_program(int argc, char** argv) {
   config.boot_pause = std::max(ms(options->banner_delay_ms), kSettle);
   config.reply_delay = ms(options->reply_delay_ms);
   config.lost_on_line = options->lose_bytes;
-  EmulatorDevice device(std::move(config), options->settings, std::move(*backup));
+  EmulatorDevice device(std::move(config), options->settings, std::move(backup));
   Simulator simulator(*options, link, device);
   const int status = simulator.run(wait_mask);
   link.destroy();

@@ -29,7 +29,8 @@ struct Options {
 
 extern const char* const kUsage;
 
-// Empty for a wrong command line.
-std::optional<Options> parse_options(int argc, char** argv);
+// Empty for a wrong command line; `error` then says what is wrong, naming
+// the option and its value.
+std::optional<Options> parse_options(int argc, char** argv, std::string& error);
 
 }  // namespace zorvin::emusim

@@ -8,13 +8,14 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
+
+#include "files/regular_file.h"
 
 namespace zorvin::emusim {
 namespace {
 
-std::string failure(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string failure(const std::string& what) { return what + ": " + files::error_text(errno); }
 
 std::string read_link(const std::string& path) {
   std::vector<char> target(4096);
@@ -28,17 +29,19 @@ PtyLink::~PtyLink() { destroy(); }
 
 std::string PtyLink::create(const std::string& link_path) {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (master_ < 0) return failure("posix_openpt");
-  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return failure("grantpt/unlockpt");
+  if (master_ < 0) return failure("Pseudo-Terminal kann nicht angelegt werden");
+  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    return failure("Pseudo-Terminal kann nicht freigegeben werden");
+  }
   const char* name = ::ptsname(master_);
-  if (name == nullptr) return failure("ptsname");
+  if (name == nullptr) return failure("Name des Pseudo-Terminals unbekannt");
   slave_name_ = name;
 
   // Raw line from the start, so nothing we send is echoed or translated even
   // before the host sets its own modes. Closing the slave again makes the
   // master report a hang-up until the host opens the port.
   const int slave = ::open(slave_name_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (slave < 0) return failure("open " + slave_name_);
+  if (slave < 0) return failure(slave_name_ + " kann nicht geöffnet werden");
   termios tio{};
   if (::tcgetattr(slave, &tio) == 0) {
     ::cfmakeraw(&tio);
@@ -50,11 +53,13 @@ std::string PtyLink::create(const std::string& link_path) {
 
   struct stat info {};
   if (::lstat(link_path.c_str(), &info) == 0) {
-    if (!S_ISLNK(info.st_mode)) return link_path + " exists and is not a symbolic link";
+    if (!S_ISLNK(info.st_mode)) {
+      return "--link " + link_path + " gibt es schon, und es ist kein symbolischer Link - wird nicht ersetzt";
+    }
     ::unlink(link_path.c_str());
   }
   if (::symlink(slave_name_.c_str(), link_path.c_str()) != 0) {
-    return failure("symlink " + link_path);
+    return failure("Link " + link_path + " kann nicht angelegt werden");
   }
   link_path_ = link_path;
   return {};

@@ -38,8 +38,8 @@ Micros EmulatorDevice::start_up(Micros at) {
   return wire_.idle_at();
 }
 
-// Copies the last EPROM type's pages from the backup to the SRAM with a dot
-// for each. The current firmware ends a row after 64 dots and leaves the
+// Sets the bus for the last EPROM type, then copies its pages from the
+// backup to the SRAM with a dot for each. The current firmware ends a row after 64 dots and leaves the
 // last row open, so the bus line follows on it; the old one copies one page
 // too many, ends rows after 65 dots and always ends the last row.
 Micros EmulatorDevice::auto_load(Micros at) {
@@ -47,6 +47,8 @@ Micros EmulatorDevice::auto_load(Micros at) {
   const bool current = config_.firmware == Firmware::Current;
   const int pages = current ? type.pages : type.pages + 1;
   const int row = current ? 64 : 65;
+  // The firmware first sets the bus for the part it loads, and says so.
+  wire_.send(at, line(type.bus_line));
   wire_.send(at, line(type.loading_line));
   Micros t = at;
   for (int page = 0; page < pages; ++page) {

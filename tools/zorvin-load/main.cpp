@@ -1,7 +1,7 @@
 // zorvin-load [--port PATH] [--eprom CODE] [--spi 0|1] [--auto 0|1] IMAGE
 //
-// Loads a binary image into the EPROM emulator like the F6 command does, for
-// scripts and Makefiles. The port, EPROM code and the two switches default
+// Loads an image (raw binary, or Intel HEX) into the EPROM emulator like the
+// F6 command does, for scripts and Makefiles. The port, EPROM code and the two switches default
 // to those in zorvin.ini in the working directory (the file is only read).
 // Prints the lines F6 shows, UTF-8, one per line. Exit status: 0 only when
 // the device confirmed every step, 1 for a device or image fault, 2 for a
@@ -24,6 +24,7 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
     "Aufruf: zorvin-load [--port PFAD] [--eprom CODE] [--spi 0|1] [--auto 0|1] ABBILD\n"
+    "ABBILD: Binärdatei (.bin) oder Intel HEX (.hex, .ihx).\n"
     "CODE: 16, 32, 64, E64, 128, 256, E256, 512. Vorgaben aus zorvin.ini im Arbeitsverzeichnis.\n";
 
 void print_line(const std::string& line) {
@@ -98,6 +99,23 @@ int main(int argc, char** argv) {
   const std::optional<std::string> image = parse_options(argc, argv, settings, eprom_given);
   if (!image) {
     std::fputs(kUsage, stderr);
+    return kUsageError;
+  }
+  // Without zorvin.ini there is no port and no EPROM type to fall back on;
+  // the two switches start at 0, as in a new zorvin.ini.
+  if (std::error_code ignored; !std::filesystem::exists(ini_path, ignored)) {
+    std::string missing = settings.port_name.empty() ? "--port" : "";
+    if (!eprom_given) missing += std::string(missing.empty() ? "" : " und ") + "--eprom";
+    if (!missing.empty()) {
+      std::fprintf(stderr, "zorvin-load: keine zorvin.ini im Arbeitsverzeichnis - %s angeben (EPROM-Codes: %s)\n",
+                   missing.c_str(), zorvin::emu::eprom_code_list().c_str());
+      return kUsageError;
+    }
+  }
+  if (settings.eprom_code.empty()) {
+    std::fprintf(stderr, "zorvin-load: kein EPROM-Typ in zorvin.ini (Gruppe [Emulator], EPROM) - --eprom angeben "
+                         "(gültig sind %s)\n",
+                 zorvin::emu::eprom_code_list().c_str());
     return kUsageError;
   }
   // Loading the settings made "64" of an unknown EPROM value.

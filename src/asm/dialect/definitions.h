@@ -13,9 +13,21 @@ namespace zorvin::asm48 {
 
 using Definition = std::pair<std::string, std::int32_t>;  // a name without value is 1
 
-// False when the text is no name, or its value no number in any of the
-// usual forms (12, 0Ch, 0x0C, 1100b, ...).
+enum class DefinitionFault {
+  None,
+  NoDefinition,  // no name, or a value that is no number in any of the usual forms
+  TooWide,       // a value beyond 32 bits
+};
+
+// One "NAME" or "NAME=VALUE"; the value in any of the usual forms
+// (12, 0Ch, 0x0C, 1100b, ...).
+DefinitionFault read_definition(std::string_view text, Definition& definition);
+// The same, true when it is a definition.
 bool parse_definition(std::string_view text, Definition& definition);
+
+// The definition of the same name (compared without regard to case, as the
+// assembler compares names), or nullptr.
+const Definition* same_name(const std::vector<Definition>& definitions, std::string_view name);
 
 struct DefinitionsParse {
   bool ok = true;

@@ -43,6 +43,7 @@ void encode_data(std::span<const Token> items, bool words, const TokenLine& line
     if (is_text) {
       text = line.characters_of(item[0]);
     } else if (const std::string* stamp = clock_text(item, symbols, clock)) {
+      if (!clock.fault.empty()) return fail(clock.fault);
       decoded = decode_utf8(*stamp);
       text = decoded;
       is_text = true;

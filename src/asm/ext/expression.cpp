@@ -216,9 +216,21 @@ class Parser {
     return value;
   }
 
+  // hi, lo, high and low work as operators where an operand follows them:
+  // "(" always, any operand where the convention writes HIGH x. Without one
+  // (a label called hi, "jmp hi") they are names like any other.
+  bool operand_after(std::size_t at) const {
+    if (at >= tokens_.size()) return false;
+    const Token* next = &tokens_[at];
+    if (is_op(next, "(")) return true;
+    if (!rules_.bare_high_low) return false;
+    return next->kind != TokenKind::Operator || is_op(next, "-") || is_op(next, "+") || is_op(next, "~") ||
+           is_op(next, "!") || is_op(next, "<") || is_op(next, ">");
+  }
+
   std::int32_t name_value(const Token& t) {
     const bool low = word_equals(t.text, "lo") || word_equals(t.text, "low");
-    if (low || word_equals(t.text, "hi") || word_equals(t.text, "high")) {
+    if ((low || word_equals(t.text, "hi") || word_equals(t.text, "high")) && operand_after(pos_ + 1)) {
       ++pos_;
       // HIGH x without parentheses where the convention allows it.
       const std::int32_t v = rules_.bare_high_low && !is_op(peek(), "(") ? unary() : parenthesised();

@@ -42,7 +42,9 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   source->set_whole_text(text);
   context.source = std::move(source);
   context.base_dir = base_dir;
-  context.initial_set = instruction_set_of(options.cpu).value_or(InstructionSet::Mcs48);
+  const auto part = part_of(options.cpu);
+  context.initial_set = part ? part->set : InstructionSet::Mcs48;
+  context.initial_memory = part ? part->program_memory : program_memory_of(InstructionSet::Mcs48);
   if (options.convention) context.convention = options.convention;
   context.definitions = options.definitions;
   context.clock = build_clock();
@@ -61,6 +63,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   // into source order.
   const auto by_line = [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; };
   std::stable_sort(run.diagnostics.items.begin(), run.diagnostics.items.end(), by_line);
+  run.stopped_at_error_limit = result.error_limit;
   run.warnings = std::move(result.warnings);
   std::stable_sort(run.warnings.items.begin(), run.warnings.items.end(), by_line);
   if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);

@@ -21,6 +21,7 @@ struct ExtendedRun {
   Diagnostics warnings{{}, 0, Severity::Warning};  // warning lines of the final pass, in source order
   SourceListing listing;    // filled only when asked for
   std::vector<std::string> included_files;  // paths of the files read by include
+  bool stopped_at_error_limit = false;      // kMaxErrors errors, and the source went on
 };
 
 struct ExtendedOptions {

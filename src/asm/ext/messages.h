@@ -30,6 +30,9 @@ inline constexpr std::string_view kStray = " -> ohne passenden Anfang: ";
 inline constexpr std::string_view kUnknownCpu = " -> unbekannter Prozessor: ";
 inline constexpr std::string_view kNotOnUpi = " -> Befehl gibt es beim 8041/8042 nicht";
 inline constexpr std::string_view kOnlyOnUpi = " -> Befehl gibt es nur beim 8041/8042 (cpu 8041)";
+inline constexpr std::string_view kAcrossBankEnd =
+    " -> Befehl über die Grenze 7FFH/800H: der Befehlszähler springt in der Bank von 7FFH auf 000H, das zweite "
+    "Byte käme von 000H";
 inline constexpr std::string_view kOtherBank =
     " -> Warnung: Sprungziel in der anderen 2-KiB-Bank (sel mb0/mb1 wählt sie): ";
 inline constexpr std::string_view kBareImmediate = " -> Warnung: Wert ohne # als Direktwert gelesen: ";

@@ -31,7 +31,6 @@ constexpr std::size_t kMaxConditions = 256;
 constexpr int kMaxIterations = 65536;  // of one loop; all loops together have their own bound
 // What keeping a line of a loop or macro body costs besides its bytes.
 constexpr std::size_t kRecordedLineCost = sizeof(std::string) + sizeof(std::string_view);
-constexpr int kMaxErrors = 1000;  // as many as the message pane shows
 
 struct Macro {
   std::vector<std::string> parameters;  // folded
@@ -141,7 +140,7 @@ bool opens_block(const Statement& s) { return s.is(word_key("macro")) || s.is(wo
 class Pass final : public SymbolSource {
  public:
   Pass(RunContext& context, int number)
-      : context_(context), rules_(*context.convention), set_(context.initial_set) {
+      : context_(context), rules_(*context.convention), set_(context.initial_set), memory_(context.initial_memory) {
     context_.symbols.start_pass(number);
     for (const Definition& d : context_.definitions) context_.symbols.define(d.name, SymbolKind::Equ, d.value);
   }
@@ -158,10 +157,6 @@ class Pass final : public SymbolSource {
                                       : std::min(context_.source->text.size() / 8 + 1, kMaxFirstRoom));
     frames_.push_back(Frame(FrameKind::File, context_.source));
     while (!stopped_ && !frames_.empty()) {
-      if (result_.diagnostics.count() >= kMaxErrors) {
-        result_.cut_short = true;
-        break;
-      }
       Frame& frame = frames_.back();
       if (frame.at_end()) {
         end_of_frame();
@@ -175,12 +170,17 @@ class Pass final : public SymbolSource {
         if (context_.keep_listing) process(line, first);
         continue;
       }
+      // Only where statements are left is anything cut off.
+      if (result_.diagnostics.count() >= kMaxErrors) {
+        result_.cut_short = result_.error_limit = true;
+        break;
+      }
       context_.budget.add_statement();
       if (!within_budget()) break;
       process(line, first);
     }
     // After a bound the open ifs say nothing about the source.
-    if (!context_.budget.exceeded())
+    if (!context_.budget.exceeded() && !result_.error_limit)
       for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
     if (context_.symbols.pass_was_consistent()) replay_fixups();
     context_.records_seen = result_.table.records.size();
@@ -884,6 +884,12 @@ class Pass final : public SymbolSource {
       report(kBeyondProgramMemory);
       return;
     }
+    // Within its 2 KiB bank the program counter runs from 7FFH on to 000H:
+    // the chip fetches the rest of such an instruction from the bank's
+    // start. Placed all the same, so that the later addresses stay right.
+    constexpr std::int32_t kBank = 0x800;
+    if (!is_data && location_ / kBank != (location_ + static_cast<std::int32_t>(count) - 1) / kBank)
+      report(kAcrossBankEnd);
     if (replaying_) {
       // Same statement, same length: only the bytes change.
       const auto code = result_.table.code_of(result_.table.records[replaying_->record]);
@@ -958,9 +964,10 @@ class Pass final : public SymbolSource {
   }
 
   void cpu(const Statement& s) {
-    const auto set = instruction_set_of(s.operand_text);
-    if (!set) return report(kUnknownCpu, s.operand_text);
-    set_ = *set;
+    const auto part = part_of(s.operand_text);
+    if (!part) return report(kUnknownCpu, s.operand_text);
+    set_ = part->set;
+    memory_ = part->program_memory;
   }
 
   // A directive of the convention that places nothing (.area, .module,
@@ -1051,7 +1058,7 @@ class Pass final : public SymbolSource {
     emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
   }
 
-  std::int32_t memory_size() const { return program_memory_of(set_); }
+  std::int32_t memory_size() const { return memory_; }
 
   void warn_other_bank(std::int32_t target) {
     char hex[16];
@@ -1065,6 +1072,7 @@ class Pass final : public SymbolSource {
   RunContext& context_;
   const Convention& rules_;
   InstructionSet set_;
+  std::int32_t memory_;  // program memory of the part the last cpu line named
   PassResult result_;
   std::vector<Frame> frames_;
   std::vector<Condition> conditions_;
@@ -1107,14 +1115,16 @@ const std::array<Pass::DirectiveHandler, kDirectiveKinds> Pass::kDirectiveHandle
 
 }  // namespace
 
-std::optional<InstructionSet> instruction_set_of(std::string_view cpu) {
+std::optional<Part> part_of(std::string_view cpu) {
   std::string folded = fold_case(cpu);
   while (!folded.empty() && (folded.back() == ' ' || folded.back() == '\t')) folded.pop_back();
-  for (std::string_view part : {"8035", "8039", "8040", "8048", "8049", "8050"})
-    if (folded == part) return InstructionSet::Mcs48;
-  for (std::string_view part : {"8041", "8042", "8741", "8742"})
-    if (folded == part) return InstructionSet::Upi41;
-  return std::nullopt;
+  return part_named(folded);
+}
+
+std::optional<InstructionSet> instruction_set_of(std::string_view cpu) {
+  const auto part = part_of(cpu);
+  if (!part) return std::nullopt;
+  return part->set;
 }
 
 PassResult run_pass(RunContext& context, int pass) { return Pass(context, pass).run(); }

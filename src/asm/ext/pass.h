@@ -18,6 +18,7 @@
 #include "asm/ext/plain_core.h"
 #include "asm/ext/symbol_table.h"
 #include "asm/line_record.h"
+#include "asm/parts.h"
 #include "asm/source_listing.h"
 #include "asm/work_limits.h"
 
@@ -50,6 +51,7 @@ struct RunContext {
   std::shared_ptr<const LineBlock> source;
   std::string base_dir;
   InstructionSet initial_set = InstructionSet::Mcs48;
+  std::int32_t initial_memory = 4096;  // program memory of the part the run starts with
   BuildClock clock;
   SymbolTable symbols;
   StatementEncoder encoder;
@@ -66,9 +68,20 @@ struct PassResult {
   LineTable table;
   std::vector<ListingLine> listing;
   bool cut_short = false;  // a bound on work, nesting or errors ended the pass
+  bool error_limit = false;  // kMaxErrors ended it with lines still to read
 };
 
+// Errors after which a pass stops: the message pane shows 1000 lines, and
+// the last of them says that more may follow.
+inline constexpr int kMaxErrors = 999;
+
 PassResult run_pass(RunContext& context, int pass);
+
+using asm48::Part;
+
+// The part a cpu operand names (in any case, blanks after it ignored), or
+// none when it names no known part.
+std::optional<Part> part_of(std::string_view cpu);
 
 // The instruction set a cpu operand names, or none when it names no known part.
 std::optional<InstructionSet> instruction_set_of(std::string_view cpu);

@@ -29,7 +29,6 @@
    mov a,#007      ; = 23 07
    mov a,#' '      ; = 23 20
    mov a,#'''      ; = 23 27
-   mov a,#4294967297 ; = 23 01
 ; Data bytes: one number or character literal (several are an error).
    db 'x'          ; = 78
    db 1            ; = 01

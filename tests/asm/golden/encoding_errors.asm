@@ -9,6 +9,9 @@
    mov @ r0,a      ; error: Parameterfehler
    mov a,#%12h     ; error: Parameterfehler
    mov a,#0FFFFFFFFh ; error: Wert außerhalb des zulässigen Bereiches
+   mov a,#4294967297 ; error: Wert außerhalb des zulässigen Bereiches
+   db 100000041h   ; error: Wert außerhalb des zulässigen Bereiches
+   org 4294967296  ; error: Wert außerhalb des zulässigen Bereiches
    db 300          ; error: Wert außerhalb des zulässigen Bereiches
    db abc          ; error: Parameterfehler
    db 'abc'        ; error: Parameterfehler

@@ -17,5 +17,7 @@ far:    djnz r7,far             ; @0A10 = EF 10
         db 55h                  ; @0FFF = 55
         org 1000h               ; error: Wert außerhalb des zulässigen Bereiches: 4096 (erlaubt 0 bis 4095)
         cpu 8041
+        org 400h                ; error: Wert außerhalb des zulässigen Bereiches: 1024 (erlaubt 0 bis 1023)
+        cpu 8042
         org 800h                ; error: Wert außerhalb des zulässigen Bereiches: 2048 (erlaubt 0 bis 2047)
-; ! summary: 2 Fehler beim Assemblieren!
+; ! summary: 3 Fehler beim Assemblieren!
