@@ -110,7 +110,7 @@ TEST_F(LspSession, HoverShowsBytesCyclesFlagsAndValues) {
       {4, 8, {"Code: 80", "Zyklen: 2", "Ändert keine Flags"}},
       {5, 10, {"Code: 04 00", "Zyklen: 2"}},
       {6, 8, {"Zyklen: 1", "Ändert: C"}},
-      {5, 13, {"**start** (Label)", "Wert: 0000H", "Zeile 3"}},
+      {5, 13, {"**start** (Marke)", "Wert: 0000H", "Zeile 3"}},
       {2, 17, {"**zahl** (Konstante)", "Wert: 12h", "Zeile 2"}},
       {1, 2, {"**zahl**"}},
   };

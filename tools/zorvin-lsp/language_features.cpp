@@ -48,7 +48,7 @@ std::optional<Word> word_under(const OpenDocument& document, Position at) {
 
 std::string kind_text(NameKind kind) {
   switch (kind) {
-    case NameKind::Label: return "Label";
+    case NameKind::Label: return "Marke";
     case NameKind::Equate: return "Konstante";
     case NameKind::Macro: return "Makro";
   }

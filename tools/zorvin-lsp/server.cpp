@@ -218,7 +218,8 @@ json Server::initialize(const json& params) {
   }
   workspace_.set_settings_file(settings_file);
   return {{"capabilities",
-           {{"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", true}}},
+           {{"positionEncoding", "utf-16"},
+            {"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", true}}},
             {"hoverProvider", true},
             {"definitionProvider", true},
             {"referencesProvider", true},
