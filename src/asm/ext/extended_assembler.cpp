@@ -25,6 +25,16 @@ std::int32_t first_statement_line(std::string_view text) {
   return 1;
 }
 
+// The names whose values still changed in the last pass: "lbl, x".
+std::string unsettled_text(const SymbolTable& symbols) {
+  constexpr std::size_t kShown = 5;
+  const std::vector<std::string> names = symbols.unsettled_names(kShown + 1);
+  std::string text;
+  for (std::size_t i = 0; i < names.size() && i < kShown; ++i) text += (i > 0 ? ", " : "") + names[i];
+  if (names.size() > kShown) text += ", ...";
+  return text;
+}
+
 // N of "Zeile: N -> ...".
 std::string listed_value(const SymbolEntry& symbol) {
   if (symbol.kind == SymbolKind::Register) return symbol.register_name;
@@ -52,8 +62,9 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   bool settled = false;
   for (int pass = 1; pass <= kMaxPasses && !settled; ++pass) {
     result = run_pass(context, pass);
-    // A pass cut short by a bound would only be cut short again.
-    settled = context.symbols.pass_was_consistent() || result.cut_short;
+    // A pass cut short by a bound would only be cut short again. A cycle
+    // stays one: a second pass, which knows every name, tells it.
+    settled = result.consistent || result.cut_short || (result.circular > 0 && pass >= 2);
   }
   ExtendedRun run;
   run.diagnostics = std::move(result.diagnostics);
@@ -63,7 +74,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   std::stable_sort(run.diagnostics.items.begin(), run.diagnostics.items.end(), by_line);
   run.warnings = std::move(result.warnings);
   std::stable_sort(run.warnings.items.begin(), run.warnings.items.end(), by_line);
-  if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
+  if (!settled) run.diagnostics.report(first_statement_line(text), message(kNoFixedPoint, unsettled_text(context.symbols)));
   table = std::move(result.table);
   for (const auto& [path, file] : context.included)
     if (file) run.included_files.push_back(path);

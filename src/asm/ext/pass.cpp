@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <unordered_map>
 
 #include "text/editor_lines.h"
 #include "asm/ext/data_directive.h"
+#include "asm/definition_order.h"
 #include "asm/ext/directive_table.h"
 #include "asm/ext/folded_name.h"
 #include "asm/ext/lexer.h"
@@ -84,6 +86,16 @@ struct Fixup {
   std::string scope;           // the ordinary label its local labels belong to
 
   std::string_view line() const { return owned.empty() ? text : std::string_view(owned); }
+};
+
+// A definition whose value rests on names defined further on, or on other
+// such definitions: evaluated again once the pass has ended, in the order
+// the definitions depend on each other.
+struct Formula {
+  Fixup site;                  // the line (owned), its place, "$" there and the scope of its local names
+  std::size_t operand_count = 0;  // the expression: the line's last tokens
+  std::string name;            // as written
+  bool equ = true;             // an equ: read early while provisional; a set keeps its early uses
 };
 
 struct Condition {
@@ -182,12 +194,17 @@ class Pass final : public SymbolSource {
     // After a bound the open ifs say nothing about the source.
     if (!context_.budget.exceeded())
       for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
-    if (context_.symbols.pass_was_consistent()) replay_fixups();
+    // Cut short, the pass has no end for its definitions to be settled at.
+    if (!result_.cut_short) settle_definitions();
+    context_.symbols.end_provisional();
+    result_.consistent = context_.symbols.pass_was_consistent();
+    if (result_.consistent) replay_fixups();
     context_.records_seen = result_.table.records.size();
     return std::move(result_);
   }
 
   std::optional<std::int32_t> value_of(std::string_view name) override {
+    if (settling_) return settled_value_of(qualified(name));
     return context_.symbols.value_of(qualified(name));
   }
   std::int32_t location() const override { return location_; }
@@ -534,6 +551,7 @@ class Pass final : public SymbolSource {
       for (const Token& t : line.tokens)
         if (t.kind == TokenKind::Bad) return report(kBadExpression, in_own_line(text, t.start, t.text));
     }
+    statement_line_ = text;
     if (s.word && definition(s)) return;
     if (s.label) {
       const std::string_view name = qualified(s.label->text);
@@ -664,10 +682,121 @@ class Pass final : public SymbolSource {
       return true;
     }
     // "#define NAME" alone defines the name for #ifdef.
-    const auto v = s.folded == "define"sv && s.operands.empty() ? std::optional<std::int32_t>(1) : value(s.operands);
-    if (!context_.symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0)))
-      report(kSymbolTwice, s.label->text);
+    if (s.folded == "define"sv && s.operands.empty()) {
+      if (!context_.symbols.define(s.label->text, SymbolKind::Equ, 1)) report(kSymbolTwice, s.label->text);
+      return true;
+    }
+    define_value(s, is_set);
     return true;
+  }
+
+  // name equ value, name set value. A value that names something defined
+  // further on is settled at the end of the pass, with its messages.
+  void define_value(const Statement& s, bool is_set) {
+    SymbolTable& symbols = context_.symbols;
+    const std::size_t uses = symbols.early_use_count();
+    const std::size_t set_reads = symbols.current_set_reads();
+    statement_uses_ = uses;
+    deferring_ = true;
+    const auto v = value(s.operands);
+    deferring_ = false;
+    // A set symbol read as it is now may change before the end: such a
+    // value waits for the next pass, as it always did.
+    const bool later_names = symbols.early_use_count() > uses && symbols.current_set_reads() == set_reads;
+    const std::string key(FoldedName(s.label->text).view());
+    const auto earlier = formula_of_.find(key);
+    if (is_set && earlier != formula_of_.end()) formula_of_.erase(earlier);  // the name now has the later value
+    if (!symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0))) {
+      report(kSymbolTwice, s.label->text);
+    } else if (later_names) {
+      Formula& formula = formulas_.emplace_back();
+      formula.site = Fixup{{}, std::string(statement_line_), line_no(), where(), location_, set_, 0, SIZE_MAX, scope_};
+      formula.operand_count = s.operands.size();
+      formula.name = s.label->text;
+      formula.equ = !is_set;
+      formula_of_[key] = formulas_.size() - 1;
+      if (formula.equ) {
+        symbols.forget_early_uses_from(uses);  // settled at the end instead
+        symbols.mark_provisional(s.label->text);
+      }
+      deferred_.clear();  // the settling tells what is wrong with it
+    }
+    if (!deferred_.empty()) {
+      const std::string waiting = std::move(deferred_);
+      deferred_.clear();
+      errors_in_statement_ = 0;
+      report(waiting);
+    }
+  }
+
+  // During settle_definitions: a definition waiting to be settled through
+  // the order, any other name as the pass left it.
+  std::optional<std::int32_t> settled_value_of(std::string_view name) {
+    const auto formula = formula_of_.find(std::string(FoldedName(name).view()));
+    if (formula != formula_of_.end()) return settling_->value_of(formula->second);
+    return context_.symbols.value_in_pass(name);
+  }
+
+  // The definitions of the pass that named something defined after them,
+  // evaluated again with every name's value: each gets its value, or a
+  // message where it stands (a cycle, a name defined nowhere).
+  void settle_definitions() {
+    if (formulas_.empty()) return;
+    DefinitionOrder order(formulas_.size());
+    settling_ = &order;
+    order.settle([this](std::size_t index) {
+      const Formula& formula = formulas_[index];
+      scope_ = formula.site.scope;
+      location_ = formula.site.address;
+      set_ = formula.site.set;
+      tokenize_into(formula.site.owned, line_tokens_, 0, rules_);
+      context_.budget.add_tokens(line_tokens_.tokens.size());
+      const std::span<const Token> tokens(line_tokens_.tokens);
+      const Evaluation e = evaluate(tokens.subspan(tokens.size() - std::min(tokens.size(), formula.operand_count)), *this);
+      if (!e.error.empty()) return DefinitionOrder::Attempt{std::nullopt, e.error};
+      if (!e.undefined.empty()) return DefinitionOrder::Attempt{std::nullopt, message(kUndefinedSymbol, e.undefined)};
+      return DefinitionOrder::Attempt{e.value, {}};
+    });
+    settling_ = nullptr;
+    const auto& settled = order.settled();
+    for (std::size_t i = 0; i < formulas_.size(); ++i) {
+      const Formula& formula = formulas_[i];
+      const auto still_named = formula_of_.find(std::string(FoldedName(formula.name).view()));
+      const bool named = still_named != formula_of_.end() && still_named->second == i;
+      replaying_ = &formula.site;
+      errors_in_statement_ = 0;
+      switch (settled[i].state) {
+        case SettledDefinition::State::Known:
+          if (named) context_.symbols.settle(formula.name, settled[i].value);
+          break;
+        case SettledDefinition::State::Failed:
+          report(settled[i].error);
+          break;
+        case SettledDefinition::State::Circular:
+          report(kCircularDefinition, cycle_text(order.path_of(i)));
+          ++result_.circular;
+          break;
+        default:
+          break;  // made of a value that has its own message
+      }
+    }
+    replaying_ = nullptr;
+  }
+
+  // "x -> y -> x"; a long way round shows its start and its end.
+  std::string cycle_text(const std::vector<std::size_t>& path) const {
+    constexpr std::size_t kShownAtStart = 5;
+    constexpr std::size_t kShownAtEnd = 3;
+    std::string text;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      if (path.size() > kShownAtStart + kShownAtEnd && i >= kShownAtStart && i + kShownAtEnd < path.size()) {
+        if (i == kShownAtStart) text += " -> ...";
+        continue;
+      }
+      if (i > 0) text += " -> ";
+      text += formulas_[path[i]].name;
+    }
+    return text;
   }
 
   // Lines up to the endm that closes the block; none when the enclosing
@@ -1078,6 +1207,10 @@ class Pass final : public SymbolSource {
   TokenLine line_tokens_;  // the statement in hand; its storage is reused
   DataBytes data_;         // the bytes of the data line in hand; the same
   std::vector<Fixup> fixups_;
+  std::vector<Formula> formulas_;
+  std::unordered_map<std::string, std::size_t> formula_of_;  // folded name -> the formula that gives its value
+  DefinitionOrder* settling_ = nullptr;  // while the definitions are settled
+  std::string_view statement_line_;      // the line of the statement in hand, as tokenized
   const Fixup* replaying_ = nullptr;
   bool was_instruction_ = false;  // the last statement was an instruction
   bool deferring_ = false;         // messages of the statement in hand may wait

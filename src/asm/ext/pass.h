@@ -66,6 +66,8 @@ struct PassResult {
   LineTable table;
   std::vector<ListingLine> listing;
   bool cut_short = false;  // a bound on work, nesting or errors ended the pass
+  bool consistent = false;  // every name used before its definition saw the value it ended with
+  int circular = 0;         // definitions reported as circular
 };
 
 PassResult run_pass(RunContext& context, int pass);
