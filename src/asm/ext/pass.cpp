@@ -95,7 +95,17 @@ struct Formula {
   Fixup site;                  // the line (owned), its place, "$" there and the scope of its local names
   std::size_t operand_count = 0;  // the expression: the line's last tokens
   std::string name;            // as written
-  bool equ = true;             // an equ: read early while provisional; a set keeps its early uses
+  // The definitions waiting to be settled that it read, by folded name: a
+  // set symbol may be defined again before the end.
+  std::vector<std::pair<std::string, std::size_t>> read;
+  std::size_t uses_from = 0;   // early uses after its definition: those of its name read it
+};
+
+// A read of a set symbol's definition that was defined again before it was
+// settled: consistent when the definition settles to the value seen.
+struct BoundUse {
+  std::size_t formula = 0;
+  std::optional<std::int32_t> seen;
 };
 
 struct Condition {
@@ -197,7 +207,7 @@ class Pass final : public SymbolSource {
     // Cut short, the pass has no end for its definitions to be settled at.
     if (!result_.cut_short) settle_definitions();
     context_.symbols.end_provisional();
-    result_.consistent = context_.symbols.pass_was_consistent();
+    result_.consistent = context_.symbols.pass_was_consistent() && !bound_uses_changed_;
     if (result_.consistent) replay_fixups();
     context_.records_seen = result_.table.records.size();
     return std::move(result_);
@@ -205,7 +215,9 @@ class Pass final : public SymbolSource {
 
   std::optional<std::int32_t> value_of(std::string_view name) override {
     if (settling_) return settled_value_of(qualified(name));
-    return context_.symbols.value_of(qualified(name));
+    const std::string_view key = qualified(name);
+    if (reading_) note_read(key);
+    return context_.symbols.value_of(key);
   }
   std::int32_t location() const override { return location_; }
   const Convention& convention() const override { return rules_; }
@@ -698,14 +710,22 @@ class Pass final : public SymbolSource {
     const std::size_t set_reads = symbols.current_set_reads();
     statement_uses_ = uses;
     deferring_ = true;
+    std::vector<std::pair<std::string, std::size_t>> read;
+    reading_ = &read;
     const auto v = value(s.operands);
+    reading_ = nullptr;
     deferring_ = false;
     // A set symbol read as it is now may change before the end: such a
     // value waits for the next pass, as it always did.
     const bool later_names = symbols.early_use_count() > uses && symbols.current_set_reads() == set_reads;
     const std::string key(FoldedName(s.label->text).view());
-    const auto earlier = formula_of_.find(key);
-    if (is_set && earlier != formula_of_.end()) formula_of_.erase(earlier);  // the name now has the later value
+    if (const auto earlier = formula_of_.find(key); is_set && earlier != formula_of_.end()) {
+      // The name now has the later value; what read the earlier one keeps it.
+      symbols.forget_early_uses_from(uses);
+      for (const auto& seen : symbols.take_early_uses(key, formulas_[earlier->second].uses_from))
+        bound_uses_.push_back({earlier->second, seen});
+      formula_of_.erase(earlier);
+    }
     if (!symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0))) {
       report(kSymbolTwice, s.label->text);
     } else if (later_names) {
@@ -713,12 +733,11 @@ class Pass final : public SymbolSource {
       formula.site = Fixup{{}, std::string(statement_line_), line_no(), where(), location_, set_, 0, SIZE_MAX, scope_};
       formula.operand_count = s.operands.size();
       formula.name = s.label->text;
-      formula.equ = !is_set;
+      formula.read = std::move(read);
       formula_of_[key] = formulas_.size() - 1;
-      if (formula.equ) {
-        symbols.forget_early_uses_from(uses);  // settled at the end instead
-        symbols.mark_provisional(s.label->text);
-      }
+      symbols.forget_early_uses_from(uses);  // settled at the end instead
+      formula.uses_from = symbols.early_use_count();
+      symbols.mark_provisional(s.label->text);
       deferred_.clear();  // the settling tells what is wrong with it
     }
     if (!deferred_.empty()) {
@@ -729,11 +748,22 @@ class Pass final : public SymbolSource {
     }
   }
 
+  // A definition waiting to be settled that the definition in hand reads.
+  void note_read(std::string_view name) {
+    std::string key(FoldedName(name).view());
+    if (const auto formula = formula_of_.find(key); formula != formula_of_.end())
+      reading_->emplace_back(std::move(key), formula->second);
+  }
+
   // During settle_definitions: a definition waiting to be settled through
-  // the order, any other name as the pass left it.
+  // the order (the one read where it stands, else the last one of the
+  // name), any other name as the pass left it.
   std::optional<std::int32_t> settled_value_of(std::string_view name) {
-    const auto formula = formula_of_.find(std::string(FoldedName(name).view()));
-    if (formula != formula_of_.end()) return settling_->value_of(formula->second);
+    const std::string key(FoldedName(name).view());
+    for (const auto& [read, formula] : formulas_[settling_formula_].read)
+      if (read == key) return settling_->value_of(formula);
+    if (const auto formula = formula_of_.find(key); formula != formula_of_.end())
+      return settling_->value_of(formula->second);
     return context_.symbols.value_in_pass(name);
   }
 
@@ -746,6 +776,7 @@ class Pass final : public SymbolSource {
     settling_ = &order;
     order.settle([this](std::size_t index) {
       const Formula& formula = formulas_[index];
+      settling_formula_ = index;
       scope_ = formula.site.scope;
       location_ = formula.site.address;
       set_ = formula.site.set;
@@ -781,6 +812,10 @@ class Pass final : public SymbolSource {
       }
     }
     replaying_ = nullptr;
+    for (const BoundUse& use : bound_uses_) {
+      const SettledDefinition& read = settled[use.formula];
+      if (read.state == SettledDefinition::State::Known && use.seen != read.value) bound_uses_changed_ = true;
+    }
   }
 
   // "x -> y -> x"; a long way round shows its start and its end.
@@ -1210,6 +1245,10 @@ class Pass final : public SymbolSource {
   std::vector<Formula> formulas_;
   std::unordered_map<std::string, std::size_t> formula_of_;  // folded name -> the formula that gives its value
   DefinitionOrder* settling_ = nullptr;  // while the definitions are settled
+  std::size_t settling_formula_ = 0;     // the one being evaluated then
+  std::vector<std::pair<std::string, std::size_t>>* reading_ = nullptr;  // reads of the definition in hand
+  std::vector<BoundUse> bound_uses_;
+  bool bound_uses_changed_ = false;
   std::string_view statement_line_;      // the line of the statement in hand, as tokenized
   const Fixup* replaying_ = nullptr;
   bool was_instruction_ = false;  // the last statement was an instruction

@@ -65,7 +65,7 @@ std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
     const bool this_pass = found->symbol.pass == pass_;
     if (found->symbol.kind == SymbolKind::Set) {
       ++set_reads_;
-      current_set_reads_ += this_pass ? 1 : 0;
+      current_set_reads_ += this_pass && !found->symbol.provisional ? 1 : 0;
     }
     if (this_pass && !found->symbol.provisional) return found->symbol.value;
     early_uses_.push_back({found->key, found->symbol.value});
@@ -97,6 +97,19 @@ std::optional<std::int32_t> SymbolTable::value_in_pass(std::string_view name) co
   const Entry* const found = find(key, key.hash());
   if (!found || found->symbol.pass != pass_ || found->symbol.kind == SymbolKind::Register) return std::nullopt;
   return found->symbol.value;
+}
+
+std::vector<std::optional<std::int32_t>> SymbolTable::take_early_uses(std::string_view name, std::size_t from) {
+  const FoldedName key(name);
+  std::vector<std::optional<std::int32_t>> seen;
+  const auto kept = std::remove_if(early_uses_.begin() + static_cast<std::ptrdiff_t>(std::min(from, early_uses_.size())),
+                                   early_uses_.end(), [&](const EarlyUse& use) {
+                                     if (use.key != key.view()) return false;
+                                     seen.push_back(use.seen);
+                                     return true;
+                                   });
+  early_uses_.erase(kept, early_uses_.end());
+  return seen;
 }
 
 bool SymbolTable::defined_so_far(std::string_view name) const {

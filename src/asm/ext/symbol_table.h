@@ -56,8 +56,8 @@ class SymbolTable {
   // The value of a name defined in this pass, without noting a use, or none.
   std::optional<std::int32_t> value_in_pass(std::string_view name) const;
 
-  // Reads of set symbols defined earlier in this pass: their value then is
-  // not the one at the end.
+  // Reads of set symbols defined earlier in this pass, provisional ones
+  // aside: their value then is not the one at the end.
   std::size_t current_set_reads() const { return current_set_reads_; }
 
   // True when the name was defined earlier in this pass (ifdef).
@@ -70,6 +70,9 @@ class SymbolTable {
   // forgotten when their statement will be encoded again at the pass's end.
   std::size_t early_use_count() const { return early_uses_.size(); }
   void forget_early_uses_from(std::size_t count) { early_uses_.resize(count); }
+  // The values early uses of a name from a position on saw, taken out: a
+  // set symbol defined again read them from its earlier definition.
+  std::vector<std::optional<std::int32_t>> take_early_uses(std::string_view name, std::size_t from);
 
   // Reads of set symbols so far: their value may change before the end.
   std::size_t set_reads() const { return set_reads_; }
