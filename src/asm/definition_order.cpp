@@ -81,12 +81,14 @@ void DefinitionOrder::settle_from(std::size_t first, const Evaluate& evaluate) {
 void DefinitionOrder::close_cycle(std::size_t named) {
   // The waiting definitions from the top down to the one named again.
   std::vector<std::size_t> cycle;
+  in_cycle_.resize(settled_.size());
   for (auto place = stack_.rbegin(); place != stack_.rend(); ++place) {
-    if (settled_[*place].state != State::Waiting) continue;
-    if (std::find(cycle.begin(), cycle.end(), *place) != cycle.end()) continue;
+    if (settled_[*place].state != State::Waiting || in_cycle_[*place]) continue;
+    in_cycle_[*place] = true;
     cycle.push_back(*place);
     if (*place == named) break;
   }
+  for (const std::size_t member : cycle) in_cycle_[member] = false;
   // Each names the one above it; the top names the first.
   std::reverse(cycle.begin(), cycle.end());
   for (std::size_t i = 0; i < cycle.size(); ++i) {

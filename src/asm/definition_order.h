@@ -59,6 +59,7 @@ class DefinitionOrder {
   std::vector<std::size_t> needed_;
   std::optional<std::size_t> waiting_;
   std::optional<std::size_t> blocked_by_;
+  std::vector<bool> in_cycle_;  // while a cycle is gathered
 };
 
 }  // namespace zorvin::asm48
