@@ -53,6 +53,12 @@ void DefinitionOrder::settle_from(std::size_t first, const Evaluate& evaluate) {
       close_cycle(*waiting_);
       continue;
     }
+    if (!attempt.value && attempt.certain) {
+      current.state = State::Failed;  // told now: the ones it names follow on their own
+      current.error = attempt.error;
+      stack_.pop_back();
+      continue;
+    }
     if (blocked_by_) {
       // A value made of one that cannot be known cannot be known either;
       // only a cycle is told again for each definition leading into it.

@@ -29,6 +29,7 @@ class DefinitionOrder {
   struct Attempt {
     std::optional<std::int32_t> value;
     std::string error;
+    bool certain = false;  // the error stands whatever the others named turn out to be
   };
   using Evaluate = std::function<Attempt(std::size_t definition)>;
 

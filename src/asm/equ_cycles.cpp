@@ -90,7 +90,10 @@ int report_circular_equs(const LineTable& table, const EquValues& written, Diagn
   std::vector<std::vector<std::size_t>> named(names.size());
   for (std::size_t line = 0; line < written.values.size(); ++line) {
     auto& edges = named[node_of_line[line]];
-    for_each_word(fold_case(written.values[line]), [&](std::string_view word) {
+    const std::string value = fold_case(written.values[line]);
+    // "R equ r" replaces a name by itself and changes no text: no cycle.
+    if (const auto own = node_of.find(value); own != node_of.end() && own->second == node_of_line[line]) continue;
+    for_each_word(value, [&](std::string_view word) {
       const auto node = node_of.find(std::string(word));
       if (node != node_of.end() && std::find(edges.begin(), edges.end(), node->second) == edges.end())
         edges.push_back(node->second);

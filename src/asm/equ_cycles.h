@@ -3,6 +3,7 @@
 // belongs, which then reads as a hexadecimal number ("bh") or a label. An
 // equ line whose value still names an equ symbol after the substitution is
 // reported with the way round the cycle, found over the values as written.
+// A value that is its own name ("R equ r") changes no text and is no cycle.
 #pragma once
 
 #include <string_view>

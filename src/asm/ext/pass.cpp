@@ -214,7 +214,13 @@ class Pass final : public SymbolSource {
   }
 
   std::optional<std::int32_t> value_of(std::string_view name) override {
-    if (settling_) return settled_value_of(qualified(name));
+    if (settling_) {
+      const auto value = settled_value_of(qualified(name));
+      if (!value && nowhere_.empty() && !context_.symbols.value_in_pass(qualified(name)) && !formula_named(name) &&
+          !reads_as_hex(name))
+        nowhere_ = name;
+      return value;
+    }
     const std::string_view key = qualified(name);
     if (reading_) note_read(key);
     return context_.symbols.value_of(key);
@@ -706,7 +712,7 @@ class Pass final : public SymbolSource {
   // further on is settled at the end of the pass, with its messages.
   void define_value(const Statement& s, bool is_set) {
     SymbolTable& symbols = context_.symbols;
-    const std::size_t uses = symbols.early_use_count();
+    std::size_t uses = symbols.early_use_count();
     const std::size_t set_reads = symbols.current_set_reads();
     statement_uses_ = uses;
     deferring_ = true;
@@ -720,9 +726,9 @@ class Pass final : public SymbolSource {
     const bool later_names = symbols.early_use_count() > uses && symbols.current_set_reads() == set_reads;
     const std::string key(FoldedName(s.label->text).view());
     if (const auto earlier = formula_of_.find(key); is_set && earlier != formula_of_.end()) {
-      // The name now has the later value; what read the earlier one keeps it.
-      symbols.forget_early_uses_from(uses);
-      for (const auto& seen : symbols.take_early_uses(key, formulas_[earlier->second].uses_from))
+      // The name now has the later value; what read the earlier one, this
+      // line included, keeps it.
+      for (const auto& seen : symbols.take_early_uses(key, formulas_[earlier->second].uses_from, uses))
         bound_uses_.push_back({earlier->second, seen});
       formula_of_.erase(earlier);
     }
@@ -746,6 +752,20 @@ class Pass final : public SymbolSource {
       errors_in_statement_ = 0;
       report(waiting);
     }
+  }
+
+  // "FFh": a number where no name of that spelling is defined.
+  static bool reads_as_hex(std::string_view name) {
+    return name.size() > 1 && (name.back() == 'h' || name.back() == 'H') &&
+           name.substr(0, name.size() - 1).find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+  }
+
+  // True when the name is one of the definitions being settled.
+  bool formula_named(std::string_view name) {
+    const std::string key(FoldedName(qualified(name)).view());
+    for (const auto& [read, formula] : formulas_[settling_formula_].read)
+      if (read == key) return true;
+    return formula_of_.count(key) > 0;
   }
 
   // A definition waiting to be settled that the definition in hand reads.
@@ -777,6 +797,7 @@ class Pass final : public SymbolSource {
     order.settle([this](std::size_t index) {
       const Formula& formula = formulas_[index];
       settling_formula_ = index;
+      nowhere_.clear();
       scope_ = formula.site.scope;
       location_ = formula.site.address;
       set_ = formula.site.set;
@@ -785,6 +806,9 @@ class Pass final : public SymbolSource {
       const std::span<const Token> tokens(line_tokens_.tokens);
       const Evaluation e = evaluate(tokens.subspan(tokens.size() - std::min(tokens.size(), formula.operand_count)), *this);
       if (!e.error.empty()) return DefinitionOrder::Attempt{std::nullopt, e.error};
+      // A name that nothing in the pass defines is undefined whatever the
+      // definitions named with it turn out to be.
+      if (!nowhere_.empty()) return DefinitionOrder::Attempt{std::nullopt, message(kUndefinedSymbol, nowhere_), true};
       if (!e.undefined.empty()) return DefinitionOrder::Attempt{std::nullopt, message(kUndefinedSymbol, e.undefined)};
       return DefinitionOrder::Attempt{e.value, {}};
     });
@@ -1246,6 +1270,7 @@ class Pass final : public SymbolSource {
   std::unordered_map<std::string, std::size_t> formula_of_;  // folded name -> the formula that gives its value
   DefinitionOrder* settling_ = nullptr;  // while the definitions are settled
   std::size_t settling_formula_ = 0;     // the one being evaluated then
+  std::string nowhere_;                  // the first name it reads that nothing defines
   std::vector<std::pair<std::string, std::size_t>>* reading_ = nullptr;  // reads of the definition in hand
   std::vector<BoundUse> bound_uses_;
   bool bound_uses_changed_ = false;

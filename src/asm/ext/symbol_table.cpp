@@ -99,16 +99,22 @@ std::optional<std::int32_t> SymbolTable::value_in_pass(std::string_view name) co
   return found->symbol.value;
 }
 
-std::vector<std::optional<std::int32_t>> SymbolTable::take_early_uses(std::string_view name, std::size_t from) {
+std::vector<std::optional<std::int32_t>> SymbolTable::take_early_uses(std::string_view name, std::size_t from,
+                                                                      std::size_t& position) {
   const FoldedName key(name);
   std::vector<std::optional<std::int32_t>> seen;
-  const auto kept = std::remove_if(early_uses_.begin() + static_cast<std::ptrdiff_t>(std::min(from, early_uses_.size())),
-                                   early_uses_.end(), [&](const EarlyUse& use) {
-                                     if (use.key != key.view()) return false;
-                                     seen.push_back(use.seen);
-                                     return true;
-                                   });
-  early_uses_.erase(kept, early_uses_.end());
+  std::size_t kept = std::min(from, early_uses_.size());
+  const std::size_t end = position;
+  for (std::size_t i = kept; i < early_uses_.size(); ++i) {
+    if (early_uses_[i].key == key.view()) {
+      seen.push_back(early_uses_[i].seen);
+      if (i < end) --position;
+      continue;
+    }
+    if (kept != i) early_uses_[kept] = std::move(early_uses_[i]);
+    ++kept;
+  }
+  early_uses_.resize(kept);
   return seen;
 }
 

@@ -72,7 +72,9 @@ class SymbolTable {
   void forget_early_uses_from(std::size_t count) { early_uses_.resize(count); }
   // The values early uses of a name from a position on saw, taken out: a
   // set symbol defined again read them from its earlier definition.
-  std::vector<std::optional<std::int32_t>> take_early_uses(std::string_view name, std::size_t from);
+  // `position` (a count of early uses) is moved back by those taken before it.
+  std::vector<std::optional<std::int32_t>> take_early_uses(std::string_view name, std::size_t from,
+                                                           std::size_t& position);
 
   // Reads of set symbols so far: their value may change before the end.
   std::size_t set_reads() const { return set_reads_; }

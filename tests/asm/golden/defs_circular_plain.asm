@@ -6,11 +6,13 @@ x       equ y                   ; error: Zirkuläre Definition: x -> y -> x
 y       equ x                   ; error: Zirkuläre Definition: y -> x -> y
 ah      equ bh                  ; error: Zirkuläre Definition: ah -> bh -> ah
 bh      equ AH                  ; error: Zirkuläre Definition: bh -> ah -> bh
-self    equ self                ; error: Zirkuläre Definition: self -> self
+grow    equ grow+1              ; error: Zirkuläre Definition: grow -> grow
 uses    equ ah                  ; error: Zirkuläre Definition: uses -> ah -> bh -> ah
         mov a,#ah
         org x
 start:  jmp x
 ; A value naming its own symbol inside a longer word is substituted, not
-; circular: "cnt" becomes "cnt1" and "jmp cnt" reaches the label cnt1.
+; circular: "cnt" becomes "cnt1" and "jmp cnt" reaches the label cnt1. A
+; value that is its own name changes no text.
 cnt     equ cnt1
+same    equ SAME
