@@ -95,6 +95,7 @@ struct Formula {
   Fixup site;                  // the line (owned), its place, "$" there and the scope of its local names
   std::size_t operand_count = 0;  // the expression: the line's last tokens
   std::string name;            // as written
+  std::string symbol;          // the name it defines, a local one with its scope
   // The definitions waiting to be settled that it read, by folded name: a
   // set symbol may be defined again before the end.
   std::vector<std::pair<std::string, std::size_t>> read;
@@ -724,7 +725,9 @@ class Pass final : public SymbolSource {
     // A set symbol read as it is now may change before the end: such a
     // value waits for the next pass, as it always did.
     const bool later_names = symbols.early_use_count() > uses && symbols.current_set_reads() == set_reads;
-    const std::string key(FoldedName(s.label->text).view());
+    // A local name (.loop, 1$) belongs to the last ordinary label, as where it is read.
+    const std::string defined(qualified(s.label->text));
+    const std::string key(FoldedName(defined).view());
     if (const auto earlier = formula_of_.find(key); is_set && earlier != formula_of_.end()) {
       // The name now has the later value; what read the earlier one, this
       // line included, keeps it.
@@ -732,18 +735,19 @@ class Pass final : public SymbolSource {
         bound_uses_.push_back({earlier->second, seen});
       formula_of_.erase(earlier);
     }
-    if (!symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0))) {
+    if (!symbols.define(defined, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0))) {
       report(kSymbolTwice, s.label->text);
     } else if (later_names) {
       Formula& formula = formulas_.emplace_back();
       formula.site = Fixup{{}, std::string(statement_line_), line_no(), where(), location_, set_, 0, SIZE_MAX, scope_};
       formula.operand_count = s.operands.size();
       formula.name = s.label->text;
+      formula.symbol = defined;
       formula.read = std::move(read);
       formula_of_[key] = formulas_.size() - 1;
       symbols.forget_early_uses_from(uses);  // settled at the end instead
       formula.uses_from = symbols.early_use_count();
-      symbols.mark_provisional(s.label->text);
+      symbols.mark_provisional(defined);
       deferred_.clear();  // the settling tells what is wrong with it
     }
     if (!deferred_.empty()) {
@@ -816,13 +820,13 @@ class Pass final : public SymbolSource {
     const auto& settled = order.settled();
     for (std::size_t i = 0; i < formulas_.size(); ++i) {
       const Formula& formula = formulas_[i];
-      const auto still_named = formula_of_.find(std::string(FoldedName(formula.name).view()));
+      const auto still_named = formula_of_.find(std::string(FoldedName(formula.symbol).view()));
       const bool named = still_named != formula_of_.end() && still_named->second == i;
       replaying_ = &formula.site;
       errors_in_statement_ = 0;
       switch (settled[i].state) {
         case SettledDefinition::State::Known:
-          if (named) context_.symbols.settle(formula.name, settled[i].value);
+          if (named) context_.symbols.settle(formula.symbol, settled[i].value);
           break;
         case SettledDefinition::State::Failed:
           report(settled[i].error);
