@@ -116,4 +116,21 @@ std::vector<std::size_t> DefinitionOrder::path_of(std::size_t circular) const {
   return path;
 }
 
+std::string DefinitionOrder::cycle_text(std::size_t circular,
+                                        const std::function<std::string_view(std::size_t)>& name_of) const {
+  constexpr std::size_t kShownAtStart = 5;
+  constexpr std::size_t kShownAtEnd = 3;
+  const std::vector<std::size_t> path = path_of(circular);
+  std::string text;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path.size() > kShownAtStart + kShownAtEnd && i >= kShownAtStart && i + kShownAtEnd < path.size()) {
+      if (i == kShownAtStart) text += " -> ...";
+      continue;
+    }
+    if (i > 0) text += " -> ";
+    text += name_of(path[i]);
+  }
+  return text;
+}
+
 }  // namespace zorvin::asm48

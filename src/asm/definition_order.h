@@ -9,9 +9,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorvin::asm48 {
+
+// " -> Zirkuläre Definition: " + cycle_text(...), in every dialect.
+inline constexpr std::string_view kCircularDefinition = " -> Zirkuläre Definition: ";
 
 struct SettledDefinition {
   enum class State { Unvisited, Waiting, Known, Failed, Blocked, Circular };
@@ -48,6 +52,10 @@ class DefinitionOrder {
   // A circular definition, each one it names in turn, and again the first
   // one of the cycle it leads into: x -> y -> x, or z -> x -> y -> x.
   std::vector<std::size_t> path_of(std::size_t circular) const;
+
+  // The path of a circular definition as "x -> y -> x"; a long way round
+  // shows its start and its end.
+  std::string cycle_text(std::size_t circular, const std::function<std::string_view(std::size_t)>& name_of) const;
 
  private:
   void settle_from(std::size_t first, const Evaluate& evaluate);

@@ -12,8 +12,6 @@ namespace zorvin::asm48 {
 
 namespace {
 
-inline constexpr std::string_view kCircularDefinition = " -> Zirkuläre Definition: ";
-
 bool is_equ_line(const LineRecord& record) { return record.is_equ && !record.mnemonic.empty(); }
 
 // Letters, digits, "_", ".", "?", "$" and the bytes of UTF-8 sequences: what
@@ -34,22 +32,6 @@ void for_each_word(const std::string& folded, Found&& found) {
     while (pos < folded.size() && is_word_byte(folded[pos])) ++pos;
     if (pos > start) found(std::string_view(folded).substr(start, pos - start));
   }
-}
-
-// "x -> y -> x"; a long way round shows its start and its end.
-std::string path_text(const std::vector<std::size_t>& path, const std::vector<std::string_view>& names) {
-  constexpr std::size_t kShownAtStart = 5;
-  constexpr std::size_t kShownAtEnd = 3;
-  std::string text;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (path.size() > kShownAtStart + kShownAtEnd && i >= kShownAtStart && i + kShownAtEnd < path.size()) {
-      if (i == kShownAtStart) text += " -> ...";
-      continue;
-    }
-    if (i > 0) text += " -> ";
-    text += names[path[i]];
-  }
-  return text;
 }
 
 }  // namespace
@@ -115,7 +97,7 @@ int report_circular_equs(const LineTable& table, const EquValues& written, Diagn
     if (order.settled()[node].state != SettledDefinition::State::Circular) continue;
     if (!reported.insert(equ_records[line]->line_no).second) continue;
     std::string text(kCircularDefinition);
-    text += path_text(order.path_of(node), names);
+    text += order.cycle_text(node, [&](std::size_t name) { return names[name]; });
     diagnostics.report(equ_records[line]->line_no, text);
     ++errors;
   }

@@ -832,7 +832,8 @@ class Pass final : public SymbolSource {
           report(settled[i].error);
           break;
         case SettledDefinition::State::Circular:
-          report(kCircularDefinition, cycle_text(order.path_of(i)));
+          report(kCircularDefinition,
+                 order.cycle_text(i, [this](std::size_t f) { return std::string_view(formulas_[f].name); }));
           ++result_.circular;
           break;
         default:
@@ -844,22 +845,6 @@ class Pass final : public SymbolSource {
       const SettledDefinition& read = settled[use.formula];
       if (read.state == SettledDefinition::State::Known && use.seen != read.value) bound_uses_changed_ = true;
     }
-  }
-
-  // "x -> y -> x"; a long way round shows its start and its end.
-  std::string cycle_text(const std::vector<std::size_t>& path) const {
-    constexpr std::size_t kShownAtStart = 5;
-    constexpr std::size_t kShownAtEnd = 3;
-    std::string text;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-      if (path.size() > kShownAtStart + kShownAtEnd && i >= kShownAtStart && i + kShownAtEnd < path.size()) {
-        if (i == kShownAtStart) text += " -> ...";
-        continue;
-      }
-      if (i > 0) text += " -> ";
-      text += formulas_[path[i]].name;
-    }
-    return text;
   }
 
   // Lines up to the endm that closes the block; none when the enclosing
