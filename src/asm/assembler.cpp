@@ -90,7 +90,7 @@ AssemblyResult Assembler::run(std::string editor_text, const std::string& source
   const EquValues written = equ_values(table_);
   result.error_count = symbol_pass(table_, diagnostics);
   // A value that could not be substituted is no value: nothing is encoded.
-  result.error_count += report_circular_equs(table_, written, diagnostics);
+  result.error_count += report_circular_equs(written, diagnostics);
   // An operand that outgrew the substitution is no text to encode.
   if (result.error_count == 0) result.error_count = encoding_pass(table_, diagnostics);
   // Addresses and targets only mean something once every line encoded.

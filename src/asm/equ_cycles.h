@@ -14,9 +14,11 @@
 
 namespace zorvin::asm48 {
 
-// The equ values as written: taken before the substitution rewrites them.
+// The equ lines and their values as written: taken before the substitution
+// rewrites the values. The records stay where they are in the table.
 struct EquValues {
-  // operand1 of each equ line, in table order: views of the source text, which the table keeps
+  std::vector<const LineRecord*> records;
+  // operand1 of each, as written: views of the source text, which the table keeps
   std::vector<std::string_view> values;
 };
 
@@ -25,6 +27,6 @@ EquValues equ_values(const LineTable& table);
 // After the substitution: reports each equ line whose value still names an
 // equ symbol as a whole word and leads into a cycle of names; a line that
 // has a message already gets none. Returns the number of lines reported.
-int report_circular_equs(const LineTable& table, const EquValues& written, Diagnostics& diagnostics);
+int report_circular_equs(const EquValues& equs, Diagnostics& diagnostics);
 
 }  // namespace zorvin::asm48
