@@ -11,8 +11,11 @@ namespace zorvin::asm48::ext {
 
 namespace {
 
-// Two passes settle every ordinary source (the second knows all forward
-// names); more are needed only when sizes depend on such names.
+// One pass settles an ordinary source: definitions that name something
+// defined further on are settled at its end in the order they depend on
+// each other, and statements that used such names are encoded again. More
+// passes are needed only when an address, a size or a condition depends
+// on such names.
 constexpr int kMaxPasses = 10;
 
 // Where a message about the whole source goes: its first statement.

@@ -1,7 +1,9 @@
 // Names of the extended dialect across the passes of one run: labels, equ
 // and set symbols and register aliases, compared without regard to case.
-// A name used before its definition gets the value of the previous pass;
-// the run repeats until every such use saw the value the name ends with.
+// A name used before its definition gets the value of the previous pass; a
+// definition made of such names is provisional until the pass settles it
+// at its end, and reads of it count as early too. The run repeats until
+// every early use saw the value the name ends with.
 #pragma once
 
 #include <cstdint>
