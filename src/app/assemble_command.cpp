@@ -5,11 +5,11 @@
 // asm/work_limits.h), so any source ends within about a second and a few
 // hundred MB, and the editor's text is only read. A worker thread would buy
 // little for that second and cost a second owner of the line table.
-#include <algorithm>
 #include <new>
 
 #include "app/app.h"
 #include "app/ids.h"
+#include "asm/run_messages.h"
 #include "files/binary_path.h"
 #include "output/listing.h"
 #include "output/output_writer.h"
@@ -37,12 +37,8 @@ void App::assemble() {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;
   }
-  panes_.append_message(result.dialect_line);
-  const std::size_t shown = std::min(result.errors.size(), kShownErrorLines);
-  for (std::size_t i = 0; i < shown; ++i) panes_.append_message(asm48::format_diagnostic(result.errors[i]));
-  if (static_cast<std::size_t>(result.error_count) > shown)
-    panes_.append_message("... und " + std::to_string(static_cast<std::size_t>(result.error_count) - shown) +
-                          " weitere Fehlermeldungen, die nicht angezeigt werden");
+  // The same lines as zorvin-asm prints, warnings included.
+  for (const std::string& line : asm48::run_message_lines(result, kShownErrorLines)) panes_.append_message(line);
   last_assembly_failed_ = !result.ok();
   std::string summary = result.summary;
   if (result.ok()) {
