@@ -117,6 +117,7 @@ class App {
   std::optional<files::FileIdentity> source_file_;
   bool source_file_cut_ = false;
   bool source_utf8_ = false;  // the text came from a UTF-8 file with its mark, and is saved so again
+  bool text_from_image_ = false;  // the text was disassembled from an image ("Binärdatei öffnen…")
   std::string requested_file_;  // dropped or picked from the recent files, opened by the loop
   std::string dialect_;  // chosen for the editor's text; empty: recognised from it
   int quit_requested_ = 0;

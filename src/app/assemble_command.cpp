@@ -6,6 +6,7 @@
 // hundred MB, and the editor's text is only read. A worker thread would buy
 // little for that second and cost a second owner of the line table.
 #include <new>
+#include <string_view>
 
 #include "app/app.h"
 #include "app/ids.h"
@@ -16,6 +17,13 @@
 
 namespace zorvin::app {
 
+namespace {
+
+constexpr std::string_view kNoImageBeforeSaving =
+    "Keine Binärdatei geschrieben: die rückübersetzte Quelle hat noch keinen Namen. Nach „Quelle speichern“ "
+    "schreibt F5 die Binärdatei neben die Quelle.";
+
+}  // namespace
 
 void App::assemble() {
   // Included files of the extended dialect are found beside the source.
@@ -50,6 +58,9 @@ void App::assemble() {
       image_source_text_ = panes_.editor_text();
     }
     for (const std::string& line : output.messages) panes_.append_message(line);
+    // A user who opened an image expects one back: say why there is none.
+    if (panes_.source_path().empty() && text_from_image_)
+      panes_.append_message(std::string(kNoImageBeforeSaving));
     // A binary that was meant to be written and was not is no success.
     if (!panes_.source_path().empty() && !output.image_written) summary = std::string(output::kOutputsNotSaved);
     debugger_.program_assembled(assembler_, panes_.editor_text(), source_dir);

@@ -106,6 +106,7 @@ void App::open_binary() {
     return;
   }
   panes_.set_source_path("");
+  text_from_image_ = true;
   source_file_.reset();
   source_file_cut_ = false;
   source_utf8_ = false;

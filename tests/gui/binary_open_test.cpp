@@ -107,12 +107,23 @@ TEST_F(BinaryOpen, FillsTheEditorWithASourceThatAssemblesToTheSameImage) {
             std::string::npos)
       << messages();
 
+  // Without a name F5 writes no image, and says so above the summary.
+  app().dispatch_command(command::kAssemble);
+  EXPECT_NE(messages().find("Keine Binärdatei geschrieben: die rückübersetzte Quelle hat noch keinen Namen. Nach "
+                            "„Quelle speichern“ schreibt F5 die Binärdatei neben die Quelle.\n"
+                            "Assemblieren ohne Fehler beendet."),
+            std::string::npos)
+      << messages();
+  EXPECT_EQ(read_file("rom.bin"), kImage);
+
   // Saved under a name of its own, F5 writes the image it came from.
   answer_next_requester(dir_ + "/rom.asm");
   app().dispatch_command(command::kSaveSource);
   app().dispatch_command(command::kAssemble);
   EXPECT_NE(messages().find("Assemblieren ohne Fehler beendet."), std::string::npos) << messages();
   EXPECT_EQ(read_file("rom.bin"), kImage);
+  const std::string all = messages();
+  EXPECT_EQ(all.find("Keine Binärdatei geschrieben"), all.rfind("Keine Binärdatei geschrieben")) << all;
 
   // A changed source stays when the user says No.
   type_into_editor("; mine\n");
