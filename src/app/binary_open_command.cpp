@@ -54,10 +54,10 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
     return std::vector<std::int32_t>{};
   ui.set_window_icon(window::kEntryPoints, image::kLoad);
   ui.set_window_enabled(window::kMain, false);
-  ui.create_label(window::kEntryPoints, kPrompt, {15, 10, 390, 20},
+  // Room for the prompt on two lines; Return in the field is OK.
+  ui.create_label(window::kEntryPoints, kPrompt, {15, 10, 390, 40},
                   "Weitere Einsprünge außer 000H, 003H, 007H (z. B. 0100h 0234h):");
-  ui.create_text_view(window::kEntryPoints, kEntries, true, -1);
-  ui.place_in_control_area(window::kEntryPoints, kEntries, {15, 35, 390, 60});
+  ui.create_entry(window::kEntryPoints, kEntries, {15, 56, 390, 26}, "");
   ui.create_button(window::kEntryPoints, kOk, {220, 110, 85, 25}, "OK");
   ui.create_button(window::kEntryPoints, kCancel, {315, 110, 90, 25}, "Abbrechen");
   ui.show_window(window::kEntryPoints);
@@ -66,7 +66,8 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
   for (;;) {
     const ui::Event event = ui.wait_event();
     if (event.kind == ui::EventKind::CloseRequest) break;
-    if (event.kind != ui::EventKind::Control || (event.id != kOk && event.id != kCancel)) continue;
+    if (event.kind != ui::EventKind::Control || (event.id != kOk && event.id != kCancel && event.id != kEntries))
+      continue;
     if (event.id == kCancel) break;
     std::string bad;
     std::vector<std::int32_t> entries = entry_points_of(ui.text(kEntries), bad);
@@ -75,6 +76,7 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
       break;
     }
     ui.message_box("Hinweis", "'" + bad + "' ist keine Adresse von 0 bis 0FFFh.", ui::MessageIcon::Information, false);
+    ui.focus(kEntries);
   }
   ui.close_window(window::kEntryPoints);
   ui.set_window_enabled(window::kMain, true);
