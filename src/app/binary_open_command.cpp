@@ -87,9 +87,14 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
 
 void App::open_binary() {
   const auto chosen = ui_.choose_file_to_open("Binärdatei öffnen", kImageFilters);
-  if (!chosen) return;
+  if (chosen) open_binary_file(*chosen);
+}
+
+void App::open_binary_file(const std::string& path) {
+  // Offered again in the recent files as an image, not as a source text.
+  ui_.remember_recent_file(path, ui::FileKind::Binary);
   // Holes of a HEX file get the fill byte that F5 will put there again.
-  const dis::ImageFile image = dis::read_image_file(*chosen, 0, settings_.fill_byte);
+  const dis::ImageFile image = dis::read_image_file(path, 0, settings_.fill_byte);
   dis::Disassembly source;
   if (image.ok()) {
     const auto entries = ask_entry_points(ui_);
@@ -97,13 +102,13 @@ void App::open_binary() {
     dis::DisassemblyOptions options;
     options.entries = *entries;
     options.fill_byte = settings_.fill_byte;
-    const auto slash = chosen->rfind('/');
-    options.title = slash == std::string::npos ? *chosen : chosen->substr(slash + 1);
+    const auto slash = path.rfind('/');
+    options.title = slash == std::string::npos ? path : path.substr(slash + 1);
     source = dis::disassemble(image.base, image.bytes, options);
   }
   const std::string error = image.ok() ? source.error : image.error;
   if (!error.empty()) {
-    panes_.append_message(*chosen + " - Binärdatei konnte nicht geöffnet werden (" + error + ")");
+    panes_.append_message(path + " - Binärdatei konnte nicht geöffnet werden (" + error + ")");
     panes_.scroll_messages_to_end();
     return;
   }
@@ -119,7 +124,7 @@ void App::open_binary() {
   panes_.set_modified(0);
   panes_.set_file_status();
   restore_dialect(false);
-  panes_.append_message(*chosen + " (" + std::to_string(image.bytes.size()) + " Byte) rückübersetzt");
+  panes_.append_message(path + " (" + std::to_string(image.bytes.size()) + " Byte) rückübersetzt");
   panes_.scroll_messages_to_end();
   panes_.focus_editor();
 }
