@@ -1,5 +1,6 @@
 #include "sim/serial_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -125,28 +126,57 @@ void SerialDecoder::sample_due(std::uint64_t before) {
 }
 
 // The character is taken as sampled; its edges tell whether the sender's
-// bits had the set length (a fit of the edges to whole bit numbers).
+// bits had the set length. Each edge at k bits offers its offset / k as the
+// sender's bit time; the one that puts all edges nearest to whole bit
+// numbers wins, the longer one where two fit about as well (half of the
+// true time always fits). Rounding the edges to the set bit time instead
+// misnumbers them once the bits are some 20 % off. Looked for from half to
+// 2.1 times the set bit time, with two edges at least (one fits any of its
+// fractions): beyond that, a character whose edges all fall on even bits
+// could pass for bits twice as long. Edges from 9.5 bits on belong to the
+// next character.
 void SerialDecoder::finish_character(bool stop_bit) {
   receiving_ = false;
   if (stop_bit) text_ += static_cast<char>(byte_);  // a framing error delivers nothing
   last_activity_ = static_cast<std::uint64_t>(static_cast<double>(start_) + 10 * bit_);
-  double period = bit_;
-  for (int round = 0; round < 2; ++round) {
-    // First from the early edges, whose bit numbers a 10 % error cannot
-    // confuse, then from all of them with that estimate.
-    double sum_ek = 0;
-    double sum_kk = 0;
-    for (const std::uint64_t edge : edges_) {
-      const double offset = static_cast<double>(edge - start_);
-      const double k = std::round(offset / period);
-      if (k < 1 || (round == 0 && k > 4)) continue;
-      sum_ek += offset * k;
-      sum_kk += k * k;
+  // A character has a dozen edges at most; a line toggling faster than that
+  // is no serial character, and its first edges are enough to tell.
+  const std::size_t used = std::min<std::size_t>(edges_.size(), 32);
+  double best = 0;
+  double best_miss = 1;  // the largest distance of an edge from its bit number, in bits
+  for (std::size_t first = 0; first < used; ++first) {
+    const double first_offset = static_cast<double>(edges_[first] - start_);
+    for (int bits = 1; bits <= 9; ++bits) {
+      double period = first_offset / bits;
+      if (period < 0.5 * bit_ || period > 2.1 * bit_) continue;
+      double miss = 0;
+      int inside = 0;
+      for (int round = 0; round < 2; ++round) {  // then once more with the fitted time
+        double sum_ek = 0;
+        double sum_kk = 0;
+        miss = 0;
+        inside = 0;
+        for (std::size_t i = 0; i < used; ++i) {
+          const double offset = static_cast<double>(edges_[i] - start_);
+          if (offset >= 9.5 * period) break;
+          const double k = std::max(1.0, std::round(offset / period));
+          miss = std::max(miss, std::fabs(offset - k * period) / period);
+          sum_ek += offset * k;
+          sum_kk += k * k;
+          ++inside;
+        }
+        if (sum_kk > 0) period = sum_ek / sum_kk;
+      }
+      if (inside < 2 || miss > 0.2) continue;
+      constexpr double kAsWell = 0.02;
+      if (miss < best_miss - kAsWell || (miss <= best_miss + kAsWell && period > best)) {
+        best = period;
+        best_miss = miss;
+      }
     }
-    if (sum_kk == 0) return;  // no edge inside the character: nothing to tell
-    period = sum_ek / sum_kk;
   }
-  const double deviation = period / bit_ - 1;
+  if (best == 0) return;  // too few edges inside the character: nothing to tell
+  const double deviation = best / bit_ - 1;
   if (std::fabs(deviation) > kRateTolerance) {
     char text[120];
     std::snprintf(text, sizeof text, "Bitlänge weicht um %+.0f %% ab (Zeichen ab Zyklus %llu)", deviation * 100,

@@ -77,6 +77,40 @@ TEST(SerialDecoder, TenPercentOffIsReported) {
   }
 }
 
+// A program timed for one crystal run on another: the bits are far off,
+// and the deviation told is the true one, not a near miss that rounding the
+// edges to the set bit time makes of it.
+TEST(SerialDecoder, AFarOffCrystalIsToldByHowMuch) {
+  struct Case {
+    std::uint64_t clock_hz;     // the crystal the simulator runs at
+    double sender_cycles;       // the program's cycles per bit
+    const char* expected;
+  };
+  const Case cases[] = {
+      {4'000'000, 41, "Bitlänge weicht um +48 % ab"},    // written for 6 MHz, 9600 Bit/s
+      {6'000'000, 27.78, "Bitlänge weicht um -33 % ab"},  // written for 4 MHz
+      {6'000'000, 83.33, "Bitlänge weicht um +100 % ab"}, // written for 12 MHz
+      {6'000'000, 45.83, "Bitlänge weicht um +10 % ab"},
+  };
+  for (const Case& c : cases) {
+    const double bit = cycles_per_bit(c.clock_hz, 9600);
+    for (const std::string text : {"Hallo Welt\r\n", "f", "0123456789"}) {
+      std::vector<LineLevel> levels;
+      encode_serial(text, 1000, c.sender_cycles, 12, levels);
+      SerialDecoder decoder(bit);
+      for (const LineLevel& level : levels) decoder.level(level.cycle, level.mark);
+      decoder.advance_to(levels.back().cycle + 100 * static_cast<std::uint64_t>(bit));
+      int told = 0;
+      for (const SerialProblem& problem : decoder.problems()) {
+        if (!problem.text.starts_with("Bitlänge")) continue;
+        ++told;
+        EXPECT_TRUE(problem.text.starts_with(c.expected)) << c.expected << ", " << text << ": " << problem.text;
+      }
+      EXPECT_GT(told, 0) << c.expected << ", " << text;
+    }
+  }
+}
+
 TEST(SerialDecoder, AMissingStopBitIsAFramingError) {
   const double bit = 40;
   SerialDecoder decoder(bit);
