@@ -212,9 +212,12 @@ class Toolkit {
   void go_to_line(int id, int line);
   // Marks lines (0-based) in the view's gutter, replacing earlier marks. The
   // marks move with the user's edits; line_marks gives their lines now, in
-  // the order they were set.
+  // the order they were set. A mark's sign goes once its line's text
+  // changes (edited, deleted, undone); shown_line_marks gives the lines of
+  // the signs still shown.
   void set_line_marks(int id, const std::vector<int>& lines);
   std::vector<int> line_marks(int id) const;
+  std::vector<int> shown_line_marks(int id) const;
   // The pixels a splitter's two parts share, or -1 before it is laid out.
   int splitter_room(int id) const;
 
