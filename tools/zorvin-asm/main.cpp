@@ -30,6 +30,7 @@
 #include "asm/assembler.h"
 #include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
+#include "asm/run_messages.h"
 #include "files/binary_path.h"
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
@@ -237,16 +238,8 @@ int main(int argc, char** argv) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
   }
-  print_line(result.dialect_line);
-  for (const auto& warning : result.warnings) print_line(zorvin::asm48::format_diagnostic(warning));
+  for (const std::string& line : zorvin::asm48::run_message_lines(result)) print_line(line);
   if (!result.ok()) {
-    for (const auto& error : result.errors) print_line(zorvin::asm48::format_diagnostic(error));
-    // A note among the lines is no error of the count.
-    const auto kept = static_cast<std::size_t>(std::count_if(
-        result.errors.begin(), result.errors.end(),
-        [](const auto& line) { return line.severity == zorvin::asm48::Severity::Error; }));
-    const auto not_kept = static_cast<std::size_t>(result.error_count) - std::min(kept, static_cast<std::size_t>(result.error_count));
-    if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;
   }
