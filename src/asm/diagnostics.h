@@ -67,8 +67,9 @@ inline std::string format_gnu_diagnostic(const Diagnostic& diagnostic, std::stri
                             std::to_string(included ? diagnostic.file_line : diagnostic.line) + ": ";
   std::string_view text = diagnostic.text;
   if (text.starts_with(" -> ")) text.remove_prefix(4);
-  // Warnings and notes say what they are already, as does the error directive.
-  for (const std::string_view kind : {"Fehler: ", "Warnung: ", "Hinweis: "})
+  // Warnings and notes say what they are already, as do the error and
+  // message directives.
+  for (const std::string_view kind : {"Fehler: ", "Warnung: ", "Hinweis: ", "Meldung: "})
     if (text.starts_with(kind)) return place + std::string(text);
   const char* kind = diagnostic.severity == Severity::Error     ? "Fehler: "
                      : diagnostic.severity == Severity::Warning ? "Warnung: "

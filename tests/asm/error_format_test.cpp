@@ -129,6 +129,42 @@ TEST_F(ErrorFormat, ErrorsInAnIncludedFileNameIt) {
   EXPECT_NE(result.out.find("\n" + prefix + "main.asm:4: Fehler: Syntaxfehler\n"), std::string::npos) << result.out;
 }
 
+// Each kind of message from an included file, in both formats: the window's
+// names the file after the including line, GNU's names only the file.
+TEST_F(ErrorFormat, EveryMessageOfAnIncludedFileNamesIt) {
+  struct Case {
+    const char* included;
+    const char* standard;  // the message lines, without the summary
+    const char* gnu;
+  };
+  const Case cases[] = {
+      {"  jmp later\n", "Zeile: 3 -> inc/defs.inc, Zeile 1: Symbol nicht definiert: later\n",
+       "inc/defs.inc:1: Fehler: Symbol nicht definiert: later\n"},
+      {"  nop\nm macro\n  nop\n", "Zeile: 3 -> inc/defs.inc, Zeile 2: endm fehlt\n",
+       "inc/defs.inc:2: Fehler: endm fehlt\n"},
+      {"  nop\n  error \"kaputt\"\n", "Zeile: 3 -> inc/defs.inc, Zeile 2: Fehler: kaputt\n",
+       "inc/defs.inc:2: Fehler: kaputt\n"},
+      {"  warning \"w\"\n  message \"m\"\n  frob\n",
+       "Zeile: 3 -> inc/defs.inc, Zeile 1: Warnung: w\nZeile: 3 -> inc/defs.inc, Zeile 2: Meldung: m\n"
+       "Zeile: 3 -> inc/defs.inc, Zeile 3: Syntaxfehler\n",
+       "inc/defs.inc:1: Warnung: w\ninc/defs.inc:2: Meldung: m\ninc/defs.inc:3: Fehler: Syntaxfehler\n"},
+      // A file included by an included file: the innermost one.
+      {"  nop\n  include \"more.inc\"\n", "Zeile: 3 -> inc/more.inc, Zeile 2: Syntaxfehler\n",
+       "inc/more.inc:2: Fehler: Syntaxfehler\n"},
+  };
+  fs::create_directories(dir_ / "inc");
+  write_file(dir_ / "main.asm", "  cpu 8048\n  nop\n  include \"inc/defs.inc\"\n");
+  write_file(dir_ / "inc" / "more.inc", "  nop\n  frob\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.included);
+    write_file(dir_ / "inc" / "defs.inc", c.included);
+    const std::string standard = assemble("main.asm").out;
+    EXPECT_EQ(standard.substr(0, standard.find("1 Fehler")), c.standard);
+    const std::string gnu = assemble("--fehlerformat gnu main.asm").out;
+    EXPECT_EQ(gnu.substr(0, gnu.find("1 Fehler")), c.gnu);
+  }
+}
+
 // Vim's quickfix list, with the error format GCC's messages are read by,
 // takes each message with its file and line and leaves the other lines.
 TEST_F(ErrorFormat, VimsQuickfixListReadsTheMessages) {
