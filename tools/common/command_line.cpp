@@ -46,13 +46,13 @@ bool ArgumentReader::positional(std::optional<std::string>& slot) {
   return true;
 }
 
-bool ArgumentReader::fail(std::string_view message) {
+std::nullopt_t ArgumentReader::fail(std::string_view message) {
   complain(tool_, message);
   failed_ = true;
-  return false;
+  return std::nullopt;
 }
 
-bool ArgumentReader::unknown() { return fail("unbekanntes oder unvollständiges Argument '" + arg_ + "'"); }
+std::nullopt_t ArgumentReader::unknown() { return fail("unbekanntes oder unvollständiges Argument '" + arg_ + "'"); }
 
 int ArgumentReader::stop() const {
   if (request_ && !failed_) return answer(tool_, *request_);

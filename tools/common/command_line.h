@@ -60,10 +60,11 @@ class ArgumentReader {
   // none was given before.
   bool positional(std::optional<std::string>& slot);
 
-  // Ends the reading with "TOOL: message"; false, for a parser to return.
-  bool fail(std::string_view message);
+  // Ends the reading with "TOOL: message"; nothing, for a parser to return
+  // (`return args.fail("...");`).
+  std::nullopt_t fail(std::string_view message);
   // fail() with "unbekanntes oder unvollständiges Argument '...'".
-  bool unknown();
+  std::nullopt_t unknown();
 
   // Whether a fault, --help or --version ended the reading: the call does
   // not run.

@@ -94,7 +94,7 @@ std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
       options.listing = true;
     } else if (args.value("--fill", value)) {
       const auto fill = zorvin::cli::fill_byte_of(value);
-      if (!fill) return args.fail("--fill erwartet 00 oder FF, nicht '" + value + "'"), std::nullopt;
+      if (!fill) return args.fail("--fill erwartet 00 oder FF, nicht '" + value + "'");
       options.fill_byte = *fill;
     } else if (args.value("--output", value)) {
       options.output = value;
@@ -106,23 +106,21 @@ std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
       options.run.dialect = value;
       if (!zorvin::asm48::dialect_by_option(options.run.dialect).known)
         return args.fail("unbekannter Dialekt '" + value + "' (bekannt: " +
-                         std::string(zorvin::asm48::kDialectOptions) + ")"),
-               std::nullopt;
+                         std::string(zorvin::asm48::kDialectOptions) + ")");
     } else if (args.value("--fehlerformat", value)) {
       options.error_format = zorvin::cli::error_format_named(value);
       if (!options.error_format)
         return args.fail("--fehlerformat erwartet " + std::string(zorvin::cli::kErrorFormatNames) + ", nicht '" +
-                         value + "'"),
-               std::nullopt;
+                         value + "'");
     } else if (args.value("-D", value) || (arg.starts_with("-D") && arg.size() > 2)) {
       const std::string fault = add_definition(arg == "-D" ? value : arg.substr(2), options.run);
-      if (!fault.empty()) return args.fail(fault), std::nullopt;
+      if (!fault.empty()) return args.fail(fault);
     } else if (!args.positional(source)) {
       args.unknown();
     }
   }
   if (args.stopped()) return std::nullopt;
-  if (!source) return args.fail("keine Quelldatei angegeben"), std::nullopt;
+  if (!source) return args.fail("keine Quelldatei angegeben");
   options.source = *source;
   return options;
 }

@@ -54,17 +54,16 @@ std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
     if (args.value("--cpu", value)) {
       options.cpu = value;
       if (!zorvin::asm48::ext::instruction_set_of(options.cpu))
-        return args.fail("unbekannter Prozessor '" + value + "' (8048, 8049, 8050, 8035, 8039, 8040, 8041, 8042)"),
-               std::nullopt;
+        return args.fail("unbekannter Prozessor '" + value + "' (8048, 8049, 8050, 8035, 8039, 8040, 8041, 8042)");
     } else if (args.value("--entry", value) || args.value("--base", value)) {
       const auto address = zorvin::dis::program_address(value);
       if (!address)
-        return args.fail(arg + " erwartet eine Adresse von 0 bis 0FFFh, nicht '" + value + "'"), std::nullopt;
+        return args.fail(arg + " erwartet eine Adresse von 0 bis 0FFFh, nicht '" + value + "'");
       if (arg == "--entry") options.entries.push_back(*address);
       else options.base = *address;
     } else if (args.value("--fill", value)) {
       const auto fill = zorvin::cli::fill_byte_of(value);
-      if (!fill) return args.fail("--fill erwartet 00 oder FF, nicht '" + value + "'"), std::nullopt;
+      if (!fill) return args.fail("--fill erwartet 00 oder FF, nicht '" + value + "'");
       options.fill_byte = *fill;
     } else if (args.value("-o", value) || args.value("--output", value)) {
       options.output = value;
@@ -73,7 +72,7 @@ std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
     }
   }
   if (args.stopped()) return std::nullopt;
-  if (!image) return args.fail("keine Abbilddatei angegeben"), std::nullopt;
+  if (!image) return args.fail("keine Abbilddatei angegeben");
   options.image = *image;
   return options;
 }

@@ -71,18 +71,17 @@ std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
     } else if (args.value("--eprom", value)) {
       options.eprom = value;
       if (zorvin::emu::eprom_part(value).empty())
-        return args.fail("unbekannter EPROM-Code '" + value + "' - gültig sind " + zorvin::emu::eprom_code_list()),
-               std::nullopt;
+        return args.fail("unbekannter EPROM-Code '" + value + "' - gültig sind " + zorvin::emu::eprom_code_list());
     } else if (args.value("--spi", value) || args.value("--auto", value)) {
       const std::optional<int> on = switch_value(value);
-      if (!on) return args.fail(arg + " erwartet 0 oder 1, nicht '" + value + "'"), std::nullopt;
+      if (!on) return args.fail(arg + " erwartet 0 oder 1, nicht '" + value + "'");
       (arg == "--spi" ? options.spi : options.auto_load) = on;
     } else if (!args.positional(options.image)) {
       args.unknown();
     }
   }
   if (args.stopped()) return std::nullopt;
-  if (!options.image) return args.fail("kein Abbild angegeben"), std::nullopt;
+  if (!options.image) return args.fail("kein Abbild angegeben");
   return options;
 }
 
