@@ -78,7 +78,8 @@ TEST_F(ToolOptions, HelpPrintsTheUsageOnStandardOutput) {
   for (const Tool& tool : kTools) {
     const std::string usage_start = std::string("Aufruf: ") + tool.name + " ";
     // Anywhere an option may stand, also after other arguments.
-    for (const std::string& arguments : {std::string("--help"), std::string("-h"), tool.leading + std::string(" --help"),
+    const std::string after_another = tool.leading + std::string(" --help");
+    for (const std::string& arguments : {std::string("--help"), std::string("-h"), after_another,
                                          std::string("--help --frob")}) {
       SCOPED_TRACE(tool.name + (" " + arguments));
       const Outcome result = run(tool, arguments);

@@ -75,7 +75,8 @@ bool parse_options(int argc, char** argv, Options& options) {
       const std::string value = argv[++i];
       options.error_format = cli::error_format_named(value);
       if (!options.error_format)
-        return usage_error("--fehlerformat erwartet " + std::string(cli::kErrorFormatNames) + ", nicht '" + value + "'");
+        return usage_error("--fehlerformat erwartet " + std::string(cli::kErrorFormatNames) + ", nicht '" + value +
+                           "'");
     } else if (!arg.starts_with("-") && !have_program) {
       options.program = arg;
       have_program = true;
