@@ -14,7 +14,7 @@ const char* const kUsage =
     "                      [--firmware current|old] [--spi 0|1] [--auto 0|1]\n"
     "                      [--last-eprom 16|32|64|E64|128|256|E256|512]\n"
     "                      [--spi-image DATEI] [--lose-byte N]... [--stream TEXT]\n"
-    "       zorvin-emusim --help | --version\n"
+    "        zorvin-emusim --help | --version\n"
     "Simuliert den EPROM-Emulator an einem Pseudo-Terminal, erreichbar als PFAD.\n";
 
 namespace {

@@ -12,7 +12,7 @@ const char* const kUsage =
     "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...] [--clock HZ] [--vcd DATEI]\n"
     "                  [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...] [--serial-out DATEI]\n"
     "                  [--expect-output TEXT ...] [--fehlerformat gnu|standard]\n"
-    "       zorvin-sim --help | --version\n";
+    "        zorvin-sim --help | --version\n";
 
 namespace {
 
