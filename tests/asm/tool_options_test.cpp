@@ -3,25 +3,14 @@
 // (a message and the usage on standard error, 2). --help in the place of an
 // option's value is that value, not a request.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "built_program.h"
+#include "cli_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using namespace zorvin::test::asm_cli;
 
 struct Tool {
   const char* name;
@@ -39,39 +28,11 @@ const Tool kTools[] = {
     {"zorvin-emusim", ZORVIN_EMUSIM_EXE, "--silent", "--dump --help", "unbekannte Option '--frob'"},
 };
 
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-class ToolOptions : public testing::Test {
+class ToolOptions : public Cli {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(ZORVIN_TEST_TMP) /
-           ("options_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-
   Outcome run(const Tool& tool, const std::string& arguments) {
-    Outcome result;
-    const std::string program = zorvin::test::shell_command(zorvin::test::built_program_command(tool.program));
-    const std::string command =
-        "cd '" + dir_.string() + "' && timeout 20 " + program + " " + arguments + " 2>stderr.txt </dev/null";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = read_file(dir_ / "stderr.txt");
-    return result;
+    return run_built_program(dir_, tool.program, arguments);
   }
-
-  fs::path dir_;
 };
 
 TEST_F(ToolOptions, HelpPrintsTheUsageOnStandardOutput) {
