@@ -6,6 +6,7 @@ zorvin_packages=(
   libgtest-dev libgmock-dev nlohmann-json3-dev neovim
   xvfb xauth xdotool x11-utils imagemagick d52 clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils groff-base appstream openbox
+  vim
 )
 
 zorvin_install_missing() {

@@ -1,6 +1,7 @@
 // zorvin-asm [--fill 00|FF] [--listing] [--output FILE] [--hex FILE]
 //            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]...
-//            [--analyse [--entry LABEL|ADDRESS]...] SOURCE
+//            [--analyse [--entry LABEL|ADDRESS]...] [--fehlerformat gnu|standard] SOURCE
+// zorvin-asm --help | --version
 //
 // Assembles an 8-bit (ISO 8859-1) source file like the F5 command does and
 // prints, UTF-8, one per line: the dialect line, the listing rows (with --listing), the error
@@ -9,8 +10,10 @@
 // tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
 // --listing-file writes a listing with the source lines and
 // the symbols; --analyse adds the code analysis (stack depth, cycles,
-// hazards; analysis/analysis.h) before the summary. No output replaces a
-// file the run read (the source or an
+// hazards; analysis/analysis.h) before the summary. --fehlerformat gnu (or
+// ZORVIN_FEHLERFORMAT=gnu) writes the messages as "quelle.asm:12: Fehler:
+// Syntaxfehler" for Make and editors. No output replaces a file the run
+// read (the source or an
 // included file, compared by device and inode), and no two outputs are one
 // file. Exit status: 0 without errors, 1 for assembly errors (a source cut
 // by a 00H byte among them), an empty source or an image that could not be
@@ -28,6 +31,7 @@
 
 #include "analysis/analysis.h"
 #include "asm/assembler.h"
+#include "command_line.h"
 #include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
 #include "asm/run_messages.h"
@@ -45,11 +49,14 @@ namespace {
 
 constexpr int kSuccess = 0;
 constexpr int kAssemblyFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kUsageError = zorvin::cli::kUsageError;
 
-constexpr const char* kUsage = 
+constexpr zorvin::cli::Tool kTool = {
+    "zorvin-asm",
     "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] [--hex DATEI] [--listing-file DATEI]\n"
-    "                  [--dialect NAME] [-D NAME[=WERT]]... [--analyse [--entry MARKE|ADRESSE]...] QUELLE\n";
+    "                  [--dialect NAME] [-D NAME[=WERT]]... [--analyse [--entry MARKE|ADRESSE]...]\n"
+    "                  [--fehlerformat gnu|standard] QUELLE\n"
+    "        zorvin-asm --help | --version\n"};
 
 struct Options {
   std::uint8_t fill_byte = 0x00;
@@ -58,6 +65,7 @@ struct Options {
   std::optional<std::string> hex;
   std::optional<std::string> listing_file;
   zorvin::asm48::RunOptions run;
+  std::optional<zorvin::cli::ErrorFormat> error_format;
   std::string source;
   bool analyse = false;
   std::vector<std::string> entries;  // --entry: further entry points for --analyse
@@ -65,82 +73,67 @@ struct Options {
 
 // NAME or NAME=VALUE of -D; the value is a number in any of the usual forms.
 // A value beyond 32 bits and a second -D of a name are refused: the run
-// would use other bits, or only one of the values.
-bool add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
+// would use other bits, or only one of the values. The message, or empty.
+std::string add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
   zorvin::asm48::Definition definition;
   switch (zorvin::asm48::read_definition(text, definition)) {
     case zorvin::asm48::DefinitionFault::None:
       break;
     case zorvin::asm48::DefinitionFault::TooWide:
-      std::fprintf(stderr, "zorvin-asm: -D %s: Zahl passt nicht in 32 Bit\n", text.c_str());
-      return false;
+      return "-D " + text + ": Zahl passt nicht in 32 Bit";
     case zorvin::asm48::DefinitionFault::NoDefinition:
-      std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
-      return false;
+      return "-D erwartet NAME oder NAME=ZAHL, nicht '" + text + "'";
   }
-  if (const auto* earlier = zorvin::asm48::same_name(run.definitions, definition.first)) {
-    std::fprintf(stderr, "zorvin-asm: -D %s: %s ist schon mit -D definiert (Wert %d)\n", text.c_str(),
-                 earlier->first.c_str(), static_cast<int>(earlier->second));
-    return false;
-  }
+  if (const auto* earlier = zorvin::asm48::same_name(run.definitions, definition.first))
+    return "-D " + text + ": " + earlier->first + " ist schon mit -D definiert (Wert " +
+           std::to_string(earlier->second) + ")";
   run.definitions.push_back(std::move(definition));
-  return true;
+  return {};
 }
 
-std::optional<Options> parse_options(int argc, char** argv) {
+std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
   Options options;
-  bool have_source = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--listing") {
+  std::optional<std::string> source;
+  std::string value;
+  while (args.next()) {
+    const std::string& arg = args.arg();
+    if (args.flag("--listing")) {
       options.listing = true;
-    } else if (arg == "--analyse") {
+    } else if (args.flag("--analyse")) {
       options.analyse = true;
-    } else if (arg == "--entry" && i + 1 < argc) {
-      options.entries.push_back(argv[++i]);
-    } else if (arg == "--fill" && i + 1 < argc) {
-      const std::string value = argv[++i];
-      if (value == "00") {
-        options.fill_byte = 0x00;
-      } else if (value == "FF" || value == "ff") {
-        options.fill_byte = 0xFF;
-      } else {
-        std::fprintf(stderr, "zorvin-asm: --fill erwartet 00 oder FF, nicht '%s'\n", value.c_str());
-        return std::nullopt;
-      }
-    } else if (arg == "--output" && i + 1 < argc) {
-      options.output = argv[++i];
-    } else if (arg == "--hex" && i + 1 < argc) {
-      options.hex = argv[++i];
-    } else if (arg == "--listing-file" && i + 1 < argc) {
-      options.listing_file = argv[++i];
-    } else if (arg == "--dialect" && i + 1 < argc) {
-      options.run.dialect = argv[++i];
-      if (!zorvin::asm48::dialect_by_option(options.run.dialect).known) {
-        std::fprintf(stderr, "zorvin-asm: unbekannter Dialekt '%s' (bekannt: %s)\n", options.run.dialect.c_str(),
-                     std::string(zorvin::asm48::kDialectOptions).c_str());
-        return std::nullopt;
-      }
-    } else if (arg == "-D" && i + 1 < argc) {
-      if (!add_definition(argv[++i], options.run)) return std::nullopt;
-    } else if (arg.starts_with("-D") && arg.size() > 2) {
-      if (!add_definition(arg.substr(2), options.run)) return std::nullopt;
-    } else if (!arg.starts_with("-") && !have_source) {
-      options.source = arg;
-      have_source = true;
-    } else {
-      std::fprintf(stderr, "zorvin-asm: unbekanntes oder unvollständiges Argument '%s'\n", arg.c_str());
-      return std::nullopt;
+    } else if (args.value("--entry", value)) {
+      options.entries.push_back(value);
+    } else if (args.value("--fill", value)) {
+      const auto fill = zorvin::cli::fill_byte_of(value);
+      if (!fill) return args.fail("--fill erwartet 00 oder FF, nicht '" + value + "'");
+      options.fill_byte = *fill;
+    } else if (args.value("--output", value)) {
+      options.output = value;
+    } else if (args.value("--hex", value)) {
+      options.hex = value;
+    } else if (args.value("--listing-file", value)) {
+      options.listing_file = value;
+    } else if (args.value("--dialect", value)) {
+      options.run.dialect = value;
+      if (!zorvin::asm48::dialect_by_option(options.run.dialect).known)
+        return args.fail("unbekannter Dialekt '" + value + "' (bekannt: " +
+                         std::string(zorvin::asm48::kDialectOptions) + ")");
+    } else if (args.value("--fehlerformat", value)) {
+      options.error_format = zorvin::cli::error_format_named(value);
+      if (!options.error_format)
+        return args.fail("--fehlerformat erwartet " + std::string(zorvin::cli::kErrorFormatNames) + ", nicht '" +
+                         value + "'");
+    } else if (args.value("-D", value) || (arg.starts_with("-D") && arg.size() > 2)) {
+      const std::string fault = add_definition(arg == "-D" ? value : arg.substr(2), options.run);
+      if (!fault.empty()) return args.fail(fault);
+    } else if (!args.positional(source)) {
+      args.unknown();
     }
   }
-  if (!have_source) {
-    std::fprintf(stderr, "zorvin-asm: keine Quelldatei angegeben\n");
-    return std::nullopt;
-  }
-  if (!options.entries.empty() && !options.analyse) {
-    std::fprintf(stderr, "zorvin-asm: --entry gilt nur zusammen mit --analyse\n");
-    return std::nullopt;
-  }
+  if (args.stopped()) return std::nullopt;
+  if (!source) return args.fail("keine Quelldatei angegeben");
+  options.source = *source;
+  if (!options.entries.empty() && !options.analyse) return args.fail("--entry gilt nur zusammen mit --analyse");
   return options;
 }
 
@@ -202,11 +195,17 @@ bool distinct_outputs(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto options = parse_options(argc, argv);
-  if (!options) {
-    std::fputs(kUsage, stderr);
-    return kUsageError;
-  }
+  zorvin::cli::ArgumentReader args(kTool, argc, argv);
+  const auto options = parse_options(args);
+  if (!options) return args.stop();
+  const zorvin::cli::ErrorFormat error_format =
+      options->error_format ? *options->error_format : zorvin::cli::error_format_from_environment(kTool);
+  // The messages in the format asked for; the source named as the user named it.
+  const auto shown = [&](const zorvin::asm48::Diagnostic& diagnostic) {
+    return error_format == zorvin::cli::ErrorFormat::Gnu
+               ? zorvin::asm48::format_gnu_diagnostic(diagnostic, options->source)
+               : zorvin::asm48::format_diagnostic(diagnostic);
+  };
   zorvin::files::LoadedSource source = zorvin::files::read_source_file(options->source);
   if (!source.ok) {
     std::fprintf(stderr, "zorvin-asm: %s kann nicht gelesen werden: %s\n", options->source.c_str(),
@@ -238,7 +237,7 @@ int main(int argc, char** argv) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
   }
-  for (const std::string& line : zorvin::asm48::run_message_lines(result)) print_line(line);
+  for (const std::string& line : zorvin::asm48::run_message_lines(result, shown)) print_line(line);
   if (!result.ok()) {
     print_line(result.summary);
     return kAssemblyFailed;

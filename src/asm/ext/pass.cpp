@@ -77,7 +77,7 @@ struct Fixup {
   std::string_view text;       // the line as assembled, when a file holds it
   std::string owned;           // or else the line itself (arguments put in)
   std::int32_t line_no = 0;
-  std::string where;           // included file and line, or empty
+  FileLine where;              // included file and line, or none
   std::int32_t address = 0;
   InstructionSet set = InstructionSet::Mcs48;
   std::size_t record = 0;      // its record in the table
@@ -113,6 +113,7 @@ struct Condition {
   bool parent_active = false;  // the enclosing code is assembled
   bool taken = false;          // a branch of this if was taken already
   std::int32_t line_no = 0;
+  FileLine where;              // included file and line of the if, or none
 };
 
 bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
@@ -204,7 +205,8 @@ class Pass final : public SymbolSource {
     }
     // After a bound the open ifs say nothing about the source.
     if (!context_.budget.exceeded() && !result_.error_limit)
-      for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
+      for (const Condition& open : conditions_)
+        result_.diagnostics.report(open.line_no, kEndifMissing, Severity::Error, open.where);
     // Cut short, the pass has no end for its definitions to be settled at.
     if (!result_.cut_short) settle_definitions();
     context_.symbols.end_provisional();
@@ -272,12 +274,13 @@ class Pass final : public SymbolSource {
     return nullptr;
   }
 
-  // The included file and line a statement stands in, or empty.
-  std::string where() const {
+  // The included file and line a statement stands in, or none.
+  FileLine where() const {
     if (replaying_) return replaying_->where;
     const Frame* file = innermost_include();
+    if (!file) return {};
     const std::size_t back = file == &frames_.back() ? lines_back_ : 0;
-    return file ? file->block->file_name + ", Zeile " + std::to_string(file->next - back) + ":" : std::string();
+    return {file->block->file_name, static_cast<std::int32_t>(file->next - back)};
   }
 
   // Messages from an included file also say where in it. The detail (a
@@ -297,12 +300,9 @@ class Pass final : public SymbolSource {
       joined_ += detail;
       text = joined_;
     }
-    const std::string where = this->where();
-    if (where.empty() || !text.starts_with(" -> ")) {
-      result_.diagnostics.report(line_no(), text);
-    } else {
-      result_.diagnostics.report(line_no(), std::string(" -> ") + where + " " + std::string(text.substr(4)));
-    }
+    // A text without the arrow names no place in the file.
+    result_.diagnostics.report(line_no(), text, result_.diagnostics.severity,
+                               text.starts_with(" -> ") ? where() : FileLine{});
   }
 
   void end_of_frame() {
@@ -335,7 +335,8 @@ class Pass final : public SymbolSource {
   void pop_frame() {
     const std::size_t depth = frames_.back().conditions;
     while (conditions_.size() > depth) {
-      result_.diagnostics.report(conditions_.back().line_no, kEndifMissing);
+      result_.diagnostics.report(conditions_.back().line_no, kEndifMissing, Severity::Error,
+                                 conditions_.back().where);
       conditions_.pop_back();
     }
     frames_.pop_back();
@@ -645,7 +646,7 @@ class Pass final : public SymbolSource {
       const bool defined =
           !s.operands.empty() && context_.symbols.defined_so_far(qualified(s.operands[0].text));
       const bool holds = parent && defined == ifdef;
-      conditions_.push_back({holds, parent, holds, line_no()});
+      conditions_.push_back({holds, parent, holds, line_no(), where()});
       return true;
     }
     if (s.is(word_key("if"))) {
@@ -656,7 +657,7 @@ class Pass final : public SymbolSource {
       }
       const bool parent = assembling();
       const bool holds = parent && condition_holds(s.operands);
-      conditions_.push_back({holds, parent, holds, line_no()});
+      conditions_.push_back({holds, parent, holds, line_no(), where()});
       return true;
     }
     if (!s.is(word_key("elseif")) && !s.is(word_key("else")) && !s.is(word_key("endif"))) return false;
@@ -852,6 +853,7 @@ class Pass final : public SymbolSource {
   std::shared_ptr<LineBlock> record_block() {
     auto block = std::make_shared<LineBlock>();
     const std::int32_t opened_at = line_no();
+    const FileLine opened_in = where();
     int depth = 1;
     Frame& frame = frames_.back();
     while (!frame.at_end()) {
@@ -875,7 +877,7 @@ class Pass final : public SymbolSource {
       }
       block->owned.emplace_back(text);
     }
-    result_.diagnostics.report(opened_at, kEndmMissing);
+    result_.diagnostics.report(opened_at, kEndmMissing, Severity::Error, opened_in);
     return nullptr;
   }
 
@@ -1089,9 +1091,7 @@ class Pass final : public SymbolSource {
   }
 
   void warn(std::string text, Severity severity = Severity::Warning) {
-    const std::string where = this->where();
-    if (!where.empty() && text.starts_with(" -> ")) text = " -> " + where + " " + text.substr(4);
-    result_.warnings.report(line_no(), text, severity);
+    result_.warnings.report(line_no(), text, severity, text.starts_with(" -> ") ? where() : FileLine{});
   }
 
   void data(const Statement& s) {
@@ -1240,10 +1240,7 @@ class Pass final : public SymbolSource {
   void warn_other_bank(std::int32_t target) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%04XH", static_cast<unsigned>(target) & 0xFFFFu);
-    std::string text = message(kOtherBank, hex);
-    const std::string where = this->where();
-    if (!where.empty()) text = " -> " + where + " " + text.substr(4);
-    result_.warnings.report(line_no(), text);
+    result_.warnings.report(line_no(), message(kOtherBank, hex), result_.warnings.severity, where());
   }
 
   RunContext& context_;
