@@ -65,7 +65,9 @@ bool Board::attach(sim::Simulator& simulator, std::string& error) {
                                 [this](std::uint8_t low, std::uint8_t value) { bus_write(low, value); }});
   simulator.set_pin_listener([this](const sim::PinEvent& event) { pin_changed(event); });
   update_columns();
+  // The pins come up high: E may already be high, which is no transfer.
   lcd_e_high_ = file_.lcd && !file_.lcd->address && pin_high(simulator, file_.lcd->e);
+  lcd_read_ = true;
   return true;
 }
 
@@ -124,12 +126,18 @@ void Board::update_columns() {
 void Board::lcd_pins_changed(std::uint64_t cycle) {
   const LcdWiring& wiring = *file_.lcd;
   const bool e = pin_high(*simulator_, wiring.e);
-  const bool rs = pin_high(*simulator_, wiring.rs);
-  const bool read = wiring.rw && pin_high(*simulator_, *wiring.rw);
   const bool four = wiring.data.size() == 4;
   const bool rose = e && !lcd_e_high_;
   const bool fell = !e && lcd_e_high_;
   lcd_e_high_ = e;
+  // RS and R/W count as they stand when E rises (they must be set up
+  // before it); the data as it stands when E falls.
+  if (rose) {
+    lcd_rs_ = pin_high(*simulator_, wiring.rs);
+    lcd_read_ = wiring.rw && pin_high(*simulator_, *wiring.rw);
+  }
+  const bool rs = lcd_rs_;
+  const bool read = lcd_read_;
   if (fell && !read) {
     unsigned value = 0;
     for (std::size_t bit = 0; bit < wiring.data.size(); ++bit)
@@ -138,7 +146,7 @@ void Board::lcd_pins_changed(std::uint64_t cycle) {
     else lcd_->write(rs, static_cast<std::uint8_t>(value), cycle);
   }
   // While E is high with R/W high the controller drives DB0-DB7.
-  const bool drives = e && read;
+  const bool drives = e && read && lcd_reading_;
   if (rose && read) {
     const unsigned value = four ? lcd_->read_nibble(rs, cycle) : lcd_->read(rs, cycle);
     lcd_reading_ = true;

@@ -69,6 +69,8 @@ class Board {
   std::array<bool, sim::kPortCount> keyboard_ports_{};
   std::array<bool, sim::kPortCount> lcd_ports_{};
   bool lcd_e_high_ = false;
+  bool lcd_rs_ = false;       // RS and R/W as E rose
+  bool lcd_read_ = false;
   bool lcd_reading_ = false;  // the LCD drives the data pins
 };
 
