@@ -101,10 +101,11 @@ bool BoardScript::load(Board& board, sim::Simulator& simulator, const std::vecto
       if (!key) return fail(board.file().keyboard ? "die Tastatur hat keine Taste '" + event.key + "'"
                                                   : "die Platine hat keine [Tastatur]");
       const bool down = event.kind == BoardEvent::Kind::KeyDown;
-      // A latching key changes with each press; its release does nothing.
-      if (board.latching(event.key) && !down) continue;
+      // A latching key changes with each press, at once; its release does nothing.
+      const bool latching = board.latching(event.key);
+      if (latching && !down) continue;
       contacts_.push_back({event.cycle, *key, down});
-      if (bounce == 0) continue;
+      if (bounce == 0 || latching) continue;
       for (int change = 1; change <= kBounceChanges; ++change)
         contacts_.push_back({event.cycle + bounce * static_cast<std::uint64_t>(change) / kBounceChanges, *key,
                              change % 2 == 0 ? down : !down});
@@ -113,7 +114,7 @@ bool BoardScript::load(Board& board, sim::Simulator& simulator, const std::vecto
       host_.push_back(event);
     }
   }
-  // A latching key's presses toggle it: the contact after each is known only in order.
+  // In time order; a latching key's presses toggle it in the order of the file.
   std::stable_sort(contacts_.begin(), contacts_.end(), [](const Contact& a, const Contact& b) { return a.cycle < b.cycle; });
   return true;
 }
@@ -123,7 +124,7 @@ std::uint64_t BoardScript::advance_to(std::uint64_t now) {
     const Contact& contact = contacts_[next_contact_++];
     const auto& layout = board_->file().keyboard->layout;
     const std::string& name = layout[static_cast<std::size_t>(contact.key.row)][static_cast<std::size_t>(contact.key.column)];
-    const bool closed = board_->latching(name) && contact.closed ? !board_->contact(contact.key) : contact.closed;
+    const bool closed = board_->latching(name) ? !board_->contact(contact.key) : contact.closed;
     board_->set_contact(contact.key, closed);
   }
   while (!host_.empty() && host_.front().cycle <= now) {
