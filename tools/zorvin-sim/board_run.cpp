@@ -147,6 +147,10 @@ bool BoardRun::finish(const Options& options, std::FILE* out) {
       ok = false;
     }
   }
+  if (!board_->lcd() && (options.lcd || !options.expected_lcd.empty())) {
+    std::fprintf(out, "--lcd und --expect-lcd: die Platine hat kein [LCD]\n");
+    ok = false;
+  }
   for (const std::string& expected : options.expected_lcd) {
     bool found = false;
     if (const board::Lcd* lcd = board_->lcd())
