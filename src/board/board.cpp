@@ -58,6 +58,8 @@ bool Board::attach(sim::Simulator& simulator, std::string& error) {
     }
   }
   simulator_ = &simulator;
+  // The state's xram shows bus addresses 00H-FFH, for --expect XRAM[..] and a debugger's view.
+  for (std::uint32_t address = 0; address < 256; ++address) simulator.state().xram[address] = ram_at(address);
   for (const PinLevel& level : file_.levels) drive_pin(simulator, level.pin, level.high);
   if (file_.lcd) lcd_ = std::make_unique<Lcd>(file_.lcd->columns, file_.lcd->rows, simulator.clock_hz());
   if (!sim::info(file_.part).upi)
@@ -167,6 +169,12 @@ std::uint32_t Board::bus_address(std::uint8_t low) const {
   return address;
 }
 
+std::uint8_t Board::ram_at(std::uint32_t address) const {
+  if (file_.ram && address >= file_.ram->address && address < file_.ram->address + file_.ram->size)
+    return ram_[address - file_.ram->address];
+  return 0xFF;  // nothing answers: the bus floats high
+}
+
 // The strobe comes in the instruction's second cycle.
 std::uint8_t Board::bus_read(std::uint8_t low) {
   const std::uint32_t address = bus_address(low);
@@ -179,9 +187,10 @@ std::uint8_t Board::bus_read(std::uint8_t low) {
 
 void Board::bus_write(std::uint8_t low, std::uint8_t value) {
   const std::uint32_t address = bus_address(low);
-  if (file_.ram && address >= file_.ram->address && address < file_.ram->address + file_.ram->size)
+  if (file_.ram && address >= file_.ram->address && address < file_.ram->address + file_.ram->size) {
     ram_[address - file_.ram->address] = value;
-  else if (lcd_ && file_.lcd->address && (address & ~1u) == *file_.lcd->address)
+    if (address < 256) simulator_->state().xram[address] = value;
+  } else if (lcd_ && file_.lcd->address && (address & ~1u) == *file_.lcd->address)
     lcd_->write((address & 1) != 0, value, simulator_->state().cycles + 1);
 }
 

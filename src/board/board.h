@@ -58,6 +58,7 @@ class Board {
   void update_columns();
   void lcd_pins_changed(std::uint64_t cycle);
   std::uint32_t bus_address(std::uint8_t low) const;
+  std::uint8_t ram_at(std::uint32_t address) const;
   std::uint8_t bus_read(std::uint8_t low);
   void bus_write(std::uint8_t low, std::uint8_t value);
 

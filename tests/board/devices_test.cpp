@@ -159,6 +159,7 @@ TEST(MovxBus, RamWithAddressBitsKeptInItsFile) {
     simulator.run({.max_steps = 8});
     EXPECT_EQ(board.ram()[0x310], run);  // battery-backed: counts the runs
     EXPECT_EQ(board.ram()[0x010], 0x55);
+    EXPECT_EQ(simulator.state().xram[0x10], 0x55);  // the state shows bus addresses 00H-FFH
     ASSERT_TRUE(board.save_ram(error)) << error;
   }
   EXPECT_EQ(std::filesystem::file_size(folder / "akku.bin"), 1024u);

@@ -3,6 +3,7 @@
 //            [--expect NAME=VALUE ...] [--clock HZ] [--vcd FILE]
 //            [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...]
 //            [--serial-out FILE] [--expect-output TEXT ...]
+//            [--board FILE] [--expect-host "41 0D"] [--lcd] [--expect-lcd TEXT ...]
 //
 // Runs an 8048 program from reset without hardware. A source (any file not
 // ending in .bin, .hex or .ihx) is assembled as F5 does it; an image is read as
