@@ -60,7 +60,7 @@ std::optional<std::uint64_t> frequency(std::string_view text) {
   else if (value.ends_with("khz")) factor = 1e3, value.resize(value.size() - 3);
   else if (value.ends_with("hz")) value.resize(value.size() - 2);
   std::replace(value.begin(), value.end(), ',', '.');
-  if (value.empty() || value.find_first_not_of("0123456789.") != std::string::npos ||
+  if (value.find_first_of("0123456789") == std::string::npos || value.find_first_not_of("0123456789.") != std::string::npos ||
       std::count(value.begin(), value.end(), '.') > 1 || value.size() > 12)
     return std::nullopt;
   const double hz = std::stod(value) * factor + 0.5;
@@ -76,7 +76,7 @@ std::optional<std::uint32_t> byte_count(std::string_view text) {
   if (value.ends_with("kib")) value.resize(value.size() - 3), factor = 1024;
   else if (value.ends_with("k")) value.resize(value.size() - 1), factor = 1024;
   const auto number = sim::parse_decimal(value);
-  if (!number || *number == 0 || *number * factor > 65536) return std::nullopt;
+  if (!number || *number == 0 || *number > 65536 || *number * factor > 65536) return std::nullopt;
   return static_cast<std::uint32_t>(*number * factor);
 }
 

@@ -19,6 +19,21 @@ TEST_F(BoardCli, LcdGreetingExample) {
       << run.out;
 }
 
+TEST_F(BoardCli, LcdClockExample) {
+  // 245760 cycles a second at 3.6864 MHz; the clock starts at about 4000.
+  struct Case {
+    const char* cycles;
+    const char* shown;
+  };
+  for (const Case& c : {Case{"200000", "|    12:00:00    |"}, Case{"300000", "|    12:00:01    |"},
+                        Case{"15100000", "|    12:01:01    |"}}) {
+    const Outcome run = sim("'" + example("lcd-uhr/uhr.asm") + "' --board '" + example("lcd-uhr/uhr.ini") +
+                            "' --cycles " + c.cycles + " --lcd");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << c.cycles << "\n" << run.out;
+  }
+}
+
 TEST_F(BoardCli, KeyboardControllerExample) {
   const Outcome run = sim("'" + example("tastatur/tastatur.asm") + "' --board '" + example("tastatur/tastatur.ini") +
                           "' --stim '" + example("tastatur/tasten.stim") + "' --cycles 70000 --expect-host '55 34 41 23'");
