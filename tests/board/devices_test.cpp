@@ -194,6 +194,27 @@ TEST(MovxBus, LcdAtAnAddressAndNothingElsewhere) {
   EXPECT_EQ(simulator.state().a, 0xFF);  // nothing at 20H
 }
 
+TEST(LcdOnPins, EightBitsWrittenAsEFallsAndReadWhileEIsHigh) {
+  const BoardFile file = board_of(
+      "[Platine]\nQuarz = 6 MHz\n[LCD]\nFormat = 8x1\nDaten = P1\nRS = P2.0\nRW = P2.1\nE = P2.2\n");
+  sim::Simulator simulator = simulator_for(file,
+                                           " mov a,#30h\n outl p1,a\n anl p2,#0F8h\n"  // E falls from reset: no write
+                                           " orl p2,#04h\n anl p2,#0FBh\n"              // function set
+                                           " mov a,#0FFh\n outl p1,a\n orl p2,#02h\n"  // R/W high, lines released
+                                           " orl p2,#04h\n in a,p1\n mov r2,a\n"       // busy flag and address
+                                           " anl p2,#0FBh\n in a,p1\n mov r3,a\n"      // released again
+                                           "done: jmp done\n");
+  simulator.state().cycles = 6000;  // after the display's 15 ms
+  Board board(file);
+  std::string error;
+  ASSERT_TRUE(board.attach(simulator, error));
+  simulator.run({.max_steps = 15});
+  EXPECT_EQ(simulator.reg(2), 0x80);  // busy with the function set, address 0
+  EXPECT_EQ(simulator.reg(3), 0xFF);
+  EXPECT_FALSE(board.lcd()->four_bit());
+  EXPECT_TRUE(board.lcd()->faults().empty());
+}
+
 TEST(BoardEvents, LatchingKeysAndBounce) {
   const BoardFile file = board_of(
       "[Platine]\nQuarz = 6 MHz\n[Tastatur]\nZeilen = P1.0\nSpalten = P1.1-P1.2\nPrellen = 1\nRastend = lock\n"
