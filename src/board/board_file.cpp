@@ -265,6 +265,7 @@ class Reader {
     if (keys.rows.empty() == keys.select.empty())
       return Failure{group.line, "[Tastatur] braucht entweder Zeilen (Pins) oder einen Decoder"};
     if (keys.select.size() > 5) return Failure{group.line, "ein Decoder hat höchstens 5 Auswahleingänge"};
+    if (keys.rows.size() > 32) return Failure{group.line, "[Tastatur] hat höchstens 32 Zeilen"};
     if (keys.columns.empty() || keys.columns.size() > 16) return Failure{group.line, "[Tastatur] braucht 1 bis 16 Spalten"};
     const std::size_t rows = keys.rows.empty() ? (std::size_t{1} << keys.select.size()) : keys.rows.size();
     std::vector<std::string> names;
