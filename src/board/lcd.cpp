@@ -1,6 +1,7 @@
 #include "board/lcd.h"
 
 #include <cstdio>
+#include <string_view>
 
 namespace zorvin::board {
 
@@ -46,9 +47,14 @@ std::uint64_t Lcd::cycles_for(double microseconds) const {
 bool Lcd::refused(const char* what, std::uint8_t value, std::uint64_t cycle) {
   if (!busy(cycle)) return false;
   const double early = static_cast<double>(busy_until_ - cycle) * 15.0 * 1e6 / static_cast<double>(clock_hz_);
+  const bool read = std::string_view(what) == "Lesen";
   char text[160];
-  std::snprintf(text, sizeof text, "%s %s %.0f µs zu früh gesendet (die Anzeige ist noch beschäftigt): verloren",
-                what, hex2(value).c_str(), early < 1 ? 1 : early);
+  if (read)
+    std::snprintf(text, sizeof text, "Daten bei Adresse %s %.0f µs zu früh gelesen (die Anzeige ist noch beschäftigt)",
+                  hex2(value).c_str(), early < 1 ? 1 : early);
+  else
+    std::snprintf(text, sizeof text, "%s %s %.0f µs zu früh gesendet (die Anzeige ist noch beschäftigt): verloren",
+                  what, hex2(value).c_str(), early < 1 ? 1 : early);
   faults_.push_back({cycle, text});
   return true;
 }
@@ -65,7 +71,7 @@ void Lcd::write(bool rs, std::uint8_t value, std::uint64_t cycle) {
 
 std::uint8_t Lcd::read(bool rs, std::uint64_t cycle) {
   if (!rs) return static_cast<std::uint8_t>((busy(cycle) ? 0x80 : 0) | (address_ & 0x7F));
-  if (refused("Lesen der Daten bei", address_, cycle)) return 0xFF;
+  if (refused("Lesen", address_, cycle)) return 0xFF;
   const std::uint8_t value = in_cgram_ ? cgram_[address_ & 0x3F] : ddram_[address_ & 0x7F];
   step_address();
   busy_until_ = cycle + cycles_for(kShortMicroseconds);

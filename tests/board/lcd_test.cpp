@@ -116,6 +116,10 @@ TEST(Lcd, ReadsBusyFlagAddressAndData) {
   EXPECT_EQ(lcd.read(false, now + 15), 0x01);
   EXPECT_EQ(lcd.read(true, now + 15), 'i');
   EXPECT_TRUE(lcd.faults().empty());
+  // Data read while busy: what the pins show is undefined, and it is a fault.
+  lcd.read(true, now + 16);
+  ASSERT_EQ(lcd.faults().size(), 1u);
+  EXPECT_EQ(lcd.faults()[0].text, "Daten bei Adresse 02H 35 µs zu früh gelesen (die Anzeige ist noch beschäftigt)");
 }
 
 TEST(Lcd, BusyTimesFromTheDataSheet) {
