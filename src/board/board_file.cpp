@@ -63,7 +63,16 @@ std::optional<std::uint64_t> frequency(std::string_view text) {
   if (value.find_first_of("0123456789") == std::string::npos || value.find_first_not_of("0123456789.") != std::string::npos ||
       std::count(value.begin(), value.end(), '.') > 1 || value.size() > 12)
     return std::nullopt;
-  const double hz = std::stod(value) * factor + 0.5;
+  // By hand: strtod would follow the locale's decimal mark.
+  double number = 0;
+  double scale = 1;
+  bool fraction = false;
+  for (const char c : value) {
+    if (c == '.') fraction = true;
+    else if (fraction) number += (scale /= 10) * (c - '0');
+    else number = number * 10 + (c - '0');
+  }
+  const double hz = number * factor + 0.5;
   if (hz < 1000 || hz > 100'000'000) return std::nullopt;
   return static_cast<std::uint64_t>(hz);
 }
@@ -301,7 +310,7 @@ class Reader {
     } else if (entry.key == "prellen") {
       const auto ms = sim::parse_decimal(trimmed(entry.value));
       if (!ms || *ms > 100) return Failure{entry.line, "Prellen erwartet Millisekunden von 0 bis 100, nicht '" + entry.value + "'"};
-      keys.bounce_ms = static_cast<double>(*ms);
+      keys.bounce_ms = static_cast<int>(*ms);
     } else {
       keys.latching = words(entry.value);
     }

@@ -47,7 +47,7 @@ struct KeyboardWiring {
   std::vector<PinLevel> enable;   // and the levels that enable it
   std::vector<Pin> columns;       // read by the program; low = key closed
   bool diodes = true;
-  double bounce_ms = 0;
+  int bounce_ms = 0;
   std::vector<std::vector<std::string>> layout;  // [row][column]; "-" for no key
   std::vector<std::string> latching;             // keys that stay down until pressed again
 };

@@ -88,9 +88,8 @@ bool BoardScript::load(Board& board, sim::Simulator& simulator, const std::vecto
                        std::string& error) {
   board_ = &board;
   simulator_ = &simulator;
-  const double bounce_ms = board.file().keyboard ? board.file().keyboard->bounce_ms : 0;
-  const auto bounce = static_cast<std::uint64_t>(bounce_ms * 1e-3 * static_cast<double>(simulator.clock_hz()) /
-                                                 sim::kClocksPerCycle);
+  const std::uint64_t bounce_ms = board.file().keyboard ? board.file().keyboard->bounce_ms : 0;
+  const std::uint64_t bounce = bounce_ms * simulator.clock_hz() / (1000 * sim::kClocksPerCycle);
   for (const BoardEvent& event : events) {
     const auto fail = [&](const std::string& why) {
       error = "Zeile " + std::to_string(event.line) + ": " + why;

@@ -1,5 +1,6 @@
 #include "board/lcd.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -7,11 +8,11 @@ namespace zorvin::board {
 
 namespace {
 
-// Execution times at the data sheet's 270 kHz oscillator.
-constexpr double kShortMicroseconds = 37;
-constexpr double kClearMicroseconds = 1520;
+// Execution times at the data sheet's 270 kHz oscillator, in ns.
+constexpr std::uint64_t kShortNs = 37'000;
+constexpr std::uint64_t kClearNs = 1'520'000;
 // After power-on the controller takes no instruction for 15 ms.
-constexpr double kPowerOnMicroseconds = 15000;
+constexpr std::uint64_t kPowerOnNs = 15'000'000;
 
 // Character ROM A00 for the codes a program uses most; the rest a box.
 std::string glyph(std::uint8_t code) {
@@ -34,27 +35,29 @@ std::string hex2(std::uint8_t value) {
 
 Lcd::Lcd(int columns, int rows, std::uint64_t clock_hz) : columns_(columns), rows_(rows), clock_hz_(clock_hz) {
   ddram_.fill(0x20);
-  busy_until_ = cycles_for(kPowerOnMicroseconds);
+  busy_until_ = cycles_for(kPowerOnNs);
 }
 
-std::uint64_t Lcd::cycles_for(double microseconds) const {
-  // Rounded up: the controller is busy at least this long.
-  const double cycles = microseconds * 1e-6 * static_cast<double>(clock_hz_) / 15.0;
-  auto whole = static_cast<std::uint64_t>(cycles);
-  return static_cast<double>(whole) < cycles ? whole + 1 : whole;
+std::uint64_t Lcd::cycles_for(std::uint64_t ns) const {
+  // Rounded up: the controller is busy at least this long. In whole
+  // numbers, so that every processor counts the same cycles.
+  constexpr std::uint64_t kNsPerClockCycles = 15'000'000'000;  // 15 clocks per machine cycle
+  return (ns * clock_hz_ + kNsPerClockCycles - 1) / kNsPerClockCycles;
 }
 
 bool Lcd::refused(const char* what, std::uint8_t value, std::uint64_t cycle) {
   if (!busy(cycle)) return false;
-  const double early = static_cast<double>(busy_until_ - cycle) * 15.0 * 1e6 / static_cast<double>(clock_hz_);
+  // In whole microseconds, rounded, at least 1.
+  const std::uint64_t early = std::max<std::uint64_t>(1, ((busy_until_ - cycle) * 15'000'000 + clock_hz_ / 2) / clock_hz_);
+  const auto shown = static_cast<unsigned long long>(early);
   const bool read = std::string_view(what) == "Lesen";
   char text[160];
   if (read)
-    std::snprintf(text, sizeof text, "Daten bei Adresse %s %.0f µs zu früh gelesen (die Anzeige ist noch beschäftigt)",
-                  hex2(value).c_str(), early < 1 ? 1 : early);
+    std::snprintf(text, sizeof text, "Daten bei Adresse %s %llu µs zu früh gelesen (die Anzeige ist noch beschäftigt)",
+                  hex2(value).c_str(), shown);
   else
-    std::snprintf(text, sizeof text, "%s %s %.0f µs zu früh gesendet (die Anzeige ist noch beschäftigt): verloren",
-                  what, hex2(value).c_str(), early < 1 ? 1 : early);
+    std::snprintf(text, sizeof text, "%s %s %llu µs zu früh gesendet (die Anzeige ist noch beschäftigt): verloren",
+                  what, hex2(value).c_str(), shown);
   faults_.push_back({cycle, text});
   return true;
 }
@@ -63,7 +66,7 @@ void Lcd::write(bool rs, std::uint8_t value, std::uint64_t cycle) {
   if (refused(rs ? "Datenbyte" : "Befehl", value, cycle)) return;
   if (rs) {
     data_write(value);
-    busy_until_ = cycle + cycles_for(kShortMicroseconds);
+    busy_until_ = cycle + cycles_for(kShortNs);
   } else {
     instruction(value, cycle);
   }
@@ -74,7 +77,7 @@ std::uint8_t Lcd::read(bool rs, std::uint64_t cycle) {
   if (refused("Lesen", address_, cycle)) return 0xFF;
   const std::uint8_t value = in_cgram_ ? cgram_[address_ & 0x3F] : ddram_[address_ & 0x7F];
   step_address();
-  busy_until_ = cycle + cycles_for(kShortMicroseconds);
+  busy_until_ = cycle + cycles_for(kShortNs);
   return value;
 }
 
@@ -133,7 +136,7 @@ void Lcd::data_write(std::uint8_t value) {
 }
 
 void Lcd::instruction(std::uint8_t code, std::uint64_t cycle) {
-  double time = kShortMicroseconds;
+  std::uint64_t time = kShortNs;
   if (code & 0x80) {  // set DDRAM address
     in_cgram_ = false;
     address_ = code & 0x7F;
@@ -166,14 +169,14 @@ void Lcd::instruction(std::uint8_t code, std::uint64_t cycle) {
     in_cgram_ = false;
     address_ = 0;
     shift_ = 0;
-    time = kClearMicroseconds;
+    time = kClearNs;
   } else if (code & 0x01) {  // clear display: I/D becomes 1, S stays
     ddram_.fill(0x20);
     in_cgram_ = false;
     address_ = 0;
     shift_ = 0;
     increment_ = true;
-    time = kClearMicroseconds;
+    time = kClearNs;
   }
   busy_until_ = cycle + cycles_for(time);
 }

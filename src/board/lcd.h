@@ -50,7 +50,7 @@ class Lcd {
   void data_write(std::uint8_t value);
   void step_address();
   bool refused(const char* what, std::uint8_t value, std::uint64_t cycle);
-  std::uint64_t cycles_for(double microseconds) const;
+  std::uint64_t cycles_for(std::uint64_t ns) const;
   int line_start(int row) const;
 
   int columns_;

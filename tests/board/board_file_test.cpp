@@ -115,6 +115,19 @@ TEST(BoardFile, ClearErrorsWithTheirLine) {
   }
 }
 
+TEST(BoardFile, Crystals) {
+  struct Case {
+    const char* text;
+    std::uint64_t hz;
+  };
+  for (const Case& c : {Case{"6000000", 6'000'000}, Case{"11.0592 MHz", 11'059'200}, Case{"3,6864MHz", 3'686'400},
+                        Case{"400 kHz", 400'000}, Case{"12000000 Hz", 12'000'000}}) {
+    const ParsedBoard parsed = parse_board_file(std::string("[Platine]\nQuarz = ") + c.text + "\n", "");
+    ASSERT_TRUE(parsed.board) << c.text << parsed.error;
+    EXPECT_EQ(parsed.board->clock_hz, c.hz) << c.text;
+  }
+}
+
 TEST(BoardFile, PinLists) {
   struct Case {
     const char* text;
