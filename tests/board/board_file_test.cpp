@@ -115,6 +115,27 @@ TEST(BoardFile, ClearErrorsWithTheirLine) {
   }
 }
 
+TEST(BoardFile, AnyTextGivesABoardOrAnErrorWithItsLine) {
+  // Every cut and every changed byte of a full file: never both, never neither.
+  const std::string full = kFull;
+  const std::string bytes = "=[];,.-x0\n\xFF ";
+  std::vector<std::string> texts;
+  for (std::size_t cut = 0; cut <= full.size(); ++cut) texts.push_back(full.substr(0, cut));
+  for (std::size_t at = 0; at < full.size(); ++at)
+    for (const char byte : bytes) {
+      std::string changed = full;
+      changed[at] = byte;
+      texts.push_back(changed);
+    }
+  for (const std::string& text : texts) {
+    const ParsedBoard parsed = parse_board_file(text, "");
+    EXPECT_NE(static_cast<bool>(parsed.board), !parsed.error.empty()) << text;
+    if (!parsed.board) {
+      EXPECT_TRUE(parsed.error.starts_with("Zeile ")) << parsed.error;
+    }
+  }
+}
+
 TEST(BoardFile, Crystals) {
   struct Case {
     const char* text;
