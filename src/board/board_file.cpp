@@ -110,9 +110,11 @@ class Reader {
  private:
   // Every pin once on the whole board.
   std::optional<Failure> claim(const Pin& pin, int line) {
+    // Groups are read [Platine] and [8243] first: the message names the later line.
     for (const auto& [used, at] : claimed_)
       if (used == pin)
-        return Failure{line, "der Pin " + pin_name(pin) + " ist schon in Zeile " + std::to_string(at) + " belegt"};
+        return Failure{std::max(line, at),
+                       "der Pin " + pin_name(pin) + " ist schon in Zeile " + std::to_string(std::min(line, at)) + " belegt"};
     claimed_.emplace_back(pin, line);
     return std::nullopt;
   }
@@ -167,12 +169,32 @@ class Reader {
       board.host = true;
       return std::nullopt;
     }
+    if (group.name == "8243") {
+      // The expander talks over P20-P23 (and PROG): those pins are its.
+      if (!group.entries.empty()) return unknown_key(group.entries[0], group);
+      for (int bit = 0; bit < 4; ++bit)
+        if (auto failure = claim(Pin{sim::Port::P2, bit}, group.line)) return failure;
+      board.expander = true;
+      return std::nullopt;
+    }
     if (group.name == "lcd") return read_lcd(group, board);
     if (group.name == "tastatur") return read_keyboard(group, board);
     if (group.name == "ram") return read_ram(group, board);
     return Failure{group.line, "unbekanntes Gerät [" + group.name +
-                                   "]; bekannt sind [Platine], [Host], [LCD], [Tastatur] und [RAM]"};
+                                   "]; bekannt sind [Platine], [Host], [8243], [LCD], [Tastatur] und [RAM]"};
   }
+
+ public:
+  // Pins of P4-P7 need the 8243 that has them.
+  std::optional<Failure> check_expander(const BoardFile& board) const {
+    if (board.expander) return std::nullopt;
+    for (const auto& [pin, line] : claimed_)
+      if (pin.port >= sim::Port::P4 && pin.port <= sim::Port::P7)
+        return Failure{line, "der Pin " + pin_name(pin) + " gehört einem 8243: es fehlt [8243]"};
+    return std::nullopt;
+  }
+
+ private:
 
   static Failure unknown_key(const Entry& entry, const Group& group) {
     return Failure{entry.line, "unbekannter Eintrag '" + entry.key + "' in [" + group.name + "]"};
@@ -392,9 +414,12 @@ ParsedBoard parse_board_file(std::string_view text, const std::string& folder) {
   }
   // [Platine] first: the part decides what the other groups may be.
   std::stable_partition(groups.begin(), groups.end(), [](const Group& g) { return g.name == "platine"; });
+  std::stable_partition(groups.begin() + (groups.empty() || groups[0].name != "platine" ? 0 : 1), groups.end(),
+                        [](const Group& g) { return g.name == "8243"; });
   BoardFile board;
   Reader reader(folder);
   if (const auto failure = reader.read(groups, board)) return fail(failure->line, failure->text);
+  if (const auto failure = reader.check_expander(board)) return fail(failure->line, failure->text);
   if (const auto problem = check_bus(board)) {
     const int line = board.ram ? std::find_if(groups.begin(), groups.end(), [](const Group& g) { return g.name == "ram"; })->line : 1;
     return fail(line, *problem);

@@ -6,6 +6,7 @@
 //   [Platine]   Prozessor = 8042, Quarz = 6 MHz, T0 = 1, P1.7 = 0,
 //               Adressbits = P2.0-P2.2  (high address bits of the MOVX bus)
 //   [Host]      the UPI host interface (8041/8042/8741/8742), no keys
+//   [8243]      a port expander on P20-P23 (the simulator's P4-P7), no keys
 //   [LCD]       Format = 16x2, Daten = P1.4-P1.7, RS = P2.0, RW = P2.1,
 //               E = P2.2; or on the MOVX bus: Adresse = 80 (RS = A0)
 //   [Tastatur]  Zeilen = P1.0-P1.3 (low = selected) or Decoder = P2.0-P2.2
@@ -64,6 +65,7 @@ struct BoardFile {
   std::vector<PinLevel> levels;
   std::vector<Pin> address_pins;  // A8, A9 ... of the MOVX bus
   bool host = false;
+  bool expander = false;  // an 8243 on P20-P23: its P4-P7 may be wired
   std::optional<LcdWiring> lcd;
   std::optional<KeyboardWiring> keyboard;
   std::optional<RamWiring> ram;

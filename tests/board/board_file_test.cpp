@@ -74,8 +74,8 @@ TEST(BoardFile, ClearErrorsWithTheirLine) {
       {"[Platine]\n[LCD]\nDaten = P1\nRS = P1.3\nE = P2.1\n", "Zeile 4: der Pin P1.3 ist schon in Zeile 3 belegt"},
       {"[Platine]\n[Tastatur]\nZeilen = P1.0-P1.1\nSpalten = T0, T0\nReihe0 = a b\n",
        "Zeile 4: der Pin T0 ist schon in Zeile 4 belegt"},
-      {"[Platine]\n\n[Drucker]\n", "Zeile 3: unbekanntes Gerät [drucker]; bekannt sind [Platine], [Host], [LCD], "
-                                   "[Tastatur] und [RAM]"},
+      {"[Platine]\n\n[Drucker]\n", "Zeile 3: unbekanntes Gerät [drucker]; bekannt sind [Platine], [Host], [8243], "
+                                   "[LCD], [Tastatur] und [RAM]"},
       {"[Platine]\n[LCD]\nAdresse = 80\n[LCD]\nAdresse = 90\n", "Zeile 4: das Gerät [lcd] ist schon beschrieben"},
       {"[Platine]\nProzessor = 8048\n[Host]\n", "Zeile 3: [Host] braucht einen UPI-Prozessor (8041, 8042, 8741, 8742)"},
       {"[Platine]\nProzessor = 8042\n[RAM]\n", "Zeile 3: der 8042 hat keinen MOVX-Bus"},
@@ -107,6 +107,10 @@ TEST(BoardFile, ClearErrorsWithTheirLine) {
       {"[Platine]\nAdressbits = P2.0\n[RAM]\nGroesse = 256\n[LCD]\nAdresse = FE\n",
        "Zeile 3: [RAM] und [LCD] überlappen am MOVX-Bus"},
       {"[Platine]\nQuarz = 6 MHz\nquarz = 4 MHz\n", "Zeile 3: quarz steht schon in Zeile 2"},
+      {"[Platine]\n[Tastatur]\nZeilen = P4.0-P4.1\nSpalten = P1.0\nReihe0 = a\n",
+       "Zeile 3: der Pin P4.0 gehört einem 8243: es fehlt [8243]"},
+      {"[Platine]\n[LCD]\nDaten = P1.4-P1.7\nRS = P2.0\nE = P2.4\n[8243]\n",
+       "Zeile 6: der Pin P2.0 ist schon in Zeile 4 belegt"},
   };
   for (const Case& c : cases) {
     const ParsedBoard parsed = parse_board_file(c.text, "");

@@ -88,7 +88,7 @@ TEST_F(BoardCli, WrongCallsAndBoardFiles) {
   const std::vector<Case> cases = {
       {"p.asm --board twice.ini", "zorvin-sim: twice.ini, Zeile 5: der Pin T0 ist schon in Zeile 2 belegt\n"},
       {"p.asm --board unknown.ini", "zorvin-sim: unknown.ini, Zeile 2: unbekanntes Gerät [motor]; bekannt sind "
-                                    "[Platine], [Host], [LCD], [Tastatur] und [RAM]\n"},
+                                    "[Platine], [Host], [8243], [LCD], [Tastatur] und [RAM]\n"},
       {"p.asm --board missing.ini", "zorvin-sim: die Platinendatei missing.ini kann nicht gelesen werden\n"},
       {"p.asm --board ok.ini --cpu 8049", "zorvin-sim: --cpu 8049 widerspricht der Platine (8048)\n"},
       {"p.asm --board ok.ini --clock 6000000",

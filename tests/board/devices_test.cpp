@@ -131,7 +131,7 @@ TEST(KeyMatrixOnBoard, RowsThroughADecoderAndColumnsOnT0) {
 TEST(KeyMatrixOnBoard, RowsOnAn8243Port) {
   const BoardFile file = board_of(
       "[Platine]\nProzessor = 8048\n"
-      "[Tastatur]\nZeilen = P4\nSpalten = P1.4-P1.5\nReihe0 = a b\nReihe1 = c d\nReihe2 = e f\nReihe3 = g h\n");
+      "[8243]\n[Tastatur]\nZeilen = P4\nSpalten = P1.4-P1.5\nReihe0 = a b\nReihe1 = c d\nReihe2 = e f\nReihe3 = g h\n");
   sim::Simulator simulator = simulator_for(file, " mov a,#0Bh\n movd p4,a\n in a,p1\n");
   Board board(file);
   std::string error;
