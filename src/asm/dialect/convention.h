@@ -61,6 +61,12 @@ struct Convention {
   // SB-Assembler all write immediate data with "#": none of the
   // conventions here sets it.
   bool bare_immediates = false;
+  // A value followed, after blanks, by another value with no operator
+  // between ends the operand field: the rest is a comment without ";"
+  // (Intel's ASM48 and disassembler listings: "DB 06H   06 ?.").
+  bool comment_after_value = false;
+  // A name that stands for the location counter (asm48's ".here"), or empty.
+  std::string_view location_word;
   std::span<const DirectiveAlias> directives;
 };
 

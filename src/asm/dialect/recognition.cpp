@@ -136,6 +136,15 @@ const Mark* mark_of(std::string_view code, const std::array<std::string_view, 3>
       // "cpu equ 5" is a symbol named cpu.
       const std::string_view next = at + 1 < words.size() ? words[at + 1] : std::string_view{};
       if (mark->word == "cpu"sv && (next.empty() || SmallFold(next).view() == "equ"sv)) return nullptr;
+      // The macro assembler names the file in quotes; INCLUDE(file) and
+      // INCLUDE file are Intel's spelling.
+      std::size_t after = static_cast<std::size_t>(words[at].data() - code.data()) + words[at].size();
+      while (after < code.size() && is_blank(code[after])) ++after;
+      if (mark->word == "include"sv && after < code.size() && code[after] != '"' && code[after] != '\'') {
+        static constexpr Mark kIntelInclude{"include", intel_convention, false};
+        word = words[at];
+        return &kIntelInclude;
+      }
       word = words[at];
       return mark;
     }

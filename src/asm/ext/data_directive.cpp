@@ -9,6 +9,20 @@ namespace zorvin::asm48::ext {
 namespace {
 
 bool is_comma(const Token& t) { return t.kind == TokenKind::Operator && t.text == ","; }
+bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
+
+std::uint8_t reversed_bits(std::uint8_t b) {
+  std::uint8_t r = 0;
+  for (int i = 0; i < 8; ++i) r = static_cast<std::uint8_t>(r | (((b >> i) & 1) << (7 - i)));
+  return r;
+}
+
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
 
 // DATE or TIME, unless the source defined a name of its own so.
 const std::string* clock_text(std::span<const Token> item, SymbolSource& symbols, const BuildClock& clock) {
@@ -21,8 +35,21 @@ const std::string* clock_text(std::span<const Token> item, SymbolSource& symbols
 
 }  // namespace
 
-void encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
+bool hex_string_bytes(std::string_view text, std::vector<std::uint8_t>& out) {
+  out.clear();
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '.' && !out.empty()) ++i;  // 0102.AB: a dot between pairs for reading
+    if (i + 1 >= text.size() || hex_digit(text[i]) < 0 || hex_digit(text[i + 1]) < 0) return false;
+    out.push_back(static_cast<std::uint8_t>(hex_digit(text[i]) * 16 + hex_digit(text[i + 1])));
+    i += 2;
+  }
+  return !out.empty();
+}
+
+void encode_data(std::span<const Token> items, DataForm form, const TokenLine& line, SymbolSource& symbols,
                  const BuildClock& clock, DataBytes& out) {
+  const bool words = form == DataForm::Words || form == DataForm::Addresses || form == DataForm::HighFirst;
   out.bytes.clear();
   out.error.clear();
   out.undefined = {};
@@ -56,18 +83,33 @@ void encode_data(std::span<const Token> items, bool words, const TokenLine& line
       }
       continue;
     }
-    const Evaluation e = evaluate(item, symbols);
+    // "#value": in a byte list the value itself (ASxxxx), in an address
+    // list its low byte alone; "/value" there its high byte alone (SB).
+    const bool hashed = item.size() > 1 && is_op(item[0], "#") && (form != DataForm::Words);
+    const bool one_byte = words && item.size() > 1 && (hashed || is_op(item[0], "/")) && form != DataForm::Words;
+    const Evaluation e = evaluate(hashed ? item.subspan(1) : item, symbols);
     if (!e.error.empty()) return fail(e.error);
     if (out.undefined.empty()) out.undefined = e.undefined;
+    if (form == DataForm::Longs) {
+      for (int shift = 0; shift < 32; shift += 8) out.bytes.push_back(static_cast<std::uint8_t>((e.value >> shift) & 0xFF));
+      continue;
+    }
+    if (one_byte) {
+      out.bytes.push_back(static_cast<std::uint8_t>(e.value & 0xFF));
+      continue;
+    }
     const long low = words ? -32768 : -128;
     const long high = words ? 65535 : 255;
-    if ((e.value < low || e.value > high) && !words && symbols.convention().low_byte_of_wide) {
-      if (out.warning.empty()) out.warning = message(kLowByteTaken, std::to_string(e.value));
+    if ((e.value < low || e.value > high) && symbols.convention().low_byte_of_wide) {
+      if (out.warning.empty()) out.warning = message(words ? kLowWordTaken : kLowByteTaken, std::to_string(e.value));
     } else if (e.value < low || e.value > high) {
       return fail(range_message(e.value, low, high));
     }
-    out.bytes.push_back(static_cast<std::uint8_t>(e.value & 0xFF));
-    if (words) out.bytes.push_back(static_cast<std::uint8_t>((e.value >> 8) & 0xFF));
+    const auto low_byte = static_cast<std::uint8_t>(e.value & 0xFF);
+    const auto high_byte = static_cast<std::uint8_t>((e.value >> 8) & 0xFF);
+    if (form == DataForm::HighFirst) out.bytes.push_back(high_byte);
+    out.bytes.push_back(form == DataForm::ReversedBits ? reversed_bits(low_byte) : low_byte);
+    if (words && form != DataForm::HighFirst) out.bytes.push_back(high_byte);
   }
 }
 

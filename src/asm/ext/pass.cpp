@@ -53,6 +53,7 @@ PassResult Pass::run() {
 }
 
 std::optional<std::int32_t> Pass::value_of(std::string_view name) {
+  if (!rules_.location_word.empty() && word_equals(name, rules_.location_word)) return location_;
   if (settling_) {
     const auto value = settled_value_of(qualified(name));
     if (!value && nowhere_.empty() && !context_.symbols.value_in_pass(qualified(name)) && !formula_named(name) &&
@@ -224,7 +225,15 @@ std::string_view Pass::qualified(std::string_view name) {
   const bool local = (rules_.local_dollar && name.size() > 1 && name.back() == '$' &&
                       name.find_first_not_of("0123456789") == name.size() - 1) ||
                      (rules_.local_dot && name.size() > 1 && name.front() == '.');
-  if (!local) return name;
+  if (!local) {
+    // GLOBAL:local (SB) names a local label of another ordinary label.
+    const std::size_t colon = rules_.local_dot ? name.find(':') : std::string_view::npos;
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 == name.size()) return name;
+    qualified_.assign(name.substr(0, colon));
+    qualified_ += '.';
+    qualified_.append(name.substr(colon + 1));
+    return qualified_;
+  }
   qualified_ = scope_;
   qualified_ += name;
   return qualified_;
@@ -291,8 +300,7 @@ void Pass::process(std::string_view text, std::size_t first) {
   // An instruction or data line that named something defined further on
   // (and no set symbol, which may still change) is encoded again at the
   // end; its messages until then mean nothing.
-  const bool fixable = was_instruction_ || s.is(word_key("db")) || s.is(word_key(".db")) || s.is(word_key("dw")) ||
-                       s.is(word_key(".dw"));
+  const bool fixable = was_instruction_ || directive_of(s.folded) == Directive::Data;
   if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
       result_.table.records.size() == records + 1) {
     symbols.forget_early_uses_from(uses);
@@ -364,8 +372,9 @@ void Pass::warn(std::string text, Severity severity) {
 void Pass::statement(const Statement& s) {
   // Instructions first: most statements are.
   const Word word(s.folded, s.key);
-  was_instruction_ = s.word->kind == TokenKind::Name && context_.mnemonics.contains(word);
+  was_instruction_ = !s.macro_call && s.word->kind == TokenKind::Name && context_.mnemonics.contains(word);
   if (was_instruction_) return instruction(s, word);
+  if (s.macro_call) return other_word(s);
   (this->*kDirectiveHandlers[static_cast<std::size_t>(directive_of(s.folded))])(s);
 }
 

@@ -10,10 +10,29 @@ std::string Pass::user_text(const Statement& s) const {
   return std::string(s.operand_text);
 }
 
+// The form of a data word's values (dw low byte first, SB's .DR high byte
+// first, ...).
+static DataForm data_form(const FoldedName& word) {
+  if (word == "dw"sv || word == ".dw"sv) return DataForm::Words;
+  if (word == "da_word"sv) return DataForm::Addresses;
+  if (word == "dr_word"sv) return DataForm::HighFirst;
+  if (word == "dl_long"sv) return DataForm::Longs;
+  if (word == "db_rev"sv) return DataForm::ReversedBits;
+  return DataForm::Bytes;
+}
+
 void Pass::data(const Statement& s) {
-  const bool words = s.folded == "dw"sv || s.folded == ".dw"sv;
-  encode_data(s.operands, words, line_tokens_, *this, context_.clock, data_);
+  if (s.folded == "hex_str"sv) {
+    if (!hex_string_bytes(s.operand_text, data_.bytes)) return report(kParameterError);
+    return emit(data_.bytes.data(), data_.bytes.size(), true);
+  }
+  encode_data(s.operands, data_form(s.folded), line_tokens_, *this, context_.clock, data_);
   if (!data_.error.empty()) return report(data_.error);
+  // .AS -/text/: every byte of the line with bit 7 set, values as well.
+  if (line_tokens_.high_bit_text)
+    for (std::uint8_t& byte : data_.bytes) byte |= 0x80;
+  // .AT: the last character with bit 7 inverted marks the end of the text.
+  if (s.folded == "at_str"sv && !data_.bytes.empty()) data_.bytes.back() ^= 0x80;
   // Emitted all the same: the length keeps the later addresses right.
   if (!data_.undefined.empty()) report(kUndefinedSymbol, data_.undefined);
   else if (!data_.warning.empty()) warn(data_.warning);

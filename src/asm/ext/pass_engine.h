@@ -137,6 +137,7 @@ struct Statement {
   std::uint64_t key = 0;          // text_key(folded): directives are told apart by it
   std::span<const Token> operands;
   std::string_view operand_text;  // the operands as written
+  bool macro_call = false;        // >NAME: a macro's name, even where it spells a mnemonic
 
   bool is(std::uint64_t word_key) const { return key == word_key; }
 };
@@ -325,6 +326,10 @@ class Pass final : public SymbolSource {
   // What each kind of directive does; the words are in directive_table.cpp.
   using DirectiveHandler = void (Pass::*)(const Statement&);
   static const std::array<DirectiveHandler, kDirectiveKinds> kDirectiveHandlers;
+
+  bool place_and_fill(const Statement& s, std::int32_t low, std::int32_t high, std::int32_t& where,
+                      std::optional<std::int32_t>& fill);
+  void emit_fill(std::int32_t count, std::int32_t fill);
 
   void org(const Statement& s);
 

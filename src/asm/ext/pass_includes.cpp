@@ -3,7 +3,7 @@
 
 namespace zorvin::asm48::ext::engine {
 
-// The file an include names: "file", or (file) as in $INCLUDE(file).
+// The file an include names: "file", (file) as in $INCLUDE(file), or file alone.
 std::optional<std::string> Pass::include_name(const Statement& s) {
   if (s.operands.size() == 1 && s.operands[0].kind == TokenKind::String && s.operands[0].text.size() >= 2) {
     const std::string_view quoted = s.operands[0].text;
@@ -11,6 +11,8 @@ std::optional<std::string> Pass::include_name(const Statement& s) {
   }
   const std::string_view text = trim_blanks(s.operand_text);
   if (text.size() > 2 && text.front() == '(' && text.back() == ')') return std::string(trim_blanks(text.substr(1, text.size() - 2)));
+  // INCLUDE file.inc: a name without quotes, up to the first blank.
+  if (!text.empty() && text.find_first_of(" \t\"'") == std::string_view::npos) return std::string(text);
   return std::nullopt;
 }
 

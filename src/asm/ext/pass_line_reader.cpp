@@ -24,6 +24,41 @@ void Pass::as_location_statement(const TokenLine& line, std::string_view text, S
                                  s.operands.back().start + s.operands.back().text.size() - s.operands.front().start);
 }
 
+// Intel's word operators, the unary ones (HIGH LOW NOT) first.
+constexpr std::string_view kWordOperators[] = {"high", "low", "not", "mod", "shl", "shr", "and", "or",
+                                               "xor",  "eq",  "ne",  "lt",  "le",  "gt",  "ge"};
+constexpr std::size_t kUnaryWordOperators = 3;
+
+// The word operator a token is, as its place in kWordOperators, or none.
+static std::size_t word_operator(const Token& t) {
+  constexpr std::size_t kNone = std::size(kWordOperators);
+  if (t.kind != TokenKind::Name || t.text.size() > 4) return kNone;
+  for (std::size_t i = 0; i < kNone; ++i)
+    if (word_equals(t.text, kWordOperators[i])) return i;
+  return kNone;
+}
+
+// Where the operand field ends when a value followed by blanks and another
+// value (no operator between) starts a comment: the count of its tokens.
+static std::size_t operand_field_end(std::span<const Token> operands) {
+  constexpr std::size_t kNone = std::size(kWordOperators);
+  const auto ends_value = [](const Token& t) {
+    return (t.kind != TokenKind::Operator || t.text == ")") && word_operator(t) == kNone;
+  };
+  // A binary word operator goes on with the expression; HIGH, LOW and NOT
+  // start a value.
+  const auto starts_value = [](const Token& t) {
+    const std::size_t op = word_operator(t);
+    return (t.kind != TokenKind::Operator || t.text == "(") && (op == kNone || op < kUnaryWordOperators);
+  };
+  for (std::size_t i = 1; i < operands.size(); ++i) {
+    const Token& before = operands[i - 1];
+    if (operands[i].start > before.start + before.text.size() && ends_value(before) && starts_value(operands[i]))
+      return i;
+  }
+  return operands.size();
+}
+
 Statement Pass::parse(const TokenLine& line, std::string_view text) {
   Statement s;
   const auto& t = line.tokens;
@@ -44,7 +79,10 @@ Statement Pass::parse(const TokenLine& line, std::string_view text) {
     i = 1;
   }
   // >NAME args: a macro call in SB-Assembler's convention.
-  if (rules_.numbered_macros && i + 1 < t.size() && is_op(t[i], ">") && t[i + 1].kind == TokenKind::Name) ++i;
+  if (rules_.numbered_macros && i + 1 < t.size() && is_op(t[i], ">") && t[i + 1].kind == TokenKind::Name) {
+    ++i;
+    s.macro_call = true;
+  }
   if (i < t.size()) {
     s.word = &t[i];
     // Only a name can be a keyword; other tokens are compared unchanged.
@@ -55,14 +93,18 @@ Statement Pass::parse(const TokenLine& line, std::string_view text) {
     }
     s.key = text_key(s.folded);
     s.operands = std::span<const Token>(t).subspan(i + 1);
-    // ".equ name, value" and "#define NAME value": the name comes first.
-    const bool named_after = s.is(word_key("define")) || (s.is(word_key("macro")) && rules_.numbered_macros) ||
-                             (s.is(word_key("equ")) && !s.label && s.operands.size() >= 2 && is_op(s.operands[1], ","));
+    // ".equ name, value", ".set name value" (asm48) and "#define NAME value":
+    // the name comes first.
+    const bool named_after =
+        s.is(word_key("define")) || (s.is(word_key("macro")) && rules_.numbered_macros) ||
+        ((s.is(word_key("equ")) || s.is(word_key("set"))) && !s.label && s.operands.size() >= 2 &&
+         (is_op(s.operands[1], ",") || s.word->text.front() == '.'));
     if (named_after && !s.label && !s.operands.empty() && s.operands[0].kind == TokenKind::Name) {
       s.label = &s.operands[0];
       const std::size_t skip = s.operands.size() >= 2 && is_op(s.operands[1], ",") ? 2 : 1;
       s.operands = s.operands.subspan(skip);
     }
+    if (rules_.comment_after_value) s.operands = s.operands.first(operand_field_end(s.operands));
     // From the first operand token to the end of the last one.
     s.operand_text = s.operands.empty()
                          ? std::string_view{}

@@ -38,11 +38,16 @@ std::shared_ptr<LineBlock> Pass::record_block() {
 void Pass::define_macro(const Statement& s) {
   const std::string name = fold_case(s.label->text);
   Macro macro;
-  for (std::string_view parameter : split_arguments(s.operand_text)) macro.parameters.push_back(fold_case(parameter));
+  // With ]1..]9 for its arguments, a macro names no parameters: text after
+  // .MA is a comment.
   if (rules_.numbered_macros)
     for (char n = '1'; n <= '9'; ++n) macro.parameters.push_back(std::string{']', n});
+  else
+    for (std::string_view parameter : split_arguments(s.operand_text)) macro.parameters.push_back(fold_case(parameter));
   const std::string shown_name(s.label->text);
-  const bool twice = macros_.count(name) > 0 || known_word(name);
+  // Called as >NAME, a macro may spell a mnemonic (SWAP, SUB) without
+  // standing for it.
+  const bool twice = macros_.count(name) > 0 || (!rules_.numbered_macros && known_word(name));
   auto body = record_block();
   if (!body) return;
   if (twice) return report(kSymbolTwice, shown_name);
