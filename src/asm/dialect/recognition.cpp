@@ -33,7 +33,7 @@ constexpr std::uint64_t packed(std::string_view word) {
 
 // Words that say which convention a source follows; none of them is a
 // statement of the plain dialect.
-const std::array<Mark, 47> kMarks = {{
+const std::array<Mark, 49> kMarks = {{
     {"cpu", macro_convention, true},       {".cr", sbasm_convention, true},      {".8048", asxxxx_convention, true},
     {"ifdef", macro_convention, false},    {"ifndef", macro_convention, false},  {"macro", macro_convention, false},
     {"endm", macro_convention, false},     {"rept", macro_convention, false},    {"fatal", macro_convention, false},
@@ -50,6 +50,7 @@ const std::array<Mark, 47> kMarks = {{
     {".fcb", asxxxx_convention, false},    {".fdb", asxxxx_convention, false},   {".ifdef", asxxxx_convention, false},
     {".if", asxxxx_convention, false},     {".byte", asxxxx_convention, false},  {".word", asxxxx_convention, false},
     {".include", asxxxx_convention, false}, {"$include", intel_convention, false},
+    {".dbr", asxxxx_convention, false},    {".exit", asxxxx_convention, false},
 }};
 
 // The word in lower case (ASCII) in a small buffer; empty when it is too
@@ -129,6 +130,13 @@ const Mark* mark_of(std::string_view code, const std::array<std::string_view, 3>
       static constexpr Mark kAsxxxxEqu{".equ", asxxxx_convention, false};
       word = words[at];
       return at == 0 ? &kAsxxxxEqu : &kTasmEqu;
+    }
+    // ".set name, value" and ".define name, value" in column 1 are asm48's;
+    // "label .SET value" is no mark (TASM and the macro assembler write it).
+    if (at == 0 && code.front() == '.' && (folded == ".set"sv || folded == ".define"sv)) {
+      static constexpr Mark kAsxxxxSet{".set", asxxxx_convention, false};
+      word = words[at];
+      return &kAsxxxxSet;
     }
     // After a name without colon only a definition counts ("LIMIT .EQ 5").
     if (at == 1 && words[0].back() != ':' && folded != ".eq"sv && folded != ".se"sv && folded != ".set"sv) break;

@@ -33,6 +33,17 @@ const std::string* clock_text(std::span<const Token> item, SymbolSource& symbols
   return date ? &clock.date : &clock.time;
 }
 
+// More copies than any program memory holds.
+constexpr std::int32_t kMaxDuplicates = 65536;
+
+// Where "DUP" stands in an item "count DUP (values)", or 0.
+std::size_t dup_at(std::span<const Token> item) {
+  if (item.size() < 4 || !is_op(item.back(), ")")) return 0;
+  for (std::size_t i = 1; i + 2 < item.size(); ++i)
+    if (item[i].kind == TokenKind::Name && word_equals(item[i].text, "dup") && is_op(item[i + 1], "(")) return i;
+  return 0;
+}
+
 }  // namespace
 
 bool hex_string_bytes(std::string_view text, std::vector<std::uint8_t>& out) {
@@ -58,11 +69,30 @@ void encode_data(std::span<const Token> items, DataForm form, const TokenLine& l
   const auto fail = [&out](std::string_view text) { out.error = text; };
   if (items.empty()) return fail(kParameterError);
   std::size_t start = 0;
+  int depth = 0;  // commas inside parentheses belong to the item (3 DUP (1,2))
   for (std::size_t i = 0; i <= items.size(); ++i) {
-    if (i < items.size() && !is_comma(items[i])) continue;
+    if (i < items.size()) {
+      if (is_op(items[i], "(")) ++depth;
+      else if (is_op(items[i], ")")) --depth;
+      if (depth > 0 || !is_comma(items[i])) continue;
+    }
     const auto item = items.subspan(start, i - start);
     start = i + 1;
     if (item.empty()) return fail(kParameterError);
+    // count DUP (values): the values that many times.
+    if (const std::size_t dup = dup_at(item); dup != 0) {
+      const Evaluation count = evaluate(item.first(dup), symbols);
+      if (!count.error.empty()) return fail(count.error);
+      if (count.value < 0 || count.value > kMaxDuplicates) return fail(range_message(count.value, 0, kMaxDuplicates));
+      if (out.undefined.empty()) out.undefined = count.undefined;
+      DataBytes once;
+      encode_data(item.subspan(dup + 2, item.size() - dup - 3), form, line, symbols, clock, once);
+      if (!once.error.empty()) return fail(once.error);
+      if (out.undefined.empty()) out.undefined = once.undefined;
+      if (out.warning.empty()) out.warning = once.warning;
+      for (std::int32_t n = 0; n < count.value; ++n) out.bytes.insert(out.bytes.end(), once.bytes.begin(), once.bytes.end());
+      continue;
+    }
     // A string of other than one character, or DATE / TIME, gives its bytes.
     std::u32string decoded;
     std::u32string_view text;

@@ -72,7 +72,8 @@ std::string_view Pass::read_line() {
   lines_back_ = 0;
   Frame& frame = frames_.back();
   const std::string_view line = frame.take();
-  if (frame.kind == FrameKind::Macro && substitute_names(line, frame.replacements, buffer_, kMaxExpandedLineBytes)) {
+  if ((frame.kind == FrameKind::Macro || frame.kind == FrameKind::Irp) &&
+      substitute_names(line, frame.replacements, buffer_, kMaxExpandedLineBytes)) {
     context_.budget.add_expanded_line(buffer_.size());
     return buffer_;
   }
@@ -143,9 +144,12 @@ void Pass::report(std::string_view text, std::string_view detail) {
 
 void Pass::end_of_frame() {
   Frame& frame = frames_.back();
-  if (frame.kind == FrameKind::While || frame.kind == FrameKind::Rept) {
+  if (frame.kind == FrameKind::While || frame.kind == FrameKind::Rept || frame.kind == FrameKind::Irp) {
     bool again = false;
-    if (frame.kind == FrameKind::Rept) {
+    if (frame.kind == FrameKind::Irp) {
+      again = ++frame.item < frame.items.size();
+      if (again) frame.replacements.front().second = frame.items[frame.item];
+    } else if (frame.kind == FrameKind::Rept) {
       again = --frame.remaining > 0;
     } else {
       context_.budget.add_text(frame.condition.size() + 1);

@@ -44,7 +44,7 @@ struct Macro {
   bool parenthesised = false;           // #DEFINE NAME(a,b): called as NAME(1,2)
 };
 
-enum class FrameKind { File, Macro, While, Rept };
+enum class FrameKind { File, Macro, While, Rept, Irp };
 
 struct Frame {
   FrameKind kind = FrameKind::File;
@@ -55,6 +55,8 @@ struct Frame {
   std::vector<std::pair<std::string, std::string>> replacements;  // macro: name -> text
   std::string condition;                // while
   long remaining = 0;                   // rept
+  std::vector<std::string> items;       // irp: the arguments, one per round
+  std::size_t item = 0;                 // irp: the round in hand
   int iterations = 0;
 
   EditorLineReader reader;              // whole text: its lines
@@ -162,7 +164,9 @@ inline std::string_view engine_word(const Convention& rules, std::string_view fo
   return folded;
 }
 
-inline bool opens_block(const Statement& s) { return s.is(word_key("macro")) || s.is(word_key("while")) || s.is(word_key("rept")); }
+inline bool opens_block(const Statement& s) {
+  return s.is(word_key("macro")) || s.is(word_key("while")) || s.is(word_key("rept")) || s.is(word_key("irp"));
+}
 
 class Pass final : public SymbolSource {
  public:

@@ -77,12 +77,23 @@ void Pass::expand_macro(const Macro& macro, const Statement& s) {
   push_frame(std::move(frame));
 }
 
+// while condition, rept count, irp name,item,item...: the body up to endm
+// as often as they say; irp puts each item in for the name in turn.
 void Pass::loop(const Statement& s) {
-  Frame frame(s.folded == "while"sv ? FrameKind::While : FrameKind::Rept, nullptr);
+  const FrameKind kind =
+      s.folded == "while"sv ? FrameKind::While : (s.folded == "irp"sv ? FrameKind::Irp : FrameKind::Rept);
+  Frame frame(kind, nullptr);
   frame.origin_line = line_no();
   frame.condition = std::string(s.operand_text);
   bool enter = false;
-  if (frame.kind == FrameKind::Rept) {
+  if (frame.kind == FrameKind::Irp) {
+    const auto arguments = split_arguments(s.operand_text);
+    if (arguments.empty() || arguments.front().empty()) report(kParameterError);
+    for (std::size_t i = 1; i < arguments.size(); ++i) frame.items.emplace_back(arguments[i]);
+    for (const std::string& item : frame.items) context_.budget.add_text(item.size());
+    enter = !frame.items.empty() && !arguments.front().empty();
+    if (enter) frame.replacements.emplace_back(fold_case(arguments.front()), frame.items.front());
+  } else if (frame.kind == FrameKind::Rept) {
     const auto count = value(s.operands);
     frame.remaining = count.value_or(0);
     enter = frame.remaining > 0;
