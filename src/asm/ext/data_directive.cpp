@@ -58,8 +58,11 @@ bool hex_string_bytes(std::string_view text, std::vector<std::uint8_t>& out) {
   return !out.empty();
 }
 
-void encode_data(std::span<const Token> items, DataForm form, const TokenLine& line, SymbolSource& symbols,
-                 const BuildClock& clock, DataBytes& out) {
+// DUPs inside DUPs deeper than this are refused: each level is a call.
+constexpr int kMaxDupDepth = 8;
+
+static void encode_items(std::span<const Token> items, DataForm form, const TokenLine& line, SymbolSource& symbols,
+                  const BuildClock& clock, DataBytes& out, int dup_depth) {
   const bool words = form == DataForm::Words || form == DataForm::Addresses || form == DataForm::HighFirst;
   out.bytes.clear();
   out.error.clear();
@@ -85,11 +88,17 @@ void encode_data(std::span<const Token> items, DataForm form, const TokenLine& l
       if (!count.error.empty()) return fail(count.error);
       if (count.value < 0 || count.value > kMaxDuplicates) return fail(range_message(count.value, 0, kMaxDuplicates));
       if (out.undefined.empty()) out.undefined = count.undefined;
+      if (dup_depth >= kMaxDupDepth) return fail(kParameterError);
       DataBytes once;
-      encode_data(item.subspan(dup + 2, item.size() - dup - 3), form, line, symbols, clock, once);
+      encode_items(item.subspan(dup + 2, item.size() - dup - 3), form, line, symbols, clock, once, dup_depth + 1);
       if (!once.error.empty()) return fail(once.error);
       if (out.undefined.empty()) out.undefined = once.undefined;
       if (out.warning.empty()) out.warning = once.warning;
+      // Nested DUPs multiply: more bytes than any program memory are refused
+      // before they are made.
+      if (static_cast<std::uint64_t>(count.value) * once.bytes.size() + out.bytes.size() >
+          static_cast<std::uint64_t>(kMaxDuplicates))
+        return fail(kBeyondProgramMemory);
       for (std::int32_t n = 0; n < count.value; ++n) out.bytes.insert(out.bytes.end(), once.bytes.begin(), once.bytes.end());
       continue;
     }
@@ -141,6 +150,11 @@ void encode_data(std::span<const Token> items, DataForm form, const TokenLine& l
     out.bytes.push_back(form == DataForm::ReversedBits ? reversed_bits(low_byte) : low_byte);
     if (words && form != DataForm::HighFirst) out.bytes.push_back(high_byte);
   }
+}
+
+void encode_data(std::span<const Token> items, DataForm form, const TokenLine& line, SymbolSource& symbols,
+                 const BuildClock& clock, DataBytes& out) {
+  encode_items(items, form, line, symbols, clock, out, 0);
 }
 
 }  // namespace zorvin::asm48::ext
