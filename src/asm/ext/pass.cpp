@@ -385,9 +385,10 @@ void Pass::statement(const Statement& s) {
 void Pass::instruction(const Statement& s, const Word& mnemonic) {
   InstructionBytes encoded = assemble_instruction(mnemonic, s.operands, set_, context_.symbols, *this,
                                                   context_.encoder, location_);
-  // Where fields end at blanks, an instruction that takes no operand
-  // reads the word after it as the start of its comment ("NOP  wait").
-  if (!encoded.error.empty() && rules_.comment_after_operands && !s.operands.empty()) {
+  // Where fields end at blanks or text after the operands is a comment, an
+  // instruction that takes no operand reads the word after it as the start
+  // of its comment ("NOP  wait", "RET   83 .").
+  if (!encoded.error.empty() && (rules_.comment_after_operands || rules_.comment_after_value) && !s.operands.empty()) {
     const InstructionBytes bare =
         assemble_instruction(mnemonic, {}, set_, context_.symbols, *this, context_.encoder, location_);
     if (bare.error.empty()) encoded = bare;

@@ -11,7 +11,9 @@
         ADD     A,#7 MOD 4      ; = 03 03
         JMP     NEXT   jump over it       ; = 04 0E
 NEXT:   MOV     R2,#2   BA 02 ..          ; @000E = BA 02
+        RET     83 .                      ; @0010 = 83
+        NOP     back to the loop          ; = 00
         INCLUDE(part_intel.inc)
         INCLUDE part_intel.inc
         END
-; ! image: 46 41 42 00 23 34 23 12 53 03 03 03 04 0E BA 02 17 17
+; ! image: 46 41 42 00 23 34 23 12 53 03 03 03 04 0E BA 02 83 00 17 17
