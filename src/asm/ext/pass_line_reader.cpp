@@ -88,8 +88,14 @@ Statement Pass::parse(const TokenLine& line, std::string_view text) {
     // Only a name can be a keyword; other tokens are compared unchanged.
     s.folded.assign(s.word->text, s.word->kind == TokenKind::Name && s.word->lower);
     if (!rules_.directives.empty() || rules_.dollar_controls) {
-      const std::string_view mapped = engine_word(rules_, s.folded);
-      if (mapped.data() != s.folded.view().data()) s.folded.assign_lower(mapped);
+      std::string_view mapped = engine_word(rules_, s.folded);
+      const std::string_view word = s.folded.view();
+      if (mapped.data() == word.data() && rules_.two_letter_directives && word.size() > 3 && word.front() == '.') {
+        const std::string_view head = word.substr(0, 3);  // .MACRO is .MA; a label in column 1 stays one
+        if (const std::string_view head_mapped = engine_word(rules_, head); head_mapped.data() != head.data())
+          mapped = head_mapped;
+      }
+      if (mapped.data() != word.data()) s.folded.assign_lower(mapped);
     }
     s.key = text_key(s.folded);
     s.operands = std::span<const Token>(t).subspan(i + 1);

@@ -49,6 +49,7 @@ const Convention& sbasm_convention() {
     c.low_byte_of_wide = true;
     c.comment_after_operands = true;
     c.star_location = true;  // jmp *
+    c.two_letter_directives = true;
     c.directives = kDirectives;
     return c;
   }();

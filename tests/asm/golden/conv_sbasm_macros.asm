@@ -31,3 +31,11 @@ TABLE   .DB     1,2,4,8         ; @0026 = 01 02 04 08
         .CT
         .EF     nibble.err
         JMP     START           ; @002A = 04 20
+; Only the first two letters after the dot name a directive: .MACRO is .MA,
+; .LIST is .LI, .BSS is .BS.
+ZERO    .MACRO
+        CLR     A
+        .EMEND
+        >ZERO                   ; @002C = 27
+        .LIST   ON
+        .BSS    2,$11           ; @002D = 11 11
