@@ -1,5 +1,6 @@
 ; SB-Assembler data and macro mistakes: each line has its message, and the
-; lines after them keep their addresses.
+; lines after them keep their addresses. A jump or call without its target
+; is a mistake, not a jump to 0.
         .CR     8048
         .OR     $000
         .HS     0102A           ; error: Parameterfehler
@@ -8,5 +9,7 @@
         .BS     2,300           ; error: Wert außerhalb des zulässigen Bereiches: 300 (erlaubt -128 bis 255)
         .NO     $10,$1FF        ; error: Wert außerhalb des zulässigen Bereiches: 511 (erlaubt -128 bis 255)
         .DA     #               ; error: Fehler im Ausdruck: #
+        JMP                     ; error: Parameterfehler
+        CALL                    ; error: Parameterfehler
         NOP                     ; @0000 = 00
-; ! summary: 6 Fehler beim Assemblieren!
+; ! summary: 8 Fehler beim Assemblieren!
