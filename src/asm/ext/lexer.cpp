@@ -46,6 +46,13 @@ char32_t quoted_char(std::string_view line, std::size_t& pos) {
       case 'r': return U'\r';
       case 't': return U'\t';
       case '0': return U'\0';
+      case 'x': {  // \x41: one or two hex digits give the byte
+        char32_t value = 0;
+        int digits = 0;
+        for (; digits < 2 && pos < line.size() && digit_value(line[pos]) < 16; ++digits, ++pos)
+          value = value * 16 + static_cast<char32_t>(digit_value(line[pos]));
+        return digits > 0 ? value : U'x';
+      }
       default: return static_cast<unsigned char>(c);  // \' \" \\ and any other
     }
   }
