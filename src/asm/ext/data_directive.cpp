@@ -68,6 +68,7 @@ static void encode_items(std::span<const Token> items, DataForm form, const Toke
   out.error.clear();
   out.undefined = {};
   out.warning.clear();
+  out.counted = false;
   // The first error ends the line: `return fail(...)`.
   const auto fail = [&out](std::string_view text) { out.error = text; };
   if (items.empty()) return fail(kParameterError);
@@ -84,6 +85,7 @@ static void encode_items(std::span<const Token> items, DataForm form, const Toke
     if (item.empty()) return fail(kParameterError);
     // count DUP (values): the values that many times.
     if (const std::size_t dup = dup_at(item); dup != 0) {
+      out.counted = true;
       const Evaluation count = evaluate(item.first(dup), symbols);
       if (!count.error.empty()) return fail(count.error);
       if (count.value < 0 || count.value > kMaxDuplicates) return fail(range_message(count.value, 0, kMaxDuplicates));

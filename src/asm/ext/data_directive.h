@@ -19,6 +19,7 @@ struct DataBytes {
   std::string error;      // message text of the first value that does not fit; empty when all do
   std::string_view undefined;  // a name that had no value (it counts as 0), in the tokens' line
   std::string warning;    // a value cut to its low byte, where the convention does so
+  bool counted = false;   // a DUP count set the length: a value read later may change it
 };
 
 enum class DataForm : std::uint8_t {

@@ -304,7 +304,9 @@ void Pass::process(std::string_view text, std::size_t first) {
   // An instruction or data line that named something defined further on
   // (and no set symbol, which may still change) is encoded again at the
   // end; its messages until then mean nothing.
-  const bool fixable = was_instruction_ || directive_of(s.folded) == Directive::Data;
+  // A line whose length rests on a value (3 DUP (0)) is not: the pass
+  // that follows places it anew.
+  const bool fixable = was_instruction_ || (directive_of(s.folded) == Directive::Data && !data_.counted);
   if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
       result_.table.records.size() == records + 1) {
     symbols.forget_early_uses_from(uses);

@@ -23,6 +23,7 @@ static DataForm data_form(const FoldedName& word) {
 
 void Pass::data(const Statement& s) {
   if (s.folded == "hex_str"sv) {
+    data_.counted = false;
     if (!hex_string_bytes(s.operand_text, data_.bytes)) return report(kParameterError);
     return emit(data_.bytes.data(), data_.bytes.size(), true);
   }

@@ -14,4 +14,6 @@
         irp     rx,r0,r1
         mov     rx,#0
         endm
-; ! image: 1A 1B 11 21 31 07 07 07 01 02 01 02 FF 09 34 12 34 12 B8 00 B9 00
+        db      COUNT dup (0AAh)        ; = AA AA
+COUNT   equ     2
+; ! image: 1A 1B 11 21 31 07 07 07 01 02 01 02 FF 09 34 12 34 12 B8 00 B9 00 AA AA
