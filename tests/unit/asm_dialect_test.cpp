@@ -49,6 +49,18 @@ TEST(Dialect, TheFirstMessageLineNamesItAndWhy) {
       {"  ifdef X\n  endif\n", "Dialekt: Makroassembler (erkannt an ifdef, Zeile 1)"},
       // A marker line decides over a word seen before it.
       {"#define X\n  cpu 8048\n", "Dialekt: Makroassembler (festgelegt durch cpu 8048, Zeile 2)"},
+      // The file in quotes is the macro assembler's include, without them Intel's.
+      {"  include \"a.inc\"\n", "Dialekt: Makroassembler (erkannt an include, Zeile 1)"},
+      {"  INCLUDE(a.inc)\n", "Dialekt: Intel ASM48 (erkannt an INCLUDE, Zeile 1)"},
+      {"  INCLUDE a.inc\n", "Dialekt: Intel ASM48 (erkannt an INCLUDE, Zeile 1)"},
+      // asm48's own words in column 1; "label .SET" stays no mark.
+      {".set X, 5\n", "Dialekt: ASxxxx/asm48 (erkannt an .set, Zeile 1)"},
+      {".define Z, 7\n", "Dialekt: ASxxxx/asm48 (erkannt an .define, Zeile 1)"},
+      {"  nop\n  .dbr 1\n", "Dialekt: ASxxxx/asm48 (erkannt an .dbr, Zeile 2)"},
+      // .dw alone marks the source; any other mark decides over it.
+      {"  .dw 1\n", "Dialekt: ASxxxx/asm48 (erkannt an .dw, Zeile 1)"},
+      {"  .dw 1\n#define X\n", "Dialekt: TASM (erkannt an #define, Zeile 2)"},
+      {"  .dw 1\nL .EQ 5\n", "Dialekt: SB-Assembler (erkannt an .EQ, Zeile 2)"},
   };
   for (const Case& c : cases) {
     Assembler assembler;

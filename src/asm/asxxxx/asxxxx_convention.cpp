@@ -11,13 +11,16 @@ namespace zorvin::asm48 {
 
 namespace {
 
-constexpr std::array<DirectiveAlias, 29> kDirectives = {{
+constexpr std::array<DirectiveAlias, 33> kDirectives = {{
     {".equ", "equ"},     {".org", "org"},       {".db", "db"},         {".byte", "db"},      {".fcb", "db"},
     {".ascii", "db"},    {".str", "db"},        {".asciz", "asciz"},   {".strz", "asciz"},   {".dw", "dw"},
     {".word", "dw"},     {".fdb", "dw"},        {".ds", "ds"},         {".blkb", "ds"},      {".rmb", "ds"},
     {".if", "if"},       {".else", "else"},     {".endif", "endif"},   {".ifdef", "ifdef"},  {".ifndef", "ifndef"},
     {".include", "include"}, {".end", "end"},   {".area", "ignore"},   {".module", "ignore"}, {".globl", "ignore"},
     {".title", "ignore"}, {".sbttl", "ignore"}, {".8048", "ignore"},   {".list", "ignore"},
+    // asm48: .set and .define give a name a value that may change, .dbr
+    // bytes with their bit order reversed, .exit ends the source.
+    {".set", "set"},     {".define", "set"},    {".dbr", "db_rev"},    {".exit", "end"},
 }};
 
 }  // namespace
@@ -35,6 +38,7 @@ const Convention& asxxxx_convention() {
     c.byte_prefixes = true;
     c.quote_once_char = true;
     c.low_byte_of_wide = true;
+    c.location_word = ".here";
     c.directives = kDirectives;
     return c;
   }();

@@ -61,6 +61,15 @@ struct Convention {
   // SB-Assembler all write immediate data with "#": none of the
   // conventions here sets it.
   bool bare_immediates = false;
+  // A value followed, after blanks, by another value with no operator
+  // between ends the operand field: the rest is a comment without ";"
+  // (Intel's ASM48 and disassembler listings: "DB 06H   06 ?.").
+  bool comment_after_value = false;
+  // Only the first two letters after the dot name a directive in the
+  // instruction field (SB-Assembler: ".MACRO" is ".MA").
+  bool two_letter_directives = false;
+  // A name that stands for the location counter (asm48's ".here"), or empty.
+  std::string_view location_word;
   std::span<const DirectiveAlias> directives;
 };
 

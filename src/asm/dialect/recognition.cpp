@@ -19,6 +19,7 @@ struct Mark {
   std::string_view word;  // folded
   const Convention& (*convention)();
   bool marker;            // the convention's own marker line
+  bool weak = false;      // decides only where no other mark stands in the whole source
 };
 
 // A word of up to 8 bytes as one number (by shifts, so the same on every
@@ -33,7 +34,7 @@ constexpr std::uint64_t packed(std::string_view word) {
 
 // Words that say which convention a source follows; none of them is a
 // statement of the plain dialect.
-const std::array<Mark, 47> kMarks = {{
+const std::array<Mark, 51> kMarks = {{
     {"cpu", macro_convention, true},       {".cr", sbasm_convention, true},      {".8048", asxxxx_convention, true},
     {"ifdef", macro_convention, false},    {"ifndef", macro_convention, false},  {"macro", macro_convention, false},
     {"endm", macro_convention, false},     {"rept", macro_convention, false},    {"fatal", macro_convention, false},
@@ -50,6 +51,10 @@ const std::array<Mark, 47> kMarks = {{
     {".fcb", asxxxx_convention, false},    {".fdb", asxxxx_convention, false},   {".ifdef", asxxxx_convention, false},
     {".if", asxxxx_convention, false},     {".byte", asxxxx_convention, false},  {".word", asxxxx_convention, false},
     {".include", asxxxx_convention, false}, {"$include", intel_convention, false},
+    {".dbr", asxxxx_convention, false},    {".exit", asxxxx_convention, false},
+    // .dw and .ds are TASM's words as well, which reads them alike: alone
+    // they say only that the source is not the plain dialect's.
+    {".dw", asxxxx_convention, false, true}, {".ds", asxxxx_convention, false, true},
 }};
 
 // The word in lower case (ASCII) in a small buffer; empty when it is too
@@ -130,12 +135,28 @@ const Mark* mark_of(std::string_view code, const std::array<std::string_view, 3>
       word = words[at];
       return at == 0 ? &kAsxxxxEqu : &kTasmEqu;
     }
+    // ".set name, value" and ".define name, value" in column 1 are asm48's;
+    // "label .SET value" is no mark (TASM and the macro assembler write it).
+    if (at == 0 && code.front() == '.' && (folded == ".set"sv || folded == ".define"sv)) {
+      static constexpr Mark kAsxxxxSet{".set", asxxxx_convention, false};
+      word = words[at];
+      return &kAsxxxxSet;
+    }
     // After a name without colon only a definition counts ("LIMIT .EQ 5").
     if (at == 1 && words[0].back() != ':' && folded != ".eq"sv && folded != ".se"sv && folded != ".set"sv) break;
     if (const Mark* mark = mark_with_key(packed(folded))) {
       // "cpu equ 5" is a symbol named cpu.
       const std::string_view next = at + 1 < words.size() ? words[at + 1] : std::string_view{};
       if (mark->word == "cpu"sv && (next.empty() || SmallFold(next).view() == "equ"sv)) return nullptr;
+      // The macro assembler names the file in quotes; INCLUDE(file) and
+      // INCLUDE file are Intel's spelling.
+      std::size_t after = static_cast<std::size_t>(words[at].data() - code.data()) + words[at].size();
+      while (after < code.size() && is_blank(code[after])) ++after;
+      if (mark->word == "include"sv && after < code.size() && code[after] != '"' && code[after] != '\'') {
+        static constexpr Mark kIntelInclude{"include", intel_convention, false};
+        word = words[at];
+        return &kIntelInclude;
+      }
       word = words[at];
       return mark;
     }
@@ -182,6 +203,9 @@ std::string_view shown_name(const DialectChoice& choice) {
 
 DialectChoice recognise_dialect(std::string_view text) {
   DialectChoice choice;
+  const Mark* weak = nullptr;  // the first weak mark and where it stands
+  std::string weak_word;
+  std::int32_t weak_line = 0;
   std::size_t pos = 0;
   std::string_view line;
   for (std::int32_t line_no = 1; !text.empty() && next_editor_line(text, pos, line); ++line_no) {
@@ -189,6 +213,14 @@ DialectChoice recognise_dialect(std::string_view text) {
     if (is_plain_end(line, words[0])) break;
     std::string_view word;
     const Mark* mark = mark_of(line, words, word);
+    if (mark && mark->weak) {
+      if (!weak) {
+        weak = mark;
+        weak_word = std::string(word);
+        weak_line = line_no;
+      }
+      continue;
+    }
     // The first mark decides, unless a marker line follows it.
     if (!mark || (choice.convention && !mark->marker)) continue;
     choice.convention = &mark->convention();
@@ -202,6 +234,12 @@ DialectChoice recognise_dialect(std::string_view text) {
         if (words[i] == word) choice.cpu = std::string(words[i + 1]);
       break;
     }
+  }
+  if (!choice.convention && weak) {
+    choice.convention = &weak->convention();
+    choice.how = DialectChoice::How::Recognised;
+    choice.mark = std::move(weak_word);
+    choice.line = weak_line;
   }
   return choice;
 }

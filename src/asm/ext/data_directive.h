@@ -1,5 +1,5 @@
-// The values of a db or dw line: expressions, strings ("text" or 'text',
-// one byte per character) and DATE / TIME; dw stores low byte first.
+// The values of a data line: expressions, strings ("text" or 'text', one
+// byte per character) and DATE / TIME, in one of the conventions' forms.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +19,24 @@ struct DataBytes {
   std::string error;      // message text of the first value that does not fit; empty when all do
   std::string_view undefined;  // a name that had no value (it counts as 0), in the tokens' line
   std::string warning;    // a value cut to its low byte, where the convention does so
+  bool counted = false;   // a DUP count set the length: a value read later may change it
+};
+
+enum class DataForm : std::uint8_t {
+  Bytes,         // db; "#value" is the value (ASxxxx)
+  Words,         // dw: low byte first
+  Addresses,     // SB .DA: words low byte first, "#value" its low byte alone, "/value" its high byte alone
+  HighFirst,     // SB .DR: as .DA, high byte first
+  Longs,         // SB .DL: 32 bits, lowest byte first
+  ReversedBits,  // asm48 .dbr: bytes with their bit order reversed
 };
 
 // Fills `out`, whose storage a caller may reuse from line to line.
-void encode_data(std::span<const Token> items, bool words, const TokenLine& line, SymbolSource& symbols,
+void encode_data(std::span<const Token> items, DataForm form, const TokenLine& line, SymbolSource& symbols,
                  const BuildClock& clock, DataBytes& out);
+
+// The bytes of a hex string (SB .HS 0102AB; dots between pairs allowed),
+// or false when the text is none.
+bool hex_string_bytes(std::string_view text, std::vector<std::uint8_t>& out);
 
 }  // namespace zorvin::asm48::ext

@@ -11,7 +11,7 @@ namespace {
 
 using D = Directive;
 
-constexpr std::array<EngineDirective, 39> kDirectives = {{
+constexpr std::array<EngineDirective, 46> kDirectives = {{
     {"equ", D::Definition, true},     {"set", D::Definition, true},    {"reg", D::Definition, true},
     {"macro", D::Definition, true},   {"define", D::Definition, false}, {"if", D::Condition, true},
     {"ifdef", D::Condition, true},    {"ifndef", D::Condition, true},  {"elseif", D::Condition, true},
@@ -25,6 +25,9 @@ constexpr std::array<EngineDirective, 39> kDirectives = {{
     {"error", D::UserError, false},   {"fatal", D::UserError, false},  {"warning", D::UserNote, false},
     {"message", D::UserNote, false},  {"page", D::Layout, true},       {"title", D::Layout, true},
     {"newpage", D::Layout, true},     {"listing", D::Layout, true},    {"fill_n", D::Fill, false},
+    {"da_word", D::Data, false},      {"dr_word", D::Data, false},     {"dl_long", D::Data, false},
+    {"db_rev", D::Data, false},       {"hex_str", D::Data, false},     {"at_str", D::Data, false},
+    {"irp", D::Loop, false},
 }};
 
 // Open addressing on the words' keys: a statement that is no instruction

@@ -124,6 +124,11 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
     return out;
   }
   const bool branch = is_branch(mnemonic.folded, mnemonic.key);
+  // A jump or call without its target is a mistake, not a jump to 0.
+  if (branch && operands.empty()) {
+    out.error = std::string(kParameterError);
+    return out;
+  }
   asm48::Statement statement;
   statement.mnemonic = mnemonic.folded;
   statement.mnemonic_key = mnemonic.key;

@@ -46,6 +46,13 @@ char32_t quoted_char(std::string_view line, std::size_t& pos) {
       case 'r': return U'\r';
       case 't': return U'\t';
       case '0': return U'\0';
+      case 'x': {  // \x41: one or two hex digits give the byte
+        char32_t value = 0;
+        int digits = 0;
+        for (; digits < 2 && pos < line.size() && digit_value(line[pos]) < 16; ++digits, ++pos)
+          value = value * 16 + static_cast<char32_t>(digit_value(line[pos]));
+        return digits > 0 ? value : U'x';
+      }
       default: return static_cast<unsigned char>(c);  // \' \" \\ and any other
     }
   }
@@ -99,6 +106,9 @@ bool read_convention_number(std::string_view text, const Convention& rules, std:
 // Where fields end at blanks: the start of an item of .AS, .AT or .AZ,
 // whose strings stand between any two equal characters (/Test/, \Te st\).
 bool delimited_item(const TokenLine& out, int fields_left, std::size_t word_at) {
+  // LABEL: .AS: the colon belongs to the label field.
+  if (word_at < out.tokens.size() && out.tokens[word_at].kind == TokenKind::Operator && out.tokens[word_at].text == ":")
+    ++word_at;
   if (fields_left != 0 || out.tokens.size() <= word_at) return false;
   const Token& word = out.tokens[word_at];
   const Token& last = out.tokens.back();
@@ -158,6 +168,7 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
   out.tokens.clear();
   out.characters.clear();
   out.has_bad = false;
+  out.high_bit_text = false;
   const std::size_t size = line.size();
   // Views of the line without substr's range check: every end is checked here.
   const auto piece = [&line](std::size_t from, std::size_t to) { return std::string_view(line.data() + from, to - from); };
@@ -176,12 +187,21 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
     if (pos >= size) break;
     char c = line[pos];
     if (c == ';') break;
-    if (fields_left >= 0 && (out.tokens.empty() || pos != blanks_from) && fields_left-- == 0) break;
+    // A blank after a comma stays in the operand field (mov a, #1).
+    const bool after_comma = !out.tokens.empty() && out.tokens.back().kind == TokenKind::Operator &&
+                             out.tokens.back().text == ",";
+    if (fields_left >= 0 && (out.tokens.empty() || pos != blanks_from) && !after_comma && fields_left-- == 0) break;
     if (fields_left >= 0 && delimited_item(out, fields_left, word_at)) {
+      // "-" before the first item: "negative" text, every byte of the line
+      // with bit 7 set, values included (-/Te/,#$0D).
+      if (c == '-' && pos + 1 < size && out.tokens.back().kind == TokenKind::Name) {
+        out.high_bit_text = true;
+        c = line[++pos];
+      }
       if (c != '#') {
-        // -/Test/: "negative" text, every byte with bit 7 set
+        // -/Test/ before a later item: that text alone
         const bool negative = c == '-' && pos + 2 < size && line[pos + 1] != '#';
-        pos = read_delimited(line, negative ? pos + 1 : pos, out, negative ? 0x80 : 0);
+        pos = read_delimited(line, negative ? pos + 1 : pos, out, negative || out.high_bit_text ? 0x80 : 0);
         continue;
       }
       if (++pos >= size || has_class(line[pos], kBlankClass)) break;  // #expression: the value follows
@@ -229,6 +249,12 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
         const std::uint8_t classes = kCharClasses[static_cast<unsigned char>(line[end])];
         if ((classes & kNameClass) == 0) break;
         seen |= classes;
+      }
+      // GLOBAL:local (SB) is one name where a value stands.
+      if (rules.local_dot && pos > 0 && end + 1 < size && line[end] == ':' &&
+          (kCharClasses[static_cast<unsigned char>(line[end + 1])] & kNameClass) != 0) {
+        for (++end; end < size && (kCharClasses[static_cast<unsigned char>(line[end])] & kNameClass) != 0; ++end)
+          seen |= kCharClasses[static_cast<unsigned char>(line[end])];
       }
       token.lower = (seen & kFoldClass) == 0;
       token.kind = TokenKind::Name;

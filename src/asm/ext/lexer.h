@@ -33,6 +33,7 @@ struct TokenLine {
   std::u32string characters;  // the strings' characters, escapes applied
   std::size_t code_end = 0;   // where the comment starts (or the line ends)
   bool has_bad = false;       // a token is Bad (an unclosed quote)
+  bool high_bit_text = false; // .AS -/text/: every byte of the line with bit 7 set
 
   std::u32string_view characters_of(const Token& t) const {
     return std::u32string_view(characters).substr(t.chars_at, t.chars_size);

@@ -17,6 +17,7 @@ const Convention& intel_convention() {
     c.true_is_minus_one = true;
     c.bare_high_low = true;
     c.dollar_controls = true;
+    c.comment_after_value = true;
     return c;
   }();
   return convention;

@@ -13,12 +13,19 @@ namespace zorvin::asm48 {
 
 namespace {
 
-constexpr std::array<DirectiveAlias, 22> kDirectives = {{
-    {".ma", "macro"},    {".em", "endm"},
+// Directives that only steer the listing or the output files (.TF target
+// file, .LF listing file, .SF symbol file, .EF error file, .LI list options,
+// .PG .EJ new page, .TI title, .LM margin, .TW width) and the 8048 overlay's
+// .OT/.CT table bracket are taken and place nothing.
+constexpr std::array<DirectiveAlias, 36> kDirectives = {{
+    {".ma", "macro"},    {".em", "endm"},     {".xm", "exitm"},
     {".cr", "cpu"},      {".tf", "ignore"},   {".or", "org"},      {".eq", "equ"},      {".se", "set"},
-    {".db", "db"},       {".dw", "dw"},       {".da", "dw"},       {".as", "db"},       {".az", "asciz"},
+    {".db", "db"},       {".dw", "dw"},       {".da", "da_word"},  {".dr", "dr_word"},  {".dl", "dl_long"},
+    {".as", "db"},       {".at", "at_str"},   {".az", "asciz"},    {".hs", "hex_str"},
     {".bs", "ds"},       {".no", "fill_to"},  {".in", "include"},  {".do", "if"},       {".el", "else"},
     {".fi", "endif"},    {".ec", "end"},      {".en", "end"},      {".li", "ignore"},   {".lf", "ignore"},
+    {".sf", "ignore"},   {".ef", "ignore"},   {".pg", "ignore"},   {".ej", "ignore"},   {".ti", "ignore"},
+    {".lm", "ignore"},   {".tw", "ignore"},   {".ot", "ignore"},   {".ct", "ignore"},
 }};
 
 }  // namespace
@@ -41,6 +48,8 @@ const Convention& sbasm_convention() {
     c.true_is_minus_one = true;
     c.low_byte_of_wide = true;
     c.comment_after_operands = true;
+    c.star_location = true;  // jmp *
+    c.two_letter_directives = true;
     c.directives = kDirectives;
     return c;
   }();
