@@ -88,6 +88,12 @@ bool immediate_operand(std::span<const Token> expression, SymbolSource& symbols,
   return true;
 }
 
+// "/", "=" and "\\" in front of an operand select a byte of its value and
+// mark it as immediate, where the convention has them.
+bool is_byte_selector(const Token& t) {
+  return t.kind == TokenKind::Operator && (t.text == "/" || t.text == "=" || t.text == "\\");
+}
+
 std::string failure_message(EncodeFailure failure) {
   if (failure == EncodeFailure::OnlyOnUpi) return std::string(kOnlyOnUpi);
   if (failure == EncodeFailure::NotOnUpi) return std::string(kNotOnUpi);
@@ -143,6 +149,8 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
       target = e.value;
     } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
       if (!immediate_operand(operand.subspan(1), symbols, out, read)) return out;
+    } else if (symbols.convention().whole_prefixes && is_byte_selector(operand[0])) {
+      if (!immediate_operand(operand, symbols, out, read)) return out;  // /value: an immediate of its byte 1
     } else if (const auto reg = register_operand(operand, table)) {
       read = *reg;
     } else if (takes_immediate(mnemonic.folded, static_cast<int>(i) + 1)) {
