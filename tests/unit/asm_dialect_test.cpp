@@ -66,7 +66,7 @@ TEST(Dialect, PercentIsBinaryOnlyWhereTheConventionSaysSo) {
       {"  mov a,#%00000011\n", 0x11, true},                          // plain: hexadecimal, with a word
       {"#define X\n  mov a,#%00000011\n", 0x03, true},               // recognised TASM
       {"  .cr 8048\n  mov a,#%00000011\n", 0x03, false},             // SB-Assembler named by its marker
-      {"  cpu 8048\n  mov a,#%11\n", 0x11, false},                   // the macro assembler: hexadecimal
+      {"  cpu 8048\n  mov a,#%11\n", 0x03, false},                   // the macro assembler: binary
   };
   for (const Case& c : cases) {
     Assembler assembler;

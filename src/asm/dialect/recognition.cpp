@@ -33,7 +33,9 @@ constexpr std::uint64_t packed(std::string_view word) {
 
 // Words that say which convention a source follows; none of them is a
 // statement of the plain dialect.
-const std::array<Mark, 47> kMarks = {{
+// .dw and .ds are no words of the plain dialect: a source with dot
+// directives and no other mark is read as asm48 writes them.
+const std::array<Mark, 49> kMarks = {{
     {"cpu", macro_convention, true},       {".cr", sbasm_convention, true},      {".8048", asxxxx_convention, true},
     {"ifdef", macro_convention, false},    {"ifndef", macro_convention, false},  {"macro", macro_convention, false},
     {"endm", macro_convention, false},     {"rept", macro_convention, false},    {"fatal", macro_convention, false},
@@ -49,7 +51,8 @@ const std::array<Mark, 47> kMarks = {{
     {".ascii", asxxxx_convention, false},  {".asciz", asxxxx_convention, false}, {".blkb", asxxxx_convention, false},
     {".fcb", asxxxx_convention, false},    {".fdb", asxxxx_convention, false},   {".ifdef", asxxxx_convention, false},
     {".if", asxxxx_convention, false},     {".byte", asxxxx_convention, false},  {".word", asxxxx_convention, false},
-    {".include", asxxxx_convention, false}, {"$include", intel_convention, false},
+    {".include", asxxxx_convention, false}, {"$include", intel_convention, false}, {".dw", asxxxx_convention, false},
+    {".ds", asxxxx_convention, false},
 }};
 
 // The word in lower case (ASCII) in a small buffer; empty when it is too
@@ -256,8 +259,8 @@ std::vector<std::string> number_form_warnings(std::string_view text, const Diale
         const bool binary = c && c->percent_binary;
         warnings.push_back("Warnung: " + number + where + " gelesen als " + (binary ? "Binärzahl" : "Hexadezimalzahl") +
                            " (" + std::string(shown_name(choice)) + "); " +
-                           (binary ? "der einfache Dialekt und der Makroassembler lesen % hexadezimal"
-                                   : "TASM und SB-Assembler lesen % binär"));
+                           (binary ? "der einfache Dialekt liest % hexadezimal"
+                                   : "TASM, SB-Assembler, ASxxxx/asm48 und der Makroassembler lesen % binär"));
       } else if (sign == '$' && !dollar_done && c && c->dollar_hex) {
         dollar_done = true;
         sought_again = true;

@@ -61,8 +61,10 @@ void encode_data(std::span<const Token> items, bool words, const TokenLine& line
     if (out.undefined.empty()) out.undefined = e.undefined;
     const long low = words ? -32768 : -128;
     const long high = words ? 65535 : 255;
-    if ((e.value < low || e.value > high) && !words && symbols.convention().low_byte_of_wide) {
-      if (out.warning.empty()) out.warning = message(kLowByteTaken, std::to_string(e.value));
+    // Where the convention cuts a wide value to its low byte, a word is
+    // cut to its low 16 bits the same way.
+    if ((e.value < low || e.value > high) && symbols.convention().low_byte_of_wide) {
+      if (out.warning.empty()) out.warning = message(words ? kLowWordTaken : kLowByteTaken, std::to_string(e.value));
     } else if (e.value < low || e.value > high) {
       return fail(range_message(e.value, low, high));
     }

@@ -196,7 +196,10 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
     if (pos >= size) break;
     char c = line[pos];
     if (c == ';') break;
-    if (fields_left >= 0 && (out.tokens.empty() || pos != blanks_from) && fields_left-- == 0) break;
+    // A blank after a comma stays inside the operand field ("mov a, #1").
+    const bool after_comma = !out.tokens.empty() && out.tokens.back().kind == TokenKind::Operator &&
+                             out.tokens.back().text == ",";
+    if (fields_left >= 0 && (out.tokens.empty() || (pos != blanks_from && !after_comma)) && fields_left-- == 0) break;
     if (fields_left >= 0 && delimited_item(out, fields_left, word_at)) {
       if (c != '#') {
         // -/Test/: "negative" text, every byte with bit 7 set

@@ -37,6 +37,7 @@ inline constexpr std::string_view kOtherBank =
     " -> Warnung: Sprungziel in der anderen 2-KiB-Bank (sel mb0/mb1 wählt sie): ";
 inline constexpr std::string_view kBareImmediate = " -> Warnung: Wert ohne # als Direktwert gelesen: ";
 inline constexpr std::string_view kLowByteTaken = " -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: ";
+inline constexpr std::string_view kLowWordTaken = " -> Warnung: Wert passt nicht in 16 Bit, untere 16 Bit genommen: ";
 inline constexpr std::string_view kUnknownDirective = " -> unbekannte Direktive: ";
 inline constexpr std::string_view kNotAnInstruction = " -> kein Befehl, keine Direktive, kein Makro: ";
 inline constexpr std::string_view kCommentNeedsSemicolon = " (ein Kommentar ohne Befehl beginnt mit \";\")";
