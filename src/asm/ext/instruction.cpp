@@ -97,6 +97,7 @@ bool is_byte_selector(const Token& t) {
 std::string failure_message(EncodeFailure failure) {
   if (failure == EncodeFailure::OnlyOnUpi) return std::string(kOnlyOnUpi);
   if (failure == EncodeFailure::NotOnUpi) return std::string(kNotOnUpi);
+  if (failure == EncodeFailure::NotOnPart) return std::string(kNotOnPart);
   return std::string(failure_text(failure));
 }
 
@@ -178,7 +179,7 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
   if (code.needs_target) {
     // jmp and call carry 11 bits; the bank comes from sel mb0/mb1 at run time.
     const bool long_jump = (code.bytes[0] & 0x0F) == 0x04;
-    if (long_jump && set == InstructionSet::Mcs48 && target >= 0 && target < program_memory_of(set)) {
+    if (long_jump && has_memory_banks(set) && target >= 0 && target < program_memory_of(set)) {
       if ((target ^ address) & 0x800) out.other_bank_target = target;
       target &= 0x7FF;
     }
