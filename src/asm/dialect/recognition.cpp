@@ -34,8 +34,9 @@ constexpr std::uint64_t packed(std::string_view word) {
 // Words that say which convention a source follows; none of them is a
 // statement of the plain dialect.
 // .dw and .ds are no words of the plain dialect: a source with dot
-// directives and no other mark is read as asm48 writes them.
-const std::array<Mark, 49> kMarks = {{
+// directives and no other mark is read as asm48 writes them; .define,
+// .dbr and .exit are asm48's own.
+const std::array<Mark, 52> kMarks = {{
     {"cpu", macro_convention, true},       {".cr", sbasm_convention, true},      {".8048", asxxxx_convention, true},
     {"ifdef", macro_convention, false},    {"ifndef", macro_convention, false},  {"macro", macro_convention, false},
     {"endm", macro_convention, false},     {"rept", macro_convention, false},    {"fatal", macro_convention, false},
@@ -52,7 +53,8 @@ const std::array<Mark, 49> kMarks = {{
     {".fcb", asxxxx_convention, false},    {".fdb", asxxxx_convention, false},   {".ifdef", asxxxx_convention, false},
     {".if", asxxxx_convention, false},     {".byte", asxxxx_convention, false},  {".word", asxxxx_convention, false},
     {".include", asxxxx_convention, false}, {"$include", intel_convention, false}, {".dw", asxxxx_convention, false},
-    {".ds", asxxxx_convention, false},
+    {".ds", asxxxx_convention, false},      {".define", asxxxx_convention, false}, {".dbr", asxxxx_convention, false},
+    {".exit", asxxxx_convention, false},
 }};
 
 // The word in lower case (ASCII) in a small buffer; empty when it is too
@@ -126,8 +128,9 @@ const Mark* mark_of(std::string_view code, const std::array<std::string_view, 3>
     const SmallFold small(words[at]);
     const std::string_view folded = small.view();
     if (folded.empty()) break;
-    // "label .EQU value" is TASM's; ".equ name, value" the asm48 convention's.
-    if (folded == ".equ"sv) {
+    // "label .EQU value" is TASM's; ".equ name, value" the asm48
+    // convention's; .set the same.
+    if (folded == ".equ"sv || folded == ".set"sv) {
       static constexpr Mark kTasmEqu{".equ", tasm_convention, false};
       static constexpr Mark kAsxxxxEqu{".equ", asxxxx_convention, false};
       word = words[at];
