@@ -119,6 +119,9 @@ bool read_convention_number(std::string_view text, const Convention& rules, std:
 // Where fields end at blanks: the start of an item of .AS, .AT or .AZ,
 // whose strings stand between any two equal characters (/Test/, \Te st\).
 bool delimited_item(const TokenLine& out, int fields_left, std::size_t word_at) {
+  // "MSG: .as /ab/": a colon after the label belongs to it.
+  if (word_at == 1 && out.tokens.size() > 2 && out.tokens[1].kind == TokenKind::Operator && out.tokens[1].text == ":")
+    word_at = 2;
   if (fields_left != 0 || out.tokens.size() <= word_at) return false;
   const Token& word = out.tokens[word_at];
   const Token& last = out.tokens.back();
