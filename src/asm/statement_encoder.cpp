@@ -76,31 +76,37 @@ constexpr std::array kMissingOnUpi = {
     MissingRow{"orl", "bus", "*"}, MissingRow{"in", "*", "p0"},
 };
 
-// 8048 instructions the 8021 lacks: external memory and bus, the user
-// flags, T0, the interrupts, register and memory banks, the PSW, the logic
-// on ports, dec of a register, movp3 and jb. The 8022 has the interrupts
-// (with reti) and T0 besides.
-#define ZORVIN_8021_AND_8022_LACK                                                                                    \
-  MissingRow{"movx", "*", "*"}, MissingRow{"ins", "*", "*"}, MissingRow{"outl", "bus", "*"},                       \
-      MissingRow{"anl", "bus", "*"}, MissingRow{"orl", "bus", "*"}, MissingRow{"anl", "p1", "*"},                  \
-      MissingRow{"anl", "p2", "*"}, MissingRow{"orl", "p1", "*"}, MissingRow{"orl", "p2", "*"},                    \
-      MissingRow{"clr", "f0", "*"}, MissingRow{"clr", "f1", "*"}, MissingRow{"cpl", "f0", "*"},                    \
-      MissingRow{"cpl", "f1", "*"}, MissingRow{"jf0", "*", "*"}, MissingRow{"jf1", "*", "*"},                      \
-      MissingRow{"ent0", "*", "*"}, MissingRow{"mov", "a", "psw"}, MissingRow{"mov", "psw", "a"},                  \
-      MissingRow{"sel", "rb0", "*"}, MissingRow{"sel", "rb1", "*"}, MissingRow{"sel", "mb0", "*"},                 \
-      MissingRow{"sel", "mb1", "*"}, MissingRow{"movp3", "*", "*"}, MissingRow{"retr", "*", "*"},                  \
-      MissingRow{"jb0", "*", "*"}, MissingRow{"jb1", "*", "*"}, MissingRow{"jb2", "*", "*"},                       \
-      MissingRow{"jb3", "*", "*"}, MissingRow{"jb4", "*", "*"}, MissingRow{"jb5", "*", "*"},                       \
-      MissingRow{"jb6", "*", "*"}, MissingRow{"jb7", "*", "*"}, MissingRow{"dec", "r0", "*"},                      \
-      MissingRow{"dec", "r1", "*"}, MissingRow{"dec", "r2", "*"}, MissingRow{"dec", "r3", "*"},                    \
-      MissingRow{"dec", "r4", "*"}, MissingRow{"dec", "r5", "*"}, MissingRow{"dec", "r6", "*"},                    \
-      MissingRow{"dec", "r7", "*"}
-constexpr std::array kMissingOn8022 = {ZORVIN_8021_AND_8022_LACK};
-constexpr std::array kMissingOn8021 = {
-    ZORVIN_8021_AND_8022_LACK,       MissingRow{"jt0", "*", "*"}, MissingRow{"jnt0", "*", "*"},
-    MissingRow{"jni", "*", "*"},     MissingRow{"en", "*", "*"},  MissingRow{"dis", "*", "*"},
+// 8048 instructions the 8022 lacks: external memory and bus, the user
+// flags, register and memory banks, the PSW, the logic on ports, dec of a
+// register, movp3, jb and retr (it returns with reti). The 8021 lacks T0
+// and the interrupts besides.
+constexpr std::array kMissingOn8022 = {
+    MissingRow{"movx", "*", "*"},  MissingRow{"ins", "*", "*"},   MissingRow{"outl", "bus", "*"},
+    MissingRow{"anl", "bus", "*"}, MissingRow{"orl", "bus", "*"}, MissingRow{"anl", "p1", "*"},
+    MissingRow{"anl", "p2", "*"},  MissingRow{"orl", "p1", "*"},  MissingRow{"orl", "p2", "*"},
+    MissingRow{"clr", "f0", "*"},  MissingRow{"clr", "f1", "*"},  MissingRow{"cpl", "f0", "*"},
+    MissingRow{"cpl", "f1", "*"},  MissingRow{"jf0", "*", "*"},   MissingRow{"jf1", "*", "*"},
+    MissingRow{"ent0", "*", "*"},  MissingRow{"mov", "a", "psw"}, MissingRow{"mov", "psw", "a"},
+    MissingRow{"sel", "rb0", "*"}, MissingRow{"sel", "rb1", "*"}, MissingRow{"sel", "mb0", "*"},
+    MissingRow{"sel", "mb1", "*"}, MissingRow{"movp3", "*", "*"}, MissingRow{"retr", "*", "*"},
+    MissingRow{"jb0", "*", "*"},   MissingRow{"jb1", "*", "*"},   MissingRow{"jb2", "*", "*"},
+    MissingRow{"jb3", "*", "*"},   MissingRow{"jb4", "*", "*"},   MissingRow{"jb5", "*", "*"},
+    MissingRow{"jb6", "*", "*"},   MissingRow{"jb7", "*", "*"},   MissingRow{"dec", "r0", "*"},
+    MissingRow{"dec", "r1", "*"},  MissingRow{"dec", "r2", "*"},  MissingRow{"dec", "r3", "*"},
+    MissingRow{"dec", "r4", "*"},  MissingRow{"dec", "r5", "*"},  MissingRow{"dec", "r6", "*"},
+    MissingRow{"dec", "r7", "*"},
 };
-#undef ZORVIN_8021_AND_8022_LACK
+constexpr std::array kOnlyOn8022 = {
+    MissingRow{"jt0", "*", "*"}, MissingRow{"jnt0", "*", "*"}, MissingRow{"jni", "*", "*"},
+    MissingRow{"en", "*", "*"},  MissingRow{"dis", "*", "*"},
+};
+constexpr auto kMissingOn8021 = [] {
+  std::array<MissingRow, kMissingOn8022.size() + kOnlyOn8022.size()> rows{};
+  std::size_t at = 0;
+  for (const MissingRow& row : kMissingOn8022) rows[at++] = row;
+  for (const MissingRow& row : kOnlyOn8022) rows[at++] = row;
+  return rows;
+}();
 
 struct MissingPattern {
   std::uint64_t mnemonic;
