@@ -322,8 +322,6 @@ std::string_view failure_text(EncodeFailure why) {
   }
 }
 
-std::span<const UpiInstruction> upi_only_instructions() { return kUpiOnly; }
-
 std::span<const UpiInstruction> instructions_only_in(InstructionSet set) {
   switch (set) {
     case InstructionSet::Upi41: return kUpiOnly;
@@ -342,17 +340,6 @@ bool missing_in(InstructionSet set, std::string_view mnemonic, std::string_view 
     return indirect ? Operand::indirect(*reg).shape() : Operand::of_register(*reg).shape();
   };
   return missing(missing_patterns(set), text_key(mnemonic), shape(operand1), shape(operand2));
-}
-
-bool missing_on_upi(std::string_view mnemonic, std::string_view operand1, std::string_view operand2) {
-  const auto shape = [](std::string_view text) {
-    const bool indirect = text.starts_with('@');
-    const auto reg = register_of(indirect ? text.substr(1) : text);
-    if (text.empty()) return Operand::none().shape();
-    if (!reg) return Operand::unknown().shape();
-    return indirect ? Operand::indirect(*reg).shape() : Operand::of_register(*reg).shape();
-  };
-  return missing(kMissingPatterns, text_key(mnemonic), shape(operand1), shape(operand2));
 }
 
 bool is_mnemonic(std::string_view folded) {

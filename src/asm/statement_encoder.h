@@ -92,25 +92,20 @@ bool takes_immediate(std::string_view folded_mnemonic, int position);
 // ValueRange); empty for the others, whose texts the caller has.
 std::string_view failure_text(EncodeFailure failure);
 
-// The UPI-41/42 instructions the 8048 does not have, as texts for a
-// disassembler: their opcodes are those of 8048 instructions the UPI
-// parts dropped.
+// An instruction of a set that the 8048 does not have (UPI-41/42, 8022,
+// 80C parts), as texts for a disassembler: its opcode is one of an 8048
+// instruction the part dropped, or one the 8048 leaves unused.
 struct UpiInstruction {
   std::string_view mnemonic, operand1, operand2;
   std::uint8_t opcode;
   bool branch;
 };
-std::span<const UpiInstruction> upi_only_instructions();
 // The instructions a set has beyond the 8048's, in the same form.
 std::span<const UpiInstruction> instructions_only_in(InstructionSet set);
 // Whether the set lacks the 8048 instruction with these folded texts.
 bool missing_in(InstructionSet set, std::string_view mnemonic, std::string_view operand1, std::string_view operand2);
 
-// Whether the UPI-41/42 lacks the 8048 instruction with these folded
-// mnemonic and operand texts.
-bool missing_on_upi(std::string_view mnemonic, std::string_view operand1, std::string_view operand2);
-
-// True for a word the instruction set knows as a mnemonic (either set).
+// True for a word the instruction set knows as a mnemonic (any set).
 bool is_mnemonic(std::string_view folded);
 
 }  // namespace zorvin::asm48
