@@ -20,7 +20,7 @@ enum class Register : std::uint8_t {
   A, R0, R1, R2, R3, R4, R5, R6, R7,
   P0, P1, P2, P3, P4, P5, P6, P7,
   Psw, Bus, T, C, F0, F1, I, Tcnt, Tcnti, Clk, Cnt, Mb0, Mb1, Rb0, Rb1,
-  Dbb, Sts, Dma, Flags,
+  Dbb, Sts, Dma, Flags, An0, An1,
 };
 
 // The words of the registers in the order of Register.
@@ -28,8 +28,9 @@ inline constexpr std::string_view kRegisterWords[] = {
     "a",   "r0",  "r1",  "r2",  "r3",  "r4",   "r5",    "r6",  "r7",  "p0",  "p1",  "p2",
     "p3",  "p4",  "p5",  "p6",  "p7",  "psw",  "bus",   "t",   "c",   "f0",  "f1",  "i",
     "tcnt", "tcnti", "clk", "cnt", "mb0", "mb1", "rb0", "rb1", "dbb", "sts", "dma", "flags",
+    "an0", "an1",
 };
-static_assert(std::size(kRegisterWords) == static_cast<std::size_t>(Register::Flags) + 1);
+static_assert(std::size(kRegisterWords) == static_cast<std::size_t>(Register::An1) + 1);
 
 inline constexpr auto kRegisterKeys = [] {
   std::array<std::uint64_t, std::size(kRegisterWords)> keys{};

@@ -13,11 +13,26 @@
 
 namespace zorvin::asm48 {
 
-enum class InstructionSet { Mcs48, Upi41 };
+// The 8048's set; the UPI-41/42's; the 8021's and the 8022's subsets (with
+// in a,p0 and outl p0,a; the 8022 with its A/D converter); the 80C parts'
+// set, the 8048's with idl.
+enum class InstructionSet { Mcs48, Upi41, Mcs21, Mcs22, Cmos48 };
 
 // Program memory a set addresses: the 8048 family 4 KiB in two banks of
-// 2 KiB (sel mb0/mb1), the UPI-41/42 2 KiB.
-constexpr std::int32_t program_memory_of(InstructionSet set) { return set == InstructionSet::Upi41 ? 2048 : 4096; }
+// 2 KiB (sel mb0/mb1), the UPI-41/42 2 KiB, the 8021 1 KiB, the 8022 2 KiB.
+constexpr std::int32_t program_memory_of(InstructionSet set) {
+  switch (set) {
+    case InstructionSet::Upi41:
+    case InstructionSet::Mcs22: return 2048;
+    case InstructionSet::Mcs21: return 1024;
+    default: return 4096;
+  }
+}
+
+// Whether the set switches between two banks of 2 KiB with sel mb0/mb1.
+constexpr bool has_memory_banks(InstructionSet set) {
+  return set == InstructionSet::Mcs48 || set == InstructionSet::Cmos48;
+}
 
 enum class EncodeFailure : std::uint8_t {
   None,
@@ -26,6 +41,7 @@ enum class EncodeFailure : std::uint8_t {
   ValueRange,  // an immediate outside 0 to 255
   OnlyOnUpi,   // a UPI-41/42 instruction asked of the 8048
   NotOnUpi,    // an 8048 instruction the UPI-41/42 lacks
+  NotOnPart,   // an 8048 instruction the 8021 or 8022 lacks
 };
 
 struct StatementCode {
@@ -76,21 +92,20 @@ bool takes_immediate(std::string_view folded_mnemonic, int position);
 // ValueRange); empty for the others, whose texts the caller has.
 std::string_view failure_text(EncodeFailure failure);
 
-// The UPI-41/42 instructions the 8048 does not have, as texts for a
-// disassembler: their opcodes are those of 8048 instructions the UPI
-// parts dropped.
+// An instruction of a set that the 8048 does not have (UPI-41/42, 8022,
+// 80C parts), as texts for a disassembler: its opcode is one of an 8048
+// instruction the part dropped, or one the 8048 leaves unused.
 struct UpiInstruction {
   std::string_view mnemonic, operand1, operand2;
   std::uint8_t opcode;
   bool branch;
 };
-std::span<const UpiInstruction> upi_only_instructions();
+// The instructions a set has beyond the 8048's, in the same form.
+std::span<const UpiInstruction> instructions_only_in(InstructionSet set);
+// Whether the set lacks the 8048 instruction with these folded texts.
+bool missing_in(InstructionSet set, std::string_view mnemonic, std::string_view operand1, std::string_view operand2);
 
-// Whether the UPI-41/42 lacks the 8048 instruction with these folded
-// mnemonic and operand texts.
-bool missing_on_upi(std::string_view mnemonic, std::string_view operand1, std::string_view operand2);
-
-// True for a word the instruction set knows as a mnemonic (either set).
+// True for a word the instruction set knows as a mnemonic (any set).
 bool is_mnemonic(std::string_view folded);
 
 }  // namespace zorvin::asm48

@@ -40,7 +40,7 @@ Disassembly disassemble(std::int32_t base, std::span<const std::uint8_t> bytes, 
     return result;
   }
   const OpcodeMap& opcodes = opcode_map(*set);
-  const ProgramMap map = follow_program(base, bytes, opcodes, *set == asm48::ext::InstructionSet::Mcs48, options.entries);
+  const ProgramMap map = follow_program(base, bytes, opcodes, asm48::has_memory_banks(*set), options.entries);
 
   std::string& out = result.text;
   out.reserve(bytes.size() * 64);

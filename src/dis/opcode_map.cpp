@@ -10,6 +10,8 @@ namespace {
 
 using asm48::ext::InstructionSet;
 
+constexpr std::size_t kSets = static_cast<std::size_t>(InstructionSet::Cmos48) + 1;
+
 // Instructions of one byte that still take two cycles (every two-byte one
 // does): the port, bus and external-memory transfers, the reads from
 // program memory and the returns.
@@ -17,7 +19,8 @@ bool takes_two_cycles(const Opcode& op) {
   if (op.length == 2) return true;
   if (op.operand1 == "dbb" || op.operand2 == "dbb") return false;  // the UPI's data bus buffer is one cycle
   static constexpr std::string_view kTwoCycles[] = {"in",  "ins", "outl",  "movd", "anld", "orld",
-                                                    "movx", "movp", "movp3", "jmpp", "ret",  "retr"};
+                                                    "movx", "movp", "movp3", "jmpp", "ret",  "retr",
+                                                    "reti", "rad"};
   for (std::string_view m : kTwoCycles)
     if (op.mnemonic == m) return true;
   return false;
@@ -27,7 +30,7 @@ FlowKind flow_of(const Opcode& op) {
   const std::string_view m = op.mnemonic;
   if (m == "jmp") return FlowKind::Jump;
   if (m == "call") return FlowKind::Call;
-  if (m == "ret" || m == "retr") return FlowKind::Return;
+  if (m == "ret" || m == "retr" || m == "reti") return FlowKind::Return;
   if (m == "jmpp") return FlowKind::TableJump;
   if (m == "movp") return FlowKind::Table;
   if (m == "movp3") return FlowKind::Table3;
@@ -60,9 +63,8 @@ void finish(Opcode& op) {
 
 OpcodeMap build(InstructionSet set) {
   OpcodeMap map{};
-  const bool upi = set == InstructionSet::Upi41;
   // The forms with p0 are the 8021's names for ins a,bus and movx @r0,a:
-  // they never take an opcode another row names.
+  // they take an opcode only where the part lacks those.
   for (const bool p0_forms : {false, true}) {
     for (std::size_t row = 0; row + 1 < asm48::table_size(); ++row) {
       const std::string_view text = asm48::table_row(row);
@@ -73,7 +75,7 @@ OpcodeMap build(InstructionSet set) {
       op.length = asm48::row_field(text, 5) == "2" ? 2 : 1;
       const std::uint8_t code = opcode_bits(asm48::row_field(text, 6));
       if ((op.operand1 == "p0" || op.operand2 == "p0") != p0_forms) continue;
-      if (upi && asm48::ext::missing_on_upi(op.mnemonic, op.operand1, op.operand2)) continue;
+      if (asm48::missing_in(set, op.mnemonic, op.operand1, op.operand2)) continue;
       if (map[code].defined()) continue;
       finish(op);
       map[code] = op;
@@ -91,8 +93,8 @@ OpcodeMap build(InstructionSet set) {
       map[(high << 5) | low] = op;
     }
   }
-  if (upi) {
-    for (const asm48::ext::UpiInstruction& row : asm48::ext::upi_only_instructions()) {
+  {
+    for (const asm48::ext::UpiInstruction& row : asm48::instructions_only_in(set)) {
       Opcode op;
       op.mnemonic = row.mnemonic;
       op.operand1 = row.operand1;
@@ -110,9 +112,12 @@ OpcodeMap build(InstructionSet set) {
 }  // namespace
 
 const OpcodeMap& opcode_map(InstructionSet set) {
-  static const OpcodeMap mcs48 = build(InstructionSet::Mcs48);
-  static const OpcodeMap upi41 = build(InstructionSet::Upi41);
-  return set == InstructionSet::Upi41 ? upi41 : mcs48;
+  static const std::array<OpcodeMap, kSets> maps = [] {
+    std::array<OpcodeMap, kSets> built{};
+    for (std::size_t i = 0; i < kSets; ++i) built[i] = build(static_cast<InstructionSet>(i));
+    return built;
+  }();
+  return maps[static_cast<std::size_t>(set)];
 }
 
 const std::array<std::uint8_t, 256>& cycle_table(InstructionSet set) {
@@ -122,9 +127,12 @@ const std::array<std::uint8_t, 256>& cycle_table(InstructionSet set) {
     for (std::size_t op = 0; op < cycles.size(); ++op) cycles[op] = map[op].defined() ? map[op].cycles : 0;
     return cycles;
   };
-  static const std::array<std::uint8_t, 256> mcs48 = table_of(InstructionSet::Mcs48);
-  static const std::array<std::uint8_t, 256> upi41 = table_of(InstructionSet::Upi41);
-  return set == InstructionSet::Upi41 ? upi41 : mcs48;
+  static const std::array<std::array<std::uint8_t, 256>, kSets> tables = [&table_of] {
+    std::array<std::array<std::uint8_t, 256>, kSets> built{};
+    for (std::size_t i = 0; i < kSets; ++i) built[i] = table_of(static_cast<InstructionSet>(i));
+    return built;
+  }();
+  return tables[static_cast<std::size_t>(set)];
 }
 
 }  // namespace zorvin::dis

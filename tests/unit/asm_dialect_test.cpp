@@ -44,6 +44,13 @@ TEST(Dialect, TheFirstMessageLineNamesItAndWhy) {
       {"  .equ limit, 5\n", "Dialekt: ASxxxx/asm48 (erkannt an .equ, Zeile 1)"},
       {"  .area CODE (ABS)\n", "Dialekt: ASxxxx/asm48 (erkannt an .area, Zeile 1)"},
       {"LIMIT .EQ 5\n", "Dialekt: SB-Assembler (erkannt an .EQ, Zeile 1)"},
+      // asm48 without .equ: words the plain dialect does not have.
+      {"  addc a,#$5\n  .dw L\nL: .db 1,2\n", "Dialekt: ASxxxx/asm48 (erkannt an .dw, Zeile 2)"},
+      {"  .set X, 5\n", "Dialekt: ASxxxx/asm48 (erkannt an .set, Zeile 1)"},
+      {"LIMIT .SET 5\n", "Dialekt: TASM (erkannt an .SET, Zeile 1)"},
+      {"  .define Z, 7\n", "Dialekt: ASxxxx/asm48 (erkannt an .define, Zeile 1)"},
+      {"  nop\n  .exit\n", "Dialekt: ASxxxx/asm48 (erkannt an .exit, Zeile 2)"},
+      {"  .db 1\n  .org 10h\n", "Dialekt: einfach (keine Kennzeichen eines anderen Dialekts)"},
       {"  .CR 8048\n", "Dialekt: SB-Assembler (festgelegt durch .CR 8048, Zeile 1)"},
       {"$MOD48\n  NOP\n", "Dialekt: Intel ASM48 (festgelegt durch $MOD48, Zeile 1)"},
       {"  ifdef X\n  endif\n", "Dialekt: Makroassembler (erkannt an ifdef, Zeile 1)"},
@@ -78,7 +85,7 @@ TEST(Dialect, PercentIsBinaryOnlyWhereTheConventionSaysSo) {
       {"  mov a,#%00000011\n", 0x11, true},                          // plain: hexadecimal, with a word
       {"#define X\n  mov a,#%00000011\n", 0x03, true},               // recognised TASM
       {"  .cr 8048\n  mov a,#%00000011\n", 0x03, false},             // SB-Assembler named by its marker
-      {"  cpu 8048\n  mov a,#%11\n", 0x11, false},                   // the macro assembler: hexadecimal
+      {"  cpu 8048\n  mov a,#%11\n", 0x03, false},                   // the macro assembler: binary
   };
   for (const Case& c : cases) {
     Assembler assembler;

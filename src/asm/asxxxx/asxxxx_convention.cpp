@@ -1,11 +1,13 @@
 // The ASxxxx (as8048) and asm48 convention: dot directives, "." as the
 // location counter, 1$: labels local between two ordinary labels, radix
-// prefixes (0x, 0b, 0o/0q, 0d, 0h; $ before hex digits), unary < and > for
-// the low and high byte, 'c as a character. A value too large for a byte is
+// prefixes (0x, 0b, 0o/0q, 0d, 0h; $ before hex digits), %0101 binary,
+// C's operator ranks, "#" before a term inside an expression (#4 + #5),
+// unary < and > for the low and high byte, 'c as a character. A value too large for a byte is
 // cut to its low byte, with a warning.
 #include <array>
 
 #include "asm/dialect/dialects.h"
+#include "asm/dialect/operator_tables.h"
 
 namespace zorvin::asm48 {
 
@@ -33,6 +35,9 @@ const Convention& asxxxx_convention() {
     c.option = "asxxxx";
     c.dollar_hex = true;
     c.prefix_radix = true;
+    c.percent_binary = true;
+    c.operators = kCOperators;
+    c.hash_in_expression = true;
     c.local_dollar = true;
     c.dot_location = true;
     c.byte_prefixes = true;

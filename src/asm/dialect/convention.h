@@ -4,6 +4,7 @@
 // extended dialect's passes) reads every convention but the plain one.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -17,6 +18,22 @@ struct DirectiveAlias {
   std::string_view engine;  // the engine's word
 };
 
+// What a binary operator does, whatever a convention writes for it.
+enum class BinaryOp : std::uint8_t {
+  Or, Xor, And, LogicalOr, LogicalXor, LogicalAnd,
+  Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual,
+  ShiftLeft, ShiftRight, Add, Subtract, Multiply, Divide, Remainder, Power, Mirror,
+};
+
+// One binary operator of a convention: its text and its rank; a lower rank
+// binds tighter, equal ranks go left to right. The words (mod, and, shl,
+// eq, ...) take the rank of the first row of the same operation.
+struct BinaryOperator {
+  std::string_view text;
+  BinaryOp op;
+  int rank;
+};
+
 struct Convention {
   DialectId id = DialectId::Macro;
   std::string_view name;    // shown: "TASM"
@@ -26,21 +43,30 @@ struct Convention {
   bool percent_binary = false;  // %0101; else % followed by hex digits is hexadecimal
   bool at_octal = false;        // @17
   bool prefix_radix = false;    // 0b0101, 0o17, 0q17, 0d12, 0h1F besides 0x1F
+  bool zero_b_binary = false;   // 0b0101 (without the other radix prefixes)
+  bool dotted_binary = false;   // %1010.0101: dots between binary digits are left out
+  bool hex_escapes = false;     // "\x41" in quotes: the character of two hexadecimal digits
   bool local_dollar = false;    // 1$: labels local between two ordinary labels
   bool local_dot = false;       // .loop labels local to the last ordinary label
   // Location counter and operators.
   bool dot_location = false;    // "." alone
   bool star_location = false;   // "*" where a value stands
   bool byte_prefixes = false;   // unary < (low byte) and > (high byte)
-  bool slash_high = false;      // unary / (high byte)
-  bool bang_xor = false;        // a ! b is exclusive or
-  bool caret_or = false;        // a ^ b is or
-  bool backslash_mod = false;   // a \ b is the remainder
-  bool left_to_right = false;   // binary operators without precedence
+  // The binary operators and their ranks.
+  std::span<const BinaryOperator> operators;
+  bool minus_as_binary = false;  // a leading minus binds like binary minus: -1&0Fh = -(1&0Fh)
+  bool logical_pairs = false;    // ~~ (logical not), !! and >< are operators of two characters
+  bool hash_in_expression = false;  // #4 + #5: "#" before a term only marks it as immediate
+  // ~ and the byte selectors # (bits 0-7), / (8-15), = (16-23) and \ (24-31)
+  // in front of an expression take the whole expression, and mark an
+  // operand as immediate as "#" does.
+  bool whole_prefixes = false;
+  bool unsigned_values = false;  // comparisons, / and remainder on unsigned 32-bit values
   bool true_is_minus_one = false;  // comparisons give -1 / 0
   bool word_relations = false;  // EQ NE LT LE GT GE
   bool bare_high_low = false;   // HIGH x, LOW x without parentheses
   bool quote_once_char = false;  // 'c without a closing quote
+  bool double_quote_high = false;  // "c" or "c: the character with bit 7 set
   bool doubled_quotes = false;  // 'IT''S': a quote written twice inside quotes is one quote
   bool numbered_macros = false;  // .ma NAME ... .em with ]1..]9, called as >NAME args
   bool hash_words = false;      // #define, #include, #if at the start of a line

@@ -34,7 +34,7 @@ constexpr std::uint64_t packed(std::string_view word) {
 
 // Words that say which convention a source follows; none of them is a
 // statement of the plain dialect.
-const std::array<Mark, 51> kMarks = {{
+const std::array<Mark, 52> kMarks = {{
     {"cpu", macro_convention, true},       {".cr", sbasm_convention, true},      {".8048", asxxxx_convention, true},
     {"ifdef", macro_convention, false},    {"ifndef", macro_convention, false},  {"macro", macro_convention, false},
     {"endm", macro_convention, false},     {"rept", macro_convention, false},    {"fatal", macro_convention, false},
@@ -52,6 +52,7 @@ const std::array<Mark, 51> kMarks = {{
     {".if", asxxxx_convention, false},     {".byte", asxxxx_convention, false},  {".word", asxxxx_convention, false},
     {".include", asxxxx_convention, false}, {"$include", intel_convention, false},
     {".dbr", asxxxx_convention, false},    {".exit", asxxxx_convention, false},
+    {".define", asxxxx_convention, false},
     // .dw and .ds are TASM's words as well, which reads them alike: alone
     // they say only that the source is not the plain dialect's.
     {".dw", asxxxx_convention, false, true}, {".ds", asxxxx_convention, false, true},
@@ -128,8 +129,9 @@ const Mark* mark_of(std::string_view code, const std::array<std::string_view, 3>
     const SmallFold small(words[at]);
     const std::string_view folded = small.view();
     if (folded.empty()) break;
-    // "label .EQU value" is TASM's; ".equ name, value" the asm48 convention's.
-    if (folded == ".equ"sv) {
+    // "label .EQU value" is TASM's; ".equ name, value" the asm48
+    // convention's; .set the same.
+    if (folded == ".equ"sv || folded == ".set"sv) {
       static constexpr Mark kTasmEqu{".equ", tasm_convention, false};
       static constexpr Mark kAsxxxxEqu{".equ", asxxxx_convention, false};
       word = words[at];
@@ -294,8 +296,8 @@ std::vector<std::string> number_form_warnings(std::string_view text, const Diale
         const bool binary = c && c->percent_binary;
         warnings.push_back("Warnung: " + number + where + " gelesen als " + (binary ? "Binärzahl" : "Hexadezimalzahl") +
                            " (" + std::string(shown_name(choice)) + "); " +
-                           (binary ? "der einfache Dialekt und der Makroassembler lesen % hexadezimal"
-                                   : "TASM und SB-Assembler lesen % binär"));
+                           (binary ? "der einfache Dialekt liest % hexadezimal"
+                                   : "TASM, SB-Assembler, ASxxxx/asm48 und der Makroassembler lesen % binär"));
       } else if (sign == '$' && !dollar_done && c && c->dollar_hex) {
         dollar_done = true;
         sought_again = true;

@@ -141,6 +141,8 @@ static void encode_items(std::span<const Token> items, DataForm form, const Toke
     }
     const long low = words ? -32768 : -128;
     const long high = words ? 65535 : 255;
+    // Where the convention cuts a wide value to its low byte, a word is
+    // cut to its low 16 bits the same way.
     if ((e.value < low || e.value > high) && symbols.convention().low_byte_of_wide) {
       if (out.warning.empty()) out.warning = message(words ? kLowWordTaken : kLowByteTaken, std::to_string(e.value));
     } else if (e.value < low || e.value > high) {

@@ -1,5 +1,8 @@
 #include "asm/ext/expression.h"
 
+#include <optional>
+
+#include "asm/dialect/operator_tables.h"
 #include "asm/ext/folded_name.h"
 #include "asm/ext/messages.h"
 #include "text/unicode_text.h"
@@ -9,9 +12,7 @@ namespace zorvin::asm48::ext {
 namespace {
 
 constexpr int kMaxDepth = 64;
-
-enum class Level { Or, Xor, And, Equality, Relation, Shift, Sum, Product };
-constexpr int kLevels = 8;
+constexpr int kLoosest = 1000;  // above every rank of every table
 
 using U = std::uint32_t;
 
@@ -21,10 +22,40 @@ std::int32_t wrap(U v) { return static_cast<std::int32_t>(v); }
 // and -1 are the same bits).
 bool fits(std::int64_t v) { return v >= INT32_MIN && v <= static_cast<std::int64_t>(UINT32_MAX); }
 
+bool is_comparison(BinaryOp op) { return op >= BinaryOp::Equal && op <= BinaryOp::GreaterEqual; }
+
+// The operation a word stands for (mod, and, shl, eq, ...), if any.
+std::optional<BinaryOp> word_operator(std::string_view word, bool relations) {
+  if (word.size() < 2 || word.size() > 3) return std::nullopt;
+  if (word_equals(word, "mod")) return BinaryOp::Remainder;
+  if (word_equals(word, "and")) return BinaryOp::And;
+  if (word_equals(word, "or")) return BinaryOp::Or;
+  if (word_equals(word, "xor")) return BinaryOp::Xor;
+  if (word_equals(word, "shl")) return BinaryOp::ShiftLeft;
+  if (word_equals(word, "shr")) return BinaryOp::ShiftRight;
+  if (!relations) return std::nullopt;
+  if (word_equals(word, "eq")) return BinaryOp::Equal;
+  if (word_equals(word, "ne")) return BinaryOp::NotEqual;
+  if (word_equals(word, "lt")) return BinaryOp::Less;
+  if (word_equals(word, "le")) return BinaryOp::LessEqual;
+  if (word_equals(word, "gt")) return BinaryOp::Greater;
+  if (word_equals(word, "ge")) return BinaryOp::GreaterEqual;
+  return std::nullopt;
+}
+
+const char* op_text(BinaryOp op) {
+  static constexpr const char* kTexts[] = {"|", "^", "&", "||", "!!", "&&", "=", "<>", "<", "<=", ">", ">=",
+                                           "<<", ">>", "+", "-", "*", "/", "mod", "^", "><"};
+  return kTexts[static_cast<int>(op)];
+}
+
 class Parser {
  public:
   Parser(std::span<const Token> tokens, SymbolSource& symbols)
-      : tokens_(tokens), symbols_(symbols), rules_(symbols.convention()) {}
+      : tokens_(tokens),
+        symbols_(symbols),
+        rules_(symbols.convention()),
+        operators_(rules_.operators.empty() ? std::span<const BinaryOperator>(kEngineOperators) : rules_.operators) {}
 
   Evaluation run() {
     Evaluation result;
@@ -33,7 +64,7 @@ class Parser {
     } else if (tokens_.size() == 1) {
       result.value = primary();  // the common case: one number or name
     } else {
-      result.value = rules_.left_to_right ? left_to_right() : binary(0);
+      result.value = rules_.whole_prefixes ? whole_expression() : ranked(kLoosest);
       if (error_.empty() && pos_ < tokens_.size()) fail(message(kBadExpression, tokens_[pos_].text));
     }
     result.error = std::move(error_);
@@ -42,6 +73,11 @@ class Parser {
   }
 
  private:
+  struct Found {
+    BinaryOp op;
+    int rank;
+  };
+
   void fail(std::string text) {
     if (error_.empty()) error_ = std::move(text);
   }
@@ -52,131 +88,145 @@ class Parser {
     return t && t->kind == TokenKind::Operator && t->text == op;
   }
 
-  // Operator of the given level at the current token, as a short code.
-  std::string_view binary_op(int level) const {
+  // The binary operator at the current token, with its rank.
+  std::optional<Found> binary_op() const {
     const Token* t = peek();
-    if (!t) return {};
-    std::string_view op = t->text;
-    if (t->kind == TokenKind::Name) {
-      if (word_equals(op, "mod")) op = "%";
-      else if (word_equals(op, "and")) op = "&";
-      else if (word_equals(op, "or")) op = "|";
-      else if (word_equals(op, "xor")) op = "^";
-      else if (word_equals(op, "shl")) op = "<<";
-      else if (word_equals(op, "shr")) op = ">>";
-      else if (!rules_.word_relations) return {};
-      else if (word_equals(op, "eq")) op = "==";
-      else if (word_equals(op, "ne")) op = "<>";
-      else if (word_equals(op, "lt")) op = "<";
-      else if (word_equals(op, "le")) op = "<=";
-      else if (word_equals(op, "gt")) op = ">";
-      else if (word_equals(op, "ge")) op = ">=";
-      else return {};
-    } else if (t->kind != TokenKind::Operator) {
-      return {};
-    } else if (op == "!" && rules_.bang_xor) {
-      op = "^";
-    } else if (op == "^" && rules_.caret_or) {
-      op = "|";
-    } else if (op == "\\" && rules_.backslash_mod) {
-      op = "%";
+    if (!t) return std::nullopt;
+    if (t->kind == TokenKind::Operator) {
+      for (const BinaryOperator& row : operators_)
+        if (row.text == t->text) return Found{row.op, row.rank};
+      return std::nullopt;
     }
-    if (level < 0) {  // any level: the conventions read left to right
-      for (int any = 0; any < kLevels; ++any)
-        if (!binary_op_at(op, any).empty()) return op;
-      return {};
-    }
-    return binary_op_at(op, level);
+    if (t->kind != TokenKind::Name) return std::nullopt;
+    const auto op = word_operator(t->text, rules_.word_relations);
+    if (!op) return std::nullopt;
+    for (const BinaryOperator& row : operators_)
+      if (row.op == *op) return Found{row.op, row.rank};
+    return std::nullopt;
   }
 
-  static std::string_view binary_op_at(std::string_view op, int level) {
-    switch (static_cast<Level>(level)) {
-      case Level::Or: return (op == "|" || op == "||") ? op : std::string_view{};
-      case Level::Xor: return op == "^" ? op : std::string_view{};
-      case Level::And: return (op == "&" || op == "&&") ? op : std::string_view{};
-      case Level::Equality: return (op == "=" || op == "==" || op == "<>" || op == "!=") ? op : std::string_view{};
-      case Level::Relation: return (op == "<" || op == "<=" || op == ">" || op == ">=") ? op : std::string_view{};
-      case Level::Shift: return (op == "<<" || op == ">>") ? op : std::string_view{};
-      case Level::Sum: return (op == "+" || op == "-") ? op : std::string_view{};
-      case Level::Product: return (op == "*" || op == "/" || op == "%") ? op : std::string_view{};
+  // Operators of rank up to `limit`, lower ranks first, equal ranks left to right.
+  std::int32_t ranked(int limit) {
+    std::int32_t left = 0;
+    const Found minus = {BinaryOp::Subtract, minus_rank()};
+    if (rules_.minus_as_binary && is_op(peek(), "-") && minus.rank <= limit) {
+      ++pos_;  // a leading minus is binary minus with nothing before it
+      left = apply(minus.op, 0, ranked(minus.rank - 1));
+    } else {
+      left = unary();
     }
-    return {};
+    for (auto found = binary_op(); found && found->rank <= limit && error_.empty(); found = binary_op()) {
+      ++pos_;
+      const std::int32_t right = ranked(found->rank - 1);
+      left = apply(found->op, left, right);
+    }
+    return left;
   }
 
-  std::int32_t apply(std::string_view op, std::int32_t a, std::int32_t b) {
+  int minus_rank() const {
+    for (const BinaryOperator& row : operators_)
+      if (row.op == BinaryOp::Subtract) return row.rank;
+    return 0;
+  }
+
+  // ~ and the byte selectors in front of an expression take all of it.
+  std::int32_t whole_expression() {
+    const Token* t = peek();
+    const int shift = is_op(t, "#") ? 0 : is_op(t, "/") ? 8 : is_op(t, "=") ? 16 : is_op(t, "\\") ? 24 : -1;
+    if (shift >= 0 || is_op(t, "~")) {
+      ++pos_;
+      const U value = static_cast<U>(ranked(kLoosest));
+      return shift < 0 ? wrap(~value) : wrap((value >> shift) & 0xFFu);
+    }
+    return ranked(kLoosest);
+  }
+
+  std::int32_t apply(BinaryOp op, std::int32_t a, std::int32_t b) {
     const std::int32_t result = apply_op(op, a, b);
     // Conventions whose comparisons give -1 for true.
     if (rules_.true_is_minus_one && result == 1 && is_comparison(op)) return -1;
     return result;
   }
 
-  static bool is_comparison(std::string_view op) {
-    return op == "=" || op == "==" || op == "<>" || op == "!=" || op == "<" || op == "<=" || op == ">" || op == ">=";
-  }
-
-  std::int32_t apply_op(std::string_view op, std::int32_t a, std::int32_t b) {
+  std::int32_t apply_op(BinaryOp op, std::int32_t a, std::int32_t b) {
     const U ua = static_cast<U>(a);
     const U ub = static_cast<U>(b);
-    if (op == "|" || op == "||") return op == "|" ? wrap(ua | ub) : (a || b);
-    if (op == "^") return wrap(ua ^ ub);
-    if (op == "&" || op == "&&") return op == "&" ? wrap(ua & ub) : (a && b);
-    if (op == "=" || op == "==") return a == b;
-    if (op == "<>" || op == "!=") return a != b;
-    if (op == "<") return a < b;
-    if (op == "<=") return a <= b;
-    if (op == ">") return a > b;
-    if (op == ">=") return a >= b;
-    if (op == ">>") return (b < 0 || b > 31) ? (a < 0 ? -1 : 0) : (a >> b);
-    if (op == "<<" || op == "+" || op == "-" || op == "*") {
-      const std::int64_t wide_a = a;
-      const std::int64_t wide_b = b;
-      std::int64_t wide = 0;
-      if (op == "<<") {
-        // A shift by 32 or more keeps nothing of a value but 0.
-        if (b < 0 || (b > 31 && a != 0)) return overflow(op, a, b);
-        wide = b > 31 ? 0 : wide_a * (std::int64_t{1} << b);
-      } else {
-        wide = op == "+" ? wide_a + wide_b : op == "-" ? wide_a - wide_b : wide_a * wide_b;
+    const bool no_sign = rules_.unsigned_values;
+    switch (op) {
+      case BinaryOp::Or: return wrap(ua | ub);
+      case BinaryOp::Xor: return wrap(ua ^ ub);
+      case BinaryOp::And: return wrap(ua & ub);
+      case BinaryOp::LogicalOr: return a || b;
+      case BinaryOp::LogicalXor: return (a != 0) != (b != 0);
+      case BinaryOp::LogicalAnd: return a && b;
+      case BinaryOp::Equal: return a == b;
+      case BinaryOp::NotEqual: return a != b;
+      case BinaryOp::Less: return no_sign ? ua < ub : a < b;
+      case BinaryOp::LessEqual: return no_sign ? ua <= ub : a <= b;
+      case BinaryOp::Greater: return no_sign ? ua > ub : a > b;
+      case BinaryOp::GreaterEqual: return no_sign ? ua >= ub : a >= b;
+      case BinaryOp::ShiftRight: return (b < 0 || b > 31) ? (a < 0 ? -1 : 0) : (a >> b);
+      case BinaryOp::Mirror: return mirror(a, b);
+      case BinaryOp::Power: return power(a, b);
+      case BinaryOp::ShiftLeft:
+      case BinaryOp::Add:
+      case BinaryOp::Subtract:
+      case BinaryOp::Multiply: {
+        const std::int64_t wide_a = a;
+        const std::int64_t wide_b = b;
+        std::int64_t wide = 0;
+        if (op == BinaryOp::ShiftLeft) {
+          // A shift by 32 or more keeps nothing of a value but 0.
+          if (b < 0 || (b > 31 && a != 0)) return overflow(op, a, b);
+          wide = b > 31 ? 0 : wide_a * (std::int64_t{1} << b);
+        } else {
+          wide = op == BinaryOp::Add ? wide_a + wide_b : op == BinaryOp::Subtract ? wide_a - wide_b : wide_a * wide_b;
+        }
+        if (!fits(wide)) return overflow(op, a, b);
+        return wrap(static_cast<U>(wide));
       }
-      if (!fits(wide)) return overflow(op, a, b);
-      return wrap(static_cast<U>(wide));
+      case BinaryOp::Divide:
+      case BinaryOp::Remainder: break;
     }
     if (b == 0) {
       fail(std::string(kDivisionByZero));
       return 0;
     }
+    if (no_sign) return wrap(op == BinaryOp::Divide ? ua / ub : ua % ub);
     const std::int64_t wide_a = a;
     const std::int64_t wide_b = b;
-    return wrap(static_cast<U>(op == "/" ? wide_a / wide_b : wide_a % wide_b));
+    return wrap(static_cast<U>(op == BinaryOp::Divide ? wide_a / wide_b : wide_a % wide_b));
   }
 
-  std::int32_t overflow(std::string_view op, std::int32_t a, std::int32_t b) {
-    fail(message(kOverflow, std::to_string(a) + " " + std::string(op) + " " + std::to_string(b)));
+  // a >< n: the lowest n bits of a in the reverse order, the bits above them kept.
+  std::int32_t mirror(std::int32_t a, std::int32_t n) {
+    if (n < 1 || n > 32) return overflow(BinaryOp::Mirror, a, n);
+    U bits = static_cast<U>(a);
+    U mirrored = 0;
+    for (int i = 0; i < n; ++i, bits >>= 1) mirrored = (mirrored << 1) | (bits & 1u);
+    const U kept = n == 32 ? 0u : static_cast<U>(a) & ~((U{1} << n) - 1u);
+    return wrap(kept | mirrored);
+  }
+
+  std::int32_t power(std::int32_t base, std::int32_t exponent) {
+    if (exponent < 0) return overflow(BinaryOp::Power, base, exponent);
+    if (exponent == 0 || base == 1) return 1;
+    if (base == 0) return 0;
+    if (base == -1) return exponent % 2 == 0 ? 1 : -1;
+    std::int64_t result = 1;  // |base| >= 2: past 32 steps it no longer fits
+    for (std::int32_t i = 0; i < exponent; ++i) {
+      result *= base;
+      if (!fits(result)) return overflow(BinaryOp::Power, base, exponent);
+    }
+    return wrap(static_cast<U>(result));
+  }
+
+  std::int32_t overflow(BinaryOp op, std::int32_t a, std::int32_t b) {
+    fail(message(kOverflow, std::to_string(a) + " " + op_text(op) + " " + std::to_string(b)));
     return 0;
   }
 
-  std::int32_t binary(int level) {
-    if (level == kLevels) return unary();
-    std::int32_t left = binary(level + 1);
-    for (std::string_view op = binary_op(level); !op.empty() && error_.empty(); op = binary_op(level)) {
-      ++pos_;
-      const std::int32_t right = binary(level + 1);
-      left = apply(op, left, right);
-    }
-    return left;
-  }
-
-  // Operators without precedence, one after the other.
-  std::int32_t left_to_right() {
-    std::int32_t left = unary();
-    for (std::string_view op = binary_op(-1); !op.empty() && error_.empty(); op = binary_op(-1)) {
-      ++pos_;
-      left = apply(op, left, unary());
-    }
-    return left;
-  }
-
-  std::int32_t inner_expression() { return rules_.left_to_right ? left_to_right() : binary(0); }
+  std::int32_t inner_expression() { return ranked(kLoosest); }
 
   std::int32_t unary() {
     if (++depth_ > kMaxDepth) {
@@ -193,11 +243,11 @@ class Parser {
     if (is_op(t, "-")) return ++pos_, wrap(U{0} - static_cast<U>(unary()));
     if (is_op(t, "+")) return ++pos_, unary();
     if (is_op(t, "~")) return ++pos_, wrap(~static_cast<U>(unary()));
-    if (is_op(t, "!")) return ++pos_, unary() == 0;
+    if (is_op(t, "!") || is_op(t, "~~")) return ++pos_, unary() == 0;
+    if (rules_.hash_in_expression && is_op(t, "#")) return ++pos_, unary();
     if (t && t->kind == TokenKind::Name && word_equals(t->text, "not")) return ++pos_, wrap(~static_cast<U>(unary()));
     if (rules_.byte_prefixes && is_op(t, "<")) return ++pos_, unary() & 0xFF;
     if (rules_.byte_prefixes && is_op(t, ">")) return ++pos_, (unary() >> 8) & 0xFF;
-    if (rules_.slash_high && is_op(t, "/")) return ++pos_, (unary() >> 8) & 0xFF;
     return primary();
   }
 
@@ -289,6 +339,7 @@ class Parser {
   std::span<const Token> tokens_;
   SymbolSource& symbols_;
   const Convention& rules_;
+  std::span<const BinaryOperator> operators_;
   std::size_t pos_ = 0;
   int depth_ = 0;
   std::string error_;

@@ -1,6 +1,8 @@
-// Evaluates expressions of the extended dialect over a run of tokens:
-// + - * / mod, & | ^ ~, << >>, comparisons (1 or 0), parentheses, unary
-// minus, $, lo()/hi()/low()/high(), numbers, names and character constants.
+// Evaluates expressions of the extended dialect over a run of tokens: the
+// binary operators of the source's convention at their ranks (+ - * / mod,
+// & | ^, << >>, comparisons giving 1 or 0 and more), parentheses, unary
+// minus, ~ and !, $, lo()/hi()/low()/high(), numbers, names and character
+// constants.
 // Arithmetic is 32-bit: a number or a result that does not fit 32 bits
 // (signed or unsigned) is an error. Nesting depth is bounded.
 #pragma once

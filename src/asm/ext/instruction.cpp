@@ -88,9 +88,16 @@ bool immediate_operand(std::span<const Token> expression, SymbolSource& symbols,
   return true;
 }
 
+// "/", "=" and "\\" in front of an operand select a byte of its value and
+// mark it as immediate, where the convention has them.
+bool is_byte_selector(const Token& t) {
+  return t.kind == TokenKind::Operator && (t.text == "/" || t.text == "=" || t.text == "\\");
+}
+
 std::string failure_message(EncodeFailure failure) {
   if (failure == EncodeFailure::OnlyOnUpi) return std::string(kOnlyOnUpi);
   if (failure == EncodeFailure::NotOnUpi) return std::string(kNotOnUpi);
+  if (failure == EncodeFailure::NotOnPart) return std::string(kNotOnPart);
   return std::string(failure_text(failure));
 }
 
@@ -148,6 +155,8 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
       target = e.value;
     } else if (operand[0].kind == TokenKind::Operator && operand[0].text == "#") {
       if (!immediate_operand(operand.subspan(1), symbols, out, read)) return out;
+    } else if (symbols.convention().whole_prefixes && is_byte_selector(operand[0])) {
+      if (!immediate_operand(operand, symbols, out, read)) return out;  // /value: an immediate of its byte 1
     } else if (const auto reg = register_operand(operand, table)) {
       read = *reg;
     } else if (takes_immediate(mnemonic.folded, static_cast<int>(i) + 1)) {
@@ -175,7 +184,7 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
   if (code.needs_target) {
     // jmp and call carry 11 bits; the bank comes from sel mb0/mb1 at run time.
     const bool long_jump = (code.bytes[0] & 0x0F) == 0x04;
-    if (long_jump && set == InstructionSet::Mcs48 && target >= 0 && target < program_memory_of(set)) {
+    if (long_jump && has_memory_banks(set) && target >= 0 && target < program_memory_of(set)) {
       if ((target ^ address) & 0x800) out.other_bank_target = target;
       target &= 0x7FF;
     }

@@ -21,9 +21,9 @@ namespace zorvin::asm48::ext {
 // names stay here for the engine's users.
 using asm48::InstructionSet;
 using asm48::is_mnemonic;
-using asm48::missing_on_upi;
+using asm48::missing_in;
 using asm48::program_memory_of;
-using asm48::upi_only_instructions;
+using asm48::instructions_only_in;
 using asm48::UpiInstruction;
 
 struct InstructionBytes {

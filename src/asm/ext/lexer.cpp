@@ -35,11 +35,17 @@ bool read_digits(std::string_view digits, int base, std::int32_t& value, bool& t
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// One character of a quoted text with the backslash escapes applied; the
-// position moves past it.
-char32_t quoted_char(std::string_view line, std::size_t& pos) {
+// One character of a quoted text with the backslash escapes applied ("\x41"
+// where the convention has it); the position moves past it.
+char32_t quoted_char(std::string_view line, std::size_t& pos, bool hex_escapes) {
   if (line[pos] == '\\' && pos + 1 < line.size()) {
     const char c = line[pos + 1];
+    if (hex_escapes && (c == 'x' || c == 'X') && pos + 3 < line.size() && digit_value(line[pos + 2]) < 16 &&
+        digit_value(line[pos + 3]) < 16) {
+      const int value = digit_value(line[pos + 2]) * 16 + digit_value(line[pos + 3]);
+      pos += 4;
+      return static_cast<char32_t>(value);
+    }
     pos += 2;
     switch (c) {
       case 'n': return U'\n';
@@ -69,6 +75,17 @@ char32_t quoted_char(std::string_view line, std::size_t& pos) {
 }
 
 constexpr std::string_view kTwoCharOperators[] = {"<<", ">>", "<=", ">=", "<>", "!=", "==", "&&", "||"};
+constexpr std::string_view kLogicalPairs[] = {"~~", "!!", "><"};
+
+// Binary digits with dots between them (%1010.0101) where the convention allows them.
+bool read_binary(std::string_view digits, bool dotted, std::int32_t& value, bool& too_wide) {
+  if (!dotted || digits.find('.') == std::string_view::npos) return read_digits(digits, 2, value, too_wide);
+  if (digits.front() == '.' || digits.back() == '.') return false;
+  std::string plain;
+  for (char c : digits)
+    if (c != '.') plain += c;
+  return read_digits(plain, 2, value, too_wide);
+}
 
 bool read_number_digits(std::string_view text, std::int32_t& value, bool& too_wide) {
   if (text.empty()) return false;
@@ -88,8 +105,11 @@ bool read_convention_number(std::string_view text, const Convention& rules, std:
   if (text.size() < 2) return false;
   const char first = text.front();
   if (first == '$' && rules.dollar_hex) return read_digits(text.substr(1), 16, value, too_wide);
-  if (first == '%') return read_digits(text.substr(1), rules.percent_binary ? 2 : 16, value, too_wide);
+  if (first == '%' && rules.percent_binary) return read_binary(text.substr(1), rules.dotted_binary, value, too_wide);
+  if (first == '%') return read_digits(text.substr(1), 16, value, too_wide);
   if (first == '@' && rules.at_octal) return read_digits(text.substr(1), 8, value, too_wide);
+  if (rules.zero_b_binary && first == '0' && text.size() > 2 && lower(text[1]) == 'b')
+    return read_digits(text.substr(2), 2, value, too_wide);
   if (rules.prefix_radix && first == '0' && text.size() > 2) {
     switch (lower(text[1])) {
       case 'b': return read_digits(text.substr(2), 2, value, too_wide);
@@ -238,7 +258,17 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
     } else if (c == '\'' && rules.quote_once_char && end < size && (end + 1 >= size || line[end + 1] != '\'')) {
       // 'c: one character, no closing quote
       token.chars_at = static_cast<std::uint32_t>(out.characters.size());
-      out.characters.push_back(quoted_char(line, end));
+      out.characters.push_back(quoted_char(line, end, rules.hex_escapes));
+      token.chars_size = 1;
+      token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
+      token.kind = TokenKind::String;
+      token.text = piece(pos, end);
+    } else if (c == '"' && rules.double_quote_high && end < size &&
+               (end + 1 >= size || line[end + 1] == '"' || !is_name_char(line[end + 1]))) {
+      // "c" or "c: one character with bit 7 set
+      token.chars_at = static_cast<std::uint32_t>(out.characters.size());
+      out.characters.push_back(quoted_char(line, end, false) | 0x80u);
+      if (end < size && line[end] == '"') ++end;
       token.chars_size = 1;
       token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
       token.kind = TokenKind::String;
@@ -273,7 +303,7 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
           ++end;
           break;
         }
-        out.characters.push_back(quoted_char(line, end));
+        out.characters.push_back(quoted_char(line, end, rules.hex_escapes));
       }
       token.chars_size = static_cast<std::uint32_t>(out.characters.size() - token.chars_at);
       if (token.chars_size > 0) token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
@@ -281,10 +311,14 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
       out.has_bad = out.has_bad || !closed;
       token.text = line.substr(pos, end - pos);
     } else {
-      const bool may_pair = c == '<' || c == '>' || c == '!' || c == '=' || c == '&' || c == '|';
-      if (may_pair && end < size)
+      const bool may_pair = c == '<' || c == '>' || c == '!' || c == '=' || c == '&' || c == '|' || c == '~';
+      if (may_pair && end < size) {
         for (std::string_view op : kTwoCharOperators)
           if (line.substr(pos, 2) == op) end = pos + 2;
+        if (rules.logical_pairs)
+          for (std::string_view op : kLogicalPairs)
+            if (line.substr(pos, 2) == op) end = pos + 2;
+      }
       token.kind = TokenKind::Operator;
       token.text = piece(pos, end);
     }

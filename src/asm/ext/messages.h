@@ -29,6 +29,7 @@ inline constexpr std::string_view kEndifMissing = " -> endif fehlt";
 inline constexpr std::string_view kStray = " -> ohne passenden Anfang: ";
 inline constexpr std::string_view kUnknownCpu = " -> unbekannter Prozessor: ";
 inline constexpr std::string_view kNotOnUpi = " -> Befehl gibt es beim 8041/8042 nicht";
+inline constexpr std::string_view kNotOnPart = " -> Befehl gibt es beim gewählten Prozessor nicht";
 inline constexpr std::string_view kOnlyOnUpi = " -> Befehl gibt es nur beim 8041/8042 (cpu 8041)";
 inline constexpr std::string_view kAcrossBankEnd =
     " -> Befehl über die Grenze 7FFH/800H: der Befehlszähler springt in der Bank von 7FFH auf 000H, das zweite "

@@ -1,8 +1,10 @@
 // SB-Assembler's convention (a `.cr 8048` line): two-letter dot directives,
-// $1F hexadecimal, %0101 binary, .name labels local to the last ordinary
-// label, expressions read left to right with `\` as remainder, `^` and `|`
-// as or, `!` as exclusive or and comparisons giving -1; / before a value
-// takes its high byte. A value too large for a byte is cut to its low byte,
+// $1F hexadecimal, %0101 (dots between the digits left out) and 0b0101
+// binary, @17 octal, 'A and "A" (bit 7 set) characters, .name labels local
+// to the last ordinary label, expressions read left to right on unsigned
+// 32-bit values with `\` as remainder, `^` and `|` as or, `!` as exclusive
+// or and comparisons giving 0FFFFFFFFh; ~ in front inverts the whole
+// expression, and # / = \ in front take its byte 0, 1, 2 or 3. A value too large for a byte is cut to its low byte,
 // with a warning. Fields end at blanks: text after the operand field is a
 // comment, with or without ";".
 #include <array>
@@ -28,6 +30,17 @@ constexpr std::array<DirectiveAlias, 36> kDirectives = {{
     {".lm", "ignore"},   {".tw", "ignore"},   {".ot", "ignore"},   {".ct", "ignore"},
 }};
 
+constexpr std::array<BinaryOperator, 22> kOperators = {{
+    {"+", BinaryOp::Add, 1},        {"-", BinaryOp::Subtract, 1},     {"*", BinaryOp::Multiply, 1},
+    {"/", BinaryOp::Divide, 1},     {"\\", BinaryOp::Remainder, 1},   {"%", BinaryOp::Remainder, 1},
+    {"&", BinaryOp::And, 1},        {"|", BinaryOp::Or, 1},           {"^", BinaryOp::Or, 1},
+    {"!", BinaryOp::Xor, 1},        {"<<", BinaryOp::ShiftLeft, 1},   {">>", BinaryOp::ShiftRight, 1},
+    {"<", BinaryOp::Less, 1},       {"<=", BinaryOp::LessEqual, 1},   {">", BinaryOp::Greater, 1},
+    {">=", BinaryOp::GreaterEqual, 1}, {"=", BinaryOp::Equal, 1},     {"==", BinaryOp::Equal, 1},
+    {"<>", BinaryOp::NotEqual, 1},  {"!=", BinaryOp::NotEqual, 1},    {"&&", BinaryOp::LogicalAnd, 1},
+    {"||", BinaryOp::LogicalOr, 1},
+}};
+
 }  // namespace
 
 const Convention& sbasm_convention() {
@@ -39,12 +52,15 @@ const Convention& sbasm_convention() {
     c.dollar_hex = true;
     c.percent_binary = true;
     c.local_dot = true;
-    c.slash_high = true;
+    c.at_octal = true;
+    c.zero_b_binary = true;
+    c.dotted_binary = true;
+    c.quote_once_char = true;
+    c.double_quote_high = true;
+    c.whole_prefixes = true;
+    c.unsigned_values = true;
     c.numbered_macros = true;
-    c.bang_xor = true;
-    c.caret_or = true;
-    c.backslash_mod = true;
-    c.left_to_right = true;
+    c.operators = kOperators;
     c.true_is_minus_one = true;
     c.low_byte_of_wide = true;
     c.comment_after_operands = true;

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "asm/dialect/dialects.h"
+#include "asm/dialect/operator_tables.h"
 
 namespace zorvin::asm48 {
 
@@ -32,7 +33,7 @@ const Convention& tasm_convention() {
     c.percent_binary = true;
     c.at_octal = true;
     c.star_location = true;
-    c.left_to_right = true;
+    c.operators = kLeftToRightOperators;
     c.hash_words = true;
     c.low_byte_of_wide = true;
     c.directives = kDirectives;

@@ -3,7 +3,7 @@
         cpu 8048
         mov a,#255              ; = 23 FF
         mov a,#0FFh             ; = 23 FF
-        mov a,#%1F              ; = 23 1F
+        mov a,#%00011111        ; = 23 1F
         mov a,#0x1F             ; = 23 1F
         mov a,#FFh              ; = 23 FF
         mov a,#01111110B        ; = 23 7E
@@ -21,7 +21,7 @@
         mov a,#17 mod 5         ; = 23 02
         mov a,#0F0h | 0Fh       ; = 23 FF
         mov a,#0F0h & 3Ch       ; = 23 30
-        mov a,#0FFh ^ 0Fh       ; = 23 F0
+        mov a,#0FFh ! 0Fh       ; = 23 F0
         mov a,#~0 & 0FFh        ; = 23 FF
         mov a,#1 << 7           ; = 23 80
         mov a,#80h >> 4         ; = 23 08
