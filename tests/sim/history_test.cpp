@@ -274,5 +274,171 @@ INSTANTIATE_TEST_SUITE_P(Groups, Exactness, ::testing::ValuesIn(kCases),
                            return name;
                          });
 
+
+// --- going back to a place -------------------------------------------------------
+
+constexpr const char* kCounting = R"(
+start:  mov r0,#20h
+loop:   inc r2
+        mov a,r2
+        anl a,#07h
+        jnz odd
+mark:   inc @r0
+        mov a,r0
+        mov r1,a
+        mov a,r2
+        movx @r1,a
+        inc r0
+        mov a,r0
+        anl a,#27h
+        mov r0,a
+odd:    djnz r3,loop
+        mov a,r3
+        jmp loop
+)";
+
+struct Recorded {
+  Simulator simulator;
+  History history;
+  std::vector<Simulator::Snapshot> kept;
+};
+
+// `steps` steps recorded in single steps and runs of various lengths.
+void record(Recorded& r, std::uint64_t steps) {
+  r.kept.push_back(r.simulator.snapshot());
+  std::uint64_t length = 1;
+  while (r.kept.size() <= steps) {
+    const std::uint64_t n = std::min<std::uint64_t>(length, steps + 1 - r.kept.size());
+    Simulator copy = r.simulator;
+    for (std::uint64_t i = 0; i < n; ++i) {
+      copy.step();
+      r.kept.push_back(copy.snapshot());
+    }
+    ASSERT_EQ(r.history.run(r.simulator, {.max_steps = n}).steps, n);
+    length = length * 3 % 251 + 1;
+  }
+}
+
+TEST(HistoryBack, ToTheLatestBreakpointAndTheLatestChangeOfAWatchedValue) {
+  std::vector<ProgramLabel> labels;
+  Recorded r{assembled(kCounting, Variant::I8048, &labels), History(HistoryBounds{.segment_steps = 50}), {}};
+  record(r, 2000);
+  const auto mark = label_address(labels, "mark").value();
+  const struct {
+    const char* what;
+    Watch watch;
+  } watches[] = {{"RAM 21H", {Watch::Kind::Ram, 0x21}},  {"external RAM 22H", {Watch::Kind::Xram, 0x22}},
+                 {"R2", {Watch::Kind::Register, 2}},      {"A", {Watch::Kind::A, 0}},
+                 {"R3", {Watch::Kind::Register, 3}}};
+  for (const auto& w : watches) {
+    // From the end, back three times: each stop is the step before the latest earlier change.
+    r.history.forward(r.simulator, r.history.steps_ahead());
+    std::uint64_t at = r.kept.size() - 1;
+    for (int round = 0; round < 3; ++round) {
+      std::uint64_t expected = at;
+      Simulator probe = r.simulator;
+      const auto value = [&](std::uint64_t i) {
+        probe.restore(r.kept[i]);
+        return watched_value(probe, w.watch);
+      };
+      while (expected > 0 && value(expected - 1) == value(expected)) --expected;
+      ASSERT_GT(expected, 0u) << w.what;
+      --expected;
+      ASSERT_EQ(r.history.back_to_change(r.simulator, w.watch), BackStop::Found) << w.what;
+      EXPECT_TRUE(r.simulator.snapshot() == r.kept[expected]) << w.what << " round " << round;
+      at = expected;
+    }
+  }
+  r.history.forward(r.simulator, r.history.steps_ahead());
+  r.simulator.set_breakpoint(mark, true);
+  std::uint64_t at = r.kept.size() - 1;
+  for (int round = 0; round < 3; ++round) {
+    std::uint64_t expected = at - 1;
+    while (r.kept[expected].state.pc != mark) --expected;
+    ASSERT_EQ(r.history.back_to_breakpoint(r.simulator), BackStop::Found);
+    EXPECT_TRUE(r.simulator.snapshot() == r.kept[expected]) << "round " << round;
+    at = expected;
+  }
+  // None before the first: the oldest step, and then nothing more.
+  r.simulator.set_breakpoint(mark, false);
+  EXPECT_EQ(r.history.back_to_breakpoint(r.simulator), BackStop::Oldest);
+  EXPECT_TRUE(r.simulator.snapshot() == r.kept[0]);
+  EXPECT_EQ(r.history.back_to_breakpoint(r.simulator), BackStop::Nothing);
+}
+
+TEST(HistoryBack, UndoesWhatWasChangedFromOutsideBetweenSteps) {
+  Recorded r{assembled(kCounting), History(HistoryBounds{.segment_steps = 50}), {}};
+  record(r, 30);
+  const Simulator::Snapshot before = r.simulator.snapshot();
+  r.simulator.drive(Port::P1, 0x0F);  // the board panel
+  r.simulator.set_reg(2, 0x99);       // the register field
+  const Simulator::Snapshot changed = r.simulator.snapshot();
+  for (int i = 0; i < 5; ++i) r.history.step(r.simulator);
+  ASSERT_TRUE(r.history.back(r.simulator, 5));
+  EXPECT_TRUE(r.simulator.snapshot() == changed);
+  EXPECT_EQ(r.simulator.driven(Port::P1), 0x0F);
+  // One more: the step before the change, with the pins as they were then.
+  ASSERT_TRUE(r.history.back(r.simulator));
+  EXPECT_TRUE(r.simulator.snapshot() == r.kept[29]);
+  EXPECT_EQ(r.simulator.driven(Port::P1), 0xFF);
+  // Forward again: the change comes back with the step after it.
+  ASSERT_TRUE(r.history.forward(r.simulator));
+  EXPECT_TRUE(r.simulator.snapshot() == changed);
+  // A change made now, standing in the past, drops the recorded future.
+  r.simulator.set_reg(3, 1);
+  EXPECT_FALSE(r.history.forward(r.simulator));
+  r.history.step(r.simulator);
+  EXPECT_EQ(r.history.steps_ahead(), 0u);
+  (void)before;
+}
+
+TEST(HistoryBack, ListenersStaySilentAndTheProgramMustStayTheSame) {
+  Recorded r{assembled("start: inc r0\n mov a,r0\n outl p1,a\n jmp start\n"), History(HistoryBounds{.segment_steps = 16}), {}};
+  int events = 0;
+  r.simulator.set_pin_listener([&](const PinEvent&) { ++events; });
+  record(r, 200);
+  const int seen = events;
+  ASSERT_GT(seen, 40);
+  ASSERT_TRUE(r.history.back(r.simulator, 150));
+  ASSERT_TRUE(r.history.forward(r.simulator, 100));
+  EXPECT_EQ(events, seen);
+  EXPECT_TRUE(r.simulator.snapshot() == r.kept[150]);
+  // The listener is back for new steps.
+  r.history.run(r.simulator, {.max_steps = 100});
+  EXPECT_GT(events, seen);
+  // Another program: its steps cannot be run again, the history starts anew.
+  r.simulator.load_program(std::vector<std::uint8_t>{0x00});
+  EXPECT_FALSE(r.history.back(r.simulator));
+}
+
+TEST(HistoryLimits, KeepsAtLeastTheStepsAskedForAndNotMuchMore) {
+  const struct {
+    HistoryBounds bounds;
+    std::uint64_t steps;
+    std::uint64_t least;
+    std::uint64_t most;
+  } cases[] = {
+      {{.steps = 1000, .segment_steps = 100}, 10'000, 1000, 1100},
+      {{.steps = 1'000'000, .bytes = 20'000, .segment_steps = 100}, 10'000, 1000, 3400},
+      {{}, 50'000, 50'000, 50'000},
+  };
+  for (const auto& c : cases) {
+    Simulator simulator = assembled(kCounting);
+    History history(c.bounds);
+    history.run(simulator, {.max_steps = c.steps});
+    EXPECT_GE(history.steps_back(), c.least);
+    EXPECT_LE(history.steps_back(), c.most);
+    if (c.bounds.bytes < HistoryBounds{}.bytes) {
+      EXPECT_LE(history.bytes(), c.bounds.bytes);
+    }
+    // All the way back: the oldest kept step, the same as a run of that length.
+    const std::uint64_t kept = history.steps_back();
+    ASSERT_TRUE(history.back(simulator, c.steps));
+    Simulator reference = assembled(kCounting);
+    reference.run({.max_steps = c.steps - kept});
+    EXPECT_TRUE(simulator.snapshot() == reference.snapshot());
+  }
+}
+
 }  // namespace
 }  // namespace zorvin::sim::test
