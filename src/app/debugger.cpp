@@ -30,12 +30,15 @@ struct Key {
 // The keys of the Borland family of debuggers (F9 run, F7 trace into, F4 to
 // the cursor, Ctrl+F8 breakpoint, Ctrl+F2 reset). Their step over, F8, goes
 // through the error lines here, and F10 opens the menu bar as in every GTK
-// program: step over is the shifted single step.
+// program: step over is the shifted single step. Going back in time is the
+// Ctrl variant of the step and of the run.
 constexpr Key kKeys[] = {
     {GDK_KEY_F9, GdkModifierType(0), debug::kRun},
     {GDK_KEY_F9, GDK_SHIFT_MASK, debug::kStop},
     {GDK_KEY_F7, GdkModifierType(0), debug::kStep},
     {GDK_KEY_F7, GDK_SHIFT_MASK, debug::kStepOver},
+    {GDK_KEY_F7, GDK_CONTROL_MASK, debug::kStepBack},
+    {GDK_KEY_F9, GDK_CONTROL_MASK, debug::kBackToBreakpoint},
     {GDK_KEY_F4, GdkModifierType(0), debug::kRunToCursor},
     {GDK_KEY_F8, GDK_CONTROL_MASK, debug::kToggleBreakpoint},
     {GDK_KEY_F2, GDK_CONTROL_MASK, debug::kReset},
@@ -62,6 +65,8 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kStep, "Einzelschritt\tF7");
   ui_.add_menu_item(debug::kMenu, debug::kStepOver, "Prozedurschritt\tUmschalt+F7");
   ui_.add_menu_item(debug::kMenu, debug::kRunToCursor, "Ausführen bis Cursor\tF4");
+  ui_.add_menu_item(debug::kMenu, debug::kStepBack, "Schritt zurück\tStrg+F7");
+  ui_.add_menu_item(debug::kMenu, debug::kBackToBreakpoint, "Zurück bis Haltepunkt\tStrg+F9");
   ui_.add_menu_separator(debug::kMenu);
   ui_.add_menu_item(debug::kMenu, debug::kToggleBreakpoint, "Haltepunkt ein/aus\tStrg+F8");
   ui_.add_menu_item(debug::kMenu, debug::kClearBreakpoints, "Alle Haltepunkte löschen");
@@ -103,6 +108,12 @@ bool Debugger::command(int id) {
       return true;
     case debug::kRunToCursor:
       run_to_cursor();
+      return true;
+    case debug::kStepBack:
+      step_back();
+      return true;
+    case debug::kBackToBreakpoint:
+      back_to_breakpoint();
       return true;
     case debug::kToggleBreakpoint:
       toggle_breakpoint(panes_.cursor_line() - 1);
@@ -226,6 +237,33 @@ void Debugger::step_over() {
   run_started_cycles_ = session_.simulator().state().cycles;
   last_view_ = Clock::now();
   task_.start(kSliceIntervalMs, [this] { return slice(); });
+}
+
+// Back in time: only in the program that ran (an edited source would need
+// a new one, and that starts at reset).
+void Debugger::step_back() {
+  if (session_.running() || !session_.loaded() || stale_) return;
+  if (!session_.step_back()) {
+    window_.set_status("Kein früherer Schritt aufgezeichnet");
+    return;
+  }
+  stopped(DebugStop::Step);
+}
+
+void Debugger::back_to_breakpoint() {
+  if (session_.running() || !session_.loaded() || stale_) return;
+  switch (session_.back_to_breakpoint()) {
+    case sim::BackStop::Nothing:
+      window_.set_status("Kein früherer Schritt aufgezeichnet");
+      return;
+    case sim::BackStop::Oldest:
+      stopped(DebugStop::Step);
+      window_.set_status("Kein Haltepunkt im Verlauf – ältester aufgezeichneter Schritt – " + window_.status());
+      return;
+    case sim::BackStop::Found:
+      stopped(DebugStop::Breakpoint);
+      return;
+  }
 }
 
 void Debugger::run_to_cursor() {

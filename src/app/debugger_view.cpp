@@ -53,6 +53,9 @@ void Debugger::build_window() {
   window_.add_button(debug::kStep, "Schritt (F7)", "Einzelschritt");
   window_.add_button(debug::kStepOver, "Prozedurschritt (Umschalt+F7)", "Ein call läuft bis zu seiner Rückkehr");
   window_.add_button(debug::kRunToCursor, "Bis Cursor (F4)", "Ausführen bis zur Zeile des Cursors");
+  window_.add_button(debug::kStepBack, "Zurück (Strg+F7)", "Schritt zurück: der Zustand vor dem letzten Schritt");
+  window_.add_button(debug::kBackToBreakpoint, "Zurück bis Haltepunkt (Strg+F9)",
+                     "Rückwärts bis zum letzten Haltepunkt im aufgezeichneten Verlauf");
   window_.add_button(debug::kReset, "Reset", "Zurücksetzen wie der RESET-Anschluss (Strg+F2)");
 
   const int registers = window_.add_group(0, "Register");

@@ -94,8 +94,9 @@ void History::keep_bounds() {
 RunResult History::run(Simulator& simulator, const RunLimits& limits) {
   RunResult total;
   std::uint64_t left = limits.max_steps;
+  begin_recording(simulator);
   for (;;) {
-    begin_recording(simulator);
+    if (segments_.back().steps >= bounds_.segment_steps) open_segment(simulator.snapshot());
     Segment& segment = segments_.back();
     RunLimits part = limits;
     part.max_steps = std::min(left, bounds_.segment_steps - segment.steps);
@@ -111,11 +112,11 @@ RunResult History::run(Simulator& simulator, const RunLimits& limits) {
     total.reason = result.reason;
     total.pc = result.pc;
     total.opcode = result.opcode;
-    expected_ = simulator.snapshot();
     // A piece that ends at the segment's size goes on where it stopped:
     // the run would not have stopped at that boundary either.
     if (result.reason != StopReason::StepLimit || left == 0) break;
   }
+  expected_ = simulator.snapshot();
   keep_bounds();
   return total;
 }

@@ -562,5 +562,44 @@ TEST_F(Debugging, ThePanelShowsTheLedsTakesTheSwitchesAndEchoesWhatIsTypedIntoTh
   app().dispatch_command(debug::kStop);
   pump(20);
 }
+
+// Ctrl+F7 steps back, Ctrl+F9 runs back to the breakpoint before; F7 then
+// takes the recorded steps again.
+TEST_F(Debugging, StepsBackAndRunsBackToTheBreakpointBefore) {
+  start_app();
+  app().panes().set_editor_text(kTimerProgram);
+  click_gutter(19);
+  key(GDK_KEY_F9);
+  ASSERT_EQ(cycles(), 16u);
+  key(GDK_KEY_F9);  // round the loop and the delay to the breakpoint again
+  ASSERT_EQ(current_line(), 19);
+  const std::uint64_t second = cycles();
+  EXPECT_EQ(field(f::kA), "02");  // the table's second entry
+  EXPECT_EQ(field(f::kP1Latch), "02");
+  const std::string timer = field(f::kTimer);
+
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);  // back over outl p1,a
+  EXPECT_EQ(current_line(), 18);
+  EXPECT_EQ(cycles(), second - 2);
+  EXPECT_EQ(field(f::kP1Latch), "01");
+  EXPECT_EQ(field(f::kA), "02");
+  key(GDK_KEY_F7);  // the same step again
+  EXPECT_EQ(current_line(), 19);
+  EXPECT_EQ(cycles(), second);
+  EXPECT_EQ(field(f::kP1Latch), "02");
+  EXPECT_EQ(field(f::kTimer), timer);
+
+  key(GDK_KEY_F9, GDK_CONTROL_MASK);  // back to the first stop at the breakpoint
+  EXPECT_EQ(current_line(), 19);
+  EXPECT_EQ(cycles(), 16u);
+  EXPECT_EQ(field(f::kP1Latch), "01");
+  EXPECT_NE(debugger().window().status().find("Haltepunkt"), std::string::npos);
+  key(GDK_KEY_F9, GDK_CONTROL_MASK);  // none before it: the oldest step, reset
+  EXPECT_EQ(cycles(), 0u);
+  EXPECT_EQ(field(f::kPc), "000");
+  EXPECT_NE(debugger().window().status().find("Kein Haltepunkt im Verlauf"), std::string::npos);
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);
+  EXPECT_NE(debugger().window().status().find("Kein früherer Schritt"), std::string::npos);
+}
 }  // namespace
 }  // namespace zorvin::test
