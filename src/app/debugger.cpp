@@ -223,7 +223,9 @@ void Debugger::stop_run() {
 
 void Debugger::step() {
   if (session_.running() || !ensure_program()) return;
+  const bool recorded = session_.history().steps_ahead() > 0;
   stopped(session_.step());
+  if (recorded) panel_.show_driven_switches();
 }
 
 void Debugger::step_over() {
@@ -247,12 +249,15 @@ void Debugger::step_back() {
     window_.set_status("Kein früherer Schritt aufgezeichnet");
     return;
   }
+  panel_.show_driven_switches();
   stopped(DebugStop::Step);
 }
 
 void Debugger::back_to_breakpoint() {
   if (session_.running() || !session_.loaded() || stale_) return;
-  switch (session_.back_to_breakpoint()) {
+  const sim::BackStop stop = session_.back_to_breakpoint();
+  if (stop != sim::BackStop::Nothing) panel_.show_driven_switches();
+  switch (stop) {
     case sim::BackStop::Nothing:
       window_.set_status("Kein früherer Schritt aufgezeichnet");
       return;

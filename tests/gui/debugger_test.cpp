@@ -600,6 +600,21 @@ TEST_F(Debugging, StepsBackAndRunsBackToTheBreakpointBefore) {
   EXPECT_NE(debugger().window().status().find("Kein Haltepunkt im Verlauf"), std::string::npos);
   key(GDK_KEY_F7, GDK_CONTROL_MASK);
   EXPECT_NE(debugger().window().status().find("Kein früherer Schritt"), std::string::npos);
+
+  // A switch taken off between steps: going back over it puts it on again.
+  app().dispatch_command(debug::kShowPanel);
+  ui::ToolWindow& panel = debugger().panel().window();
+  key(GDK_KEY_F7);
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(panel.widget(panel_field::kSwitchesP1 + 2)), FALSE);
+  pump(10);
+  key(GDK_KEY_F7);
+  EXPECT_EQ(debugger().session().simulator().driven(sim::Port::P1), 0xFB);
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);  // to just after the change
+  EXPECT_FALSE(panel.checked(panel_field::kSwitchesP1 + 2));
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);  // over it
+  EXPECT_EQ(debugger().session().simulator().driven(sim::Port::P1), 0xFF);
+  EXPECT_TRUE(panel.checked(panel_field::kSwitchesP1 + 2));
+  EXPECT_EQ(cycles(), 0u);
 }
 }  // namespace
 }  // namespace zorvin::test
