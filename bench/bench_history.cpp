@@ -84,14 +84,16 @@ int main() {
     for (const auto& line : program.result.error_lines) std::printf("%s\n", line.c_str());
     return 1;
   }
+  // Both with a listener on the pins, as the board panel listens.
+  std::uint64_t events = 0;
   Simulator plain;
   plain.load_program(program.bytes);
+  plain.set_pin_listener([&](const zorvin::sim::PinEvent&) { ++events; });
   const double without = speed(plain, [&](const zorvin::sim::RunLimits& limits) { plain.run(limits); });
 
   Simulator recorded;
   recorded.load_program(program.bytes);
-  std::uint64_t events = 0;
-  recorded.set_pin_listener([&](const zorvin::sim::PinEvent&) { ++events; });  // a board panel listening
+  recorded.set_pin_listener([&](const zorvin::sim::PinEvent&) { ++events; });
   History history;
   const double with = speed(recorded, [&](const zorvin::sim::RunLimits& limits) { history.run(recorded, limits); });
 
