@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "app/ids.h"
+#include "app/debugger_fields.h"
 #include "asm/dialect/recognition.h"
+#include "sim/expectation.h"
 #include "ui/debug_marks.h"
 
 namespace zorvin::app {
@@ -114,6 +116,9 @@ bool Debugger::command(int id) {
       return true;
     case debug::kBackToBreakpoint:
       back_to_breakpoint();
+      return true;
+    case debug::kBackToChange:
+      back_to_change();
       return true;
     case debug::kToggleBreakpoint:
       toggle_breakpoint(panes_.cursor_line() - 1);
@@ -269,6 +274,30 @@ void Debugger::back_to_breakpoint() {
       stopped(DebugStop::Breakpoint);
       return;
   }
+}
+
+// The field "Beobachten" names the value as zorvin-sim's --expect does:
+// A, R0-R7, RAM[20], XRAM[05], P1, T, C, ...
+void Debugger::back_to_change() {
+  if (session_.running() || !session_.loaded() || stale_) return;
+  const std::string name = window_.text(debug_field::kWatch);
+  const sim::ParsedExpectation parsed = sim::parse_expectation(name + "=0");
+  if (name.empty() || !parsed.expectation) {
+    window_.set_status("Beobachten: '" + name + "' ist kein Wert des Simulators (A, R0-R7, RAM[20], XRAM[05], P1, T …)");
+    return;
+  }
+  const sim::Expectation watched = *parsed.expectation;
+  const sim::BackStop stop =
+      session_.back_to_change([&](const sim::Simulator& sim) { return sim::observed(sim, watched); });
+  if (stop == sim::BackStop::Nothing) {
+    window_.set_status("Kein früherer Schritt aufgezeichnet");
+    return;
+  }
+  panel_.show_driven_switches();
+  stopped(DebugStop::Step);
+  window_.set_status((stop == sim::BackStop::Found ? "Vor der letzten Änderung von " + name
+                                                   : name + " hat sich im Verlauf nicht geändert – ältester aufgezeichneter Schritt") +
+                     " – " + window_.status());
 }
 
 void Debugger::run_to_cursor() {

@@ -57,6 +57,7 @@ class Debugger {
   void step_over();
   void step_back();
   void back_to_breakpoint();
+  void back_to_change();
   void run_to_cursor();
   void toggle_breakpoint(int line);
   void sync_breakpoints();

@@ -37,6 +37,11 @@ sim::BackStop DebuggerSession::back_to_breakpoint() {
   return history_.back_to_breakpoint(sim_);
 }
 
+sim::BackStop DebuggerSession::back_to_change(const std::function<std::uint64_t(const sim::Simulator&)>& value) {
+  running_ = false;
+  return history_.back_to_change(sim_, value);
+}
+
 bool DebuggerSession::start_step_over() {
   const std::uint16_t pc = sim_.state().pc;
   if (!is_call(sim_.program()[pc % sim_.program().size()])) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ class DebuggerSession {
   bool step_back();
   // Back to the latest earlier step on a breakpoint, or to the oldest kept.
   sim::BackStop back_to_breakpoint();
+  // Back to just before the latest step that changed the value.
+  sim::BackStop back_to_change(const std::function<std::uint64_t(const sim::Simulator&)>& value);
   const sim::History& history() const { return history_; }
   // A call runs until it returns to the next instruction (a run is started
   // and true returned); anything else is one step (false).

@@ -88,6 +88,7 @@ inline constexpr int kClearBreakpoints = 67;
 inline constexpr int kReset = 68;
 inline constexpr int kZeroStopwatch = 69;
 inline constexpr int kShowPanel = 70;
+inline constexpr int kBackToChange = 77;
 inline constexpr int kStepBack = 78;
 inline constexpr int kBackToBreakpoint = 79;
 inline constexpr int kWindow = 7;

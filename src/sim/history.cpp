@@ -215,10 +215,10 @@ BackStop History::back_to_breakpoint(Simulator& simulator) {
   });
 }
 
-BackStop History::back_to_change(Simulator& simulator, const std::function<std::uint32_t(const Simulator&)>& value) {
-  std::uint32_t before = 0;
+BackStop History::back_to_change(Simulator& simulator, const std::function<std::uint64_t(const Simulator&)>& value) {
+  std::uint64_t before = 0;
   return back_to(simulator, [&](std::uint64_t position, bool first) -> std::optional<std::uint64_t> {
-    const std::uint32_t now = value(simulator);
+    const std::uint64_t now = value(simulator);
     const bool changed = !first && now != before;
     before = now;
     if (changed) return position - 1;
@@ -227,7 +227,7 @@ BackStop History::back_to_change(Simulator& simulator, const std::function<std::
 }
 
 BackStop History::back_to_change(Simulator& simulator, const Watch& watch) {
-  return back_to_change(simulator, [&](const Simulator& s) { return watched_value(s, watch); });
+  return back_to_change(simulator, [&](const Simulator& s) -> std::uint64_t { return watched_value(s, watch); });
 }
 
 }  // namespace zorvin::sim

@@ -74,7 +74,7 @@ class History {
   // Back to just before the latest step that changed the watched value
   // (the PC then shows the instruction that changes it).
   BackStop back_to_change(Simulator& simulator, const Watch& watch);
-  BackStop back_to_change(Simulator& simulator, const std::function<std::uint32_t(const Simulator&)>& value);
+  BackStop back_to_change(Simulator& simulator, const std::function<std::uint64_t(const Simulator&)>& value);
 
   // Steps held before the current one, and ahead of it (recorded future).
   std::uint64_t steps_back() const { return position_ - oldest(); }

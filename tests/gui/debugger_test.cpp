@@ -616,5 +616,33 @@ TEST_F(Debugging, StepsBackAndRunsBackToTheBreakpointBefore) {
   EXPECT_TRUE(panel.checked(panel_field::kSwitchesP1 + 2));
   EXPECT_EQ(cycles(), 0u);
 }
+
+// "Zurück bis Änderung" with R4 watched: back to before the inc r4 of the
+// first round (the second round's mov r4,a wrote the same value), then
+// nothing earlier changed it (mov r4,#0 wrote the 0 it held).
+TEST_F(Debugging, RunsBackToTheLastChangeOfAWatchedValue) {
+  start_app();
+  app().panes().set_editor_text(kTimerProgram);
+  click_gutter(19);
+  key(GDK_KEY_F9);
+  key(GDK_KEY_F9);
+  ASSERT_EQ(current_line(), 19);
+  ASSERT_GT(cycles(), 16u);
+  debugger().window().set_text(f::kWatch, "R4");
+  app().dispatch_command(debug::kBackToChange);
+  pump(20);
+  EXPECT_EQ(current_line(), 19);
+  EXPECT_EQ(cycles(), 16u);
+  EXPECT_EQ(field(f::kBank0 + 4), "00");
+  EXPECT_NE(debugger().window().status().find("Vor der letzten Änderung von R4"), std::string::npos);
+  app().dispatch_command(debug::kBackToChange);
+  pump(20);
+  EXPECT_EQ(cycles(), 0u);
+  EXPECT_NE(debugger().window().status().find("R4 hat sich im Verlauf nicht geändert"), std::string::npos);
+  debugger().window().set_text(f::kWatch, "R9");
+  app().dispatch_command(debug::kBackToChange);
+  pump(20);
+  EXPECT_NE(debugger().window().status().find("ist kein Wert des Simulators"), std::string::npos);
+}
 }  // namespace
 }  // namespace zorvin::test
