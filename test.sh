@@ -39,7 +39,7 @@ stage "tests" ctest --test-dir build --output-on-failure -j "$jobs"
 # warning, so a newer compiler's -O3 diagnostics show up here first.
 build_release() {
   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZORVIN_WERROR=ON
-  cmake --build build-release -j "$jobs" --target zorvin zorvin-asm zorvin-emusim zorvin-load zorvin-dis zorvin-sim
+  cmake --build build-release -j "$jobs" --target zorvin zorvin-asm zorvin-emusim zorvin-load zorvin-dis zorvin-sim zorvin-lsp
 }
 stage "release build" build_release
 

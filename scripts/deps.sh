@@ -3,9 +3,10 @@
 zorvin_packages=(
   cmake ninja-build g++ pkg-config
   libgtk-3-dev libgtksourceview-4-dev libpng-dev zlib1g-dev fonts-liberation
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev nlohmann-json3-dev neovim
   xvfb xauth xdotool x11-utils imagemagick d52 clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils groff-base appstream openbox
+  vim
 )
 
 zorvin_install_missing() {

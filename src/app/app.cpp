@@ -32,8 +32,9 @@ bool App::start(const std::string& file_to_open) {
   });
   // Noted in the toolkit's signal; the question and the loading wait for
   // the loop, out of the drag's way.
-  ui_.on_files_requested([this](const std::string& path) {
+  ui_.on_files_requested([this](const std::string& path, ui::FileKind kind) {
     requested_file_ = path;
+    requested_kind_ = kind;
     ui_.push_event({ui::EventKind::Command, window::kMain, request::kOpenFile});
   });
   if (!ui_.has_window(window::kMain)) return false;

@@ -66,6 +66,7 @@ class App {
   void new_example_source();
   void load_source();
   void open_binary();  // binary_open_command.cpp
+  void open_binary_file(const std::string& path);
   void open_source(const std::string& path);  // "Quelle laden" without the requester
   void open_requested_file();
   void remember_source(const std::string& path);
@@ -117,7 +118,9 @@ class App {
   std::optional<files::FileIdentity> source_file_;
   bool source_file_cut_ = false;
   bool source_utf8_ = false;  // the text came from a UTF-8 file with its mark, and is saved so again
+  bool text_from_image_ = false;  // the text was disassembled from an image ("Binärdatei öffnen…")
   std::string requested_file_;  // dropped or picked from the recent files, opened by the loop
+  ui::FileKind requested_kind_ = ui::FileKind::Source;  // as it was opened before
   std::string dialect_;  // chosen for the editor's text; empty: recognised from it
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;

@@ -5,17 +5,25 @@
 // asm/work_limits.h), so any source ends within about a second and a few
 // hundred MB, and the editor's text is only read. A worker thread would buy
 // little for that second and cost a second owner of the line table.
-#include <algorithm>
 #include <new>
+#include <string_view>
 
 #include "app/app.h"
 #include "app/ids.h"
+#include "asm/run_messages.h"
 #include "files/binary_path.h"
 #include "output/listing.h"
 #include "output/output_writer.h"
 
 namespace zorvin::app {
 
+namespace {
+
+constexpr std::string_view kNoImageBeforeSaving =
+    "Keine Binärdatei geschrieben: die rückübersetzte Quelle hat noch keinen Namen. Nach „Quelle speichern“ "
+    "schreibt F5 die Binärdatei neben die Quelle.";
+
+}  // namespace
 
 void App::assemble() {
   // Included files of the extended dialect are found beside the source.
@@ -37,12 +45,8 @@ void App::assemble() {
     ui_.message_box("Hinweis", std::string(asm48::kNothingToAssemble), ui::MessageIcon::Information, false);
     return;
   }
-  panes_.append_message(result.dialect_line);
-  const std::size_t shown = std::min(result.errors.size(), kShownErrorLines);
-  for (std::size_t i = 0; i < shown; ++i) panes_.append_message(asm48::format_diagnostic(result.errors[i]));
-  if (static_cast<std::size_t>(result.error_count) > shown)
-    panes_.append_message("... und " + std::to_string(static_cast<std::size_t>(result.error_count) - shown) +
-                          " weitere Fehlermeldungen, die nicht angezeigt werden");
+  // The same lines as zorvin-asm prints, warnings included.
+  for (const std::string& line : asm48::run_message_lines(result, kShownErrorLines)) panes_.append_message(line);
   last_assembly_failed_ = !result.ok();
   std::string summary = result.summary;
   if (result.ok()) {
@@ -54,6 +58,9 @@ void App::assemble() {
       image_source_text_ = panes_.editor_text();
     }
     for (const std::string& line : output.messages) panes_.append_message(line);
+    // A user who opened an image expects one back: say why there is none.
+    if (panes_.source_path().empty() && text_from_image_)
+      panes_.append_message(std::string(kNoImageBeforeSaving));
     // A binary that was meant to be written and was not is no success.
     if (!panes_.source_path().empty() && !output.image_written) summary = std::string(output::kOutputsNotSaved);
     debugger_.program_assembled(assembler_, panes_.editor_text(), source_dir);

@@ -53,10 +53,10 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
     return std::vector<std::int32_t>{};
   ui.set_window_icon(window::kEntryPoints, image::kLoad);
   ui.set_window_enabled(window::kMain, false);
-  ui.create_label(window::kEntryPoints, kPrompt, {15, 10, 390, 20},
+  // Room for the prompt on two lines; Return in the field is OK.
+  ui.create_label(window::kEntryPoints, kPrompt, {15, 10, 390, 40},
                   "Weitere Einsprünge außer 000H, 003H, 007H (z. B. 0100h 0234h):");
-  ui.create_text_view(window::kEntryPoints, kEntries, true, -1);
-  ui.place_in_control_area(window::kEntryPoints, kEntries, {15, 35, 390, 60});
+  ui.create_entry(window::kEntryPoints, kEntries, {15, 56, 390, 26}, "");
   ui.create_button(window::kEntryPoints, kOk, {220, 110, 85, 25}, "OK");
   ui.create_button(window::kEntryPoints, kCancel, {315, 110, 90, 25}, "Abbrechen");
   ui.show_window(window::kEntryPoints);
@@ -65,7 +65,8 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
   for (;;) {
     const ui::Event event = ui.wait_event();
     if (event.kind == ui::EventKind::CloseRequest) break;
-    if (event.kind != ui::EventKind::Control || (event.id != kOk && event.id != kCancel)) continue;
+    if (event.kind != ui::EventKind::Control || (event.id != kOk && event.id != kCancel && event.id != kEntries))
+      continue;
     if (event.id == kCancel) break;
     std::string bad;
     std::vector<std::int32_t> entries = entry_points_of(ui.text(kEntries), bad);
@@ -74,6 +75,7 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
       break;
     }
     ui.message_box("Hinweis", "'" + bad + "' ist keine Adresse von 0 bis 0FFFh.", ui::MessageIcon::Information, false);
+    ui.focus(kEntries);
   }
   ui.close_window(window::kEntryPoints);
   ui.set_window_enabled(window::kMain, true);
@@ -84,9 +86,14 @@ std::optional<std::vector<std::int32_t>> ask_entry_points(ui::Toolkit& ui) {
 
 void App::open_binary() {
   const auto chosen = ui_.choose_file_to_open("Binärdatei öffnen", kImageFilters);
-  if (!chosen) return;
+  if (chosen) open_binary_file(*chosen);
+}
+
+void App::open_binary_file(const std::string& path) {
+  // Offered again in the recent files as an image, not as a source text.
+  ui_.remember_recent_file(path, ui::FileKind::Binary);
   // Holes of a HEX file get the fill byte that F5 will put there again.
-  const dis::ImageFile image = dis::read_image_file(*chosen, 0, settings_.fill_byte);
+  const dis::ImageFile image = dis::read_image_file(path, 0, settings_.fill_byte);
   dis::Disassembly source;
   if (image.ok()) {
     const auto entries = ask_entry_points(ui_);
@@ -94,17 +101,18 @@ void App::open_binary() {
     dis::DisassemblyOptions options;
     options.entries = *entries;
     options.fill_byte = settings_.fill_byte;
-    const auto slash = chosen->rfind('/');
-    options.title = slash == std::string::npos ? *chosen : chosen->substr(slash + 1);
+    const auto slash = path.rfind('/');
+    options.title = slash == std::string::npos ? path : path.substr(slash + 1);
     source = dis::disassemble(image.base, image.bytes, options);
   }
   const std::string error = image.ok() ? source.error : image.error;
   if (!error.empty()) {
-    panes_.append_message(*chosen + " - Binärdatei konnte nicht geöffnet werden (" + error + ")");
+    panes_.append_message(path + " - Binärdatei konnte nicht geöffnet werden (" + error + ")");
     panes_.scroll_messages_to_end();
     return;
   }
   panes_.set_source_path("");
+  text_from_image_ = true;
   source_file_.reset();
   source_file_cut_ = false;
   source_utf8_ = false;
@@ -115,7 +123,7 @@ void App::open_binary() {
   panes_.set_modified(0);
   panes_.set_file_status();
   restore_dialect(false);
-  panes_.append_message(*chosen + " (" + std::to_string(image.bytes.size()) + " Byte) rückübersetzt");
+  panes_.append_message(path + " (" + std::to_string(image.bytes.size()) + " Byte) rückübersetzt");
   panes_.scroll_messages_to_end();
   panes_.focus_editor();
 }

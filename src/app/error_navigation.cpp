@@ -54,9 +54,10 @@ void App::go_to_error_of_message() {
 }
 
 void App::go_to_next_error(bool forward) {
-  // Edits may have moved marked lines together: each line is one stop.
+  // Edits may have moved marked lines together: each line is one stop. A
+  // line changed since, or gone, has lost its sign and is no stop.
   std::vector<int> lines;
-  for (int mark : ui_.line_marks(control::kEditor)) lines.push_back(mark + 1);
+  for (int mark : ui_.shown_line_marks(control::kEditor)) lines.push_back(mark + 1);
   std::sort(lines.begin(), lines.end());
   lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
   if (const auto target = asm48::next_error_line(lines, panes_.cursor_line(), forward)) go_to_editor_line(*target);

@@ -48,7 +48,12 @@ void App::load_source() {
 
 void App::open_requested_file() {
   const std::string path = std::exchange(requested_file_, {});
-  if (!path.empty() && confirm("Quelle wurde geändert. Trotzdem laden?")) open_source(path);
+  if (path.empty() || !confirm("Quelle wurde geändert. Trotzdem laden?")) return;
+  // An image from the recent files is opened again as an image.
+  if (std::exchange(requested_kind_, ui::FileKind::Source) == ui::FileKind::Binary)
+    open_binary_file(path);
+  else
+    open_source(path);
 }
 
 void App::open_source(const std::string& path) {

@@ -9,6 +9,7 @@
 #include "asm/dialect/recognition.h"
 #include "text/editor_lines.h"
 #include "asm/encoding_pass.h"
+#include "asm/equ_cycles.h"
 #include "asm/ext/extended_assembler.h"
 #include "asm/split_pass.h"
 #include "asm/symbol_pass.h"
@@ -115,7 +116,10 @@ AssemblyResult Assembler::run_text(std::string editor_text, const std::string& s
     result.warnings.push_back(run_warning("Warnung: -D gilt nicht im einfachen Dialekt; die Definitionen bleiben unbenutzt"));
   split_pass(std::move(editor_text), table_);
   Diagnostics diagnostics;
+  const EquValues written = equ_values(table_);
   result.error_count = symbol_pass(table_, diagnostics);
+  // A value that could not be substituted is no value: nothing is encoded.
+  result.error_count += report_circular_equs(written, diagnostics);
   // An operand that outgrew the substitution is no text to encode.
   if (result.error_count == 0) result.error_count = encoding_pass(table_, diagnostics);
   // Addresses and targets only mean something once every line encoded.

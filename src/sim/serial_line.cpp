@@ -1,5 +1,6 @@
 #include "sim/serial_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -134,28 +135,72 @@ void SerialDecoder::sample_due(std::uint64_t before) {
 }
 
 // The character is taken as sampled; its edges tell whether the sender's
-// bits had the set length (a fit of the edges to whole bit numbers).
+// bits had the set length. Each edge at k bits offers its offset / k as the
+// sender's bit time; the one that puts the edges nearest to whole bit
+// numbers wins, the longer one where two fit about as well (half of the
+// true time always fits). Rounding the edges to the set bit time instead
+// misnumbers them once the bits are some 20 % off. Looked for from half to
+// 2.1 times the set bit time, with three edges at least (one fits any of
+// its fractions, two fit too many by chance): beyond that, a character
+// whose edges all fall on even bits could pass for bits twice as long.
+// With bits that far off, the sampling may take a data bit for a start
+// bit; the sender's next start bit then comes off the grid, after a bit of
+// stop level at least, and the edges from there on are left out. A
+// character with fewer edges tells nothing; the next one will.
 void SerialDecoder::finish_character(bool stop_bit) {
   receiving_ = false;
   if (stop_bit) text_ += static_cast<char>(byte_);  // a framing error delivers nothing
   last_activity_ = static_cast<std::uint64_t>(static_cast<double>(start_) + 10 * bit_);
-  double period = bit_;
-  for (int round = 0; round < 2; ++round) {
-    // First from the early edges, whose bit numbers a 10 % error cannot
-    // confuse, then from all of them with that estimate.
-    double sum_ek = 0;
-    double sum_kk = 0;
-    for (const std::uint64_t edge : edges_) {
-      const double offset = static_cast<double>(edge - start_);
-      const double k = std::round(offset / period);
-      if (k < 1 || (round == 0 && k > 4)) continue;
-      sum_ek += offset * k;
-      sum_kk += k * k;
+  // A character has a dozen edges at most; a line toggling faster than that
+  // is no serial character, and its first edges are enough to tell.
+  const std::size_t used = std::min<std::size_t>(edges_.size(), 32);
+  const auto offset_of = [&](std::size_t i) { return static_cast<double>(edges_[i] - start_); };
+  double best = 0;
+  // An edge may lie this far (in bits) from its bit number: the cycles of a
+  // program's bit loop, and no more, or a wrong time fits by chance.
+  constexpr double kMiss = 0.045;
+  double best_miss = 1;  // the largest distance of an edge from its bit number, in bits
+  for (std::size_t first = 0; first < used; ++first) {
+    for (int bits = 1; bits <= 9; ++bits) {
+      double period = offset_of(first) / bits;
+      if (period < 0.5 * bit_ || period > 2.1 * bit_) continue;
+      double miss = 0;
+      std::size_t fitted = 0;
+      bool cut = false;
+      for (int round = 0; round < 2; ++round) {  // then once more with the fitted time
+        double sum_ek = 0;
+        double sum_kk = 0;
+        miss = 0;
+        fitted = 0;
+        cut = false;
+        for (std::size_t i = 0; i < used; ++i) {
+          const double offset = offset_of(i);
+          if (offset >= 9.5 * period) break;
+          const double k = std::max(1.0, std::round(offset / period));
+          const double off = std::fabs(offset - k * period) / period;
+          if (off > kMiss) {
+            // Edges alternate: odd ones fall, from the stop level to a start bit.
+            cut = i % 2 == 1 && i == fitted && offset - offset_of(i - 1) >= 0.9 * period;
+            if (!cut) fitted = 0;
+            break;
+          }
+          miss = std::max(miss, off);
+          sum_ek += offset * k;
+          sum_kk += k * k;
+          ++fitted;
+        }
+        if (sum_kk > 0) period = sum_ek / sum_kk;
+      }
+      if (fitted < 3) continue;
+      constexpr double kAsWell = 0.02;
+      if (miss < best_miss - kAsWell || (miss <= best_miss + kAsWell && period > best)) {
+        best = period;
+        best_miss = miss;
+      }
     }
-    if (sum_kk == 0) return;  // no edge inside the character: nothing to tell
-    period = sum_ek / sum_kk;
   }
-  const double deviation = period / bit_ - 1;
+  if (best == 0) return;  // too few edges that fit: nothing to tell
+  const double deviation = best / bit_ - 1;
   if (std::fabs(deviation) > kRateTolerance) {
     char text[120];
     std::snprintf(text, sizeof text, "Bitlänge weicht um %+.0f %% ab (Zeichen ab Zyklus %llu)", deviation * 100,

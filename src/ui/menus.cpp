@@ -203,6 +203,8 @@ namespace zorvin::ui {
 namespace {
 
 constexpr int kRecentFilesShown = 10;
+// The recent files' group of the images opened with "Binärdatei öffnen…".
+constexpr const char* kBinaryGroup = "zorvin-binary";
 
 gint newest_first(gconstpointer a, gconstpointer b) {
   const auto first = gtk_recent_info_get_modified(static_cast<GtkRecentInfo*>(const_cast<gpointer>(a)));
@@ -212,7 +214,8 @@ gint newest_first(gconstpointer a, gconstpointer b) {
 
 void on_recent_item(GtkMenuItem* item, gpointer data) {
   const auto* path = static_cast<const gchar*>(g_object_get_data(G_OBJECT(item), "zorvin-path"));
-  if (path) static_cast<Toolkit*>(data)->request_file(path);
+  const bool binary = g_object_get_data(G_OBJECT(item), "zorvin-binary") != nullptr;
+  if (path) static_cast<Toolkit*>(data)->request_file(path, binary ? FileKind::Binary : FileKind::Source);
 }
 
 }  // namespace
@@ -260,6 +263,7 @@ void Toolkit::fill_recent_menu() {
     GCharPtr full(g_filename_display_name(path.get()));
     gtk_widget_set_tooltip_text(item, full.get());
     g_object_set_data_full(G_OBJECT(item), "zorvin-path", g_strdup(path.get()), g_free);
+    if (gtk_recent_info_has_group(info, kBinaryGroup)) g_object_set_data(G_OBJECT(item), "zorvin-binary", item);
     g_signal_connect(item, "activate", G_CALLBACK(on_recent_item), this);
     gtk_menu_shell_append(GTK_MENU_SHELL(recent_menu_), item);
     ++shown;
@@ -273,9 +277,29 @@ void Toolkit::fill_recent_menu() {
   gtk_widget_show_all(recent_menu_);
 }
 
-void Toolkit::remember_recent_file(const std::string& path) {
-  if (GCharPtr uri{g_filename_to_uri(path.c_str(), nullptr, nullptr)})
-    gtk_recent_manager_add_item(gtk_recent_manager_get_default(), uri.get());
+// The file requester notes every file it opens as well, without a kind:
+// the group tells an image from a source.
+void Toolkit::remember_recent_file(const std::string& path, FileKind kind) {
+  GCharPtr uri{g_filename_to_uri(path.c_str(), nullptr, nullptr)};
+  if (!uri) return;
+  GtkRecentManager* manager = gtk_recent_manager_get_default();
+  if (kind == FileKind::Source) {
+    // An image opened as a source from now on: the group goes with the old entry.
+    if (GtkRecentInfo* info = gtk_recent_manager_lookup_item(manager, uri.get(), nullptr)) {
+      if (gtk_recent_info_has_group(info, kBinaryGroup)) gtk_recent_manager_remove_item(manager, uri.get(), nullptr);
+      gtk_recent_info_unref(info);
+    }
+    gtk_recent_manager_add_item(manager, uri.get());
+    return;
+  }
+  GCharPtr exec(g_strconcat(g_get_prgname() ? g_get_prgname() : "zorvin", " %u", nullptr));
+  const gchar* groups[] = {kBinaryGroup, nullptr};
+  GtkRecentData data{};
+  data.mime_type = const_cast<gchar*>("application/octet-stream");
+  data.app_name = const_cast<gchar*>(g_get_application_name());
+  data.app_exec = exec.get();
+  data.groups = const_cast<gchar**>(groups);
+  gtk_recent_manager_add_full(manager, uri.get(), &data);
 }
 
 }  // namespace zorvin::ui

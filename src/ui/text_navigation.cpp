@@ -73,7 +73,7 @@ void Toolkit::set_line_marks(int id, const std::vector<int>& lines) {
   for (int line : lines) {
     GtkTextIter start;
     gtk_text_buffer_get_iter_at_line(buffer, &start, std::clamp(line, 0, count - 1));
-    control->line_marks.push_back(detail::add_line_mark(control, start));
+    detail::add_line_mark(control, start);
   }
 }
 
@@ -81,11 +81,16 @@ std::vector<int> Toolkit::line_marks(int id) const {
   std::vector<int> lines;
   Control* control = find_control(id);
   if (!control) return lines;
-  for (GtkTextMark* mark : control->line_marks) {
-    GtkTextIter at;
-    gtk_text_buffer_get_iter_at_mark(buffer_of(control), &at, mark);
-    lines.push_back(gtk_text_iter_get_line(&at));
-  }
+  for (const detail::LineMark& mark : control->line_marks) lines.push_back(detail::line_of(control, mark.place));
+  return lines;
+}
+
+std::vector<int> Toolkit::shown_line_marks(int id) const {
+  std::vector<int> lines;
+  Control* control = find_control(id);
+  if (!control) return lines;
+  for (const detail::LineMark& mark : control->line_marks)
+    if (mark.shown) lines.push_back(detail::line_of(control, mark.place));
   return lines;
 }
 

@@ -46,6 +46,10 @@ enum class EditorAction {
   ZoomIn, ZoomOut, ZoomReset,
 };
 
+// How a file is opened: as a source text, or as a program image that is
+// disassembled ("Binärdatei öffnen…").
+enum class FileKind { Source, Binary };
+
 struct FileFilter {
   std::string name;
   std::string pattern;
@@ -79,9 +83,10 @@ class Toolkit {
   void on_text_edited(std::function<void(int control)> handler) { edited_handler_ = std::move(handler); }
   // Files the user dropped on a window or picked from the recent files, in
   // the toolkit signal: the handler only notes them and queues its work.
-  void on_files_requested(std::function<void(const std::string& path)> handler) { files_handler_ = std::move(handler); }
-  void request_file(const std::string& path) {
-    if (files_handler_) files_handler_(path);
+  using FilesHandler = std::function<void(const std::string& path, FileKind kind)>;
+  void on_files_requested(FilesHandler handler) { files_handler_ = std::move(handler); }
+  void request_file(const std::string& path, FileKind kind = FileKind::Source) {
+    if (files_handler_) files_handler_(path, kind);
   }
 
   // --- images and fonts -------------------------------------------------
@@ -116,9 +121,9 @@ class Toolkit {
   void add_radio_menu_item(int parent_menu, int item, const std::string& label);
   void add_menu_separator(int parent_menu);
   // A submenu listing the files recently opened with this program; picking
-  // one reports it to the files handler.
+  // one reports it to the files handler, with the kind it was opened as.
   void add_recent_files_menu(int parent_menu, const std::string& label);
-  void remember_recent_file(const std::string& path);
+  void remember_recent_file(const std::string& path, FileKind kind = FileKind::Source);
   void set_menu_item_tick(int item, bool ticked);
   bool menu_item_ticked(int item) const;
   bool menu_item_is_check(int item) const;
@@ -207,9 +212,12 @@ class Toolkit {
   void go_to_line(int id, int line);
   // Marks lines (0-based) in the view's gutter, replacing earlier marks. The
   // marks move with the user's edits; line_marks gives their lines now, in
-  // the order they were set.
+  // the order they were set. A mark's sign goes once its line's text
+  // changes (edited, deleted, undone); shown_line_marks gives the lines of
+  // the signs still shown.
   void set_line_marks(int id, const std::vector<int>& lines);
   std::vector<int> line_marks(int id) const;
+  std::vector<int> shown_line_marks(int id) const;
   // The pixels a splitter's two parts share, or -1 before it is laid out.
   int splitter_room(int id) const;
 
@@ -249,7 +257,7 @@ class Toolkit {
   std::function<void(int)> moved_handler_;
   std::function<void(int)> resized_handler_;
   std::function<void(int)> edited_handler_;
-  std::function<void(const std::string&)> files_handler_;
+  FilesHandler files_handler_;
   GtkWidget* recent_menu_ = nullptr;  // refilled whenever the recent files change
   gulong recent_handler_ = 0;
   std::map<int, GObjectPtr<GdkPixbuf>> images_;

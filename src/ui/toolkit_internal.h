@@ -1,6 +1,9 @@
 // Records behind the integer ids; shared by the toolkit's source files only.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "ui/toolkit.h"
 
 namespace zorvin::ui::detail {
@@ -20,6 +23,13 @@ struct WindowRecord {
 
 enum class ControlType { TextView, List, Splitter, Label, Link, Picture, Button, CheckBox, Frame, Choice, Entry };
 
+// A marked line: where it is now, and its sign while it keeps its text.
+struct LineMark {
+  GtkTextMark* place = nullptr;  // at the line's start, moving with the edits
+  GtkTextMark* shown = nullptr;  // the sign; removed once the line's text changed
+  std::string text;              // the line's text when it was marked
+};
+
 struct ControlRecord {
   Toolkit* toolkit = nullptr;
   int window = 0;
@@ -31,7 +41,8 @@ struct ControlRecord {
   gulong handler = 0;
   gulong modified_handler = 0;  // text views: the buffer's modified flag
   GtkTextMark* scroll_mark = nullptr;
-  std::vector<GtkTextMark*> line_marks;  // text views: lines marked in the gutter
+  std::vector<LineMark> line_marks;  // text views: lines marked in the gutter
+  gulong line_marks_handler = 0;     // the buffer's "changed", which checks the marked lines
 };
 
 struct MenuItemRecord {

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "built_program.h"
+#include "program_outcome.h"
 
 namespace zorvin::test::asm_cli {
 
@@ -35,6 +35,12 @@ inline void write_file(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// A built program started in `dir`, as a script starts it.
+inline Outcome run_built_program(const fs::path& dir, const char* program, const std::string& arguments) {
+  zorvin::test::ProgramOutcome run = zorvin::test::run_built_program(dir, program, arguments);
+  return {run.status, {}, std::move(run.out), std::move(run.err)};
+}
+
 class Cli : public testing::Test {
  protected:
   void SetUp() override {
@@ -44,18 +50,7 @@ class Cli : public testing::Test {
   }
 
   Outcome assemble(const std::string& arguments) {
-    Outcome result;
-    const std::string program = zorvin::test::shell_command(zorvin::test::built_program_command(ZORVIN_ASM_EXE));
-    const std::string command =
-        "cd '" + dir_.string() + "' && timeout 20 " + program + " " + arguments + " 2>stderr.txt";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = read_file(dir_ / "stderr.txt");
+    Outcome result = run_built_program(dir_, ZORVIN_ASM_EXE, arguments);
     if (result.out.starts_with("Dialekt: ")) {
       const auto end = result.out.find('\n');
       result.dialect = result.out.substr(0, end);

@@ -1,25 +1,19 @@
 // zorvin-dis as a script would use it: exit statuses, messages, the files
 // it writes, and the round trip through zorvin-asm.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "built_program.h"
+#include "program_outcome.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = zorvin::test::ProgramOutcome;
 
 std::string read_file(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -40,19 +34,7 @@ class DisCli : public testing::Test {
   }
 
   Outcome run(const char* program, const std::string& arguments) {
-    Outcome result;
-    const std::string command = "cd '" + dir_.string() + "' && timeout 20 " +
-                                zorvin::test::shell_command(zorvin::test::built_program_command(program)) + " " +
-                                arguments + " 2>stderr.txt";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = read_file(dir_ / "stderr.txt");
-    return result;
+    return zorvin::test::run_built_program(dir_, program, arguments);
   }
 
   fs::path dir_;

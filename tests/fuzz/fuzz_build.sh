@@ -8,10 +8,11 @@ cmake --build build-fuzz -j 2 --target fuzzers
 
 # target name -> seed folder and extra options
 declare -A zorvin_fuzz_seeds=([assembler_fuzzer]=asm [settings_fuzzer]=ini [codec_fuzzer]=codec [extended_fuzzer]=ext [dis_fuzzer]=dis
-                             [tasm_fuzzer]=dialect [asxxxx_fuzzer]=dialect [sbasm_fuzzer]=dialect [asm48_fuzzer]=dialect)
+                             [tasm_fuzzer]=dialect [asxxxx_fuzzer]=dialect [sbasm_fuzzer]=dialect [asm48_fuzzer]=dialect
+                             [lsp_fuzzer]=lsp)
 declare -A zorvin_fuzz_options=([assembler_fuzzer]="-dict=tests/fuzz/asm.dict" [extended_fuzzer]="-dict=tests/fuzz/ext.dict")
 zorvin_fuzz_targets=(assembler_fuzzer settings_fuzzer codec_fuzzer extended_fuzzer dis_fuzzer
-                     tasm_fuzzer asxxxx_fuzzer sbasm_fuzzer asm48_fuzzer)
+                     tasm_fuzzer asxxxx_fuzzer sbasm_fuzzer asm48_fuzzer lsp_fuzzer)
 
 # Runs one target on a scratch copy of its seeds (the repository is never
 # written); findings land in the scratch folder. Prints libFuzzer's output.

@@ -4,6 +4,7 @@
 
 #include "app/ids.h"
 #include "gui_harness.h"
+#include "key_press.h"
 
 namespace zorvin::test {
 namespace {
@@ -47,11 +48,27 @@ GtkWidget* find_menu_bar(GtkWidget* root) {
 
 constexpr int kEntriesText = 61, kEntriesOk = 62, kEntriesCancel = 63;
 
-// Answers the "Einsprünge" dialog: the text typed into it, then the button.
+// Answers the "Einsprünge" dialog: the text typed into it, then the button,
+// or Return in the field when `button` is 0.
 void answer_entries(GtkWindow*, const std::string& text, int button) {
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(GuiTest::ui().widget(kEntriesText)));
-  gtk_text_buffer_set_text(buffer, text.c_str(), -1);
-  gtk_button_clicked(GTK_BUTTON(GuiTest::ui().widget(button)));
+  GtkWidget* field = GuiTest::ui().widget(kEntriesText);
+  gtk_entry_set_text(GTK_ENTRY(field), text.c_str());
+  if (button == 0) {
+    gtk_widget_grab_focus(field);
+    send_key_press(field, GDK_KEY_Return, GdkModifierType(0), false);
+  } else {
+    gtk_button_clicked(GTK_BUTTON(GuiTest::ui().widget(button)));
+  }
+}
+
+// Whether a message box is on the screen.
+bool message_box_open() {
+  GList* windows = gtk_window_list_toplevels();
+  bool open = false;
+  for (GList* window = windows; window && !open; window = window->next)
+    open = GTK_IS_MESSAGE_DIALOG(window->data) && gtk_widget_get_visible(GTK_WIDGET(window->data));
+  g_list_free(windows);
+  return open;
 }
 
 // Runs `step` from the main loop once `ready` holds, checking every 20 ms.
@@ -67,6 +84,23 @@ void once(std::function<bool()> ready, std::function<void()> step) {
     delete pending;
     return G_SOURCE_REMOVE;
   }, new Pending{std::move(ready), std::move(step)});
+}
+
+// The entry of "Zuletzt geöffnet" for `path` (its tooltip is the full path).
+GtkWidget* recent_entry(const std::string& path) {
+  GtkWidget* bar = find_menu_bar(GTK_WIDGET(GuiTest::ui().gtk_window(window::kMain)));
+  GtkWidget* recent = bar ? menu_item_labelled(bar, "Zuletzt geöffnet") : nullptr;
+  GtkWidget* submenu = recent ? gtk_menu_item_get_submenu(GTK_MENU_ITEM(recent)) : nullptr;
+  if (!submenu) return nullptr;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(submenu));
+  GtkWidget* found = nullptr;
+  for (GList* item = items; item && !found; item = item->next) {
+    gchar* tip = gtk_widget_get_tooltip_text(GTK_WIDGET(item->data));
+    if (tip && path == tip) found = GTK_WIDGET(item->data);
+    g_free(tip);
+  }
+  g_list_free(items);
+  return found;
 }
 
 class BinaryOpen : public GuiTest {
@@ -107,12 +141,23 @@ TEST_F(BinaryOpen, FillsTheEditorWithASourceThatAssemblesToTheSameImage) {
             std::string::npos)
       << messages();
 
+  // Without a name F5 writes no image, and says so above the summary.
+  app().dispatch_command(command::kAssemble);
+  EXPECT_NE(messages().find("Keine Binärdatei geschrieben: die rückübersetzte Quelle hat noch keinen Namen. Nach "
+                            "„Quelle speichern“ schreibt F5 die Binärdatei neben die Quelle.\n"
+                            "Assemblieren ohne Fehler beendet."),
+            std::string::npos)
+      << messages();
+  EXPECT_EQ(read_file("rom.bin"), kImage);
+
   // Saved under a name of its own, F5 writes the image it came from.
   answer_next_requester(dir_ + "/rom.asm");
   app().dispatch_command(command::kSaveSource);
   app().dispatch_command(command::kAssemble);
   EXPECT_NE(messages().find("Assemblieren ohne Fehler beendet."), std::string::npos) << messages();
   EXPECT_EQ(read_file("rom.bin"), kImage);
+  const std::string all = messages();
+  EXPECT_EQ(all.find("Keine Binärdatei geschrieben"), all.rfind("Keine Binärdatei geschrieben")) << all;
 
   // A changed source stays when the user says No.
   type_into_editor("; mine\n");
@@ -152,8 +197,8 @@ TEST_F(BinaryOpen, EntryPointsTheUserNamesAreFollowed) {
   answer_next_requester(dir_ + "/hidden.bin");
   when_window_shown("Einsprünge", [hint](GtkWindow* window) {
     answer_entries(window, "0010h, zz", kEntriesOk);
-    once([hint] { return hint->shown; },
-         [window] { answer_entries(window, "0010h\n", kEntriesOk); });
+    once([hint] { return hint->shown && !message_box_open(); },
+         [window] { answer_entries(window, "0010h", 0); });
   });
   choose_menu_item();
   pump_until([this] { return app().panes().editor_text().find("cpu") != std::string::npos; });
@@ -172,6 +217,36 @@ TEST_F(BinaryOpen, EntryPointsTheUserNamesAreFollowed) {
   EXPECT_NE(app().panes().editor_text().find("; mine"), std::string::npos);
   EXPECT_EQ(app().panes().is_modified(), 1);
   EXPECT_EQ(messages(), before);
+}
+
+// An image opened with "Binärdatei öffnen…" comes back from the recent files
+// as an image, disassembled again; a source beside it as its text.
+TEST_F(BinaryOpen, RecentFilesReopenAnImageAsAnImage) {
+  write_file("again.bin", kImage);
+  write_file("plain.asm", "\tnop\n");
+  start_app();
+  answer_next_requester(dir_ + "/again.bin");
+  when_window_shown("Einsprünge", [](GtkWindow* window) { answer_entries(window, "", kEntriesOk); });
+  choose_menu_item();
+  ui().request_file(dir_ + "/plain.asm");
+  ASSERT_TRUE(pump_until([&] { return app().panes().editor_text() == "\tnop\n"; }));
+  ASSERT_TRUE(pump_until([&] { return recent_entry(dir_ + "/again.bin") && recent_entry(dir_ + "/plain.asm"); }));
+
+  bool asked_for_entries = false;
+  when_window_shown("Einsprünge", [&asked_for_entries](GtkWindow* window) {
+    asked_for_entries = true;
+    answer_entries(window, "", kEntriesOk);
+  });
+  gtk_menu_item_activate(GTK_MENU_ITEM(recent_entry(dir_ + "/again.bin")));
+  ASSERT_TRUE(pump_until([&] { return app().panes().editor_text().find("cpu") != std::string::npos; }))
+      << app().panes().editor_text();
+  EXPECT_TRUE(asked_for_entries);
+  EXPECT_NE(app().panes().editor_text().find("jmp     L0000"), std::string::npos) << app().panes().editor_text();
+  EXPECT_EQ(app().panes().source_path(), "");
+
+  gtk_menu_item_activate(GTK_MENU_ITEM(recent_entry(dir_ + "/plain.asm")));
+  EXPECT_TRUE(pump_until([&] { return app().panes().editor_text() == "\tnop\n"; })) << app().panes().editor_text();
+  EXPECT_EQ(app().panes().source_path(), dir_ + "/plain.asm");
 }
 
 }  // namespace

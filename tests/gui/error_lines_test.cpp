@@ -39,6 +39,18 @@ class ErrorLines : public GuiTest {
     gtk_text_buffer_end_user_action(buffer);
     pump(10);
   }
+  // Inserts `text` at the start of line `line` (1-based), as one step.
+  void insert_at_line(int line, const std::string& text) {
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(editor()));
+    GtkTextIter at;
+    gtk_text_buffer_get_iter_at_line(buffer, &at, line - 1);
+    if (gtk_text_iter_get_line(&at) != line - 1) gtk_text_buffer_get_end_iter(buffer, &at);
+    gtk_text_buffer_begin_user_action(buffer);
+    gtk_text_buffer_insert_interactive(buffer, &at, text.c_str(), -1, TRUE);
+    gtk_text_buffer_end_user_action(buffer);
+    pump(10);
+  }
+  std::vector<int> signs() { return ui().shown_line_marks(control::kEditor); }
   // Return on the first message line that reads `line`.
   void activate_message(const std::string& line) {
     int index = 0;
@@ -117,6 +129,36 @@ TEST_F(ErrorLines, TypeSaveAssembleGoToTheErrorsFixUndoRedoAndSave) {
   const int line = cursor_line();
   key(editor(), GDK_KEY_F8);
   EXPECT_EQ(cursor_line(), line);
+}
+
+// The sign beside an error line stays with that line while it reads as it
+// did, and goes when its text changes or the line goes (an undo of the line
+// leaves no sign on the empty line behind it); F8 then passes it by.
+TEST_F(ErrorLines, ASignGoesWithItsLine) {
+  start_app();
+  type_into_editor("nop\n");
+  insert_at_line(2, "  mov r9,a\n");
+  key(editor(), GDK_KEY_F5);
+  ASSERT_EQ(signs(), (std::vector<int>{1}));
+  key(editor(), GDK_KEY_z, kCtrl);
+  ASSERT_EQ(app().panes().editor_text(), "nop\n");
+  EXPECT_TRUE(signs().empty());
+
+  app().panes().set_editor_text("nop\n  mov r9,a\n  add a,r8\n  orl a,r9\n");
+  key(editor(), GDK_KEY_F5);
+  ASSERT_EQ(signs(), (std::vector<int>{1, 2, 3}));
+  insert_at_line(2, "\n");  // Return before the first error line: both signs move down
+  EXPECT_EQ(signs(), (std::vector<int>{2, 3, 4}));
+  retype_line(3, "  mov r1,a");  // the fix takes its sign away
+  EXPECT_EQ(signs(), (std::vector<int>{3, 4}));
+  insert_at_line(5, "; ");  // so does a comment put before the error
+  EXPECT_EQ(signs(), (std::vector<int>{3}));
+  EXPECT_EQ(ui().line_marks(control::kEditor), (std::vector<int>{2, 3, 4}));  // still where the lines are
+  put_editor_cursor(1);
+  key(editor(), GDK_KEY_F8);
+  EXPECT_EQ(cursor_line(), 4);
+  key(editor(), GDK_KEY_F8);
+  EXPECT_EQ(cursor_line(), 4);
 }
 
 }  // namespace

@@ -60,6 +60,26 @@ TEST_F(Peripherals, TheMonitorAnswersCommandsTypedIntoTheTerminal) {
   EXPECT_FALSE(app().debugger().running());
 }
 
+// The monitor is timed for 6 MHz; on a 4 MHz crystal its bits are half as
+// long again, and the terminal says by how much (not a near miss of a few
+// per cent, which would point at the program's timing instead).
+TEST_F(Peripherals, AProgramForAnotherCrystalIsToldByHowFarItsBitsAreOff) {
+  start_app("[Simulator]\nTakt=4000000\n");
+  app().panes().set_editor_text(monitor_source());
+  app().dispatch_command(debug::kShowPanel);
+  press_key(ui().widget(control::kEditor), GDK_KEY_F9);
+  ASSERT_TRUE(pump_until([&] { return terminal().find("[Bitlänge weicht um ") != std::string::npos; }, 8000))
+      << terminal();
+  app().dispatch_command(debug::kStop);
+  const std::string text = terminal();
+  for (std::size_t at = text.find("[Bitlänge weicht um "); at != std::string::npos;
+       at = text.find("[Bitlänge weicht um ", at + 1)) {
+    const int percent = std::stoi(text.substr(at + std::string("[Bitlänge weicht um ").size()));
+    EXPECT_GE(percent, 45) << text;
+    EXPECT_LE(percent, 55) << text;
+  }
+}
+
 // Two digits on P1 (common anode), selected by P2.0 and P2.1 low, each lit
 // for about 400 cycles; while T0 is held both show "-".
 constexpr const char* kTwoDigits =

@@ -58,7 +58,7 @@ done
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-dis usr/bin/zorvin-emusim usr/bin/zorvin-load usr/bin/zorvin-sim; do
+for file in usr/bin/zorvin usr/bin/zorvin-asm usr/bin/zorvin-dis usr/bin/zorvin-emusim usr/bin/zorvin-load usr/bin/zorvin-sim usr/bin/zorvin-lsp; do
   [ -x "$root/$file" ] || fail "$file missing or not executable"
 done
 for size in 16 32 48 128; do
@@ -89,7 +89,7 @@ for shot in $(grep -o 'docs/[a-z-]*\.png' "$metainfo"); do
   [ -f "$shot" ] || fail "metainfo shows $shot, which docs/ lacks"
 done
 
-for page in zorvin zorvin-asm zorvin-dis zorvin-emusim zorvin-load zorvin-sim; do
+for page in zorvin zorvin-asm zorvin-dis zorvin-emusim zorvin-load zorvin-sim zorvin-lsp; do
   man_page="$root/usr/share/man/man1/$page.1.gz"
   [ -s "$man_page" ] || fail "no man page $page.1"
   warnings=$(gzip -dc "$man_page" | preconv | groff -man -Tutf8 -ww -z 2>&1)
@@ -136,6 +136,12 @@ cmp -n 18 "$work/expected-00.bin" "$work/eprom.bin" || fail "zorvin-load: the si
 status=0
 "${launcher[@]}" "$root/usr/bin/zorvin-load" >/dev/null 2>&1 || status=$?
 [ "$status" = 2 ] || fail "zorvin-load without an image exited $status, not 2"
+
+# --- the unpacked language server answers an editor's first request ------
+
+body='{"jsonrpc":"2.0","id":1,"method":"initialize","params":{}}'
+printf 'Content-Length: %d\r\n\r\n%s' "${#body}" "$body" | "${launcher[@]}" "$root/usr/bin/zorvin-lsp" >"$work/lsp.out" || true
+grep -q '"hoverProvider":true' "$work/lsp.out" || fail "zorvin-lsp did not answer initialize: $(cat "$work/lsp.out")"
 
 # --- the unpacked program starts ------------------------------------------
 

@@ -175,4 +175,38 @@ TEST_F(SimCli, CpuComesFromTheSourceOrTheOption) {
   EXPECT_EQ(sim("plain.bin --cpu 8041 --until 3 --expect BUS=FF").status, 0);
 }
 
+// Source errors in the GNU convention, by the option or the variable, for
+// an editor's error list; an included file's error names that file.
+TEST_F(SimCli, ErrorFormatGnuNamesFileAndLine) {
+  write("prog.asm", "        cpu 8048\n        nop\n        frob\n        include \"part.inc\"\n");
+  write("part.inc", "        nop\n        mov a,#300\n");
+  const std::string gnu =
+      "prog.asm:3: Fehler: Syntaxfehler\n"
+      "part.inc:2: Fehler: Wert außerhalb des zulässigen Bereiches: 300 (erlaubt -128 bis 255)\n"
+      "2 Fehler beim Assemblieren!\n";
+  struct Case {
+    const char* prefix;
+    const char* arguments;
+    std::string out;
+  };
+  const Case cases[] = {
+      {"", "prog.asm",
+       "Zeile: 3 -> Syntaxfehler\n"
+       "Zeile: 4 -> part.inc, Zeile 2: Wert außerhalb des zulässigen Bereiches: 300 (erlaubt -128 bis 255)\n"
+       "2 Fehler beim Assemblieren!\n"},
+      {"", "prog.asm --fehlerformat gnu", gnu},
+      {"ZORVIN_FEHLERFORMAT=gnu", "prog.asm", gnu},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = sim(c.arguments, c.prefix);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, c.out);
+  }
+  const Outcome wrong = sim("prog.asm --fehlerformat emacs");
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_TRUE(wrong.err.starts_with("zorvin-sim: --fehlerformat erwartet gnu oder standard, nicht 'emacs'\n"))
+      << wrong.err;
+}
+
 }  // namespace

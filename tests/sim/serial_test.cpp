@@ -78,6 +78,46 @@ TEST(SerialDecoder, TenPercentOffIsReported) {
   }
 }
 
+// A program timed for one crystal run on another: the bits are far off,
+// and the deviation told is the true one (within the cycles' rounding), not
+// a near miss that rounding the edges to the set bit time makes of it. A
+// character whose few edges fit several bit times tells nothing.
+TEST(SerialDecoder, AFarOffCrystalIsToldByHowMuch) {
+  struct Case {
+    std::uint64_t clock_hz;  // the crystal the simulator runs at
+    double sender_cycles;    // the program's cycles per bit
+    int percent;             // what is to be told
+  };
+  const Case cases[] = {
+      {4'000'000, 41, 48},      // written for 6 MHz, 9600 Bit/s
+      {6'000'000, 27.78, -33},  // written for 4 MHz
+      {6'000'000, 83.33, 100},  // written for 12 MHz
+      {6'000'000, 45.83, 10},
+  };
+  for (const Case& c : cases) {
+    const double bit = cycles_per_bit(c.clock_hz, 9600);
+    int told = 0;
+    for (const std::string text : {"Hallo Welt\r\n", "f", "0123456789"}) {
+      // Characters some 12.4 bits apart, as a program's loop sends them:
+      // the next start bit lies off the bit grid of the one before.
+      std::vector<LineLevel> levels;
+      for (std::size_t i = 0; i < text.size(); ++i)
+        encode_serial(text.substr(i, 1), 1000 + static_cast<std::uint64_t>(i * 12.37 * c.sender_cycles),
+                      c.sender_cycles, 10, levels);
+      SerialDecoder decoder(bit);
+      for (const LineLevel& level : levels) decoder.level(level.cycle, level.mark);
+      decoder.advance_to(levels.back().cycle + 100 * static_cast<std::uint64_t>(bit));
+      for (const SerialProblem& problem : decoder.problems()) {
+        int percent = 0;
+        if (std::sscanf(problem.text.c_str(), "Bitlänge weicht um %d", &percent) != 1) continue;
+        ++told;
+        EXPECT_NEAR(percent, c.percent, 1) << text << ": " << problem.text;
+      }
+    }
+    EXPECT_GT(told, 3) << c.percent;
+  }
+}
+
 TEST(SerialDecoder, AMissingStopBitIsAFramingError) {
   const double bit = 40;
   SerialDecoder decoder(bit);

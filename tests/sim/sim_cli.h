@@ -3,23 +3,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "built_program.h"
+#include "program_outcome.h"
 
 namespace zorvin::sim::test {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = ::zorvin::test::ProgramOutcome;
 
 class SimCliTest : public testing::Test {
  protected:
@@ -44,19 +38,7 @@ class SimCliTest : public testing::Test {
 
   // `prefix` goes before the program in the shell command ("ulimit -f 8;").
   Outcome sim(const std::string& arguments, const std::string& prefix = "") {
-    Outcome result;
-    const std::string program = ::zorvin::test::shell_command(::zorvin::test::built_program_command(ZORVIN_SIM_EXE));
-    const std::string command = "cd '" + dir_.string() + "' && " + prefix + " timeout 60 " + program + " " +
-                                arguments + " 2>stderr.txt";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = read("stderr.txt");
-    return result;
+    return ::zorvin::test::run_built_program(dir_, ZORVIN_SIM_EXE, arguments, prefix, 60);
   }
 
   std::filesystem::path dir_;

@@ -1,5 +1,7 @@
 // zorvin-asm [--fill 00|FF] [--listing] [--output FILE] [--hex FILE]
-//            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]... SOURCE
+//            [--listing-file FILE] [--dialect NAME] [-D NAME[=VALUE]]...
+//            [--analyse [--entry LABEL|ADDRESS]...] [--fehlerformat gnu|standard] SOURCE
+// zorvin-asm --help | --version
 //
 // Assembles an 8-bit (ISO 8859-1) source file like the F5 command does and
 // prints, UTF-8, one per line: the dialect line, the listing rows (with --listing), the error
@@ -7,7 +9,11 @@
 // HEX of the used range; --dialect fixes the convention (plain, as, asxxxx,
 // tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
 // --listing-file writes a listing with the source lines and
-// the symbols. No output replaces a file the run read (the source or an
+// the symbols; --analyse adds the code analysis (stack depth, cycles,
+// hazards; analysis/analysis.h) before the summary. --fehlerformat gnu (or
+// ZORVIN_FEHLERFORMAT=gnu) writes the messages as "quelle.asm:12: Fehler:
+// Syntaxfehler" for Make and editors. No output replaces a file the run
+// read (the source or an
 // included file, compared by device and inode), and no two outputs are one
 // file. Exit status: 0 without errors, 1 for assembly errors (a source cut
 // by a 00H byte among them), an empty source or an image that could not be
@@ -23,9 +29,12 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "asm/assembler.h"
+#include "command_line.h"
 #include "asm/dialect/definitions.h"
 #include "asm/dialect/dialects.h"
+#include "asm/run_messages.h"
 #include "files/binary_path.h"
 #include "files/file_identity.h"
 #include "files/file_rewrite.h"
@@ -40,11 +49,14 @@ namespace {
 
 constexpr int kSuccess = 0;
 constexpr int kAssemblyFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kUsageError = zorvin::cli::kUsageError;
 
-constexpr const char* kUsage = 
+constexpr zorvin::cli::Tool kTool = {
+    "zorvin-asm",
     "Aufruf: zorvin-asm [--fill 00|FF] [--listing] [--output DATEI] [--hex DATEI] [--listing-file DATEI]\n"
-    "                  [--dialect NAME] [-D NAME[=WERT]]... QUELLE\n";
+    "                  [--dialect NAME] [-D NAME[=WERT]]... [--analyse [--entry MARKE|ADRESSE]...]\n"
+    "                  [--fehlerformat gnu|standard] QUELLE\n"
+    "        zorvin-asm --help | --version\n"};
 
 struct Options {
   std::uint8_t fill_byte = 0x00;
@@ -53,79 +65,75 @@ struct Options {
   std::optional<std::string> hex;
   std::optional<std::string> listing_file;
   zorvin::asm48::RunOptions run;
+  std::optional<zorvin::cli::ErrorFormat> error_format;
   std::string source;
+  bool analyse = false;
+  std::vector<std::string> entries;  // --entry: further entry points for --analyse
 };
 
 // NAME or NAME=VALUE of -D; the value is a number in any of the usual forms.
 // A value beyond 32 bits and a second -D of a name are refused: the run
-// would use other bits, or only one of the values.
-bool add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
+// would use other bits, or only one of the values. The message, or empty.
+std::string add_definition(const std::string& text, zorvin::asm48::RunOptions& run) {
   zorvin::asm48::Definition definition;
   switch (zorvin::asm48::read_definition(text, definition)) {
     case zorvin::asm48::DefinitionFault::None:
       break;
     case zorvin::asm48::DefinitionFault::TooWide:
-      std::fprintf(stderr, "zorvin-asm: -D %s: Zahl passt nicht in 32 Bit\n", text.c_str());
-      return false;
+      return "-D " + text + ": Zahl passt nicht in 32 Bit";
     case zorvin::asm48::DefinitionFault::NoDefinition:
-      std::fprintf(stderr, "zorvin-asm: -D erwartet NAME oder NAME=ZAHL, nicht '%s'\n", text.c_str());
-      return false;
+      return "-D erwartet NAME oder NAME=ZAHL, nicht '" + text + "'";
   }
-  if (const auto* earlier = zorvin::asm48::same_name(run.definitions, definition.first)) {
-    std::fprintf(stderr, "zorvin-asm: -D %s: %s ist schon mit -D definiert (Wert %d)\n", text.c_str(),
-                 earlier->first.c_str(), static_cast<int>(earlier->second));
-    return false;
-  }
+  if (const auto* earlier = zorvin::asm48::same_name(run.definitions, definition.first))
+    return "-D " + text + ": " + earlier->first + " ist schon mit -D definiert (Wert " +
+           std::to_string(earlier->second) + ")";
   run.definitions.push_back(std::move(definition));
-  return true;
+  return {};
 }
 
-std::optional<Options> parse_options(int argc, char** argv) {
+std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
   Options options;
-  bool have_source = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--listing") {
+  std::optional<std::string> source;
+  std::string value;
+  while (args.next()) {
+    const std::string& arg = args.arg();
+    if (args.flag("--listing")) {
       options.listing = true;
-    } else if (arg == "--fill" && i + 1 < argc) {
-      const std::string value = argv[++i];
-      if (value == "00") {
-        options.fill_byte = 0x00;
-      } else if (value == "FF" || value == "ff") {
-        options.fill_byte = 0xFF;
-      } else {
-        std::fprintf(stderr, "zorvin-asm: --fill erwartet 00 oder FF, nicht '%s'\n", value.c_str());
-        return std::nullopt;
-      }
-    } else if (arg == "--output" && i + 1 < argc) {
-      options.output = argv[++i];
-    } else if (arg == "--hex" && i + 1 < argc) {
-      options.hex = argv[++i];
-    } else if (arg == "--listing-file" && i + 1 < argc) {
-      options.listing_file = argv[++i];
-    } else if (arg == "--dialect" && i + 1 < argc) {
-      options.run.dialect = argv[++i];
-      if (!zorvin::asm48::dialect_by_option(options.run.dialect).known) {
-        std::fprintf(stderr, "zorvin-asm: unbekannter Dialekt '%s' (bekannt: %s)\n", options.run.dialect.c_str(),
-                     std::string(zorvin::asm48::kDialectOptions).c_str());
-        return std::nullopt;
-      }
-    } else if (arg == "-D" && i + 1 < argc) {
-      if (!add_definition(argv[++i], options.run)) return std::nullopt;
-    } else if (arg.starts_with("-D") && arg.size() > 2) {
-      if (!add_definition(arg.substr(2), options.run)) return std::nullopt;
-    } else if (!arg.starts_with("-") && !have_source) {
-      options.source = arg;
-      have_source = true;
-    } else {
-      std::fprintf(stderr, "zorvin-asm: unbekanntes oder unvollständiges Argument '%s'\n", arg.c_str());
-      return std::nullopt;
+    } else if (args.flag("--analyse")) {
+      options.analyse = true;
+    } else if (args.value("--entry", value)) {
+      options.entries.push_back(value);
+    } else if (args.value("--fill", value)) {
+      const auto fill = zorvin::cli::fill_byte_of(value);
+      if (!fill) return args.fail("--fill erwartet 00 oder FF, nicht '" + value + "'");
+      options.fill_byte = *fill;
+    } else if (args.value("--output", value)) {
+      options.output = value;
+    } else if (args.value("--hex", value)) {
+      options.hex = value;
+    } else if (args.value("--listing-file", value)) {
+      options.listing_file = value;
+    } else if (args.value("--dialect", value)) {
+      options.run.dialect = value;
+      if (!zorvin::asm48::dialect_by_option(options.run.dialect).known)
+        return args.fail("unbekannter Dialekt '" + value + "' (bekannt: " +
+                         std::string(zorvin::asm48::kDialectOptions) + ")");
+    } else if (args.value("--fehlerformat", value)) {
+      options.error_format = zorvin::cli::error_format_named(value);
+      if (!options.error_format)
+        return args.fail("--fehlerformat erwartet " + std::string(zorvin::cli::kErrorFormatNames) + ", nicht '" +
+                         value + "'");
+    } else if (args.value("-D", value) || (arg.starts_with("-D") && arg.size() > 2)) {
+      const std::string fault = add_definition(arg == "-D" ? value : arg.substr(2), options.run);
+      if (!fault.empty()) return args.fail(fault);
+    } else if (!args.positional(source)) {
+      args.unknown();
     }
   }
-  if (!have_source) {
-    std::fprintf(stderr, "zorvin-asm: keine Quelldatei angegeben\n");
-    return std::nullopt;
-  }
+  if (args.stopped()) return std::nullopt;
+  if (!source) return args.fail("keine Quelldatei angegeben");
+  options.source = *source;
+  if (!options.entries.empty() && !options.analyse) return args.fail("--entry gilt nur zusammen mit --analyse");
   return options;
 }
 
@@ -143,6 +151,25 @@ bool save_text(const std::string& path, const std::string& text, const char* wha
   else
     print_line(path + " - Fehler beim Speichern (" + written.error + ")");
   return written.ok;
+}
+
+// The analysis of the assembled program; false (and a message) when an
+// --entry names neither a label nor an address.
+bool print_analysis(const zorvin::asm48::Assembler& assembler, bool upi, const std::vector<std::string>& entry_names) {
+  zorvin::analysis::Program program = zorvin::analysis::program_of_run(assembler, upi);
+  zorvin::analysis::AnalysisOptions analysis_options;
+  for (const std::string& name : entry_names) {
+    const auto entry = zorvin::analysis::resolve_entry(program, name);
+    if (!entry) {
+      std::fprintf(stderr, "zorvin-asm: --entry %s ist weder eine Marke noch eine Adresse im Programmspeicher\n",
+                   name.c_str());
+      return false;
+    }
+    analysis_options.entries.push_back(*entry);
+  }
+  const auto analysis = zorvin::analysis::analyse(std::move(program), analysis_options);
+  for (const std::string& line : zorvin::analysis::analysis_lines(analysis)) print_line(line);
+  return true;
 }
 
 // Two outputs of one run on one file would leave only the last one
@@ -168,11 +195,17 @@ bool distinct_outputs(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto options = parse_options(argc, argv);
-  if (!options) {
-    std::fputs(kUsage, stderr);
-    return kUsageError;
-  }
+  zorvin::cli::ArgumentReader args(kTool, argc, argv);
+  const auto options = parse_options(args);
+  if (!options) return args.stop();
+  const zorvin::cli::ErrorFormat error_format =
+      options->error_format ? *options->error_format : zorvin::cli::error_format_from_environment(kTool);
+  // The messages in the format asked for; the source named as the user named it.
+  const auto shown = [&](const zorvin::asm48::Diagnostic& diagnostic) {
+    return error_format == zorvin::cli::ErrorFormat::Gnu
+               ? zorvin::asm48::format_gnu_diagnostic(diagnostic, options->source)
+               : zorvin::asm48::format_diagnostic(diagnostic);
+  };
   zorvin::files::LoadedSource source = zorvin::files::read_source_file(options->source);
   if (!source.ok) {
     std::fprintf(stderr, "zorvin-asm: %s kann nicht gelesen werden: %s\n", options->source.c_str(),
@@ -190,11 +223,12 @@ int main(int argc, char** argv) {
   if (!distinct_outputs(*options)) return kUsageError;
 
   zorvin::asm48::Assembler assembler;
-  assembler.keep_listing(options->listing_file.has_value());
+  assembler.keep_listing(options->listing_file.has_value() || options->analyse);
   zorvin::asm48::RunOptions run = options->run;
   run.source_cut_at_zero = source.cut_at_zero;  // an error line of the run, which then fails
   assembler.set_options(std::move(run));
   const std::string source_dir = zorvin::files::folder_of(options->source);
+  const bool upi = options->analyse && zorvin::analysis::names_upi_part(source.text);
   // The listing file shows the source lines as read; otherwise the
   // assembler may keep the text itself.
   const auto result =
@@ -203,16 +237,8 @@ int main(int argc, char** argv) {
     print_line(std::string(zorvin::asm48::kNothingToAssemble));
     return kAssemblyFailed;
   }
-  print_line(result.dialect_line);
-  for (const auto& warning : result.warnings) print_line(zorvin::asm48::format_diagnostic(warning));
+  for (const std::string& line : zorvin::asm48::run_message_lines(result, shown)) print_line(line);
   if (!result.ok()) {
-    for (const auto& error : result.errors) print_line(zorvin::asm48::format_diagnostic(error));
-    // A note among the lines is no error of the count.
-    const auto kept = static_cast<std::size_t>(std::count_if(
-        result.errors.begin(), result.errors.end(),
-        [](const auto& line) { return line.severity == zorvin::asm48::Severity::Error; }));
-    const auto not_kept = static_cast<std::size_t>(result.error_count) - std::min(kept, static_cast<std::size_t>(result.error_count));
-    if (not_kept > 0) print_line("... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden");
     print_line(result.summary);
     return kAssemblyFailed;
   }
@@ -235,6 +261,7 @@ int main(int argc, char** argv) {
   if (options->listing)
     for (const auto& row : zorvin::output::listing_rows(assembler.table())) print_line(row);
   for (const auto& line : output.messages) print_line(line);
+  if (options->analyse && !print_analysis(assembler, upi, options->entries)) return kUsageError;
   bool written = output.image_written;
   if (options->hex)
     written &= save_text(*options->hex, zorvin::output::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");

@@ -1,5 +1,6 @@
 // zorvin-dis IMAGE [--cpu NAME] [--entry ADDR ...] [--base ADDR]
 //            [--fill 00|FF] [-o FILE]
+// zorvin-dis --help | --version
 //
 // Disassembles a raw image (.bin and any other name) or an Intel HEX file
 // (.hex, .ihx) into a source of the extended dialect that zorvin-asm, with
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "asm/ext/pass.h"
+#include "command_line.h"
 #include "dis/disassembler.h"
 #include "dis/image_file.h"
 #include "files/file_identity.h"
@@ -27,10 +29,12 @@ namespace {
 
 constexpr int kSuccess = 0;
 constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kUsageError = zorvin::cli::kUsageError;
 
-constexpr const char* kUsage =
-    "Aufruf: zorvin-dis ABBILD [--cpu NAME] [--entry ADRESSE ...] [--base ADRESSE] [--fill 00|FF] [-o DATEI]\n";
+constexpr zorvin::cli::Tool kTool = {
+    "zorvin-dis",
+    "Aufruf: zorvin-dis ABBILD [--cpu NAME] [--entry ADRESSE ...] [--base ADRESSE] [--fill 00|FF] [-o DATEI]\n"
+    "        zorvin-dis --help | --version\n"};
 
 struct Options {
   std::string image;
@@ -41,64 +45,44 @@ struct Options {
   std::optional<std::string> output;
 };
 
-std::optional<Options> parse_options(int argc, char** argv) {
+std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
   Options options;
-  bool have_image = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    if (arg == "--cpu" && has_value) {
-      options.cpu = argv[++i];
-      if (!zorvin::asm48::ext::instruction_set_of(options.cpu)) {
-        std::fprintf(stderr, "zorvin-dis: unbekannter Prozessor '%s' (8048, 8049, 8050, 8035, 8039, 8040, 8041, 8042)\n",
-                     options.cpu.c_str());
-        return std::nullopt;
-      }
-    } else if ((arg == "--entry" || arg == "--base") && has_value) {
-      const std::string value = argv[++i];
+  std::optional<std::string> image;
+  std::string value;
+  while (args.next()) {
+    const std::string& arg = args.arg();
+    if (args.value("--cpu", value)) {
+      options.cpu = value;
+      if (!zorvin::asm48::ext::instruction_set_of(options.cpu))
+        return args.fail("unbekannter Prozessor '" + value + "' (8048, 8049, 8050, 8035, 8039, 8040, 8041, 8042)");
+    } else if (args.value("--entry", value) || args.value("--base", value)) {
       const auto address = zorvin::dis::program_address(value);
-      if (!address) {
-        std::fprintf(stderr, "zorvin-dis: %s erwartet eine Adresse von 0 bis 0FFFh, nicht '%s'\n", arg.c_str(),
-                     value.c_str());
-        return std::nullopt;
-      }
+      if (!address)
+        return args.fail(arg + " erwartet eine Adresse von 0 bis 0FFFh, nicht '" + value + "'");
       if (arg == "--entry") options.entries.push_back(*address);
       else options.base = *address;
-    } else if (arg == "--fill" && has_value) {
-      const std::string value = argv[++i];
-      if (value == "00") {
-        options.fill_byte = 0x00;
-      } else if (value == "FF" || value == "ff") {
-        options.fill_byte = 0xFF;
-      } else {
-        std::fprintf(stderr, "zorvin-dis: --fill erwartet 00 oder FF, nicht '%s'\n", value.c_str());
-        return std::nullopt;
-      }
-    } else if ((arg == "-o" || arg == "--output") && has_value) {
-      options.output = argv[++i];
-    } else if (!arg.starts_with("-") && !have_image) {
-      options.image = arg;
-      have_image = true;
-    } else {
-      std::fprintf(stderr, "zorvin-dis: unbekanntes oder unvollständiges Argument '%s'\n", arg.c_str());
-      return std::nullopt;
+    } else if (args.value("--fill", value)) {
+      const auto fill = zorvin::cli::fill_byte_of(value);
+      if (!fill) return args.fail("--fill erwartet 00 oder FF, nicht '" + value + "'");
+      options.fill_byte = *fill;
+    } else if (args.value("-o", value) || args.value("--output", value)) {
+      options.output = value;
+    } else if (!args.positional(image)) {
+      args.unknown();
     }
   }
-  if (!have_image) {
-    std::fprintf(stderr, "zorvin-dis: keine Abbilddatei angegeben\n");
-    return std::nullopt;
-  }
+  if (args.stopped()) return std::nullopt;
+  if (!image) return args.fail("keine Abbilddatei angegeben");
+  options.image = *image;
   return options;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const auto options = parse_options(argc, argv);
-  if (!options) {
-    std::fputs(kUsage, stderr);
-    return kUsageError;
-  }
+  zorvin::cli::ArgumentReader args(kTool, argc, argv);
+  const auto options = parse_options(args);
+  if (!options) return args.stop();
   if (options->output && zorvin::files::same_file(*options->output, options->image)) {
     std::fprintf(stderr, "zorvin-dis: -o %s würde das Abbild überschreiben\n", options->output->c_str());
     return kUsageError;

@@ -275,16 +275,14 @@ std::vector<unsigned char> read_backup(const std::string& path, std::string& err
 }
 
 int main_program(int argc, char** argv) {
-  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-    std::cout << kUsage;
-    return 0;
-  }
+  const cli::Tool tool = {"zorvin-emusim", kUsage};
   std::string error;
   const std::optional<Options> options = parse_options(argc, argv, error);
   if (!options) {
-    std::cerr << "zorvin-emusim: " << error << '\n' << kUsage;
-    return 2;
+    cli::complain(tool, error);
+    return cli::usage_error(tool);
   }
+  if (options->request) return cli::answer(tool, *options->request);
   if (const std::optional<std::string> clash = file_clash(*options)) {
     std::cerr << "zorvin-emusim: " << *clash << '\n';
     return 2;

@@ -14,6 +14,7 @@ const char* const kUsage =
     "                      [--firmware current|old] [--spi 0|1] [--auto 0|1]\n"
     "                      [--last-eprom 16|32|64|E64|128|256|E256|512]\n"
     "                      [--spi-image DATEI] [--lose-byte N]... [--stream TEXT]\n"
+    "        zorvin-emusim --help | --version\n"
     "Simuliert den EPROM-Emulator an einem Pseudo-Terminal, erreichbar als PFAD.\n";
 
 namespace {
@@ -96,6 +97,7 @@ std::optional<std::string> take_option(Options& options, std::string_view arg, c
 std::optional<Options> parse_options(int argc, char** argv, std::string& error) {
   Options options;
   for (int i = 1; i < argc; ++i) {
+    if ((options.request = cli::request_of(argv[i]))) return options;
     bool used_value = false;
     if (std::optional<std::string> wrong =
             take_option(options, argv[i], i + 1 < argc ? argv[i + 1] : nullptr, used_value)) {

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "command_line.h"
 #include "firmware.h"
 
 namespace zorvin::emusim {
@@ -25,12 +26,14 @@ struct Options {
   StoredSettings settings;
   std::set<std::uint64_t> lose_bytes;
   std::optional<std::string> stream;  // decoded
+  std::optional<cli::Request> request;  // --help or --version: answered instead of a run
 };
 
 extern const char* const kUsage;
 
 // Empty for a wrong command line; `error` then says what is wrong, naming
-// the option and its value.
+// the option and its value. At --help or --version `request` is set and the
+// rest is not read.
 std::optional<Options> parse_options(int argc, char** argv, std::string& error);
 
 }  // namespace zorvin::emusim

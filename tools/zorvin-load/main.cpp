@@ -1,4 +1,5 @@
 // zorvin-load [--port PATH] [--eprom CODE] [--spi 0|1] [--auto 0|1] IMAGE
+// zorvin-load --help | --version
 //
 // Loads an image (raw binary, or Intel HEX) into the EPROM emulator like the
 // F6 command does, for scripts and Makefiles. The port, EPROM code and the two switches default
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "command_line.h"
 #include "emu/emulator_transfer.h"
 #include "files/regular_file.h"
 #include "emu/transfer_steps.h"
@@ -20,12 +22,14 @@ namespace {
 
 constexpr int kLoaded = 0;
 constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kUsageError = zorvin::cli::kUsageError;
 
-constexpr const char* kUsage =
+constexpr zorvin::cli::Tool kTool = {
+    "zorvin-load",
     "Aufruf: zorvin-load [--port PFAD] [--eprom CODE] [--spi 0|1] [--auto 0|1] ABBILD\n"
+    "        zorvin-load --help | --version\n"
     "ABBILD: Binärdatei (.bin) oder Intel HEX (.hex, .ihx).\n"
-    "CODE: 16, 32, 64, E64, 128, 256, E256, 512. Vorgaben aus zorvin.ini im Arbeitsverzeichnis.\n";
+    "CODE: 16, 32, 64, E64, 128, 256, E256, 512. Vorgaben aus zorvin.ini im Arbeitsverzeichnis.\n"};
 
 void print_line(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -47,60 +51,57 @@ std::optional<int> switch_value(const std::string& text) {
   return std::nullopt;
 }
 
-// Applies the options to `settings` (loaded from zorvin.ini); the image path,
-// or nothing after a message on a wrong call. `eprom_given`: whether --eprom
-// replaced the file's EPROM type.
-std::optional<std::string> parse_options(int argc, char** argv, zorvin::settings::Settings& settings,
-                                         bool& eprom_given) {
+// What the call gives; the rest comes from zorvin.ini.
+struct Options {
+  std::optional<std::string> port;
+  std::optional<std::string> eprom;
+  std::optional<int> spi;
+  std::optional<int> auto_load;
   std::optional<std::string> image;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    if (arg == "--port" && has_value) {
-      settings.port_name = argv[++i];
-    } else if (arg == "--eprom" && has_value) {
-      settings.eprom_code = argv[++i];
-      eprom_given = true;
-      if (zorvin::emu::eprom_part(settings.eprom_code).empty()) {
-        std::fprintf(stderr, "zorvin-load: unbekannter EPROM-Code '%s' - gültig sind %s\n",
-                     settings.eprom_code.c_str(), zorvin::emu::eprom_code_list().c_str());
-        return std::nullopt;
-      }
-    } else if ((arg == "--spi" || arg == "--auto") && has_value) {
-      const std::optional<int> value = switch_value(argv[++i]);
-      if (!value) {
-        std::fprintf(stderr, "zorvin-load: %s erwartet 0 oder 1, nicht '%s'\n", arg.c_str(), argv[i]);
-        return std::nullopt;
-      }
-      (arg == "--spi" ? settings.spi_flag : settings.auto_load) = *value;
-    } else if (!arg.starts_with("-") && !image) {
-      image = arg;
-    } else {
-      std::fprintf(stderr, "zorvin-load: unbekanntes oder unvollständiges Argument '%s'\n", arg.c_str());
-      return std::nullopt;
+};
+
+// Empty after a message on a wrong call, or at --help or --version.
+std::optional<Options> parse_options(zorvin::cli::ArgumentReader& args) {
+  Options options;
+  std::string value;
+  while (args.next()) {
+    const std::string& arg = args.arg();
+    if (args.value("--port", value)) {
+      options.port = value;
+    } else if (args.value("--eprom", value)) {
+      options.eprom = value;
+      if (zorvin::emu::eprom_part(value).empty())
+        return args.fail("unbekannter EPROM-Code '" + value + "' - gültig sind " + zorvin::emu::eprom_code_list());
+    } else if (args.value("--spi", value) || args.value("--auto", value)) {
+      const std::optional<int> on = switch_value(value);
+      if (!on) return args.fail(arg + " erwartet 0 oder 1, nicht '" + value + "'");
+      (arg == "--spi" ? options.spi : options.auto_load) = on;
+    } else if (!args.positional(options.image)) {
+      args.unknown();
     }
   }
-  if (!image) std::fprintf(stderr, "zorvin-load: kein Abbild angegeben\n");
-  return image;
+  if (args.stopped()) return std::nullopt;
+  if (!options.image) return args.fail("kein Abbild angegeben");
+  return options;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-    std::fputs(kUsage, stdout);
-    return kLoaded;
-  }
+  // A wrong call is refused before zorvin.ini is read.
+  zorvin::cli::ArgumentReader args(kTool, argc, argv);
+  const std::optional<Options> options = parse_options(args);
+  if (!options) return args.stop();
   zorvin::settings::Settings settings;
   const std::string ini_path = zorvin::settings::settings_file_path();
   const auto loaded = zorvin::settings::load_settings(settings, ini_path);
   if (!loaded.message.empty()) std::fprintf(stderr, "zorvin-load: %s\n", loaded.message.c_str());
-  bool eprom_given = false;
-  const std::optional<std::string> image = parse_options(argc, argv, settings, eprom_given);
-  if (!image) {
-    std::fputs(kUsage, stderr);
-    return kUsageError;
-  }
+  if (options->port) settings.port_name = *options->port;
+  if (options->eprom) settings.eprom_code = *options->eprom;
+  if (options->spi) settings.spi_flag = *options->spi;
+  if (options->auto_load) settings.auto_load = *options->auto_load;
+  const bool eprom_given = options->eprom.has_value();
+  const std::string& image = *options->image;
   // Without zorvin.ini there is no port and no EPROM type to fall back on;
   // the two switches start at 0, as in a new zorvin.ini.
   if (std::error_code ignored; !std::filesystem::exists(ini_path, ignored)) {
@@ -133,13 +134,13 @@ int main(int argc, char** argv) {
     return kUsageError;
   }
   // A folder, FIFO or device named as the image: say what it is.
-  if (std::error_code ignored; std::filesystem::exists(*image, ignored)) {
-    if (const std::string problem = zorvin::files::file_kind_problem(*image); !problem.empty()) {
-      std::fprintf(stderr, "zorvin-load: %s %s\n", image->c_str(), problem.c_str());
+  if (std::error_code ignored; std::filesystem::exists(image, ignored)) {
+    if (const std::string problem = zorvin::files::file_kind_problem(image); !problem.empty()) {
+      std::fprintf(stderr, "zorvin-load: %s %s\n", image.c_str(), problem.c_str());
       return kFailed;
     }
   }
   zorvin::emu::SerialPorts ports;
   PrintingView view;
-  return zorvin::emu::emulator_transfer(*image, settings, ports, view) ? kLoaded : kFailed;
+  return zorvin::emu::emulator_transfer(image, settings, ports, view) ? kLoaded : kFailed;
 }

@@ -3,6 +3,8 @@
 //            [--expect NAME=VALUE ...] [--clock HZ] [--vcd FILE]
 //            [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...]
 //            [--serial-out FILE] [--expect-output TEXT ...] [--profile FILE]
+//            [--fehlerformat gnu|standard]
+// zorvin-sim --help | --version
 //
 // Runs an 8048 program from reset without hardware. A source (any file not
 // ending in .bin, .hex or .ihx) is assembled as F5 does it; an image is read as
@@ -52,7 +54,8 @@ using zorvin::sim_tool::Options;
 
 constexpr int kSuccess = 0;
 constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kUsageError = zorvin::cli::kUsageError;
+const zorvin::cli::Tool kTool = {"zorvin-sim", zorvin::sim_tool::kUsage};
 
 struct Program {
   std::vector<std::uint8_t> bytes;
@@ -88,8 +91,12 @@ std::optional<Program> load(const Options& options, int& status) {
     AssembledProgram assembled =
         assemble_program(std::move(source.text), zorvin::files::folder_of(options.program), source.cut_at_zero);
     if (!assembled.result.ok()) {
+      const zorvin::cli::ErrorFormat format =
+          options.error_format ? *options.error_format : zorvin::cli::error_format_from_environment(kTool);
       for (const auto& error : assembled.result.errors)
-        std::printf("%s\n", zorvin::asm48::format_diagnostic(error).c_str());
+        std::printf("%s\n", format == zorvin::cli::ErrorFormat::Gnu
+                                ? zorvin::asm48::format_gnu_diagnostic(error, options.program).c_str()
+                                : zorvin::asm48::format_diagnostic(error).c_str());
       std::printf("%s\n", assembled.result.nothing_to_assemble ? "Es gibt nichts zu assemblieren."
                                                                 : assembled.result.summary.c_str());
       status = kFailed;
@@ -156,10 +163,8 @@ constexpr const char* kWithoutLimit = "(ohne --steps oder --cycles)";
 
 int main(int argc, char** argv) {
   Options options;
-  if (!zorvin::sim_tool::parse_options(argc, argv, options)) {
-    std::fputs(zorvin::sim_tool::kUsage, stderr);
-    return kUsageError;
-  }
+  if (!zorvin::sim_tool::parse_options(argc, argv, options)) return zorvin::cli::usage_error(kTool);
+  if (options.request) return zorvin::cli::answer(kTool, *options.request);
   int status = kSuccess;
   const auto program = load(options, status);
   if (!program) return status;

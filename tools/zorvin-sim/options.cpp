@@ -11,7 +11,9 @@ const char* const kUsage =
     "Aufruf: zorvin-sim QUELLE|ABBILD [--cpu NAME] [--steps N] [--cycles N] [--until MARKE|ADRESSE]\n"
     "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...] [--clock HZ] [--vcd DATEI]\n"
     "                  [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...] [--serial-out DATEI]\n"
-    "                  [--expect-output TEXT ...] [--profile DATEI]\n";
+    "                  [--expect-output TEXT ...] [--profile DATEI]\n"
+    "                  [--fehlerformat gnu|standard]\n"
+    "        zorvin-sim --help | --version\n";
 
 namespace {
 
@@ -27,6 +29,10 @@ bool parse_options(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
+    if (const auto request = cli::request_of(arg)) {
+      options.request = request;
+      return true;
+    }
     if (arg == "--cpu" && has_value) {
       options.cpu = argv[++i];
       if (!sim::variant_named(*options.cpu)) return usage_error("unbekannter Prozessor '" + *options.cpu + "'");
@@ -68,6 +74,12 @@ bool parse_options(int argc, char** argv, Options& options) {
       options.serial_out = argv[++i];
     } else if (arg == "--expect-output" && has_value) {
       options.expected_outputs.push_back(sim::decode_escapes(argv[++i]));
+    } else if (arg == "--fehlerformat" && has_value) {
+      const std::string value = argv[++i];
+      options.error_format = cli::error_format_named(value);
+      if (!options.error_format)
+        return usage_error("--fehlerformat erwartet " + std::string(cli::kErrorFormatNames) + ", nicht '" + value +
+                           "'");
     } else if (!arg.starts_with("-") && !have_program) {
       options.program = arg;
       have_program = true;

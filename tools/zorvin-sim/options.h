@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "sim/expectation.h"
 #include "sim/serial_line.h"
 #include "sim/simulator.h"
@@ -42,13 +43,16 @@ struct Options {
   std::vector<std::string> sends;
   std::optional<std::string> serial_out;
   std::vector<std::string> expected_outputs;
+  std::optional<cli::ErrorFormat> error_format;
+  std::optional<cli::Request> request;  // --help or --version: answered instead of a run
 
   // A limit of the user's; without one the run has kDefaultCycles at most,
   // the trace and the VCD file their own bounds.
   bool limited() const { return steps || cycles; }
 };
 
-// False after a German message on standard error.
+// False after a German message on standard error; at --help or --version
+// true with `request` set and the rest unread.
 bool parse_options(int argc, char** argv, Options& options);
 
 }  // namespace zorvin::sim_tool

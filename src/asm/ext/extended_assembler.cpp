@@ -11,8 +11,11 @@ namespace zorvin::asm48::ext {
 
 namespace {
 
-// Two passes settle every ordinary source (the second knows all forward
-// names); more are needed only when sizes depend on such names.
+// One pass settles an ordinary source: definitions that name something
+// defined further on are settled at its end in the order they depend on
+// each other, and statements that used such names are encoded again. More
+// passes are needed only when an address, a size or a condition depends
+// on such names.
 constexpr int kMaxPasses = 10;
 
 // Where a message about the whole source goes: its first statement.
@@ -23,6 +26,16 @@ std::int32_t first_statement_line(std::string_view text) {
     if (line.find_first_not_of(" \t\r") != std::string_view::npos && line[line.find_first_not_of(" \t\r")] != ';')
       return line_no;
   return 1;
+}
+
+// The names whose values still changed in the last pass: "lbl, x".
+std::string unsettled_text(const SymbolTable& symbols) {
+  constexpr std::size_t kShown = 5;
+  const std::vector<std::string> names = symbols.unsettled_names(kShown + 1);
+  std::string text;
+  for (std::size_t i = 0; i < names.size() && i < kShown; ++i) text += (i > 0 ? ", " : "") + names[i];
+  if (names.size() > kShown) text += ", ...";
+  return text;
 }
 
 // N of "Zeile: N -> ...".
@@ -54,8 +67,9 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   bool settled = false;
   for (int pass = 1; pass <= kMaxPasses && !settled; ++pass) {
     result = run_pass(context, pass);
-    // A pass cut short by a bound would only be cut short again.
-    settled = context.symbols.pass_was_consistent() || result.cut_short;
+    // A pass cut short by a bound would only be cut short again. A cycle
+    // stays one: a second pass, which knows every name, tells it.
+    settled = result.consistent || result.cut_short || (result.circular > 0 && pass >= 2);
   }
   ExtendedRun run;
   run.diagnostics = std::move(result.diagnostics);
@@ -66,7 +80,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   run.stopped_at_error_limit = result.error_limit;
   run.warnings = std::move(result.warnings);
   std::stable_sort(run.warnings.items.begin(), run.warnings.items.end(), by_line);
-  if (!settled) run.diagnostics.report(first_statement_line(text), kNoFixedPoint);
+  if (!settled) run.diagnostics.report(first_statement_line(text), message(kNoFixedPoint, unsettled_text(context.symbols)));
   table = std::move(result.table);
   for (const auto& [path, file] : context.included)
     if (file) run.included_files.push_back(path);

@@ -44,7 +44,7 @@ inline constexpr std::string_view kUserError = " -> Fehler: ";
 inline constexpr std::string_view kUserWarning = " -> Warnung: ";
 inline constexpr std::string_view kUserMessage = " -> Meldung: ";
 inline constexpr std::string_view kIncludeOtherCase = " -> Hinweis: Datei in anderer Schreibweise gefunden: ";
-inline constexpr std::string_view kNoFixedPoint = " -> Adressen kommen nach 10 Durchläufen nicht zur Ruhe";
+inline constexpr std::string_view kNoFixedPoint = " -> Adressen kommen nach 10 Durchläufen nicht zur Ruhe: ";
 
 // "text" + detail, e.g. kUndefinedSymbol + "loop".
 inline std::string message(std::string_view text, std::string_view detail = {}) {

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <unordered_map>
 
 #include "text/editor_lines.h"
 #include "asm/ext/data_directive.h"
+#include "asm/definition_order.h"
 #include "asm/ext/directive_table.h"
 #include "asm/ext/folded_name.h"
 #include "asm/ext/lexer.h"
@@ -75,7 +77,7 @@ struct Fixup {
   std::string_view text;       // the line as assembled, when a file holds it
   std::string owned;           // or else the line itself (arguments put in)
   std::int32_t line_no = 0;
-  std::string where;           // included file and line, or empty
+  FileLine where;              // included file and line, or none
   std::int32_t address = 0;
   InstructionSet set = InstructionSet::Mcs48;
   std::size_t record = 0;      // its record in the table
@@ -85,11 +87,33 @@ struct Fixup {
   std::string_view line() const { return owned.empty() ? text : std::string_view(owned); }
 };
 
+// A definition whose value rests on names defined further on, or on other
+// such definitions: evaluated again once the pass has ended, in the order
+// the definitions depend on each other.
+struct Formula {
+  Fixup site;                  // the line (owned), its place, "$" there and the scope of its local names
+  std::size_t operand_count = 0;  // the expression: the line's last tokens
+  std::string name;            // as written
+  std::string symbol;          // the name it defines, a local one with its scope
+  // The definitions waiting to be settled that it read, by folded name: a
+  // set symbol may be defined again before the end.
+  std::vector<std::pair<std::string, std::size_t>> read;
+  std::size_t uses_from = 0;   // early uses after its definition: those of its name read it
+};
+
+// A read of a set symbol's definition that was defined again before it was
+// settled: consistent when the definition settles to the value seen.
+struct BoundUse {
+  std::size_t formula = 0;
+  std::optional<std::int32_t> seen;
+};
+
 struct Condition {
   bool active = false;         // this branch is assembled
   bool parent_active = false;  // the enclosing code is assembled
   bool taken = false;          // a branch of this if was taken already
   std::int32_t line_no = 0;
+  FileLine where;              // included file and line of the if, or none
 };
 
 bool is_op(const Token& t, std::string_view op) { return t.kind == TokenKind::Operator && t.text == op; }
@@ -181,14 +205,28 @@ class Pass final : public SymbolSource {
     }
     // After a bound the open ifs say nothing about the source.
     if (!context_.budget.exceeded() && !result_.error_limit)
-      for (const Condition& open : conditions_) result_.diagnostics.report(open.line_no, kEndifMissing);
-    if (context_.symbols.pass_was_consistent()) replay_fixups();
+      for (const Condition& open : conditions_)
+        result_.diagnostics.report(open.line_no, kEndifMissing, Severity::Error, open.where);
+    // Cut short, the pass has no end for its definitions to be settled at.
+    if (!result_.cut_short) settle_definitions();
+    context_.symbols.end_provisional();
+    result_.consistent = context_.symbols.pass_was_consistent() && !bound_uses_changed_;
+    if (result_.consistent) replay_fixups();
     context_.records_seen = result_.table.records.size();
     return std::move(result_);
   }
 
   std::optional<std::int32_t> value_of(std::string_view name) override {
-    return context_.symbols.value_of(qualified(name));
+    if (settling_) {
+      const auto value = settled_value_of(qualified(name));
+      if (!value && nowhere_.empty() && !context_.symbols.value_in_pass(qualified(name)) && !formula_named(name) &&
+          !reads_as_hex(name))
+        nowhere_ = name;
+      return value;
+    }
+    const std::string_view key = qualified(name);
+    if (reading_) note_read(key);
+    return context_.symbols.value_of(key);
   }
   std::int32_t location() const override { return location_; }
   const Convention& convention() const override { return rules_; }
@@ -236,12 +274,13 @@ class Pass final : public SymbolSource {
     return nullptr;
   }
 
-  // The included file and line a statement stands in, or empty.
-  std::string where() const {
+  // The included file and line a statement stands in, or none.
+  FileLine where() const {
     if (replaying_) return replaying_->where;
     const Frame* file = innermost_include();
+    if (!file) return {};
     const std::size_t back = file == &frames_.back() ? lines_back_ : 0;
-    return file ? file->block->file_name + ", Zeile " + std::to_string(file->next - back) + ":" : std::string();
+    return {file->block->file_name, static_cast<std::int32_t>(file->next - back)};
   }
 
   // Messages from an included file also say where in it. The detail (a
@@ -261,12 +300,9 @@ class Pass final : public SymbolSource {
       joined_ += detail;
       text = joined_;
     }
-    const std::string where = this->where();
-    if (where.empty() || !text.starts_with(" -> ")) {
-      result_.diagnostics.report(line_no(), text);
-    } else {
-      result_.diagnostics.report(line_no(), std::string(" -> ") + where + " " + std::string(text.substr(4)));
-    }
+    // A text without the arrow names no place in the file.
+    result_.diagnostics.report(line_no(), text, result_.diagnostics.severity,
+                               text.starts_with(" -> ") ? where() : FileLine{});
   }
 
   void end_of_frame() {
@@ -299,7 +335,8 @@ class Pass final : public SymbolSource {
   void pop_frame() {
     const std::size_t depth = frames_.back().conditions;
     while (conditions_.size() > depth) {
-      result_.diagnostics.report(conditions_.back().line_no, kEndifMissing);
+      result_.diagnostics.report(conditions_.back().line_no, kEndifMissing, Severity::Error,
+                                 conditions_.back().where);
       conditions_.pop_back();
     }
     frames_.pop_back();
@@ -534,6 +571,7 @@ class Pass final : public SymbolSource {
       for (const Token& t : line.tokens)
         if (t.kind == TokenKind::Bad) return report(kBadExpression, in_own_line(text, t.start, t.text));
     }
+    statement_line_ = text;
     if (s.word && definition(s)) return;
     if (s.label) {
       const std::string_view name = qualified(s.label->text);
@@ -608,7 +646,7 @@ class Pass final : public SymbolSource {
       const bool defined =
           !s.operands.empty() && context_.symbols.defined_so_far(qualified(s.operands[0].text));
       const bool holds = parent && defined == ifdef;
-      conditions_.push_back({holds, parent, holds, line_no()});
+      conditions_.push_back({holds, parent, holds, line_no(), where()});
       return true;
     }
     if (s.is(word_key("if"))) {
@@ -619,7 +657,7 @@ class Pass final : public SymbolSource {
       }
       const bool parent = assembling();
       const bool holds = parent && condition_holds(s.operands);
-      conditions_.push_back({holds, parent, holds, line_no()});
+      conditions_.push_back({holds, parent, holds, line_no(), where()});
       return true;
     }
     if (!s.is(word_key("elseif")) && !s.is(word_key("else")) && !s.is(word_key("endif"))) return false;
@@ -664,10 +702,150 @@ class Pass final : public SymbolSource {
       return true;
     }
     // "#define NAME" alone defines the name for #ifdef.
-    const auto v = s.folded == "define"sv && s.operands.empty() ? std::optional<std::int32_t>(1) : value(s.operands);
-    if (!context_.symbols.define(s.label->text, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0)))
-      report(kSymbolTwice, s.label->text);
+    if (s.folded == "define"sv && s.operands.empty()) {
+      if (!context_.symbols.define(s.label->text, SymbolKind::Equ, 1)) report(kSymbolTwice, s.label->text);
+      return true;
+    }
+    define_value(s, is_set);
     return true;
+  }
+
+  // name equ value, name set value. A value that names something defined
+  // further on is settled at the end of the pass, with its messages.
+  void define_value(const Statement& s, bool is_set) {
+    SymbolTable& symbols = context_.symbols;
+    std::size_t uses = symbols.early_use_count();
+    const std::size_t set_reads = symbols.current_set_reads();
+    statement_uses_ = uses;
+    deferring_ = true;
+    std::vector<std::pair<std::string, std::size_t>> read;
+    reading_ = &read;
+    const auto v = value(s.operands);
+    reading_ = nullptr;
+    deferring_ = false;
+    // A set symbol read as it is now may change before the end: such a
+    // value waits for the next pass, as it always did.
+    const bool later_names = symbols.early_use_count() > uses && symbols.current_set_reads() == set_reads;
+    // A local name (.loop, 1$) belongs to the last ordinary label, as where it is read.
+    const std::string defined(qualified(s.label->text));
+    const std::string key(FoldedName(defined).view());
+    if (const auto earlier = formula_of_.find(key); is_set && earlier != formula_of_.end()) {
+      // The name now has the later value; what read the earlier one, this
+      // line included, keeps it.
+      for (const auto& seen : symbols.take_early_uses(key, formulas_[earlier->second].uses_from, uses))
+        bound_uses_.push_back({earlier->second, seen});
+      formula_of_.erase(earlier);
+    }
+    if (!symbols.define(defined, is_set ? SymbolKind::Set : SymbolKind::Equ, v.value_or(0))) {
+      report(kSymbolTwice, s.label->text);
+    } else if (later_names) {
+      Formula& formula = formulas_.emplace_back();
+      formula.site = Fixup{{}, std::string(statement_line_), line_no(), where(), location_, set_, 0, SIZE_MAX, scope_};
+      formula.operand_count = s.operands.size();
+      formula.name = s.label->text;
+      formula.symbol = defined;
+      formula.read = std::move(read);
+      formula_of_[key] = formulas_.size() - 1;
+      symbols.forget_early_uses_from(uses);  // settled at the end instead
+      formula.uses_from = symbols.early_use_count();
+      symbols.mark_provisional(defined);
+      deferred_.clear();  // the settling tells what is wrong with it
+    }
+    if (!deferred_.empty()) {
+      const std::string waiting = std::move(deferred_);
+      deferred_.clear();
+      errors_in_statement_ = 0;
+      report(waiting);
+    }
+  }
+
+  // "FFh": a number where no name of that spelling is defined.
+  static bool reads_as_hex(std::string_view name) {
+    return name.size() > 1 && (name.back() == 'h' || name.back() == 'H') &&
+           name.substr(0, name.size() - 1).find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+  }
+
+  // True when the name is one of the definitions being settled.
+  bool formula_named(std::string_view name) {
+    const std::string key(FoldedName(qualified(name)).view());
+    for (const auto& [read, formula] : formulas_[settling_formula_].read)
+      if (read == key) return true;
+    return formula_of_.count(key) > 0;
+  }
+
+  // A definition waiting to be settled that the definition in hand reads.
+  void note_read(std::string_view name) {
+    std::string key(FoldedName(name).view());
+    if (const auto formula = formula_of_.find(key); formula != formula_of_.end())
+      reading_->emplace_back(std::move(key), formula->second);
+  }
+
+  // During settle_definitions: a definition waiting to be settled through
+  // the order (the one read where it stands, else the last one of the
+  // name), any other name as the pass left it.
+  std::optional<std::int32_t> settled_value_of(std::string_view name) {
+    const std::string key(FoldedName(name).view());
+    for (const auto& [read, formula] : formulas_[settling_formula_].read)
+      if (read == key) return settling_->value_of(formula);
+    if (const auto formula = formula_of_.find(key); formula != formula_of_.end())
+      return settling_->value_of(formula->second);
+    return context_.symbols.value_in_pass(name);
+  }
+
+  // The definitions of the pass that named something defined after them,
+  // evaluated again with every name's value: each gets its value, or a
+  // message where it stands (a cycle, a name defined nowhere).
+  void settle_definitions() {
+    if (formulas_.empty()) return;
+    DefinitionOrder order(formulas_.size());
+    settling_ = &order;
+    order.settle([this](std::size_t index) {
+      const Formula& formula = formulas_[index];
+      settling_formula_ = index;
+      nowhere_.clear();
+      scope_ = formula.site.scope;
+      location_ = formula.site.address;
+      set_ = formula.site.set;
+      tokenize_into(formula.site.owned, line_tokens_, 0, rules_);
+      context_.budget.add_tokens(line_tokens_.tokens.size());
+      const std::span<const Token> tokens(line_tokens_.tokens);
+      const Evaluation e = evaluate(tokens.subspan(tokens.size() - std::min(tokens.size(), formula.operand_count)), *this);
+      if (!e.error.empty()) return DefinitionOrder::Attempt{std::nullopt, e.error};
+      // A name that nothing in the pass defines is undefined whatever the
+      // definitions named with it turn out to be.
+      if (!nowhere_.empty()) return DefinitionOrder::Attempt{std::nullopt, message(kUndefinedSymbol, nowhere_), true};
+      if (!e.undefined.empty()) return DefinitionOrder::Attempt{std::nullopt, message(kUndefinedSymbol, e.undefined)};
+      return DefinitionOrder::Attempt{e.value, {}};
+    });
+    settling_ = nullptr;
+    const auto& settled = order.settled();
+    for (std::size_t i = 0; i < formulas_.size(); ++i) {
+      const Formula& formula = formulas_[i];
+      const auto still_named = formula_of_.find(std::string(FoldedName(formula.symbol).view()));
+      const bool named = still_named != formula_of_.end() && still_named->second == i;
+      replaying_ = &formula.site;
+      errors_in_statement_ = 0;
+      switch (settled[i].state) {
+        case SettledDefinition::State::Known:
+          if (named) context_.symbols.settle(formula.symbol, settled[i].value);
+          break;
+        case SettledDefinition::State::Failed:
+          report(settled[i].error);
+          break;
+        case SettledDefinition::State::Circular:
+          report(kCircularDefinition,
+                 order.cycle_text(i, [this](std::size_t f) { return std::string_view(formulas_[f].name); }));
+          ++result_.circular;
+          break;
+        default:
+          break;  // made of a value that has its own message
+      }
+    }
+    replaying_ = nullptr;
+    for (const BoundUse& use : bound_uses_) {
+      const SettledDefinition& read = settled[use.formula];
+      if (read.state == SettledDefinition::State::Known && use.seen != read.value) bound_uses_changed_ = true;
+    }
   }
 
   // Lines up to the endm that closes the block; none when the enclosing
@@ -675,6 +853,7 @@ class Pass final : public SymbolSource {
   std::shared_ptr<LineBlock> record_block() {
     auto block = std::make_shared<LineBlock>();
     const std::int32_t opened_at = line_no();
+    const FileLine opened_in = where();
     int depth = 1;
     Frame& frame = frames_.back();
     while (!frame.at_end()) {
@@ -698,7 +877,7 @@ class Pass final : public SymbolSource {
       }
       block->owned.emplace_back(text);
     }
-    result_.diagnostics.report(opened_at, kEndmMissing);
+    result_.diagnostics.report(opened_at, kEndmMissing, Severity::Error, opened_in);
     return nullptr;
   }
 
@@ -912,9 +1091,7 @@ class Pass final : public SymbolSource {
   }
 
   void warn(std::string text, Severity severity = Severity::Warning) {
-    const std::string where = this->where();
-    if (!where.empty() && text.starts_with(" -> ")) text = " -> " + where + " " + text.substr(4);
-    result_.warnings.report(line_no(), text, severity);
+    result_.warnings.report(line_no(), text, severity, text.starts_with(" -> ") ? where() : FileLine{});
   }
 
   void data(const Statement& s) {
@@ -1063,10 +1240,7 @@ class Pass final : public SymbolSource {
   void warn_other_bank(std::int32_t target) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%04XH", static_cast<unsigned>(target) & 0xFFFFu);
-    std::string text = message(kOtherBank, hex);
-    const std::string where = this->where();
-    if (!where.empty()) text = " -> " + where + " " + text.substr(4);
-    result_.warnings.report(line_no(), text);
+    result_.warnings.report(line_no(), message(kOtherBank, hex), result_.warnings.severity, where());
   }
 
   RunContext& context_;
@@ -1086,6 +1260,15 @@ class Pass final : public SymbolSource {
   TokenLine line_tokens_;  // the statement in hand; its storage is reused
   DataBytes data_;         // the bytes of the data line in hand; the same
   std::vector<Fixup> fixups_;
+  std::vector<Formula> formulas_;
+  std::unordered_map<std::string, std::size_t> formula_of_;  // folded name -> the formula that gives its value
+  DefinitionOrder* settling_ = nullptr;  // while the definitions are settled
+  std::size_t settling_formula_ = 0;     // the one being evaluated then
+  std::string nowhere_;                  // the first name it reads that nothing defines
+  std::vector<std::pair<std::string, std::size_t>>* reading_ = nullptr;  // reads of the definition in hand
+  std::vector<BoundUse> bound_uses_;
+  bool bound_uses_changed_ = false;
+  std::string_view statement_line_;      // the line of the statement in hand, as tokenized
   const Fixup* replaying_ = nullptr;
   bool was_instruction_ = false;  // the last statement was an instruction
   bool deferring_ = false;         // messages of the statement in hand may wait

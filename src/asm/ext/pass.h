@@ -69,6 +69,8 @@ struct PassResult {
   std::vector<ListingLine> listing;
   bool cut_short = false;  // a bound on work, nesting or errors ended the pass
   bool error_limit = false;  // kMaxErrors ended it with lines still to read
+  bool consistent = false;   // every name used before its definition saw the value it ended with
+  int circular = 0;          // definitions reported as circular
 };
 
 // Errors after which a pass stops: the message pane shows 1000 lines, and

@@ -54,6 +54,7 @@ bool SymbolTable::define(std::string_view name, SymbolKind kind, std::int32_t va
   symbol.value = value;
   symbol.register_name.assign(register_name);
   symbol.pass = pass_;
+  symbol.provisional = false;
   return true;
 }
 
@@ -61,13 +62,60 @@ std::optional<std::int32_t> SymbolTable::value_of(std::string_view name) {
   const FoldedName key(name);
   const Entry* const found = find(key, key.hash());
   if (found && found->symbol.kind != SymbolKind::Register) {
-    if (found->symbol.kind == SymbolKind::Set) ++set_reads_;
-    if (found->symbol.pass == pass_) return found->symbol.value;
+    const bool this_pass = found->symbol.pass == pass_;
+    if (found->symbol.kind == SymbolKind::Set) {
+      ++set_reads_;
+      current_set_reads_ += this_pass && !found->symbol.provisional ? 1 : 0;
+    }
+    if (this_pass && !found->symbol.provisional) return found->symbol.value;
     early_uses_.push_back({found->key, found->symbol.value});
     return found->symbol.value;
   }
   if (!found) early_uses_.push_back({std::string(key.view()), std::nullopt});
   return std::nullopt;
+}
+
+void SymbolTable::mark_provisional(std::string_view name) {
+  const FoldedName key(name);
+  if (Entry* const found = find(key, key.hash()); found && found->symbol.pass == pass_) found->symbol.provisional = true;
+}
+
+void SymbolTable::settle(std::string_view name, std::int32_t value) {
+  const FoldedName key(name);
+  if (Entry* const found = find(key, key.hash()); found && found->symbol.pass == pass_) {
+    found->symbol.value = value;
+    found->symbol.provisional = false;
+  }
+}
+
+void SymbolTable::end_provisional() {
+  for (Entry& entry : entries_) entry.symbol.provisional = false;
+}
+
+std::optional<std::int32_t> SymbolTable::value_in_pass(std::string_view name) const {
+  const FoldedName key(name);
+  const Entry* const found = find(key, key.hash());
+  if (!found || found->symbol.pass != pass_ || found->symbol.kind == SymbolKind::Register) return std::nullopt;
+  return found->symbol.value;
+}
+
+std::vector<std::optional<std::int32_t>> SymbolTable::take_early_uses(std::string_view name, std::size_t from,
+                                                                      std::size_t& position) {
+  const FoldedName key(name);
+  std::vector<std::optional<std::int32_t>> seen;
+  std::size_t kept = std::min(from, early_uses_.size());
+  const std::size_t end = position;
+  for (std::size_t i = kept; i < early_uses_.size(); ++i) {
+    if (early_uses_[i].key == key.view()) {
+      seen.push_back(early_uses_[i].seen);
+      if (i < end) --position;
+      continue;
+    }
+    if (kept != i) early_uses_[kept] = std::move(early_uses_[i]);
+    ++kept;
+  }
+  early_uses_.resize(kept);
+  return seen;
 }
 
 bool SymbolTable::defined_so_far(std::string_view name) const {
@@ -95,6 +143,21 @@ bool SymbolTable::pass_was_consistent() const {
     if (!use.seen || *use.seen != found->symbol.value) return false;
   }
   return true;
+}
+
+std::vector<std::string> SymbolTable::unsettled_names(std::size_t most) const {
+  std::vector<std::string> names;
+  for (const EarlyUse& use : early_uses_) {
+    if (names.size() >= most) break;
+    const FoldedName key(use.key);
+    const Entry* const found = find(key, key.hash());
+    const bool defined_now = found && found->symbol.pass == pass_;
+    const bool same = defined_now ? use.seen && *use.seen == found->symbol.value : !use.seen;
+    if (same) continue;
+    const std::string name = found ? found->symbol.name : use.key;
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  return names;
 }
 
 std::vector<SymbolEntry> SymbolTable::entries() const {
