@@ -27,7 +27,7 @@ void History::clear() {
 
 std::size_t History::size_of(const Segment& segment) {
   return sizeof(Segment) + segment.start.schedule.capacity() * sizeof(segment.start.schedule[0]) +
-         segment.inputs.capacity() * sizeof(Input);
+         segment.inputs.capacity() * sizeof(Input) + segment.bus_reads.capacity();
 }
 
 std::size_t History::segment_of(std::uint64_t position) const {
@@ -49,7 +49,7 @@ void History::open_segment(Simulator::Snapshot start) {
     bytes_ -= size_of(segments_.back());
     segments_.pop_back();
   }
-  segments_.push_back(Segment{position_, 0, std::move(start), {}});
+  segments_.push_back(Segment{position_, 0, std::move(start), {}, false, {}});
   bytes_ += size_of(segments_.back());
 }
 
@@ -95,9 +95,23 @@ RunResult History::run(Simulator& simulator, const RunLimits& limits) {
   RunResult total;
   std::uint64_t left = limits.max_steps;
   begin_recording(simulator);
+  // What devices on the movx bus answer is recorded for running it again.
+  const Simulator::ExternalBus bus = simulator.external_bus();
+  const bool on_bus = static_cast<bool>(bus.read);
+  if (on_bus) {
+    simulator.set_external_bus({[this, &bus](std::uint8_t address) {
+                                  const std::uint8_t value = bus.read(address);
+                                  segments_.back().bus_reads.push_back(value);
+                                  return value;
+                                },
+                                bus.write});
+  }
   for (;;) {
-    if (segments_.back().steps >= bounds_.segment_steps) open_segment(simulator.snapshot());
+    const bool full = segments_.back().steps >= bounds_.segment_steps;
+    if (full || (segments_.back().external_bus != on_bus && segments_.back().steps > 0))
+      open_segment(simulator.snapshot());
     Segment& segment = segments_.back();
+    segment.external_bus = on_bus;
     RunLimits part = limits;
     part.max_steps = std::min(left, bounds_.segment_steps - segment.steps);
     bytes_ -= size_of(segment);
@@ -116,6 +130,7 @@ RunResult History::run(Simulator& simulator, const RunLimits& limits) {
     // the run would not have stopped at that boundary either.
     if (result.reason != StopReason::StepLimit || left == 0) break;
   }
+  if (on_bus) simulator.set_external_bus(bus);
   expected_ = simulator.snapshot();
   keep_bounds();
   return total;
@@ -138,6 +153,16 @@ void History::replay(Simulator& simulator, std::size_t index, std::uint64_t step
   const Segment& segment = segments_[index];
   const auto listener = simulator.pin_listener();
   const auto trace = simulator.trace();
+  const Simulator::ExternalBus bus = simulator.external_bus();
+  std::size_t next_read = 0;
+  if (segment.external_bus) {
+    simulator.set_external_bus({[&](std::uint8_t) {
+                                  return next_read < segment.bus_reads.size() ? segment.bus_reads[next_read++] : 0xFF;
+                                },
+                                [](std::uint8_t, std::uint8_t) {}});
+  } else {
+    simulator.set_external_bus({});
+  }
   simulator.restore(segment.start);
   // The listeners stay silent; what they did is done again at the same pin event.
   std::size_t next = 0;
@@ -160,6 +185,7 @@ void History::replay(Simulator& simulator, std::size_t index, std::uint64_t step
   }
   simulator.set_pin_listener(listener);
   simulator.set_trace(trace);
+  simulator.set_external_bus(bus);
 }
 
 void History::go_to(Simulator& simulator, std::uint64_t position) {

@@ -10,7 +10,10 @@
 // the listeners' calls are made again at the same pin events instead of
 // asking the listeners, which stay silent meanwhile. Anything changed from
 // outside between runs (a register edited, a pin driven by hand, a reset)
-// starts a new segment, so going back over it undoes it too.
+// starts a new segment, so going back over it undoes it too. Devices on
+// the movx bus (Simulator::set_external_bus) are not asked again either:
+// their answers are recorded and given back, their writes left out; the
+// devices themselves keep their own state.
 //
 // Cost: about 750 bytes per segment, i.e. about 100 bytes per 1000 steps,
 // plus the pending scheduled inputs and the listeners' calls; nothing per
@@ -89,6 +92,8 @@ class History {
     std::uint64_t steps = 0;
     Simulator::Snapshot start;
     std::vector<Input> inputs;  // the listeners' calls during it
+    bool external_bus = false;  // movx went to devices: what they answered
+    std::vector<std::uint8_t> bus_reads;
   };
 
   std::uint64_t oldest() const { return segments_.empty() ? position_ : segments_.front().begin; }

@@ -642,7 +642,7 @@ bool Simulator::execute(std::uint8_t op) {
     }
     case 0x80: case 0x81:
       if (upi_) return false;
-      s.a = s.xram[r(op & 1)];
+      s.a = external_bus_.read ? external_bus_.read(r(op & 1)) : s.xram[r(op & 1)];
       break;
     case 0x90:
       if (upi_) {
@@ -652,7 +652,8 @@ bool Simulator::execute(std::uint8_t op) {
       [[fallthrough]];
     case 0x91:
       if (upi_) return false;
-      s.xram[r(op & 1)] = s.a;
+      if (external_bus_.write) external_bus_.write(r(op & 1), s.a);
+      else s.xram[r(op & 1)] = s.a;
       break;
     case 0x75:
       if (upi_) return false;

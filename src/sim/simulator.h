@@ -203,6 +203,16 @@ class Simulator {
   std::uint8_t host_read();
   std::uint8_t host_status() const;
 
+  // External data memory and devices on the MOVX bus: while set, movx
+  // reads and writes go to these (with the address from R0/R1; the cycle
+  // the instruction began is state().cycles) instead of `xram`.
+  struct ExternalBus {
+    std::function<std::uint8_t(std::uint8_t address)> read;
+    std::function<void(std::uint8_t address, std::uint8_t value)> write;
+  };
+  void set_external_bus(ExternalBus bus) { external_bus_ = std::move(bus); }
+  const ExternalBus& external_bus() const { return external_bus_; }
+
   // --- running -------------------------------------------------------------
   // Runs from the current boundary until a limit is reached. Breakpoints and
   // stop_at are not checked at the boundary the run starts from, so that a
@@ -305,6 +315,7 @@ class Simulator {
   std::uint64_t next_event_ = 0;  // the boundary at or after which the slow path must run
   std::function<void(const PinEvent&)> pin_listener_;
   std::function<void(const TraceStep&)> trace_;
+  ExternalBus external_bus_;
   std::uint64_t clock_hz_ = kDefaultClockHz;
   const std::uint8_t* cycles_ = nullptr;  // machine cycles by opcode for this part
   std::uint64_t timer_synced_ = 0;        // the cycle up to which the prescaler has counted

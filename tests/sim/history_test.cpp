@@ -440,5 +440,55 @@ TEST(HistoryLimits, KeepsAtLeastTheStepsAskedForAndNotMuchMore) {
   }
 }
 
+
+// A device on the movx bus answers differently every time; going back and
+// forward again gives its recorded answers without asking it.
+TEST(HistoryBack, DevicesOnTheMovxBusAreNotAskedAgain) {
+  constexpr const char* kSource =
+      "loop: movx a,@r0\n inc r0\n movx @r0,a\n add a,r0\n mov r5,a\n jmp loop\n";
+  struct Device {
+    int reads = 0;
+    int writes = 0;
+    std::uint8_t last = 0;
+    void attach(Simulator& s) {
+      s.set_external_bus({[this](std::uint8_t address) { return static_cast<std::uint8_t>(++reads * 7 + address); },
+                          [this](std::uint8_t, std::uint8_t value) {
+                            ++writes;
+                            last = value;
+                          }});
+    }
+  };
+  constexpr std::uint64_t kSteps = 300;
+  Device reference_device;
+  Simulator reference = assembled(kSource);
+  reference_device.attach(reference);
+  std::vector<Simulator::Snapshot> kept{reference.snapshot()};
+  for (std::uint64_t i = 0; i < kSteps; ++i) {
+    reference.step();
+    kept.push_back(reference.snapshot());
+  }
+  Device device;
+  Simulator simulator = assembled(kSource);
+  device.attach(simulator);
+  History history(HistoryBounds{.segment_steps = 13});
+  history.run(simulator, {.max_steps = kSteps});
+  ASSERT_TRUE(simulator.snapshot() == kept.back());
+  const int reads = device.reads;
+  const int writes = device.writes;
+  ASSERT_GT(reads, 40);
+  for (std::uint64_t i = kSteps; i-- > 0;) {
+    ASSERT_TRUE(history.back(simulator));
+    ASSERT_TRUE(simulator.snapshot() == kept[i]) << "back to step " << i;
+  }
+  for (std::uint64_t i = 1; i <= kSteps; ++i) {
+    history.step(simulator);
+    ASSERT_TRUE(simulator.snapshot() == kept[i]) << "forward to step " << i;
+  }
+  EXPECT_EQ(device.reads, reads);
+  EXPECT_EQ(device.writes, writes);
+  // The device answers new steps again.
+  history.run(simulator, {.max_steps = 10});
+  EXPECT_GT(device.reads, reads);
+}
 }  // namespace
 }  // namespace zorvin::sim::test

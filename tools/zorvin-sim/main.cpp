@@ -3,6 +3,7 @@
 //            [--expect NAME=VALUE ...] [--clock HZ] [--vcd FILE]
 //            [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...]
 //            [--serial-out FILE] [--expect-output TEXT ...] [--profile FILE]
+//            [--board FILE] [--expect-host "41 0D"] [--lcd] [--expect-lcd TEXT ...]
 //            [--fehlerformat gnu|standard]
 // zorvin-sim --help | --version
 //
@@ -35,6 +36,7 @@
 #include "dis/image_file.h"
 #include "files/binary_path.h"
 #include "files/source_file.h"
+#include "board_run.h"
 #include "options.h"
 #include "outputs.h"
 #include "session.h"
@@ -131,6 +133,7 @@ std::vector<zorvin::sim_tool::InputFile> inputs_of(const Options& options, const
   std::vector<zorvin::sim_tool::InputFile> inputs{{options.program, "das Programm"}};
   for (const std::string& path : program.included_files) inputs.push_back({path, "die gelesene Datei " + path});
   if (options.stimulus) inputs.push_back({*options.stimulus, "die gelesene Datei " + *options.stimulus});
+  if (options.board) inputs.push_back({*options.board, "die Platinendatei " + *options.board});
   return inputs;
 }
 
@@ -165,6 +168,8 @@ int main(int argc, char** argv) {
   Options options;
   if (!zorvin::sim_tool::parse_options(argc, argv, options)) return zorvin::cli::usage_error(kTool);
   if (options.request) return zorvin::cli::answer(kTool, *options.request);
+  zorvin::sim_tool::BoardRun board;
+  if (!board.read(options)) return kUsageError;
   int status = kSuccess;
   const auto program = load(options, status);
   if (!program) return status;
@@ -189,13 +194,17 @@ int main(int argc, char** argv) {
                    text.error.c_str());
       return kUsageError;
     }
-    const Stimulus stimulus = parse_stimulus(text.text);
+    std::string pins = text.text;
+    if (!board.take_events(*options.stimulus, pins)) return kUsageError;
+    const Stimulus stimulus = parse_stimulus(pins);
     if (!stimulus.ok) {
       std::fprintf(stderr, "zorvin-sim: %s, %s\n", options.stimulus->c_str(), stimulus.error.c_str());
       return kUsageError;
     }
     schedule_stimulus(simulator, stimulus.changes);
   }
+
+  if (!board.attach(simulator)) return kUsageError;
 
   // Files to write, checked and opened before the run so that a wrong path
   // costs nothing.
@@ -232,15 +241,16 @@ int main(int argc, char** argv) {
   }
   std::optional<SerialTerminal> terminal;
   if (options.serial) terminal.emplace(simulator, *options.serial);
-  if (vcd || terminal) {
+  if (vcd || terminal || board.active()) {
     simulator.set_pin_listener([&](const PinEvent& event) {
+      if (board.active()) board.board()->pin_changed(event);
       if (vcd) vcd->pin_changed(event);
       if (terminal) terminal->pin_changed(event);
     });
   }
 
   const zorvin::sim_tool::RunOutcome outcome =
-      zorvin::sim_tool::run_program(simulator, terminal ? &*terminal : nullptr, options, until);
+      zorvin::sim_tool::run_program(simulator, terminal ? &*terminal : nullptr, options, until, board.script());
   const RunResult& result = outcome.result;
 
   bool ok = true;
@@ -287,6 +297,7 @@ int main(int argc, char** argv) {
                  formatted(expectation, expectation.value).c_str(), formatted(expectation, found).c_str());
     ok = false;
   }
+  if (!board.finish(options, status_out)) ok = false;
   if (terminal) {
     for (std::size_t i = outcome.typed; i < options.sends.size(); ++i) {
       const std::string text = shown(options.sends[i]);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "board_run.h"
 #include "sim/stimulus.h"
 #include "sim/variant.h"
 
@@ -11,8 +12,8 @@ const char* const kUsage =
     "Aufruf: zorvin-sim QUELLE|ABBILD [--cpu NAME] [--steps N] [--cycles N] [--until MARKE|ADRESSE]\n"
     "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...] [--clock HZ] [--vcd DATEI]\n"
     "                  [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...] [--serial-out DATEI]\n"
-    "                  [--expect-output TEXT ...] [--profile DATEI]\n"
-    "                  [--fehlerformat gnu|standard]\n"
+    "                  [--expect-output TEXT ...] [--profile DATEI] [--fehlerformat gnu|standard]\n"
+    "                  [--board DATEI] [--expect-host \"41 0D\"] [--lcd] [--expect-lcd TEXT ...]\n"
     "        zorvin-sim --help | --version\n";
 
 namespace {
@@ -62,6 +63,7 @@ bool parse_options(int argc, char** argv, Options& options) {
       if (!hz || *hz < 1000 || *hz > 100'000'000)
         return usage_error("--clock erwartet eine Frequenz in Hz (1000 bis 100000000), nicht '" + value + "'");
       options.clock_hz = *hz;
+      options.clock_given = true;
     } else if (arg == "--vcd" && has_value) {
       options.vcd = argv[++i];
     } else if (arg == "--serial" && has_value) {
@@ -80,6 +82,17 @@ bool parse_options(int argc, char** argv, Options& options) {
       if (!options.error_format)
         return usage_error("--fehlerformat erwartet " + std::string(cli::kErrorFormatNames) + ", nicht '" + value +
                            "'");
+    } else if (arg == "--board" && has_value) {
+      options.board = argv[++i];
+    } else if (arg == "--expect-host" && has_value) {
+      std::vector<std::uint8_t> bytes;
+      if (!parse_host_bytes(argv[++i], bytes))
+        return usage_error(std::string("--expect-host erwartet Bytes in Hexadezimal (\"41 0D\"), nicht '") + argv[i] + "'");
+      options.expected_host = bytes;
+    } else if (arg == "--lcd") {
+      options.lcd = true;
+    } else if (arg == "--expect-lcd" && has_value) {
+      options.expected_lcd.push_back(argv[++i]);
     } else if (!arg.starts_with("-") && !have_program) {
       options.program = arg;
       have_program = true;
@@ -90,6 +103,8 @@ bool parse_options(int argc, char** argv, Options& options) {
   if (!have_program) return usage_error("kein Programm angegeben");
   if (!options.serial && (!options.sends.empty() || options.serial_out || !options.expected_outputs.empty()))
     return usage_error("--send, --serial-out und --expect-output brauchen --serial");
+  if (!options.board && (options.expected_host || options.lcd || !options.expected_lcd.empty()))
+    return usage_error("--expect-host, --lcd und --expect-lcd brauchen --board");
   return true;
 }
 

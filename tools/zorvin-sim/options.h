@@ -45,6 +45,11 @@ struct Options {
   std::vector<std::string> expected_outputs;
   std::optional<cli::ErrorFormat> error_format;
   std::optional<cli::Request> request;  // --help or --version: answered instead of a run
+  bool clock_given = false;
+  std::optional<std::string> board;                         // --board FILE
+  std::optional<std::vector<std::uint8_t>> expected_host;   // --expect-host "41 0D"
+  bool lcd = false;                                         // --lcd
+  std::vector<std::string> expected_lcd;                    // --expect-lcd TEXT
 
   // A limit of the user's; without one the run has kDefaultCycles at most,
   // the trace and the VCD file their own bounds.

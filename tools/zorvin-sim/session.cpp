@@ -25,7 +25,7 @@ void show_progress(const sim::State& state, const Options& options) {
 }  // namespace
 
 RunOutcome run_program(sim::Simulator& simulator, sim::SerialTerminal* terminal, const Options& options,
-                       std::optional<std::uint16_t> until) {
+                       std::optional<std::uint16_t> until, board::BoardScript* script) {
   sim::RunLimits limits;
   if (options.steps) limits.max_steps = *options.steps;
   limits.until_cycle = options.cycles ? *options.cycles : options.limited() ? UINT64_MAX : kDefaultCycles;
@@ -68,6 +68,8 @@ RunOutcome run_program(sim::Simulator& simulator, sim::SerialTerminal* terminal,
     sim::RunLimits part = limits;
     part.max_steps = steps_left;
     part.until_cycle = std::min(limits.until_cycle, now + slice);
+    // The board's next key or host event ends the slice.
+    if (script) part.until_cycle = std::min(part.until_cycle, std::max(script->advance_to(now), now + 1));
     const sim::RunResult piece = simulator.run(part);
     steps_left -= piece.steps;
     outcome.result.reason = piece.reason;

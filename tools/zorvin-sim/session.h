@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "board/board_script.h"
 #include "options.h"
 #include "sim/serial_line.h"
 #include "sim/simulator.h"
@@ -22,7 +23,8 @@ struct RunOutcome {
 };
 
 // Runs as the options say; `terminal` is the one on the serial line, if any.
+// `script`, the board's key and host events, if any.
 RunOutcome run_program(sim::Simulator& simulator, sim::SerialTerminal* terminal, const Options& options,
-                       std::optional<std::uint16_t> until);
+                       std::optional<std::uint16_t> until, board::BoardScript* script = nullptr);
 
 }  // namespace zorvin::sim_tool
