@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "app/ids.h"
+#include "app/debugger_fields.h"
 #include "asm/dialect/recognition.h"
+#include "sim/expectation.h"
 #include "ui/debug_marks.h"
 
 namespace zorvin::app {
@@ -30,12 +32,15 @@ struct Key {
 // The keys of the Borland family of debuggers (F9 run, F7 trace into, F4 to
 // the cursor, Ctrl+F8 breakpoint, Ctrl+F2 reset). Their step over, F8, goes
 // through the error lines here, and F10 opens the menu bar as in every GTK
-// program: step over is the shifted single step.
+// program: step over is the shifted single step. Going back in time is the
+// Ctrl variant of the step and of the run.
 constexpr Key kKeys[] = {
     {GDK_KEY_F9, GdkModifierType(0), debug::kRun},
     {GDK_KEY_F9, GDK_SHIFT_MASK, debug::kStop},
     {GDK_KEY_F7, GdkModifierType(0), debug::kStep},
     {GDK_KEY_F7, GDK_SHIFT_MASK, debug::kStepOver},
+    {GDK_KEY_F7, GDK_CONTROL_MASK, debug::kStepBack},
+    {GDK_KEY_F9, GDK_CONTROL_MASK, debug::kBackToBreakpoint},
     {GDK_KEY_F4, GdkModifierType(0), debug::kRunToCursor},
     {GDK_KEY_F8, GDK_CONTROL_MASK, debug::kToggleBreakpoint},
     {GDK_KEY_F2, GDK_CONTROL_MASK, debug::kReset},
@@ -62,6 +67,8 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kStep, "Einzelschritt\tF7");
   ui_.add_menu_item(debug::kMenu, debug::kStepOver, "Prozedurschritt\tUmschalt+F7");
   ui_.add_menu_item(debug::kMenu, debug::kRunToCursor, "Ausführen bis Cursor\tF4");
+  ui_.add_menu_item(debug::kMenu, debug::kStepBack, "Schritt zurück\tStrg+F7");
+  ui_.add_menu_item(debug::kMenu, debug::kBackToBreakpoint, "Zurück bis Haltepunkt\tStrg+F9");
   ui_.add_menu_separator(debug::kMenu);
   ui_.add_menu_item(debug::kMenu, debug::kToggleBreakpoint, "Haltepunkt ein/aus\tStrg+F8");
   ui_.add_menu_item(debug::kMenu, debug::kClearBreakpoints, "Alle Haltepunkte löschen");
@@ -103,6 +110,15 @@ bool Debugger::command(int id) {
       return true;
     case debug::kRunToCursor:
       run_to_cursor();
+      return true;
+    case debug::kStepBack:
+      step_back();
+      return true;
+    case debug::kBackToBreakpoint:
+      back_to_breakpoint();
+      return true;
+    case debug::kBackToChange:
+      back_to_change();
       return true;
     case debug::kToggleBreakpoint:
       toggle_breakpoint(panes_.cursor_line() - 1);
@@ -212,7 +228,9 @@ void Debugger::stop_run() {
 
 void Debugger::step() {
   if (session_.running() || !ensure_program()) return;
+  const bool recorded = session_.history().steps_ahead() > 0;
   stopped(session_.step());
+  if (recorded) panel_.show_driven_switches();
 }
 
 void Debugger::step_over() {
@@ -226,6 +244,60 @@ void Debugger::step_over() {
   run_started_cycles_ = session_.simulator().state().cycles;
   last_view_ = Clock::now();
   task_.start(kSliceIntervalMs, [this] { return slice(); });
+}
+
+// Back in time: only in the program that ran (an edited source would need
+// a new one, and that starts at reset).
+void Debugger::step_back() {
+  if (session_.running() || !session_.loaded() || stale_) return;
+  if (!session_.step_back()) {
+    window_.set_status("Kein früherer Schritt aufgezeichnet");
+    return;
+  }
+  panel_.show_driven_switches();
+  stopped(DebugStop::Step);
+}
+
+void Debugger::back_to_breakpoint() {
+  if (session_.running() || !session_.loaded() || stale_) return;
+  const sim::BackStop stop = session_.back_to_breakpoint();
+  if (stop != sim::BackStop::Nothing) panel_.show_driven_switches();
+  switch (stop) {
+    case sim::BackStop::Nothing:
+      window_.set_status("Kein früherer Schritt aufgezeichnet");
+      return;
+    case sim::BackStop::Oldest:
+      stopped(DebugStop::Step);
+      window_.set_status("Kein Haltepunkt im Verlauf – ältester aufgezeichneter Schritt – " + window_.status());
+      return;
+    case sim::BackStop::Found:
+      stopped(DebugStop::Breakpoint);
+      return;
+  }
+}
+
+// The field "Beobachten" names the value as zorvin-sim's --expect does:
+// A, R0-R7, RAM[20], XRAM[05], P1, T, C, ...
+void Debugger::back_to_change() {
+  if (session_.running() || !session_.loaded() || stale_) return;
+  const std::string name = window_.text(debug_field::kWatch);
+  const sim::ParsedExpectation parsed = sim::parse_expectation(name + "=0");
+  if (name.empty() || !parsed.expectation) {
+    window_.set_status("Beobachten: '" + name + "' ist kein Wert des Simulators (A, R0-R7, RAM[20], XRAM[05], P1, T …)");
+    return;
+  }
+  const sim::Expectation watched = *parsed.expectation;
+  const sim::BackStop stop =
+      session_.back_to_change([&](const sim::Simulator& sim) { return sim::observed(sim, watched); });
+  if (stop == sim::BackStop::Nothing) {
+    window_.set_status("Kein früherer Schritt aufgezeichnet");
+    return;
+  }
+  panel_.show_driven_switches();
+  stopped(DebugStop::Step);
+  window_.set_status((stop == sim::BackStop::Found ? "Vor der letzten Änderung von " + name
+                                                   : name + " hat sich im Verlauf nicht geändert – ältester aufgezeichneter Schritt") +
+                     " – " + window_.status());
 }
 
 void Debugger::run_to_cursor() {

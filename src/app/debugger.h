@@ -55,6 +55,9 @@ class Debugger {
   void stop_run();
   void step();
   void step_over();
+  void step_back();
+  void back_to_breakpoint();
+  void back_to_change();
   void run_to_cursor();
   void toggle_breakpoint(int line);
   void sync_breakpoints();

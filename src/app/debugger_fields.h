@@ -41,6 +41,7 @@ inline constexpr int kTime = 72;
 inline constexpr int kStopwatchCycles = 73;
 inline constexpr int kStopwatchTime = 74;
 inline constexpr int kRealTime = 75;
+inline constexpr int kWatch = 76;  // the value "Zurück bis Änderung" watches
 inline constexpr int kRam = 80;
 
 }  // namespace zorvin::app::debug_field

@@ -188,6 +188,15 @@ void DebuggerPanel::refresh() {
   }
 }
 
+void DebuggerPanel::show_driven_switches() {
+  if (!session_.loaded()) return;
+  const sim::Simulator& sim = session_.simulator();
+  for (int bit = 0; bit < 8; ++bit) {
+    window_.set_check(p::kSwitchesP1 + bit, ((sim.driven(sim::Port::P1) >> bit) & 1) != 0);
+    window_.set_check(p::kSwitchesP2 + bit, ((sim.driven(sim::Port::P2) >> bit) & 1) != 0);
+  }
+}
+
 std::uint8_t DebuggerPanel::segments_now() const {
   const std::uint8_t pins = session_.simulator().pin_level(digit_port_);
   return lit_segments(pins, digit_order_, digit_anode_).value_or(0);

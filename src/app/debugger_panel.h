@@ -35,6 +35,8 @@ class DebuggerPanel {
   void attach();
   // The LEDs, the switches and what the terminal received since.
   void refresh();
+  // After going back in time: the switches as the pins were driven then.
+  void show_driven_switches();
 
   ui::ToolWindow& window() { return window_; }
 

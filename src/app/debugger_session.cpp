@@ -8,6 +8,7 @@ void DebuggerSession::load(DebuggerLineMap lines, sim::Variant variant, std::uin
   sim_.load_program(lines_.image());
   sim_.set_clock_hz(clock_hz);
   sim_.power_on();
+  history_.clear();
   loaded_ = true;
   running_ = false;
   stopwatch_base_ = sim_.state().cycles;
@@ -21,9 +22,24 @@ void DebuggerSession::set_breakpoints(const std::vector<int>& addresses) {
 
 DebugStop DebuggerSession::step() {
   running_ = false;
-  const sim::RunResult result = sim_.step();
+  const sim::RunResult result = history_.step(sim_);
   if (result.reason == sim::StopReason::UndefinedOpcode) return ended(result);
   return DebugStop::Step;
+}
+
+bool DebuggerSession::step_back() {
+  running_ = false;
+  return history_.back(sim_);
+}
+
+sim::BackStop DebuggerSession::back_to_breakpoint() {
+  running_ = false;
+  return history_.back_to_breakpoint(sim_);
+}
+
+sim::BackStop DebuggerSession::back_to_change(const std::function<std::uint64_t(const sim::Simulator&)>& value) {
+  running_ = false;
+  return history_.back_to_change(sim_, value);
 }
 
 bool DebuggerSession::start_step_over() {
@@ -50,7 +66,7 @@ DebugStop DebuggerSession::run_slice(std::uint64_t cycles) {
   sim::RunLimits limits;
   limits.until_cycle = sim_.state().cycles + cycles;
   limits.stop_at = target_;
-  const sim::RunResult result = sim_.run(limits);
+  const sim::RunResult result = history_.run(sim_, limits);
   if (result.reason == sim::StopReason::Address && target_sp_ >= 0 && sim_.state().sp != target_sp_)
     return DebugStop::Running;  // a deeper call of the same routine got there; on to the real return
   if (result.reason == sim::StopReason::CycleLimit || result.reason == sim::StopReason::StepLimit)

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/debugger_line_map.h"
+#include "sim/history.h"
 #include "sim/simulator.h"
 
 namespace zorvin::app {
@@ -38,8 +40,17 @@ class DebuggerSession {
 
   void set_breakpoints(const std::vector<int>& addresses);
 
-  // One instruction (or interrupt entry).
+  // One instruction (or interrupt entry); after a step back the recorded
+  // one again. Steps and runs are recorded for going back.
   DebugStop step();
+  // The state before the last step (anything changed from outside since
+  // is undone with it); false when no earlier step is kept.
+  bool step_back();
+  // Back to the latest earlier step on a breakpoint, or to the oldest kept.
+  sim::BackStop back_to_breakpoint();
+  // Back to just before the latest step that changed the value.
+  sim::BackStop back_to_change(const std::function<std::uint64_t(const sim::Simulator&)>& value);
+  const sim::History& history() const { return history_; }
   // A call runs until it returns to the next instruction (a run is started
   // and true returned); anything else is one step (false).
   bool start_step_over();
@@ -60,6 +71,7 @@ class DebuggerSession {
   DebugStop ended(const sim::RunResult& result);
 
   sim::Simulator sim_;
+  sim::History history_;
   DebuggerLineMap lines_;
   bool loaded_ = false;
   bool running_ = false;

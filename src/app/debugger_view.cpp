@@ -53,6 +53,9 @@ void Debugger::build_window() {
   window_.add_button(debug::kStep, "Schritt (F7)", "Einzelschritt");
   window_.add_button(debug::kStepOver, "Prozedurschritt (Umschalt+F7)", "Ein call läuft bis zu seiner Rückkehr");
   window_.add_button(debug::kRunToCursor, "Bis Cursor (F4)", "Ausführen bis zur Zeile des Cursors");
+  window_.add_button(debug::kStepBack, "Zurück (Strg+F7)", "Schritt zurück: der Zustand vor dem letzten Schritt");
+  window_.add_button(debug::kBackToBreakpoint, "Zurück bis Haltepunkt (Strg+F9)",
+                     "Rückwärts bis zum letzten Haltepunkt im aufgezeichneten Verlauf");
   window_.add_button(debug::kReset, "Reset", "Zurücksetzen wie der RESET-Anschluss (Strg+F2)");
 
   const int registers = window_.add_group(0, "Register");
@@ -104,6 +107,10 @@ void Debugger::build_window() {
   window_.add_field(time, f::kStopwatchCycles, 2, 0, "Stoppuhr", 12, false);
   window_.add_field(time, f::kStopwatchTime, 2, 1, "", 14, false);
   window_.add_button_in_group(time, debug::kZeroStopwatch, 3, 0, "Stoppuhr nullen");
+
+  const int history = window_.add_group(1, "Verlauf");
+  window_.add_field(history, f::kWatch, 0, 0, "Beobachten", 10, true);
+  window_.add_button_in_group(history, debug::kBackToChange, 0, 1, "Zurück bis Änderung");
 
   const int ram = window_.add_group(2, "Interner RAM");
   window_.add_hex_grid(ram, f::kRam, 64);
@@ -210,6 +217,10 @@ void Debugger::show_place() {
 }
 
 void Debugger::field_edited(int id, const std::string& text) {
+  if (id == f::kWatch) {  // Return in the field runs back to the change
+    back_to_change();
+    return;
+  }
   if (id == f::kClock) {
     if (const auto hz = parse_mhz(text)) {
       settings_.clock_hz = *hz;

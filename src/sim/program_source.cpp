@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "asm/dialect/recognition.h"
+#include "sim/profile.h"
 
 namespace zorvin::sim {
 
@@ -81,6 +82,7 @@ AssembledProgram assemble_program(std::string text, const std::string& source_di
   if (!program.result.ok()) return program;
   program.bytes = program_bytes(assembler.table());
   program.labels = program_labels(assembler);
+  program.lines = code_lines(assembler.table());
   return program;
 }
 

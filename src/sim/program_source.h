@@ -38,6 +38,7 @@ struct AssembledProgram {
   std::optional<std::string> cpu;   // the source's cpu statement
   std::vector<std::uint8_t> bytes;  // on success
   std::vector<ProgramLabel> labels;
+  std::vector<std::int32_t> lines;  // the source line of each code address (0: none)
 };
 
 // Assembles a source text (UTF-8) as F5 does; `source_dir` is where the

@@ -147,6 +147,7 @@ void Simulator::notice_pins(std::uint64_t cycle) {
     std::uint8_t& last = last_level_[static_cast<std::size_t>(p)];
     if (level == last) continue;
     last = level;
+    ++pin_events_;
     if (pin_listener_) pin_listener_(PinEvent{cycle, port, level});
   }
 }
@@ -165,11 +166,16 @@ void Simulator::apply_drive(Port port, std::uint8_t value, std::uint8_t mask, st
   notice_pins(cycle);
 }
 
-void Simulator::drive(Port port, std::uint8_t value) { apply_drive(port, value, 0xFF, state_.cycles); }
+void Simulator::drive(Port port, std::uint8_t value) { drive_bits(port, value, 0xFF); }
 
 void Simulator::drive_bit(Port port, int bit, bool level) {
   const auto mask = static_cast<std::uint8_t>(1u << (bit & 7));
-  apply_drive(port, level ? mask : 0, mask, state_.cycles);
+  drive_bits(port, level ? mask : 0, mask);
+}
+
+void Simulator::drive_bits(Port port, std::uint8_t value, std::uint8_t mask) {
+  if (input_log_) input_log_->push_back({pin_events_, 0, Input::Kind::Drive, port, value, mask});
+  apply_drive(port, value, mask, state_.cycles);
 }
 
 void Simulator::schedule(std::uint64_t cycle, Port port, std::uint8_t value) { schedule_change(cycle, port, value, 0xFF); }
@@ -180,6 +186,7 @@ void Simulator::schedule_bit(std::uint64_t cycle, Port port, int bit, bool level
 }
 
 void Simulator::schedule_change(std::uint64_t cycle, Port port, std::uint8_t value, std::uint8_t mask) {
+  if (input_log_) input_log_->push_back({pin_events_, cycle, Input::Kind::Schedule, port, value, mask});
   const Scheduled change{cycle, schedule_order_++, port, value, mask};
   const auto later = [](const Scheduled& a, const Scheduled& b) {
     return a.cycle < b.cycle || (a.cycle == b.cycle && a.order < b.order);
@@ -191,6 +198,11 @@ void Simulator::schedule_change(std::uint64_t cycle, Port port, std::uint8_t val
 }
 
 void Simulator::clear_schedule() {
+  if (input_log_) input_log_->push_back({pin_events_, 0, Input::Kind::ClearSchedule, Port::P1, 0, 0});
+  drop_schedule();
+}
+
+void Simulator::drop_schedule() {
   schedule_.clear();
   schedule_next_ = 0;
 }
@@ -198,6 +210,8 @@ void Simulator::clear_schedule() {
 // --- UPI host interface ------------------------------------------------------
 
 void Simulator::host_write(std::uint8_t value, bool command) {
+  if (input_log_)
+    input_log_->push_back({pin_events_, 0, Input::Kind::HostWrite, Port::P1, value, static_cast<std::uint8_t>(command)});
   state_.dbb_in = value;
   state_.ibf = true;
   state_.f1 = command;
@@ -206,6 +220,7 @@ void Simulator::host_write(std::uint8_t value, bool command) {
 }
 
 std::uint8_t Simulator::host_read() {
+  if (input_log_) input_log_->push_back({pin_events_, 0, Input::Kind::HostRead, Port::P1, 0, 0});
   state_.obf = false;
   notice_pins(state_.cycles);
   return state_.dbb_out;
@@ -278,7 +293,7 @@ void Simulator::boundary_events() {
     const Scheduled change = schedule_[schedule_next_++];
     apply_drive(change.port, change.value, change.mask, s.cycles);
   }
-  if (schedule_next_ == schedule_.size()) clear_schedule();
+  if (schedule_next_ == schedule_.size()) drop_schedule();
   // The timer counts in steps of 32 cycles; catch up with the cycles run.
   sync_timer();
   recompute_next_event();

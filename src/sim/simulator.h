@@ -67,6 +67,8 @@ struct State {
   bool dma_enabled = false;        // en dma
   std::uint64_t cycles = 0;        // machine cycles since power-on
   std::uint64_t steps = 0;         // instructions and interrupt entries since power-on
+
+  bool operator==(const State&) const = default;
 };
 
 // Pins and ports the outside can drive and observe.
@@ -89,6 +91,18 @@ struct TraceStep {
   std::uint8_t bytes[2] = {0, 0};
   std::uint8_t length = 0;       // 1 or 2; 0 for an interrupt entry
   std::uint16_t vector = 0;      // 003H or 007H for an interrupt entry
+};
+
+// A call of the outside world (drive, schedule, the UPI host) as a history
+// records it, to make it again when it re-runs the time it was made in.
+struct Input {
+  enum class Kind : std::uint8_t { Drive, Schedule, ClearSchedule, HostWrite, HostRead };
+  std::uint64_t after_events = 0;  // pin events reported before it (Simulator::pin_events)
+  std::uint64_t cycle = 0;         // Schedule: when
+  Kind kind = Kind::Drive;
+  Port port = Port::P1;
+  std::uint8_t value = 0;          // HostWrite: the byte
+  std::uint8_t mask = 0xFF;        // bits set; HostWrite: 1 for a command
 };
 
 enum class StopReason : std::uint8_t {
@@ -174,6 +188,15 @@ class Simulator {
   // schedule inputs. An empty function turns the reports off.
   void set_pin_listener(std::function<void(const PinEvent&)> listener);
 
+  // Pin events reported so far (counted whether or not a listener is set).
+  std::uint64_t pin_events() const { return pin_events_; }
+  const std::function<void(const PinEvent&)>& pin_listener() const { return pin_listener_; }
+  // While set, every call of drive, schedule, clear_schedule and the host
+  // side is appended to `log` (a history records what listeners do).
+  void set_input_log(std::vector<Input>* log) { input_log_ = log; }
+  // Makes a recorded call again, without logging it.
+  void apply(const Input& input);
+
   // UPI-41/42 host side: a write to the data bus buffer (A0 = 1 for a
   // command: F1 takes A0), a read of it (clears OBF) and of the status.
   void host_write(std::uint8_t value, bool command);
@@ -188,6 +211,7 @@ class Simulator {
     std::function<void(std::uint8_t address, std::uint8_t value)> write;
   };
   void set_external_bus(ExternalBus bus) { external_bus_ = std::move(bus); }
+  const ExternalBus& external_bus() const { return external_bus_; }
 
   // --- running -------------------------------------------------------------
   // Runs from the current boundary until a limit is reached. Breakpoints and
@@ -211,6 +235,7 @@ class Simulator {
   // Called after every step while set; slows the run down. An empty
   // function turns tracing off.
   void set_trace(std::function<void(const TraceStep&)> trace);
+  const std::function<void(const TraceStep&)>& trace() const { return trace_; }
 
   // Crystal frequency; time = cycles * 15 / Hz.
   void set_clock_hz(std::uint64_t hz) { clock_hz_ = hz == 0 ? kDefaultClockHz : hz; }
@@ -226,7 +251,28 @@ class Simulator {
     Port port;
     std::uint8_t value;
     std::uint8_t mask;  // bits of the port it sets
+
+    bool operator==(const Scheduled&) const = default;
   };
+
+ public:
+  // Everything a run depends on and changes besides the program memory and
+  // the breakpoints: State, what drives the pins, the inputs still to come.
+  // A history keeps these to go back in time; restore() reports nothing.
+  struct Snapshot {
+    State state;
+    std::array<std::uint8_t, kPortCount> drive{};
+    std::array<std::uint8_t, kPortCount> last_level{};
+    std::vector<Scheduled> schedule;  // the pending inputs only
+    std::uint64_t schedule_order = 0;
+    std::uint64_t pin_events = 0;
+
+    bool operator==(const Snapshot&) const = default;
+  };
+  Snapshot snapshot() const;
+  void restore(const Snapshot& snapshot);
+
+ private:
 
   template <bool kChecked>
   RunResult run_loop(const RunLimits& limits);
@@ -240,6 +286,8 @@ class Simulator {
   void timer_step();
   void schedule_change(std::uint64_t cycle, Port port, std::uint8_t value, std::uint8_t mask);
   void apply_drive(Port port, std::uint8_t value, std::uint8_t mask, std::uint64_t cycle);
+  void drive_bits(Port port, std::uint8_t value, std::uint8_t mask);
+  void drop_schedule();
   void notice_pins(std::uint64_t cycle);
   void push_return();
   void pop_return(bool restore_psw);
@@ -272,6 +320,8 @@ class Simulator {
   const std::uint8_t* cycles_ = nullptr;  // machine cycles by opcode for this part
   std::uint64_t timer_synced_ = 0;        // the cycle up to which the prescaler has counted
   std::uint64_t limit_cycle_ = UINT64_MAX;
+  std::uint64_t pin_events_ = 0;
+  std::vector<Input>* input_log_ = nullptr;
 };
 
 }  // namespace zorvin::sim

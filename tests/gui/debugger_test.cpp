@@ -562,5 +562,87 @@ TEST_F(Debugging, ThePanelShowsTheLedsTakesTheSwitchesAndEchoesWhatIsTypedIntoTh
   app().dispatch_command(debug::kStop);
   pump(20);
 }
+
+// Ctrl+F7 steps back, Ctrl+F9 runs back to the breakpoint before; F7 then
+// takes the recorded steps again.
+TEST_F(Debugging, StepsBackAndRunsBackToTheBreakpointBefore) {
+  start_app();
+  app().panes().set_editor_text(kTimerProgram);
+  click_gutter(19);
+  key(GDK_KEY_F9);
+  ASSERT_EQ(cycles(), 16u);
+  key(GDK_KEY_F9);  // round the loop and the delay to the breakpoint again
+  ASSERT_EQ(current_line(), 19);
+  const std::uint64_t second = cycles();
+  EXPECT_EQ(field(f::kA), "02");  // the table's second entry
+  EXPECT_EQ(field(f::kP1Latch), "02");
+  const std::string timer = field(f::kTimer);
+
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);  // back over outl p1,a
+  EXPECT_EQ(current_line(), 18);
+  EXPECT_EQ(cycles(), second - 2);
+  EXPECT_EQ(field(f::kP1Latch), "01");
+  EXPECT_EQ(field(f::kA), "02");
+  key(GDK_KEY_F7);  // the same step again
+  EXPECT_EQ(current_line(), 19);
+  EXPECT_EQ(cycles(), second);
+  EXPECT_EQ(field(f::kP1Latch), "02");
+  EXPECT_EQ(field(f::kTimer), timer);
+
+  key(GDK_KEY_F9, GDK_CONTROL_MASK);  // back to the first stop at the breakpoint
+  EXPECT_EQ(current_line(), 19);
+  EXPECT_EQ(cycles(), 16u);
+  EXPECT_EQ(field(f::kP1Latch), "01");
+  EXPECT_NE(debugger().window().status().find("Haltepunkt"), std::string::npos);
+  key(GDK_KEY_F9, GDK_CONTROL_MASK);  // none before it: the oldest step, reset
+  EXPECT_EQ(cycles(), 0u);
+  EXPECT_EQ(field(f::kPc), "000");
+  EXPECT_NE(debugger().window().status().find("Kein Haltepunkt im Verlauf"), std::string::npos);
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);
+  EXPECT_NE(debugger().window().status().find("Kein früherer Schritt"), std::string::npos);
+
+  // A switch taken off between steps: going back over it puts it on again.
+  app().dispatch_command(debug::kShowPanel);
+  ui::ToolWindow& panel = debugger().panel().window();
+  key(GDK_KEY_F7);
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(panel.widget(panel_field::kSwitchesP1 + 2)), FALSE);
+  pump(10);
+  key(GDK_KEY_F7);
+  EXPECT_EQ(debugger().session().simulator().driven(sim::Port::P1), 0xFB);
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);  // to just after the change
+  EXPECT_FALSE(panel.checked(panel_field::kSwitchesP1 + 2));
+  key(GDK_KEY_F7, GDK_CONTROL_MASK);  // over it
+  EXPECT_EQ(debugger().session().simulator().driven(sim::Port::P1), 0xFF);
+  EXPECT_TRUE(panel.checked(panel_field::kSwitchesP1 + 2));
+  EXPECT_EQ(cycles(), 0u);
+}
+
+// "Zurück bis Änderung" with R4 watched: back to before the inc r4 of the
+// first round (the second round's mov r4,a wrote the same value), then
+// nothing earlier changed it (mov r4,#0 wrote the 0 it held).
+TEST_F(Debugging, RunsBackToTheLastChangeOfAWatchedValue) {
+  start_app();
+  app().panes().set_editor_text(kTimerProgram);
+  click_gutter(19);
+  key(GDK_KEY_F9);
+  key(GDK_KEY_F9);
+  ASSERT_EQ(current_line(), 19);
+  ASSERT_GT(cycles(), 16u);
+  debugger().window().set_text(f::kWatch, "R4");
+  app().dispatch_command(debug::kBackToChange);
+  pump(20);
+  EXPECT_EQ(current_line(), 19);
+  EXPECT_EQ(cycles(), 16u);
+  EXPECT_EQ(field(f::kBank0 + 4), "00");
+  EXPECT_NE(debugger().window().status().find("Vor der letzten Änderung von R4"), std::string::npos);
+  app().dispatch_command(debug::kBackToChange);
+  pump(20);
+  EXPECT_EQ(cycles(), 0u);
+  EXPECT_NE(debugger().window().status().find("R4 hat sich im Verlauf nicht geändert"), std::string::npos);
+  debugger().window().set_text(f::kWatch, "R9");
+  app().dispatch_command(debug::kBackToChange);
+  pump(20);
+  EXPECT_NE(debugger().window().status().find("ist kein Wert des Simulators"), std::string::npos);
+}
 }  // namespace
 }  // namespace zorvin::test

@@ -48,6 +48,8 @@ TEST_F(Outputs, NeverReplaceAFileTheRunReads) {
       {"prog.asm --stim stim.txt --vcd stim.txt", "--vcd stim.txt würde die gelesene Datei stim.txt überschreiben"},
       {"prog.asm --stim stim.txt --trace hard.txt", "--trace hard.txt würde die gelesene Datei stim.txt überschreiben"},
       {"main.asm --serial TX=P1.0,RX=T0 --serial-out defs.inc", "--serial-out defs.inc würde die gelesene Datei"},
+      {"prog.asm --profile link.asm", "--profile link.asm würde das Programm überschreiben"},
+      {"main.asm --profile defs.inc", "--profile defs.inc würde die gelesene Datei"},
   };
   for (const auto& c : cases) {
     const Outcome run = sim(c.arguments);
@@ -70,6 +72,7 @@ TEST_F(Outputs, TwoOutputsOnOneFileAreRefused) {
       {"--vcd x --trace x", "--trace x und --vcd x wären dieselbe Datei"},
       {"--trace out.txt --serial TX=P1.0,RX=T0 --serial-out ./out.txt",
        "--trace out.txt und --serial-out ./out.txt wären dieselbe Datei"},
+      {"--trace out.txt --profile ./out.txt", "--trace out.txt und --profile ./out.txt wären dieselbe Datei"},
       {"--vcd dangling.txt --trace later.txt", "--trace later.txt und --vcd dangling.txt wären dieselbe Datei"},
   };
   for (const auto& c : cases) {

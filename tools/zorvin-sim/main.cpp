@@ -2,7 +2,7 @@
 //            [--until LABEL|ADDR] [--stim FILE] [--trace FILE]
 //            [--expect NAME=VALUE ...] [--clock HZ] [--vcd FILE]
 //            [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...]
-//            [--serial-out FILE] [--expect-output TEXT ...]
+//            [--serial-out FILE] [--expect-output TEXT ...] [--profile FILE]
 //            [--board FILE] [--expect-host "41 0D"] [--lcd] [--expect-lcd TEXT ...]
 //            [--fehlerformat gnu|standard]
 // zorvin-sim --help | --version
@@ -19,7 +19,8 @@
 // (simulated time). The decoded text goes to standard output (the status
 // lines then to standard error) or to --serial-out. No output may be a
 // file the run reads or another output; each is written beside and put in
-// place at the end.
+// place at the end. --profile writes per source line (for an image: per
+// address) how often it ran, its cycles and their share.
 // Exit status: 0 only when everything asked for happened: 1 when an
 // expectation does not hold, the source has errors, the program ran into an
 // undefined opcode, --until was not reached, a --send text was not typed,
@@ -40,6 +41,7 @@
 #include "outputs.h"
 #include "session.h"
 #include "sim/expectation.h"
+#include "sim/profile.h"
 #include "sim/program_source.h"
 #include "sim/serial_line.h"
 #include "sim/simulator.h"
@@ -61,6 +63,7 @@ struct Program {
   std::vector<std::uint8_t> bytes;
   std::vector<ProgramLabel> labels;
   std::vector<std::string> included_files;
+  std::vector<std::int32_t> lines;  // the source line of each code address; empty for an image
   Variant variant = Variant::I8048;
 };
 
@@ -103,6 +106,7 @@ std::optional<Program> load(const Options& options, int& status) {
     }
     program.bytes = std::move(assembled.bytes);
     program.labels = std::move(assembled.labels);
+    program.lines = std::move(assembled.lines);
     program.included_files = std::move(assembled.result.included_files);
     if (!cpu && assembled.cpu && variant_named(*assembled.cpu)) cpu = assembled.cpu;
   }
@@ -215,9 +219,12 @@ int main(int argc, char** argv) {
   // trace then keeps the first steps rather than gigabytes.
   std::uint64_t trace_lines = 0;
   bool trace_cut = false;
-  if (std::FILE* trace = outputs.trace()) {
+  std::optional<Profile> profile;
+  if (outputs.profile() != nullptr) profile.emplace(program->variant);
+  if (std::FILE* trace = outputs.trace(); trace != nullptr || profile) {
     simulator.set_trace([&, trace](const TraceStep& step) {
-      if (trace_cut) return;
+      if (profile) profile->count(step);
+      if (trace == nullptr || trace_cut) return;
       if (!options.limited() && trace_lines == zorvin::sim_tool::kMaxOpenEndedTraceLines) {
         trace_cut = true;
         return;
@@ -263,6 +270,7 @@ int main(int argc, char** argv) {
     if (trace_cut) std::fprintf(trace, "%s\n", trace_note.c_str());
     std::fputs(ram_dump(simulator).c_str(), trace);
   }
+  if (profile) std::fputs(profile_text(*profile, program->lines).c_str(), outputs.profile());
   if (!outputs.commit()) ok = false;
 
   const State& s = simulator.state();

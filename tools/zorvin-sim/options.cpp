@@ -12,7 +12,7 @@ const char* const kUsage =
     "Aufruf: zorvin-sim QUELLE|ABBILD [--cpu NAME] [--steps N] [--cycles N] [--until MARKE|ADRESSE]\n"
     "                  [--stim DATEI] [--trace DATEI] [--expect NAME=WERT ...] [--clock HZ] [--vcd DATEI]\n"
     "                  [--serial TX=P2.7,RX=T0,BAUD=9600[,INVERT]] [--send TEXT ...] [--serial-out DATEI]\n"
-    "                  [--expect-output TEXT ...] [--fehlerformat gnu|standard]\n"
+    "                  [--expect-output TEXT ...] [--profile DATEI] [--fehlerformat gnu|standard]\n"
     "                  [--board DATEI] [--expect-host \"41 0D\"] [--lcd] [--expect-lcd TEXT ...]\n"
     "        zorvin-sim --help | --version\n";
 
@@ -51,6 +51,8 @@ bool parse_options(int argc, char** argv, Options& options) {
       options.stimulus = argv[++i];
     } else if (arg == "--trace" && has_value) {
       options.trace = argv[++i];
+    } else if (arg == "--profile" && has_value) {
+      options.profile = argv[++i];
     } else if (arg == "--expect" && has_value) {
       const sim::ParsedExpectation parsed = sim::parse_expectation(argv[++i]);
       if (!parsed.expectation) return usage_error("--expect " + parsed.error);

@@ -35,6 +35,7 @@ struct Options {
   std::optional<std::string> until;
   std::optional<std::string> stimulus;
   std::optional<std::string> trace;
+  std::optional<std::string> profile;
   std::vector<sim::Expectation> expectations;
   std::uint64_t clock_hz = sim::kDefaultClockHz;
   std::optional<std::string> vcd;

@@ -5,7 +5,8 @@
 namespace zorvin::sim_tool {
 
 Outputs::Outputs(const Options& options)
-    : outputs_{{{"--trace", &options.trace, {}}, {"--vcd", &options.vcd, {}}, {"--serial-out", &options.serial_out, {}}}} {}
+    : outputs_{{{"--trace", &options.trace, {}}, {"--vcd", &options.vcd, {}}, {"--serial-out", &options.serial_out, {}},
+                {"--profile", &options.profile, {}}}} {}
 
 std::string Outputs::conflict(const std::vector<InputFile>& inputs) const {
   for (std::size_t i = 0; i < outputs_.size(); ++i) {

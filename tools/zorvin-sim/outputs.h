@@ -1,4 +1,4 @@
-// The files a run writes: --trace, --vcd and --serial-out. None may be a
+// The files a run writes: --trace, --vcd, --serial-out and --profile. None may be a
 // file the run reads or another of them. Each goes to a temporary file
 // beside it and takes its place only when the run is over, so a full disk
 // or a broken run leaves the old file as it was.
@@ -35,6 +35,7 @@ class Outputs {
   std::FILE* trace() const { return outputs_[0].file.file(); }
   std::FILE* vcd() const { return outputs_[1].file.file(); }
   std::FILE* serial() const { return outputs_[2].file.file(); }
+  std::FILE* profile() const { return outputs_[3].file.file(); }
 
   // Puts every written file in its place; false after a message on
   // standard error for each that failed.
@@ -46,7 +47,7 @@ class Outputs {
     const std::optional<std::string>* path;
     files::StreamedFile file;
   };
-  std::array<Output, 3> outputs_;
+  std::array<Output, 4> outputs_;
 };
 
 }  // namespace zorvin::sim_tool
