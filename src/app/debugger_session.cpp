@@ -1,5 +1,7 @@
 #include "app/debugger_session.h"
 
+#include <algorithm>
+
 namespace zorvin::app {
 
 void DebuggerSession::load(DebuggerLineMap lines, sim::Variant variant, std::uint64_t clock_hz) {
@@ -59,6 +61,12 @@ DebugStop DebuggerSession::run_slice(std::uint64_t cycles) {
 }
 
 void DebuggerSession::stop() { running_ = false; }
+
+void DebuggerSession::set_cycles(std::uint64_t cycles) {
+  const std::uint64_t stopwatch = std::min(stopwatch_cycles(), cycles);
+  sim_.state().cycles = cycles;
+  stopwatch_base_ = cycles - stopwatch;
+}
 
 DebugStop DebuggerSession::ended(const sim::RunResult& result) {
   running_ = false;

@@ -55,6 +55,9 @@ class DebuggerSession {
 
   std::uint64_t stopwatch_cycles() const { return sim_.state().cycles - stopwatch_base_; }
   void zero_stopwatch() { stopwatch_base_ = sim_.state().cycles; }
+  // The cycle count set by the user; the stopwatch keeps its figure where
+  // it can.
+  void set_cycles(std::uint64_t cycles);
 
  private:
   DebugStop ended(const sim::RunResult& result);

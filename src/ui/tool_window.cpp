@@ -24,6 +24,9 @@ struct ToolWindow::Field {
   std::vector<bool> changed;
   std::uint8_t levels = 0;  // LEDs
   bool held = false;        // a push button that is down
+  bool keeps_history = false;
+  std::vector<std::string> history;  // what was entered, oldest first
+  std::size_t history_at = 0;        // the entry shown; history.size(): the text being typed
 };
 
 namespace {
@@ -71,6 +74,20 @@ std::string hex_byte(std::uint8_t value) {
 }
 
 void on_entry_changed(GtkEditable*, gpointer data) { static_cast<ToolWindow::Field*>(data)->typed = true; }
+
+// Up and Down walk through what was entered before.
+gboolean on_history_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
+  auto* field = static_cast<ToolWindow::Field*>(data);
+  const bool up = event->keyval == GDK_KEY_Up || event->keyval == GDK_KEY_KP_Up;
+  const bool down = event->keyval == GDK_KEY_Down || event->keyval == GDK_KEY_KP_Down;
+  if ((!up && !down) || field->history.empty()) return FALSE;
+  if (up && field->history_at > 0) --field->history_at;
+  if (down && field->history_at < field->history.size()) ++field->history_at;
+  const std::string& text = field->history_at < field->history.size() ? field->history[field->history_at] : "";
+  gtk_entry_set_text(GTK_ENTRY(widget), text.c_str());
+  gtk_editable_set_position(GTK_EDITABLE(widget), -1);
+  return TRUE;
+}
 
 void on_entry_activate(GtkEntry*, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);
@@ -120,12 +137,39 @@ void show_cell(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model, G
   g_free(text);
 }
 
+// One click into a byte edits it (a tree view would want a second click).
+gboolean on_grid_press(GtkWidget* widget, GdkEventButton* event, gpointer) {
+  if (event->type != GDK_BUTTON_PRESS || event->button != 1) return FALSE;
+  GtkTreeView* view = GTK_TREE_VIEW(widget);
+  GtkTreePath* path = nullptr;
+  GtkTreeViewColumn* column = nullptr;
+  if (!gtk_tree_view_get_path_at_pos(view, static_cast<gint>(event->x), static_cast<gint>(event->y), &path, &column,
+                                     nullptr, nullptr))
+    return FALSE;
+  GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(column));
+  GtkCellRenderer* cell = cells ? GTK_CELL_RENDERER(cells->data) : nullptr;
+  g_list_free(cells);
+  gboolean editable = FALSE;
+  if (cell) g_object_get(cell, "editable", &editable, nullptr);
+  if (editable) {
+    gtk_widget_grab_focus(widget);
+    gtk_tree_view_set_cursor_on_cell(view, path, column, cell, TRUE);
+  }
+  gtk_tree_path_free(path);
+  return editable;
+}
+
 gboolean draw_leds(GtkWidget* widget, cairo_t* cr, gpointer data) {
   const auto* field = static_cast<const ToolWindow::Field*>(data);
-  const double height = gtk_widget_get_allocated_height(widget);
+  const double height = gtk_widget_get_allocated_height(widget) - 12;  // the bit numbers below
   const double radius = std::min(height, 18.0) / 2 - 2;
   for (int i = 0; i < 8; ++i) {
     const bool on = (field->levels >> (7 - i)) & 1;
+    cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
+    cairo_set_font_size(cr, 10);
+    const char digit[2] = {static_cast<char>('7' - i), 0};
+    cairo_move_to(cr, 7 + i * 20, height + 10);
+    cairo_show_text(cr, digit);
     cairo_arc(cr, 10 + i * 20, height / 2, radius, 0, 6.2832);
     if (on) {
       cairo_set_source_rgb(cr, 0.95, 0.1, 0.1);
@@ -292,8 +336,9 @@ void ToolWindow::add_field(int group, int id, int row, int column, const std::st
   gtk_entry_set_max_width_chars(entry, chars);
   gtk_widget_set_halign(field->widget, GTK_ALIGN_START);  // as wide as asked, not as its column
   gtk_widget_set_valign(field->widget, GTK_ALIGN_CENTER);
+  // A read-only field takes the focus too: a click into it must not leave
+  // the keys going to the field that had it before.
   gtk_editable_set_editable(GTK_EDITABLE(entry), editable);
-  if (!editable) gtk_widget_set_can_focus(field->widget, FALSE);
   gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
   field->handler = g_signal_connect(entry, "changed", G_CALLBACK(on_entry_changed), field.get());
   g_signal_connect(entry, "activate", G_CALLBACK(on_entry_activate), field.get());
@@ -335,7 +380,7 @@ void ToolWindow::add_button_in_group(int group, int command, int row, int column
   buttons_by_command_[command] = widget;
 }
 
-void ToolWindow::add_hex_grid(int group, int id, int bytes) {
+void ToolWindow::add_hex_grid(int group, int id, int bytes, int rows) {
   auto field = new_field(this, id, FieldKind::Grid);
   field->bytes = bytes;
   std::vector<GType> types(kBytesPerRow + 1, G_TYPE_STRING);
@@ -349,6 +394,7 @@ void ToolWindow::add_hex_grid(int group, int id, int bytes) {
   g_object_unref(field->store);  // the view holds it
   GtkTreeView* view = GTK_TREE_VIEW(field->widget);
   gtk_tree_view_set_enable_search(view, FALSE);
+  g_signal_connect(field->widget, "button-press-event", G_CALLBACK(on_grid_press), nullptr);
   gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
   GtkCellRenderer* address_cell = gtk_cell_renderer_text_new();
   g_object_set(address_cell, "foreground", "#606060", nullptr);
@@ -364,14 +410,27 @@ void ToolWindow::add_hex_grid(int group, int id, int bytes) {
     gtk_tree_view_column_set_cell_data_func(shown, cell, show_cell, field.get(), nullptr);
     gtk_tree_view_append_column(view, shown);
   }
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, 0, 0, 1, 1);
+  GtkWidget* shown = field->widget;
+  if (rows > 0) {
+    shown = detail::scrolled(field->widget);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(shown), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(shown), (rows + 1) * 20);
+  }
+  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), shown, 0, 0, 1, 1);
   fields_[id] = std::move(field);
+}
+
+void ToolWindow::add_history(int id) {
+  Field* field = find(id);
+  if (!field || field->kind != FieldKind::Entry || field->keeps_history) return;
+  field->keeps_history = true;
+  g_signal_connect(field->widget, "key-press-event", G_CALLBACK(on_history_key), field);
 }
 
 void ToolWindow::add_leds(int group, int id, int row, const std::string& caption) {
   auto field = new_field(this, id, FieldKind::Leds);
   field->widget = gtk_drawing_area_new();
-  gtk_widget_set_size_request(field->widget, 8 * 20, 20);
+  gtk_widget_set_size_request(field->widget, 8 * 20, 32);
   g_signal_connect(field->widget, "draw", G_CALLBACK(draw_leds), field.get());
   GtkWidget* label = gtk_label_new(caption.c_str());
   gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
@@ -447,6 +506,33 @@ std::string ToolWindow::all_text(int id) const {
   gtk_text_buffer_get_bounds(buffer, &start, &end);
   GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
   return text ? text.get() : "";
+}
+
+void ToolWindow::set_all_text(int id, const std::string& text) {
+  Field* field = find(id);
+  if (!field || field->kind != FieldKind::Text || all_text(id) == text) return;
+  gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget)), text.c_str(),
+                           static_cast<gint>(text.size()));
+}
+
+void ToolWindow::set_lines(int id, const std::vector<std::string>& lines, const std::vector<bool>& changed) {
+  Field* field = find(id);
+  if (!field || field->kind != FieldKind::Text) return;
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
+  GtkTextTagTable* tags = gtk_text_buffer_get_tag_table(buffer);
+  GtkTextTag* red = gtk_text_tag_table_lookup(tags, "zorvin-changed");
+  if (!red) red = gtk_text_buffer_create_tag(buffer, "zorvin-changed", "foreground", "#c00000", "weight", PANGO_WEIGHT_BOLD, nullptr);
+  gtk_text_buffer_set_text(buffer, "", 0);
+  GtkTextIter end;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    gtk_text_buffer_get_end_iter(buffer, &end);
+    const std::string line = lines[i] + (i + 1 < lines.size() ? "\n" : "");
+    if (i < changed.size() && changed[i]) {
+      gtk_text_buffer_insert_with_tags(buffer, &end, line.c_str(), static_cast<gint>(line.size()), red, nullptr);
+    } else {
+      gtk_text_buffer_insert(buffer, &end, line.c_str(), static_cast<gint>(line.size()));
+    }
+  }
 }
 
 ToolWindow::Field* ToolWindow::find(int id) const {
@@ -558,6 +644,13 @@ GtkWidget* ToolWindow::button(int command) const {
 
 void ToolWindow::field_edited(Field* field) {
   field->typed = false;
+  if (field->keeps_history) {
+    const std::string text = gtk_entry_get_text(GTK_ENTRY(field->widget));
+    constexpr std::size_t kKept = 100;
+    if (!text.empty() && (field->history.empty() || field->history.back() != text)) field->history.push_back(text);
+    if (field->history.size() > kKept) field->history.erase(field->history.begin());
+    field->history_at = field->history.size();
+  }
   if (edited_) edited_(field->id, gtk_entry_get_text(GTK_ENTRY(field->widget)));
 }
 
