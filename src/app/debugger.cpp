@@ -286,6 +286,7 @@ void Debugger::reset() {
   if (!ensure_program()) return;
   stop_run();
   session_.simulator().reset();
+  session_.forget_stack_wrap();
   stopped(DebugStop::Step);
 }
 

@@ -80,13 +80,16 @@ std::string code_around(const sim::Simulator& sim, const DebuggerLineMap& lines,
   return text;
 }
 
-std::string call_stack(const sim::Simulator& sim, const DebuggerLineMap& lines) {
+std::string call_stack(const sim::Simulator& sim, const DebuggerLineMap& lines, bool wrapped) {
   const sim::State& s = sim.state();
-  std::string text;
+  std::string text = wrapped ? "Stapel übergelaufen: mehr als 8 Ebenen, ältere Adressen überschrieben\n" : "";
   // Only one interrupt runs at a time: the newest frame that no call pushed
   // is the interrupt's.
   bool interrupt_marked = false;
-  for (int level = s.sp; level >= 1; --level) {
+  // Gone round, all eight levels hold addresses, the newest below SP.
+  const int count = wrapped ? 8 : s.sp;
+  for (int i = 0; i < count; ++i) {
+    const int level = (s.sp + 7 - i) % 8 + 1;
     const auto low = static_cast<std::size_t>(8 + 2 * (level - 1));
     const int back = s.ram[low] | ((s.ram[low + 1] & 0x0F) << 8);
     const int from = (back & 0x800) | ((back - 2) & 0x7FF);
@@ -100,10 +103,10 @@ std::string call_stack(const sim::Simulator& sim, const DebuggerLineMap& lines) 
     line += interrupt ? "  (Interrupt, PSW " + hex_text(s.ram[low + 1] & 0xF0u, 2) + "H)" : "";
     text += line + "\n";
   }
-  if (s.sp == 0) text += "(leer – keine Rückkehradresse)\n";
+  if (s.sp == 0 && !wrapped) text += "(leer – keine Rückkehradresse)\n";
   text += "SP " + std::to_string(s.sp) + " von 8 Ebenen";
   if (s.sp == 7) text += "; der nächste call belegt die letzte";
-  text += s.sp == 0 ? "" : "; ein 9. call überschreibt Ebene 1 (RAM 08H)";
+  text += s.sp == 0 ? "" : "; der 9. überschreibt Ebene 1";
   return text + "\n";
 }
 

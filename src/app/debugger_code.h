@@ -21,7 +21,8 @@ std::string code_around(const sim::Simulator& sim, const DebuggerLineMap& lines,
 
 // The return addresses on the stack, the newest first: "1: 021H  loop+2 –
 // Zeile 24" (the one pushed by an interrupt marked "Interrupt"), then the
-// levels the 8-level stack has left.
-std::string call_stack(const sim::Simulator& sim, const DebuggerLineMap& lines);
+// levels the 8-level stack has left; `wrapped`: SP went round past 7 and
+// older return addresses were overwritten.
+std::string call_stack(const sim::Simulator& sim, const DebuggerLineMap& lines, bool wrapped = false);
 
 }  // namespace zorvin::app

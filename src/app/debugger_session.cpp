@@ -14,6 +14,7 @@ void DebuggerSession::load(DebuggerLineMap lines, sim::Variant variant, std::uin
   running_ = false;
   stopwatch_base_ = sim_.state().cycles;
   stop_message_.clear();
+  stack_wrapped_ = false;
 }
 
 void DebuggerSession::set_breakpoints(const std::vector<int>& addresses) {
@@ -23,7 +24,9 @@ void DebuggerSession::set_breakpoints(const std::vector<int>& addresses) {
 
 DebugStop DebuggerSession::step() {
   running_ = false;
+  const std::uint8_t depth = sim_.state().sp;
   const sim::RunResult result = sim_.step();
+  if (depth == 7 && sim_.state().sp == 0) stack_wrapped_ = true;
   if (result.reason == sim::StopReason::UndefinedOpcode) return ended(result);
   return DebugStop::Step;
 }

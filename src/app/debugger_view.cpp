@@ -79,7 +79,7 @@ std::optional<std::uint64_t> parse_count(const std::string& text) {
 }  // namespace
 
 void Debugger::build_window() {
-  window_.create("Simulator", 4);
+  window_.create("Simulator", 3);
   window_.add_button(debug::kRun, "Start (F9)", "Start / Fortsetzen");
   window_.add_button(debug::kStop, "Anhalten", "Anhalten (Umschalt+F9)");
   window_.add_button(debug::kStep, "Schritt (F7)", "Einzelschritt");
@@ -140,14 +140,14 @@ void Debugger::build_window() {
   const int ram = window_.add_group(2, "Interner RAM");
   window_.add_hex_grid(ram, f::kRam, 64);
   const int xram = window_.add_group(2, "Externer RAM (MOVX)");
-  window_.add_hex_grid(xram, f::kExternalRam, 256, 6);
-  const int code = window_.add_group(3, "Code um den PC");
-  window_.add_text_view(code, f::kCode, 0, 15);
-  const int stack = window_.add_group(3, "Aufrufe (Stapel RAM 08H-17H)");
-  window_.add_text_view(stack, f::kCallStack, 0, 6);
-  const int watch = window_.add_group(3, "Beobachten (Namen, Register, RAM-Adressen, X:Adresse)");
-  window_.add_field(watch, f::kWatchNames, 0, 0, "", 40, true);
-  window_.add_text_view(watch, f::kWatch, 1, 5);
+  window_.add_hex_grid(xram, f::kExternalRam, 256, 4);
+  const int code = window_.add_group(1, "Code um den PC");
+  window_.add_text_view(code, f::kCode, 0, 9, 48);
+  const int stack = window_.add_group(2, "Aufrufe (Stapel RAM 08H-17H)");
+  window_.add_text_view(stack, f::kCallStack, 0, 5, 46);
+  const int watch = window_.add_group(2, "Beobachten: Namen, Register, RAM-Adressen, X:Adresse");
+  window_.add_field(watch, f::kWatchNames, 0, 0, "", 44, true);
+  window_.add_text_view(watch, f::kWatch, 1, 4, 46);
 
   window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
@@ -223,8 +223,8 @@ void Debugger::refresh(bool at_stop) {
   std::array<bool, 256> xram_changed{};
   for (std::size_t i = 0; i < xram_changed.size(); ++i) xram_changed[i] = s.xram[i] != was.xram[i];
   window_.set_bytes(f::kExternalRam, s.xram, xram_changed);
-  window_.set_all_text(f::kCode, code_around(sim, session_.lines()));
-  window_.set_all_text(f::kCallStack, call_stack(sim, session_.lines()));
+  window_.set_all_text(f::kCode, code_around(sim, session_.lines(), 3, 5));
+  window_.set_all_text(f::kCallStack, call_stack(sim, session_.lines(), session_.stack_wrapped()));
   std::vector<std::string> watched;
   std::vector<bool> watched_changed;
   for (const WatchLine& line : watch_lines(watch_names_, sim, was, session_.lines())) {

@@ -450,7 +450,7 @@ void ToolWindow::add_segments(int group, int id, int row, int column) {
   fields_[id] = std::move(field);
 }
 
-void ToolWindow::add_text_view(int group, int id, int row, int lines) {
+void ToolWindow::add_text_view(int group, int id, int row, int lines, int chars) {
   auto field = new_field(this, id, FieldKind::Text);
   field->widget = gtk_text_view_new();
   gtk_text_view_set_editable(GTK_TEXT_VIEW(field->widget), FALSE);
@@ -458,7 +458,7 @@ void ToolWindow::add_text_view(int group, int id, int row, int lines) {
   gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(field->widget), GTK_WRAP_CHAR);
   gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
   GtkWidget* frame = detail::scrolled(field->widget);
-  gtk_widget_set_size_request(frame, 60 * 8, lines * 18);
+  gtk_widget_set_size_request(frame, (chars > 0 ? chars : 60) * 8, lines * 18);
   gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), frame, 0, row, 8, 1);
   fields_[id] = std::move(field);
 }

@@ -62,7 +62,8 @@ class ToolWindow {
   // A 7-segment digit (set_segments: bit 0 = a ... bit 6 = g, bit 7 = dot).
   void add_segments(int group, int id, int row, int column);
   // A read-only text of `lines` lines that grows at its end (append_text).
-  void add_text_view(int group, int id, int row, int lines);
+  // `chars` wide (0: room for a terminal's 60).
+  void add_text_view(int group, int id, int row, int lines, int chars = 0);
 
   // --- contents --------------------------------------------------------------
   // A status line below the buttons.

@@ -106,6 +106,15 @@ TEST(DebuggerCode, CallStackWrapsAndNamesWithoutALabelFallBackToTheNumber) {
   EXPECT_NE(call_stack(sim, lines).find("1: 002H\n"), std::string::npos) << call_stack(sim, lines);
   sim.state().sp = 7;
   EXPECT_NE(call_stack(sim, lines).find("der nächste call belegt die letzte"), std::string::npos);
+  // Gone round: eight addresses, the newest (level 2, below SP 2) first.
+  sim.state().sp = 2;
+  for (int level = 0; level < 8; ++level) sim.state().ram[static_cast<std::size_t>(8 + 2 * level)] = static_cast<std::uint8_t>(0x10 + level);
+  const std::string wrapped = call_stack(sim, lines, true);
+  EXPECT_EQ(wrapped.find("Stapel übergelaufen"), 0u) << wrapped;
+  EXPECT_LT(wrapped.find("2: 011H"), wrapped.find("1: 010H"));
+  EXPECT_LT(wrapped.find("1: 010H"), wrapped.find("8: 017H"));
+  EXPECT_LT(wrapped.find("8: 017H"), wrapped.find("3: 012H"));
+  EXPECT_EQ(wrapped.find("(leer"), std::string::npos);
 }
 
 }  // namespace
