@@ -6,6 +6,7 @@
 
 #include "app/debugger_code.h"
 #include "app/debugger_fields.h"
+#include "app/debugger_watch.h"
 #include "app/ids.h"
 #include "asm/assembler.h"
 #include "gui_harness.h"
@@ -115,6 +116,39 @@ TEST(DebuggerCode, CallStackWrapsAndNamesWithoutALabelFallBackToTheNumber) {
   EXPECT_LT(wrapped.find("1: 010H"), wrapped.find("8: 017H"));
   EXPECT_LT(wrapped.find("8: 017H"), wrapped.find("3: 012H"));
   EXPECT_EQ(wrapped.find("(leer"), std::string::npos);
+}
+
+TEST(DebuggerWatch, NamesRegistersCellsAndSymbolsWithWhatChanged) {
+  asm48::Assembler assembler;
+  const std::string text = "zaehler equ 20H\n        org 0\nhier:   mov r1,#zaehler\n        end\n";
+  ASSERT_TRUE(assembler.run(text).ok());
+  const DebuggerLineMap lines(assembler.table(), assembler.extended_listing(), text, "", 0xFF);
+  EXPECT_EQ(watch_names(" a, r1;zaehler  x:30h,,"), (std::vector<std::string>{"a", "r1", "zaehler", "x:30h"}));
+  sim::Simulator sim;
+  sim.load_program(lines.image());
+  sim.power_on();
+  const sim::State before = sim.state();
+  sim.state().ram[0x20] = 0x11;
+  sim.state().ram[0x19] = 0x44;  // R1 of bank 1, not the current one
+  sim.state().xram[0x30] = 0x5A;
+  sim.state().a = 0x07;
+  struct Expected {
+    const char* text;
+    bool changed;
+  };
+  const Expected expected[] = {
+      {"a = 07H", true},        {"r1 = 00H", false},     {"zaehler (RAM 20H) = 11H", true},
+      {"x:30h = 5AH", true},    {"20h = 11H", true},     {"hier (RAM 00H) = 00H", false},
+      {"PC = 000H", false},     {"nix: unbekannt", false}, {"40h: unbekannt", false},  // past the 8048's 64 bytes
+  };
+  const auto shown = watch_lines({"a", "r1", "zaehler", "x:30h", "20h", "hier", "PC", "nix", "40h"}, sim, before, lines);
+  ASSERT_EQ(shown.size(), std::size(expected));
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    EXPECT_EQ(shown[i].text, expected[i].text);
+    EXPECT_EQ(shown[i].changed, expected[i].changed) << expected[i].text;
+  }
+  sim.state().bank1 = true;
+  EXPECT_EQ(watch_lines({"r1"}, sim, before, lines)[0].text, "r1 = 44H");
 }
 
 }  // namespace
