@@ -10,7 +10,6 @@
 #include "app/debugger_fields.h"
 #include "app/debugger_format.h"
 #include "app/ids.h"
-#include "sim/trace_format.h"
 #include "ui/debug_marks.h"
 
 namespace zorvin::app {
@@ -247,6 +246,7 @@ void Debugger::show_place() {
   const sim::Simulator& sim = session_.simulator();
   const std::uint16_t pc = sim.state().pc;
   std::string place = std::string(sim.part().name) + " angehalten bei " + hex_text(pc, 3) + "H";
+  if (const std::string label = session_.lines().name_of(pc); !label.empty() && !stale_) place += " (" + label + ")";
   if (stale_) {
     ui::set_current_line(ui_, control::kEditor, -1);
     window_.set_status(place + " – Quelle geändert, keine Zeile");
@@ -255,7 +255,7 @@ void Debugger::show_place() {
   const auto line = session_.lines().line_of(pc);
   ui::set_current_line(ui_, control::kEditor, line ? *line - 1 : -1);
   if (!line) {
-    place += ", ohne Quellzeile: " + sim::instruction_at(sim, pc);
+    place += ", ohne Quellzeile: " + named_instruction(sim, session_.lines(), pc);
   } else {
     place += ", Zeile " + std::to_string(*line);
     const std::string origin = session_.lines().origin_of(pc);

@@ -78,6 +78,7 @@ gboolean draw_leds(GtkWidget* widget, cairo_t* cr, gpointer data) {
     const char digit[2] = {static_cast<char>('7' - i), 0};
     cairo_move_to(cr, 7 + i * 20, height + 10);
     cairo_show_text(cr, digit);
+    cairo_new_path(cr);  // the circle starts where it is, not where the text ended
     cairo_arc(cr, 10 + i * 20, height / 2, radius, 0, 6.2832);
     if (on) {
       cairo_set_source_rgb(cr, 0.95, 0.1, 0.1);

@@ -70,6 +70,7 @@ TEST_F(DebuggerViews, LabelsCallsTheInterruptAndTheExternalRam) {
 
   step_to_line(17);  // in innen, two calls deep
   EXPECT_EQ(window().text(f::kInstruction), "016H: djnz r6,warte");
+  EXPECT_NE(window().status().find("angehalten bei 016H (warte), Zeile 17"), std::string::npos) << window().status();
   const std::string stack = window().all_text(f::kCallStack);
   const auto newest = stack.find("2: 013H  aussen+2 – Zeile 15");
   const auto oldest = stack.find("1: 00FH  fertig – Zeile 13");
