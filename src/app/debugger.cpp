@@ -134,7 +134,8 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
   assembled_.emplace(assembler.table(), assembler.extended_listing(), text, source_dir, settings_.fill_byte);
   assembled_variant_ = variant_of(text);
   assembled_text_ = text;
-  follow_source();
+  follow_source(false);
+  followed_text_ = text;  // what a save under a new name would carry over
   if (!session_.loaded()) return;  // taken when the user starts
   const bool same = assembled_->image() == session_.lines().image() && assembled_variant_ == session_.simulator().variant();
   stale_ = false;
@@ -177,7 +178,7 @@ void Debugger::source_edited() {
 
 void Debugger::source_replaced() {
   ui::clear_breakpoints(ui_, control::kEditor);
-  follow_source();
+  follow_source(true);
   source_edited();
 }
 

@@ -65,7 +65,7 @@ class Debugger {
   std::uint64_t slice_budget() const;
   // debugger_source_settings.cpp: the watch list and the board kept per
   // source file.
-  void follow_source();
+  void follow_source(bool loaded);
   void keep_source_settings();
 
   // debugger_view.cpp: the window.
@@ -105,6 +105,8 @@ class Debugger {
   bool placed_ = false;  // the window was put beside the main window once
   std::string source_key_;  // the source file the watch list and board belong to
   std::vector<std::string> watch_names_;
+  std::string followed_text_;  // the editor's text when the source was last followed
+  bool customised_ = false;    // the user set a watch or the board for this source
 };
 
 }  // namespace zorvin::app

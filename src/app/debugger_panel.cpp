@@ -132,6 +132,7 @@ void DebuggerPanel::build() {
   window_.set_text(p::kTx, pin_text(config_.tx));
   window_.set_text(p::kRx, pin_text(config_.rx));
   window_.set_text(p::kBaud, std::to_string(config_.baud));
+  first_settings_ = settings_text();
   window_.on_field_edited([this](int id, const std::string& text) {
     field_edited(id, text);
     if (id != p::kTyped && id != p::kTypedHex && settings_changed_) settings_changed_();

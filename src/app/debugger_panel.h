@@ -43,6 +43,8 @@ class DebuggerPanel {
   // are left as they are).
   std::string settings_text() const;
   void apply_settings(const std::string& text);
+  // The settings as the panel was built with them.
+  const std::string& first_settings() const { return first_settings_; }
   // Told whenever the user changes a setting.
   void on_settings_changed(std::function<void()> handler) { settings_changed_ = std::move(handler); }
   // The terminal's buttons: clear it, send without CR, send a hex byte.
@@ -63,6 +65,7 @@ class DebuggerPanel {
   DebuggerSession& session_;
   ui::ToolWindow window_;
   std::function<void()> settings_changed_;
+  std::string first_settings_;
   sim::SerialConfig config_;
   std::optional<sim::SerialTerminal> terminal_;
   std::size_t shown_chars_ = 0;

@@ -166,7 +166,14 @@ void ToolWindow::create(const std::string& title, int columns) {
     gtk_box_pack_start(GTK_BOX(row), column, FALSE, FALSE, 0);
     columns_.push_back(column);
   }
-  gtk_box_pack_start(GTK_BOX(box), row, TRUE, TRUE, 0);
+  // The groups scroll in a window made smaller than they are (a small
+  // screen); it opens as large as they need.
+  GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
+  gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+  gtk_container_add(GTK_CONTAINER(scroller), row);
+  gtk_box_pack_start(GTK_BOX(box), scroller, TRUE, TRUE, 0);
   gtk_container_add(GTK_CONTAINER(window_), box);
 }
 
@@ -198,6 +205,11 @@ void ToolWindow::place_beside(GtkWindow* other) {
   if (monitor) {
     GdkRectangle work;
     gdk_monitor_get_workarea(monitor, &work);
+    // No larger than the screen: what does not fit scrolls.
+    if (natural.width > work.width || natural.height > work.height)
+      gtk_window_resize(GTK_WINDOW(window_), std::min(natural.width, work.width),
+                        std::min(natural.height, std::max(work.height - 40, 200)));
+    own_width = std::min(own_width, work.width);
     left = std::max(work.x, std::min(left, work.x + work.width - own_width));
   }
   gtk_window_move(GTK_WINDOW(window_), left, y);

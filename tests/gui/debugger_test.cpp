@@ -632,7 +632,9 @@ TEST_F(Debugging, BoardAndWatchListBelongToTheSourceFileAndLedsShowTheirPolarity
   load("a.asm");
   set(panel, panel_field::kDigitPort, "P2");
   set(window, f::kWatchNames, "r2, halt x:10h");
-  load("b.asm");
+  load("b.asm");  // a file of its own: the board as it first was
+  EXPECT_EQ(panel.text(panel_field::kDigitPort), "P1");
+  EXPECT_EQ(window.text(f::kWatchNames), "");
   set(panel, panel_field::kDigitPort, "BUS");
   gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(panel.widget(panel_field::kLedsActiveLow)), TRUE);
   set(window, f::kWatchNames, "r3");
