@@ -78,6 +78,7 @@ void Debugger::build_menu() {
   for (const Key& key : kKeys) ui_.add_shortcut(window::kMain, key.keyval, key.command, key.modifiers);
   build_window();
   panel_.build();
+  panel_.on_settings_changed([this] { keep_source_settings(); });
   for (ui::ToolWindow* window : {&window_, &panel_.window()}) {
     for (const Key& key : kKeys) window->add_key(key.keyval, key.modifiers, key.command);
     window->add_key(GDK_KEY_F5, GdkModifierType(0), command::kAssemble);
@@ -95,6 +96,11 @@ bool Debugger::command(int id) {
       return true;
     case debug::kShowPanel:
       panel_.show();
+      return true;
+    case debug::kClearTerminal:
+    case debug::kSendWithoutCr:
+    case debug::kSendHexByte:
+      panel_.terminal_command(id);
       return true;
     case debug::kRun:
       run(std::nullopt);
@@ -144,6 +150,8 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
   assembled_.emplace(assembler.table(), assembler.extended_listing(), text, source_dir, settings_.fill_byte);
   assembled_variant_ = variant_of(text);
   assembled_text_ = text;
+  follow_source(false);
+  followed_text_ = text;  // what a save under a new name would carry over
   if (!session_.loaded()) return;  // taken when the user starts
   const bool same = assembled_->image() == session_.lines().image() && assembled_variant_ == session_.simulator().variant();
   stale_ = false;
@@ -153,8 +161,9 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
   } else {
     stop_run();
     session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
+    ++loads_;
     panel_.attach();
-    last_stop_ = session_.simulator().state();
+    last_stop_ = before_last_stop_ = session_.simulator().state();
     panes_.append_message("Simulator: neues Programm geladen, Neustart ab Reset.");
   }
   assembled_.reset();
@@ -165,18 +174,27 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
 void Debugger::source_edited() {
   if (stale_ || !session_.loaded()) return;
   stale_ = true;
+  // A running program pauses where it is; the window and the message pane
+  // both say why.
   const bool was_running = session_.running();
-  stop_run();
+  if (was_running) {
+    session_.stop();
+    task_.stop();
+    before_last_stop_ = last_stop_;
+    last_stop_ = session_.simulator().state();
+    refresh(false);
+  }
   ui::set_current_line(ui_, control::kEditor, -1);
-  panes_.append_message(std::string("Simulator: Die Quelle wurde geändert, der ") +
-                        (was_running ? "laufende " : "") +
-                        "Lauf gehört nicht mehr zu ihr. F5 oder ein Schritt assembliert neu.");
+  const std::string why = was_running ? "angehalten: Quelle geändert" : "Quelle geändert";
+  panes_.append_message("Simulator: " + why +
+                        ". Das Programm passt nicht mehr zum Text; F5 oder ein Schritt assembliert neu.");
   panes_.show_last_message();
-  window_.set_status("Quelle geändert – der Lauf passt nicht mehr zu ihr (F5 oder ein Schritt assembliert neu)");
+  window_.set_status(why + " – F5 oder ein Schritt assembliert neu");
 }
 
 void Debugger::source_replaced() {
   ui::clear_breakpoints(ui_, control::kEditor);
+  follow_source(true);
   source_edited();
 }
 
@@ -195,10 +213,11 @@ bool Debugger::ensure_program() {
   }
   if (!assembled_) return false;
   session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
+  ++loads_;
   panel_.attach();
   assembled_.reset();
   stale_ = false;
-  last_stop_ = session_.simulator().state();
+  last_stop_ = before_last_stop_ = session_.simulator().state();
   sync_breakpoints();
   panes_.append_message(std::string("Simulator: ") + std::string(session_.simulator().part().name) +
                         " bereit, Programm geladen, Reset.");
@@ -226,15 +245,24 @@ void Debugger::stop_run() {
   stopped(DebugStop::User);
 }
 
+// A program just loaded stands before its first instruction: the first
+// step shows it there, nothing run yet.
 void Debugger::step() {
+  const int loads = loads_;
   if (session_.running() || !ensure_program()) return;
+  if (loads_ != loads) return stopped(DebugStop::Step);
   const bool recorded = session_.history().steps_ahead() > 0;
   stopped(session_.step());
   if (recorded) panel_.show_driven_switches();
 }
 
 void Debugger::step_over() {
+  const int loads = loads_;
   if (session_.running() || !ensure_program()) return;
+  if (loads_ != loads) {
+    stopped(DebugStop::Step);
+    return;
+  }
   if (!session_.start_step_over()) {
     stopped(DebugStop::Step);
     return;
@@ -280,7 +308,7 @@ void Debugger::back_to_breakpoint() {
 // A, R0-R7, RAM[20], XRAM[05], P1, T, C, ...
 void Debugger::back_to_change() {
   if (session_.running() || !session_.loaded() || stale_) return;
-  const std::string name = window_.text(debug_field::kWatch);
+  const std::string name = window_.text(debug_field::kBackWatch);
   const sim::ParsedExpectation parsed = sim::parse_expectation(name + "=0");
   if (name.empty() || !parsed.expectation) {
     window_.set_status("Beobachten: '" + name + "' ist kein Wert des Simulators (A, R0-R7, RAM[20], XRAM[05], P1, T …)");
@@ -332,6 +360,7 @@ void Debugger::reset() {
   if (!ensure_program()) return;
   stop_run();
   session_.simulator().reset();
+  session_.forget_stack_wrap();
   stopped(DebugStop::Step);
 }
 
@@ -377,10 +406,11 @@ void Debugger::stopped(DebugStop why) {
     panes_.append_message("Simulator: " + session_.stop_message());
     panes_.show_last_message();
   }
+  before_last_stop_ = last_stop_;
+  last_stop_ = session_.simulator().state();
   refresh(true);
   if (why == DebugStop::Breakpoint) window_.set_status("Haltepunkt – " + window_.status());
   if (why == DebugStop::Undefined) window_.set_status(session_.stop_message());
-  last_stop_ = session_.simulator().state();
 }
 
 }  // namespace zorvin::app

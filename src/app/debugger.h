@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/debugger_panel.h"
 #include "app/debugger_session.h"
@@ -65,6 +66,10 @@ class Debugger {
   bool slice();
   void stopped(DebugStop why);
   std::uint64_t slice_budget() const;
+  // debugger_source_settings.cpp: the watch list and the board kept per
+  // source file.
+  void follow_source(bool loaded);
+  void keep_source_settings();
 
   // debugger_view.cpp: the window.
   void build_window();
@@ -73,7 +78,7 @@ class Debugger {
   void show_place();
   void field_edited(int id, const std::string& text);
   void check_toggled(int id, bool ticked);
-  void ram_edited(int index, const std::string& text);
+  void ram_edited(int id, int index, const std::string& text);
 
   ui::Toolkit& ui_;
   Panes& panes_;
@@ -89,15 +94,22 @@ class Debugger {
   sim::Variant assembled_variant_ = sim::Variant::I8048;
   std::string assembled_text_;
   bool stale_ = false;  // the source changed since the session's program was assembled
+  int loads_ = 0;       // programs loaded into the session so far
 
-  // The state at the last stop: what changed since is shown in colour.
+  // The state at the last stop, and the one before it: what the last step
+  // or run changed is shown in colour until the next stop.
   sim::State last_stop_;
+  sim::State before_last_stop_;
   std::chrono::steady_clock::time_point last_view_;
   std::chrono::steady_clock::time_point run_started_;
   std::uint64_t run_started_cycles_ = 0;
   double cycles_per_ms_ = 2000.0;  // measured while running
   bool real_time_ = false;
   bool placed_ = false;  // the window was put beside the main window once
+  std::string source_key_;  // the source file the watch list and board belong to
+  std::vector<std::string> watch_names_;
+  std::string followed_text_;  // the editor's text when the source was last followed
+  bool customised_ = false;    // the user set a watch or the board for this source
 };
 
 }  // namespace zorvin::app

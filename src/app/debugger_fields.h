@@ -41,8 +41,13 @@ inline constexpr int kTime = 72;
 inline constexpr int kStopwatchCycles = 73;
 inline constexpr int kStopwatchTime = 74;
 inline constexpr int kRealTime = 75;
-inline constexpr int kWatch = 76;  // the value "Zurück bis Änderung" watches
+inline constexpr int kBackWatch = 76;  // the value "Zurück bis Änderung" watches
 inline constexpr int kRam = 80;
+inline constexpr int kExternalRam = 81;  // MOVX
+inline constexpr int kCode = 82;         // the code around the PC
+inline constexpr int kCallStack = 83;
+inline constexpr int kWatchNames = 84;  // what the watch list shows, as typed
+inline constexpr int kWatch = 85;
 
 }  // namespace zorvin::app::debug_field
 
@@ -73,6 +78,8 @@ inline constexpr int kButtonT1 = 161;
 inline constexpr int kButtonInt = 162;
 inline constexpr int kButtonPin = 163;      // on the pin named in kButtonPinName
 inline constexpr int kButtonPinName = 164;
+inline constexpr int kTypedHex = 165;       // a byte to send, in hexadecimal
+inline constexpr int kLedsActiveLow = 166;  // an LED lights at a low pin
 
 // The id of digit k of the 7-segment display.
 constexpr int digit_id(int k) { return k == 0 ? kDigit : kMoreDigits - 1 + k; }

@@ -1,6 +1,7 @@
 #include "app/debugger_line_map.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "text/editor_lines.h"
@@ -32,6 +33,25 @@ bool starts_with_word(std::string_view text, std::string_view word) {
          text[word.size()] == '"';
 }
 
+// A symbol's value as the listings write it: "0123H", "12", "1010B".
+std::optional<int> symbol_value(std::string_view text) {
+  text = trimmed(text);
+  if (text.empty() || text.size() > 12 || text.front() < '0' || text.front() > '9') return std::nullopt;
+  int base = 10;
+  const char last = static_cast<char>(text.back() | 0x20);
+  if (last == 'h') base = 16;
+  if (last == 'b' && text.find_first_not_of("01bB") == std::string_view::npos) base = 2;
+  if (last == 'h' || (base == 2 && last == 'b')) text.remove_suffix(1);
+  int value = 0;
+  for (char c : text) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : 99;
+    if (digit >= base) return std::nullopt;
+    value = value * base + digit;
+    if (value > 0xFFFF) return std::nullopt;
+  }
+  return value;
+}
+
 }  // namespace
 
 std::string included_file_name(const std::string& line) {
@@ -50,8 +70,20 @@ DebuggerLineMap::DebuggerLineMap(const asm48::LineTable& table, const asm48::Sou
                                  const std::string& source, const std::string& source_dir, std::uint8_t fill_byte)
     : source_lines_(split_lines(source)), source_dir_(source_dir), image_(kProgramAddresses, fill_byte) {
   line_of_.fill(0);
+  starts_.fill(false);
   for (const asm48::LineRecord& record : table.records) {
+    std::string label(record.label);
+    if (!label.empty() && label.back() == ':') label.pop_back();
+    if (!label.empty() && !record.is_equ) add_symbol(label, record.address, true);
+    if (record.is_equ)
+      if (const auto value = symbol_value(record.operand1)) add_symbol(std::string(record.mnemonic), *value, false);
     if (record.is_equ || record.code_size() == 0) continue;
+    if (record.address >= 0 && record.address < kProgramAddresses) {
+      starts_[static_cast<std::size_t>(record.address)] = true;
+      if (record.is_data)
+        for (int i = record.address; i < record.address + record.length && i < kProgramAddresses; ++i)
+          starts_[static_cast<std::size_t>(i)] = true;
+    }
     const auto code = table.code_of(record);
     for (std::size_t i = 0; i < code.size(); ++i) {
       const auto address = static_cast<std::size_t>(record.address) + i;
@@ -79,6 +111,36 @@ DebuggerLineMap::DebuggerLineMap(const asm48::LineTable& table, const asm48::Sou
   }
   std::stable_sort(expansions_.begin(), expansions_.end(),
                    [](const Expansion& a, const Expansion& b) { return a.address < b.address; });
+  for (const asm48::ListingLine& listed : listing.lines)
+    if (listed.address && !listed.bytes.empty() && *listed.address >= 0 && *listed.address < kProgramAddresses)
+      starts_[static_cast<std::size_t>(*listed.address)] = true;
+  // The extended dialect lists its symbols with their values.
+  for (const asm48::ListedSymbol& symbol : listing.symbols)
+    if (const auto value = symbol_value(symbol.value)) add_symbol(symbol.name, *value, false);
+}
+
+void DebuggerLineMap::add_symbol(std::string name, int value, bool label) {
+  auto& names = label ? labels_ : equates_;
+  for (const auto& [known_value, known_name] : names)
+    if (known_value == value && known_name == name) return;
+  names.emplace_back(value, std::move(name));
+}
+
+std::string DebuggerLineMap::name_of(int address) const {
+  for (const auto* names : {&labels_, &equates_})
+    for (const auto& [value, name] : *names)
+      if (value == address) return name;
+  return {};
+}
+
+std::optional<int> DebuggerLineMap::value_of(const std::string& name) const {
+  for (const auto* names : {&labels_, &equates_})
+    for (const auto& [value, known] : *names)
+      if (known.size() == name.size() && std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+          }))
+        return value;
+  return std::nullopt;
 }
 
 std::optional<int> DebuggerLineMap::line_of(int address) const {

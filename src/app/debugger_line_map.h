@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,6 +42,16 @@ class DebuggerLineMap {
 
   const std::vector<std::uint8_t>& image() const { return image_; }
 
+  // The label that stands at a code address, or else an equate of that
+  // value; empty when neither.
+  std::string name_of(int address) const;
+  // The value of a label or an equate (without regard to case), or none.
+  std::optional<int> value_of(const std::string& name) const;
+  // Whether an instruction (or a data byte) of the program begins here.
+  bool starts_code(int address) const {
+    return address >= 0 && address < kProgramAddresses && starts_[static_cast<std::size_t>(address)];
+  }
+
  private:
   struct Expansion {
     int address = 0;
@@ -50,7 +61,12 @@ class DebuggerLineMap {
     int occurrence = 0;  // how many lines of the same text came before it from the same editor line
   };
 
+  void add_symbol(std::string name, int value, bool label);
+
   std::array<int, kProgramAddresses> line_of_{};  // 0: no line
+  std::array<bool, kProgramAddresses> starts_{};
+  std::vector<std::pair<int, std::string>> labels_;   // (address, name) in source order
+  std::vector<std::pair<int, std::string>> equates_;  // (value, name)
   std::vector<std::pair<int, int>> first_address_;  // (line, address), ascending by line
   std::vector<Expansion> expansions_;               // ascending by address
   std::vector<std::string> source_lines_;

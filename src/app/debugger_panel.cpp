@@ -1,6 +1,7 @@
 #include "app/debugger_panel.h"
 
 #include "app/debugger_fields.h"
+#include "app/debugger_format.h"
 #include "app/ids.h"
 
 namespace zorvin::app {
@@ -82,10 +83,11 @@ DebuggerPanel::DebuggerPanel(ui::Toolkit& ui, DebuggerSession& session)
 
 void DebuggerPanel::build() {
   window_.create("Peripherie", 2);
-  const int leds = window_.add_group(0, "LEDs an den Pins");
+  const int leds = window_.add_group(0, "LEDs an den Pins (Bit 7 … 0)");
   window_.add_leds(leds, p::kLedsP1, 0, "P1");
   window_.add_leds(leds, p::kLedsP2, 1, "P2");
   window_.add_leds(leds, p::kLedsBus, 2, "BUS");
+  window_.add_check(leds, p::kLedsActiveLow, 3, 0, "leuchtet bei 0 (aktiv low)", true);
   for (int port = 0; port < 2; ++port) {
     const int group = window_.add_group(0, port == 0 ? "Schalter an P1 (angehakt = offen, 1)"
                                                      : "Schalter an P2 (angehakt = offen, 1)");
@@ -118,6 +120,11 @@ void DebuggerPanel::build() {
   window_.add_field(line, p::kLineState, 2, 0, "Zustand", 30, false);
   window_.add_text_view(line, p::kTerminal, 3, 12);
   window_.add_field(line, p::kTyped, 4, 0, "Eingabe", 30, true);
+  window_.add_history(p::kTyped);
+  window_.add_button_in_group(line, debug::kSendWithoutCr, 5, 0, "Senden ohne CR");
+  window_.add_button_in_group(line, debug::kClearTerminal, 5, 1, "Leeren");
+  window_.add_field(line, p::kTypedHex, 6, 0, "Byte (hex)", 4, true);
+  window_.add_button_in_group(line, debug::kSendHexByte, 6, 1, "Byte senden");
   for (int bit = 0; bit < 8; ++bit) {
     window_.set_check(p::kSwitchesP1 + bit, true);
     window_.set_check(p::kSwitchesP2 + bit, true);
@@ -125,8 +132,78 @@ void DebuggerPanel::build() {
   window_.set_text(p::kTx, pin_text(config_.tx));
   window_.set_text(p::kRx, pin_text(config_.rx));
   window_.set_text(p::kBaud, std::to_string(config_.baud));
-  window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
-  window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
+  first_settings_ = settings_text();
+  window_.on_field_edited([this](int id, const std::string& text) {
+    field_edited(id, text);
+    if (id != p::kTyped && id != p::kTypedHex && settings_changed_) settings_changed_();
+  });
+  window_.on_check_toggled([this](int id, bool ticked) {
+    check_toggled(id, ticked);
+    if ((id < p::kButtonT0 || id > p::kButtonPin) && settings_changed_) settings_changed_();
+  });
+}
+
+namespace {
+
+// The settings line's keys and the fields and boxes they stand for.
+struct Setting {
+  const char* key;
+  int id;
+  bool check;
+};
+
+constexpr Setting kSettings[] = {
+    {"Anzeige", p::kDigitPort, false},   {"Segmente", p::kDigitOrder, false}, {"Anode", p::kDigitAnode, true},
+    {"Stellen", p::kDigitSelect, false}, {"StelleBei0", p::kDigitSelectLow, true},
+    {"LEDsBei0", p::kLedsActiveLow, true}, {"TX", p::kTx, false}, {"RX", p::kRx, false},
+    {"Baud", p::kBaud, false},           {"Invertiert", p::kInvert, true}, {"Taster", p::kButtonPinName, false},
+};
+
+}  // namespace
+
+std::string DebuggerPanel::settings_text() const {
+  std::string text;
+  for (const Setting& setting : kSettings) {
+    if (!text.empty()) text += ';';
+    text += std::string(setting.key) + "=" +
+            (setting.check ? std::string(window_.checked(setting.id) ? "1" : "0") : window_.text(setting.id));
+  }
+  unsigned switches = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    switches |= window_.checked(p::kSwitchesP1 + bit) ? 1u << bit : 0u;
+    switches |= window_.checked(p::kSwitchesP2 + bit) ? 0x100u << bit : 0u;
+  }
+  return text + ";SchalterP1=" + hex_text(switches & 0xFF, 2) + ";SchalterP2=" + hex_text(switches >> 8, 2);
+}
+
+void DebuggerPanel::apply_settings(const std::string& text) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    const std::string item = text.substr(start, end - start);
+    start = end + 1;
+    const auto equals = item.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = item.substr(0, equals), value = item.substr(equals + 1);
+    if (key == "SchalterP1" || key == "SchalterP2") {
+      const auto bits = parse_hex(value, 0xFF);
+      const int first = key == "SchalterP1" ? p::kSwitchesP1 : p::kSwitchesP2;
+      for (int bit = 0; bits && bit < 8; ++bit) {
+        window_.set_check(first + bit, (*bits >> bit) & 1);
+        check_toggled(first + bit, (*bits >> bit) & 1);
+      }
+      continue;
+    }
+    for (const Setting& setting : kSettings) {
+      if (key != setting.key) continue;
+      if (setting.check) {
+        window_.set_check(setting.id, value == "1");
+        check_toggled(setting.id, value == "1");
+      } else {
+        field_edited(setting.id, value);
+      }
+    }
+  }
 }
 
 void DebuggerPanel::show() {
@@ -166,9 +243,7 @@ void DebuggerPanel::apply_line() {
 void DebuggerPanel::refresh() {
   if (!session_.loaded()) return;
   const sim::Simulator& sim = session_.simulator();
-  window_.set_leds(p::kLedsP1, sim.pin_level(sim::Port::P1));
-  window_.set_leds(p::kLedsP2, sim.pin_level(sim::Port::P2));
-  window_.set_leds(p::kLedsBus, sim.pin_level(sim::Port::Bus));
+  show_leds();
   if (digit_selects_.empty()) {
     window_.set_leds(p::kDigit, segments_now());
     for (int k = 1; k < MultiplexedDigits::kMaxDigits; ++k) window_.set_leds(p::digit_id(k), 0);
@@ -195,6 +270,42 @@ void DebuggerPanel::show_driven_switches() {
     window_.set_check(p::kSwitchesP1 + bit, ((sim.driven(sim::Port::P1) >> bit) & 1) != 0);
     window_.set_check(p::kSwitchesP2 + bit, ((sim.driven(sim::Port::P2) >> bit) & 1) != 0);
   }
+}
+
+void DebuggerPanel::show_leds() {
+  const sim::Simulator& sim = session_.simulator();
+  const std::uint8_t flip = leds_low_ ? 0xFF : 0x00;
+  window_.set_leds(p::kLedsP1, sim.pin_level(sim::Port::P1) ^ flip);
+  window_.set_leds(p::kLedsP2, sim.pin_level(sim::Port::P2) ^ flip);
+  window_.set_leds(p::kLedsBus, sim.pin_level(sim::Port::Bus) ^ flip);
+}
+
+// Bytes for the program's input pin, after what is still being sent.
+void DebuggerPanel::send(const std::string& bytes) {
+  if (!terminal_ || bytes.empty()) return;
+  const std::uint64_t now = session_.simulator().state().cycles;
+  typing_until_ = terminal_->type(bytes, std::max(now, typing_until_));
+}
+
+void DebuggerPanel::terminal_command(int command) {
+  if (command == debug::kClearTerminal) {
+    window_.set_all_text(p::kTerminal, "");
+    after_cr_ = false;
+    return;
+  }
+  if (command == debug::kSendWithoutCr) {
+    send(window_.text(p::kTyped));
+    window_.set_text(p::kTyped, "");
+    return;
+  }
+  const std::string typed = window_.text(p::kTypedHex);
+  const auto value = parse_hex(typed, 0xFF);
+  if (!value) {
+    window_.set_text(p::kLineState, "Kein Byte in Hex (00 bis FF): " + typed);
+    return;
+  }
+  send(std::string(1, static_cast<char>(*value)));
+  window_.set_text(p::kTypedHex, "");
 }
 
 std::uint8_t DebuggerPanel::segments_now() const {
@@ -237,9 +348,12 @@ void DebuggerPanel::push_button(int id, bool held) {
 void DebuggerPanel::field_edited(int id, const std::string& text) {
   if (id == p::kTyped) {
     if (!terminal_ || text.empty()) return;
-    const std::uint64_t now = session_.simulator().state().cycles;
-    typing_until_ = terminal_->type(text + "\r", std::max(now, typing_until_));
+    send(text + "\r");
     window_.set_text(p::kTyped, "");
+    return;
+  }
+  if (id == p::kTypedHex) {
+    if (!text.empty()) terminal_command(debug::kSendHexByte);
     return;
   }
   if (id == p::kDigitPort) {
@@ -303,6 +417,11 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
 void DebuggerPanel::check_toggled(int id, bool ticked) {
   if (id >= p::kButtonT0 && id <= p::kButtonPin) {
     push_button(id, ticked);
+    return;
+  }
+  if (id == p::kLedsActiveLow) {
+    leds_low_ = ticked;
+    if (session_.loaded()) show_leds();
     return;
   }
   if (id == p::kDigitAnode || id == p::kDigitSelectLow) {

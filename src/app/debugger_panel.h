@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,17 @@ class DebuggerPanel {
   void show_driven_switches();
 
   ui::ToolWindow& window() { return window_; }
+  // The board's settings as one line ("Anzeige=P1;Segmente=abcdefgp;…"),
+  // kept per source file, and set from such a line (unknown or bad values
+  // are left as they are).
+  std::string settings_text() const;
+  void apply_settings(const std::string& text);
+  // The settings as the panel was built with them.
+  const std::string& first_settings() const { return first_settings_; }
+  // Told whenever the user changes a setting.
+  void on_settings_changed(std::function<void()> handler) { settings_changed_ = std::move(handler); }
+  // The terminal's buttons: clear it, send without CR, send a hex byte.
+  void terminal_command(int command);
 
  private:
   void field_edited(int id, const std::string& text);
@@ -49,9 +61,13 @@ class DebuggerPanel {
   std::uint8_t segments_now() const;
   std::uint8_t selected_now() const;
   void push_button(int id, bool held);
+  void send(const std::string& bytes);
+  void show_leds();
 
   DebuggerSession& session_;
   ui::ToolWindow window_;
+  std::function<void()> settings_changed_;
+  std::string first_settings_;
   sim::SerialConfig config_;
   std::optional<sim::SerialTerminal> terminal_;
   std::size_t shown_chars_ = 0;
@@ -65,6 +81,7 @@ class DebuggerPanel {
   // The check boxes as ticked, read with every pin change of a running program.
   bool digit_anode_ = false;
   bool select_low_ = true;
+  bool leds_low_ = false;  // an LED lights at a low pin
   sim::PinRef button_pin_{sim::Port::P1, 0};
 };
 

@@ -1,5 +1,7 @@
 #include "app/debugger_session.h"
 
+#include <algorithm>
+
 namespace zorvin::app {
 
 void DebuggerSession::load(DebuggerLineMap lines, sim::Variant variant, std::uint64_t clock_hz) {
@@ -13,6 +15,7 @@ void DebuggerSession::load(DebuggerLineMap lines, sim::Variant variant, std::uin
   running_ = false;
   stopwatch_base_ = sim_.state().cycles;
   stop_message_.clear();
+  stack_wrapped_ = false;
 }
 
 void DebuggerSession::set_breakpoints(const std::vector<int>& addresses) {
@@ -22,7 +25,9 @@ void DebuggerSession::set_breakpoints(const std::vector<int>& addresses) {
 
 DebugStop DebuggerSession::step() {
   running_ = false;
+  const std::uint8_t depth = sim_.state().sp;
   const sim::RunResult result = history_.step(sim_);
+  if (depth == 7 && sim_.state().sp == 0) stack_wrapped_ = true;
   if (result.reason == sim::StopReason::UndefinedOpcode) return ended(result);
   return DebugStop::Step;
 }
@@ -75,6 +80,12 @@ DebugStop DebuggerSession::run_slice(std::uint64_t cycles) {
 }
 
 void DebuggerSession::stop() { running_ = false; }
+
+void DebuggerSession::set_cycles(std::uint64_t cycles) {
+  const std::uint64_t stopwatch = std::min(stopwatch_cycles(), cycles);
+  sim_.state().cycles = cycles;
+  stopwatch_base_ = cycles - stopwatch;
+}
 
 DebugStop DebuggerSession::ended(const sim::RunResult& result) {
   running_ = false;

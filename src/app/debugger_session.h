@@ -61,11 +61,19 @@ class DebuggerSession {
   DebugStop run_slice(std::uint64_t cycles);
   void stop();
 
+  // A step pushed a ninth return address: SP went round from 7 to 0 and
+  // the oldest one is overwritten (until the next load or reset).
+  bool stack_wrapped() const { return stack_wrapped_; }
+  void forget_stack_wrap() { stack_wrapped_ = false; }
+
   // The message of the last stop on an undefined opcode.
   const std::string& stop_message() const { return stop_message_; }
 
   std::uint64_t stopwatch_cycles() const { return sim_.state().cycles - stopwatch_base_; }
   void zero_stopwatch() { stopwatch_base_ = sim_.state().cycles; }
+  // The cycle count set by the user; the stopwatch keeps its figure where
+  // it can.
+  void set_cycles(std::uint64_t cycles);
 
  private:
   DebugStop ended(const sim::RunResult& result);
@@ -79,6 +87,7 @@ class DebuggerSession {
   int target_sp_ = -1;    // the stack depth it must have there (a call's return), or -1
   std::uint64_t stopwatch_base_ = 0;
   std::string stop_message_;
+  bool stack_wrapped_ = false;
 };
 
 // Whether the opcode is a call (one of the eight `call` opcodes).

@@ -2,12 +2,14 @@
 // changes in it.
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "app/debugger.h"
+#include "app/debugger_code.h"
+#include "app/debugger_watch.h"
 #include "app/debugger_fields.h"
 #include "app/debugger_format.h"
 #include "app/ids.h"
-#include "sim/trace_format.h"
 #include "ui/debug_marks.h"
 
 namespace zorvin::app {
@@ -44,6 +46,35 @@ const char* mode_text(sim::TimerMode mode) {
   }
 }
 
+// The mode typed as it is shown, or its first letters ("z" is ambiguous).
+std::optional<sim::TimerMode> mode_named(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  while (!text.empty() && text.front() == ' ') text.erase(0, 1);
+  if (text.empty()) return std::nullopt;
+  std::optional<sim::TimerMode> found;
+  for (sim::TimerMode mode : {sim::TimerMode::Stopped, sim::TimerMode::Timer, sim::TimerMode::Counter}) {
+    const std::string name = mode_text(mode);
+    if (text.size() > name.size()) continue;
+    if (g_ascii_strncasecmp(text.c_str(), name.c_str(), text.size()) != 0) continue;
+    if (found) return std::nullopt;
+    found = mode;
+  }
+  return found;
+}
+
+// A count typed in decimal, digits only.
+std::optional<std::uint64_t> parse_count(const std::string& text) {
+  std::uint64_t value = 0;
+  int digits = 0;
+  for (char c : text) {
+    if (c == ' ') continue;
+    if (c < '0' || c > '9' || ++digits > 15) return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (digits == 0) return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 void Debugger::build_window() {
@@ -62,7 +93,7 @@ void Debugger::build_window() {
   window_.add_field(registers, f::kPc, 0, 0, "PC", 4, true);
   window_.add_field(registers, f::kA, 0, 1, "A", 3, true);
   window_.add_field(registers, f::kPsw, 1, 0, "PSW", 4, true);
-  window_.add_field(registers, f::kSp, 1, 1, "SP", 3, true);
+  window_.add_field(registers, f::kSp, 1, 1, "SP (0-7)", 3, true);
   window_.add_check(registers, f::kCarry, 2, 0, "C", true);
   window_.add_check(registers, f::kAuxCarry, 2, 1, "AC", true);
   window_.add_check(registers, f::kF0, 3, 0, "F0", true);
@@ -70,7 +101,7 @@ void Debugger::build_window() {
   window_.add_check(registers, f::kBank, 4, 0, "BS (Bank 1)", true);
   window_.add_check(registers, f::kMemoryBank, 4, 1, "MBF", true);
   const int instruction = window_.add_group(0, "Befehl am PC");
-  window_.add_field(instruction, f::kInstruction, 0, 0, "", 22, false);
+  window_.add_field(instruction, f::kInstruction, 0, 0, "", 26, false);
   for (int bank = 0; bank < 2; ++bank) {
     const int group = window_.add_group(0, bank == 0 ? "Bank 0 (RAM 00H-07H)" : "Bank 1 (RAM 18H-1FH)");
     const int first = bank == 0 ? f::kBank0 : f::kBank1;
@@ -80,8 +111,8 @@ void Debugger::build_window() {
 
   const int timer = window_.add_group(1, "Zeitgeber / Zähler");
   window_.add_field(timer, f::kTimer, 0, 0, "T", 3, true);
-  window_.add_field(timer, f::kPrescaler, 0, 1, "Vorteiler", 3, false);
-  window_.add_field(timer, f::kTimerMode, 1, 0, "Modus", 9, false);
+  window_.add_field(timer, f::kPrescaler, 0, 1, "Vorteiler (0-1F)", 3, true);
+  window_.add_field(timer, f::kTimerMode, 1, 0, "Modus", 9, true);
   window_.add_check(timer, f::kTimerFlag, 1, 1, "TF", true);
   window_.add_check(timer, f::kInterruptEnabled, 2, 0, "EN I", true);
   window_.add_check(timer, f::kTimerInterruptEnabled, 2, 1, "EN TCNTI", true);
@@ -102,22 +133,31 @@ void Debugger::build_window() {
   const int time = window_.add_group(1, "Zeit");
   window_.add_field(time, f::kClock, 0, 0, "Takt (MHz)", 10, true);
   window_.add_check(time, f::kRealTime, 0, 1, "Echtzeit", true);
-  window_.add_field(time, f::kCycles, 1, 0, "Zyklen", 12, false);
+  window_.add_field(time, f::kCycles, 1, 0, "Zyklen (dez.)", 12, true);
   window_.add_field(time, f::kTime, 1, 1, "Zeit", 14, false);
-  window_.add_field(time, f::kStopwatchCycles, 2, 0, "Stoppuhr", 12, false);
+  window_.add_field(time, f::kStopwatchCycles, 2, 0, "Stoppuhr (dez.)", 12, false);
   window_.add_field(time, f::kStopwatchTime, 2, 1, "", 14, false);
   window_.add_button_in_group(time, debug::kZeroStopwatch, 3, 0, "Stoppuhr nullen");
 
   const int history = window_.add_group(1, "Verlauf");
-  window_.add_field(history, f::kWatch, 0, 0, "Beobachten", 10, true);
+  window_.add_field(history, f::kBackWatch, 0, 0, "Wert", 10, true);
   window_.add_button_in_group(history, debug::kBackToChange, 0, 1, "Zurück bis Änderung");
 
   const int ram = window_.add_group(2, "Interner RAM");
   window_.add_hex_grid(ram, f::kRam, 64);
+  const int xram = window_.add_group(2, "Externer RAM (MOVX)");
+  window_.add_hex_grid(xram, f::kExternalRam, 256, 4);
+  const int code = window_.add_group(1, "Code um den PC");
+  window_.add_text_view(code, f::kCode, 0, 9, 48);
+  const int stack = window_.add_group(2, "Aufrufe (Stapel RAM 08H-17H)");
+  window_.add_text_view(stack, f::kCallStack, 0, 5, 46);
+  const int watch = window_.add_group(2, "Beobachten: Namen, Register, RAM-Adressen, X:Adresse");
+  window_.add_field(watch, f::kWatchNames, 0, 0, "", 44, true);
+  window_.add_text_view(watch, f::kWatch, 1, 4, 46);
 
   window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
-  window_.on_cell_edited([this](int, int index, const std::string& text) { ram_edited(index, text); });
+  window_.on_cell_edited([this](int id, int index, const std::string& text) { ram_edited(id, index, text); });
   window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
   window_.set_status("Kein Programm geladen – F9 oder F7 assembliert und startet.");
 }
@@ -136,7 +176,9 @@ void Debugger::refresh(bool at_stop) {
   if (!session_.loaded()) return;
   const sim::Simulator& sim = session_.simulator();
   const sim::State& s = sim.state();
-  const sim::State& was = last_stop_;
+  // Running: what changed since the stop; stopped: what the last step or
+  // run changed (an edit in the window changes neither).
+  const sim::State& was = session_.running() ? last_stop_ : before_last_stop_;
   auto byte = [&](int id, std::uint8_t now, std::uint8_t before) { window_.set_text(id, hex_text(now, 2), now != before); };
   auto flag = [&](int id, bool now, bool before) { window_.set_check(id, now, now != before); };
 
@@ -152,14 +194,14 @@ void Debugger::refresh(bool at_stop) {
   flag(f::kF1, s.f1, was.f1);
   flag(f::kBank, s.bank1, was.bank1);
   flag(f::kMemoryBank, s.memory_bank1, was.memory_bank1);
-  window_.set_text(f::kInstruction, hex_text(s.pc, 3) + "H: " + sim::instruction_at(sim, s.pc));
+  window_.set_text(f::kInstruction, hex_text(s.pc, 3) + "H: " + named_instruction(sim, session_.lines(), s.pc));
   const int ram_size = sim.part().ram_size;
   for (int n = 0; n < 8; ++n) {
     byte(f::kBank0 + n, s.ram[static_cast<std::size_t>(n)], was.ram[static_cast<std::size_t>(n)]);
     byte(f::kBank1 + n, s.ram[static_cast<std::size_t>(24 + n)], was.ram[static_cast<std::size_t>(24 + n)]);
   }
   byte(f::kTimer, s.timer, was.timer);
-  window_.set_text(f::kPrescaler, std::to_string(s.prescaler));
+  window_.set_text(f::kPrescaler, hex_text(s.prescaler, 2), s.prescaler != was.prescaler);
   window_.set_text(f::kTimerMode, mode_text(s.timer_mode), s.timer_mode != was.timer_mode);
   flag(f::kTimerFlag, s.timer_flag, was.timer_flag);
   flag(f::kInterruptEnabled, s.interrupt_enabled, was.interrupt_enabled);
@@ -173,7 +215,7 @@ void Debugger::refresh(bool at_stop) {
   window_.set_check(f::kT0, sim.driven(sim::Port::T0) != 0);
   window_.set_check(f::kT1, sim.driven(sim::Port::T1) != 0);
   window_.set_check(f::kInt, sim.driven(sim::Port::Int) != 0);
-  window_.set_text(f::kCycles, std::to_string(s.cycles));
+  window_.set_text(f::kCycles, std::to_string(s.cycles), s.cycles != was.cycles);
   window_.set_text(f::kTime, time_text(sim.seconds(s.cycles)));
   window_.set_text(f::kStopwatchCycles, std::to_string(session_.stopwatch_cycles()));
   window_.set_text(f::kStopwatchTime, time_text(sim.seconds(session_.stopwatch_cycles())));
@@ -184,6 +226,18 @@ void Debugger::refresh(bool at_stop) {
   std::unique_ptr<bool[]> changed(new bool[ram_bytes]);
   for (std::size_t i = 0; i < ram_bytes; ++i) changed[i] = s.ram[i] != was.ram[i];
   window_.set_bytes(f::kRam, std::span(s.ram.data(), ram_bytes), std::span<const bool>(changed.get(), ram_bytes));
+  std::array<bool, 256> xram_changed{};
+  for (std::size_t i = 0; i < xram_changed.size(); ++i) xram_changed[i] = s.xram[i] != was.xram[i];
+  window_.set_bytes(f::kExternalRam, s.xram, xram_changed);
+  window_.set_all_text(f::kCode, code_around(sim, session_.lines(), 3, 5));
+  window_.set_all_text(f::kCallStack, call_stack(sim, session_.lines(), session_.stack_wrapped()));
+  std::vector<std::string> watched;
+  std::vector<bool> watched_changed;
+  for (const WatchLine& line : watch_lines(watch_names_, sim, was, session_.lines())) {
+    watched.push_back(line.text);
+    watched_changed.push_back(line.changed);
+  }
+  window_.set_lines(f::kWatch, watched, watched_changed);
   panel_.refresh();
   if (session_.running()) {
     window_.set_status("Läuft … " + std::string(sim.part().name) + ", PC " + hex_text(s.pc, 3) + "H");
@@ -199,6 +253,7 @@ void Debugger::show_place() {
   const sim::Simulator& sim = session_.simulator();
   const std::uint16_t pc = sim.state().pc;
   std::string place = std::string(sim.part().name) + " angehalten bei " + hex_text(pc, 3) + "H";
+  if (const std::string label = session_.lines().name_of(pc); !label.empty() && !stale_) place += " (" + label + ")";
   if (stale_) {
     ui::set_current_line(ui_, control::kEditor, -1);
     window_.set_status(place + " – Quelle geändert, keine Zeile");
@@ -207,7 +262,7 @@ void Debugger::show_place() {
   const auto line = session_.lines().line_of(pc);
   ui::set_current_line(ui_, control::kEditor, line ? *line - 1 : -1);
   if (!line) {
-    place += ", ohne Quellzeile: " + sim::instruction_at(sim, pc);
+    place += ", ohne Quellzeile: " + named_instruction(sim, session_.lines(), pc);
   } else {
     place += ", Zeile " + std::to_string(*line);
     const std::string origin = session_.lines().origin_of(pc);
@@ -217,8 +272,14 @@ void Debugger::show_place() {
 }
 
 void Debugger::field_edited(int id, const std::string& text) {
-  if (id == f::kWatch) {  // Return in the field runs back to the change
+  if (id == f::kBackWatch) {  // Return in the field runs back to the change
     back_to_change();
+    return;
+  }
+  if (id == f::kWatchNames) {
+    watch_names_ = watch_names(text);
+    keep_source_settings();
+    refresh(false);
     return;
   }
   if (id == f::kClock) {
@@ -234,7 +295,20 @@ void Debugger::field_edited(int id, const std::string& text) {
   if (!session_.loaded()) return;
   sim::Simulator& sim = session_.simulator();
   sim::State& s = sim.state();
-  const unsigned max = id == f::kPc ? 0xFFF : id == f::kSp ? 7 : 0xFF;
+  if (id == f::kTimerMode) {
+    if (const auto mode = mode_named(text)) s.timer_mode = *mode;
+    refresh(!session_.running());
+    return;
+  }
+  if (id == f::kCycles) {
+    if (const auto count = parse_count(text); count && !session_.running()) {
+      session_.set_cycles(*count);
+      panel_.attach();  // the terminal counts its bits from the new figure
+    }
+    refresh(!session_.running());
+    return;
+  }
+  const unsigned max = id == f::kPc ? 0xFFF : id == f::kSp ? 7 : id == f::kPrescaler ? 0x1F : 0xFF;
   const auto value = parse_hex(text, max);
   if (value) {
     const auto v = static_cast<std::uint8_t>(*value);
@@ -245,6 +319,7 @@ void Debugger::field_edited(int id, const std::string& text) {
     if (id >= f::kBank0 && id < f::kBank0 + 8) s.ram[static_cast<std::size_t>(id - f::kBank0)] = v;
     if (id >= f::kBank1 && id < f::kBank1 + 8) s.ram[static_cast<std::size_t>(24 + id - f::kBank1)] = v;
     if (id == f::kTimer) s.timer = v;
+    if (id == f::kPrescaler) s.prescaler = v;
     for (const PortRow& port : kPorts) {
       if (id == port.latch) latch_of(s, port.port) = v;
       if (id == port.input) sim.drive(port.port, v);
@@ -279,10 +354,13 @@ void Debugger::check_toggled(int id, bool ticked) {
   refresh(!session_.running());
 }
 
-void Debugger::ram_edited(int index, const std::string& text) {
-  if (!session_.loaded() || index >= session_.simulator().part().ram_size) return;
+void Debugger::ram_edited(int id, int index, const std::string& text) {
+  if (!session_.loaded()) return;
+  sim::State& s = session_.simulator().state();
+  const bool external = id == f::kExternalRam;
+  if (index < 0 || index >= (external ? 256 : session_.simulator().part().ram_size)) return;
   if (const auto value = parse_hex(text, 0xFF))
-    session_.simulator().state().ram[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(*value);
+    (external ? s.xram : s.ram)[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(*value);
   refresh(!session_.running());
 }
 

@@ -86,6 +86,8 @@ SettingsFileResult load_settings(Settings& settings, const std::string& path) {
     settings.clock_hz = clock >= 1000 && clock <= 100000000 ? clock : 6000000;
   }
   settings.source_dialects = read_source_dialects(ini);
+  settings.source_peripherals = read_source_dialects(ini, "Peripherie");
+  settings.source_watches = read_source_dialects(ini, "Beobachten");
   if (ini.select_group("Assembler")) settings.definitions = ini.read_text("Definitionen", "");
   ini.close();
   return {};
@@ -130,6 +132,8 @@ SettingsFileResult save_settings(const Settings& settings, const std::string& pa
     ini.write_text("LetzteQuelle", settings.last_source);
   }
   write_source_dialects(ini, settings.source_dialects);
+  write_source_dialects(ini, settings.source_peripherals, "Peripherie");
+  write_source_dialects(ini, settings.source_watches, "Beobachten");
   if (ini.select_group("Assembler") || !settings.definitions.empty()) ini.write_text("Definitionen", settings.definitions);
   if (!ini.close()) return not_saved(ini.problem());
   return {};

@@ -32,6 +32,8 @@ struct Settings {
   std::string last_source;               // [Zorvin] LetzteQuelle, written only when set
   std::int32_t clock_hz = 6000000;       // [Simulator] Takt: the simulated crystal in Hz
   std::vector<SourceDialect> source_dialects;  // [Dialekte]: chosen per source file, newest first
+  std::vector<SourceDialect> source_peripherals;  // [Peripherie]: the simulator's board per source file
+  std::vector<SourceDialect> source_watches;      // [Beobachten]: the debugger's watch list per source file
   std::string definitions;               // [Assembler] Definitionen: "NAME=WERT, NAME2" for F5
 };
 

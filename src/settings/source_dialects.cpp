@@ -28,9 +28,15 @@ void choose_dialect(std::vector<SourceDialect>& list, std::string_view path, std
   if (list.size() > kMaxSourceDialects) list.resize(kMaxSourceDialects);
 }
 
-std::vector<SourceDialect> read_source_dialects(IniStore& ini) {
+std::vector<SourceDialect> read_source_dialects(IniStore& ini) { return read_source_dialects(ini, kGroup); }
+
+void write_source_dialects(IniStore& ini, const std::vector<SourceDialect>& list) {
+  write_source_dialects(ini, list, kGroup);
+}
+
+std::vector<SourceDialect> read_source_dialects(IniStore& ini, std::string_view group) {
   std::vector<SourceDialect> list;
-  if (!ini.select_group(kGroup)) return list;
+  if (!ini.select_group(group)) return list;
   for (std::size_t number = 1; number <= kMaxSourceDialects; ++number) {
     const std::string value = ini.read_text(entry_key(number), "");
     const auto bar = value.find('|');
@@ -42,8 +48,8 @@ std::vector<SourceDialect> read_source_dialects(IniStore& ini) {
   return list;
 }
 
-void write_source_dialects(IniStore& ini, const std::vector<SourceDialect>& list) {
-  const bool there = ini.select_group(kGroup);
+void write_source_dialects(IniStore& ini, const std::vector<SourceDialect>& list, std::string_view group) {
+  const bool there = ini.select_group(group);
   if (!there && list.empty()) return;  // a file without choices gets no group
   const std::size_t count = std::min(list.size(), kMaxSourceDialects);
   for (std::size_t i = 0; i < count; ++i) ini.write_text(entry_key(i + 1), list[i].dialect + "|" + list[i].path);

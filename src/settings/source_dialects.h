@@ -31,5 +31,9 @@ void choose_dialect(std::vector<SourceDialect>& list, std::string_view path, std
 // entries without "|" or path; writing removes numbers no longer used.
 std::vector<SourceDialect> read_source_dialects(IniStore& ini);
 void write_source_dialects(IniStore& ini, const std::vector<SourceDialect>& list);
+// The same for other texts kept per source file in their own group (the
+// text before the "|" holds no "|").
+std::vector<SourceDialect> read_source_dialects(IniStore& ini, std::string_view group);
+void write_source_dialects(IniStore& ini, const std::vector<SourceDialect>& list, std::string_view group);
 
 }  // namespace zorvin::settings

@@ -4,40 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ui/tool_window_field.h"
 #include "ui/toolkit_internal.h"
 
 namespace zorvin::ui {
 
 using detail::SignalBlock;
 
-enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text };
-
-struct ToolWindow::Field {
-  ToolWindow* owner = nullptr;
-  int id = 0;
-  FieldKind kind = FieldKind::Entry;
-  GtkWidget* widget = nullptr;  // entry, check button or tree view
-  gulong handler = 0;           // its changed or toggled handler
-  bool typed = false;           // the user typed since the program last set the text
-  GtkListStore* store = nullptr;
-  int bytes = 0;
-  std::vector<bool> changed;
-  std::uint8_t levels = 0;  // LEDs
-  bool held = false;        // a push button that is down
-};
-
 namespace {
-
-// A field of the window with its owner, id and kind set.
-std::unique_ptr<ToolWindow::Field> new_field(ToolWindow* owner, int id, FieldKind kind) {
-  auto field = std::make_unique<ToolWindow::Field>();
-  field->owner = owner;
-  field->id = id;
-  field->kind = kind;
-  return field;
-}
-
-constexpr int kBytesPerRow = 16;
 
 constexpr const char* kStyle =
     ".zorvin-value { font-family: \"Liberation Mono\", monospace; }"
@@ -62,12 +36,6 @@ void mark_changed(GtkWidget* widget, bool changed) {
   } else {
     gtk_style_context_remove_class(style, "zorvin-changed");
   }
-}
-
-std::string hex_byte(std::uint8_t value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value));
-  return text;
 }
 
 void on_entry_changed(GtkEditable*, gpointer data) { static_cast<ToolWindow::Field*>(data)->typed = true; }
@@ -99,33 +67,18 @@ void on_push_released(GtkButton*, gpointer data) {
   field->owner->push_held(field, false);
 }
 
-void on_cell_signal(GtkCellRendererText* cell, gchar* path, gchar* text, gpointer data) {
-  auto* field = static_cast<ToolWindow::Field*>(data);
-  const int column = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(cell), "zorvin-column"));
-  const int index = std::atoi(path) * kBytesPerRow + column;
-  if (index < field->bytes) field->owner->cell_edited(field, index, text ? text : "");
-}
-
-void show_cell(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* row, gpointer data) {
-  auto* field = static_cast<ToolWindow::Field*>(data);
-  const int column = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(cell), "zorvin-column"));
-  GtkTreePath* path = gtk_tree_model_get_path(model, row);
-  const int index = gtk_tree_path_get_indices(path)[0] * kBytesPerRow + column;
-  gtk_tree_path_free(path);
-  gchar* text = nullptr;
-  gtk_tree_model_get(model, row, column + 1, &text, -1);
-  const bool changed = index < static_cast<int>(field->changed.size()) && field->changed[static_cast<std::size_t>(index)];
-  g_object_set(cell, "text", text ? text : "", "foreground", changed ? "#c00000" : nullptr, "weight",
-               changed ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, nullptr);
-  g_free(text);
-}
-
 gboolean draw_leds(GtkWidget* widget, cairo_t* cr, gpointer data) {
   const auto* field = static_cast<const ToolWindow::Field*>(data);
-  const double height = gtk_widget_get_allocated_height(widget);
+  const double height = gtk_widget_get_allocated_height(widget) - 12;  // the bit numbers below
   const double radius = std::min(height, 18.0) / 2 - 2;
   for (int i = 0; i < 8; ++i) {
     const bool on = (field->levels >> (7 - i)) & 1;
+    cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
+    cairo_set_font_size(cr, 10);
+    const char digit[2] = {static_cast<char>('7' - i), 0};
+    cairo_move_to(cr, 7 + i * 20, height + 10);
+    cairo_show_text(cr, digit);
+    cairo_new_path(cr);  // the circle starts where it is, not where the text ended
     cairo_arc(cr, 10 + i * 20, height / 2, radius, 0, 6.2832);
     if (on) {
       cairo_set_source_rgb(cr, 0.95, 0.1, 0.1);
@@ -213,7 +166,14 @@ void ToolWindow::create(const std::string& title, int columns) {
     gtk_box_pack_start(GTK_BOX(row), column, FALSE, FALSE, 0);
     columns_.push_back(column);
   }
-  gtk_box_pack_start(GTK_BOX(box), row, TRUE, TRUE, 0);
+  // The groups scroll in a window made smaller than they are (a small
+  // screen); it opens as large as they need.
+  GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
+  gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+  gtk_container_add(GTK_CONTAINER(scroller), row);
+  gtk_box_pack_start(GTK_BOX(box), scroller, TRUE, TRUE, 0);
   gtk_container_add(GTK_CONTAINER(window_), box);
 }
 
@@ -245,6 +205,11 @@ void ToolWindow::place_beside(GtkWindow* other) {
   if (monitor) {
     GdkRectangle work;
     gdk_monitor_get_workarea(monitor, &work);
+    // No larger than the screen: what does not fit scrolls.
+    if (natural.width > work.width || natural.height > work.height)
+      gtk_window_resize(GTK_WINDOW(window_), std::min(natural.width, work.width),
+                        std::min(natural.height, std::max(work.height - 40, 200)));
+    own_width = std::min(own_width, work.width);
     left = std::max(work.x, std::min(left, work.x + work.width - own_width));
   }
   gtk_window_move(GTK_WINDOW(window_), left, y);
@@ -292,8 +257,9 @@ void ToolWindow::add_field(int group, int id, int row, int column, const std::st
   gtk_entry_set_max_width_chars(entry, chars);
   gtk_widget_set_halign(field->widget, GTK_ALIGN_START);  // as wide as asked, not as its column
   gtk_widget_set_valign(field->widget, GTK_ALIGN_CENTER);
+  // A read-only field takes the focus too: a click into it must not leave
+  // the keys going to the field that had it before.
   gtk_editable_set_editable(GTK_EDITABLE(entry), editable);
-  if (!editable) gtk_widget_set_can_focus(field->widget, FALSE);
   gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
   field->handler = g_signal_connect(entry, "changed", G_CALLBACK(on_entry_changed), field.get());
   g_signal_connect(entry, "activate", G_CALLBACK(on_entry_activate), field.get());
@@ -335,43 +301,10 @@ void ToolWindow::add_button_in_group(int group, int command, int row, int column
   buttons_by_command_[command] = widget;
 }
 
-void ToolWindow::add_hex_grid(int group, int id, int bytes) {
-  auto field = new_field(this, id, FieldKind::Grid);
-  field->bytes = bytes;
-  std::vector<GType> types(kBytesPerRow + 1, G_TYPE_STRING);
-  field->store = gtk_list_store_newv(static_cast<gint>(types.size()), types.data());
-  for (int address = 0; address < bytes; address += kBytesPerRow) {
-    GtkTreeIter row;
-    gtk_list_store_append(field->store, &row);
-    gtk_list_store_set(field->store, &row, 0, hex_byte(static_cast<std::uint8_t>(address)).c_str(), -1);
-  }
-  field->widget = gtk_tree_view_new_with_model(GTK_TREE_MODEL(field->store));
-  g_object_unref(field->store);  // the view holds it
-  GtkTreeView* view = GTK_TREE_VIEW(field->widget);
-  gtk_tree_view_set_enable_search(view, FALSE);
-  gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
-  GtkCellRenderer* address_cell = gtk_cell_renderer_text_new();
-  g_object_set(address_cell, "foreground", "#606060", nullptr);
-  gtk_tree_view_insert_column_with_attributes(view, -1, "", address_cell, "text", 0, nullptr);
-  for (int column = 0; column < kBytesPerRow; ++column) {
-    GtkCellRenderer* cell = gtk_cell_renderer_text_new();
-    g_object_set(cell, "editable", TRUE, "xpad", 1, nullptr);
-    g_object_set_data(G_OBJECT(cell), "zorvin-column", GINT_TO_POINTER(column));
-    g_signal_connect(cell, "edited", G_CALLBACK(on_cell_signal), field.get());
-    char title[4];
-    std::snprintf(title, sizeof title, "%X", static_cast<unsigned>(column));
-    GtkTreeViewColumn* shown = gtk_tree_view_column_new_with_attributes(title, cell, nullptr);
-    gtk_tree_view_column_set_cell_data_func(shown, cell, show_cell, field.get(), nullptr);
-    gtk_tree_view_append_column(view, shown);
-  }
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, 0, 0, 1, 1);
-  fields_[id] = std::move(field);
-}
-
 void ToolWindow::add_leds(int group, int id, int row, const std::string& caption) {
   auto field = new_field(this, id, FieldKind::Leds);
   field->widget = gtk_drawing_area_new();
-  gtk_widget_set_size_request(field->widget, 8 * 20, 20);
+  gtk_widget_set_size_request(field->widget, 8 * 20, 32);
   g_signal_connect(field->widget, "draw", G_CALLBACK(draw_leds), field.get());
   GtkWidget* label = gtk_label_new(caption.c_str());
   gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
@@ -391,19 +324,6 @@ void ToolWindow::add_segments(int group, int id, int row, int column) {
   fields_[id] = std::move(field);
 }
 
-void ToolWindow::add_text_view(int group, int id, int row, int lines) {
-  auto field = new_field(this, id, FieldKind::Text);
-  field->widget = gtk_text_view_new();
-  gtk_text_view_set_editable(GTK_TEXT_VIEW(field->widget), FALSE);
-  gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(field->widget), FALSE);
-  gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(field->widget), GTK_WRAP_CHAR);
-  gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
-  GtkWidget* frame = detail::scrolled(field->widget);
-  gtk_widget_set_size_request(frame, 60 * 8, lines * 18);
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), frame, 0, row, 8, 1);
-  fields_[id] = std::move(field);
-}
-
 void ToolWindow::set_leds(int id, std::uint8_t levels) {
   Field* field = find(id);
   if (!field || (field->kind != FieldKind::Leds && field->kind != FieldKind::Segments) || field->levels == levels)
@@ -415,38 +335,6 @@ void ToolWindow::set_leds(int id, std::uint8_t levels) {
 std::uint8_t ToolWindow::leds(int id) const {
   Field* field = find(id);
   return field && (field->kind == FieldKind::Leds || field->kind == FieldKind::Segments) ? field->levels : 0;
-}
-
-void ToolWindow::append_text(int id, const std::string& text) {
-  Field* field = find(id);
-  if (!field || field->kind != FieldKind::Text || text.empty()) return;
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
-  GtkTextIter end;
-  gtk_text_buffer_get_end_iter(buffer, &end);
-  gtk_text_buffer_insert(buffer, &end, text.c_str(), static_cast<gint>(text.size()));
-  // A terminal keeps its last lines, not everything ever received.
-  constexpr int kKeptLines = 2000;
-  const int lines = gtk_text_buffer_get_line_count(buffer);
-  if (lines > kKeptLines) {
-    GtkTextIter start, cut;
-    gtk_text_buffer_get_start_iter(buffer, &start);
-    gtk_text_buffer_get_iter_at_line(buffer, &cut, lines - kKeptLines);
-    gtk_text_buffer_delete(buffer, &start, &cut);
-  }
-  gtk_text_buffer_get_end_iter(buffer, &end);
-  GtkTextMark* mark = gtk_text_buffer_get_insert(buffer);
-  gtk_text_buffer_place_cursor(buffer, &end);
-  gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(field->widget), mark);
-}
-
-std::string ToolWindow::all_text(int id) const {
-  Field* field = find(id);
-  if (!field || field->kind != FieldKind::Text) return {};
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
-  GtkTextIter start, end;
-  gtk_text_buffer_get_bounds(buffer, &start, &end);
-  GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
-  return text ? text.get() : "";
 }
 
 ToolWindow::Field* ToolWindow::find(int id) const {
@@ -504,48 +392,6 @@ void ToolWindow::set_editable(int id, bool editable) {
   }
 }
 
-void ToolWindow::set_bytes(int id, std::span<const std::uint8_t> bytes, std::span<const bool> changed) {
-  Field* field = find(id);
-  if (!field || field->kind != FieldKind::Grid) return;
-  field->changed.assign(changed.begin(), changed.end());
-  GtkTreeModel* model = GTK_TREE_MODEL(field->store);
-  GtkTreeIter row;
-  // As many rows as the bytes need (parts differ in their RAM).
-  const int rows = (static_cast<int>(bytes.size()) + kBytesPerRow - 1) / kBytesPerRow;
-  field->bytes = static_cast<int>(bytes.size());
-  while (gtk_tree_model_iter_n_children(model, nullptr) > rows &&
-         gtk_tree_model_iter_nth_child(model, &row, nullptr, gtk_tree_model_iter_n_children(model, nullptr) - 1))
-    gtk_list_store_remove(field->store, &row);
-  for (int n = gtk_tree_model_iter_n_children(model, nullptr); n < rows; ++n) {
-    gtk_list_store_append(field->store, &row);
-    gtk_list_store_set(field->store, &row, 0, hex_byte(static_cast<std::uint8_t>(n * kBytesPerRow)).c_str(), -1);
-  }
-  bool more = gtk_tree_model_get_iter_first(model, &row);
-  for (std::size_t start = 0; more; start += kBytesPerRow, more = gtk_tree_model_iter_next(model, &row)) {
-    for (int column = 0; column < kBytesPerRow; ++column) {
-      const std::size_t index = start + static_cast<std::size_t>(column);
-      const std::string text = index < bytes.size() ? hex_byte(bytes[index]) : std::string();
-      gchar* old = nullptr;
-      gtk_tree_model_get(model, &row, column + 1, &old, -1);
-      if (!old || text != old) gtk_list_store_set(field->store, &row, column + 1, text.c_str(), -1);
-      g_free(old);
-    }
-  }
-  gtk_widget_queue_draw(field->widget);  // the changed marks
-}
-
-std::string ToolWindow::cell_text(int id, int index) const {
-  Field* field = find(id);
-  if (!field || field->kind != FieldKind::Grid || index < 0 || index >= field->bytes) return {};
-  GtkTreeIter row;
-  if (!gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(field->store), &row, nullptr, index / kBytesPerRow)) return {};
-  gchar* text = nullptr;
-  gtk_tree_model_get(GTK_TREE_MODEL(field->store), &row, index % kBytesPerRow + 1, &text, -1);
-  std::string result = text ? text : "";
-  g_free(text);
-  return result;
-}
-
 GtkWidget* ToolWindow::widget(int id) const {
   Field* field = find(id);
   return field ? field->widget : nullptr;
@@ -558,6 +404,13 @@ GtkWidget* ToolWindow::button(int command) const {
 
 void ToolWindow::field_edited(Field* field) {
   field->typed = false;
+  if (field->keeps_history) {
+    const std::string text = gtk_entry_get_text(GTK_ENTRY(field->widget));
+    constexpr std::size_t kKept = 100;
+    if (!text.empty() && (field->history.empty() || field->history.back() != text)) field->history.push_back(text);
+    if (field->history.size() > kKept) field->history.erase(field->history.begin());
+    field->history_at = field->history.size();
+  }
   if (edited_) edited_(field->id, gtk_entry_get_text(GTK_ENTRY(field->widget)));
 }
 

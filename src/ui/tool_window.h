@@ -53,13 +53,17 @@ class ToolWindow {
   // (false); checked() is true while it is held.
   void add_push_button(int group, int id, int row, int column, const std::string& caption);
   // A grid of bytes in hexadecimal, 16 to a row, each cell editable.
-  void add_hex_grid(int group, int id, int bytes);
+  // With `rows` > 0 only that many rows show at once; the rest scroll.
+  void add_hex_grid(int group, int id, int bytes, int rows = 0);
+  // Up and Down in the field bring back what was entered in it before.
+  void add_history(int id);
   // A row of 8 LEDs with a caption, bit 7 on the left (set_leds).
   void add_leds(int group, int id, int row, const std::string& caption);
   // A 7-segment digit (set_segments: bit 0 = a ... bit 6 = g, bit 7 = dot).
   void add_segments(int group, int id, int row, int column);
   // A read-only text of `lines` lines that grows at its end (append_text).
-  void add_text_view(int group, int id, int row, int lines);
+  // `chars` wide (0: room for a terminal's 60).
+  void add_text_view(int group, int id, int row, int lines, int chars = 0);
 
   // --- contents --------------------------------------------------------------
   // A status line below the buttons.
@@ -79,6 +83,11 @@ class ToolWindow {
   std::uint8_t leds(int id) const;
   void append_text(int id, const std::string& text);
   std::string all_text(int id) const;
+  // Replaces the whole text of a text view (no event).
+  void set_all_text(int id, const std::string& text);
+  // The lines of a text view, those marked in `changed` in the colour of a
+  // value that just changed.
+  void set_lines(int id, const std::vector<std::string>& lines, const std::vector<bool>& changed);
   GtkWidget* widget(int id) const;  // a field, check box or grid (tests)
   GtkWidget* button(int command) const;
 

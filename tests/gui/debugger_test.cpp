@@ -125,7 +125,7 @@ TEST_F(Debugging, BreakpointFromTheGutterThenStepsThroughTheDelayTheTableAndTheT
   EXPECT_EQ(field(f::kP1Latch), "01");
   EXPECT_EQ(field(f::kP1Pins), "01");
   EXPECT_EQ(field(f::kTimerMode), "Zeitgeber");
-  EXPECT_EQ(field(f::kPrescaler), "9");  // 9 cycles since strt t
+  EXPECT_EQ(field(f::kPrescaler), "09");  // 9 cycles since strt t
   EXPECT_EQ(field(f::kCycles), "16");
   EXPECT_EQ(field(f::kTime), "40,0 µs");  // 16 cycles of 2.5 µs at 6 MHz
   EXPECT_NE(debugger().window().status().find("Haltepunkt"), std::string::npos);
@@ -198,7 +198,8 @@ TEST_F(Debugging, BreakpointFromTheGutterThenStepsThroughTheDelayTheTableAndTheT
 TEST_F(Debugging, ValuesChangedInTheWindowCodeWithoutALineStopwatchAndAnEditThatEndsTheRun) {
   start_app();
   app().panes().set_editor_text(kTimerProgram);
-  key(GDK_KEY_F7);
+  key(GDK_KEY_F7);  // loads: stands before the first instruction
+  key(GDK_KEY_F7);  // jmp start
   EXPECT_EQ(current_line(), 10);
   ui::ToolWindow& window = debugger().window();
 
@@ -242,7 +243,7 @@ TEST_F(Debugging, ValuesChangedInTheWindowCodeWithoutALineStopwatchAndAnEditThat
 
   // The user's edit: the run no longer fits, and the window says so.
   type_into_editor("; neu\n");
-  EXPECT_NE(messages().find("Simulator: Die Quelle wurde geändert"), std::string::npos);
+  EXPECT_NE(messages().find("Simulator: Quelle geändert."), std::string::npos) << messages();
   EXPECT_NE(window.status().find("Quelle geändert"), std::string::npos);
   // The next step assembles again: the same code keeps the state.
   key(GDK_KEY_F7);
@@ -266,6 +267,7 @@ TEST_F(Debugging, CodeOfAnIncludedFileAndOfAMacroIsTracedToWhereItCameFrom) {
   answer_next_requester(dir_ + "/haupt.asm");
   app().dispatch_command(command::kLoadSource);
   pump(50);
+  key(GDK_KEY_F7);  // loaded, before the first instruction
   key(GDK_KEY_F7);  // the first inc a of the expansion
   EXPECT_EQ(current_line(), 6);
   EXPECT_NE(debugger().window().status().find("aus Makro oder Schleife in Zeile 6: inc a"), std::string::npos)
@@ -517,6 +519,7 @@ TEST_F(Debugging, ThePanelShowsTheLedsTakesTheSwitchesAndEchoesWhatIsTypedIntoTh
   start_app();
   app().panes().set_editor_text(panel_test::kEcho);
   app().dispatch_command(debug::kShowPanel);
+  key(GDK_KEY_F7);  // loaded
   key(GDK_KEY_F7);  // orl p2,#80H
   ui::ToolWindow& panel = debugger().panel().window();
   ASSERT_TRUE(panel.visible());
@@ -628,7 +631,7 @@ TEST_F(Debugging, RunsBackToTheLastChangeOfAWatchedValue) {
   key(GDK_KEY_F9);
   ASSERT_EQ(current_line(), 19);
   ASSERT_GT(cycles(), 16u);
-  debugger().window().set_text(f::kWatch, "R4");
+  debugger().window().set_text(f::kBackWatch, "R4");
   app().dispatch_command(debug::kBackToChange);
   pump(20);
   EXPECT_EQ(current_line(), 19);
@@ -639,10 +642,100 @@ TEST_F(Debugging, RunsBackToTheLastChangeOfAWatchedValue) {
   pump(20);
   EXPECT_EQ(cycles(), 0u);
   EXPECT_NE(debugger().window().status().find("R4 hat sich im Verlauf nicht geändert"), std::string::npos);
-  debugger().window().set_text(f::kWatch, "R9");
+  debugger().window().set_text(f::kBackWatch, "R9");
   app().dispatch_command(debug::kBackToChange);
   pump(20);
   EXPECT_NE(debugger().window().status().find("ist kein Wert des Simulators"), std::string::npos);
 }
+TEST_F(Debugging, TheTerminalSendsWithoutCrAndHexBytesKeepsAHistoryAndIsCleared) {
+  start_app();
+  app().panes().set_editor_text(panel_test::kEcho);
+  app().dispatch_command(debug::kShowPanel);
+  ui::ToolWindow& panel = debugger().panel().window();
+  auto terminal = [&] { return panel.all_text(panel_field::kTerminal); };
+  press_key(editor(), GDK_KEY_F9);
+  pump(50);
+  ASSERT_TRUE(debugger().running());
+  GtkWidget* typed = panel.widget(panel_field::kTyped);
+  gtk_entry_set_text(GTK_ENTRY(typed), "eins");
+  g_signal_emit_by_name(typed, "activate");
+  EXPECT_TRUE(pump_until([&] { return terminal() == "eins\n"; }, 5000)) << terminal();
+  gtk_entry_set_text(GTK_ENTRY(typed), "ab");
+  g_signal_emit_by_name(panel.button(debug::kSendWithoutCr), "clicked");
+  EXPECT_TRUE(pump_until([&] { return terminal() == "eins\nab"; }, 5000)) << terminal();
+  EXPECT_EQ(panel.text(panel_field::kTyped), "");
+  // A byte in hexadecimal; one that is none is refused with a reason.
+  struct Byte {
+    const char* typed;
+    const char* shown;
+  };
+  for (const Byte& byte : {Byte{"41", "eins\nabA"}, Byte{"1bh", "eins\nabA<1B>"}, Byte{"G1", "eins\nabA<1B>"}}) {
+    gtk_entry_set_text(GTK_ENTRY(panel.widget(panel_field::kTypedHex)), byte.typed);
+    g_signal_emit_by_name(panel.button(debug::kSendHexByte), "clicked");
+    pump(50);
+    EXPECT_TRUE(pump_until([&] { return terminal() == byte.shown; }, 5000)) << byte.typed << ": " << terminal();
+  }
+  EXPECT_NE(panel.text(panel_field::kLineState).find("Kein Byte in Hex"), std::string::npos);
+  // Up and Down bring back what was entered.
+  gtk_entry_set_text(GTK_ENTRY(typed), "zwei");
+  g_signal_emit_by_name(typed, "activate");
+  pump(20);
+  gtk_widget_grab_focus(typed);
+  for (const auto& [keyval, shown] : std::vector<std::pair<guint, std::string>>{
+           {GDK_KEY_Up, "zwei"}, {GDK_KEY_Up, "eins"}, {GDK_KEY_Up, "eins"}, {GDK_KEY_Down, "zwei"}, {GDK_KEY_Down, ""}}) {
+    press_key(typed, keyval);
+    EXPECT_EQ(panel.text(panel_field::kTyped), shown);
+  }
+  g_signal_emit_by_name(panel.button(debug::kClearTerminal), "clicked");
+  pump(20);
+  EXPECT_EQ(terminal(), "");
+  app().dispatch_command(debug::kStop);
+  pump(20);
+}
+
+TEST_F(Debugging, BoardAndWatchListBelongToTheSourceFileAndLedsShowTheirPolarity) {
+  write_file("a.asm", "        ORG 0\n        MOV R2,#5\nHALT:   JMP HALT\n");
+  write_file("b.asm", "        ORG 0\n        MOV R3,#7\nHALT:   JMP HALT\n");
+  start_app();
+  auto load = [&](const std::string& name) {
+    answer_next_requester(dir_ + "/" + name);
+    app().dispatch_command(command::kLoadSource);
+    pump(50);
+    key(GDK_KEY_F5);
+  };
+  ui::ToolWindow& panel = debugger().panel().window();
+  ui::ToolWindow& window = debugger().window();
+  auto set = [&](ui::ToolWindow& in, int id, const char* text) {
+    gtk_entry_set_text(GTK_ENTRY(in.widget(id)), text);
+    g_signal_emit_by_name(in.widget(id), "activate");
+    pump(10);
+  };
+  load("a.asm");
+  set(panel, panel_field::kDigitPort, "P2");
+  set(window, f::kWatchNames, "r2, halt x:10h");
+  load("b.asm");  // a file of its own: the board as it first was
+  EXPECT_EQ(panel.text(panel_field::kDigitPort), "P1");
+  EXPECT_EQ(window.text(f::kWatchNames), "");
+  set(panel, panel_field::kDigitPort, "BUS");
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(panel.widget(panel_field::kLedsActiveLow)), TRUE);
+  set(window, f::kWatchNames, "r3");
+  load("a.asm");
+  EXPECT_EQ(panel.text(panel_field::kDigitPort), "P2");
+  EXPECT_FALSE(panel.checked(panel_field::kLedsActiveLow));
+  EXPECT_EQ(window.text(f::kWatchNames), "r2, halt, x:10h");
+  key(GDK_KEY_F7);
+  key(GDK_KEY_F7);  // mov r2,#5
+  EXPECT_EQ(window.all_text(f::kWatch), "r2 = 05H\nhalt (RAM 02H) = 05H\nx:10h = 00H");
+  load("b.asm");
+  EXPECT_EQ(panel.text(panel_field::kDigitPort), "BUS");
+  EXPECT_TRUE(panel.checked(panel_field::kLedsActiveLow));
+  EXPECT_EQ(panel.leds(panel_field::kLedsP1), 0x00);  // P1 high: LEDs to ground... here to the supply, dark
+  // Kept in the settings file with the source's path.
+  bool found = false;
+  for (const auto& entry : app().settings().source_peripherals)
+    found = found || (entry.path.ends_with("/a.asm") && entry.dialect.find("Anzeige=P2;") != std::string::npos);
+  EXPECT_TRUE(found);
+}
+
 }  // namespace
 }  // namespace zorvin::test

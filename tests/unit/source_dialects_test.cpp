@@ -69,6 +69,32 @@ TEST(SourceDialects, SettingsFileKeepsChoicesAndDefinitionsBesideTheUsersLines) 
   EXPECT_NE(after.find("Datei1 = tasm|"), std::string::npos);
 }
 
+TEST(SourceDialects, TheSimulatorsBoardAndWatchListKeepTheirOwnGroups) {
+  TempDir dir;
+  const std::string path = dir.file("zorvin.ini");
+  Settings settings;
+  const std::string board = "Anzeige=P1;Segmente=abc-efgp;Stellen=P2.0 P2.1;SchalterP1=FF";
+  choose_dialect(settings.source_peripherals, "/home/u/a.asm", board);
+  choose_dialect(settings.source_watches, "/home/u/a.asm", "r2, zaehler; x:30h");
+  choose_dialect(settings.source_dialects, "/home/u/a.asm", "tasm");
+  ASSERT_TRUE(save_settings(settings, path).ok);
+  Settings loaded;
+  load_settings(loaded, path);
+  struct Kept {
+    const std::vector<SourceDialect>& list;
+    std::string text;
+  };
+  for (const Kept& kept : {Kept{loaded.source_peripherals, board}, Kept{loaded.source_watches, "r2, zaehler; x:30h"},
+                           Kept{loaded.source_dialects, "tasm"}}) {
+    ASSERT_EQ(kept.list.size(), 1u) << kept.text;
+    EXPECT_EQ(kept.list[0].path, "/home/u/a.asm");
+    EXPECT_EQ(kept.list[0].dialect, kept.text);
+  }
+  const std::string file = read_file(path);
+  EXPECT_NE(file.find("[Peripherie]\nDatei1 = " + board + "|/home/u/a.asm\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("[Beobachten]\nDatei1 = r2, zaehler; x:30h|/home/u/a.asm\n"), std::string::npos) << file;
+}
+
 TEST(SourceDialects, HandEditedGroupSkipsBrokenEntriesAndDoubles) {
   TempDir dir;
   const std::string path = dir.file("zorvin.ini");

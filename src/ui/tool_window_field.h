@@ -1,0 +1,53 @@
+// What the tool window keeps of each field, shared by the files that build
+// and fill its kinds (tool_window.cpp, tool_window_views.cpp).
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/tool_window.h"
+
+namespace zorvin::ui {
+
+enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text };
+
+struct ToolWindow::Field {
+  ToolWindow* owner = nullptr;
+  int id = 0;
+  FieldKind kind = FieldKind::Entry;
+  GtkWidget* widget = nullptr;  // entry, check button or tree view
+  gulong handler = 0;           // its changed or toggled handler
+  bool typed = false;           // the user typed since the program last set the text
+  GtkListStore* store = nullptr;
+  int bytes = 0;
+  std::vector<bool> changed;
+  std::uint8_t levels = 0;  // LEDs
+  bool held = false;        // a push button that is down
+  bool keeps_history = false;
+  std::vector<std::string> history;  // what was entered, oldest first
+  std::size_t history_at = 0;        // the entry shown; history.size(): the text being typed
+};
+
+// A field of the window with its owner, id and kind set.
+inline std::unique_ptr<ToolWindow::Field> new_field(ToolWindow* owner, int id, FieldKind kind) {
+  auto field = std::make_unique<ToolWindow::Field>();
+  field->owner = owner;
+  field->id = id;
+  field->kind = kind;
+  return field;
+}
+
+inline constexpr int kBytesPerRow = 16;
+
+inline std::string hex_byte(std::uint8_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value));
+  return text;
+}
+
+}  // namespace zorvin::ui
