@@ -33,6 +33,7 @@ struct Settings {
   std::int32_t clock_hz = 6000000;       // [Simulator] Takt: the simulated crystal in Hz
   std::vector<SourceDialect> source_dialects;  // [Dialekte]: chosen per source file, newest first
   std::string definitions;               // [Assembler] Definitionen: "NAME=WERT, NAME2" for F5
+  bool symbols_open = false;             // [Zorvin] Symbole: the "Symbole" pane was open at the end
 };
 
 // The window geometry and splitter positions of a first start; the other
