@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "cli_fixture.h"
 
@@ -141,6 +142,33 @@ TEST_F(Cli, HostileFilesAreRefusedAndTheSourceIsNeverOverwritten) {
   EXPECT_EQ(cut_short.status, 1);
   EXPECT_EQ(cut_short.out.find("Zeile: 2 -> hier steht ein 00H-Byte in der Quelldatei"), 0u) << cut_short.out;
   EXPECT_EQ(read_file(dir_ / "q.asm"), cut);
+}
+
+// The listing file's cycle column: 1 or 2 per instruction, none for data,
+// for org lines or for a macro call's own line, in both dialects.
+TEST_F(Cli, ListingFileGivesTheCyclesOfEachInstruction) {
+  struct Case {
+    const char* source;
+    std::vector<const char*> rows;
+  };
+  const Case cases[] = {
+      {"        org 0\ndelay:  mov r7,#10\nloop:   djnz r7,loop\n        db 1\n        nop\n        ret\n",
+       {"Zeile  Adr  Code       Zyk  Quelle\n", "    1  0000                         org 0\n",
+        "    2  0000 BF 0A        2  delay:  mov r7,#10\n", "    3  0002 EF 02        2  loop:   djnz r7,loop\n",
+        "    4  0004 01                      db 1\n", "    5  0005 00           1          nop\n",
+        "    6  0006 83           2          ret\n"}},
+      {"cpu 8048\ntwice macro v\n db v,v\n endm\nstart: twice 3\n movx a,@r0\n inc a\n jmp start\n",
+       {"    5  0000                 start: twice 3\n", "    5+ 0000 03 03            db 3,3\n",
+        "    6  0002 80           2   movx a,@r0\n", "    7  0003 17           1   inc a\n",
+        "    8  0004 04 00        2   jmp start\n"}},
+  };
+  for (const Case& c : cases) {
+    write_file(dir_ / "zyklen.asm", c.source);
+    const Outcome result = assemble("--listing-file zyklen.lst zyklen.asm");
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    const std::string listing = read_file(dir_ / "zyklen.lst");
+    for (const char* row : c.rows) EXPECT_NE(listing.find(row), std::string::npos) << row << "\nin\n" << listing;
+  }
 }
 
 TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
