@@ -179,7 +179,7 @@ TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
   EXPECT_EQ(read_file(dir_ / "hallowelt.hex"),
             ":10000000040D0004090000040B00930093C5E500F3\r\n:02001000040FDB\r\n:00000001FF\r\n");
   const std::string plain_listing = read_file(dir_ / "hallowelt.lst");
-  EXPECT_NE(plain_listing.find("    4  0000 04 0D        2  JMP START\n"), std::string::npos) << plain_listing;
+  EXPECT_NE(plain_listing.find("    4  0000 04 0D        2     JMP START\n"), std::string::npos) << plain_listing;
   EXPECT_NE(plain_listing.find("Programmger\xFCst"), std::string::npos) << "8-bit text like the source";
   EXPECT_NE(plain_listing.find("\nHAUPT                   000FH\n"), std::string::npos) << plain_listing;
 
@@ -195,7 +195,7 @@ TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
   EXPECT_EQ(read_file(dir_ / "out.hex"), ":040000004242040074\r\n:00000001FF\r\n");
   const std::string listing = read_file(dir_ / "out.lst");
   for (const char* row : {"    6  0000                 start: twice VALUE\n", "    6+ 0000 42 42            db VALUE,VALUE\n",
-                          "    7  0002 04 00        2  jmp start\n", "\nVALUE                   0042H\n"})
+                          "    7  0002 04 00        2   jmp start\n", "\nVALUE                   0042H\n"})
     EXPECT_NE(listing.find(row), std::string::npos) << row << "\nin\n" << listing;
 
   // DATE and TIME come from SOURCE_DATE_EPOCH (UTC) for reproducible images.
