@@ -190,6 +190,7 @@ void App::remember_splitters() {
 }
 
 void App::on_window_resized(int window) {
+  if (window == window::kSymbols) return fit_symbols_pane();
   const ui::Rect inner = ui_.window_inner_size(window::kMain);
   if (window == window::kMain) {
     settings_.window_geometry[0].height = inner.height;

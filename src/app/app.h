@@ -113,6 +113,7 @@ class App {
   void collect_symbols();  // after a successful assembly
   void show_symbols();     // as filtered
   void symbols_event(const ui::Event& event);
+  void fit_symbols_pane();  // the field and the list follow the window's size
 
   // Dividers that leave every pane in sight (dividers.cpp).
   void fit_dividers(int width, int height);

@@ -32,6 +32,7 @@ void App::open_symbols_pane() {
                          ui::WindowStyle::Main, window::kMain))
       return;
     ui_.set_window_icon(window::kSymbols, image::kWindowIcon);
+    ui_.set_minimum_size(window::kSymbols, 200, 150);
     ui_.create_entry(window::kSymbols, control::kSymbolFilter, {kGap, kGap, kWidth - 2 * kGap, kFilterHeight}, "");
     ui_.create_list(window::kSymbols, control::kSymbolList, kMonoFont);
     ui_.place_in_control_area(window::kSymbols, control::kSymbolList,
@@ -44,6 +45,13 @@ void App::open_symbols_pane() {
   ui_.focus(control::kSymbolFilter);
   settings_.symbols_open = true;
   ui_.set_menu_item_tick(command::kShowSymbols, true);
+}
+
+void App::fit_symbols_pane() {
+  const ui::Rect inner = ui_.window_inner_size(window::kSymbols);
+  if (inner.width <= 2 * kGap || inner.height <= 3 * kGap + kFilterHeight) return;
+  ui_.set_control_size(control::kSymbolFilter, inner.width - 2 * kGap, kFilterHeight);
+  ui_.set_control_size(control::kSymbolList, inner.width - 2 * kGap, inner.height - 3 * kGap - kFilterHeight);
 }
 
 void App::close_symbols_pane() {
