@@ -29,6 +29,7 @@ bool App::start(const std::string& file_to_open) {
   ui_.on_text_edited([this](int control) {
     if (control == control::kEditor) panes_.follow_edits();
     if (control == control::kEditor) debugger_.source_edited();
+    if (control == control::kEditor) assembled_program_.reset();  // its lines no longer hold
   });
   // Noted in the toolkit's signal; the question and the loading wait for
   // the loop, out of the drag's way.
@@ -46,6 +47,10 @@ bool App::start(const std::string& file_to_open) {
   } else {
     panes_.focus_editor();  // ready for typing, as after loading
   }
+  if (settings_.symbols_open) {
+    open_symbols_pane();
+    panes_.focus_editor();
+  }
   return true;
 }
 
@@ -59,13 +64,17 @@ void App::finish() {
   if (!saved.ok && ui_.has_window(window::kMain))
     ui_.message_box("Fehler", saved.message, ui::MessageIcon::Error, false);
   serial_ports_.close(-1);
+  // The pane's open state is saved above; its window goes with the program.
+  if (ui_.has_window(window::kSymbols)) ui_.close_window(window::kSymbols);
   if (ui_.has_window(window::kMain)) ui_.close_window(window::kMain);
 }
 
 void App::handle(const ui::Event& event) {
+  if (event.window == window::kSymbols && event.kind != ui::EventKind::Command) return symbols_event(event);
   switch (event.kind) {
     case ui::EventKind::Timer:
       if (event.id == kCursorTimer) panes_.update_cursor_display();
+      if (event.id == kCursorTimer) show_selection_cycles();
       break;
     case ui::EventKind::Control:
       // Editor changes were marked already, when the toolkit reported them.
@@ -143,6 +152,12 @@ void App::dispatch_command(int id) {
     case command::kDefinitions:
       edit_definitions();
       break;
+    case command::kAnalyse:
+      analyse_program();
+      break;
+    case command::kShowSymbols:
+      toggle_symbols_pane();
+      break;
     default:
       if (id >= dialect::kAutomatic && id <= dialect::kLast) {
         choose_dialect(id);
@@ -175,6 +190,7 @@ void App::remember_splitters() {
 }
 
 void App::on_window_resized(int window) {
+  if (window == window::kSymbols) return fit_symbols_pane();
   const ui::Rect inner = ui_.window_inner_size(window::kMain);
   if (window == window::kMain) {
     settings_.window_geometry[0].height = inner.height;

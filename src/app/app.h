@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/program.h"
+#include "analysis/symbols.h"
 #include "app/debugger.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
@@ -97,6 +99,22 @@ class App {
   asm48::RunOptions run_options();
   void edit_definitions();
 
+  // "Ausführen → Analyse" and the cycles of the selection in the status
+  // bar (analysis_commands.cpp).
+  void build_analysis_menu();
+  void analyse_program();
+  void show_selection_cycles();
+  std::string instruction_tip(int line) const;  // line 0-based; empty where no instruction starts
+
+  // The "Symbole" pane (symbols_pane.cpp).
+  void toggle_symbols_pane();
+  void open_symbols_pane();
+  void close_symbols_pane();
+  void collect_symbols();  // after a successful assembly
+  void show_symbols();     // as filtered
+  void symbols_event(const ui::Event& event);
+  void fit_symbols_pane();  // the field and the list follow the window's size
+
   // Dividers that leave every pane in sight (dividers.cpp).
   void fit_dividers(int width, int height);
 
@@ -121,6 +139,12 @@ class App {
   bool text_from_image_ = false;  // the text was disassembled from an image ("Binärdatei öffnen…")
   std::string requested_file_;  // dropped or picked from the recent files, opened by the loop
   ui::FileKind requested_kind_ = ui::FileKind::Source;  // as it was opened before
+  // The program of the last successful assembly, while the editor's text
+  // is still the one assembled (the selection's cycles need its lines).
+  std::optional<analysis::Program> assembled_program_;
+  std::string shown_cycles_;  // in the status bar now
+  std::vector<analysis::SymbolEntry> symbols_;        // of the last successful assembly
+  std::vector<analysis::SymbolEntry> shown_symbols_;  // the pane's rows, as filtered
   std::string dialect_;  // chosen for the editor's text; empty: recognised from it
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;

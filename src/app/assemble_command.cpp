@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "analysis/analysis.h"
 #include "app/app.h"
 #include "app/ids.h"
 #include "asm/run_messages.h"
@@ -29,6 +30,7 @@ void App::assemble() {
   // Included files of the extended dialect are found beside the source.
   const std::string source_dir = files::folder_of(panes_.source_path());
   asm48::AssemblyResult result;
+  assembled_program_.reset();
   assembler_.set_options(run_options());
   try {
     result = assembler_.run(panes_.editor_text(), source_dir);
@@ -64,6 +66,9 @@ void App::assemble() {
     // A binary that was meant to be written and was not is no success.
     if (!panes_.source_path().empty() && !output.image_written) summary = std::string(output::kOutputsNotSaved);
     debugger_.program_assembled(assembler_, panes_.editor_text(), source_dir);
+    // For the selection's cycles and "Analyse"; the listing is kept (see start()).
+    assembled_program_ = analysis::program_of_run(assembler_, analysis::names_upi_part(panes_.editor_text()));
+    collect_symbols();
   }
   panes_.append_message(summary);
   panes_.scroll_messages_to_end();

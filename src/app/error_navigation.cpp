@@ -32,6 +32,7 @@ void App::mark_error_lines(const std::vector<asm48::Diagnostic>& errors) {
 // The marks belong to a text that is gone once the editor gets a new one.
 void App::forget_error_lines() {
   error_lines_.clear();
+  assembled_program_.reset();
   debugger_.source_replaced();
   ui_.set_line_marks(control::kEditor, {});
 }

@@ -12,6 +12,7 @@ inline constexpr int kEmulatorSettings = 4;
 inline constexpr int kInfo = 5;
 inline constexpr int kEntryPoints = 6;  // asked for by "Binärdatei öffnen…"
 inline constexpr int kDefinitions = 9;
+inline constexpr int kSymbols = 10;  // the "Symbole" pane
 }  // namespace window
 
 namespace control {
@@ -20,6 +21,8 @@ inline constexpr int kMessages = 2;
 inline constexpr int kListing = 3;
 inline constexpr int kInnerSplitter = 14;  // editor above, messages below
 inline constexpr int kOuterSplitter = 15;  // editor and messages left, listing right
+inline constexpr int kSymbolFilter = 190;  // the "Symbole" pane's filter and list
+inline constexpr int kSymbolList = 191;
 }  // namespace control
 
 namespace command {
@@ -36,6 +39,8 @@ inline constexpr int kFillFF = 9;
 inline constexpr int kInfo = 10;
 inline constexpr int kOpenBinary = 11;
 inline constexpr int kDefinitions = 12;
+inline constexpr int kAnalyse = 13;       // "Ausführen → Analyse"
+inline constexpr int kShowSymbols = 14;   // "Fenster → Symbole"
 }  // namespace command
 
 // "Ausführen → Dialekt": automatic, then the plain dialect, then each
@@ -126,6 +131,7 @@ inline constexpr int kBulb = 16;
 namespace status {
 inline constexpr int kCursor = 0;
 inline constexpr int kFile = 1;
+inline constexpr int kCycles = 2;  // the cycles of the editor's selection
 }  // namespace status
 
 // F5 shows this many error messages, and marks only their lines: enough to

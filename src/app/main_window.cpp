@@ -57,8 +57,10 @@ void App::build_main_window() {
   build_menus_and_toolbar();
   build_panes();
   debugger_.attach_editor();
+  ui_.show_line_tips(control::kEditor, [this](int line) { return instruction_tip(line); });
   ui_.add_status_field(window::kMain, status::kCursor, 200, 0.5f);
   ui_.add_status_field(window::kMain, status::kFile, -1, 0.0f);
+  ui_.add_status_field(window::kMain, status::kCycles, 320, 0.0f);
   ui_.set_status_text(status::kCursor, "Zeile: 1, Spalte: 1");
   ui_.set_status_text(status::kFile, "Datei: keine");
   ui_.start_timer(window::kMain, kCursorTimer, 200);
@@ -92,11 +94,14 @@ void App::build_menus_and_toolbar() {
   ui_.add_menu_item(menu::kRun, command::kAssemble, "Assembler\tF5", image::kAssemble);
   ui_.add_menu_item(menu::kRun, command::kTransfer, "EPROM Emulator\tF6", image::kChip);
   build_dialect_menu();
+  build_analysis_menu();
   build_error_navigation();
 
   debugger_.build_menu();
 
   ui_.add_menu(window::kMain, menu::kWindow, "Fenster");
+  ui_.add_menu_item(menu::kWindow, command::kShowSymbols, "Symbole");
+  ui_.set_menu_item_tick(command::kShowSymbols, false);  // a check item: ticked while the pane is open
   ui_.add_menu_item(menu::kWindow, command::kInfo, "Info", image::kInfo);
 
   ui_.add_tool_button(window::kMain, command::kNewSource, image::kNew, "Quelle neu");

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "analysis/cycles.h"
 #include "text/editor_lines.h"
 #include "text/unicode_text.h"
 
@@ -21,8 +22,9 @@ std::string address_text(std::int32_t address) {
 }
 
 // "  12+ 0010 23 41 39 23  text": line number, "+" for expansions, address,
-// up to four bytes; further bytes continue on rows of their own.
-void append_line(std::string& out, const asm48::ListingLine& line) {
+// up to four bytes (and the cycles where a program is given); further bytes
+// continue on rows of their own.
+void append_line(std::string& out, const asm48::ListingLine& line, const analysis::Program* program) {
   char number[16];
   std::snprintf(number, sizeof number, "%5d%c ", static_cast<int>(line.line_no), line.expansion ? '+' : ' ');
   std::size_t at = 0;
@@ -37,6 +39,10 @@ void append_line(std::string& out, const asm48::ListingLine& line) {
     }
     code.resize(3 * kBytesPerRow, ' ');
     row += code;
+    if (program) {
+      const int cycles = at == 0 && line.address && !line.bytes.empty() ? analysis::cycles_at(*program, *line.address) : 0;
+      row += cycles > 0 ? "  " + std::to_string(cycles) : std::string(3, ' ');
+    }
     if (at == 0) row += "  " + line.text;
     while (!row.empty() && row.back() == ' ') row.pop_back();
     out += row + "\n";
@@ -84,12 +90,13 @@ asm48::SourceListing plain_source_listing(std::string_view source_text, const as
   return listing;
 }
 
-std::string listing_file_text(const asm48::SourceListing& listing, std::string_view title) {
+std::string listing_file_text(const asm48::SourceListing& listing, std::string_view title,
+                              const analysis::Program* program) {
   std::string out;
   out += "Listing ";
   out += title;
-  out += "\n\nZeile  Adr  Code          Quelle\n";
-  for (const asm48::ListingLine& line : listing.lines) append_line(out, line);
+  out += program ? "\n\nZeile  Adr  Code       Zyk  Quelle\n" : "\n\nZeile  Adr  Code          Quelle\n";
+  for (const asm48::ListingLine& line : listing.lines) append_line(out, line, program);
   out += "\nSymbole\n";
   for (const asm48::ListedSymbol& symbol : listing.symbols) {
     std::string row = symbol.name;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/program.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
 
@@ -15,6 +16,9 @@ namespace zorvin::output {
 asm48::SourceListing plain_source_listing(std::string_view source_text, const asm48::LineTable& table);
 
 // The file's text (UTF-8; the caller writes it as 8-bit text like a source).
-std::string listing_file_text(const asm48::SourceListing& listing, std::string_view title);
+// With the run's program, a column "Zyk" gives the machine cycles of each
+// instruction line (none for data).
+std::string listing_file_text(const asm48::SourceListing& listing, std::string_view title,
+                              const analysis::Program* program = nullptr);
 
 }  // namespace zorvin::output

@@ -80,7 +80,10 @@ SettingsFileResult load_settings(Settings& settings, const std::string& path) {
   if (ini.select_group("Speicher") && parse_prefixed_number(ini.read_text("Wert", "0")) == 255) {
     settings.fill_byte = 0xFF;
   }
-  if (ini.select_group("Zorvin")) settings.last_source = ini.read_text("LetzteQuelle", "");
+  if (ini.select_group("Zorvin")) {
+    settings.last_source = ini.read_text("LetzteQuelle", "");
+    settings.symbols_open = ini.read_integer("Symbole", 0) == 1;
+  }
   if (ini.select_group("Simulator")) {
     const std::int32_t clock = ini.read_integer("Takt", 6000000);
     settings.clock_hz = clock >= 1000 && clock <= 100000000 ? clock : 6000000;
@@ -131,6 +134,7 @@ SettingsFileResult save_settings(const Settings& settings, const std::string& pa
     ini.select_group("Zorvin");
     ini.write_text("LetzteQuelle", settings.last_source);
   }
+  if (ini.select_group("Zorvin") || settings.symbols_open) ini.write_integer("Symbole", settings.symbols_open ? 1 : 0);
   write_source_dialects(ini, settings.source_dialects);
   write_source_dialects(ini, settings.source_peripherals, "Peripherie");
   write_source_dialects(ini, settings.source_watches, "Beobachten");

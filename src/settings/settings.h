@@ -35,6 +35,7 @@ struct Settings {
   std::vector<SourceDialect> source_peripherals;  // [Peripherie]: the simulator's board per source file
   std::vector<SourceDialect> source_watches;      // [Beobachten]: the debugger's watch list per source file
   std::string definitions;               // [Assembler] Definitionen: "NAME=WERT, NAME2" for F5
+  bool symbols_open = false;             // [Zorvin] Symbole: the "Symbole" pane was open at the end
 };
 
 // The window geometry and splitter positions of a first start; the other

@@ -32,6 +32,11 @@ void on_position_changed(GObject*, GParamSpec*, gpointer data) {
 }
 
 void on_clicked(GtkWidget*, gpointer data) { raise(static_cast<ControlRecord*>(data), ControlKind::Clicked); }
+void on_entry_changed(GtkEditable*, gpointer data) { raise(static_cast<ControlRecord*>(data), ControlKind::PositionChanged); }
+void on_row_chosen(GtkTreeSelection*, gpointer data) { raise(static_cast<ControlRecord*>(data), ControlKind::Clicked); }
+void on_row_activated(GtkTreeView*, GtkTreePath*, GtkTreeViewColumn*, gpointer data) {
+  raise(static_cast<ControlRecord*>(data), ControlKind::Activated);
+}
 
 // A link counts as clicked when a left or right button is pressed and
 // released over it.
@@ -267,6 +272,17 @@ void Toolkit::cursor_position(int id, int& line, int& column) const {
   gtk_text_buffer_get_iter_at_mark(buffer, &cursor, gtk_text_buffer_get_insert(buffer));
   line = gtk_text_iter_get_line(&cursor);
   column = gtk_text_iter_get_line_offset(&cursor);
+}
+
+bool Toolkit::selected_lines(int id, int& first, int& last) const {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return false;
+  GtkTextIter start, end;
+  if (!gtk_text_buffer_get_selection_bounds(buffer_of(control), &start, &end)) return false;
+  first = gtk_text_iter_get_line(&start);
+  last = gtk_text_iter_get_line(&end);
+  if (last > first && gtk_text_iter_starts_line(&end)) --last;
+  return true;
 }
 
 void Toolkit::scroll_to_line(int id, int line) {
@@ -582,6 +598,44 @@ void Toolkit::create_entry(int window, int id, Rect rect, const std::string& tex
   control->type = ControlType::Entry;
   g_signal_connect(entry, "activate", G_CALLBACK(on_clicked), control);
   put_fixed(window, entry, rect);
+}
+
+namespace {
+
+gboolean on_line_tooltip(GtkWidget* widget, gint x, gint y, gboolean keyboard, GtkTooltip* tooltip, gpointer data) {
+  GtkTextView* view = GTK_TEXT_VIEW(widget);
+  GtkTextIter at;
+  if (keyboard) {
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
+    gtk_text_buffer_get_iter_at_mark(buffer, &at, gtk_text_buffer_get_insert(buffer));
+  } else {
+    int buffer_x = 0, buffer_y = 0;
+    gtk_text_view_window_to_buffer_coords(view, GTK_TEXT_WINDOW_WIDGET, x, y, &buffer_x, &buffer_y);
+    if (!gtk_text_view_get_iter_at_location(view, &at, buffer_x, buffer_y)) return FALSE;
+  }
+  const std::string text = (*static_cast<Toolkit::LineTip*>(data))(gtk_text_iter_get_line(&at));
+  if (text.empty()) return FALSE;
+  gtk_tooltip_set_text(tooltip, text.c_str());
+  return TRUE;
+}
+
+}  // namespace
+
+void Toolkit::show_line_tips(int id, LineTip tip) {
+  Control* control = find_control(id);
+  if (!control || control->type != ControlType::TextView) return;
+  gtk_widget_set_has_tooltip(control->inner, TRUE);
+  g_signal_connect_data(control->inner, "query-tooltip", G_CALLBACK(on_line_tooltip), new LineTip(std::move(tip)),
+                        [](gpointer data, GClosure*) { delete static_cast<LineTip*>(data); }, GConnectFlags(0));
+}
+
+void Toolkit::watch_changes(int id) {
+  Control* control = find_control(id);
+  if (!control) return;
+  if (control->type == ControlType::Entry) g_signal_connect(control->inner, "changed", G_CALLBACK(on_entry_changed), control);
+  if (control->type != ControlType::List) return;
+  g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(control->inner)), "changed", G_CALLBACK(on_row_chosen), control);
+  g_signal_connect(control->inner, "row-activated", G_CALLBACK(on_row_activated), control);
 }
 
 void Toolkit::create_check_box(int window, int id, Rect rect, const std::string& text, bool ticked) {

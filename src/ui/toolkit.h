@@ -168,6 +168,9 @@ class Toolkit {
   int line_count(int id) const;
   std::string line_text(int id, int line) const;
   void cursor_position(int id, int& line, int& column) const;  // 0-based, characters
+  // The lines (0-based) a selection spans; false without one. A selection
+  // that ends at the start of a line leaves that line out.
+  bool selected_lines(int id, int& first, int& last) const;
   void scroll_to_line(int id, int line);
   // Brings the end of the last line into view, also when it wraps.
   void scroll_to_end(int id);
@@ -196,6 +199,14 @@ class Toolkit {
   std::vector<std::string> rows(int id) const;
   void select_row(int id, int row);
   int selected_row(int id) const;
+  // A tooltip over the text view's lines: `tip` gives the text for a line
+  // (0-based), none where it gives an empty text.
+  using LineTip = std::function<std::string(int line)>;
+  void show_line_tips(int id, LineTip tip);
+  // Reports each change as a control event: an entry's text as it is typed
+  // (PositionChanged), a list's chosen row (Clicked, also when the program
+  // chooses) and Return or a double-click on a row (Activated).
+  void watch_changes(int id);
 
   // Splitters.
   int splitter_position(int id) const;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "cli_fixture.h"
 
@@ -143,6 +144,33 @@ TEST_F(Cli, HostileFilesAreRefusedAndTheSourceIsNeverOverwritten) {
   EXPECT_EQ(read_file(dir_ / "q.asm"), cut);
 }
 
+// The listing file's cycle column: 1 or 2 per instruction, none for data,
+// for org lines or for a macro call's own line, in both dialects.
+TEST_F(Cli, ListingFileGivesTheCyclesOfEachInstruction) {
+  struct Case {
+    const char* source;
+    std::vector<const char*> rows;
+  };
+  const Case cases[] = {
+      {"        org 0\ndelay:  mov r7,#10\nloop:   djnz r7,loop\n        db 1\n        nop\n        ret\n",
+       {"Zeile  Adr  Code       Zyk  Quelle\n", "    1  0000                         org 0\n",
+        "    2  0000 BF 0A        2  delay:  mov r7,#10\n", "    3  0002 EF 02        2  loop:   djnz r7,loop\n",
+        "    4  0004 01                      db 1\n", "    5  0005 00           1          nop\n",
+        "    6  0006 83           2          ret\n"}},
+      {"cpu 8048\ntwice macro v\n db v,v\n endm\nstart: twice 3\n movx a,@r0\n inc a\n jmp start\n",
+       {"    5  0000                 start: twice 3\n", "    5+ 0000 03 03            db 3,3\n",
+        "    6  0002 80           2   movx a,@r0\n", "    7  0003 17           1   inc a\n",
+        "    8  0004 04 00        2   jmp start\n"}},
+  };
+  for (const Case& c : cases) {
+    write_file(dir_ / "zyklen.asm", c.source);
+    const Outcome result = assemble("--listing-file zyklen.lst zyklen.asm");
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    const std::string listing = read_file(dir_ / "zyklen.lst");
+    for (const char* row : c.rows) EXPECT_NE(listing.find(row), std::string::npos) << row << "\nin\n" << listing;
+  }
+}
+
 TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
   write_file(dir_ / "hallowelt.asm", kExample);
   Outcome result = assemble("--hex hallowelt.hex --listing-file hallowelt.lst hallowelt.asm");
@@ -151,7 +179,7 @@ TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
   EXPECT_EQ(read_file(dir_ / "hallowelt.hex"),
             ":10000000040D0004090000040B00930093C5E500F3\r\n:02001000040FDB\r\n:00000001FF\r\n");
   const std::string plain_listing = read_file(dir_ / "hallowelt.lst");
-  EXPECT_NE(plain_listing.find("    4  0000 04 0D           JMP START\n"), std::string::npos) << plain_listing;
+  EXPECT_NE(plain_listing.find("    4  0000 04 0D        2     JMP START\n"), std::string::npos) << plain_listing;
   EXPECT_NE(plain_listing.find("Programmger\xFCst"), std::string::npos) << "8-bit text like the source";
   EXPECT_NE(plain_listing.find("\nHAUPT                   000FH\n"), std::string::npos) << plain_listing;
 
@@ -166,8 +194,8 @@ TEST_F(Cli, IntelHexOfTheUsedRangeAndAListingFileForBothDialects) {
   EXPECT_EQ(read_file(dir_ / "sub" / "main.bin"), std::string("\x42\x42\x04\x00", 4));
   EXPECT_EQ(read_file(dir_ / "out.hex"), ":040000004242040074\r\n:00000001FF\r\n");
   const std::string listing = read_file(dir_ / "out.lst");
-  for (const char* row : {"    6  0000              start: twice VALUE\n", "    6+ 0000 42 42         db VALUE,VALUE\n",
-                          "    7  0002 04 00         jmp start\n", "\nVALUE                   0042H\n"})
+  for (const char* row : {"    6  0000                 start: twice VALUE\n", "    6+ 0000 42 42            db VALUE,VALUE\n",
+                          "    7  0002 04 00        2   jmp start\n", "\nVALUE                   0042H\n"})
     EXPECT_NE(listing.find(row), std::string::npos) << row << "\nin\n" << listing;
 
   // DATE and TIME come from SOURCE_DATE_EPOCH (UTC) for reproducible images.

@@ -269,7 +269,8 @@ int main(int argc, char** argv) {
     const auto listing = assembler.extended() ? assembler.extended_listing()
                                               : zorvin::output::plain_source_listing(source.text, assembler.table());
     const std::string title = std::filesystem::path(options->source).filename().string();
-    written &= save_text(*options->listing_file, zorvin::output::listing_file_text(listing, title), "Listing");
+    const auto program = zorvin::analysis::program_of_run(assembler, zorvin::analysis::names_upi_part(source.text));
+    written &= save_text(*options->listing_file, zorvin::output::listing_file_text(listing, title, &program), "Listing");
   }
   // A file that was not written must not end in a line that reads as success.
   print_line(written ? result.summary : std::string(zorvin::output::kOutputsNotSaved));

@@ -1,5 +1,6 @@
 #include "document_check.h"
 
+#include "analysis/analysis.h"
 #include "asm/dialect/dialects.h"
 #include "asm/dialect/recognition.h"
 #include "asm/ext/pass.h"
@@ -21,9 +22,24 @@ asm48::DialectChoice dialect_of(const std::string& text, const asm48::RunOptions
   return choice;
 }
 
+// The findings and routine cycles of a successful run, as the window's
+// "Analyse" and zorvin-asm --analyse have them.
+void add_analysis(DocumentCheck& check, const asm48::Assembler& assembler, const std::string& text) {
+  const analysis::Analysis result = analysis::analyse(analysis::program_of_run(assembler, analysis::names_upi_part(text)));
+  check.findings = result.findings;
+  for (const analysis::RoutineCycles& routine : result.routines) {
+    const std::string figures = "Zyklen ab " + result.program.name_of(routine.entry) + " bis " +
+                                analysis::hex_address(routine.cycles.last) + ": " + routine.cycles.figures();
+    if (const std::int32_t line = result.program.line_at(routine.entry); line > 0) check.cycles_by_line.emplace(line, figures);
+    if (const auto label = result.program.labels.find(routine.entry); label != result.program.labels.end())
+      check.cycles_by_name.emplace(fold_case(label->second), figures);
+  }
+}
+
 }  // namespace
 
-DocumentCheck check_document(const std::string& text, const std::string& folder, const asm48::RunOptions& options) {
+DocumentCheck check_document(const std::string& text, const std::string& folder, const asm48::RunOptions& options,
+                             bool analyse) {
   DocumentCheck check;
   const asm48::DialectChoice choice = dialect_of(text, options);
   check.convention = choice.convention;
@@ -51,6 +67,7 @@ DocumentCheck check_document(const std::string& text, const std::string& folder,
     for (const asm48::LineRecord& record : assembler.table().records)
       if (record.is_equ) check.values.emplace(fold_case(record.mnemonic), std::string(record.operand1));
   }
+  if (analyse && check.result.ok()) add_analysis(check, assembler, text);
   return check;
 }
 

@@ -18,6 +18,7 @@ using nlohmann::json;
 constexpr int kSeverityError = 1;
 constexpr int kSeverityWarning = 2;
 constexpr int kSeverityInformation = 3;
+constexpr int kSeverityHint = 4;
 constexpr int kSymbolMethod = 6;
 constexpr int kSymbolFunction = 12;
 constexpr int kSymbolConstant = 14;
@@ -127,6 +128,9 @@ json instruction_hover(const OpenDocument& document, const Word& word, std::stri
   } else {
     text += "Zyklen: " + std::to_string(facts->min_cycles) + " bis " + std::to_string(facts->max_cycles) + "\n\n";
   }
+  // The analysis's straight run from a routine or label that starts here.
+  const auto routine = document.check.cycles_by_line.find(static_cast<std::int32_t>(word.spot.line + 1));
+  if (routine != document.check.cycles_by_line.end()) text += routine->second + "\n\n";
   const std::string flags = changed_flags(folded, operands);
   text += flags.empty() ? std::string("Ändert keine Flags") : "Ändert: " + flags;
   if (!facts->in(document.check.set))
@@ -168,6 +172,10 @@ json diagnostics_of(const OpenDocument& document) {
   for (const auto& warning : result.warnings)
     add(warning, warning.severity == asm48::Severity::Note ? kSeverityInformation : kSeverityWarning);
   for (const auto& error : result.errors) add(error, kSeverityError);
+  // Only the document's own lines: a finding in an included file has no
+  // place in this one.
+  for (const asm48::Diagnostic& hint : analysis::finding_diagnostics(document.check.findings))
+    if (hint.line > 0 && static_cast<std::size_t>(hint.line) <= source.lines.line_count()) add(hint, kSeverityHint);
   const auto not_kept = static_cast<std::size_t>(result.error_count) - std::min<std::size_t>(result.errors.size(), result.error_count);
   if (not_kept > 0)
     add({asm48::Severity::Error, 0, {}, "... und " + std::to_string(not_kept) + " weitere Fehlermeldungen, die nicht angezeigt werden"},
@@ -194,6 +202,8 @@ json hover(Workspace& workspace, const OpenDocument& document, Position at) {
     if (!document.check.result.ok()) text += " (aus einem Lauf mit Fehlern)";
     text += "\n\n";
   }
+  if (const auto routine = document.check.cycles_by_name.find(folded); routine != document.check.cycles_by_name.end())
+    text += routine->second + "\n\n";
   for (const auto& [site, name] : defined)
     text += "Definiert in " + file_name(*site.source) + ", Zeile " + std::to_string(site.spot.line + 1) + "\n\n";
   if (defined.empty()) text += "Von außen definiert (-D)";

@@ -197,6 +197,8 @@ json Server::initialize(const json& params) {
   const json& dialect = member(options, "dialect");
   if (dialect.is_string() && asm48::dialect_by_option(dialect.get<std::string>()).known)
     workspace_.options().dialect = dialect.get<std::string>();
+  const json& analyse = member(options, "analyse");
+  if (analyse.is_boolean()) workspace_.set_analyse(analyse.get<bool>());
   const json& definitions = member(options, "definitions");
   if (definitions.is_array()) {
     for (const json& entry : definitions) {

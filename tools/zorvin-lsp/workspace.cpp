@@ -103,7 +103,7 @@ OpenDocument& Workspace::set_text(const std::string& uri, std::string text, std:
   const std::string folder = path.empty() ? std::string() : std::filesystem::path(path).parent_path().string();
   document.version = version;
   std::string unused;
-  document.check = check_document(text, folder, options_for(path, unused));
+  document.check = check_document(text, folder, options_for(path, unused), analyse_);
   if (!unused.empty()) document.check.result.warnings.insert(document.check.result.warnings.begin(), {asm48::Severity::Warning, 0, {}, unused});
   document.source = make_source(path, uri, std::move(text), document.check.convention);
   return document;

@@ -59,6 +59,9 @@ class Workspace {
   // comes from the window's settings file, as F5 would run the source.
   asm48::RunOptions& options() { return options_; }
   void set_settings_file(std::string path) { settings_file_ = std::move(path); }
+  // Whether the code analysis's hints join the diagnostics (on unless the
+  // editor says {"analyse": false}).
+  void set_analyse(bool analyse) { analyse_ = analyse; }
 
   // The document's own text and its included files, the document first.
   std::vector<std::shared_ptr<const SourceText>> with_includes(const OpenDocument& document);
@@ -95,6 +98,7 @@ class Workspace {
   std::map<std::string, DiskFile> disk_;           // by path
   asm48::RunOptions options_;
   std::string settings_file_;  // zorvin.ini, or empty
+  bool analyse_ = true;
 };
 
 }  // namespace zorvin::lsp
