@@ -20,17 +20,6 @@ std::string upper(std::string_view text) {
   return out;
 }
 
-std::vector<std::string_view> fields_of(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t pos = 0;
-  while (pos < line.size()) {
-    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == ',')) ++pos;
-    const std::size_t start = pos;
-    while (pos < line.size() && line[pos] != ' ' && line[pos] != '\t' && line[pos] != ',') ++pos;
-    if (pos > start) fields.push_back(line.substr(start, pos - start));
-  }
-  return fields;
-}
 
 }  // namespace
 
@@ -43,7 +32,7 @@ SplitStimulus split_board_events(std::string_view text) {
     const std::string_view whole = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     std::string_view line = whole.substr(0, whole.find_first_of(";#"));
-    const auto fields = fields_of(line.substr(0, line.find('\r')));
+    const auto fields = sim::stimulus_fields(line.substr(0, line.find('\r')));
     const std::string word = fields.size() >= 2 ? upper(fields[1]) : "";
     if (word != "KEY" && !word.starts_with("HOST-")) {
       result.pins.append(whole);

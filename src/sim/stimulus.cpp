@@ -23,7 +23,9 @@ constexpr std::array<PortName, 10> kPorts = {{
     {"P6", Port::P6, 4},   {"P7", Port::P7, 4}, {"T0", Port::T0, 1}, {"T1", Port::T1, 1}, {"INT", Port::Int, 1},
 }};
 
-std::vector<std::string_view> fields_of(std::string_view line) {
+}  // namespace
+
+std::vector<std::string_view> stimulus_fields(std::string_view line) {
   std::vector<std::string_view> fields;
   std::size_t pos = 0;
   while (pos < line.size()) {
@@ -34,8 +36,6 @@ std::vector<std::string_view> fields_of(std::string_view line) {
   }
   return fields;
 }
-
-}  // namespace
 
 std::optional<std::uint64_t> parse_hex(std::string_view text, std::uint64_t max) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
@@ -89,7 +89,7 @@ Stimulus parse_stimulus(std::string_view text) {
     std::string_view line = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     line = line.substr(0, line.find_first_of(";#"));
-    const auto fields = fields_of(line.substr(0, line.find('\r')));
+    const auto fields = stimulus_fields(line.substr(0, line.find('\r')));
     if (fields.empty()) continue;
     const auto fail = [&](const std::string& why) {
       stimulus.ok = false;

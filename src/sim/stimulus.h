@@ -41,6 +41,8 @@ void schedule_stimulus(Simulator& simulator, const std::vector<StimulusChange>& 
 
 // A number in hexadecimal ("3F", "3FH", "0x3F"), at most `max`.
 std::optional<std::uint64_t> parse_hex(std::string_view text, std::uint64_t max);
+// The fields of a stimulus line, apart at blanks, tabs and commas.
+std::vector<std::string_view> stimulus_fields(std::string_view line);
 // A number in decimal.
 std::optional<std::uint64_t> parse_decimal(std::string_view text);
 // Why parse_decimal refused `text`: "ist zu groß" for digits beyond its
