@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "asm/assembler.h"
+#include "asm/definition_order.h"
 #include "asm/diagnostics.h"
 #include "text/editor_lines.h"
 #include "output/listing.h"
@@ -38,7 +39,7 @@ bool is_known_message(std::string_view text) {
                                  asm48::kUnknownTarget, asm48::kTargetOffPage, asm48::kTargetOutOfRange,
                                  asm48::kBeyondProgramMemory, asm48::kOperandTooLong, asm48::kOneValuePerDb})
     if (text == known) return true;
-  return false;
+  return text.starts_with(asm48::kCircularDefinition);  // the cycle's names follow
 }
 
 void check_error_line(const std::string& error, const std::vector<std::string_view>& lines) {

@@ -23,7 +23,7 @@ void check_round_trip(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return;
   const std::uint8_t control = data[0];
   dis::DisassemblyOptions options;
-  options.cpu = (control & 1) ? "8041" : "8048";
+  options.cpu = (control & 1) ? "8042" : "8048";  // 2 KiB and 4 KiB
   options.fill_byte = (control & 2) ? 0xFF : 0x00;
   const std::int32_t memory = (control & 1) ? 2048 : 4096;
   const std::int32_t base = (control & 4) ? static_cast<std::int32_t>(control >> 3) * 64 % memory : 0;

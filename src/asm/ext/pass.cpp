@@ -297,6 +297,9 @@ void Pass::process(std::string_view text, std::size_t first) {
   const std::size_t records = result_.table.records.size();
   const std::int32_t address = location_;
   const bool from_file = frames_.back().kind == FrameKind::File;
+  // Asked before the statement runs: a loop's statement reads its body,
+  // and the text `s` points into is then another line.
+  const bool data_line = directive_of(s.folded) == Directive::Data;
   statement_uses_ = uses;
   deferring_ = true;
   statement(s);
@@ -306,7 +309,7 @@ void Pass::process(std::string_view text, std::size_t first) {
   // end; its messages until then mean nothing.
   // A line whose length rests on a value (3 DUP (0)) is not: the pass
   // that follows places it anew.
-  const bool fixable = was_instruction_ || (directive_of(s.folded) == Directive::Data && !data_.counted);
+  const bool fixable = was_instruction_ || (data_line && !data_.counted);
   if (fixable && symbols.early_use_count() > uses && symbols.set_reads() == set_reads &&
       result_.table.records.size() == records + 1) {
     symbols.forget_early_uses_from(uses);
