@@ -1,7 +1,9 @@
-// Instruction execution and the run loop that drives it; kept in one file
-// so the loop inlines fetch and execute.
+// The run loop with what it calls on every step or event: the timer,
+// interrupts, and instruction execution; kept in one file so the loop
+// inlines them as before.
 #include "sim/simulator.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "dis/instruction_text.h"
@@ -10,6 +12,69 @@
 namespace zorvin::sim {
 
 using namespace detail;
+
+// --- timer and events ---------------------------------------------------------
+
+void Simulator::timer_step() {
+  State& s = state_;
+  if (++s.timer == 0) {
+    s.timer_flag = true;
+    if (s.timer_interrupt_enabled) s.timer_interrupt_pending = true;
+    next_event_ = 0;
+  }
+}
+
+void Simulator::count_timer(std::uint64_t cycles) {
+  State& s = state_;
+  const std::uint64_t total = s.prescaler + cycles;
+  s.prescaler = static_cast<std::uint8_t>(total % kPrescalerCycles);
+  const std::uint64_t counts = total / kPrescalerCycles;
+  if (counts == 0) return;
+  if (counts >= 256u - s.timer) {
+    s.timer_flag = true;
+    if (s.timer_interrupt_enabled) s.timer_interrupt_pending = true;
+  }
+  s.timer = static_cast<std::uint8_t>((s.timer + counts) & 0xFF);
+}
+
+bool Simulator::interrupt_ready() const {
+  const State& s = state_;
+  if (s.in_interrupt) return false;
+  const bool external = s.interrupt_enabled && (upi_ ? s.ibf : drive_[index_of(Port::Int)] == 0);
+  return external || (s.timer_interrupt_enabled && s.timer_interrupt_pending);
+}
+
+// The timer counts at boundaries; bring it up to this one before its mode changes.
+void Simulator::sync_timer() {
+  if (state_.timer_mode == TimerMode::Timer && state_.cycles > timer_synced_) {
+    count_timer(state_.cycles - timer_synced_);
+    timer_synced_ = state_.cycles;
+  }
+}
+
+void Simulator::boundary_events() {
+  State& s = state_;
+  // Inputs that are due, in their order.
+  while (schedule_next_ < schedule_.size() && schedule_[schedule_next_].cycle <= s.cycles) {
+    // Reported at the boundary where the program first sees it.
+    const Scheduled change = schedule_[schedule_next_++];
+    apply_drive(change.port, change.value, change.mask, s.cycles);
+  }
+  if (schedule_next_ == schedule_.size()) drop_schedule();
+  // The timer counts in steps of 32 cycles; catch up with the cycles run.
+  sync_timer();
+  recompute_next_event();
+}
+
+void Simulator::recompute_next_event() {
+  const State& s = state_;
+  std::uint64_t next = limit_cycle_;
+  if (schedule_next_ < schedule_.size()) next = std::min(next, schedule_[schedule_next_].cycle);
+  if (s.timer_mode == TimerMode::Timer)
+    next = std::min(next, timer_synced_ + static_cast<std::uint64_t>(kPrescalerCycles - s.prescaler));
+  if (interrupt_ready()) next = s.cycles;
+  next_event_ = next;
+}
 
 // --- instructions ---------------------------------------------------------------
 
@@ -442,29 +507,6 @@ RunResult Simulator::run_loop(const RunLimits& limits) {
   }
   result.pc = s.pc;
   result.opcode = rom_[s.pc & program_mask_];
-  return result;
-}
-
-RunResult Simulator::step_over(std::uint64_t until_cycle) {
-  const std::uint16_t pc = state_.pc;
-  const std::uint16_t back = static_cast<std::uint16_t>((pc & 0x800) | ((pc + 2) & 0x7FF));
-  const std::uint8_t depth = state_.sp;
-  const bool call = (rom_[pc & program_mask_] & 0x1F) == 0x14;
-  RunResult result = run(RunLimits{.max_steps = 1, .until_cycle = until_cycle});
-  // The step may have been an interrupt entry instead: then the call has
-  // not run, and its return address is not on the stack.
-  const int top = 8 + 2 * ((state_.sp - 1) & 7);
-  const auto pushed = static_cast<std::uint16_t>(state_.ram[static_cast<std::size_t>(top)] |
-                                                 ((state_.ram[static_cast<std::size_t>(top + 1)] & 0x0F) << 8));
-  if (!call || result.reason != StopReason::StepLimit || pushed != back) return result;
-  RunResult part;
-  do {
-    part = run(RunLimits{.until_cycle = until_cycle, .stop_at = back});
-    result.steps += part.steps;
-  } while (part.reason == StopReason::Address && state_.sp != depth);
-  result.reason = part.reason;
-  result.pc = part.pc;
-  result.opcode = part.opcode;
   return result;
 }
 
