@@ -11,41 +11,6 @@ namespace {
 
 using namespace app;
 
-// The text of the first label inside a menu item (icon and label sit in a box).
-std::string label_inside(GtkWidget* widget) {
-  if (GTK_IS_LABEL(widget)) return gtk_label_get_text(GTK_LABEL(widget));
-  if (!GTK_IS_CONTAINER(widget)) return {};
-  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-  std::string text;
-  for (GList* child = children; child && text.empty(); child = child->next) text = label_inside(GTK_WIDGET(child->data));
-  g_list_free(children);
-  return text;
-}
-
-// The menu item whose label reads `text`, through the submenus of `shell`.
-GtkWidget* menu_item_labelled(GtkWidget* shell, const std::string& text) {
-  GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
-  GtkWidget* found = nullptr;
-  for (GList* child = children; child && !found; child = child->next) {
-    if (!GTK_IS_MENU_ITEM(child->data)) continue;
-    GtkMenuItem* item = GTK_MENU_ITEM(child->data);
-    if (label_inside(GTK_WIDGET(item)) == text) found = GTK_WIDGET(item);
-    else if (GtkWidget* submenu = gtk_menu_item_get_submenu(item)) found = menu_item_labelled(submenu, text);
-  }
-  g_list_free(children);
-  return found;
-}
-
-GtkWidget* find_menu_bar(GtkWidget* root) {
-  if (GTK_IS_MENU_BAR(root)) return root;
-  if (!GTK_IS_CONTAINER(root)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(root));
-  GtkWidget* found = nullptr;
-  for (GList* child = children; child && !found; child = child->next) found = find_menu_bar(GTK_WIDGET(child->data));
-  g_list_free(children);
-  return found;
-}
-
 constexpr int kEntriesText = 61, kEntriesOk = 62, kEntriesCancel = 63;
 
 // Answers the "Einsprünge" dialog: the text typed into it, then the button,

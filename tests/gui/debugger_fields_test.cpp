@@ -6,7 +6,7 @@
 
 #include "app/debugger_fields.h"
 #include "app/ids.h"
-#include "gui_harness.h"
+#include "debugger_fixture.h"
 #include "key_press.h"
 #include "ui/debug_marks.h"
 
@@ -25,19 +25,9 @@ constexpr const char* kCounting =
     "        JMP LOOP\n"       // 5  004
     "        END\n";
 
-class DebuggerFields : public GuiTest {
+class DebuggerFields : public DebuggerTest {
  protected:
-  Debugger& debugger() { return app().debugger(); }
-  ui::ToolWindow& window() { return debugger().window(); }
-  GtkWidget* editor() { return ui().widget(control::kEditor); }
   std::string field(int id) { return window().text(id); }
-  int current_line() { return ui::current_line(ui(), control::kEditor) + 1; }
-
-  void key(guint keyval, GdkModifierType modifiers = GdkModifierType(0)) {
-    press_key(editor(), keyval, modifiers);
-    pump(20);
-    ASSERT_TRUE(pump_until([this] { return !debugger().running(); }, 5000)) << "still running";
-  }
 
   // A press and release of the first button at (x, y) of the widget's own
   // input window, as the X server delivers it.

@@ -9,7 +9,7 @@
 #include "app/debugger_watch.h"
 #include "app/ids.h"
 #include "asm/assembler.h"
-#include "gui_harness.h"
+#include "debugger_fixture.h"
 #include "ui/debug_marks.h"
 
 namespace zorvin::test {
@@ -39,16 +39,8 @@ constexpr const char* kCalls =
     "        ret\n"                  // 18 018
     "        end\n";
 
-class DebuggerViews : public GuiTest {
+class DebuggerViews : public DebuggerTest {
  protected:
-  Debugger& debugger() { return app().debugger(); }
-  ui::ToolWindow& window() { return debugger().window(); }
-  int current_line() { return ui::current_line(ui(), control::kEditor) + 1; }
-  void key(guint keyval, GdkModifierType modifiers = GdkModifierType(0)) {
-    press_key(ui().widget(control::kEditor), keyval, modifiers);
-    pump(20);
-    ASSERT_TRUE(pump_until([this] { return !debugger().running(); }, 5000)) << "still running";
-  }
   void step_to_line(int line) {
     for (int i = 0; i < 30 && current_line() != line; ++i) key(GDK_KEY_F7);
     ASSERT_EQ(current_line(), line);

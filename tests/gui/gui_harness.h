@@ -23,6 +23,11 @@ struct Seen {
   std::vector<std::string> buttons;  // the labels, as shown
 };
 
+// Menus as a user finds them: the main window's menu bar, and the item whose
+// label reads `text` anywhere in the submenus of `shell` (or null).
+GtkWidget* find_menu_bar(GtkWidget* root);
+GtkWidget* menu_item_labelled(GtkWidget* shell, const std::string& text);
+
 class GuiTest : public ::testing::Test {
  public:
   static ui::Toolkit& ui() { return *toolkit_; }
