@@ -8,7 +8,7 @@
 
 #include "analysis/program.h"
 #include "analysis/symbols.h"
-#include "app/debugger.h"
+#include "app/debugger/debugger.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
 #include "emu/serial_ports.h"

@@ -4,7 +4,7 @@
 // source that pauses a running program.
 #include <gdk/gdkkeysyms.h>
 
-#include "app/debugger_fields.h"
+#include "app/debugger/debugger_fields.h"
 #include "app/ids.h"
 #include "debugger_fixture.h"
 #include "key_press.h"

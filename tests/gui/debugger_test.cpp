@@ -8,11 +8,11 @@
 
 #include <filesystem>
 
-#include "app/debugger_fields.h"
-#include "app/debugger_format.h"
-#include "app/debugger_line_map.h"
-#include "app/debugger_panel.h"
-#include "app/debugger_session.h"
+#include "app/debugger/debugger_fields.h"
+#include "app/debugger/debugger_format.h"
+#include "app/debugger/debugger_line_map.h"
+#include "app/board/board_panel.h"
+#include "app/debugger/debugger_session.h"
 #include "asm/assembler.h"
 #include "app/ids.h"
 #include "gui_harness.h"

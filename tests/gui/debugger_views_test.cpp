@@ -4,9 +4,9 @@
 // labels and lines, the interrupt's frame, and the external RAM.
 #include <gdk/gdkkeysyms.h>
 
-#include "app/debugger_code.h"
-#include "app/debugger_fields.h"
-#include "app/debugger_watch.h"
+#include "app/debugger/debugger_code.h"
+#include "app/debugger/debugger_fields.h"
+#include "app/debugger/debugger_watch.h"
 #include "app/ids.h"
 #include "asm/assembler.h"
 #include "debugger_fixture.h"

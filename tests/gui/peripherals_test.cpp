@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/debugger_digits.h"
-#include "app/debugger_fields.h"
-#include "app/debugger_panel.h"
+#include "app/board/board_digits.h"
+#include "app/debugger/debugger_fields.h"
+#include "app/board/board_panel.h"
 #include "app/ids.h"
 #include "gui_harness.h"
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/debugger_digits.h"
+#include "app/board/board_digits.h"
 
-#include "app/debugger_session.h"
+#include "app/debugger/debugger_session.h"
 #include "sim/serial_line.h"
 #include "ui/tool_window.h"
 
@@ -26,9 +26,9 @@ namespace zorvin::app {
 // not 8 such letters.
 std::optional<std::uint8_t> lit_segments(std::uint8_t pins, std::string_view order, bool common_anode);
 
-class DebuggerPanel {
+class BoardPanel {
  public:
-  DebuggerPanel(ui::Toolkit& ui, DebuggerSession& session);
+  BoardPanel(ui::Toolkit& ui, DebuggerSession& session);
 
   void build();
   void show();

@@ -1,4 +1,4 @@
-#include "app/debugger_line_map.h"
+#include "app/debugger/debugger_line_map.h"
 
 #include <algorithm>
 #include <cctype>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/debugger_line_map.h"
+#include "app/debugger/debugger_line_map.h"
 #include "sim/simulator.h"
 
 namespace zorvin::app {

@@ -4,11 +4,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/debugger.h"
-#include "app/debugger_code.h"
-#include "app/debugger_watch.h"
-#include "app/debugger_fields.h"
-#include "app/debugger_format.h"
+#include "app/debugger/debugger.h"
+#include "app/debugger/debugger_code.h"
+#include "app/debugger/debugger_watch.h"
+#include "app/debugger/debugger_fields.h"
+#include "app/debugger/debugger_format.h"
 #include "app/ids.h"
 #include "ui/debug_marks.h"
 

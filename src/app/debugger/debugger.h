@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/debugger_panel.h"
-#include "app/debugger_session.h"
+#include "app/board/board_panel.h"
+#include "app/debugger/debugger_session.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
 #include "settings/settings.h"
@@ -46,7 +46,7 @@ class Debugger {
   // For tests and the views.
   DebuggerSession& session() { return session_; }
   ui::ToolWindow& window() { return window_; }
-  DebuggerPanel& panel() { return panel_; }
+  BoardPanel& panel() { return panel_; }
   bool running() const { return session_.running(); }
 
  private:
@@ -87,7 +87,7 @@ class Debugger {
   ui::ToolWindow window_;
   ui::RepeatingTask task_;
   DebuggerSession session_;
-  DebuggerPanel panel_{ui_, session_};
+  BoardPanel panel_{ui_, session_};
 
   // The last successful assembly, until the session takes it.
   std::optional<DebuggerLineMap> assembled_;

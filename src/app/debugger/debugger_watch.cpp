@@ -1,9 +1,9 @@
-#include "app/debugger_watch.h"
+#include "app/debugger/debugger_watch.h"
 
 #include <cctype>
 #include <optional>
 
-#include "app/debugger_format.h"
+#include "app/debugger/debugger_format.h"
 
 namespace zorvin::app {
 

@@ -1,4 +1,4 @@
-#include "app/debugger_digits.h"
+#include "app/board/board_digits.h"
 
 namespace zorvin::app {
 

@@ -2,9 +2,9 @@
 // come back when it is loaded again and are kept in zorvin.ini with it.
 #include <filesystem>
 
-#include "app/debugger.h"
-#include "app/debugger_fields.h"
-#include "app/debugger_watch.h"
+#include "app/debugger/debugger.h"
+#include "app/debugger/debugger_fields.h"
+#include "app/debugger/debugger_watch.h"
 #include "settings/source_dialects.h"
 
 namespace zorvin::app {

@@ -1,4 +1,4 @@
-#include "app/debugger_format.h"
+#include "app/debugger/debugger_format.h"
 
 #include <cmath>
 #include <cstdio>

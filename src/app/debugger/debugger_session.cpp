@@ -1,4 +1,4 @@
-#include "app/debugger_session.h"
+#include "app/debugger/debugger_session.h"
 
 #include <algorithm>
 

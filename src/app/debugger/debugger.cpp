@@ -1,11 +1,11 @@
-#include "app/debugger.h"
+#include "app/debugger/debugger.h"
 
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
 
 #include "app/ids.h"
-#include "app/debugger_fields.h"
+#include "app/debugger/debugger_fields.h"
 #include "asm/dialect/recognition.h"
 #include "sim/expectation.h"
 #include "ui/debug_marks.h"

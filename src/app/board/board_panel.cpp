@@ -1,7 +1,7 @@
-#include "app/debugger_panel.h"
+#include "app/board/board_panel.h"
 
-#include "app/debugger_fields.h"
-#include "app/debugger_format.h"
+#include "app/debugger/debugger_fields.h"
+#include "app/debugger/debugger_format.h"
 #include "app/ids.h"
 
 namespace zorvin::app {
@@ -78,10 +78,10 @@ std::optional<std::uint8_t> lit_segments(std::uint8_t pins, std::string_view ord
   return lit;
 }
 
-DebuggerPanel::DebuggerPanel(ui::Toolkit& ui, DebuggerSession& session)
+BoardPanel::BoardPanel(ui::Toolkit& ui, DebuggerSession& session)
     : session_(session), window_(ui, debug::kPanelWindow) {}
 
-void DebuggerPanel::build() {
+void BoardPanel::build() {
   window_.create("Peripherie", 2);
   const int leds = window_.add_group(0, "LEDs an den Pins (Bit 7 … 0)");
   window_.add_leds(leds, p::kLedsP1, 0, "P1");
@@ -161,7 +161,7 @@ constexpr Setting kSettings[] = {
 
 }  // namespace
 
-std::string DebuggerPanel::settings_text() const {
+std::string BoardPanel::settings_text() const {
   std::string text;
   for (const Setting& setting : kSettings) {
     if (!text.empty()) text += ';';
@@ -176,7 +176,7 @@ std::string DebuggerPanel::settings_text() const {
   return text + ";SchalterP1=" + hex_text(switches & 0xFF, 2) + ";SchalterP2=" + hex_text(switches >> 8, 2);
 }
 
-void DebuggerPanel::apply_settings(const std::string& text) {
+void BoardPanel::apply_settings(const std::string& text) {
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t end = std::min(text.find(';', start), text.size());
@@ -206,12 +206,12 @@ void DebuggerPanel::apply_settings(const std::string& text) {
   }
 }
 
-void DebuggerPanel::show() {
+void BoardPanel::show() {
   window_.show();
   refresh();
 }
 
-void DebuggerPanel::attach() {
+void BoardPanel::attach() {
   terminal_.reset();
   if (!session_.loaded()) return;
   sim::Simulator& sim = session_.simulator();
@@ -230,7 +230,7 @@ void DebuggerPanel::attach() {
 
 // A new terminal on the pins and bit rate in the fields; the text shown so
 // far stays.
-void DebuggerPanel::apply_line() {
+void BoardPanel::apply_line() {
   terminal_.reset();
   shown_chars_ = shown_problems_ = 0;
   typing_until_ = 0;
@@ -240,7 +240,7 @@ void DebuggerPanel::apply_line() {
                                       std::to_string(config_.baud) + " Bit/s" + (config_.invert ? ", invertiert" : ""));
 }
 
-void DebuggerPanel::refresh() {
+void BoardPanel::refresh() {
   if (!session_.loaded()) return;
   const sim::Simulator& sim = session_.simulator();
   show_leds();
@@ -263,7 +263,7 @@ void DebuggerPanel::refresh() {
   }
 }
 
-void DebuggerPanel::show_driven_switches() {
+void BoardPanel::show_driven_switches() {
   if (!session_.loaded()) return;
   const sim::Simulator& sim = session_.simulator();
   for (int bit = 0; bit < 8; ++bit) {
@@ -272,7 +272,7 @@ void DebuggerPanel::show_driven_switches() {
   }
 }
 
-void DebuggerPanel::show_leds() {
+void BoardPanel::show_leds() {
   const sim::Simulator& sim = session_.simulator();
   const std::uint8_t flip = leds_low_ ? 0xFF : 0x00;
   window_.set_leds(p::kLedsP1, sim.pin_level(sim::Port::P1) ^ flip);
@@ -281,13 +281,13 @@ void DebuggerPanel::show_leds() {
 }
 
 // Bytes for the program's input pin, after what is still being sent.
-void DebuggerPanel::send(const std::string& bytes) {
+void BoardPanel::send(const std::string& bytes) {
   if (!terminal_ || bytes.empty()) return;
   const std::uint64_t now = session_.simulator().state().cycles;
   typing_until_ = terminal_->type(bytes, std::max(now, typing_until_));
 }
 
-void DebuggerPanel::terminal_command(int command) {
+void BoardPanel::terminal_command(int command) {
   if (command == debug::kClearTerminal) {
     window_.set_all_text(p::kTerminal, "");
     after_cr_ = false;
@@ -308,12 +308,12 @@ void DebuggerPanel::terminal_command(int command) {
   window_.set_text(p::kTypedHex, "");
 }
 
-std::uint8_t DebuggerPanel::segments_now() const {
+std::uint8_t BoardPanel::segments_now() const {
   const std::uint8_t pins = session_.simulator().pin_level(digit_port_);
   return lit_segments(pins, digit_order_, digit_anode_).value_or(0);
 }
 
-std::uint8_t DebuggerPanel::selected_now() const {
+std::uint8_t BoardPanel::selected_now() const {
   const sim::Simulator& sim = session_.simulator();
   const bool on_level = !select_low_;
   std::uint8_t selected = 0;
@@ -324,10 +324,10 @@ std::uint8_t DebuggerPanel::selected_now() const {
   return selected;
 }
 
-void DebuggerPanel::pins_changed(std::uint64_t cycle) { digits_.pins(cycle, selected_now(), segments_now()); }
+void BoardPanel::pins_changed(std::uint64_t cycle) { digits_.pins(cycle, selected_now(), segments_now()); }
 
 // A held button pulls its pin low; let go, a port pin goes back to its switch.
-void DebuggerPanel::push_button(int id, bool held) {
+void BoardPanel::push_button(int id, bool held) {
   if (!session_.loaded()) return;
   sim::Simulator& sim = session_.simulator();
   const sim::PinRef pin = id == p::kButtonT0    ? sim::PinRef{sim::Port::T0, -1}
@@ -345,7 +345,7 @@ void DebuggerPanel::push_button(int id, bool held) {
   refresh();
 }
 
-void DebuggerPanel::field_edited(int id, const std::string& text) {
+void BoardPanel::field_edited(int id, const std::string& text) {
   if (id == p::kTyped) {
     if (!terminal_ || text.empty()) return;
     send(text + "\r");
@@ -414,7 +414,7 @@ void DebuggerPanel::field_edited(int id, const std::string& text) {
   if (!problem.empty()) window_.set_text(p::kLineState, problem);
 }
 
-void DebuggerPanel::check_toggled(int id, bool ticked) {
+void BoardPanel::check_toggled(int id, bool ticked) {
   if (id >= p::kButtonT0 && id <= p::kButtonPin) {
     push_button(id, ticked);
     return;

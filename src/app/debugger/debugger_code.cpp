@@ -1,8 +1,8 @@
-#include "app/debugger_code.h"
+#include "app/debugger/debugger_code.h"
 
 #include <vector>
 
-#include "app/debugger_format.h"
+#include "app/debugger/debugger_format.h"
 #include "dis/instruction_text.h"
 #include "sim/trace_format.h"
 
