@@ -26,7 +26,10 @@ zorvin_fuzz_run() {
   if [ "$target" = assembler_fuzzer ]; then cp tests/asm/golden/*.asm "$scratch/corpus/"; fi
   case "$target" in tasm_fuzzer|asxxxx_fuzzer|sbasm_fuzzer|asm48_fuzzer) cp tests/asm/golden/conv_*.asm "$scratch/corpus/" ;; esac
   if [ "$target" = extended_fuzzer ]; then cp tests/asm/golden/ext_*.asm tests/asm/golden/prog_*.asm "$scratch/corpus/"; fi
-  # A hang or a run-away allocation counts as a finding too.
-  build-fuzz/tests/fuzz/"$target" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+  # A hang or a run-away allocation counts as a finding too. The assembler's
+  # work bounds end any source within about a second in a normal build; with
+  # the sanitizers and coverage a source at those bounds takes ten to twenty
+  # times as long, so the timeout leaves room for that on a busy machine.
+  build-fuzz/tests/fuzz/"$target" -timeout=30 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
     -artifact_prefix="$scratch/findings/" ${zorvin_fuzz_options[$target]:-} "$@" "$scratch/corpus"
 }
