@@ -40,7 +40,11 @@ void append_line(std::string& out, const asm48::ListingLine& line, const analysi
     code.resize(3 * kBytesPerRow, ' ');
     row += code;
     if (program) {
-      const int cycles = at == 0 && line.address && !line.bytes.empty() ? analysis::cycles_at(*program, *line.address) : 0;
+      // Every instruction of the line counts: a jump with the sel mb0/mb1
+      // put in front of it is two.
+      int cycles = 0;
+      for (std::size_t i = 0; at == 0 && line.address && i < line.bytes.size(); ++i)
+        cycles += analysis::cycles_at(*program, *line.address + static_cast<std::int32_t>(i));
       row += cycles > 0 ? "  " + std::to_string(cycles) : std::string(3, ' ');
     }
     if (at == 0) row += "  " + line.text;
