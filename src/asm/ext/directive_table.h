@@ -34,8 +34,10 @@ enum class Directive : std::uint8_t {
   AssumeBank,  // assume mb:0 / mb:1 / mb:nothing
   Expect,      // expect numbers ... endexpect: the lines between must give these messages
   EndExpect,
+  TargetFile,  // the file the program goes to (SB .TF name,format)
+  ListSwitch,  // listing on/off from this line on (SB .LI ON/OFF)
 };
-inline constexpr std::size_t kDirectiveKinds = static_cast<std::size_t>(Directive::EndExpect) + 1;
+inline constexpr std::size_t kDirectiveKinds = static_cast<std::size_t>(Directive::ListSwitch) + 1;
 
 struct EngineDirective {
   std::string_view word;  // the engine's word, folded

@@ -45,6 +45,11 @@ inline constexpr std::string_view kExpectedMissing = " -> erwarteter Fehler ist 
 inline constexpr std::string_view kEndexpectMissing = " -> endexpect fehlt";
 inline constexpr std::string_view kExpectNested = " -> expect in expect: erst endexpect";
 inline constexpr std::string_view kNoFloat = " -> Gleitkommazahlen legt zorvin nicht ab, nur ganze Zahlen: ";
+inline constexpr std::string_view kTargetFileNamed = " -> Hinweis: Zieldatei laut .TF: ";
+inline constexpr std::string_view kOneTargetFile =
+    " -> Warnung: zorvin schreibt das Programm in eine Zieldatei; dieses .TF bleibt unbeachtet: ";
+inline constexpr std::string_view kTargetFormat =
+    " -> Warnung: .TF-Format kann zorvin nicht schreiben (nur BIN und INT), die Zieldatei bleibt die übliche: ";
 inline constexpr std::string_view kBareImmediate = " -> Warnung: Wert ohne # als Direktwert gelesen: ";
 inline constexpr std::string_view kLowWordTaken = " -> Warnung: Wert passt nicht in 16 Bit, untere 16 Bit genommen: ";
 inline constexpr std::string_view kLowByteTaken = " -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: ";

@@ -264,7 +264,7 @@ void Pass::process(std::string_view text, std::size_t first) {
   const TokenLine& line = line_tokens_;
   const Statement s = parse(line, text);
   const bool active = assembling();
-  if (context_.keep_listing) {
+  if (context_.keep_listing && !listing_off_) {
     listing_index_ = result_.listing.size();
     ListingLine& shown = result_.listing.emplace_back();
     shown.line_no = line_no();
@@ -431,6 +431,7 @@ const std::array<Pass::DirectiveHandler, kDirectiveKinds> Pass::kDirectiveHandle
     &Pass::cpu,           &Pass::ignore,        &Pass::asciz,        &Pass::fill_to,      &Pass::fill,
     &Pass::user_error,    &Pass::user_note,     &Pass::ignore,       // Layout
     &Pass::number_forms,  &Pass::assume_bank,   &Pass::expect,       &Pass::end_expect,
+    &Pass::target_file,   &Pass::list_switch,
 };
 
 }  // namespace engine

@@ -403,6 +403,11 @@ class Pass final : public SymbolSource {
   // encoded again at the end of the pass, it has no room for the sel.
   bool select_bank(std::int32_t target, std::int32_t address);
 
+  // .TF name[,format]: the first one names the file the program goes to.
+  void target_file(const Statement& s);
+  // .LI ON / OFF (other list options are taken and change nothing).
+  void list_switch(const Statement& s);
+
   void expect(const Statement& s);
   void end_expect(const Statement& s);
   // At the end of the pass: the expected messages of each block leave the
@@ -454,6 +459,7 @@ class Pass final : public SymbolSource {
   bool relaxed_ = false;           // relaxed on
   int assumed_bank_ = -1;          // assume mb: the bank, or -1 for nothing
   bool length_changed_ = false;    // a statement encoded again needs another length: one more pass
+  bool listing_off_ = false;       // .LI OFF: lines are left out of the listing
   std::vector<ExpectBlock> expects_;
 };
 
