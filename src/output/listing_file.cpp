@@ -100,7 +100,8 @@ std::string listing_file_text(const asm48::SourceListing& listing, std::string_v
   out += "Listing ";
   out += title;
   out += program ? "\n\nZeile  Adr  Code       Zyk  Quelle\n" : "\n\nZeile  Adr  Code          Quelle\n";
-  for (const asm48::ListingLine& line : listing.lines) append_line(out, line, program);
+  for (const asm48::ListingLine& line : listing.lines)
+    if (!line.unlisted) append_line(out, line, program);
   out += "\nSymbole\n";
   for (const asm48::ListedSymbol& symbol : listing.symbols) {
     std::string row = symbol.name;

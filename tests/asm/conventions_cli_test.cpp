@@ -3,6 +3,8 @@
 // listing file), as the command-line assembler carries them out.
 #include "cli_fixture.h"
 
+#include "asm/assembler.h"
+
 namespace zorvin::test::asm_cli {
 namespace {
 
@@ -74,6 +76,17 @@ TEST_F(Cli, SbListOffLeavesLinesOutOfTheListingFile) {
   EXPECT_EQ(listing.find("MOV     A,#1"), std::string::npos) << listing;
   EXPECT_NE(listing.find("HIDDEN                  0001H"), std::string::npos) << "the symbols stay: " << listing;
   EXPECT_EQ(read_file(dir_ / "t.bin"), std::string("\x00\x23\x01\x04\x00", 5));
+}
+
+// The lines .LI OFF leaves out of the file stay in the run's listing, which
+// the debugger maps addresses to source lines with.
+TEST(SbListing, LinesLeftOutOfTheFileStayKnownToTheRun) {
+  asm48::Assembler assembler;
+  assembler.keep_listing(true);
+  ASSERT_TRUE(assembler.run("        .CR 8048\n        .LI OFF\n        NOP\n        .LI ON\n        RET\n").ok());
+  std::vector<std::pair<int, bool>> lines;  // line number, left out
+  for (const auto& line : assembler.extended_listing().lines) lines.emplace_back(line.line_no, line.unlisted);
+  EXPECT_EQ(lines, (std::vector<std::pair<int, bool>>{{1, false}, {2, true}, {3, true}, {4, true}, {5, false}, {6, false}}));
 }
 
 }  // namespace

@@ -264,9 +264,10 @@ void Pass::process(std::string_view text, std::size_t first) {
   const TokenLine& line = line_tokens_;
   const Statement s = parse(line, text);
   const bool active = assembling();
-  if (context_.keep_listing && !listing_off_) {
+  if (context_.keep_listing) {
     listing_index_ = result_.listing.size();
     ListingLine& shown = result_.listing.emplace_back();
+    shown.unlisted = listing_off_;
     shown.line_no = line_no();
     shown.text = std::string(written);
     shown.expansion = frames_.size() > 1;

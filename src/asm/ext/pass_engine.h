@@ -459,7 +459,7 @@ class Pass final : public SymbolSource {
   bool relaxed_ = false;           // relaxed on
   int assumed_bank_ = -1;          // assume mb: the bank, or -1 for nothing
   bool length_changed_ = false;    // a statement encoded again needs another length: one more pass
-  bool listing_off_ = false;       // .LI OFF: lines are left out of the listing
+  bool listing_off_ = false;       // .LI OFF: lines are left out of the listing file
   std::vector<ExpectBlock> expects_;
 };
 

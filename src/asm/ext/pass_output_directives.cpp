@@ -47,11 +47,7 @@ void Pass::list_switch(const Statement& s) {
     if (word_equals(part[0].text, "on")) listing_off_ = false;
     if (!word_equals(part[0].text, "off")) continue;
     listing_off_ = true;
-    // The .LI OFF line itself is left out too.
-    if (listing_index_ != SIZE_MAX && listing_index_ + 1 == result_.listing.size()) {
-      result_.listing.pop_back();
-      listing_index_ = SIZE_MAX;
-    }
+    if (ListingLine* shown = listed()) shown->unlisted = true;  // the .LI OFF line itself too
   }
 }
 
