@@ -78,6 +78,23 @@ TEST_F(Cli, SbListOffLeavesLinesOutOfTheListingFile) {
   EXPECT_EQ(read_file(dir_ / "t.bin"), std::string("\x00\x23\x01\x04\x00", 5));
 }
 
+// expect around an include takes the included file's messages; one inside
+// an included file takes those of its own lines only.
+TEST_F(Cli, ExpectCoversIncludedLines) {
+  write_file(dir_ / "a.inc", "        jmp     nowhere\n");
+  write_file(dir_ / "b.inc", "        expect  1320\n        mov     a,#300\n        endexpect\n        mov     a,#400\n");
+  write_file(dir_ / "t.asm",
+             "        cpu     8048\n        expect  1010\n        include \"a.inc\"\n        endexpect\n"
+             "        include \"b.inc\"\n");
+  const Outcome result = assemble("t.asm");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out.find("nowhere"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find(": 300"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("b.inc, Zeile 4: Wert außerhalb des zulässigen Bereiches: 400"), std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("1 Fehler beim Assemblieren!"), std::string::npos) << result.out;
+}
+
 // The lines .LI OFF leaves out of the file stay in the run's listing, which
 // the debugger maps addresses to source lines with.
 TEST(SbListing, LinesLeftOutOfTheFileStayKnownToTheRun) {

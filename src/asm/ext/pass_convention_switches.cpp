@@ -3,6 +3,7 @@
 // source asks for into no messages at all.
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 #include "asm/ext/pass_engine.h"
 
@@ -135,31 +136,64 @@ void Pass::end_expect(const Statement& s) {
   block.where = at;
 }
 
-bool Pass::in_block(const ExpectBlock& block, const Diagnostic& d) const {
-  if (block.file.empty()) return d.line >= block.first && d.line <= block.last;
-  return d.file == block.file && d.file_line >= block.first && d.file_line <= block.last;
+// The closed block a message stands in, found by where the blocks start
+// (they do not overlap), or none: a message from an included file counts
+// for a block in that file, else for one around the line that includes it.
+const ExpectBlock* Pass::block_of(const std::vector<std::size_t>& by_start, const Diagnostic& d) const {
+  const auto find = [&](const std::string& file, std::int32_t line) -> const ExpectBlock* {
+    const auto after = std::upper_bound(by_start.begin(), by_start.end(), std::pair{&file, line},
+                                        [this](const auto& key, std::size_t i) {
+                                          const ExpectBlock& b = expects_[i];
+                                          return *key.first != b.file ? *key.first < b.file : key.second < b.first;
+                                        });
+    if (after == by_start.begin()) return nullptr;
+    const ExpectBlock& block = expects_[*(after - 1)];
+    return block.file == file && block.last != 0 && line <= block.last ? &block : nullptr;
+  };
+  if (d.line <= 0) return nullptr;
+  if (!d.file.empty())
+    if (const ExpectBlock* inside = find(d.file, d.file_line)) return inside;
+  static const std::string kSource;
+  return find(kSource, d.line);
 }
 
 void Pass::settle_expectations() {
-  for (const ExpectBlock& block : expects_) {
+  if (expects_.empty()) return;
+  std::vector<std::size_t> by_start(expects_.size());
+  for (std::size_t i = 0; i < by_start.size(); ++i) by_start[i] = i;
+  std::sort(by_start.begin(), by_start.end(), [this](std::size_t a, std::size_t b) {
+    return std::tie(expects_[a].file, expects_[a].first) < std::tie(expects_[b].file, expects_[b].first);
+  });
+  // Per block and number: the texts it stands for, and whether a line gave one.
+  std::vector<std::vector<std::vector<std::string_view>>> texts(expects_.size());
+  std::vector<std::vector<bool>> seen(expects_.size());
+  for (std::size_t i = 0; i < expects_.size(); ++i) {
+    for (const int number : expects_[i].numbers) texts[i].push_back(texts_of(rules_, number));
+    seen[i].assign(expects_[i].numbers.size(), false);
+  }
+  const auto expected = [&](const Diagnostic& d) {
+    const ExpectBlock* block = block_of(by_start, d);
+    if (!block) return false;
+    const auto i = static_cast<std::size_t>(block - expects_.data());
+    for (std::size_t k = 0; k < texts[i].size(); ++k)
+      if (starts_with_any(d.text, texts[i][k])) {
+        seen[i][k] = true;
+        return true;
+      }
+    return false;
+  };
+  for (Diagnostics* list : {&result_.diagnostics, &result_.warnings})
+    list->items.erase(std::remove_if(list->items.begin(), list->items.end(), expected), list->items.end());
+  for (std::size_t i = 0; i < expects_.size(); ++i) {
+    const ExpectBlock& block = expects_[i];
     if (block.last == 0) {
       result_.diagnostics.report(block.line_no, kEndexpectMissing, Severity::Error, block.where);
       continue;
     }
-    for (const int number : block.numbers) {
-      const std::vector<std::string_view> texts = texts_of(rules_, number);
-      bool seen = false;
-      for (Diagnostics* list : {&result_.diagnostics, &result_.warnings}) {
-        auto& items = list->items;
-        const auto expected = [&](const Diagnostic& d) { return in_block(block, d) && starts_with_any(d.text, texts); };
-        const auto from = std::remove_if(items.begin(), items.end(), expected);
-        seen = seen || from != items.end();
-        items.erase(from, items.end());
-      }
-      if (!seen)
-        result_.diagnostics.report(block.line_no, message(kExpectedMissing, what_number_means(number, texts)),
+    for (std::size_t k = 0; k < block.numbers.size(); ++k)
+      if (!seen[i][k])
+        result_.diagnostics.report(block.line_no, message(kExpectedMissing, what_number_means(block.numbers[k], texts[i][k])),
                                    Severity::Error, block.where);
-    }
   }
 }
 

@@ -413,7 +413,7 @@ class Pass final : public SymbolSource {
   // At the end of the pass: the expected messages of each block leave the
   // lists; an expected number no line gave is an error of its own.
   void settle_expectations();
-  bool in_block(const ExpectBlock& block, const Diagnostic& d) const;
+  const ExpectBlock* block_of(const std::vector<std::size_t>& by_start, const Diagnostic& d) const;
 
   RunContext& context_;
   Convention rules_;  // relaxed on changes the number forms for the rest of the pass
