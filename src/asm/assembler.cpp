@@ -103,6 +103,7 @@ AssemblyResult Assembler::run_text(std::string editor_text, const std::string& s
     result.error_count = run.diagnostics.count();
     result.errors = std::move(run.diagnostics.items);
     result.included_files = std::move(run.included_files);
+    result.target_file = std::move(run.target_file);
     result.warnings.insert(result.warnings.end(), run.warnings.items.begin(), run.warnings.items.end());
     add_cut_error();
     // Where the window and zorvin-asm both show it: the last error line.

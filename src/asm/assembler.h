@@ -9,12 +9,14 @@
 #include <string>
 #include <string_view>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "asm/diagnostics.h"
 #include "asm/line_record.h"
 #include "asm/source_listing.h"
+#include "asm/target_file.h"
 #include "asm/work_limits.h"
 
 namespace zorvin::asm48 {
@@ -50,6 +52,7 @@ struct AssemblyResult {
   std::vector<std::string> warning_lines;
   std::string summary;                   // the run's last message line
   std::vector<std::string> included_files;  // files the run read besides the source
+  std::optional<TargetFile> target_file;    // the file the source names for its program (.TF)
 
   bool ok() const { return !nothing_to_assemble && error_count == 0; }
 };

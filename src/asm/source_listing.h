@@ -16,6 +16,7 @@ struct ListingLine {
   std::vector<std::uint8_t> bytes;
   std::string text;                      // the line as assembled
   bool expansion = false;                // produced by a macro, loop or include
+  bool unlisted = false;                 // left out of the listing file (SB .LI OFF); the debugger still maps it
 };
 
 struct ListedSymbol {

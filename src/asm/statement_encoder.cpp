@@ -33,7 +33,8 @@ constexpr std::array kUpiOnly = {
 
 // The instructions only the 80C parts (idl) and the 8022 (the A/D
 // converter, reti) have; their opcodes are 8048 opcodes those parts lack or
-// leave unused.
+// leave unused. The 8022's instruction set summary gives sel an0 as 85H and
+// sel an1 as 95H (the 8048's clr f0 and cpl f0, which the 8022 has not).
 constexpr std::array kCmosOnly = {
     UpiInstruction{"idl", "", "", 0x01, false},
 };

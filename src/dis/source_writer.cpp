@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::size_t kBytesPerDataLine = 16;
 constexpr std::int32_t kMinGap = 16;         // shorter runs of the fill byte stay db
+constexpr std::int32_t kBankSize = 0x800;    // jmp and call reach within their 2 KiB bank
 constexpr std::size_t kMinText = 4;          // shorter runs of printable bytes stay numbers
 constexpr std::size_t kCommentColumn = 40;
 
@@ -151,7 +152,13 @@ class Writer {
     else std::snprintf(code, sizeof code, "%02X   ", bytes_[at]);
     const std::string comment = address_text(address) + "  " + code + "  " + std::to_string(op.cycles) +
                                 (op.cycles == 1 ? " Zyklus" : " Zyklen");
+    // A jmp or call into the other bank (a sel mb0/mb1 before it chose it):
+    // assume mb says so, or the assembler would put a sel in front of it.
+    const std::int32_t target = op.second == SecondByte::LongTarget ? map_.targets[at] : -1;
+    const bool other_bank = target >= 0 && target / kBankSize != address / kBankSize;
+    if (other_bank) statement(out, "assume", "mb:" + std::to_string(target / kBankSize), {});
     statement(out, op.mnemonic, operands, comment);
+    if (other_bank) statement(out, "assume", "mb:nothing", {});
     return op.length;
   }
 

@@ -40,7 +40,11 @@ void append_line(std::string& out, const asm48::ListingLine& line, const analysi
     code.resize(3 * kBytesPerRow, ' ');
     row += code;
     if (program) {
-      const int cycles = at == 0 && line.address && !line.bytes.empty() ? analysis::cycles_at(*program, *line.address) : 0;
+      // Every instruction of the line counts: a jump with the sel mb0/mb1
+      // put in front of it is two.
+      int cycles = 0;
+      for (std::size_t i = 0; at == 0 && line.address && i < line.bytes.size(); ++i)
+        cycles += analysis::cycles_at(*program, *line.address + static_cast<std::int32_t>(i));
       row += cycles > 0 ? "  " + std::to_string(cycles) : std::string(3, ' ');
     }
     if (at == 0) row += "  " + line.text;
@@ -96,7 +100,8 @@ std::string listing_file_text(const asm48::SourceListing& listing, std::string_v
   out += "Listing ";
   out += title;
   out += program ? "\n\nZeile  Adr  Code       Zyk  Quelle\n" : "\n\nZeile  Adr  Code          Quelle\n";
-  for (const asm48::ListingLine& line : listing.lines) append_line(out, line, program);
+  for (const asm48::ListingLine& line : listing.lines)
+    if (!line.unlisted) append_line(out, line, program);
   out += "\nSymbole\n";
   for (const asm48::ListedSymbol& symbol : listing.symbols) {
     std::string row = symbol.name;

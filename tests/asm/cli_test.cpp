@@ -161,6 +161,9 @@ TEST_F(Cli, ListingFileGivesTheCyclesOfEachInstruction) {
        {"    5  0000                 start: twice 3\n", "    5+ 0000 03 03            db 3,3\n",
         "    6  0002 80           2   movx a,@r0\n", "    7  0003 17           1   inc a\n",
         "    8  0004 04 00        2   jmp start\n"}},
+      // A jump into the other bank with the sel mb1 put in front: both count.
+      {"cpu 8048\n jmp far\n org 900h\nfar: ret\n",
+       {"    2  0000 F5 24 00     3   jmp far\n", "    4  0900 83           2  far: ret\n"}},
   };
   for (const Case& c : cases) {
     write_file(dir_ / "zyklen.asm", c.source);

@@ -32,9 +32,9 @@ TEST(AsmDiagnostics, RunsReportDataAndTheSameLines) {
   const RunCase cases[] = {
       {"  nop\n  frob\n  mov a,#x\n", {{2, Severity::Error}, {3, Severity::Error}}, {}},
       {"  cpu 8048\n  mov a,#300\n  frob\n", {{2, Severity::Error}, {3, Severity::Error}}, {}},
-      {"  cpu 8048\n  jmp 900h\n  message \"x\"\n  warning \"y\"\n",
+      {"  cpu 8048\n  assume mb:0\n  jmp 900h\n  message \"x\"\n  warning \"y\"\n",
        {},
-       {{2, Severity::Warning}, {3, Severity::Note}, {4, Severity::Warning}}},
+       {{3, Severity::Warning}, {4, Severity::Note}, {5, Severity::Warning}}},
   };
   for (const RunCase& c : cases) {
     SCOPED_TRACE(c.source);

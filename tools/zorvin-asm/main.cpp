@@ -6,7 +6,8 @@
 // Assembles an 8-bit (ISO 8859-1) source file like the F5 command does and
 // prints, UTF-8, one per line: the dialect line, the listing rows (with --listing), the error
 // lines, the "gespeichert" lines and the summary. --hex also writes Intel
-// HEX of the used range; --dialect fixes the convention (plain, as, asxxxx,
+// HEX of the used range (a source's .TF name,BIN or name,INT names these
+// files where the options do not); --dialect fixes the convention (plain, as, asxxxx,
 // tasm, sbasm, asm48), -D defines a name for ifdef and expressions;
 // --listing-file writes a listing with the source lines and
 // the symbols; --analyse adds the code analysis (stack depth, cycles,
@@ -172,6 +173,15 @@ bool print_analysis(const zorvin::asm48::Assembler& assembler, bool upi, const s
   return true;
 }
 
+// A name from the source (.TF) is read from the source's folder, as
+// included files are.
+std::string target_path(const std::string& source, const std::string& name) {
+  const std::filesystem::path named(name);
+  if (named.is_absolute()) return name;
+  const std::string folder = zorvin::files::folder_of(source);
+  return folder.empty() ? name : (std::filesystem::path(folder) / named).string();
+}
+
 // Two outputs of one run on one file would leave only the last one
 // written, under the other's name: refused before anything is written.
 bool distinct_outputs(const Options& options) {
@@ -242,9 +252,25 @@ int main(int argc, char** argv) {
     print_line(result.summary);
     return kAssemblyFailed;
   }
+  // The file the source names (.TF) takes the image, or the Intel HEX,
+  // where the command line names none; it is checked like one it named.
+  Options effective = *options;
+  if (result.target_file) {
+    const std::string named = target_path(options->source, result.target_file->name);
+    std::optional<std::string>& slot = result.target_file->intel_hex ? effective.hex : effective.output;
+    if (slot) {
+      print_line("Zieldatei laut .TF (" + named + ") bleibt unbeachtet: die Befehlszeile nennt " + *slot);
+    } else if (zorvin::files::same_file(named, options->source)) {
+      std::fprintf(stderr, "zorvin-asm: .TF %s würde die Quelle überschreiben\n", named.c_str());
+      return kUsageError;
+    } else {
+      slot = named;
+    }
+    if (!distinct_outputs(effective)) return kUsageError;
+  }
   // Included files are known only now; none of them may become an output.
-  for (const auto& [option, path] : {std::pair{"--output", options->output}, std::pair{"--hex", options->hex},
-                                     std::pair{"--listing-file", options->listing_file}}) {
+  for (const auto& [option, path] : {std::pair{"--output", effective.output}, std::pair{"--hex", effective.hex},
+                                     std::pair{"--listing-file", effective.listing_file}}) {
     if (!path) continue;
     if (const auto input = zorvin::output::input_file_at(*path, options->source, result.included_files)) {
       std::fprintf(stderr, "zorvin-asm: %s %s würde die gelesene Datei %s überschreiben\n", option, path->c_str(),
@@ -253,8 +279,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  const auto output = options->output
-                          ? zorvin::output::write_output_to(assembler.table(), options->fill_byte, *options->output,
+  const auto output = effective.output
+                          ? zorvin::output::write_output_to(assembler.table(), options->fill_byte, *effective.output,
                                                            options->source, result.included_files)
                           : zorvin::output::write_output(assembler.table(), options->fill_byte, options->source,
                                                         result.included_files);
@@ -263,8 +289,8 @@ int main(int argc, char** argv) {
   for (const auto& line : output.messages) print_line(line);
   if (options->analyse && !print_analysis(assembler, upi, options->entries)) return kUsageError;
   bool written = output.image_written;
-  if (options->hex)
-    written &= save_text(*options->hex, zorvin::output::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");
+  if (effective.hex)
+    written &= save_text(*effective.hex, zorvin::output::intel_hex(assembler.table(), options->fill_byte), "Intel HEX");
   if (options->listing_file) {
     const auto listing = assembler.extended() ? assembler.extended_listing()
                                               : zorvin::output::plain_source_listing(source.text, assembler.table());

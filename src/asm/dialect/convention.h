@@ -34,6 +34,13 @@ struct BinaryOperator {
   int rank;
 };
 
+// One of a convention's error numbers and the start of the engine's text
+// for it; a number may stand for several texts.
+struct ErrorNumber {
+  int number;
+  std::string_view text;
+};
+
 struct Convention {
   DialectId id = DialectId::Macro;
   std::string_view name;    // shown: "TASM"
@@ -46,6 +53,8 @@ struct Convention {
   bool zero_b_binary = false;   // 0b0101 (without the other radix prefixes)
   bool dotted_binary = false;   // %1010.0101: dots between binary digits are left out
   bool hex_escapes = false;     // "\x41" in quotes: the character of two hexadecimal digits
+  bool leading_zero_octal = false;  // 017 is octal (C); 09 is then no number
+  bool quoted_radix = false;    // x'1F', h'1F', o'17', b'0101' (IBM)
   bool local_dollar = false;    // 1$: labels local between two ordinary labels
   bool local_dot = false;       // .loop labels local to the last ordinary label
   // Location counter and operators.
@@ -97,6 +106,12 @@ struct Convention {
   // A name that stands for the location counter (asm48's ".here"), or empty.
   std::string_view location_word;
   std::span<const DirectiveAlias> directives;
+  // A long jmp or call into the other 2 KiB bank gets a sel mb0/mb1 put in
+  // front of it unless the source says which bank is selected (assume mb:0).
+  bool inserts_bank_select = false;
+  // The convention's assembler's own numbers for the engine's messages, for
+  // "expect 1010": a message counts as the number when its text starts so.
+  std::span<const ErrorNumber> error_numbers;
 };
 
 }  // namespace zorvin::asm48

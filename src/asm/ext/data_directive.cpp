@@ -33,6 +33,51 @@ const std::string* clock_text(std::span<const Token> item, SymbolSource& symbols
   return date ? &clock.date : &clock.time;
 }
 
+void push_little_endian(std::vector<std::uint8_t>& bytes, std::uint64_t value, int count) {
+  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF));
+}
+
+// dt: 18 decimal digits of the magnitude, two to a byte, the lowest first
+// (low half the lower digit), then the sign byte.
+void push_packed_bcd(std::vector<std::uint8_t>& bytes, std::int32_t value) {
+  std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(value))
+                                      : static_cast<std::uint64_t>(value);
+  for (int i = 0; i < 9; ++i) {
+    const auto low = static_cast<std::uint8_t>(magnitude % 10);
+    magnitude /= 10;
+    const auto high = static_cast<std::uint8_t>(magnitude % 10);
+    magnitude /= 10;
+    bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));
+  }
+  bytes.push_back(value < 0 ? 0x80 : 0x00);
+}
+
+// do: the integer as an IEEE 754 binary128 number, which holds it exactly:
+// sign, 15 bits of exponent (bias 16383) and 112 bits of fraction, whose
+// top bits are all a 32-bit value needs.
+void push_quad_float(std::vector<std::uint8_t>& bytes, std::int32_t value) {
+  std::uint64_t high = 0;
+  if (value != 0) {
+    const std::uint64_t magnitude = value < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(value))
+                                              : static_cast<std::uint64_t>(value);
+    int top = 63;
+    while (((magnitude >> top) & 1) == 0) --top;
+    const std::uint64_t fraction = magnitude & ((std::uint64_t{1} << top) - 1);
+    high = (value < 0 ? std::uint64_t{1} << 63 : 0) | (static_cast<std::uint64_t>(16383 + top) << 48) |
+           (fraction << (48 - top));
+  }
+  push_little_endian(bytes, 0, 8);
+  push_little_endian(bytes, high, 8);
+}
+
+// dn: the nibbles two to a byte, the first in the low half.
+void pack_nibbles(std::vector<std::uint8_t>& nibbles) {
+  std::vector<std::uint8_t> packed((nibbles.size() + 1) / 2, 0);
+  for (std::size_t i = 0; i < nibbles.size(); ++i)
+    packed[i / 2] = static_cast<std::uint8_t>(packed[i / 2] | (nibbles[i] & 0x0F) << (4 * (i % 2)));
+  nibbles = std::move(packed);
+}
+
 // More copies than any program memory holds.
 constexpr std::int32_t kMaxDuplicates = 65536;
 
@@ -64,6 +109,9 @@ constexpr int kMaxDupDepth = 8;
 static void encode_items(std::span<const Token> items, DataForm form, const TokenLine& line, SymbolSource& symbols,
                   const BuildClock& clock, DataBytes& out, int dup_depth) {
   const bool words = form == DataForm::Words || form == DataForm::Addresses || form == DataForm::HighFirst;
+  // Forms whose items are numbers only: a string there is a mistake.
+  const bool numbers_only = words || form == DataForm::Nibbles || form == DataForm::Quads ||
+                            form == DataForm::PackedBcd || form == DataForm::QuadFloat;
   out.bytes.clear();
   out.error.clear();
   out.undefined = {};
@@ -117,7 +165,7 @@ static void encode_items(std::span<const Token> items, DataForm form, const Toke
       is_text = true;
     }
     if (is_text) {
-      if (words) return fail(kParameterError);
+      if (numbers_only) return fail(kParameterError);
       for (char32_t c : text) {
         if (c > 0xFF) return fail(message(kValueRange, "Zeichen " + std::to_string(c) + " (erlaubt 0 bis 255)"));
         out.bytes.push_back(static_cast<std::uint8_t>(c));
@@ -133,6 +181,23 @@ static void encode_items(std::span<const Token> items, DataForm form, const Toke
     if (out.undefined.empty()) out.undefined = e.undefined;
     if (form == DataForm::Longs) {
       for (int shift = 0; shift < 32; shift += 8) out.bytes.push_back(static_cast<std::uint8_t>((e.value >> shift) & 0xFF));
+      continue;
+    }
+    if (form == DataForm::Quads) {
+      push_little_endian(out.bytes, static_cast<std::uint64_t>(static_cast<std::int64_t>(e.value)), 8);
+      continue;
+    }
+    if (form == DataForm::PackedBcd) {
+      push_packed_bcd(out.bytes, e.value);
+      continue;
+    }
+    if (form == DataForm::QuadFloat) {
+      push_quad_float(out.bytes, e.value);
+      continue;
+    }
+    if (form == DataForm::Nibbles) {
+      if (e.value < -8 || e.value > 15) return fail(range_message(e.value, -8, 15));
+      out.bytes.push_back(static_cast<std::uint8_t>(e.value & 0x0F));  // packed once the line is read
       continue;
     }
     if (one_byte) {
@@ -159,6 +224,7 @@ static void encode_items(std::span<const Token> items, DataForm form, const Toke
 void encode_data(std::span<const Token> items, DataForm form, const TokenLine& line, SymbolSource& symbols,
                  const BuildClock& clock, DataBytes& out) {
   encode_items(items, form, line, symbols, clock, out, 0);
+  if (form == DataForm::Nibbles && out.error.empty()) pack_nibbles(out.bytes);
 }
 
 }  // namespace zorvin::asm48::ext

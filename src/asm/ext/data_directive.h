@@ -29,6 +29,10 @@ enum class DataForm : std::uint8_t {
   HighFirst,     // SB .DR: as .DA, high byte first
   Longs,         // SB .DL: 32 bits, lowest byte first
   ReversedBits,  // asm48 .dbr: bytes with their bit order reversed
+  Nibbles,       // dn: 4 bits each, two to a byte, the first in the low half
+  Quads,         // dq: 64 bits, lowest byte first
+  PackedBcd,     // dt: 18 decimal digits, two to a byte, lowest first, then a sign byte (80H: negative)
+  QuadFloat,     // do: the value as an IEEE 754 binary128 number, lowest byte first
 };
 
 // Fills `out`, whose storage a caller may reuse from line to line.

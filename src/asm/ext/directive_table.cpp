@@ -11,7 +11,7 @@ namespace {
 
 using D = Directive;
 
-constexpr std::array<EngineDirective, 46> kDirectives = {{
+constexpr std::array<EngineDirective, 56> kDirectives = {{
     {"equ", D::Definition, true},     {"set", D::Definition, true},    {"reg", D::Definition, true},
     {"macro", D::Definition, true},   {"define", D::Definition, false}, {"if", D::Condition, true},
     {"ifdef", D::Condition, true},    {"ifndef", D::Condition, true},  {"elseif", D::Condition, true},
@@ -27,7 +27,10 @@ constexpr std::array<EngineDirective, 46> kDirectives = {{
     {"newpage", D::Layout, true},     {"listing", D::Layout, true},    {"fill_n", D::Fill, false},
     {"da_word", D::Data, false},      {"dr_word", D::Data, false},     {"dl_long", D::Data, false},
     {"db_rev", D::Data, false},       {"hex_str", D::Data, false},     {"at_str", D::Data, false},
-    {"irp", D::Loop, false},
+    {"irp", D::Loop, false},          {"num_fmt", D::NumberForms, false}, {"mb_bank", D::AssumeBank, false},
+    {"exp_err", D::Expect, false},    {"exp_end", D::EndExpect, false},   {"dn_nib", D::Data, false},
+    {"dq_quad", D::Data, false},      {"dt_bcd", D::Data, false},      {"do_flt", D::Data, false},
+    {"tf_name", D::TargetFile, false}, {"li_sw", D::ListSwitch, false},
 }};
 
 // Open addressing on the words' keys: a statement that is no instruction

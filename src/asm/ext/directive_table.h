@@ -30,8 +30,14 @@ enum class Directive : std::uint8_t {
   UserError,   // error fatal
   UserNote,    // warning message
   Layout,      // listing layout of other assemblers: page title newpage listing
+  NumberForms, // relaxed on/off: every number form from this line on, or the convention's again
+  AssumeBank,  // assume mb:0 / mb:1 / mb:nothing
+  Expect,      // expect numbers ... endexpect: the lines between must give these messages
+  EndExpect,
+  TargetFile,  // the file the program goes to (SB .TF name,format)
+  ListSwitch,  // listing on/off from this line on (SB .LI ON/OFF)
 };
-inline constexpr std::size_t kDirectiveKinds = static_cast<std::size_t>(Directive::Layout) + 1;
+inline constexpr std::size_t kDirectiveKinds = static_cast<std::size_t>(Directive::ListSwitch) + 1;
 
 struct EngineDirective {
   std::string_view word;  // the engine's word, folded

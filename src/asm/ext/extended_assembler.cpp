@@ -78,6 +78,7 @@ ExtendedRun assemble_extended(std::string_view text, const std::string& base_dir
   const auto by_line = [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; };
   std::stable_sort(run.diagnostics.items.begin(), run.diagnostics.items.end(), by_line);
   run.stopped_at_error_limit = result.error_limit;
+  run.target_file = std::move(result.target_file);
   run.warnings = std::move(result.warnings);
   std::stable_sort(run.warnings.items.begin(), run.warnings.items.end(), by_line);
   if (!settled) run.diagnostics.report(first_statement_line(text), message(kNoFixedPoint, unsettled_text(context.symbols)));

@@ -5,6 +5,7 @@
 // line table the plain dialect fills, sorted by address.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@ struct ExtendedRun {
   SourceListing listing;    // filled only when asked for
   std::vector<std::string> included_files;  // paths of the files read by include
   bool stopped_at_error_limit = false;      // kMaxErrors errors, and the source went on
+  std::optional<TargetFile> target_file;    // the file the source names for its program
 };
 
 struct ExtendedOptions {

@@ -185,7 +185,7 @@ InstructionBytes assemble_instruction(const Word& mnemonic, std::span<const Toke
     // jmp and call carry 11 bits; the bank comes from sel mb0/mb1 at run time.
     const bool long_jump = (code.bytes[0] & 0x0F) == 0x04;
     if (long_jump && has_memory_banks(set) && target >= 0 && target < program_memory_of(set)) {
-      if ((target ^ address) & 0x800) out.other_bank_target = target;
+      out.long_target = target;
       target &= 0x7FF;
     }
     const std::string_view failure = fit_target(address, target, code.bytes);

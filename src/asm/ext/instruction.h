@@ -32,7 +32,7 @@ struct InstructionBytes {
   std::string error;      // message text; empty when encoded
   std::string_view undefined;  // a name in an expression that had no value, in the tokens' line
   std::string warning;    // an immediate cut to its low byte, where the convention does so
-  std::int32_t other_bank_target = -1;  // jmp/call into the other 2 KiB bank: the target, else -1
+  std::int32_t long_target = -1;  // jmp/call on a part with two banks: its whole target, else -1
 };
 
 // True for a register or port word of either set ("a", "r3", "p1", "bus", "dbb", ...).

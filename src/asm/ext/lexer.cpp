@@ -123,6 +123,21 @@ bool read_convention_number(std::string_view text, const Convention& rules, std:
   return false;
 }
 
+// The base of an IBM-style number (x'1F', h'1F', o'17', b'0101') that
+// starts at `pos`, or 0 when none does: a letter, a quote and a closing
+// quote on the line.
+int quoted_radix_base(std::string_view line, std::size_t pos) {
+  if (pos + 2 >= line.size() || line[pos + 1] != '\'' || line.find('\'', pos + 2) == std::string_view::npos) return 0;
+  if (pos > 0 && is_name_char(line[pos - 1])) return 0;  // the end of a longer name
+  switch (lower(line[pos])) {
+    case 'x':
+    case 'h': return 16;
+    case 'o': return 8;
+    case 'b': return 2;
+    default: return 0;
+  }
+}
+
 // Where fields end at blanks: the start of an item of .AS, .AT or .AZ,
 // whose strings stand between any two equal characters (/Test/, \Te st\).
 bool delimited_item(const TokenLine& out, int fields_left, std::size_t word_at) {
@@ -161,6 +176,13 @@ const Convention& default_convention() { return macro_convention(); }
 
 bool read_number_in(std::string_view text, const Convention& rules, std::int32_t& value, bool* too_wide) {
   bool wide = false;
+  // 017 (C): octal where a number of digits alone starts with 0.
+  if (rules.leading_zero_octal && text.size() > 1 && text.front() == '0' &&
+      text.find_first_not_of("0123456789") == std::string_view::npos) {
+    const bool ok = read_digits(text.substr(1), 8, value, wide);
+    if (too_wide) *too_wide = ok && wide;
+    return ok;
+  }
   // The suffixed forms first: 0BFh is hexadecimal, not 0b followed by "Fh".
   bool ok = (text.empty() || text.front() != '%') && read_number_digits(text, value, wide);
   if (!ok) {
@@ -273,6 +295,15 @@ void tokenize_into(std::string_view line, TokenLine& out, std::size_t from, cons
       token.value = static_cast<std::int32_t>(out.characters[token.chars_at]);
       token.kind = TokenKind::String;
       token.text = piece(pos, end);
+    } else if (const int base = rules.quoted_radix ? quoted_radix_base(line, pos) : 0; base != 0) {
+      // x'1F': the digits between the quotes in the base the letter names.
+      const std::size_t close = line.find('\'', pos + 2);
+      token.kind = TokenKind::Number;
+      token.text = piece(pos, close + 1);
+      bool wide = false;
+      token.malformed = !read_digits(piece(pos + 2, close), base, token.value, wide);
+      token.too_wide = !token.malformed && wide;
+      end = close + 1;
     } else if (is_name_start(c)) {
       std::uint8_t seen = kCharClasses[static_cast<unsigned char>(c)];  // the classes of all its bytes
       for (; end < size; ++end) {

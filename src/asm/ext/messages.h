@@ -36,6 +36,20 @@ inline constexpr std::string_view kAcrossBankEnd =
     "Byte käme von 000H";
 inline constexpr std::string_view kOtherBank =
     " -> Warnung: Sprungziel in der anderen 2-KiB-Bank (sel mb0/mb1 wählt sie): ";
+inline constexpr std::string_view kNotAssumedBank =
+    " -> Warnung: Sprungziel nicht in der mit assume mb angenommenen 2-KiB-Bank: ";
+inline constexpr std::string_view kOnOrOff = " -> erlaubt sind nur ON oder OFF";
+inline constexpr std::string_view kAssumeWhat = " -> assume kennt nur mb:0, mb:1 oder mb:nothing";
+inline constexpr std::string_view kUnknownErrorNumber = " -> diese Fehlernummer kennt zorvin nicht: ";
+inline constexpr std::string_view kExpectedMissing = " -> erwarteter Fehler ist nicht aufgetreten: ";
+inline constexpr std::string_view kEndexpectMissing = " -> endexpect fehlt";
+inline constexpr std::string_view kExpectNested = " -> expect in expect: erst endexpect";
+inline constexpr std::string_view kNoFloat = " -> Gleitkommazahlen legt zorvin nicht ab, nur ganze Zahlen: ";
+inline constexpr std::string_view kTargetFileNamed = " -> Hinweis: Zieldatei laut .TF: ";
+inline constexpr std::string_view kOneTargetFile =
+    " -> Warnung: zorvin schreibt das Programm in eine Zieldatei; dieses .TF bleibt unbeachtet: ";
+inline constexpr std::string_view kTargetFormat =
+    " -> Warnung: .TF-Format kann zorvin nicht schreiben (nur BIN und INT), die Zieldatei bleibt die übliche: ";
 inline constexpr std::string_view kBareImmediate = " -> Warnung: Wert ohne # als Direktwert gelesen: ";
 inline constexpr std::string_view kLowWordTaken = " -> Warnung: Wert passt nicht in 16 Bit, untere 16 Bit genommen: ";
 inline constexpr std::string_view kLowByteTaken = " -> Warnung: Wert passt nicht in ein Byte, unteres Byte genommen: ";

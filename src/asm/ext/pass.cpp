@@ -49,6 +49,10 @@ PassResult Pass::run() {
   context_.symbols.end_provisional();
   result_.consistent = context_.symbols.pass_was_consistent() && !bound_uses_changed_;
   if (result_.consistent) replay_fixups();
+  // A statement encoded again that now needs another length (a sel put in
+  // front of a jump) moves what follows: the next pass places it anew.
+  if (length_changed_) result_.consistent = false;
+  settle_expectations();
   context_.records_seen = result_.table.records.size();
   return std::move(result_);
 }
@@ -263,6 +267,7 @@ void Pass::process(std::string_view text, std::size_t first) {
   if (context_.keep_listing) {
     listing_index_ = result_.listing.size();
     ListingLine& shown = result_.listing.emplace_back();
+    shown.unlisted = listing_off_;
     shown.line_no = line_no();
     shown.text = std::string(written);
     shown.expansion = frames_.size() > 1;
@@ -316,7 +321,8 @@ void Pass::process(std::string_view text, std::size_t first) {
     result_.diagnostics.items.resize(errors);
     result_.warnings.items.resize(warnings);
     Fixup& fixup =
-        fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_, scope_});
+        fixups_.emplace_back(Fixup{{}, {}, line_no(), where(), address, set_, records, listing_index_, scope_,
+                                   relaxed_, assumed_bank_});
     // A line of a file stays in memory for the run; one with macro
     // arguments put in is kept as a copy.
     if (from_file && text.data() == written.data()) fixup.text = text;
@@ -340,6 +346,8 @@ void Pass::replay_fixups() {
     listing_index_ = fixup.listing;
     if (ListingLine* shown = listed()) shown->bytes.clear();
     scope_ = fixup.scope;
+    set_relaxed(fixup.relaxed);
+    assumed_bank_ = fixup.assumed_bank;
     tokenize_into(fixup.line(), line_tokens_, 0, rules_);
     statement(parse(line_tokens_, fixup.line()));
   }
@@ -359,9 +367,14 @@ void Pass::emit(const std::uint8_t* bytes, std::size_t count, bool is_data) {
   if (!is_data && location_ / kBank != (location_ + static_cast<std::int32_t>(count) - 1) / kBank)
     report(kAcrossBankEnd);
   if (replaying_) {
-    // Same statement, same length: only the bytes change.
+    // Same statement, same length: only the bytes change. Another length
+    // moves what follows, which only another pass can place.
     const auto code = result_.table.code_of(result_.table.records[replaying_->record]);
-    std::copy(bytes, bytes + std::min(count, code.size()), code.begin());
+    if (count != code.size()) {
+      length_changed_ = true;
+      return;
+    }
+    std::copy(bytes, bytes + count, code.begin());
   } else {
     append_code(result_.table, line_no(), location_, bytes, count, is_data);
   }
@@ -399,7 +412,7 @@ void Pass::instruction(const Statement& s, const Word& mnemonic) {
   if (!encoded.error.empty()) return report(encoded.error);
   // Emitted all the same: the length keeps the later addresses right.
   if (!encoded.undefined.empty()) report(kUndefinedSymbol, encoded.undefined);
-  else if (encoded.other_bank_target >= 0) warn_other_bank(encoded.other_bank_target);
+  else if (encoded.long_target >= 0 && !select_bank(encoded.long_target, location_)) return;
   else if (!encoded.warning.empty()) warn(encoded.warning);
   emit(encoded.bytes, static_cast<std::size_t>(encoded.length), false);
 }
@@ -418,6 +431,8 @@ const std::array<Pass::DirectiveHandler, kDirectiveKinds> Pass::kDirectiveHandle
     &Pass::exit_macro,    &Pass::stray_endm,    &Pass::include,      &Pass::end,
     &Pass::cpu,           &Pass::ignore,        &Pass::asciz,        &Pass::fill_to,      &Pass::fill,
     &Pass::user_error,    &Pass::user_note,     &Pass::ignore,       // Layout
+    &Pass::number_forms,  &Pass::assume_bank,   &Pass::expect,       &Pass::end_expect,
+    &Pass::target_file,   &Pass::list_switch,
 };
 
 }  // namespace engine

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include "asm/line_record.h"
 #include "asm/parts.h"
 #include "asm/source_listing.h"
+#include "asm/target_file.h"
 #include "asm/work_limits.h"
 
 namespace zorvin::asm48::ext {
@@ -71,6 +73,7 @@ struct PassResult {
   bool error_limit = false;  // kMaxErrors ended it with lines still to read
   bool consistent = false;   // every name used before its definition saw the value it ended with
   int circular = 0;          // definitions reported as circular
+  std::optional<asm48::TargetFile> target_file;
 };
 
 // Errors after which a pass stops: the message pane shows 1000 lines, and

@@ -18,7 +18,19 @@ static DataForm data_form(const FoldedName& word) {
   if (word == "dr_word"sv) return DataForm::HighFirst;
   if (word == "dl_long"sv) return DataForm::Longs;
   if (word == "db_rev"sv) return DataForm::ReversedBits;
+  if (word == "dn_nib"sv) return DataForm::Nibbles;
+  if (word == "dq_quad"sv) return DataForm::Quads;
+  if (word == "dt_bcd"sv) return DataForm::PackedBcd;
+  if (word == "do_flt"sv) return DataForm::QuadFloat;
   return DataForm::Bytes;
+}
+
+// A number with a decimal point or an exponent, which these data words
+// would hold as floating point in the macro assembler.
+static const Token* float_operand(std::span<const Token> operands) {
+  for (const Token& t : operands)
+    if (t.kind == TokenKind::Number && t.malformed && t.text.find('.') != std::string_view::npos) return &t;
+  return nullptr;
 }
 
 void Pass::data(const Statement& s) {
@@ -27,7 +39,10 @@ void Pass::data(const Statement& s) {
     if (!hex_string_bytes(s.operand_text, data_.bytes)) return report(kParameterError);
     return emit(data_.bytes.data(), data_.bytes.size(), true);
   }
-  encode_data(s.operands, data_form(s.folded), line_tokens_, *this, context_.clock, data_);
+  const DataForm form = data_form(s.folded);
+  if (form != DataForm::Bytes && form != DataForm::Words)
+    if (const Token* number = float_operand(s.operands)) return report(kNoFloat, number->text);
+  encode_data(s.operands, form, line_tokens_, *this, context_.clock, data_);
   if (!data_.error.empty()) return report(data_.error);
   // .AS -/text/: every byte of the line with bit 7 set, values as well.
   if (line_tokens_.high_bit_text)

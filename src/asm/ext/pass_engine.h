@@ -88,6 +88,8 @@ struct Fixup {
   std::size_t record = 0;      // its record in the table
   std::size_t listing = 0;     // its listing line, or SIZE_MAX
   std::string scope;           // the ordinary label its local labels belong to
+  bool relaxed = false;        // relaxed on held for the line
+  int assumed_bank = -1;       // assume mb: the bank, or -1 for nothing
 
   std::string_view line() const { return owned.empty() ? text : std::string_view(owned); }
 };
@@ -111,6 +113,18 @@ struct Formula {
 struct BoundUse {
   std::size_t formula = 0;
   std::optional<std::int32_t> seen;
+};
+
+// expect ... endexpect: the lines between, in the file they stand in, and
+// the message numbers they must give. Settled at the end of the pass, when
+// statements encoded again have reported too.
+struct ExpectBlock {
+  std::string file;             // included file, or empty for the source
+  std::int32_t first = 0;       // the expect line (in `file`)
+  std::int32_t last = 0;        // the endexpect line; 0 while open
+  std::int32_t line_no = 0;     // source line of the expect, for messages
+  FileLine where;               // its place in an included file, or none
+  std::vector<int> numbers;
 };
 
 struct Condition {
@@ -376,8 +390,33 @@ class Pass final : public SymbolSource {
 
   void warn_other_bank(std::int32_t target);
 
+  // relaxed on/off: every number form of the macro assembler (017 octal,
+  // x'1F', $1F, %0101, @17, 0b0101) from this line on, or the convention's.
+  void number_forms(const Statement& s);
+  void set_relaxed(bool on);
+
+  // assume mb:0, mb:1, mb:nothing.
+  void assume_bank(const Statement& s);
+  // A long jump or call into a bank other than the one selected: sel
+  // mb0/mb1 put in front where the convention does so and nothing is
+  // assumed, else a warning. False when the jump is not to be placed:
+  // encoded again at the end of the pass, it has no room for the sel.
+  bool select_bank(std::int32_t target, std::int32_t address);
+
+  // .TF name[,format]: the first one names the file the program goes to.
+  void target_file(const Statement& s);
+  // .LI ON / OFF (other list options are taken and change nothing).
+  void list_switch(const Statement& s);
+
+  void expect(const Statement& s);
+  void end_expect(const Statement& s);
+  // At the end of the pass: the expected messages of each block leave the
+  // lists; an expected number no line gave is an error of its own.
+  void settle_expectations();
+  const ExpectBlock* block_of(const std::vector<std::size_t>& by_start, const Diagnostic& d) const;
+
   RunContext& context_;
-  const Convention& rules_;
+  Convention rules_;  // relaxed on changes the number forms for the rest of the pass
   InstructionSet set_;
   std::int32_t memory_;  // program memory of the part the last cpu line named
   PassResult result_;
@@ -417,6 +456,11 @@ class Pass final : public SymbolSource {
   std::size_t lines_back_ = 0;     // messages name the line this many before the last one read
   std::string expanded_;           // a line with its text defines put in
   std::string scratch_;
+  bool relaxed_ = false;           // relaxed on
+  int assumed_bank_ = -1;          // assume mb: the bank, or -1 for nothing
+  bool length_changed_ = false;    // a statement encoded again needs another length: one more pass
+  bool listing_off_ = false;       // .LI OFF: lines are left out of the listing file
+  std::vector<ExpectBlock> expects_;
 };
 
 }  // namespace zorvin::asm48::ext::engine

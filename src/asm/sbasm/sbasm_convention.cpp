@@ -15,17 +15,18 @@ namespace zorvin::asm48 {
 
 namespace {
 
-// Directives that only steer the listing or the output files (.TF target
-// file, .LF listing file, .SF symbol file, .EF error file, .LI list options,
-// .PG .EJ new page, .TI title, .LM margin, .TW width) and the 8048 overlay's
+// .TF names the file the program goes to and .LI ON/OFF leaves lines out
+// of the listing; the other directives that only steer the listing or the
+// output files (.LF listing file, .SF symbol file, .EF error file, .PG .EJ
+// new page, .TI title, .LM margin, .TW width) and the 8048 overlay's
 // .OT/.CT table bracket are taken and place nothing.
 constexpr std::array<DirectiveAlias, 36> kDirectives = {{
     {".ma", "macro"},    {".em", "endm"},     {".xm", "exitm"},
-    {".cr", "cpu"},      {".tf", "ignore"},   {".or", "org"},      {".eq", "equ"},      {".se", "set"},
+    {".cr", "cpu"},      {".tf", "tf_name"},   {".or", "org"},      {".eq", "equ"},      {".se", "set"},
     {".db", "db"},       {".dw", "dw"},       {".da", "da_word"},  {".dr", "dr_word"},  {".dl", "dl_long"},
     {".as", "db"},       {".at", "at_str"},   {".az", "asciz"},    {".hs", "hex_str"},
     {".bs", "ds"},       {".no", "fill_to"},  {".in", "include"},  {".do", "if"},       {".el", "else"},
-    {".fi", "endif"},    {".ec", "end"},      {".en", "end"},      {".li", "ignore"},   {".lf", "ignore"},
+    {".fi", "endif"},    {".ec", "end"},      {".en", "end"},      {".li", "li_sw"},   {".lf", "ignore"},
     {".sf", "ignore"},   {".ef", "ignore"},   {".pg", "ignore"},   {".ej", "ignore"},   {".ti", "ignore"},
     {".lm", "ignore"},   {".tw", "ignore"},   {".ot", "ignore"},   {".ct", "ignore"},
 }};
