@@ -118,6 +118,7 @@ inline constexpr int kView = 250;
 inline constexpr int kCursorA = 251;
 inline constexpr int kCursorB = 252;
 inline constexpr int kCursorDelta = 253;
+inline constexpr int kSinglePins = 254;
 }  // namespace signals
 
 namespace menu {

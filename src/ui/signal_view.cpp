@@ -36,8 +36,7 @@ void on_scrollbar(GtkAdjustment* adjustment, gpointer data) {
 }
 
 void on_resize(GtkWidget*, GdkRectangle*, gpointer data) {
-  auto* view = static_cast<SignalView*>(data);
-  view->set_picture(view->picture());
+  static_cast<SignalView*>(data)->refit(false);
 }
 
 // The value at `cycle`: the last change at or before it.
@@ -121,13 +120,19 @@ double SignalView::row_middle(int trace) const { return kAxis + kRow * trace + k
 void SignalView::set_picture(SignalPicture picture) {
   const double span = static_cast<double>(picture_.end) - left_;
   const bool at_end = span <= plot_width() * cycles_per_px_ + 1.0;
+  if (picture.traces.size() != picture_.traces.size())
+    gtk_widget_set_size_request(area_, 720, static_cast<int>(kAxis + kRow * static_cast<double>(picture.traces.size()) + 18));
   picture_ = std::move(picture);
+  refit(at_end);
+}
+
+void SignalView::refit(bool keep_end) {
   if (fitted_) {
     zoom_all();
     return;
   }
   // Like a scope rolling on: the end stays in view while it was.
-  if (at_end) left_ = static_cast<double>(picture_.end) - plot_width() * cycles_per_px_;
+  if (keep_end) left_ = static_cast<double>(picture_.end) - plot_width() * cycles_per_px_;
   keep_in_range();
   update_scrollbar();
   gtk_widget_queue_draw(area_);

@@ -41,6 +41,9 @@ class SignalView {
   // New contents; a view that showed the end goes on showing it.
   void set_picture(SignalPicture picture);
   const SignalPicture& picture() const { return picture_; }
+  // After a change of size: the whole record still in view when it was,
+  // else the same place.
+  void refit(bool keep_end);
 
   // By `factor` (2: twice as wide), around the middle of the view.
   void zoom(double factor);

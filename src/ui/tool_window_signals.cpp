@@ -33,7 +33,7 @@ void ToolWindow::add_signal_view(int group, int id, int rows) {
   auto* view = new SignalView;
   field->widget = view->area();
   g_object_set_data_full(G_OBJECT(view->area()), kKey, view, [](gpointer p) { delete static_cast<SignalView*>(p); });
-  gtk_widget_set_size_request(view->area(), 720, 22 + rows * 26 + 18);
+  view->set_picture({std::vector<SignalTrace>(static_cast<std::size_t>(rows))});
   gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), view->widget(), 0, 0, 8, 1);
   expand_towards_window(view->widget());
   fields_[id] = std::move(field);

@@ -139,6 +139,23 @@ TEST_F(Signals, EdgesOfAToggledPinTheCursorsAtTheCrystalAndTheExport) {
   for (std::size_t t = 1; t < view.picture().traces.size(); ++t)
     EXPECT_TRUE(view.picture().traces[t].changes.empty()) << view.picture().traces[t].name;
 
+  // Single pins as wires of their own; a name that is no port pin is refused.
+  GtkWidget* pins = signals.window().widget(signals::kSinglePins);
+  for (const char* typed : {"P1.0, P1.1", "P1.0 T0 P9"}) {
+    gtk_entry_set_text(GTK_ENTRY(pins), typed);
+    g_signal_emit_by_name(pins, "activate");
+    pump(20);
+  }
+  EXPECT_NE(signals.window().status().find("'T0' ist kein Pin eines Ports"), std::string::npos)
+      << signals.window().status();
+  ASSERT_EQ(view.picture().traces.size(), 10u);
+  EXPECT_EQ(view.picture().traces[8].name, "P1.0");
+  EXPECT_EQ(view.picture().traces[8].initial, 1);
+  EXPECT_EQ(view.picture().traces[8].changes.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(view.picture().traces[8].changes[i], std::make_pair(expected[i].first, std::uint8_t(expected[i].second & 1)));
+  EXPECT_TRUE(view.picture().traces[9].changes.empty());  // P1.1 stays high
+
   // Clicks a few pixels beside two rising edges take the edges.
   view.zoom_all();
   pump(50);

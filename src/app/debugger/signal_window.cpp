@@ -20,6 +20,7 @@ constexpr Shown kPins[] = {
     {sim::Port::T0, "T0", 1},  {sim::Port::T1, "T1", 1},  {sim::Port::Int, "INT", 1},
 };
 constexpr int kRows = 8;  // the pins and the two serial lines
+constexpr std::size_t kMostSinglePins = 16;
 
 const std::vector<ui::FileFilter> kVcdFilters = {
     {"Signalverläufe (*.vcd)", "*.[vV][cC][dD]"},
@@ -54,6 +55,11 @@ void SignalWindow::build() {
   window_.add_field(cursors, signals::kCursorA, 0, 0, "A", 22, false);
   window_.add_field(cursors, signals::kCursorB, 0, 1, "B", 22, false);
   window_.add_field(cursors, signals::kCursorDelta, 0, 2, "B − A", 26, false);
+  const int singles = window_.add_group(0, "Einzelne Pins");
+  window_.add_field(singles, signals::kSinglePins, 0, 0, "Pins (z. B. P1.0 P2.7)", 40, true);
+  window_.on_field_edited([this](int id, const std::string& text) {
+    if (id == signals::kSinglePins) pins_edited(text);
+  });
   view().on_cursors_changed([this] { show_cursors(); });
 }
 
@@ -111,24 +117,58 @@ ui::SignalPicture SignalWindow::picture() const {
   const auto& levels = record_.start_levels();
   for (const Shown& pin : kPins)
     picture.traces.push_back({pin.name, pin.width, levels[static_cast<std::size_t>(pin.port)], {}});
+  // The serial lines and the single pins: one bit of a port each.
   const sim::SerialConfig& line = panel_.serial_config();
-  const sim::PinRef serial[] = {line.tx, line.rx};
-  for (int i = 0; i < 2; ++i)
-    picture.traces.push_back({std::string(i == 0 ? "TX " : "RX ") + pin_name(serial[i]), 1,
-                              bit_of(serial[i], levels[static_cast<std::size_t>(serial[i].port)]), {}});
+  std::vector<sim::PinRef> wires = {line.tx, line.rx};
+  wires.insert(wires.end(), single_pins_.begin(), single_pins_.end());
+  for (std::size_t i = 0; i < wires.size(); ++i)
+    picture.traces.push_back({std::string(i == 0 ? "TX " : i == 1 ? "RX " : "") + pin_name(wires[i]), 1,
+                              bit_of(wires[i], levels[static_cast<std::size_t>(wires[i].port)]), {}});
   for (std::size_t i = 0; i < record_.size(); ++i) {
     const sim::RecordedChange& change = record_[i];
     for (std::size_t t = 0; t < std::size(kPins); ++t)
       if (kPins[t].port == change.port) picture.traces[t].changes.emplace_back(change.cycle, change.level);
-    for (int s = 0; s < 2; ++s) {
-      if (serial[s].port != change.port) continue;
-      ui::SignalTrace& trace = picture.traces[std::size(kPins) + static_cast<std::size_t>(s)];
-      const std::uint8_t bit = bit_of(serial[s], change.level);
+    for (std::size_t s = 0; s < wires.size(); ++s) {
+      if (wires[s].port != change.port) continue;
+      ui::SignalTrace& trace = picture.traces[std::size(kPins) + s];
+      const std::uint8_t bit = bit_of(wires[s], change.level);
       const std::uint8_t was = trace.changes.empty() ? trace.initial : trace.changes.back().second;
       if (bit != was) trace.changes.emplace_back(change.cycle, bit);
     }
   }
   return picture;
+}
+
+// "P1.0 P2.7" or "P1.0, P1.1": port pins shown as wires of their own.
+void SignalWindow::pins_edited(const std::string& text) {
+  std::vector<sim::PinRef> pins;
+  std::string word;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    const char c = i < text.size() ? text[i] : ' ';
+    if (c != ' ' && c != ',' && c != ';' && c != '\t') {
+      word += c;
+      continue;
+    }
+    if (word.empty()) continue;
+    const auto pin = sim::parse_pin(word);
+    if (!pin || pin->bit < 0 || pins.size() == kMostSinglePins) {
+      window_.set_status(pins.size() == kMostSinglePins ? "Höchstens " + std::to_string(kMostSinglePins) + " einzelne Pins"
+                                                        : "'" + word + "' ist kein Pin eines Ports (P1.0 … P2.7, BUS.0 …)");
+      return;
+    }
+    pins.push_back(*pin);
+    word.clear();
+  }
+  const bool more = pins.size() > single_pins_.size();
+  single_pins_ = std::move(pins);
+  refresh();
+  // More rows: the window grows to show them and what is below them.
+  if (GtkWindow* shown = window_.gtk_window(); more && window_.visible() && GTK_IS_WINDOW(shown)) {
+    int width = 0, height = 0, natural = 0;
+    gtk_window_get_size(shown, &width, &height);
+    gtk_widget_get_preferred_height(GTK_WIDGET(shown), nullptr, &natural);
+    if (natural > height) gtk_window_resize(shown, width, natural);
+  }
 }
 
 void SignalWindow::refresh() {

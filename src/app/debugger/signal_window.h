@@ -1,16 +1,18 @@
 // "Signale": a logic analyzer on the session's simulator. The pins of P1,
 // P2, BUS, T0, T1 and INT and the terminal's serial lines as traces over
-// time, from a bounded record of the latest pin changes; two cursors with
+// time (and single port pins the user names as wires of their own), from a bounded record of the latest pin changes; two cursors with
 // the time between them at the crystal, and the record exported as the VCD
 // zorvin-sim --vcd writes.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/board/board_panel.h"
 #include "app/ids.h"
 #include "app/debugger/debugger_session.h"
 #include "sim/signal_recorder.h"
+#include "sim/stimulus.h"
 #include "ui/signal_view.h"
 #include "ui/tool_window.h"
 #include "ui/toolkit.h"
@@ -39,6 +41,7 @@ class SignalWindow {
  private:
   void show();
   void show_cursors();
+  void pins_edited(const std::string& text);
   ui::SignalPicture picture() const;
 
   ui::Toolkit& ui_;
@@ -46,6 +49,7 @@ class SignalWindow {
   BoardPanel& panel_;
   ui::ToolWindow window_;
   sim::SignalRecorder record_;
+  std::vector<sim::PinRef> single_pins_;  // shown as wires of their own
   bool placed_ = false;
 };
 
