@@ -51,6 +51,11 @@ void SignalRecorder::pin_changed(const Simulator& simulator, const PinEvent& eve
     --count_;
     if (ring_.size() < capacity_) ring_.pop_back();
   }
+  // The cycle count set back by hand: a record in time order starts anew.
+  if (event.cycle < last_cycle()) {
+    start(simulator);
+    return;
+  }
   push({event.cycle, serial, event.port, event.level});
 }
 

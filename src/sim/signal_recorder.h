@@ -8,6 +8,8 @@
 // Going back in time (a debugger restoring an earlier state and running
 // again) reports changes the record already holds: the simulator's count
 // of pin events tells, and what the record holds from there on is dropped.
+// A cycle count set back by hand starts the record anew, so that its
+// changes stay in the order of time.
 #pragma once
 
 #include <array>

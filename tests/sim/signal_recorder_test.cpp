@@ -84,6 +84,20 @@ TEST(SignalRecorder, GoingBackInTimeRecordsTheRunAgainOnce) {
   }
 }
 
+TEST(SignalRecorder, ACycleCountSetBackStartsAnewInTimeOrder) {
+  Simulator simulator = assembled(kToggle);
+  SignalRecorder record(1000);
+  record.start(simulator);
+  simulator.set_pin_listener([&](const PinEvent& event) { record.pin_changed(simulator, event); });
+  simulator.run({.until_cycle = 600});
+  ASSERT_GT(record.size(), 100u);
+  simulator.state().cycles = 100;
+  simulator.run({.until_cycle = 160});
+  EXPECT_GE(record.start_cycle(), 100u);
+  EXPECT_LT(record.size(), 30u);
+  for (std::size_t i = 1; i < record.size(); ++i) EXPECT_LE(record[i - 1].cycle, record[i].cycle) << i;
+}
+
 TEST(SignalRecorder, ExportsTheDumpOfALiveWriter) {
   for (const std::size_t capacity : {std::size_t{1'000'000}, std::size_t{50}}) {
     Simulator live_sim = assembled(kToggle);
