@@ -118,7 +118,9 @@ std::string compact_count(std::uint64_t count) {
   char text[32];
   if (count < 100'000) std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(count));
   else if (count < 100'000'000) std::snprintf(text, sizeof text, "%lluk", static_cast<unsigned long long>((count + 500) / 1000));
-  else std::snprintf(text, sizeof text, "%lluM", static_cast<unsigned long long>((count + 500'000) / 1'000'000));
+  else  // rounded without going past the largest count
+    std::snprintf(text, sizeof text, "%lluM",
+                  static_cast<unsigned long long>(count / 1'000'000 + (count % 1'000'000 >= 500'000 ? 1 : 0)));
   return text;
 }
 

@@ -110,6 +110,30 @@ TEST_F(Signals, FiguresBesideTheLinesAsCountedByHandAndByTheCore) {
   EXPECT_NE(read_file("zorvin.ini").find("[Simulator]\nProfil = 0\n"), std::string::npos) << read_file("zorvin.ini");
 }
 
+TEST(SignalTexts, CountsAndTimesAsTheGutterAndTheAxisWriteThem) {
+  const struct {
+    std::uint64_t count;
+    const char* text;
+  } counts[] = {{0, "0"}, {99'999, "99999"}, {100'000, "100k"}, {12'345'678, "12346k"}, {99'999'999, "100000k"},
+                {100'000'000, "100M"}, {18'446'744'073'709'551'615ull, "18446744073710M"}};
+  for (const auto& c : counts) EXPECT_EQ(ui::compact_count(c.count), c.text) << c.count;
+  const struct {
+    double seconds;
+    double step;
+    const char* axis;
+    const char* exact;
+  } times[] = {{0.0, 1e-4, "0 µs", "0,0000 s"},
+               {250e-6, 50e-6, "250 µs", "0,00025 s"},
+               {1.5e-3, 5e-4, "1,5 ms", "0,0015 s"},
+               {0.002, 0.001, "2 ms", "2 ms"},
+               {380.84298, 2e-6, "380,8 s", "380,842980 s"},
+               {2.0, 1.0, "2 s", "2 s"}};
+  for (const auto& t : times) {
+    EXPECT_EQ(ui::axis_time(t.seconds), t.axis) << t.seconds;
+    EXPECT_EQ(ui::exact_time(t.seconds, t.step), t.exact) << t.seconds;
+  }
+}
+
 // P1.0 high for 2 cycles, low for 4: at 12 MHz a cycle is 1,25 µs.
 constexpr const char* kToggle =
     "loop:   orl p1,#01H\n"
