@@ -104,6 +104,23 @@ inline constexpr int kPanelWindow = 8;
 inline constexpr int kMenu = 120;
 }  // namespace debug
 
+// The run's figures in the editor's gutter and the signal view ("Signale").
+namespace signals {
+inline constexpr int kWindow = 17;
+inline constexpr int kShow = 240;
+inline constexpr int kProfileInGutter = 241;
+inline constexpr int kZoomIn = 242;
+inline constexpr int kZoomOut = 243;
+inline constexpr int kZoomAll = 244;
+inline constexpr int kExport = 245;
+// The signal window's own fields.
+inline constexpr int kView = 250;
+inline constexpr int kCursorA = 251;
+inline constexpr int kCursorB = 252;
+inline constexpr int kCursorDelta = 253;
+inline constexpr int kSinglePins = 254;
+}  // namespace signals
+
 namespace menu {
 inline constexpr int kProgram = 100;
 inline constexpr int kRun = 101;

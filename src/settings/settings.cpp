@@ -87,6 +87,7 @@ SettingsFileResult load_settings(Settings& settings, const std::string& path) {
   if (ini.select_group("Simulator")) {
     const std::int32_t clock = ini.read_integer("Takt", 6000000);
     settings.clock_hz = clock >= 1000 && clock <= 100000000 ? clock : 6000000;
+    settings.profile_in_gutter = ini.read_integer("Profil", 1) != 0;
   }
   settings.source_dialects = read_source_dialects(ini);
   settings.source_peripherals = read_source_dialects(ini, "Peripherie");
@@ -129,6 +130,9 @@ SettingsFileResult save_settings(const Settings& settings, const std::string& pa
   ini.write_integer("Wert", settings.fill_byte);
   // Only a clock that was set is written, so the first start's file stays as it was.
   if (ini.select_group("Simulator") || settings.clock_hz != 6000000) ini.write_integer("Takt", settings.clock_hz);
+  // Written once switched off, and kept from then on.
+  const bool has_profile_key = ini.select_group("Simulator") && ini.read_text("Profil", "") != "";
+  if (has_profile_key || !settings.profile_in_gutter) ini.write_integer("Profil", settings.profile_in_gutter ? 1 : 0);
   // The program's own key, so that a first start writes only the keys above.
   if (!settings.last_source.empty()) {
     ini.select_group("Zorvin");

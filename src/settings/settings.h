@@ -31,6 +31,7 @@ struct Settings {
   std::uint8_t fill_byte = 0x00;         // [Speicher] Wert, 0 or 255
   std::string last_source;               // [Zorvin] LetzteQuelle, written only when set
   std::int32_t clock_hz = 6000000;       // [Simulator] Takt: the simulated crystal in Hz
+  bool profile_in_gutter = true;         // [Simulator] Profil: a run's figures beside the editor's lines
   std::vector<SourceDialect> source_dialects;  // [Dialekte]: chosen per source file, newest first
   std::vector<SourceDialect> source_peripherals;  // [Peripherie]: the simulator's board per source file
   std::vector<SourceDialect> source_watches;      // [Beobachten]: the debugger's watch list per source file

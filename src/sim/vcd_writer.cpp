@@ -26,15 +26,30 @@ constexpr std::array<Signal, 6> kSignals = {{
 
 }  // namespace
 
-VcdWriter::VcdWriter(std::FILE* file, const Simulator& simulator) : file_(file), clock_hz_(simulator.clock_hz()) {
+namespace {
+
+std::array<std::uint8_t, kPortCount> levels_of(const Simulator& simulator) {
+  std::array<std::uint8_t, kPortCount> levels{};
+  for (int p = 0; p < kPortCount; ++p) levels[static_cast<std::size_t>(p)] = simulator.pin_level(static_cast<Port>(p));
+  return levels;
+}
+
+}  // namespace
+
+VcdWriter::VcdWriter(std::FILE* file, const Simulator& simulator)
+    : VcdWriter(file, simulator.part().name, simulator.clock_hz(), simulator.state().cycles, levels_of(simulator)) {}
+
+VcdWriter::VcdWriter(std::FILE* file, std::string_view part, std::uint64_t clock_hz, std::uint64_t cycle,
+                     const std::array<std::uint8_t, kPortCount>& levels)
+    : file_(file), clock_hz_(clock_hz == 0 ? kDefaultClockHz : clock_hz) {
   std::fprintf(file_, "$version zorvin-sim $end\n$timescale 1ns $end\n$scope module %s $end\n",
-               std::string(simulator.part().name).c_str());
+               std::string(part).c_str());
   for (const Signal& signal : kSignals)
     std::fprintf(file_, "$var wire %d %c %s $end\n", signal.width, signal.id, signal.name);
   std::fprintf(file_, "$upscope $end\n$enddefinitions $end\n");
-  last_time_ = nanoseconds(simulator.state().cycles);
+  last_time_ = nanoseconds(cycle);
   std::fprintf(file_, "#%llu\n$dumpvars\n", static_cast<unsigned long long>(last_time_));
-  for (const Signal& signal : kSignals) value(signal.port, simulator.pin_level(signal.port));
+  for (const Signal& signal : kSignals) value(signal.port, levels[static_cast<std::size_t>(signal.port)]);
   std::fprintf(file_, "$end\n");
 }
 

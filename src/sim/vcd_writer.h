@@ -3,9 +3,11 @@
 // INT as single wires, time in nanoseconds at the simulator's clock.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "sim/simulator.h"
 
@@ -16,6 +18,9 @@ class VcdWriter {
   // Writes the header and the levels at the current cycle to `file` (the
   // caller opens and closes it).
   VcdWriter(std::FILE* file, const Simulator& simulator);
+  // The same from levels recorded earlier: those of all ports at `cycle`.
+  VcdWriter(std::FILE* file, std::string_view part, std::uint64_t clock_hz, std::uint64_t cycle,
+            const std::array<std::uint8_t, kPortCount>& levels);
 
   // To be called with every pin change the simulator reports.
   void pin_changed(const PinEvent& event);

@@ -21,6 +21,8 @@
 
 namespace zorvin::ui {
 
+class SignalView;
+
 class ToolWindow {
  public:
   // Commands of buttons and keys go to `ui`'s queue as events of `window`.
@@ -64,6 +66,10 @@ class ToolWindow {
   // A read-only text of `lines` lines that grows at its end (append_text).
   // `chars` wide (0: room for a terminal's 60).
   void add_text_view(int group, int id, int row, int lines, int chars = 0);
+  // A logic analyzer's traces over time, `rows` traces high; it takes the
+  // room the window gets (tool_window_signals.cpp, ui/signal_view.h).
+  void add_signal_view(int group, int id, int rows);
+  SignalView* signal_view(int id) const;
 
   // --- contents --------------------------------------------------------------
   // A status line below the buttons.

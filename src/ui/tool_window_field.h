@@ -14,7 +14,7 @@
 
 namespace zorvin::ui {
 
-enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text };
+enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals };
 
 struct ToolWindow::Field {
   ToolWindow* owner = nullptr;

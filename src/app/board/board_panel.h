@@ -40,6 +40,8 @@ class BoardPanel {
   void show_driven_switches();
 
   ui::ToolWindow& window() { return window_; }
+  // The terminal's pins (the signal view shows them as TX and RX).
+  const sim::SerialConfig& serial_config() const { return config_; }
   // The board's settings as one line ("Anzeige=P1;Segmente=abcdefgp;…"),
   // kept per source file, and set from such a line (unknown or bad values
   // are left as they are).

@@ -61,6 +61,7 @@ void Debugger::build_menu() {
   ui_.add_menu(window::kMain, debug::kMenu, "Simulator");
   ui_.add_menu_item(debug::kMenu, debug::kShowWindow, "Simulatorfenster");
   ui_.add_menu_item(debug::kMenu, debug::kShowPanel, "Peripherie (LEDs, Schalter, Terminal)");
+  ui_.add_menu_item(debug::kMenu, signals::kShow, "Signale");
   ui_.add_menu_separator(debug::kMenu);
   ui_.add_menu_item(debug::kMenu, debug::kRun, "Start / Fortsetzen\tF9");
   ui_.add_menu_item(debug::kMenu, debug::kStop, "Anhalten\tUmschalt+F9");
@@ -75,11 +76,13 @@ void Debugger::build_menu() {
   ui_.add_menu_separator(debug::kMenu);
   ui_.add_menu_item(debug::kMenu, debug::kReset, "Zurücksetzen (Reset)\tStrg+F2");
   ui_.add_menu_item(debug::kMenu, debug::kZeroStopwatch, "Stoppuhr nullen");
+  profile_.build_menu(debug::kMenu);
   for (const Key& key : kKeys) ui_.add_shortcut(window::kMain, key.keyval, key.command, key.modifiers);
   build_window();
   panel_.build();
+  signals_.build();
   panel_.on_settings_changed([this] { keep_source_settings(); });
-  for (ui::ToolWindow* window : {&window_, &panel_.window()}) {
+  for (ui::ToolWindow* window : {&window_, &panel_.window(), &signals_.window()}) {
     for (const Key& key : kKeys) window->add_key(key.keyval, key.modifiers, key.command);
     window->add_key(GDK_KEY_F5, GdkModifierType(0), command::kAssemble);
   }
@@ -141,7 +144,7 @@ bool Debugger::command(int id) {
       refresh(false);
       return true;
     default:
-      return false;
+      return profile_.command(id) || signals_.command(id);
   }
 }
 
@@ -163,6 +166,8 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
     session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
     ++loads_;
     panel_.attach();
+    profile_.attach();
+    signals_.attach();
     last_stop_ = before_last_stop_ = session_.simulator().state();
     panes_.append_message("Simulator: neues Programm geladen, Neustart ab Reset.");
   }
@@ -174,6 +179,7 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
 void Debugger::source_edited() {
   if (stale_ || !session_.loaded()) return;
   stale_ = true;
+  profile_.show(true);  // the figures belong to the text as it was
   // A running program pauses where it is; the window and the message pane
   // both say why.
   const bool was_running = session_.running();
@@ -215,6 +221,8 @@ bool Debugger::ensure_program() {
   session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
   ++loads_;
   panel_.attach();
+  profile_.attach();
+  signals_.attach();
   assembled_.reset();
   stale_ = false;
   last_stop_ = before_last_stop_ = session_.simulator().state();
@@ -361,6 +369,7 @@ void Debugger::reset() {
   stop_run();
   session_.simulator().reset();
   session_.forget_stack_wrap();
+  profile_.clear();
   stopped(DebugStop::Step);
 }
 

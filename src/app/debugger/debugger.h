@@ -13,6 +13,8 @@
 
 #include "app/board/board_panel.h"
 #include "app/debugger/debugger_session.h"
+#include "app/debugger/signal_profile.h"
+#include "app/debugger/signal_window.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
 #include "settings/settings.h"
@@ -47,6 +49,8 @@ class Debugger {
   DebuggerSession& session() { return session_; }
   ui::ToolWindow& window() { return window_; }
   BoardPanel& panel() { return panel_; }
+  SignalProfile& profile() { return profile_; }
+  SignalWindow& signals() { return signals_; }
   bool running() const { return session_.running(); }
 
  private:
@@ -88,6 +92,8 @@ class Debugger {
   ui::RepeatingTask task_;
   DebuggerSession session_;
   BoardPanel panel_{ui_, session_};
+  SignalProfile profile_{ui_, settings_, session_};
+  SignalWindow signals_{ui_, session_, panel_};
 
   // The last successful assembly, until the session takes it.
   std::optional<DebuggerLineMap> assembled_;

@@ -6,6 +6,7 @@
 
 #include "text/editor_lines.h"
 #include "files/source_file.h"
+#include "sim/profile.h"
 
 namespace zorvin::app {
 
@@ -68,7 +69,10 @@ std::string included_file_name(const std::string& line) {
 
 DebuggerLineMap::DebuggerLineMap(const asm48::LineTable& table, const asm48::SourceListing& listing,
                                  const std::string& source, const std::string& source_dir, std::uint8_t fill_byte)
-    : source_lines_(split_lines(source)), source_dir_(source_dir), image_(kProgramAddresses, fill_byte) {
+    : source_lines_(split_lines(source)),
+      source_dir_(source_dir),
+      image_(kProgramAddresses, fill_byte),
+      code_lines_(sim::code_lines(table)) {
   line_of_.fill(0);
   starts_.fill(false);
   for (const asm48::LineRecord& record : table.records) {

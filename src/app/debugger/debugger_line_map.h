@@ -41,6 +41,8 @@ class DebuggerLineMap {
   std::string origin_of(int address) const;
 
   const std::vector<std::uint8_t>& image() const { return image_; }
+  // The line of every code address as zorvin-sim's profile counts it.
+  const std::vector<std::int32_t>& code_lines() const { return code_lines_; }
 
   // The label that stands at a code address, or else an equate of that
   // value; empty when neither.
@@ -72,6 +74,7 @@ class DebuggerLineMap {
   std::vector<std::string> source_lines_;
   std::string source_dir_;
   std::vector<std::uint8_t> image_;
+  std::vector<std::int32_t> code_lines_;
 };
 
 // The file an `include "name"` statement on this source line names, or empty.

@@ -239,6 +239,8 @@ void Debugger::refresh(bool at_stop) {
   }
   window_.set_lines(f::kWatch, watched, watched_changed);
   panel_.refresh();
+  signals_.refresh();
+  if (!session_.running()) profile_.show(stale_);
   if (session_.running()) {
     window_.set_status("Läuft … " + std::string(sim.part().name) + ", PC " + hex_text(s.pc, 3) + "H");
   } else if (at_stop) {
