@@ -41,10 +41,14 @@ void append_line(std::string& out, const asm48::ListingLine& line, const analysi
     row += code;
     if (program) {
       // Every instruction of the line counts: a jump with the sel mb0/mb1
-      // put in front of it is two.
+      // put in front of it is two. Where a later line overwrote some of
+      // its bytes, the instructions found there are that line's.
       int cycles = 0;
-      for (std::size_t i = 0; at == 0 && line.address && i < line.bytes.size(); ++i)
-        cycles += analysis::cycles_at(*program, *line.address + static_cast<std::int32_t>(i));
+      for (std::size_t i = 0; at == 0 && line.address && i < line.bytes.size(); ++i) {
+        const std::int32_t address = *line.address + static_cast<std::int32_t>(i);
+        if (i == 0 || program->line_at(address) == program->line_at(*line.address))
+          cycles += analysis::cycles_at(*program, address);
+      }
       row += cycles > 0 ? "  " + std::to_string(cycles) : std::string(3, ' ');
     }
     if (at == 0) row += "  " + line.text;

@@ -164,6 +164,9 @@ TEST_F(Cli, ListingFileGivesTheCyclesOfEachInstruction) {
       // A jump into the other bank with the sel mb1 put in front: both count.
       {"cpu 8048\n jmp far\n org 900h\nfar: ret\n",
        {"    2  0000 F5 24 00     3   jmp far\n", "    4  0900 83           2  far: ret\n"}},
+      // Code overwritten by a later line: each line counts only its own.
+      {"org 6\njmp ende\norg 7\nnop\nende:\nret\n",
+       {"    2  0006 04 08        2  jmp ende\n", "    4  0007 00           1  nop\n"}},
   };
   for (const Case& c : cases) {
     write_file(dir_ / "zyklen.asm", c.source);
