@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/board/board_panel.h"
+#include "app/board/board_window.h"
 #include "app/debugger/debugger_session.h"
 #include "app/panes.h"
 #include "asm/assembler.h"
@@ -47,11 +48,14 @@ class Debugger {
   DebuggerSession& session() { return session_; }
   ui::ToolWindow& window() { return window_; }
   BoardPanel& panel() { return panel_; }
+  BoardWindow& board_window() { return board_; }
   bool running() const { return session_.running(); }
 
  private:
   // debugger.cpp: commands and runs.
   bool ensure_program();
+  // The assembled program into the session, on the board beside the source.
+  void load_program();
   void run(std::optional<int> address);
   void stop_run();
   void step();
@@ -88,6 +92,7 @@ class Debugger {
   ui::RepeatingTask task_;
   DebuggerSession session_;
   BoardPanel panel_{ui_, session_};
+  BoardWindow board_{ui_, session_};
 
   // The last successful assembly, until the session takes it.
   std::optional<DebuggerLineMap> assembled_;

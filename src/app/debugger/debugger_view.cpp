@@ -239,6 +239,7 @@ void Debugger::refresh(bool at_stop) {
   }
   window_.set_lines(f::kWatch, watched, watched_changed);
   panel_.refresh();
+  board_.refresh();
   if (session_.running()) {
     window_.set_status("Läuft … " + std::string(sim.part().name) + ", PC " + hex_text(s.pc, 3) + "H");
   } else if (at_stop) {
@@ -359,8 +360,17 @@ void Debugger::ram_edited(int id, int index, const std::string& text) {
   sim::State& s = session_.simulator().state();
   const bool external = id == f::kExternalRam;
   if (index < 0 || index >= (external ? 256 : session_.simulator().part().ram_size)) return;
-  if (const auto value = parse_hex(text, 0xFF))
+  if (const auto value = parse_hex(text, 0xFF)) {
     (external ? s.xram : s.ram)[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(*value);
+    // The view shows a board's RAM at bus addresses 00H-FFH: an edit goes there too.
+    board::Board* devices = board_.board();
+    if (external && devices && devices->file().ram) {
+      const auto& ram = *devices->file().ram;
+      const auto address = static_cast<std::uint32_t>(index);
+      if (address >= ram.address && address < ram.address + ram.size)
+        devices->ram()[address - ram.address] = static_cast<std::uint8_t>(*value);
+    }
+  }
   refresh(!session_.running());
 }
 

@@ -1,0 +1,274 @@
+#include "app/board/board_window.h"
+
+#include "app/debugger/debugger_format.h"
+#include "app/ids.h"
+
+namespace zorvin::app {
+
+namespace field = board_field;
+
+namespace {
+
+constexpr sim::Port kExpanderPorts[] = {sim::Port::P4, sim::Port::P5, sim::Port::P6, sim::Port::P7};
+
+// What the keys of a PC keyboard are called on a board's keys.
+struct Alias {
+  const char* typed;
+  const char* key;
+};
+constexpr Alias kAliases[] = {
+    {"*", "STERN"},        {"#", "RAUTE"},         {"Return", "ENTER"},   {"Return", "EINGABE"},
+    {"KP_Enter", "ENTER"}, {"KP_Enter", "EINGABE"}, {"space", "LEER"},    {"space", "SPACE"},
+    {"Shift_L", "SHIFT"},  {"Shift_R", "SHIFT"},   {"BackSpace", "DEL"},  {"Delete", "DEL"},
+    {"Escape", "ESC"},     {"KP_Multiply", "STERN"}, {"KP_Add", "+"},     {"KP_Subtract", "-"},
+};
+
+std::string status_text(std::uint8_t status) {
+  return hex_text(status, 2) + "H  OBF=" + std::to_string(status & 1) + " IBF=" + std::to_string((status >> 1) & 1) +
+         " F0=" + std::to_string((status >> 2) & 1) + " F1=" + std::to_string((status >> 3) & 1);
+}
+
+}  // namespace
+
+BoardWindow::BoardWindow(ui::Toolkit& ui, DebuggerSession& session) : session_(session), window_(ui, board_window::kWindow) {}
+
+void BoardWindow::build() {
+  window_.create("Platine", 2);
+  const int file = window_.add_group(0, "Platinendatei");
+  window_.add_field(file, field::kFile, 0, 0, "Datei", 44, false);
+  lcd_group_ = window_.add_group(0, "LCD (HD44780)");
+  window_.add_lcd(lcd_group_, field::kLcd, 0);
+  keys_group_ = window_.add_group(0, "Tastatur (Maus oder PC-Tasten, wenn hier angeklickt)");
+  window_.add_key_pad(keys_group_, field::kKeys, 0);
+  host_group_ = window_.add_group(1, "Host (UPI-Datenbus)");
+  window_.add_field(host_group_, field::kHostByte, 0, 0, "Byte (hex)", 4, true);
+  window_.add_history(field::kHostByte);
+  window_.add_button_in_group(host_group_, board_window::kHostWriteData, 1, 0, "Daten schreiben");
+  window_.add_button_in_group(host_group_, board_window::kHostWriteCommand, 1, 1, "Befehl schreiben");
+  window_.add_button_in_group(host_group_, board_window::kHostRead, 2, 0, "Daten lesen");
+  window_.add_button_in_group(host_group_, board_window::kHostStatus, 2, 1, "Status lesen");
+  window_.add_field(host_group_, field::kHostStatus, 3, 0, "Status", 28, false);
+  window_.add_text_view(host_group_, field::kHostLog, 4, 12, 44);
+  window_.add_button_in_group(host_group_, board_window::kClearHostLog, 5, 1, "Protokoll leeren");
+  expander_group_ = window_.add_group(1, "8243 an P20-P23 (Schalter angehakt = 1)");
+  for (int port = 0; port < 4; ++port) {
+    const std::string name = "P" + std::to_string(4 + port);
+    window_.add_leds(expander_group_, field::kExpanderLeds + port, port, name + " (Bit 3 … 0)");
+    for (int bit = 3; bit >= 0; --bit) {
+      const int id = field::kExpanderSwitches + 4 * port + bit;
+      window_.add_check(expander_group_, id, port, 2 + (3 - bit), std::to_string(bit), true);
+      window_.set_check(id, true);
+    }
+  }
+  window_.on_pad_key([this](int, int row, int column, const std::string& typed, bool down) {
+    return pad_key(row, column, typed, down);
+  });
+  window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
+  window_.on_field_edited([this](int id, const std::string& text) {
+    if (id == field::kHostByte && !text.empty()) host_command(board_window::kHostWriteData);
+  });
+  build_for_file();
+}
+
+// The groups of the devices the board has; the others stay hidden.
+void BoardWindow::build_for_file() {
+  window_.set_text(field::kFile, path_.empty() ? "keine (Name der Quelle mit .ini, neben ihr)" : path_);
+  const bool lcd = file_ && file_->lcd;
+  const bool keys = file_ && file_->keyboard;
+  window_.set_group_visible(lcd_group_, lcd);
+  window_.set_group_visible(keys_group_, keys);
+  window_.set_group_visible(expander_group_, file_ && file_->expander);
+  window_.set_group_visible(host_group_, file_ && file_->host);
+  if (lcd) {
+    const std::string blank(static_cast<std::size_t>(file_->lcd->columns), ' ');
+    window_.set_lcd(field::kLcd, std::vector<std::string>(static_cast<std::size_t>(file_->lcd->rows), blank), false);
+  }
+  window_.set_key_pad(field::kKeys, keys ? file_->keyboard->layout : std::vector<std::vector<std::string>>{});
+  held_.clear();
+}
+
+void BoardWindow::show() {
+  window_.show();
+  refresh();
+}
+
+void BoardWindow::read(const std::string& source_path) {
+  SourceBoard read = read_source_board(source_path);
+  read_message_ = read.error;
+  const bool changed = read.path != path_ || read.board.has_value() != file_.has_value();
+  path_ = read.path;
+  file_ = std::move(read.board);
+  if (changed || file_) build_for_file();
+}
+
+std::optional<sim::Variant> BoardWindow::part() const {
+  return file_ ? std::optional<sim::Variant>(file_->part) : std::nullopt;
+}
+
+std::optional<std::uint64_t> BoardWindow::clock_hz() const {
+  return file_ ? std::optional<std::uint64_t>(file_->clock_hz) : std::nullopt;
+}
+
+bool BoardWindow::attach(std::string& error) {
+  board_.reset();
+  shown_faults_ = 0;
+  if (!file_ || !session_.loaded()) return true;
+  sim::Simulator& sim = session_.simulator();
+  auto fresh = std::make_unique<board::Board>(*file_);
+  auto earlier = sim.pin_listener();
+  if (!fresh->attach(sim, error)) {
+    sim.set_pin_listener(earlier);
+    return false;
+  }
+  board::Board* devices = fresh.get();
+  sim.set_pin_listener([devices, earlier](const sim::PinEvent& event) {
+    devices->pin_changed(event);
+    if (earlier) earlier(event);
+  });
+  board_ = std::move(fresh);
+  if (file_->expander)
+    for (int port = 0; port < 4; ++port)
+      for (int bit = 0; bit < 4; ++bit)
+        sim.drive_bit(kExpanderPorts[port], bit, window_.checked(field::kExpanderSwitches + 4 * port + bit));
+  held_.clear();
+  show_keys();
+  refresh();
+  return true;
+}
+
+void BoardWindow::refresh() {
+  if (!board_ || !session_.loaded()) return;
+  const sim::Simulator& sim = session_.simulator();
+  if (const board::Lcd* lcd = board_->lcd()) {
+    window_.set_lcd(field::kLcd, lcd->lines(), lcd->display_on());
+    // A byte the display lost is a fault of the program: the status line says where.
+    if (lcd->faults().size() > shown_faults_) {
+      shown_faults_ = lcd->faults().size();
+      const board::LcdFault& fault = lcd->faults().back();
+      window_.set_status("LCD bei Zyklus " + std::to_string(fault.cycle) + ": " + fault.text +
+                         (shown_faults_ > 1 ? " (" + std::to_string(shown_faults_) + " Fehler)" : ""));
+    }
+  }
+  if (file_->host) window_.set_text(field::kHostStatus, status_text(sim.host_status()));
+  if (file_->expander)
+    for (int port = 0; port < 4; ++port)
+      window_.set_leds(field::kExpanderLeds + port, sim.pin_level(kExpanderPorts[port]) & 0x0F);
+}
+
+std::optional<board::KeyPosition> BoardWindow::key_for_typed(const board::Board& board, const std::string& typed) {
+  if (auto key = board.key_named(typed)) return key;
+  // The keypad's digits are the digits.
+  if (typed.size() == 4 && typed.starts_with("KP_") && typed[3] >= '0' && typed[3] <= '9')
+    return board.key_named(typed.substr(3));
+  for (const Alias& alias : kAliases)
+    if (typed == alias.typed)
+      if (auto key = board.key_named(alias.key)) return key;
+  return std::nullopt;
+}
+
+// A key goes down and up with the mouse button or the PC's key; a latching
+// key changes with each press. A PC key held down repeats its press: only
+// the first counts.
+bool BoardWindow::pad_key(int row, int column, const std::string& typed, bool down) {
+  if (!file_ || !file_->keyboard) return false;
+  if (!board_) {
+    if (down) window_.set_status("Die Tasten wirken, sobald das Programm im Simulator geladen ist (F7 oder F9).");
+    return row >= 0;
+  }
+  board::KeyPosition key{row, column};
+  if (row < 0) {
+    const auto found = key_for_typed(*board_, typed);
+    if (!found) return false;
+    key = *found;
+  }
+  const auto place = std::make_pair(key.row, key.column);
+  const bool was_held = held_.count(place) != 0;
+  if (down == was_held) return true;
+  if (down) held_.insert(place);
+  else held_.erase(place);
+  const std::string& name = file_->keyboard->layout[static_cast<std::size_t>(key.row)][static_cast<std::size_t>(key.column)];
+  if (board_->latching(name)) {
+    if (down) board_->set_contact(key, !board_->contact(key));
+  } else {
+    board_->set_contact(key, down);
+  }
+  show_keys();
+  refresh();
+  return true;
+}
+
+// Keys down: held ones and latching ones whose contact is closed.
+void BoardWindow::show_keys() {
+  if (!file_ || !file_->keyboard) return;
+  const auto& layout = file_->keyboard->layout;
+  for (std::size_t row = 0; row < layout.size(); ++row)
+    for (std::size_t column = 0; column < layout[row].size(); ++column) {
+      const board::KeyPosition key{static_cast<int>(row), static_cast<int>(column)};
+      const bool down = held_.count({key.row, key.column}) != 0 || (board_ && board_->contact(key));
+      window_.set_key_down(field::kKeys, key.row, key.column, down);
+    }
+}
+
+void BoardWindow::check_toggled(int id, bool ticked) {
+  if (id < field::kExpanderSwitches || id >= field::kExpanderSwitches + 16 || !board_) return;
+  const int index = id - field::kExpanderSwitches;
+  session_.simulator().drive_bit(kExpanderPorts[index / 4], index % 4, ticked);
+  refresh();
+}
+
+bool BoardWindow::command(int id) {
+  switch (id) {
+    case board_window::kShowWindow:
+      show();
+      return true;
+    case board_window::kHostWriteData:
+    case board_window::kHostWriteCommand:
+    case board_window::kHostRead:
+    case board_window::kHostStatus:
+      host_command(id);
+      return true;
+    case board_window::kClearHostLog:
+      window_.set_all_text(field::kHostLog, "");
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The host's accesses take effect at the cycle the program stands at.
+void BoardWindow::host_command(int id) {
+  if (!board_ || !file_->host) {
+    window_.set_status("Der Host wirkt, sobald das Programm im Simulator geladen ist (F7 oder F9).");
+    return;
+  }
+  sim::Simulator& sim = session_.simulator();
+  const std::string at = "Zyklus " + std::to_string(sim.state().cycles) + ": ";
+  if (id == board_window::kHostRead) {
+    const bool fresh = sim.state().obf;
+    const std::uint8_t value = sim.host_read();
+    log(at + "Daten gelesen " + hex_text(value, 2) + "H" + (fresh ? "" : " (OBF war 0: kein neues Byte)"));
+  } else if (id == board_window::kHostStatus) {
+    log(at + "Status gelesen " + status_text(sim.host_status()));
+  } else {
+    const std::string typed = window_.text(field::kHostByte);
+    const auto value = parse_hex(typed, 0xFF);
+    if (!value) {
+      window_.set_status("Kein Byte in Hex (00 bis FF): '" + typed + "'");
+      return;
+    }
+    const bool command = id == board_window::kHostWriteCommand;
+    const bool overwrites = sim.state().ibf;
+    sim.host_write(static_cast<std::uint8_t>(*value), command);
+    log(at + (command ? "Befehl " : "Daten ") + hex_text(*value, 2) + "H geschrieben" +
+        (overwrites ? " (IBF war 1: das vorige Byte ist überschrieben)" : ""));
+    window_.set_text(field::kHostByte, "");
+  }
+  refresh();
+}
+
+void BoardWindow::log(const std::string& line) {
+  const std::string before = window_.all_text(field::kHostLog);
+  window_.append_text(field::kHostLog, (before.empty() ? "" : "\n") + line);
+}
+
+}  // namespace zorvin::app

@@ -1,0 +1,180 @@
+// The window "Platine" as a user drives it: the board file beside the
+// source, keys clicked and typed reaching the keyboard controller, the host
+// console, the LCD showing what the program wrote, the 8243's LEDs, and a
+// board file with a mistake named with its line.
+#include <gdk/gdkkeysyms.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/board/board_source.h"
+#include "app/board/board_window.h"
+#include "app/ids.h"
+#include "gui_harness.h"
+#include "key_press.h"
+
+namespace zorvin::test {
+namespace {
+
+using namespace app;
+namespace f = board_field;
+
+std::string example_file(const std::string& name) {
+  std::ifstream in(ZORVIN_SOURCE_DIR "/examples/" + name, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class BoardWindowTest : public GuiTest {
+ protected:
+  ui::ToolWindow& board() { return app().debugger().board_window().window(); }
+  std::string host_log() { return board().all_text(f::kHostLog); }
+
+  // The example's source and board file in the working folder, the source
+  // opened as from the command line, the window shown and the program run.
+  void run_example(const std::string& folder, const std::string& source, const std::string& board_file) {
+    write_file(source, example_file(folder + "/" + source));
+    write_file(board_file, example_file(folder + "/" + board_file));
+    start_app("", source);
+    app().dispatch_command(board_window::kShowWindow);
+    ASSERT_TRUE(board().visible());
+    press_key(ui().widget(control::kEditor), GDK_KEY_F9);
+    ASSERT_TRUE(pump_until([&] { return app().debugger().running(); }));
+  }
+
+  // The host as the console drives it: a byte written as data or command.
+  void host_writes(const std::string& hex, int command) {
+    gtk_entry_set_text(GTK_ENTRY(board().widget(f::kHostByte)), hex.c_str());
+    gtk_button_clicked(GTK_BUTTON(board().button(command)));
+    pump(20);
+  }
+  // Waits for OBF, then reads the byte with the console's button.
+  bool host_reads(const std::string& expected) {
+    if (!pump_until([&] { return board().text(f::kHostStatus).find("OBF=1") != std::string::npos; }, 5000))
+      return false;
+    gtk_button_clicked(GTK_BUTTON(board().button(board_window::kHostRead)));
+    pump(20);
+    return host_log().find("Daten gelesen " + expected + "H\n") != std::string::npos ||
+           host_log().ends_with("Daten gelesen " + expected + "H");
+  }
+};
+
+TEST_F(BoardWindowTest, KeysClickedAndTypedReachTheKeyboardControllerAndTheHostReadsThem) {
+  run_example("tastatur", "tastatur.asm", "tastatur.ini");
+  EXPECT_NE(board().text(f::kFile).find("tastatur.ini"), std::string::npos);
+  // The self test: command AAH, answer 55H.
+  host_writes("AA", board_window::kHostWriteCommand);
+  EXPECT_NE(host_log().find("Befehl AAH geschrieben"), std::string::npos) << host_log();
+  EXPECT_TRUE(host_reads("55")) << host_log();
+
+  // Key "4" (row 1, column 0) clicked: held for 30 ms, then let go.
+  GtkWidget* four = board().key_button(f::kKeys, 1, 0);
+  ASSERT_NE(four, nullptr);
+  EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(four)), "4");
+  g_signal_emit_by_name(four, "pressed");
+  pump(30);
+  EXPECT_TRUE(app().debugger().board_window().board()->contact({1, 0}));
+  g_signal_emit_by_name(four, "released");
+  EXPECT_FALSE(app().debugger().board_window().board()->contact({1, 0}));
+  EXPECT_TRUE(host_reads("34")) << host_log();
+
+  // Keys of the PC's keyboard on the focused pad: a letter and "*" for STERN.
+  GtkWidget* pad = board().widget(f::kKeys);
+  struct Typed {
+    guint keyval;
+    const char* read;
+  };
+  for (const Typed& typed : {Typed{GDK_KEY_a, "41"}, Typed{GDK_KEY_asterisk, "2A"}, Typed{GDK_KEY_KP_9, "39"}}) {
+    press_key(pad, typed.keyval);
+    pump(30);
+    send_key_release(pad, typed.keyval);
+    EXPECT_TRUE(host_reads(typed.read)) << typed.read << "\n" << host_log();
+  }
+  // A status read is logged with its flags: nothing waits in the buffer, F1
+  // still tells the last write was a command.
+  gtk_button_clicked(GTK_BUTTON(board().button(board_window::kHostStatus)));
+  pump(20);
+  EXPECT_NE(host_log().find("Status gelesen 18H  OBF=0 IBF=0 F0=0 F1=1"), std::string::npos) << host_log();
+  app().dispatch_command(debug::kStop);
+  pump(20);
+}
+
+TEST_F(BoardWindowTest, TheLcdShowsWhatTheProgramWrote) {
+  run_example("lcd-gruss", "gruss.asm", "gruss.ini");
+  const std::vector<std::string> greeting = {"Hallo, Welt!    ", "zorvin          "};
+  EXPECT_TRUE(pump_until([&] { return board().lcd_lines(f::kLcd) == greeting; }, 8000))
+      << board().lcd_lines(f::kLcd).front();
+  // Devices the board does not have stay hidden.
+  EXPECT_FALSE(gtk_widget_get_visible(board().widget(f::kKeys)) &&
+               gtk_widget_is_drawable(board().widget(f::kKeys)));
+  EXPECT_FALSE(gtk_widget_is_drawable(board().widget(f::kHostLog)));
+  EXPECT_TRUE(gtk_widget_is_drawable(board().widget(f::kLcd)));
+  app().dispatch_command(debug::kStop);
+  pump(20);
+}
+
+TEST_F(BoardWindowTest, TheExpanderLedsFollowTheRunningLight) {
+  run_example("lauflicht-8243", "lauflicht.asm", "lauflicht.ini");
+  // After reset the 8243's latches are high; the light reaches P5.0 after
+  // four steps of 50 ms (simulated time).
+  EXPECT_TRUE(pump_until([&] { return board().leds(f::kExpanderLeds + 1) == 1; }, 8000));
+  EXPECT_EQ(board().leds(f::kExpanderLeds + 0) | board().leds(f::kExpanderLeds + 2) |
+                board().leds(f::kExpanderLeds + 3),
+            0);
+  app().dispatch_command(debug::kStop);
+  pump(20);
+}
+
+TEST_F(BoardWindowTest, AMistakeInTheBoardFileIsNamedWithItsLineAndTheProgramRunsWithout) {
+  write_file("motor.asm", " cpu 8048\nloop: jmp loop\n");
+  write_file("motor.ini", "[Platine]\nProzessor = 8048\n\n[Motor]\n");
+  start_app("", "motor.asm");
+  press_key(ui().widget(control::kEditor), GDK_KEY_F7);
+  pump(50);
+  EXPECT_NE(messages().find("Platine: motor.ini, Zeile 4: unbekanntes Gerät [motor]"), std::string::npos) << messages();
+  EXPECT_NE(messages().find("das Programm läuft ohne Platine."), std::string::npos) << messages();
+  EXPECT_TRUE(app().debugger().session().loaded());
+  EXPECT_EQ(app().debugger().board_window().board(), nullptr);
+}
+
+TEST_F(BoardWindowTest, TheBoardFileIsTheSourcesNameWithIni) {
+  struct Case {
+    const char* source;
+    const char* board;
+  };
+  for (const Case& c : {Case{"prog/uhr.asm", "prog/uhr.ini"}, Case{"/a/b.c/tastatur.asm", "/a/b.c/tastatur.ini"},
+                        Case{"ohne", "ohne.ini"}, Case{"", ""}, Case{"zorvin.asm", ""}, Case{"x/zorvin.a48", ""},
+                        Case{"platine.ini", ""}}) {
+    EXPECT_EQ(board_file_path(c.source), c.board) << c.source;
+  }
+}
+
+TEST_F(BoardWindowTest, PcKeysFindTheirBoardKeysByNameOrUsualName) {
+  board::ParsedBoard parsed = board::parse_board_file(
+      "[Platine]\nProzessor = 8042\n[Tastatur]\nZeilen = P1.0-P1.1\nSpalten = P1.4-P1.6\n"
+      "Reihe0 = 1 STERN ENTER\nReihe1 = Shift a -\n",
+      "");
+  ASSERT_TRUE(parsed.board) << parsed.error;
+  board::Board keys(*parsed.board);
+  struct Case {
+    const char* typed;
+    int row;  // -1: no key
+    int column;
+  };
+  for (const Case& c : {Case{"1", 0, 0}, Case{"KP_1", 0, 0}, Case{"*", 0, 1}, Case{"KP_Multiply", 0, 1},
+                        Case{"Return", 0, 2}, Case{"KP_Enter", 0, 2}, Case{"Shift_R", 1, 0}, Case{"A", 1, 1},
+                        Case{"2", -1, 0}, Case{"#", -1, 0}, Case{"-", -1, 0}, Case{"KP_", -1, 0}}) {
+    const auto key = BoardWindow::key_for_typed(keys, c.typed);
+    if (c.row < 0) {
+      EXPECT_FALSE(key) << c.typed;
+    } else {
+      ASSERT_TRUE(key) << c.typed;
+      EXPECT_EQ(key->row, c.row) << c.typed;
+      EXPECT_EQ(key->column, c.column) << c.typed;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zorvin::test
