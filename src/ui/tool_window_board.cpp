@@ -113,19 +113,31 @@ void on_key_button(GtkButton* button, bool down) {
 void on_key_button_pressed(GtkButton* button, gpointer) { on_key_button(button, true); }
 void on_key_button_released(GtkButton* button, gpointer) { on_key_button(button, false); }
 
+// A key's release names what its press typed: Shift let go first must not
+// turn the release of "*" into one of "8".
 gboolean on_pad_key_event(GtkWidget*, GdkEventKey* event, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);
-  const gunichar character = gdk_keyval_to_unicode(event->keyval);
+  const bool down = event->type == GDK_KEY_PRESS;
+  auto& held = field->typed_down;
+  const auto same_key = [&](const auto& entry) { return entry.first == event->hardware_keycode; };
+  const auto found = std::find_if(held.begin(), held.end(), same_key);
   std::string typed;
-  if (character >= 0x21 && g_unichar_isprint(character)) {
-    char utf8[8] = {};
-    g_unichar_to_utf8(g_unichar_toupper(character), utf8);
-    typed = utf8;
-  } else if (const char* name = gdk_keyval_name(event->keyval)) {
-    typed = name;
+  if (found != held.end()) {
+    typed = found->second;
+    if (!down) held.erase(found);
+  } else {
+    const gunichar character = gdk_keyval_to_unicode(event->keyval);
+    if (character >= 0x21 && g_unichar_isprint(character)) {
+      char utf8[8] = {};
+      g_unichar_to_utf8(g_unichar_toupper(character), utf8);
+      typed = utf8;
+    } else if (const char* name = gdk_keyval_name(event->keyval)) {
+      typed = name;
+    }
+    if (typed.empty()) return FALSE;
+    if (down) held.emplace_back(event->hardware_keycode, typed);
   }
-  if (typed.empty()) return FALSE;
-  return field->owner->pad_key(field, -1, -1, typed, event->type == GDK_KEY_PRESS) ? TRUE : FALSE;
+  return field->owner->pad_key(field, -1, -1, typed, down) ? TRUE : FALSE;
 }
 
 gboolean on_pad_click(GtkWidget* widget, GdkEventButton*, gpointer) {

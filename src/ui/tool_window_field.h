@@ -34,6 +34,7 @@ struct ToolWindow::Field {
   std::vector<std::string> lines;    // an LCD's text
   bool lit = false;                  // an LCD that is switched on
   std::vector<std::vector<GtkWidget*>> keys;  // a key pad's buttons by row and column
+  std::vector<std::pair<guint16, std::string>> typed_down;  // PC keys held on the pad: key code, what it typed
 };
 
 // A field of the window with its owner, id and kind set.

@@ -1,5 +1,7 @@
 #include "app/board/board_window.h"
 
+#include <algorithm>
+
 #include "app/debugger/debugger_format.h"
 #include "app/ids.h"
 
@@ -30,25 +32,25 @@ std::string status_text(std::uint8_t status) {
 
 }  // namespace
 
-BoardWindow::BoardWindow(ui::Toolkit& ui, DebuggerSession& session) : session_(session), window_(ui, board_window::kWindow) {}
+BoardWindow::BoardWindow(ui::Toolkit& ui, DebuggerSession& session)
+    : ui_(ui), session_(session), window_(ui, board_window::kWindow) {}
 
 void BoardWindow::build() {
   window_.create("Platine", 2);
   const int file = window_.add_group(0, "Platinendatei");
-  window_.add_field(file, field::kFile, 0, 0, "Datei", 44, false);
+  window_.add_field(file, field::kFile, 0, 0, "Datei", 34, false);
   lcd_group_ = window_.add_group(0, "LCD (HD44780)");
   window_.add_lcd(lcd_group_, field::kLcd, 0);
   keys_group_ = window_.add_group(0, "Tastatur (Maus oder PC-Tasten, wenn hier angeklickt)");
   window_.add_key_pad(keys_group_, field::kKeys, 0);
   host_group_ = window_.add_group(1, "Host (UPI-Datenbus)");
   window_.add_field(host_group_, field::kHostByte, 0, 0, "Byte (hex)", 4, true);
-  window_.add_history(field::kHostByte);
   window_.add_button_in_group(host_group_, board_window::kHostWriteData, 1, 0, "Daten schreiben");
   window_.add_button_in_group(host_group_, board_window::kHostWriteCommand, 1, 1, "Befehl schreiben");
   window_.add_button_in_group(host_group_, board_window::kHostRead, 2, 0, "Daten lesen");
   window_.add_button_in_group(host_group_, board_window::kHostStatus, 2, 1, "Status lesen");
-  window_.add_field(host_group_, field::kHostStatus, 3, 0, "Status", 28, false);
-  window_.add_text_view(host_group_, field::kHostLog, 4, 12, 44);
+  window_.add_field(host_group_, field::kHostStatus, 3, 0, "Status", 24, false);
+  window_.add_text_view(host_group_, field::kHostLog, 4, 10, 36);
   window_.add_button_in_group(host_group_, board_window::kClearHostLog, 5, 1, "Protokoll leeren");
   expander_group_ = window_.add_group(1, "8243 an P20-P23 (Schalter angehakt = 1)");
   for (int port = 0; port < 4; ++port) {
@@ -64,9 +66,6 @@ void BoardWindow::build() {
     return pad_key(row, column, typed, down);
   });
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
-  window_.on_field_edited([this](int id, const std::string& text) {
-    if (id == field::kHostByte && !text.empty()) host_command(board_window::kHostWriteData);
-  });
   build_for_file();
 }
 
@@ -85,9 +84,13 @@ void BoardWindow::build_for_file() {
   }
   window_.set_key_pad(field::kKeys, keys ? file_->keyboard->layout : std::vector<std::vector<std::string>>{});
   held_.clear();
+  pressed_at_.clear();
+  releases_.clear();
 }
 
 void BoardWindow::show() {
+  if (!window_.visible() && !placed_) window_.place_beside(ui_.gtk_window(window::kMain));
+  placed_ = true;
   window_.show();
   refresh();
 }
@@ -131,6 +134,8 @@ bool BoardWindow::attach(std::string& error) {
       for (int bit = 0; bit < 4; ++bit)
         sim.drive_bit(kExpanderPorts[port], bit, window_.checked(field::kExpanderSwitches + 4 * port + bit));
   held_.clear();
+  pressed_at_.clear();
+  releases_.clear();
   show_keys();
   refresh();
   return true;
@@ -138,6 +143,7 @@ bool BoardWindow::attach(std::string& error) {
 
 void BoardWindow::refresh() {
   if (!board_ || !session_.loaded()) return;
+  release_due();
   const sim::Simulator& sim = session_.simulator();
   if (const board::Lcd* lcd = board_->lcd()) {
     window_.set_lcd(field::kLcd, lcd->lines(), lcd->display_on());
@@ -187,17 +193,46 @@ bool BoardWindow::pad_key(int row, int column, const std::string& typed, bool do
   if (down) held_.insert(place);
   else held_.erase(place);
   const std::string& name = file_->keyboard->layout[static_cast<std::size_t>(key.row)][static_cast<std::size_t>(key.column)];
+  const std::uint64_t now = session_.simulator().state().cycles;
   if (board_->latching(name)) {
     if (down) board_->set_contact(key, !board_->contact(key));
+  } else if (down) {
+    releases_.erase(place);
+    pressed_at_[place] = now;
+    board_->set_contact(key, true);
+  } else if (now - std::min(now, pressed_at_[place]) >= shortest_press()) {
+    board_->set_contact(key, false);
   } else {
-    board_->set_contact(key, down);
+    releases_[place] = pressed_at_[place] + shortest_press();
   }
   show_keys();
   refresh();
   return true;
 }
 
-// Keys down: held ones and latching ones whose contact is closed.
+// 30 ms and the bounce twice: a click of the mouse may take no simulated
+// time at all, and a keyboard controller scans every few milliseconds.
+std::uint64_t BoardWindow::shortest_press() const {
+  const std::uint64_t ms = 30 + 2 * static_cast<std::uint64_t>(file_->keyboard->bounce_ms);
+  return ms * session_.simulator().clock_hz() / (1000 * sim::kClocksPerCycle);
+}
+
+void BoardWindow::release_due() {
+  const std::uint64_t now = session_.simulator().state().cycles;
+  bool released = false;
+  for (auto release = releases_.begin(); release != releases_.end();) {
+    if (release->second > now) {
+      ++release;
+      continue;
+    }
+    board_->set_contact({release->first.first, release->first.second}, false);
+    release = releases_.erase(release);
+    released = true;
+  }
+  if (released) show_keys();
+}
+
+// Keys down: held ones and those whose contact is closed.
 void BoardWindow::show_keys() {
   if (!file_ || !file_->keyboard) return;
   const auto& layout = file_->keyboard->layout;
@@ -261,7 +296,6 @@ void BoardWindow::host_command(int id) {
     sim.host_write(static_cast<std::uint8_t>(*value), command);
     log(at + (command ? "Befehl " : "Daten ") + hex_text(*value, 2) + "H geschrieben" +
         (overwrites ? " (IBF war 1: das vorige Byte ist überschrieben)" : ""));
-    window_.set_text(field::kHostByte, "");
   }
   refresh();
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -71,14 +72,22 @@ class BoardWindow {
   void host_command(int id);
   void log(const std::string& line);
   void show_keys();
+  // A key let go sooner than the program could see it stays closed until
+  // it was down for this many cycles; refresh() lets it go then.
+  std::uint64_t shortest_press() const;
+  void release_due();
 
+  ui::Toolkit& ui_;
   DebuggerSession& session_;
   ui::ToolWindow window_;
+  bool placed_ = false;  // put beside the main window once
   std::optional<board::BoardFile> file_;
   std::string path_;
   std::string read_message_;
   std::unique_ptr<board::Board> board_;
   std::set<std::pair<int, int>> held_;  // keys held by the mouse or the PC's keyboard
+  std::map<std::pair<int, int>, std::uint64_t> pressed_at_;  // the cycle each key went down
+  std::map<std::pair<int, int>, std::uint64_t> releases_;    // keys to let go at a cycle
   int lcd_group_ = -1;
   int keys_group_ = -1;
   int expander_group_ = -1;
