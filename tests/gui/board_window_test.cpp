@@ -9,6 +9,7 @@
 
 #include "app/board/board_source.h"
 #include "app/board/board_window.h"
+#include "app/debugger/debugger_fields.h"
 #include "app/ids.h"
 #include "gui_harness.h"
 #include "key_press.h"
@@ -63,6 +64,10 @@ class BoardWindowTest : public GuiTest {
 TEST_F(BoardWindowTest, KeysClickedAndTypedReachTheKeyboardControllerAndTheHostReadsThem) {
   run_example("tastatur", "tastatur.asm", "tastatur.ini");
   EXPECT_NE(board().text(f::kFile).find("tastatur.ini"), std::string::npos);
+  // The board's part and crystal are the run's, and the debugger shows them.
+  EXPECT_EQ(app().debugger().session().simulator().variant(), sim::Variant::I8042);
+  EXPECT_EQ(app().debugger().session().simulator().clock_hz(), 12'000'000u);
+  EXPECT_EQ(app().debugger().window().text(debug_field::kClock), "12");
   // The self test: command AAH, answer 55H.
   host_writes("AA", board_window::kHostWriteCommand);
   EXPECT_NE(host_log().find("Befehl AAH geschrieben"), std::string::npos) << host_log();

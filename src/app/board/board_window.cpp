@@ -1,6 +1,7 @@
 #include "app/board/board_window.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/debugger/debugger_format.h"
 #include "app/ids.h"
@@ -25,6 +26,15 @@ constexpr Alias kAliases[] = {
     {"Escape", "ESC"},     {"KP_Multiply", "STERN"}, {"KP_Add", "+"},     {"KP_Subtract", "-"},
 };
 
+// Below the working folder the path is shown from there (it is long).
+std::string shown_path(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  const std::string prefix = folder.string() + "/";
+  if (error || !path.starts_with(prefix)) return path;
+  return path.substr(prefix.size());
+}
+
 std::string status_text(std::uint8_t status) {
   return hex_text(status, 2) + "H  OBF=" + std::to_string(status & 1) + " IBF=" + std::to_string((status >> 1) & 1) +
          " F0=" + std::to_string((status >> 2) & 1) + " F1=" + std::to_string((status >> 3) & 1);
@@ -38,10 +48,10 @@ BoardWindow::BoardWindow(ui::Toolkit& ui, DebuggerSession& session)
 void BoardWindow::build() {
   window_.create("Platine", 2);
   const int file = window_.add_group(0, "Platinendatei");
-  window_.add_field(file, field::kFile, 0, 0, "Datei", 34, false);
+  window_.add_field(file, field::kFile, 0, 0, "Datei", 30, false);
   lcd_group_ = window_.add_group(0, "LCD (HD44780)");
   window_.add_lcd(lcd_group_, field::kLcd, 0);
-  keys_group_ = window_.add_group(0, "Tastatur (Maus oder PC-Tasten, wenn hier angeklickt)");
+  keys_group_ = window_.add_group(0, "Tastatur (Maus oder PC-Tasten)");
   window_.add_key_pad(keys_group_, field::kKeys, 0);
   host_group_ = window_.add_group(1, "Host (UPI-Datenbus)");
   window_.add_field(host_group_, field::kHostByte, 0, 0, "Byte (hex)", 4, true);
@@ -50,7 +60,7 @@ void BoardWindow::build() {
   window_.add_button_in_group(host_group_, board_window::kHostRead, 2, 0, "Daten lesen");
   window_.add_button_in_group(host_group_, board_window::kHostStatus, 2, 1, "Status lesen");
   window_.add_field(host_group_, field::kHostStatus, 3, 0, "Status", 24, false);
-  window_.add_text_view(host_group_, field::kHostLog, 4, 10, 36);
+  window_.add_text_view(host_group_, field::kHostLog, 4, 10, 34);
   window_.add_button_in_group(host_group_, board_window::kClearHostLog, 5, 1, "Protokoll leeren");
   expander_group_ = window_.add_group(1, "8243 an P20-P23 (Schalter angehakt = 1)");
   for (int port = 0; port < 4; ++port) {
@@ -71,7 +81,7 @@ void BoardWindow::build() {
 
 // The groups of the devices the board has; the others stay hidden.
 void BoardWindow::build_for_file() {
-  window_.set_text(field::kFile, path_.empty() ? "keine (Name der Quelle mit .ini, neben ihr)" : path_);
+  window_.set_text(field::kFile, path_.empty() ? "keine (Name der Quelle mit .ini, neben ihr)" : shown_path(path_));
   const bool lcd = file_ && file_->lcd;
   const bool keys = file_ && file_->keyboard;
   window_.set_group_visible(lcd_group_, lcd);

@@ -6,6 +6,7 @@
 
 #include "app/ids.h"
 #include "app/debugger/debugger_fields.h"
+#include "app/debugger/debugger_format.h"
 #include "asm/dialect/recognition.h"
 #include "sim/expectation.h"
 #include "ui/debug_marks.h"
@@ -240,6 +241,7 @@ void Debugger::load_program() {
   const sim::Variant part = board_.part().value_or(assembled_variant_);
   const std::uint64_t clock_hz = board_.clock_hz().value_or(static_cast<std::uint64_t>(settings_.clock_hz));
   session_.load(std::move(*assembled_), part, clock_hz);
+  window_.set_text(debug_field::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
   ++loads_;
   panel_.attach();
   std::string error;

@@ -284,6 +284,12 @@ void Debugger::field_edited(int id, const std::string& text) {
     return;
   }
   if (id == f::kClock) {
+    // The board's crystal is the run's: it is changed in its file.
+    if (board_.board()) {
+      window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(session_.simulator().clock_hz())));
+      window_.set_status("Der Takt kommt aus der Platinendatei (Quarz unter [Platine]) und wird dort geändert.");
+      return;
+    }
     if (const auto hz = parse_mhz(text)) {
       settings_.clock_hz = *hz;
       session_.simulator().set_clock_hz(static_cast<std::uint64_t>(*hz));
