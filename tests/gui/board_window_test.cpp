@@ -131,6 +131,41 @@ TEST_F(BoardWindowTest, TheExpanderLedsFollowTheRunningLight) {
   pump(20);
 }
 
+// A switch of the 8243 drives its pin and goes into the board file as the
+// pin's level, the file's comments and order kept; a level the file cannot
+// take (a pin a device uses) is refused and the file stays as it was.
+TEST_F(BoardWindowTest, ExpanderSwitchesAreKeptInTheBoardFile) {
+  write_file("leds.asm", " cpu 8048\nloop: movd a,p6\n jmp loop\n");
+  const std::string board_text = "; meine Platine\r\n[Platine]\r\nProzessor = 8048 ; der alte\r\nP6.1 = 0\r\n\r\n[8243]\r\n";
+  write_file("leds.ini", board_text);
+  start_app("", "leds.asm");
+  app().dispatch_command(board_window::kShowWindow);
+  // The file's level shows as the switch.
+  EXPECT_FALSE(board().checked(f::kExpanderSwitches + 4 * 2 + 1));
+  EXPECT_TRUE(board().checked(f::kExpanderSwitches + 4 * 2 + 0));
+  press_key(ui().widget(control::kEditor), GDK_KEY_F7);
+  pump(50);
+  EXPECT_EQ(app().debugger().session().simulator().pin_level(sim::Port::P6), 0x0D);
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(board().widget(f::kExpanderSwitches + 4 * 2 + 3)), FALSE);
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(board().widget(f::kExpanderSwitches + 4 * 2 + 1)), TRUE);
+  pump(20);
+  EXPECT_EQ(app().debugger().session().simulator().pin_level(sim::Port::P6), 0x07);
+  EXPECT_EQ(read_file("leds.ini"),
+            "; meine Platine\r\n[Platine]\r\nProzessor = 8048 ; der alte\r\nP6.1 = 1\r\nP6.3 = 0\r\n\r\n[8243]\r\n");
+  EXPECT_EQ(board().status(), "P6.1 = 1 in leds.ini gespeichert");
+
+  // A key row on P4.0: its switch cannot be a level as well.
+  write_file("leds.ini", "[Platine]\n[8243]\n[Tastatur]\nZeilen = P4.0\nSpalten = P1.0\nReihe0 = X\n");
+  app().dispatch_command(debug::kReset);
+  pump(20);
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(board().widget(f::kExpanderSwitches + 0)), FALSE);
+  pump(20);
+  EXPECT_EQ(board().status(),
+            "P4.0 nicht in leds.ini gespeichert, die Datei wäre damit falsch: "
+            "Zeile 5: der Pin P4.0 ist schon in Zeile 2 belegt");
+  EXPECT_EQ(read_file("leds.ini"), "[Platine]\n[8243]\n[Tastatur]\nZeilen = P4.0\nSpalten = P1.0\nReihe0 = X\n");
+}
+
 TEST_F(BoardWindowTest, AMistakeInTheBoardFileIsNamedWithItsLineAndTheProgramRunsWithout) {
   write_file("motor.asm", " cpu 8048\nloop: jmp loop\n");
   write_file("motor.ini", "[Platine]\nProzessor = 8048\n\n[Motor]\n");

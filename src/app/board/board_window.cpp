@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "app/debugger/debugger_format.h"
 #include "app/ids.h"
+#include "board/board_file_edit.h"
+#include "files/binary_path.h"
+#include "files/file_rewrite.h"
 
 namespace zorvin::app {
 
@@ -87,6 +92,15 @@ void BoardWindow::build_for_file() {
   window_.set_group_visible(lcd_group_, lcd);
   window_.set_group_visible(keys_group_, keys);
   window_.set_group_visible(expander_group_, file_ && file_->expander);
+  // The 8243's switches as the file sets their pins (high without a level).
+  for (int port = 0; port < 4; ++port)
+    for (int bit = 0; bit < 4; ++bit) {
+      bool high = true;
+      if (file_)
+        for (const board::PinLevel& level : file_->levels)
+          if (level.pin.port == kExpanderPorts[port] && level.pin.bit == bit) high = level.high;
+      window_.set_check(field::kExpanderSwitches + 4 * port + bit, high);
+    }
   window_.set_group_visible(host_group_, file_ && file_->host);
   if (lcd) {
     const std::string blank(static_cast<std::size_t>(file_->lcd->columns), ' ');
@@ -254,11 +268,38 @@ void BoardWindow::show_keys() {
     }
 }
 
+// A switch drives its pin and is kept as the pin's level in the board
+// file, so that the next run and zorvin-sim find it so.
 void BoardWindow::check_toggled(int id, bool ticked) {
-  if (id < field::kExpanderSwitches || id >= field::kExpanderSwitches + 16 || !board_) return;
+  if (id < field::kExpanderSwitches || id >= field::kExpanderSwitches + 16 || !file_) return;
   const int index = id - field::kExpanderSwitches;
-  session_.simulator().drive_bit(kExpanderPorts[index / 4], index % 4, ticked);
+  if (board_) session_.simulator().drive_bit(kExpanderPorts[index / 4], index % 4, ticked);
+  keep_level("P" + std::to_string(4 + index / 4) + "." + std::to_string(index % 4), ticked);
   refresh();
+}
+
+void BoardWindow::keep_level(const std::string& pin, bool high) {
+  std::ifstream in(path_, std::ios::binary);
+  if (!in) {
+    window_.set_status("Die Platinendatei " + shown_path(path_) + " kann nicht gelesen werden: " + pin +
+                       " bleibt ungespeichert.");
+    return;
+  }
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string changed = board::set_board_value(text, "Platine", pin, high ? "1" : "0");
+  board::ParsedBoard parsed = board::parse_board_file(changed, files::folder_of(path_));
+  if (!parsed.board) {
+    window_.set_status(pin + " nicht in " + shown_path(path_) +
+                       " gespeichert, die Datei wäre damit falsch: " + parsed.error);
+    return;
+  }
+  const files::RewriteResult written = files::rewrite_file(path_, changed);
+  if (!written.ok) {
+    window_.set_status(shown_path(path_) + " kann nicht geschrieben werden: " + written.error);
+    return;
+  }
+  file_ = std::move(parsed.board);
+  window_.set_status(pin + " = " + (high ? "1" : "0") + " in " + shown_path(path_) + " gespeichert");
 }
 
 bool BoardWindow::command(int id) {

@@ -69,6 +69,7 @@ class BoardWindow {
   void build_for_file();
   bool pad_key(int row, int column, const std::string& typed, bool down);
   void check_toggled(int id, bool ticked);
+  void keep_level(const std::string& pin, bool high);
   void host_command(int id);
   void log(const std::string& line);
   void show_keys();
