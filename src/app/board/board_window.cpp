@@ -211,12 +211,18 @@ bool BoardWindow::pad_key(int row, int column, const std::string& typed, bool do
     if (!found) return false;
     key = *found;
   }
+  // The attached board's layout, even after a new file was read.
+  if (!board_->file().keyboard) return false;
+  const auto& layout = board_->file().keyboard->layout;
+  if (static_cast<std::size_t>(key.row) >= layout.size() ||
+      static_cast<std::size_t>(key.column) >= layout[static_cast<std::size_t>(key.row)].size())
+    return false;
   const auto place = std::make_pair(key.row, key.column);
   const bool was_held = held_.count(place) != 0;
   if (down == was_held) return true;
   if (down) held_.insert(place);
   else held_.erase(place);
-  const std::string& name = file_->keyboard->layout[static_cast<std::size_t>(key.row)][static_cast<std::size_t>(key.column)];
+  const std::string& name = layout[static_cast<std::size_t>(key.row)][static_cast<std::size_t>(key.column)];
   const std::uint64_t now = session_.simulator().state().cycles;
   if (board_->latching(name)) {
     if (down) board_->set_contact(key, !board_->contact(key));
@@ -263,7 +269,10 @@ void BoardWindow::show_keys() {
   for (std::size_t row = 0; row < layout.size(); ++row)
     for (std::size_t column = 0; column < layout[row].size(); ++column) {
       const board::KeyPosition key{static_cast<int>(row), static_cast<int>(column)};
-      const bool down = held_.count({key.row, key.column}) != 0 || (board_ && board_->contact(key));
+      // The attached board may still have another file's matrix.
+      const bool on_board = board_ && board_->file().keyboard && row < board_->file().keyboard->layout.size() &&
+                            column < board_->file().keyboard->layout[row].size();
+      const bool down = held_.count({key.row, key.column}) != 0 || (on_board && board_->contact(key));
       window_.set_key_down(field::kKeys, key.row, key.column, down);
     }
 }
