@@ -18,10 +18,13 @@ constexpr int kGap = 3;
 constexpr int kBezel = 10;  // the dark frame of the module
 constexpr int kGlass = 8;   // the glass around the cells
 
-int lcd_columns(const ToolWindow::Field& field) {
-  if (field.lines.empty()) return 16;
-  return static_cast<int>(g_utf8_strlen(field.lines.front().c_str(), static_cast<gssize>(field.lines.front().size())));
+// Characters, not bytes: the display's text is UTF-8 (°, ¥, →).
+int lcd_columns(const std::vector<std::string>& lines) {
+  if (lines.empty()) return 16;
+  return static_cast<int>(g_utf8_strlen(lines.front().c_str(), static_cast<gssize>(lines.front().size())));
 }
+
+int lcd_columns(const ToolWindow::Field& field) { return lcd_columns(field.lines); }
 
 int lcd_rows(const ToolWindow::Field& field) { return field.lines.empty() ? 2 : static_cast<int>(field.lines.size()); }
 
@@ -160,11 +163,7 @@ void ToolWindow::add_lcd(int group, int id, int row) {
 void ToolWindow::set_lcd(int id, const std::vector<std::string>& lines, bool lit) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Lcd || (field->lines == lines && field->lit == lit)) return;
-  const bool resized = field->lines.size() != lines.size() || lcd_columns(*field) != [&] {
-    Field probe;
-    probe.lines = lines;
-    return lcd_columns(probe);
-  }();
+  const bool resized = field->lines.size() != lines.size() || lcd_columns(field->lines) != lcd_columns(lines);
   field->lines = lines;
   field->lit = lit;
   if (resized) size_lcd(*field);

@@ -119,6 +119,22 @@ TEST_F(BoardWindowTest, TheLcdShowsWhatTheProgramWrote) {
   pump(20);
 }
 
+// A 20x4 display on the MOVX bus, written before its 15 ms after power-on
+// are over: the byte is lost, and the status line names it with its cycle.
+TEST_F(BoardWindowTest, ALostLcdByteIsNamedInTheStatusLine) {
+  write_file("hast.asm", " cpu 8048\n mov r0,#80h\n mov a,#38h\n movx @r0,a\ndone: jmp done\n");
+  write_file("hast.ini", "[Platine]\nProzessor = 8048\n[LCD]\nFormat = 20x4\nAdresse = 80\n");
+  start_app("", "hast.asm");
+  app().dispatch_command(board_window::kShowWindow);
+  press_key(ui().widget(control::kEditor), GDK_KEY_F9);
+  ASSERT_TRUE(pump_until([&] { return board().status().starts_with("LCD bei Zyklus "); })) << board().status();
+  EXPECT_NE(board().status().find("Befehl 38H"), std::string::npos) << board().status();
+  const std::vector<std::string> blank(4, std::string(20, ' '));
+  EXPECT_EQ(board().lcd_lines(f::kLcd), blank);
+  app().dispatch_command(debug::kStop);
+  pump(20);
+}
+
 TEST_F(BoardWindowTest, TheExpanderLedsFollowTheRunningLight) {
   run_example("lauflicht-8243", "lauflicht.asm", "lauflicht.ini");
   // After reset the 8243's latches are high; the light reaches P5.0 after
