@@ -93,7 +93,7 @@ void install_key_style() {
   GtkCssProvider* provider = gtk_css_provider_new();
   gtk_css_provider_load_from_data(
       provider, ".zorvin-key-down { background-image: none; background-color: #e8b800; }"
-                ".zorvin-pad:focus { outline: 2px solid #3070d0; }",
+                ".zorvin-pad-focused > border { border: 2px solid #3070d0; }",
       -1, nullptr);
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
@@ -143,6 +143,16 @@ gboolean on_pad_key_event(GtkWidget*, GdkEventKey* event, gpointer data) {
   return field->owner->pad_key(field, -1, -1, typed, down) ? TRUE : FALSE;
 }
 
+gboolean on_pad_focus(GtkWidget*, GdkEventFocus* event, gpointer frame) {
+  GtkStyleContext* style = gtk_widget_get_style_context(GTK_WIDGET(frame));
+  if (event->in) {
+    gtk_style_context_add_class(style, "zorvin-pad-focused");
+  } else {
+    gtk_style_context_remove_class(style, "zorvin-pad-focused");
+  }
+  return FALSE;
+}
+
 gboolean on_pad_click(GtkWidget* widget, GdkEventButton*, gpointer) {
   gtk_widget_grab_focus(widget);
   return FALSE;
@@ -180,8 +190,8 @@ void ToolWindow::add_key_pad(int group, int id, int row) {
   auto field = new_field(this, id, FieldKind::KeyPad);
   field->widget = gtk_event_box_new();
   gtk_widget_set_can_focus(field->widget, TRUE);
-  gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-pad");
-  gtk_widget_add_events(field->widget, GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_BUTTON_PRESS_MASK);
+  gtk_widget_add_events(field->widget,
+                        GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK);
   g_signal_connect(field->widget, "key-press-event", G_CALLBACK(on_pad_key_event), field.get());
   g_signal_connect(field->widget, "key-release-event", G_CALLBACK(on_pad_key_event), field.get());
   g_signal_connect(field->widget, "button-press-event", G_CALLBACK(on_pad_click), nullptr);
@@ -190,7 +200,12 @@ void ToolWindow::add_key_pad(int group, int id, int row) {
   gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
   gtk_grid_set_column_homogeneous(GTK_GRID(grid), TRUE);
   gtk_container_set_border_width(GTK_CONTAINER(grid), 3);
-  gtk_container_add(GTK_CONTAINER(field->widget), grid);
+  // A frame round the keys shows when the PC's keys reach them.
+  GtkWidget* frame = gtk_frame_new(nullptr);
+  gtk_container_add(GTK_CONTAINER(frame), grid);
+  gtk_container_add(GTK_CONTAINER(field->widget), frame);
+  g_signal_connect(field->widget, "focus-in-event", G_CALLBACK(on_pad_focus), frame);
+  g_signal_connect(field->widget, "focus-out-event", G_CALLBACK(on_pad_focus), frame);
   gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, 0, row, 2, 1);
   fields_[id] = std::move(field);
 }
@@ -198,7 +213,7 @@ void ToolWindow::add_key_pad(int group, int id, int row) {
 void ToolWindow::set_key_pad(int id, const std::vector<std::vector<std::string>>& names) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::KeyPad) return;
-  GtkWidget* grid = gtk_bin_get_child(GTK_BIN(field->widget));
+  GtkWidget* grid = gtk_bin_get_child(GTK_BIN(gtk_bin_get_child(GTK_BIN(field->widget))));
   GList* children = gtk_container_get_children(GTK_CONTAINER(grid));
   for (GList* child = children; child; child = child->next) gtk_widget_destroy(GTK_WIDGET(child->data));
   g_list_free(children);
