@@ -64,6 +64,9 @@ class ToolWindow {
   // A read-only text of `lines` lines that grows at its end (append_text).
   // `chars` wide (0: room for a terminal's 60).
   void add_text_view(int group, int id, int row, int lines, int chars = 0);
+  // A row of `count` LEDs (1-8) with a caption, bit count-1 on the left
+  // (set_leds), as for a 4-bit port.
+  void add_port_leds(int group, int id, int row, const std::string& caption, int count);
   // A character LCD drawn as the module looks (set_lcd, tool_window_board.cpp).
   void add_lcd(int group, int id, int row);
   // Keys in rows and columns (set_key_pad): a click holds a key while the

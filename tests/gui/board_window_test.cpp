@@ -143,6 +143,7 @@ TEST_F(BoardWindowTest, TheExpanderLedsFollowTheRunningLight) {
   EXPECT_EQ(board().leds(f::kExpanderLeds + 0) | board().leds(f::kExpanderLeds + 2) |
                 board().leds(f::kExpanderLeds + 3),
             0);
+  for (int port = 0; port < 4; ++port) EXPECT_EQ(board().text(f::kExpanderDirections + port), "Ausgang") << port;
   app().dispatch_command(debug::kStop);
   pump(20);
 }
@@ -162,6 +163,11 @@ TEST_F(BoardWindowTest, ExpanderSwitchesAreKeptInTheBoardFile) {
   press_key(ui().widget(control::kEditor), GDK_KEY_F7);
   pump(50);
   EXPECT_EQ(app().debugger().session().simulator().pin_level(sim::Port::P6), 0x0D);
+  // The program only reads P6: it stays an input.
+  press_key(ui().widget(control::kEditor), GDK_KEY_F7);
+  pump(20);
+  EXPECT_EQ(board().text(f::kExpanderDirections + 2), "Eingang");
+  EXPECT_EQ(app().debugger().session().simulator().state().a, 0x0D);
   gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(board().widget(f::kExpanderSwitches + 4 * 2 + 3)), FALSE);
   gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(board().widget(f::kExpanderSwitches + 4 * 2 + 1)), TRUE);
   pump(20);

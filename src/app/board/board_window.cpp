@@ -67,15 +67,16 @@ void BoardWindow::build() {
   window_.add_field(host_group_, field::kHostStatus, 3, 0, "Status", 24, false);
   window_.add_text_view(host_group_, field::kHostLog, 4, 10, 34);
   window_.add_button_in_group(host_group_, board_window::kClearHostLog, 5, 1, "Protokoll leeren");
-  expander_group_ = window_.add_group(1, "8243 an P20-P23 (Schalter angehakt = 1)");
+  expander_group_ = window_.add_group(1, "8243 an P20-P23: LEDs, Schalter (angehakt = 1), Richtung");
   for (int port = 0; port < 4; ++port) {
     const std::string name = "P" + std::to_string(4 + port);
-    window_.add_leds(expander_group_, field::kExpanderLeds + port, port, name + " (Bit 3 … 0)");
+    window_.add_port_leds(expander_group_, field::kExpanderLeds + port, port, name, 4);
     for (int bit = 3; bit >= 0; --bit) {
       const int id = field::kExpanderSwitches + 4 * port + bit;
       window_.add_check(expander_group_, id, port, 2 + (3 - bit), std::to_string(bit), true);
       window_.set_check(id, true);
     }
+    window_.add_field(expander_group_, field::kExpanderDirections + port, port, 6, "", 8, false);
   }
   window_.on_pad_key([this](int, int row, int column, const std::string& typed, bool down) {
     return pad_key(row, column, typed, down);
@@ -181,8 +182,12 @@ void BoardWindow::refresh() {
   }
   if (file_->host) window_.set_text(field::kHostStatus, status_text(sim.host_status()));
   if (file_->expander)
-    for (int port = 0; port < 4; ++port)
+    for (int port = 0; port < 4; ++port) {
       window_.set_leds(field::kExpanderLeds + port, sim.pin_level(kExpanderPorts[port]) & 0x0F);
+      // movd a,p makes a port an input, movd/anld/orld p,a an output.
+      const bool output = (sim.state().expander_outputs >> port) & 1;
+      window_.set_text(field::kExpanderDirections + port, output ? "Ausgang" : "Eingang");
+    }
 }
 
 std::optional<board::KeyPosition> BoardWindow::key_for_typed(const board::Board& board, const std::string& typed) {

@@ -32,6 +32,7 @@ inline constexpr int kHostStatus = 5;
 inline constexpr int kHostLog = 6;
 inline constexpr int kExpanderLeds = 10;      // P4 ... P7
 inline constexpr int kExpanderSwitches = 20;  // + 4 * port + bit
+inline constexpr int kExpanderDirections = 40;  // P4 ... P7: "Ausgang" or "Eingang"
 }  // namespace board_field
 
 class BoardWindow {
