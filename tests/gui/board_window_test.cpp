@@ -201,6 +201,9 @@ TEST_F(BoardWindowTest, ExpanderSwitchesAreKeptInTheBoardFile) {
             "P4.0 nicht in leds.ini gespeichert, die Datei wäre damit falsch: "
             "Zeile 5: der Pin P4.0 ist schon in Zeile 2 belegt");
   EXPECT_EQ(read_file("leds.ini"), "[Platine]\n[8243]\n[Tastatur]\nZeilen = P4.0\nSpalten = P1.0\nReihe0 = X\n");
+  // The switch springs back and its pin stays the key row's.
+  EXPECT_TRUE(board().checked(f::kExpanderSwitches + 0));
+  EXPECT_EQ(app().debugger().session().simulator().driven(sim::Port::P4) & 1, 1);
 }
 
 TEST_F(BoardWindowTest, AMistakeInTheBoardFileIsNamedWithItsLineAndTheProgramRunsWithout) {

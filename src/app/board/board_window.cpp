@@ -153,11 +153,9 @@ bool BoardWindow::attach(std::string& error) {
     devices->pin_changed(event);
     if (earlier) earlier(event);
   });
+  // The 8243's switches stand as the file's levels, which the board drives:
+  // driving them here as well would override key columns on those pins.
   board_ = std::move(fresh);
-  if (file_->expander)
-    for (int port = 0; port < 4; ++port)
-      for (int bit = 0; bit < 4; ++bit)
-        sim.drive_bit(kExpanderPorts[port], bit, window_.checked(field::kExpanderSwitches + 4 * port + bit));
   held_.clear();
   pressed_at_.clear();
   releases_.clear();
@@ -287,17 +285,21 @@ void BoardWindow::show_keys() {
 void BoardWindow::check_toggled(int id, bool ticked) {
   if (id < field::kExpanderSwitches || id >= field::kExpanderSwitches + 16 || !file_) return;
   const int index = id - field::kExpanderSwitches;
+  // A pin a device of the board uses is not a switch's: it springs back.
+  if (!keep_level("P" + std::to_string(4 + index / 4) + "." + std::to_string(index % 4), ticked)) {
+    window_.set_check(id, !ticked);
+    return;
+  }
   if (board_) session_.simulator().drive_bit(kExpanderPorts[index / 4], index % 4, ticked);
-  keep_level("P" + std::to_string(4 + index / 4) + "." + std::to_string(index % 4), ticked);
   refresh();
 }
 
-void BoardWindow::keep_level(const std::string& pin, bool high) {
+bool BoardWindow::keep_level(const std::string& pin, bool high) {
   std::ifstream in(path_, std::ios::binary);
   if (!in) {
     window_.set_status("Die Platinendatei " + shown_path(path_) + " kann nicht gelesen werden: " + pin +
                        " bleibt ungespeichert.");
-    return;
+    return true;
   }
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const std::string changed = board::set_board_value(text, "Platine", pin, high ? "1" : "0");
@@ -305,15 +307,16 @@ void BoardWindow::keep_level(const std::string& pin, bool high) {
   if (!parsed.board) {
     window_.set_status(pin + " nicht in " + shown_path(path_) +
                        " gespeichert, die Datei wäre damit falsch: " + parsed.error);
-    return;
+    return false;
   }
   const files::RewriteResult written = files::rewrite_file(path_, changed);
   if (!written.ok) {
     window_.set_status(shown_path(path_) + " kann nicht geschrieben werden: " + written.error);
-    return;
+    return true;
   }
   file_ = std::move(parsed.board);
   window_.set_status(pin + " = " + (high ? "1" : "0") + " in " + shown_path(path_) + " gespeichert");
+  return true;
 }
 
 bool BoardWindow::command(int id) {

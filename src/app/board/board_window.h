@@ -70,7 +70,10 @@ class BoardWindow {
   void build_for_file();
   bool pad_key(int row, int column, const std::string& typed, bool down);
   void check_toggled(int id, bool ticked);
-  void keep_level(const std::string& pin, bool high);
+  // Writes the level into the board file; false when the file could not
+  // take it (a device uses the pin). A file that cannot be read or written
+  // keeps the switch unsaved, as the status line says.
+  bool keep_level(const std::string& pin, bool high);
   void host_command(int id);
   void log(const std::string& line);
   void show_keys();
