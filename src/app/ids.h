@@ -121,6 +121,18 @@ inline constexpr int kCursorDelta = 253;
 inline constexpr int kSinglePins = 254;
 }  // namespace signals
 
+// The board beside the source: its window ("Platine") with the LCD, the
+// keys, the 8243's ports and the UPI host console.
+namespace board_window {
+inline constexpr int kWindow = 14;
+inline constexpr int kShowWindow = 220;
+inline constexpr int kHostWriteData = 221;
+inline constexpr int kHostWriteCommand = 222;
+inline constexpr int kHostRead = 223;
+inline constexpr int kHostStatus = 224;
+inline constexpr int kClearHostLog = 225;
+}  // namespace board_window
+
 namespace menu {
 inline constexpr int kProgram = 100;
 inline constexpr int kRun = 101;

@@ -17,13 +17,16 @@ struct Name {
   bool indexed;
 };
 
-constexpr std::array<Name, 17> kNames = {{
+constexpr std::array<Name, 21> kNames = {{
     {"A", 0xFF, false, false},     {"PSW", 0xFF, false, false},   {"SP", 7, false, false},
     {"PC", 0xFFF, false, false},   {"T", 0xFF, false, false},     {"P1", 0xFF, false, false},
     {"P2", 0xFF, false, false},    {"BUS", 0xFF, false, false},   {"F0", 1, false, false},
     {"F1", 1, false, false},       {"C", 1, false, false},        {"TF", 1, false, false},
     {"RAM", 0xFF, false, true},    {"XRAM", 0xFF, false, true},   {"R", 0xFF, false, true},
     {"CYCLES", UINT64_MAX, true, false}, {"STEPS", UINT64_MAX, true, false},
+    // An 8243's ports at their pins (4 bits).
+    {"P4", 0x0F, false, false},    {"P5", 0x0F, false, false},    {"P6", 0x0F, false, false},
+    {"P7", 0x0F, false, false},
 }};
 
 }  // namespace
@@ -88,6 +91,10 @@ std::uint64_t observed(const Simulator& simulator, const Expectation& e) {
   if (e.key == "P1") return simulator.pin_level(Port::P1);
   if (e.key == "P2") return simulator.pin_level(Port::P2);
   if (e.key == "BUS") return simulator.pin_level(Port::Bus);
+  if (e.key == "P4") return simulator.pin_level(Port::P4);
+  if (e.key == "P5") return simulator.pin_level(Port::P5);
+  if (e.key == "P6") return simulator.pin_level(Port::P6);
+  if (e.key == "P7") return simulator.pin_level(Port::P7);
   if (e.key == "F0") return s.f0;
   if (e.key == "F1") return s.f1;
   if (e.key == "C") return s.carry;

@@ -1,5 +1,5 @@
 // Expectations about the state after a headless run, "NAME=VALUE": A, PSW
-// (as mov a,psw reads it), R0-R7 (selected bank), SP, PC, T, P1, P2, BUS
+// (as mov a,psw reads it), R0-R7 (selected bank), SP, PC, T, P1, P2, BUS, P4-P7 (an 8243)
 // (the pins), F0, F1, C, TF, RAM[20], XRAM[05] with values in hexadecimal,
 // CYCLES and STEPS in decimal. Names are compared without regard to case.
 #pragma once

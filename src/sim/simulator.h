@@ -55,6 +55,7 @@ struct State {
   std::uint8_t bus = 0xFF;
   bool bus_output = false;         // BUS drives its latch (outl bus, anl/orl bus) until ins a,bus
   std::array<std::uint8_t, 4> expander{0x0F, 0x0F, 0x0F, 0x0F};  // P4-P7 of an 8243 (movd, anld, orld)
+  std::uint8_t expander_outputs = 0;  // bit n: P(4+n) was last written (an output), not read
   std::array<std::uint8_t, 256> ram{};   // internal RAM; addresses wrap at the part's size
   std::array<std::uint8_t, 256> xram{};  // external data memory (movx)
   // UPI-41/42 host interface

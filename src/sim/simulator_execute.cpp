@@ -362,21 +362,25 @@ bool Simulator::execute(std::uint8_t op) {
     case 0x8A: s.p2 |= fetch(); notice_pins(end); break;
     case 0x0C: case 0x0D: case 0x0E: case 0x0F:  // movd a,p4-p7: P20-P23 become inputs for the 8243's data
       s.a = pin_level(static_cast<Port>(index_of(Port::P4) + (op & 3)));
+      s.expander_outputs = static_cast<std::uint8_t>(s.expander_outputs & ~(1u << (op & 3)));
       s.p2 |= 0x0F;
       notice_pins(end);
       break;
     case 0x3C: case 0x3D: case 0x3E: case 0x3F:
       s.expander[op & 3] = s.a & 0x0F;
+      s.expander_outputs |= static_cast<std::uint8_t>(1u << (op & 3));
       expander_data_out();
       notice_pins(end);
       break;
     case 0x9C: case 0x9D: case 0x9E: case 0x9F:
       s.expander[op & 3] &= s.a & 0x0F;
+      s.expander_outputs |= static_cast<std::uint8_t>(1u << (op & 3));
       expander_data_out();
       notice_pins(end);
       break;
     case 0x8C: case 0x8D: case 0x8E: case 0x8F:
       s.expander[op & 3] |= s.a & 0x0F;
+      s.expander_outputs |= static_cast<std::uint8_t>(1u << (op & 3));
       expander_data_out();
       notice_pins(end);
       break;

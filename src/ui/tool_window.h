@@ -70,6 +70,16 @@ class ToolWindow {
   // room the window gets (tool_window_signals.cpp, ui/signal_view.h).
   void add_signal_view(int group, int id, int rows);
   SignalView* signal_view(int id) const;
+  // A row of `count` LEDs (1-8) with a caption, bit count-1 on the left
+  // (set_leds), as for a 4-bit port.
+  void add_port_leds(int group, int id, int row, const std::string& caption, int count);
+  // A character LCD drawn as the module looks (set_lcd, tool_window_board.cpp).
+  void add_lcd(int group, int id, int row);
+  // Keys in rows and columns (set_key_pad): a click holds a key while the
+  // mouse button is down; with the pad focused, the PC's keys press them.
+  void add_key_pad(int group, int id, int row);
+  // Hides or shows a whole group (a device the board does not have).
+  void set_group_visible(int group, bool visible);
 
   // --- contents --------------------------------------------------------------
   // A status line below the buttons.
@@ -94,6 +104,14 @@ class ToolWindow {
   // The lines of a text view, those marked in `changed` in the colour of a
   // value that just changed.
   void set_lines(int id, const std::vector<std::string>& lines, const std::vector<bool>& changed);
+  // The LCD's text, one string per line (UTF-8); `lit`: the display is on.
+  void set_lcd(int id, const std::vector<std::string>& lines, bool lit);
+  std::vector<std::string> lcd_lines(int id) const;
+  // The key pad's names by row and column ("-" or "": no key there).
+  void set_key_pad(int id, const std::vector<std::vector<std::string>>& names);
+  // Shows a key as down (a latching key) or up.
+  void set_key_down(int id, int row, int column, bool down);
+  GtkWidget* key_button(int id, int row, int column) const;  // tests
   GtkWidget* widget(int id) const;  // a field, check box or grid (tests)
   GtkWidget* button(int command) const;
 
@@ -103,6 +121,12 @@ class ToolWindow {
   void on_check_toggled(std::function<void(int id, bool ticked)> handler) { toggled_ = std::move(handler); }
   void on_cell_edited(std::function<void(int id, int index, const std::string& text)> handler) {
     cell_edited_ = std::move(handler);
+  }
+  // A key of a pad goes down or up: clicked (row, column) or typed on the
+  // PC's keyboard (row -1, `typed` the character in capitals or the GDK
+  // name of the key, e.g. "Return"). The handler tells whether it took it.
+  void on_pad_key(std::function<bool(int id, int row, int column, const std::string& typed, bool down)> handler) {
+    pad_key_ = std::move(handler);
   }
   // The window's close button hides it and tells this handler.
   void on_hidden(std::function<void()> handler) { hidden_ = std::move(handler); }
@@ -114,6 +138,7 @@ class ToolWindow {
   void push_held(Field* field, bool held);
   void cell_edited(Field* field, int index, const std::string& text);
   bool key_pressed(GdkEventKey* event);
+  bool pad_key(Field* field, int row, int column, const std::string& typed, bool down);
   void closed();
   void command(int command);
 
@@ -134,6 +159,7 @@ class ToolWindow {
   std::function<void(int, bool)> toggled_;
   std::function<void(int, int, const std::string&)> cell_edited_;
   std::function<void()> hidden_;
+  std::function<bool(int, int, int, const std::string&, bool)> pad_key_;
 };
 
 }  // namespace zorvin::ui

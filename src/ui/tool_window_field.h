@@ -14,7 +14,7 @@
 
 namespace zorvin::ui {
 
-enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals };
+enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad };
 
 struct ToolWindow::Field {
   ToolWindow* owner = nullptr;
@@ -31,6 +31,10 @@ struct ToolWindow::Field {
   bool keeps_history = false;
   std::vector<std::string> history;  // what was entered, oldest first
   std::size_t history_at = 0;        // the entry shown; history.size(): the text being typed
+  std::vector<std::string> lines;    // an LCD's text
+  bool lit = false;                  // an LCD that is switched on
+  std::vector<std::vector<GtkWidget*>> keys;  // a key pad's buttons by row and column
+  std::vector<std::pair<guint16, std::string>> typed_down;  // PC keys held on the pad: key code, what it typed
 };
 
 // A field of the window with its owner, id and kind set.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "board/board_file.h"
+#include "board/board_file_edit.h"
 
 namespace zorvin::board {
 namespace {
@@ -175,6 +176,35 @@ TEST(BoardFile, PinLists) {
     EXPECT_EQ(names, c.pins) << c.text;
     EXPECT_EQ(error.empty(), static_cast<bool>(pins)) << c.text;
   }
+}
+
+// A value changed as in an editor: in place with its comment, after the
+// group's last entry, or in a new group; line ends and BOM kept.
+TEST(BoardFileEdit, ChangesOnlyTheValue) {
+  struct Case {
+    const char* text;
+    const char* group;
+    const char* key;
+    const char* value;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"[Platine]\nProzessor = 8048\nP4.0 = 1   ; Schalter\n", "Platine", "P4.0", "0",
+       "[Platine]\nProzessor = 8048\nP4.0 = 0   ; Schalter\n"},
+      {"[platine]\np4.0=1\n", "Platine", "P4.0", "0", "[platine]\np4.0=0\n"},
+      {"; oben\n[Platine]\nProzessor = 8048\n\n; zum 8243\n[8243]\n", "Platine", "P5.3", "0",
+       "; oben\n[Platine]\nProzessor = 8048\nP5.3 = 0\n\n; zum 8243\n[8243]\n"},
+      {"[8243]\n[Platine]\n", "Platine", "P4.1", "0", "[8243]\n[Platine]\nP4.1 = 0\n"},
+      {"[Platine]\r\nQuarz = 6 MHz\r\n", "Platine", "P4.0", "0", "[Platine]\r\nQuarz = 6 MHz\r\nP4.0 = 0\r\n"},
+      {"\xEF\xBB\xBF[Platine]\nP4.0 = 0\n", "Platine", "P4.0", "1", "\xEF\xBB\xBF[Platine]\nP4.0 = 1\n"},
+      {"[Platine]\nProzessor = 8048", "Platine", "P4.0", "0", "[Platine]\nProzessor = 8048\nP4.0 = 0\n"},
+      {"[Host]\n", "Platine", "T0", "0", "[Host]\n\n[Platine]\nT0 = 0\n"},
+      {"", "Platine", "T0", "0", "[Platine]\nT0 = 0\n"},
+      // A key of another group or in a comment is not the one changed.
+      {"[Platine]\n; P4.0 = 1\n[LCD]\nP4.0 = 1\n", "Platine", "P4.0", "0",
+       "[Platine]\nP4.0 = 0\n; P4.0 = 1\n[LCD]\nP4.0 = 1\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(set_board_value(c.text, c.group, c.key, c.value), c.expected) << c.text;
 }
 
 }  // namespace

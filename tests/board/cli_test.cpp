@@ -41,6 +41,39 @@ TEST_F(BoardCli, KeyboardControllerExample) {
   EXPECT_NE(run.out.find("Host-Status bei Zyklus 10001: 10H\nHost las: 55 34 41 23\n"), std::string::npos) << run.out;
 }
 
+TEST_F(BoardCli, ExpanderRunningLightExample) {
+  // About 20200 cycles a step at 6 MHz: the light walks P4.0 ... P7.3 and
+  // starts again at P4.0 after sixteen steps.
+  struct Case {
+    const char* cycles;
+    const char* p4;
+    const char* p5;
+    const char* p6;
+    const char* p7;
+  };
+  for (const Case& c : {Case{"5000", "1", "0", "0", "0"}, Case{"25000", "2", "0", "0", "0"},
+                        Case{"111500", "0", "2", "0", "0"}, Case{"220000", "0", "0", "4", "0"},
+                        Case{"310000", "0", "0", "0", "8"}, Case{"340000", "1", "0", "0", "0"}}) {
+    const Outcome run = sim("'" + example("lauflicht-8243/lauflicht.asm") + "' --board '" +
+                            example("lauflicht-8243/lauflicht.ini") + "' --cycles " + c.cycles + " --expect P4=" + c.p4 +
+                            " --expect P5=" + c.p5 + " --expect P6=" + c.p6 + " --expect P7=" + c.p7);
+    EXPECT_EQ(run.status, 0) << c.cycles << "\n" << run.out << run.err;
+  }
+}
+
+TEST_F(BoardCli, ExpanderPortsAreCheckedAsFourBits) {
+  write("leds.asm", " cpu 8048\n mov a,#0Ah\n movd p6,a\ndone: jmp done\n");
+  const Outcome held = sim("leds.asm --until done --expect P6=A --expect P4=F");
+  EXPECT_EQ(held.status, 0) << held.out << held.err;
+  const Outcome wrong = sim("leds.asm --until done --expect P6=5");
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_NE(wrong.out.find("Erwartung P6=05 nicht erfüllt, gefunden: P6=0A"), std::string::npos) << wrong.out;
+  const Outcome too_wide = sim("leds.asm --until done --expect P6=1F");
+  EXPECT_EQ(too_wide.status, 2);
+  EXPECT_NE(too_wide.err.find("--expect 'P6=1F': Wert ist keine passende Hexadezimalzahl"), std::string::npos)
+      << too_wide.err;
+}
+
 TEST_F(BoardCli, WrongHostBytesFailTheRun) {
   const Outcome run = sim("'" + example("tastatur/tastatur.asm") + "' --board '" + example("tastatur/tastatur.ini") +
                           "' --stim '" + example("tastatur/tasten.stim") + "' --cycles 70000 --expect-host '55 35'");

@@ -46,6 +46,27 @@ const PortCase kPorts[] = {
 INSTANTIATE_TEST_SUITE_P(Ports, Ports, testing::ValuesIn(kPorts),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// An 8243 port written (movd, anld, orld p,a) is an output until it is
+// read (movd a,p), which makes it an input again.
+TEST(Expander, PortsBecomeOutputsWhenWrittenAndInputsWhenRead) {
+  const struct {
+    const char* source;
+    std::uint8_t outputs;  // bit n: P(4+n)
+  } cases[] = {
+      {"nop", 0x00},
+      {"movd p4,a\nmovd p7,a", 0x09},
+      {"orld p5,a\nanld p6,a", 0x06},
+      {"movd p5,a\nmovd a,p5", 0x00},
+      {"movd a,p6\norld p6,a\nmovd p4,a\nmovd a,p4", 0x04},
+  };
+  for (const auto& c : cases) {
+    std::vector<ProgramLabel> labels;
+    Simulator simulator = assembled(std::string(c.source) + "\ndone: jmp done\n", Variant::I8048, &labels);
+    ASSERT_EQ(run_to(simulator, labels, "done").reason, StopReason::Address) << c.source;
+    EXPECT_EQ(simulator.state().expander_outputs, c.outputs) << c.source;
+  }
+}
+
 TEST(TestInputs, T0T1AndIntSteerTheirJumps) {
   const struct {
     Port pin;

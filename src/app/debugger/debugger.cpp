@@ -6,6 +6,7 @@
 
 #include "app/ids.h"
 #include "app/debugger/debugger_fields.h"
+#include "app/debugger/debugger_format.h"
 #include "asm/dialect/recognition.h"
 #include "sim/expectation.h"
 #include "ui/debug_marks.h"
@@ -62,6 +63,7 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kShowWindow, "Simulatorfenster");
   ui_.add_menu_item(debug::kMenu, debug::kShowPanel, "Peripherie (LEDs, Schalter, Terminal)");
   ui_.add_menu_item(debug::kMenu, signals::kShow, "Signale");
+  ui_.add_menu_item(debug::kMenu, board_window::kShowWindow, "Platine (LCD, Tasten, Host, 8243)");
   ui_.add_menu_separator(debug::kMenu);
   ui_.add_menu_item(debug::kMenu, debug::kRun, "Start / Fortsetzen\tF9");
   ui_.add_menu_item(debug::kMenu, debug::kStop, "Anhalten\tUmschalt+F9");
@@ -82,7 +84,8 @@ void Debugger::build_menu() {
   panel_.build();
   signals_.build();
   panel_.on_settings_changed([this] { keep_source_settings(); });
-  for (ui::ToolWindow* window : {&window_, &panel_.window(), &signals_.window()}) {
+  board_.build();
+  for (ui::ToolWindow* window : {&window_, &panel_.window(), &signals_.window(), &board_.window()}) {
     for (const Key& key : kKeys) window->add_key(key.keyval, key.modifiers, key.command);
     window->add_key(GDK_KEY_F5, GdkModifierType(0), command::kAssemble);
   }
@@ -93,6 +96,9 @@ void Debugger::attach_editor() {
 }
 
 bool Debugger::command(int id) {
+  // Before a run the window shows the board the run will have.
+  if (id == board_window::kShowWindow && !board_.board()) board_.read(panes_.source_path());
+  if (board_.command(id)) return true;
   switch (id) {
     case debug::kShowWindow:
       show_window();
@@ -156,18 +162,15 @@ void Debugger::program_assembled(const asm48::Assembler& assembler, const std::s
   follow_source(false);
   followed_text_ = text;  // what a save under a new name would carry over
   if (!session_.loaded()) return;  // taken when the user starts
-  const bool same = assembled_->image() == session_.lines().image() && assembled_variant_ == session_.simulator().variant();
+  const bool same = assembled_->image() == session_.lines().image() &&
+                    board_.part().value_or(assembled_variant_) == session_.simulator().variant();
   stale_ = false;
   if (same) {
     session_.renew_lines(std::move(*assembled_));
     panes_.append_message("Simulator: Programm unverändert, der Lauf geht weiter.");
   } else {
     stop_run();
-    session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
-    ++loads_;
-    panel_.attach();
-    profile_.attach();
-    signals_.attach();
+    load_program();
     last_stop_ = before_last_stop_ = session_.simulator().state();
     panes_.append_message("Simulator: neues Programm geladen, Neustart ab Reset.");
   }
@@ -218,11 +221,7 @@ bool Debugger::ensure_program() {
     if (session_.loaded() && !stale_) return true;  // program_assembled took it
   }
   if (!assembled_) return false;
-  session_.load(std::move(*assembled_), assembled_variant_, static_cast<std::uint64_t>(settings_.clock_hz));
-  ++loads_;
-  panel_.attach();
-  profile_.attach();
-  signals_.attach();
+  load_program();
   assembled_.reset();
   stale_ = false;
   last_stop_ = before_last_stop_ = session_.simulator().state();
@@ -233,6 +232,29 @@ bool Debugger::ensure_program() {
   show_window();
   refresh(true);
   return true;
+}
+
+// A board file beside the source gives the part and the crystal; one with
+// a problem is named with its line, and the program runs without it.
+void Debugger::load_program() {
+  board_.read(panes_.source_path());
+  if (!board_.message_after_read().empty()) {
+    panes_.append_message(board_.message_after_read() + " – das Programm läuft ohne Platine.");
+    panes_.show_last_message();
+  }
+  const sim::Variant part = board_.part().value_or(assembled_variant_);
+  const std::uint64_t clock_hz = board_.clock_hz().value_or(static_cast<std::uint64_t>(settings_.clock_hz));
+  session_.load(std::move(*assembled_), part, clock_hz);
+  window_.set_text(debug_field::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
+  ++loads_;
+  panel_.attach();
+  profile_.attach();
+  signals_.attach();
+  std::string error;
+  if (!board_.attach(error)) {
+    panes_.append_message("Platine: " + error + " – das Programm läuft ohne Platine.");
+    panes_.show_last_message();
+  }
 }
 
 void Debugger::run(std::optional<int> address) {
@@ -378,7 +400,7 @@ std::uint64_t Debugger::slice_budget() const {
   if (!real_time_) return budget;
   // As many cycles as the crystal would have run since the start.
   const double elapsed_s = std::chrono::duration<double>(Clock::now() - run_started_).count();
-  const double due = elapsed_s * static_cast<double>(settings_.clock_hz) / sim::kClocksPerCycle;
+  const double due = elapsed_s * static_cast<double>(session_.simulator().clock_hz()) / sim::kClocksPerCycle;
   const double done = static_cast<double>(session_.simulator().state().cycles - run_started_cycles_);
   return due <= done ? 0 : std::min(budget, static_cast<std::uint64_t>(due - done) + 1);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/board/board_panel.h"
+#include "app/board/board_window.h"
 #include "app/debugger/debugger_session.h"
 #include "app/debugger/signal_profile.h"
 #include "app/debugger/signal_window.h"
@@ -51,11 +52,14 @@ class Debugger {
   BoardPanel& panel() { return panel_; }
   SignalProfile& profile() { return profile_; }
   SignalWindow& signals() { return signals_; }
+  BoardWindow& board_window() { return board_; }
   bool running() const { return session_.running(); }
 
  private:
   // debugger.cpp: commands and runs.
   bool ensure_program();
+  // The assembled program into the session, on the board beside the source.
+  void load_program();
   void run(std::optional<int> address);
   void stop_run();
   void step();
@@ -94,6 +98,7 @@ class Debugger {
   BoardPanel panel_{ui_, session_};
   SignalProfile profile_{ui_, settings_, session_};
   SignalWindow signals_{ui_, session_, panel_};
+  BoardWindow board_{ui_, session_};
 
   // The last successful assembly, until the session takes it.
   std::optional<DebuggerLineMap> assembled_;

@@ -241,6 +241,7 @@ void Debugger::refresh(bool at_stop) {
   panel_.refresh();
   signals_.refresh();
   if (!session_.running()) profile_.show(stale_);
+  board_.refresh();
   if (session_.running()) {
     window_.set_status("Läuft … " + std::string(sim.part().name) + ", PC " + hex_text(s.pc, 3) + "H");
   } else if (at_stop) {
@@ -285,6 +286,12 @@ void Debugger::field_edited(int id, const std::string& text) {
     return;
   }
   if (id == f::kClock) {
+    // The board's crystal is the run's: it is changed in its file.
+    if (board_.board()) {
+      window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(session_.simulator().clock_hz())));
+      window_.set_status("Der Takt kommt aus der Platinendatei (Quarz unter [Platine]) und wird dort geändert.");
+      return;
+    }
     if (const auto hz = parse_mhz(text)) {
       settings_.clock_hz = *hz;
       session_.simulator().set_clock_hz(static_cast<std::uint64_t>(*hz));
@@ -361,8 +368,17 @@ void Debugger::ram_edited(int id, int index, const std::string& text) {
   sim::State& s = session_.simulator().state();
   const bool external = id == f::kExternalRam;
   if (index < 0 || index >= (external ? 256 : session_.simulator().part().ram_size)) return;
-  if (const auto value = parse_hex(text, 0xFF))
+  if (const auto value = parse_hex(text, 0xFF)) {
     (external ? s.xram : s.ram)[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(*value);
+    // The view shows a board's RAM at bus addresses 00H-FFH: an edit goes there too.
+    board::Board* devices = board_.board();
+    if (external && devices && devices->file().ram) {
+      const auto& ram = *devices->file().ram;
+      const auto address = static_cast<std::uint32_t>(index);
+      if (address >= ram.address && address < ram.address + ram.size)
+        devices->ram()[address - ram.address] = static_cast<std::uint8_t>(*value);
+    }
+  }
   refresh(!session_.running());
 }
 
