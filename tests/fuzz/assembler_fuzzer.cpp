@@ -63,10 +63,12 @@ unsigned hex_value(std::string_view text) { return static_cast<unsigned>(std::st
 
 // Replays the listing rows into an image of its own and compares it with the
 // writer's: every listed byte in place, every other byte the fill byte.
+// Where code overlaps, the later source line wins: rows are replayed in the
+// order of their lines (`row_lines`, one per row).
 void check_image(const output::CodeImage& image, const std::vector<std::string>& listing, std::uint8_t fill,
-                 std::size_t code_records) {
+                 const std::vector<std::int32_t>& row_lines) {
   require(!listing.empty() && listing.front() == output::kListingHeader, "listing header first");
-  require(listing.size() == code_records + 1, "one listing row per code line");
+  require(listing.size() == row_lines.size() + 1, "one listing row per code line");
   std::array<std::uint8_t, output::kImageSize> expected;
   expected.fill(fill);
   std::size_t length = 1;
@@ -76,11 +78,18 @@ void check_image(const output::CodeImage& image, const std::vector<std::string>&
     require(row.size() == 9, "listing row is 9 characters", row);
     require(row[3] == ' ' && row[6] == ' ', "listing row blanks", row);
     require(is_upper_hex(row.substr(0, 3)) && is_upper_hex(row.substr(4, 2)), "listing row hex digits", row);
-    const bool two_bytes = row.substr(7) != "  ";
-    require(!two_bytes || is_upper_hex(row.substr(7)), "second byte in hex or three blanks", row);
+    require(row.substr(7) == "  " || is_upper_hex(row.substr(7)), "second byte in hex or three blanks", row);
     const unsigned address = hex_value(row.substr(0, 3));
     require(address >= previous_address, "listing in address order", row);
     previous_address = address;
+  }
+  std::vector<std::size_t> order(row_lines.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return row_lines[a] < row_lines[b]; });
+  for (const std::size_t k : order) {
+    const std::string& row = listing[k + 1];
+    const bool two_bytes = row.substr(7) != "  ";
+    const unsigned address = hex_value(row.substr(0, 3));
     const std::size_t end = address + (two_bytes ? 2u : 1u);
     require(end <= 2048, "every byte inside the 2048-byte image", row);
     expected[address] = static_cast<std::uint8_t>(hex_value(row.substr(4, 2)));
@@ -91,14 +100,14 @@ void check_image(const output::CodeImage& image, const std::vector<std::string>&
   require(image.length == length, "image length ends after the highest code byte");
 }
 
-void check_table(const asm48::LineTable& table, std::size_t line_count, std::size_t& code_records) {
-  code_records = 0;
+void check_table(const asm48::LineTable& table, std::size_t line_count, std::vector<std::int32_t>& code_lines) {
+  code_lines.clear();
   for (std::size_t i = 0; i < table.records.size(); ++i) {
     const asm48::LineRecord& record = table.records[i];
     require(record.line_no >= 1 && static_cast<std::size_t>(record.line_no) <= line_count, "record line number");
     if (i > 0) require(table.records[i - 1].address <= record.address, "table sorted by address");
     if (record.length <= 0) continue;
-    ++code_records;
+    code_lines.push_back(record.line_no);
     require(record.length <= 2, "at most two code bytes", record.mnemonic);
     require(record.address >= 0 && static_cast<std::size_t>(record.address + record.length) <= 2048,
             "code inside program memory");
@@ -134,11 +143,11 @@ asm48::AssemblyResult check_run(asm48::Assembler& assembler, std::string_view te
   require(static_cast<std::size_t>(result.error_count) == result.error_lines.size(), "error count = error lines");
   if (result.error_count == 0) {
     require(result.summary == asm48::kAssembledWithoutErrors, "summary of a clean run", result.summary);
-    std::size_t code_records = 0;
-    check_table(assembler.table(), lines.size(), code_records);
+    std::vector<std::int32_t> code_lines;
+    check_table(assembler.table(), lines.size(), code_lines);
     const std::vector<std::string> listing = output::listing_rows(assembler.table());
-    check_image(output::build_image(assembler.table(), 0x00), listing, 0x00, code_records);
-    check_image(output::build_image(assembler.table(), 0xFF), listing, 0xFF, code_records);
+    check_image(output::build_image(assembler.table(), 0x00), listing, 0x00, code_lines);
+    check_image(output::build_image(assembler.table(), 0xFF), listing, 0xFF, code_lines);
   } else {
     require(result.summary == std::to_string(result.error_count) + " Fehler beim Assemblieren!",
             "summary counts the errors", result.summary);

@@ -13,6 +13,7 @@
 #include "text/editor_lines.h"
 #include "output/output_writer.h"
 #include "text/text_codec.h"
+#include "error_line_checks.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -33,16 +34,8 @@ void check_run(const std::string& text) {
   require(result.dialect_line.starts_with(named), "the dialect line names the convention", result.dialect_line);
   require(assembler.extended(), "a convention runs on the shared engine");
   const std::size_t lines = editor_lines(text).size();
-  for (const std::string& error : result.error_lines) {
-    require(error.starts_with("Zeile: "), "error line form", error);
-    const std::size_t end = error.find(" -> ");
-    require(end != std::string::npos && end > 7, "error line has a text", error);
-    const std::string number = error.substr(7, end - 7);
-    require(number.size() <= 9 && number.find_first_not_of("0123456789") == std::string::npos, "line number", error);
-    const std::size_t line_no = std::stoul(number);
-    require(line_no >= 1 && line_no <= lines, "line number inside the source", error);
-  }
-  require(static_cast<std::size_t>(result.error_count) >= result.error_lines.size(), "error count covers the lines");
+  const std::size_t counted = fuzz::check_error_lines(result, lines);
+  require(static_cast<std::size_t>(result.error_count) >= counted, "error count covers the lines");
   if (!result.ok()) return;
   const auto& table = assembler.table();
   for (std::size_t i = 0; i < table.records.size(); ++i) {

@@ -18,6 +18,7 @@
 #include "asm/ext/macro_text.h"
 #include "output/output_writer.h"
 #include "text/text_codec.h"
+#include "error_line_checks.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -62,20 +63,7 @@ void check_run(std::string_view text) {
   const asm48::AssemblyResult result = assembler.run(std::string(text));
   require(assembler.extended(), "a cpu line switches to the extended dialect");
   const auto lines = editor_lines(text);
-  std::size_t counted = 0;
-  for (std::size_t i = 0; i < result.error_lines.size(); ++i) {
-    // The note that the bound of errors ended the run is no error line.
-    if (result.errors[i].severity == asm48::Severity::Note) continue;
-    ++counted;
-    const std::string& error = result.error_lines[i];
-    require(error.starts_with("Zeile: "), "error line form", error);
-    const std::size_t end = error.find(" -> ");
-    require(end != std::string::npos && end > 7, "error line has a text", error);
-    const std::string number = error.substr(7, end - 7);
-    require(number.size() <= 9 && number.find_first_not_of("0123456789") == std::string::npos, "line number", error);
-    const std::size_t line_no = std::stoul(number);
-    require(line_no >= 1 && line_no <= lines.size(), "line number inside the source", error);
-  }
+  const std::size_t counted = fuzz::check_error_lines(result, lines.size());
   require(static_cast<std::size_t>(result.error_count) == counted, "error count = error lines");
   if (!result.ok()) return;
   const auto& table = assembler.table();
