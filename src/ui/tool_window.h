@@ -1,5 +1,7 @@
-// A window of its own beside the main window, for tools such as the
-// simulator's debugger: groups of labelled value fields and check boxes in
+// A tool such as the simulator's debugger, as a pane in the main window's
+// dock (the default, where there is a dock) or in a window of its own
+// beside it ("Abdocken" / "Andocken" in its header): a row of command
+// buttons, a status line and collapsible groups of groups of labelled value fields and check boxes in
 // columns, a row of command buttons, a status line and hex grids. Fields,
 // check boxes and grids are addressed by small integers chosen by the
 // caller; what the user types or ticks reaches the caller's handlers, the
@@ -29,16 +31,22 @@ class ToolWindow {
   ToolWindow(const ToolWindow&) = delete;
   ToolWindow& operator=(const ToolWindow&) = delete;
 
-  // Builds the (hidden) window; columns are filled left to right.
+  // Builds the (hidden) pane; columns are filled left to right.
   void create(const std::string& title, int columns);
-  bool created() const { return window_ != nullptr; }
+  bool created() const { return pane_ != nullptr; }
   void show();  // shows and raises it
-  // Puts it to the right of `other`, as far as the screen allows (before
-  // it is first shown).
+  // A window of its own goes to the right of `other`, as far as the screen
+  // allows (before it is first shown); a docked pane stays where it is.
   void place_beside(GtkWindow* other);
   void hide();
   bool visible() const;
-  GtkWindow* gtk_window() const { return GTK_WINDOW(window_); }
+  // The window it shows in: the main window while docked.
+  GtkWindow* gtk_window() const;
+  bool docked() const { return docked_; }
+  void set_docked(bool docked);
+  bool group_open(int group) const;
+  void set_group_open(int group, bool open);
+  GtkWidget* pane() const { return pane_; }  // the header and the body (tests)
 
   // --- building --------------------------------------------------------------
   void add_button(int command, const std::string& label, const std::string& tooltip);
@@ -110,13 +118,30 @@ class ToolWindow {
   bool key_pressed(GdkEventKey* event);
   void closed();
   void command(int command);
+  void keep_layout();  // the layout into the dock's record
+  void body_toggled();
 
  private:
   Field* find(int id) const;
+  // tool_window_place.cpp
+  void build_pane(const std::string& title, int columns);
+  void put_pane();
+  void ensure_own_window();
+  void tidy_after_show();
 
   Toolkit& ui_;
   int window_id_;
-  GtkWidget* window_ = nullptr;
+  std::string title_;
+  GtkWidget* window_ = nullptr;  // its own window, once it was undocked
+  GtkWidget* pane_ = nullptr;    // header and body, held while it moves
+  GtkWidget* body_toggle_ = nullptr;
+  GtkWidget* dock_button_ = nullptr;
+  GtkWidget* body_ = nullptr;
+  GtkWidget* scroller_ = nullptr;
+  GtkWidget* row_ = nullptr;
+  bool docked_ = false;
+  std::vector<int> closed_groups_;  // as remembered, for the groups still to come
+  std::vector<GtkWidget*> group_boxes_;  // the expanders around the groups
   GtkWidget* buttons_ = nullptr;
   GtkWidget* status_ = nullptr;
   std::vector<GtkWidget*> columns_;

@@ -1,0 +1,66 @@
+// The dock: a strip of the main window beside the editor where tool
+// windows live as panes, one below the other, each scrolling on its own. It shows
+// only while one of its panes is open, and keeps the layout of each tool
+// (open, docked, collapsed groups) by the tool's title, for the settings.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zorvin::ui {
+
+class Dock {
+ public:
+  Dock();
+  ~Dock();
+  Dock(const Dock&) = delete;
+  Dock& operator=(const Dock&) = delete;
+
+  GtkWidget* widget() const { return scroller_; }
+  // Adds a pane's widget at the end of the strip (once).
+  void add(GtkWidget* pane);
+  // Shows the strip while one of its panes is visible, hides it otherwise;
+  // a strip that appears takes its remembered width.
+  void update();
+  bool showing() const { return gtk_widget_get_visible(scroller_); }
+
+  // The strip's width while it shows, kept across sessions.
+  int width() const { return width_; }
+  void set_width(int width);
+
+  // Each tool's layout as a line of text, by its title.
+  std::string layout(const std::string& title) const;
+  void keep_layout(const std::string& title, const std::string& text);
+  const std::map<std::string, std::string>& layouts() const { return layouts_; }
+  void set_layouts(std::map<std::string, std::string> layouts) { layouts_ = std::move(layouts); }
+
+  // For the signal handler.
+  void position_changed();
+
+ private:
+  GtkPaned* paned() const;
+
+  GtkWidget* scroller_;
+  GtkWidget* box_;
+  int width_ = 0;  // 0: as wide as its panes need
+  bool fitting_ = false;
+  std::map<std::string, std::string> layouts_;
+};
+
+// A tool's layout: open, docked, its body collapsed, and which of its
+// groups are collapsed, as "offen=1;angedockt=1;eingeklappt=0;zu=2,5".
+struct PaneLayout {
+  bool open = false;
+  bool docked = true;
+  bool collapsed = false;
+  std::vector<int> closed_groups;
+};
+std::string pane_layout_text(const PaneLayout& layout);
+// Unknown or malformed items keep their defaults.
+PaneLayout parse_pane_layout(const std::string& text);
+
+}  // namespace zorvin::ui
