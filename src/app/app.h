@@ -52,6 +52,8 @@ class App {
   void build_main_window();
   void build_menus_and_toolbar();
   void build_panes();
+  void build_dock();         // main_window.cpp
+  void keep_dock_layout();   // into the settings
   void load_icons();
   void set_fill_byte_ticks();
   void build_edit_menu();

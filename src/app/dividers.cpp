@@ -3,6 +3,7 @@
 // file, a drag or a resize of the window.
 #include "app/app.h"
 #include "app/ids.h"
+#include "ui/dock.h"
 
 namespace zorvin::app {
 
@@ -24,6 +25,12 @@ void fit_divider(ui::Toolkit& ui, int splitter, int planned_length, int first_le
 // `width` and `height` are the outer splitter's planned size, used until it
 // has been laid out.
 void App::fit_dividers(int width, int height) {
+  // The tool panes' strip leaves the editor its width; the listing beside
+  // the editor then shares what is left with it.
+  if (const ui::Dock* dock = ui_.dock(); dock && dock->showing()) {
+    fit_divider(ui_, control::kDockSplitter, width, pane::kEditorWidth, pane::kDockWidth);
+    width = ui_.splitter_position(control::kDockSplitter);
+  }
   fit_divider(ui_, control::kOuterSplitter, width, pane::kEditorWidth, pane::kListingWidth);
   fit_divider(ui_, control::kInnerSplitter, height, pane::kEditorHeight, pane::kMessagesHeight);
 }

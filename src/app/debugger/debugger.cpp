@@ -76,8 +76,8 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kReset, "Zurücksetzen (Reset)\tStrg+F2");
   ui_.add_menu_item(debug::kMenu, debug::kZeroStopwatch, "Stoppuhr nullen");
   for (const Key& key : kKeys) ui_.add_shortcut(window::kMain, key.keyval, key.command, key.modifiers);
-  build_window();
-  panel_.build();
+  // The window and the board are built when first shown: a user who never
+  // opens the simulator never waits for them.
   panel_.on_settings_changed([this] { keep_source_settings(); });
   for (ui::ToolWindow* window : {&window_, &panel_.window()}) {
     for (const Key& key : kKeys) window->add_key(key.keyval, key.modifiers, key.command);

@@ -11,6 +11,7 @@
 #include "app/debugger/debugger_format.h"
 #include "app/ids.h"
 #include "ui/debug_marks.h"
+#include "ui/dock.h"
 
 namespace zorvin::app {
 
@@ -78,7 +79,7 @@ std::optional<std::uint64_t> parse_count(const std::string& text) {
 }  // namespace
 
 void Debugger::build_window() {
-  window_.create("Simulator", 3);
+  window_.create(kWindowTitle, 3);
   window_.add_button(debug::kRun, "Start (F9)", "Start / Fortsetzen");
   window_.add_button(debug::kStop, "Anhalten", "Anhalten (Umschalt+F9)");
   window_.add_button(debug::kStep, "Schritt (F7)", "Einzelschritt");
@@ -159,14 +160,31 @@ void Debugger::build_window() {
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
   window_.on_cell_edited([this](int id, int index, const std::string& text) { ram_edited(id, index, text); });
   window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
+  std::string watches;
+  for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
+  window_.set_text(f::kWatchNames, watches);
   window_.set_status("Kein Programm geladen – F9 oder F7 assembliert und startet.");
 }
 
 void Debugger::show_window() {
+  const bool first = !window_.created();
+  if (first) build_window();
   if (!window_.visible() && !placed_) window_.place_beside(ui_.gtk_window(window::kMain));
   placed_ = true;
   window_.show();
+  if (first && session_.loaded() && !session_.running()) {
+    refresh(true);  // the status line tells where it stands
+    return;
+  }
   refresh(false);
+}
+
+// The panes that were open when the program last ended.
+void Debugger::reopen_panes() {
+  const ui::Dock* dock = ui_.dock();
+  if (!dock) return;
+  if (ui::parse_pane_layout(dock->layout(kWindowTitle)).open) show_window();
+  if (ui::parse_pane_layout(dock->layout(BoardPanel::kTitle)).open) panel_.show();
 }
 
 // Every value of the simulator into the window; `at_stop` also marks the
@@ -289,6 +307,9 @@ void Debugger::field_edited(int id, const std::string& text) {
       panel_.attach();  // the bit time follows the crystal
     }
     window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
+  std::string watches;
+  for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
+  window_.set_text(f::kWatchNames, watches);
     refresh(false);
     return;
   }
