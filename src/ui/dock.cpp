@@ -42,19 +42,87 @@ GtkPaned* Dock::paned() const {
   return parent && GTK_IS_PANED(parent) ? GTK_PANED(parent) : nullptr;
 }
 
+// The panes hang in a chain of vertical splitters, each pane above the
+// rest, so the user drags the border between any two.
 void Dock::add(GtkWidget* pane) {
-  if (gtk_widget_get_parent(pane) == box_) return;
-  gtk_box_pack_start(GTK_BOX(box_), pane, FALSE, TRUE, 0);  // fills the share its vexpand gives it
-  if (GtkPaned* split = paned(); split && !g_object_get_data(G_OBJECT(split), "zorvin-dock"))
+  if (gtk_widget_get_parent(pane)) return;
+  const auto known = std::find_if(slots_.begin(), slots_.end(), [pane](const Slot& slot) { return slot.pane == pane; });
+  if (known != slots_.end()) {  // back where it was
+    put(known->holder, pane, known->first);
+  } else if (slots_.empty()) {
+    gtk_box_pack_start(GTK_BOX(box_), pane, TRUE, TRUE, 0);
+    slots_.push_back({pane, box_, true});
+  } else {
+    // The last pane moves into a new splitter with the new one below it.
+    Slot& last = slots_.back();
+    GtkWidget* split = gtk_paned_new(GTK_ORIENTATION_VERTICAL);
+    gtk_widget_show(split);
+    if (gtk_widget_get_parent(last.pane)) {
+      g_object_ref(last.pane);
+      gtk_container_remove(GTK_CONTAINER(last.holder), last.pane);
+      put(split, last.pane, true);
+      g_object_unref(last.pane);
+    }
+    put(last.holder, split, last.first);
+    put(split, pane, false);
+    GtkWidget* above = last.pane;
+    last = {above, split, true};
+    slots_.push_back({pane, split, false});
+    if (const auto wanted = wanted_heights_.find(above); wanted != wanted_heights_.end())
+      gtk_paned_set_position(GTK_PANED(split), wanted->second);
+  }
+  if (GtkPaned* split = paned(); split && !g_object_get_data(G_OBJECT(split), "zorvin-dock")) {
     g_signal_connect(split, "notify::position", G_CALLBACK(on_dock_position), this);
-  if (GtkPaned* split = paned()) g_object_set_data(G_OBJECT(split), "zorvin-dock", this);
+    g_object_set_data(G_OBJECT(split), "zorvin-dock", this);
+  }
+}
+
+void Dock::put(GtkWidget* holder, GtkWidget* child, bool first) {
+  if (GTK_IS_PANED(holder)) {
+    if (first) {
+      gtk_paned_pack1(GTK_PANED(holder), child, TRUE, FALSE);
+    } else {
+      gtk_paned_pack2(GTK_PANED(holder), child, TRUE, FALSE);
+    }
+  } else {
+    gtk_box_pack_start(GTK_BOX(holder), child, TRUE, TRUE, 0);
+  }
+}
+
+// A splitter shows while one of the panes in it does; a collapsed pane
+// keeps only its header's height, unless the user set the border.
+bool Dock::show_shown(GtkWidget* widget) {
+  if (!widget) return false;
+  if (!GTK_IS_PANED(widget)) return gtk_widget_get_visible(widget);
+  GtkPaned* split = GTK_PANED(widget);
+  GtkWidget* first = gtk_paned_get_child1(split);
+  GtkWidget* second = gtk_paned_get_child2(split);
+  const bool any = show_shown(first) | show_shown(second);
+  gtk_widget_set_visible(widget, any);
+  for (GtkWidget* child : {first, second}) {
+    if (!child) continue;
+    const bool grows = gtk_widget_compute_expand(child, GTK_ORIENTATION_VERTICAL);
+    gboolean was = TRUE;
+    gtk_container_child_get(GTK_CONTAINER(split), child, "resize", &was, nullptr);
+    if (was == grows) continue;
+    gtk_container_child_set(GTK_CONTAINER(split), child, "resize", grows, nullptr);
+    g_object_set(split, "position-set", FALSE, nullptr);  // sized anew by what grows
+  }
+  return any;
+}
+
+void Dock::set_pane_height(GtkWidget* pane, int height) {
+  if (height > 0) wanted_heights_[pane] = height;
+  for (const Slot& slot : slots_)
+    if (slot.pane == pane && slot.first && GTK_IS_PANED(slot.holder) && height > 0)
+      gtk_paned_set_position(GTK_PANED(slot.holder), height);
 }
 
 void Dock::update() {
+  GList* children = gtk_container_get_children(GTK_CONTAINER(box_));
   bool any = false;
-  GList* panes = gtk_container_get_children(GTK_CONTAINER(box_));
-  for (GList* item = panes; item; item = item->next) any = any || gtk_widget_get_visible(GTK_WIDGET(item->data));
-  g_list_free(panes);
+  for (GList* child = children; child; child = child->next) any = show_shown(GTK_WIDGET(child->data)) || any;
+  g_list_free(children);
   const bool was = showing();
   gtk_widget_set_visible(scroller_, any);
   GtkPaned* split = paned();
@@ -93,7 +161,7 @@ std::string pane_layout_text(const PaneLayout& layout) {
   std::string groups;
   for (int group : layout.closed_groups) groups += (groups.empty() ? "" : ",") + std::to_string(group);
   return std::string("offen=") + (layout.open ? "1" : "0") + ";angedockt=" + (layout.docked ? "1" : "0") +
-         ";eingeklappt=" + (layout.collapsed ? "1" : "0") + ";zu=" + groups;
+         ";eingeklappt=" + (layout.collapsed ? "1" : "0") + ";zu=" + groups + ";hoehe=" + std::to_string(layout.height);
 }
 
 PaneLayout parse_pane_layout(const std::string& text) {
@@ -109,6 +177,8 @@ PaneLayout parse_pane_layout(const std::string& text) {
     if (key == "offen" && (value == "0" || value == "1")) layout.open = value == "1";
     if (key == "angedockt" && (value == "0" || value == "1")) layout.docked = value == "1";
     if (key == "eingeklappt" && (value == "0" || value == "1")) layout.collapsed = value == "1";
+    if (key == "hoehe" && !value.empty() && value.size() <= 5 && value.find_first_not_of("0123456789") == std::string::npos)
+      layout.height = std::atoi(value.c_str());
     if (key != "zu") continue;
     std::size_t at = 0;
     while (at < value.size()) {

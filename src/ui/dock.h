@@ -21,8 +21,11 @@ class Dock {
   Dock& operator=(const Dock&) = delete;
 
   GtkWidget* widget() const { return scroller_; }
-  // Adds a pane's widget at the end of the strip (once).
+  // Adds a pane's widget below the others, or puts it back where it was;
+  // the user drags the borders between them.
   void add(GtkWidget* pane);
+  // The border below the pane, where there is one.
+  void set_pane_height(GtkWidget* pane, int height);
   // Shows the strip while one of its panes is visible, hides it otherwise;
   // a strip that appears takes its remembered width.
   void update();
@@ -43,6 +46,15 @@ class Dock {
 
  private:
   GtkPaned* paned() const;
+  struct Slot {
+    GtkWidget* pane;
+    GtkWidget* holder;  // the box or a splitter
+    bool first;         // the splitter's upper part
+  };
+  static void put(GtkWidget* holder, GtkWidget* child, bool first);
+  static bool show_shown(GtkWidget* widget);
+  std::vector<Slot> slots_;
+  std::map<GtkWidget*, int> wanted_heights_;  // as remembered, for a border still to come
 
   GtkWidget* scroller_;
   GtkWidget* box_;
@@ -52,12 +64,14 @@ class Dock {
 };
 
 // A tool's layout: open, docked, its body collapsed, and which of its
-// groups are collapsed, as "offen=1;angedockt=1;eingeklappt=0;zu=2,5".
+// groups are collapsed, and its height in the dock, as
+// "offen=1;angedockt=1;eingeklappt=0;zu=2,5;hoehe=300".
 struct PaneLayout {
   bool open = false;
   bool docked = true;
   bool collapsed = false;
   std::vector<int> closed_groups;
+  int height = 0;  // docked, in pixels; 0: as the dock shares it out
 };
 std::string pane_layout_text(const PaneLayout& layout);
 // Unknown or malformed items keep their defaults.

@@ -174,9 +174,10 @@ int ToolWindow::add_group(int column, const std::string& title) {
   g_signal_connect_swapped(expander, "notify::expanded", G_CALLBACK(+[](ToolWindow* owner) { owner->keep_layout(); }),
                            this);
   const auto at = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(columns_.size()) - 1));
-  gtk_box_pack_start(GTK_BOX(columns_[at]), expander, FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(columns_[docked_ ? 0 : at]), expander, FALSE, FALSE, 0);
   groups_.push_back(grid);
   group_boxes_.push_back(expander);
+  group_columns_.push_back(at);
   return index;
 }
 

@@ -120,6 +120,7 @@ class ToolWindow {
   void command(int command);
   void keep_layout();  // the layout into the dock's record
   void body_toggled();
+  void pane_allocated(int height);
 
  private:
   Field* find(int id) const;
@@ -141,7 +142,10 @@ class ToolWindow {
   GtkWidget* row_ = nullptr;
   bool docked_ = false;
   std::vector<int> closed_groups_;  // as remembered, for the groups still to come
+  int height_ = 0;                  // in the dock, as last laid out or remembered
   std::vector<GtkWidget*> group_boxes_;  // the expanders around the groups
+  std::vector<std::size_t> group_columns_;  // each group's column in a window of its own
+  void arrange_groups();
   GtkWidget* buttons_ = nullptr;
   GtkWidget* status_ = nullptr;
   std::vector<GtkWidget*> columns_;

@@ -29,6 +29,10 @@ void on_close_clicked(GtkButton*, gpointer data) { static_cast<ToolWindow*>(data
 
 void on_body_toggled(GObject*, GParamSpec*, gpointer data) { static_cast<ToolWindow*>(data)->body_toggled(); }
 
+void on_pane_allocated(GtkWidget*, GdkRectangle* box, gpointer data) {
+  static_cast<ToolWindow*>(data)->pane_allocated(box->height);
+}
+
 GtkWidget* header_button(const char* label, const char* tooltip) {
   GtkWidget* button = gtk_button_new_with_label(label);
   gtk_widget_set_tooltip_text(button, tooltip);
@@ -47,7 +51,9 @@ void ToolWindow::create(const std::string& title, int columns) {
   title_ = title;
   docked_ = dock && layout.docked;
   closed_groups_ = layout.closed_groups;
+  height_ = layout.height;
   build_pane(title, columns);
+  g_signal_connect(pane_, "size-allocate", G_CALLBACK(on_pane_allocated), this);
   gtk_expander_set_expanded(GTK_EXPANDER(body_toggle_), !layout.collapsed);
   gtk_widget_set_vexpand(pane_, !layout.collapsed);
 }
@@ -111,8 +117,7 @@ void ToolWindow::put_pane() {
   GtkWidget* parent = gtk_widget_get_parent(pane_);
   if (parent && (parent == window_) != docked_) return;  // already there
   if (parent) gtk_container_remove(GTK_CONTAINER(parent), pane_);
-  // One below the other in the dock's narrow strip, side by side in a window.
-  gtk_orientable_set_orientation(GTK_ORIENTABLE(row_), docked_ ? GTK_ORIENTATION_VERTICAL : GTK_ORIENTATION_HORIZONTAL);
+  arrange_groups();
   gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller_), !docked_);
   gtk_button_set_label(GTK_BUTTON(dock_button_), docked_ ? "Abdocken" : "Andocken");
   gtk_widget_set_tooltip_text(dock_button_, docked_ ? "In einem eigenen Fenster zeigen" : "Im Hauptfenster zeigen");
@@ -120,6 +125,20 @@ void ToolWindow::put_pane() {
     ui_.dock()->add(pane_);
   } else {
     gtk_container_add(GTK_CONTAINER(window_), pane_);
+  }
+}
+
+// In a window of its own the groups stand in their columns; in the dock's
+// narrow strip in one column, in the order they were added (the caller
+// adds the ones most looked at first).
+void ToolWindow::arrange_groups() {
+  for (std::size_t i = 0; i < group_boxes_.size(); ++i) {
+    GtkWidget* target = columns_[docked_ ? 0 : group_columns_[i]];
+    GtkWidget* group = group_boxes_[i];
+    g_object_ref(group);
+    if (GtkWidget* parent = gtk_widget_get_parent(group)) gtk_container_remove(GTK_CONTAINER(parent), group);
+    gtk_box_pack_start(GTK_BOX(target), group, FALSE, FALSE, 0);
+    g_object_unref(group);
   }
 }
 
@@ -136,10 +155,12 @@ void ToolWindow::show() {
   Dock* dock = ui_.dock();
   if (!dock) docked_ = false;
   if (docked_) {
+    const int height = height_;
     put_pane();
     gtk_widget_show_all(pane_);
     tidy_after_show();
     dock->update();
+    if (gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_))) dock->set_pane_height(pane_, height);
   } else {
     ensure_own_window();
     put_pane();
@@ -165,6 +186,18 @@ void ToolWindow::body_toggled() {
   if (gtk_widget_get_visible(pane_)) gtk_widget_set_visible(body_, open);
   // Open panes share the dock's height; a collapsed one is its header.
   gtk_widget_set_vexpand(pane_, open);
+  keep_layout();
+}
+
+// The height the user gave the pane in the dock is kept with its layout.
+void ToolWindow::pane_allocated(int height) {
+  if (!docked_ || height <= 1 || height == height_ || !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_))) return;
+  // Only a pane above another one has a border the user can drag.
+  GtkWidget* parent = gtk_widget_get_parent(pane_);
+  if (!parent || !GTK_IS_PANED(parent) || gtk_paned_get_child1(GTK_PANED(parent)) != pane_) return;
+  GtkWidget* below = gtk_paned_get_child2(GTK_PANED(parent));
+  if (!below || !gtk_widget_get_visible(below)) return;
+  height_ = height;
   keep_layout();
 }
 
@@ -213,6 +246,7 @@ void ToolWindow::keep_layout() {
   layout.open = visible();
   layout.docked = docked_;
   layout.collapsed = !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_));
+  layout.height = height_;
   for (std::size_t i = 0; i < group_boxes_.size(); ++i)
     if (!gtk_expander_get_expanded(GTK_EXPANDER(group_boxes_[i]))) layout.closed_groups.push_back(static_cast<int>(i));
   dock->keep_layout(title_, pane_layout_text(layout));
