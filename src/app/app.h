@@ -119,6 +119,7 @@ class App {
 
   // Dividers that leave every pane in sight (dividers.cpp).
   void fit_dividers(int width, int height);
+  bool dock_was_showing_ = false;
 
   ui::Toolkit& ui_;
   std::string settings_path_;

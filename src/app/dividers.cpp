@@ -27,10 +27,19 @@ void fit_divider(ui::Toolkit& ui, int splitter, int planned_length, int first_le
 void App::fit_dividers(int width, int height) {
   // The tool panes' strip leaves the editor its width; the listing beside
   // the editor then shares what is left with it.
-  if (const ui::Dock* dock = ui_.dock(); dock && dock->showing()) {
+  const ui::Dock* dock = ui_.dock();
+  const bool docking = dock && dock->showing();
+  if (docking) {
     fit_divider(ui_, control::kDockSplitter, width, pane::kEditorWidth, pane::kDockWidth);
     width = ui_.splitter_position(control::kDockSplitter);
+    // As the dock opens, the listing gives way first: it keeps no more
+    // than a third of what is left, the editor the rest.
+    const int room = ui_.splitter_room(control::kOuterSplitter);
+    if (!dock_was_showing_ && room > 0 && room / 3 >= pane::kListingWidth &&
+        room - ui_.splitter_position(control::kOuterSplitter) > room / 3)
+      ui_.set_splitter_position(control::kOuterSplitter, room - room / 3);
   }
+  dock_was_showing_ = docking;
   fit_divider(ui_, control::kOuterSplitter, width, pane::kEditorWidth, pane::kListingWidth);
   fit_divider(ui_, control::kInnerSplitter, height, pane::kEditorHeight, pane::kMessagesHeight);
 }

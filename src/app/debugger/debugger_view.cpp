@@ -97,12 +97,19 @@ void Debugger::build_window() {
   window_.add_field(registers, f::kSp, 1, 1, "SP (0-7)", 3, true);
   window_.add_check(registers, f::kCarry, 2, 0, "C", true);
   window_.add_check(registers, f::kAuxCarry, 2, 1, "AC", true);
-  window_.add_check(registers, f::kF0, 3, 0, "F0", true);
-  window_.add_check(registers, f::kF1, 3, 1, "F1", true);
-  window_.add_check(registers, f::kBank, 4, 0, "BS (Bank 1)", true);
-  window_.add_check(registers, f::kMemoryBank, 4, 1, "MBF", true);
+  window_.add_check(registers, f::kF0, 2, 2, "F0", true);
+  window_.add_check(registers, f::kF1, 3, 0, "F1", true);
+  window_.add_check(registers, f::kBank, 3, 1, "BS (Bank 1)", true);
+  window_.add_check(registers, f::kMemoryBank, 3, 2, "MBF", true);
   const int instruction = window_.add_group(0, "Befehl am PC");
   window_.add_field(instruction, f::kInstruction, 0, 0, "", 26, false);
+  // Docked, the groups stand one below the other in this order: what is
+  // looked at with every step first.
+  const int watch = window_.add_group(2, "Beobachten: Namen, Register, RAM-Adressen, X:Adresse");
+  window_.add_field(watch, f::kWatchNames, 0, 0, "", 44, true);
+  window_.add_text_view(watch, f::kWatch, 1, 4, 46);
+  const int stack = window_.add_group(2, "Aufrufe (Stapel RAM 08H-17H)");
+  window_.add_text_view(stack, f::kCallStack, 0, 5, 46);
   for (int bank = 0; bank < 2; ++bank) {
     const int group = window_.add_group(0, bank == 0 ? "Bank 0 (RAM 00H-07H)" : "Bank 1 (RAM 18H-1FH)");
     const int first = bank == 0 ? f::kBank0 : f::kBank1;
@@ -150,11 +157,6 @@ void Debugger::build_window() {
   window_.add_hex_grid(xram, f::kExternalRam, 256, 4);
   const int code = window_.add_group(1, "Code um den PC");
   window_.add_text_view(code, f::kCode, 0, 9, 48);
-  const int stack = window_.add_group(2, "Aufrufe (Stapel RAM 08H-17H)");
-  window_.add_text_view(stack, f::kCallStack, 0, 5, 46);
-  const int watch = window_.add_group(2, "Beobachten: Namen, Register, RAM-Adressen, X:Adresse");
-  window_.add_field(watch, f::kWatchNames, 0, 0, "", 44, true);
-  window_.add_text_view(watch, f::kWatch, 1, 4, 46);
 
   window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
