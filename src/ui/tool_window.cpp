@@ -156,7 +156,7 @@ void ToolWindow::add_key(guint keyval, GdkModifierType modifiers, int command) {
   keys_[{gdk_keyval_to_lower(keyval), static_cast<guint>(modifiers)}] = command;
 }
 
-int ToolWindow::add_group(int column, const std::string& title) {
+int ToolWindow::add_group(int column, const std::string& title, bool open) {
   const int index = static_cast<int>(groups_.size());
   GtkWidget* expander = gtk_expander_new(nullptr);
   GtkWidget* label = gtk_label_new(nullptr);
@@ -164,7 +164,8 @@ int ToolWindow::add_group(int column, const std::string& title) {
   gtk_label_set_markup(GTK_LABEL(label), markup);
   g_free(markup);
   gtk_expander_set_label_widget(GTK_EXPANDER(expander), label);
-  const bool closed = std::find(closed_groups_.begin(), closed_groups_.end(), index) != closed_groups_.end();
+  const bool closed = remembered_ ? std::find(closed_groups_.begin(), closed_groups_.end(), index) != closed_groups_.end()
+                                  : !open;
   gtk_expander_set_expanded(GTK_EXPANDER(expander), !closed);
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_row_spacing(GTK_GRID(grid), 2);

@@ -52,7 +52,8 @@ class ToolWindow {
   void add_button(int command, const std::string& label, const std::string& tooltip);
   void add_key(guint keyval, GdkModifierType modifiers, int command);
   // A group in a column; its fields go in rows and columns of a grid.
-  int add_group(int column, const std::string& title);
+  // `open` is how it first stands, until the user opens or collapses it.
+  int add_group(int column, const std::string& title, bool open = true);
   // A value field with its caption before it; `chars` wide, editable or not.
   void add_field(int group, int id, int row, int column, const std::string& caption, int chars, bool editable);
   void add_check(int group, int id, int row, int column, const std::string& caption, bool editable);
@@ -142,6 +143,7 @@ class ToolWindow {
   GtkWidget* row_ = nullptr;
   bool docked_ = false;
   std::vector<int> closed_groups_;  // as remembered, for the groups still to come
+  bool remembered_ = false;         // a layout was kept from before
   int height_ = 0;                  // in the dock, as last laid out or remembered
   std::vector<GtkWidget*> group_boxes_;  // the expanders around the groups
   std::vector<std::size_t> group_columns_;  // each group's column in a window of its own

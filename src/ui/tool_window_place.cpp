@@ -51,6 +51,7 @@ void ToolWindow::create(const std::string& title, int columns) {
   title_ = title;
   docked_ = dock && layout.docked;
   closed_groups_ = layout.closed_groups;
+  remembered_ = dock && !dock->layout(title).empty();
   height_ = layout.height;
   build_pane(title, columns);
   g_signal_connect(pane_, "size-allocate", G_CALLBACK(on_pane_allocated), this);
