@@ -51,8 +51,10 @@ void App::load_icons() {
 
 void App::build_main_window() {
   const settings::WindowGeometry& stored = settings_.window_geometry[0];
-  if (!ui_.open_window(window::kMain, "Assembler für 8048", fit_to_screen(stored), ui::WindowStyle::Main)) return;
+  // The style sheet first: the widgets are styled once, as they are made,
+  // not all over again when it arrives.
   ui_.install_style_sheet(kStyleSheet);
+  if (!ui_.open_window(window::kMain, "Assembler für 8048", fit_to_screen(stored), ui::WindowStyle::Main)) return;
   ui_.set_window_icon(window::kMain, image::kWindowIcon);
   ui_.set_minimum_size(window::kMain, pane::kWindowWidth, pane::kWindowHeight);
   build_menus_and_toolbar();
