@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/ids.h"
 #include "ui/dock.h"
+#include "ui/tool_window.h"
 #include "resources/icons.h"
 
 namespace zorvin::app {
@@ -54,6 +55,7 @@ void App::build_main_window() {
   // The style sheet first: the widgets are styled once, as they are made,
   // not all over again when it arrives.
   ui_.install_style_sheet(kStyleSheet);
+  ui::ToolWindow::install_style();  // the tool panes open without restyling the window
   if (!ui_.open_window(window::kMain, "Assembler für 8048", fit_to_screen(stored), ui::WindowStyle::Main)) return;
   ui_.set_window_icon(window::kMain, image::kWindowIcon);
   ui_.set_minimum_size(window::kMain, pane::kWindowWidth, pane::kWindowHeight);

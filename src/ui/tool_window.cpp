@@ -31,6 +31,8 @@ void install_tool_style() {
   g_object_unref(provider);
 }
 
+void ToolWindow::install_style() { install_tool_style(); }
+
 namespace {
 
 void mark_changed(GtkWidget* widget, bool changed) {

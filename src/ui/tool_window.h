@@ -31,6 +31,9 @@ class ToolWindow {
   ToolWindow(const ToolWindow&) = delete;
   ToolWindow& operator=(const ToolWindow&) = delete;
 
+  // The tools' colours and fonts for the whole screen; best before the
+  // first window's widgets are made (a later style restyles them all).
+  static void install_style();
   // Builds the (hidden) pane; columns are filled left to right.
   void create(const std::string& title, int columns);
   bool created() const { return pane_ != nullptr; }
