@@ -47,6 +47,7 @@ bool App::start(const std::string& file_to_open) {
   } else {
     panes_.focus_editor();  // ready for typing, as after loading
   }
+  debugger_.reopen_panes();
   if (settings_.symbols_open) {
     open_symbols_pane();
     panes_.focus_editor();
@@ -59,6 +60,7 @@ void App::run() {
 }
 
 void App::finish() {
+  keep_dock_layout();
   // The last moment the user can be told: the window is still open.
   const settings::SettingsFileResult saved = settings::save_settings(settings_, settings_path_);
   if (!saved.ok && ui_.has_window(window::kMain))
@@ -78,7 +80,9 @@ void App::handle(const ui::Event& event) {
       break;
     case ui::EventKind::Control:
       // Editor changes were marked already, when the toolkit reported them.
-      if (event.id == control::kInnerSplitter || event.id == control::kOuterSplitter) remember_splitters();
+      if (event.id == control::kInnerSplitter || event.id == control::kOuterSplitter ||
+          event.id == control::kDockSplitter)
+        remember_splitters();
       if (event.id == control::kMessages && event.control == ui::ControlKind::Activated) go_to_error_of_message();
       break;
     case ui::EventKind::CloseRequest:
@@ -196,7 +200,7 @@ void App::on_window_resized(int window) {
     settings_.window_geometry[0].height = inner.height;
     settings_.window_geometry[0].width = inner.width;
   }
-  ui_.set_control_size(control::kOuterSplitter, inner.width - 10, inner.height - 95);
+  ui_.set_control_size(control::kDockSplitter, inner.width - 10, inner.height - 95);
   remember_splitters();
 }
 

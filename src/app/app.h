@@ -52,6 +52,8 @@ class App {
   void build_main_window();
   void build_menus_and_toolbar();
   void build_panes();
+  void build_dock();         // main_window.cpp
+  void keep_dock_layout();   // into the settings
   void load_icons();
   void set_fill_byte_ticks();
   void build_edit_menu();
@@ -117,6 +119,7 @@ class App {
 
   // Dividers that leave every pane in sight (dividers.cpp).
   void fit_dividers(int width, int height);
+  bool dock_was_showing_ = false;
 
   ui::Toolkit& ui_;
   std::string settings_path_;

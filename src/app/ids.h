@@ -23,6 +23,8 @@ inline constexpr int kInnerSplitter = 14;  // editor above, messages below
 inline constexpr int kOuterSplitter = 15;  // editor and messages left, listing right
 inline constexpr int kSymbolFilter = 190;  // the "Symbole" pane's filter and list
 inline constexpr int kSymbolList = 191;
+inline constexpr int kDock = 200;          // the tool panes beside the editor
+inline constexpr int kDockSplitter = 201;  // the panes above and the dock right
 }  // namespace control
 
 namespace command {

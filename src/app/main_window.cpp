@@ -6,6 +6,8 @@
 
 #include "app/app.h"
 #include "app/ids.h"
+#include "ui/dock.h"
+#include "ui/tool_window.h"
 #include "resources/icons.h"
 
 namespace zorvin::app {
@@ -50,8 +52,11 @@ void App::load_icons() {
 
 void App::build_main_window() {
   const settings::WindowGeometry& stored = settings_.window_geometry[0];
-  if (!ui_.open_window(window::kMain, "Assembler für 8048", fit_to_screen(stored), ui::WindowStyle::Main)) return;
+  // The style sheet first: the widgets are styled once, as they are made,
+  // not all over again when it arrives.
   ui_.install_style_sheet(kStyleSheet);
+  ui::ToolWindow::install_style();  // the tool panes open without restyling the window
+  if (!ui_.open_window(window::kMain, "Assembler für 8048", fit_to_screen(stored), ui::WindowStyle::Main)) return;
   ui_.set_window_icon(window::kMain, image::kWindowIcon);
   ui_.set_minimum_size(window::kMain, pane::kWindowWidth, pane::kWindowHeight);
   build_menus_and_toolbar();
@@ -130,12 +135,33 @@ void App::build_panes() {
   panes_.append_listing_row("Adr Opcode");
   ui_.create_splitter(window::kMain, control::kInnerSplitter, false, control::kEditor, control::kMessages);
   ui_.create_splitter(window::kMain, control::kOuterSplitter, true, control::kInnerSplitter, control::kListing);
+  build_dock();
   const ui::Rect inner = ui_.window_inner_size(window::kMain);
-  ui_.place_in_control_area(window::kMain, control::kOuterSplitter,
+  ui_.place_in_control_area(window::kMain, control::kDockSplitter,
                             {5, 0, std::max(inner.width - 10, 0), std::max(inner.height - 95, 0)});
   ui_.set_splitter_position(control::kOuterSplitter, settings_.splitter_horizontal);
   ui_.set_splitter_position(control::kInnerSplitter, settings_.splitter_vertical);
   remember_splitters();  // as fitted to the window
+}
+
+// The tool panes' strip right of the editor and the listing; empty and
+// hidden until a pane opens.
+void App::build_dock() {
+  ui_.create_dock(window::kMain, control::kDock);
+  ui_.create_splitter(window::kMain, control::kDockSplitter, true, control::kOuterSplitter, control::kDock);
+  ui::Dock* dock = ui_.dock();
+  dock->set_width(settings_.dock_width);
+  std::map<std::string, std::string> layouts;
+  for (const settings::PaneLayoutEntry& entry : settings_.pane_layouts) layouts[entry.title] = entry.layout;
+  dock->set_layouts(std::move(layouts));
+}
+
+void App::keep_dock_layout() {
+  const ui::Dock* dock = ui_.dock();
+  if (!dock) return;
+  settings_.dock_width = dock->width();
+  settings_.pane_layouts.clear();
+  for (const auto& [title, layout] : dock->layouts()) settings_.pane_layouts.push_back({title, layout});
 }
 
 }  // namespace zorvin::app

@@ -18,6 +18,7 @@ inline constexpr int kEditorWidth = 240;
 inline constexpr int kEditorHeight = 100;
 inline constexpr int kMessagesHeight = 60;
 inline constexpr int kListingWidth = 120;
+inline constexpr int kDockWidth = 150;  // the tool panes' strip, while it shows
 inline constexpr int kWindowWidth = 400;
 inline constexpr int kWindowHeight = 300;
 }  // namespace pane

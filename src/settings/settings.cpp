@@ -39,6 +39,30 @@ bool is_eprom_code(std::string_view code) {
   return std::find(kEpromCodes.begin(), kEpromCodes.end(), code) != kEpromCodes.end();
 }
 
+// The tool panes' group is written only once a pane was opened, so a user
+// who never opens one keeps the file as it was.
+void read_pane_layouts(IniStore& ini, Settings& settings) {
+  if (!ini.select_group("Ansicht")) return;
+  const std::int32_t width = ini.read_integer("Breite", 0);
+  settings.dock_width = width >= 0 && width <= 10000 ? width : 0;
+  for (std::size_t number = 1; number <= kMaxPaneLayouts; ++number) {
+    const std::string value = ini.read_text("Bereich" + std::to_string(number), "");
+    const auto bar = value.find('|');
+    if (bar == std::string::npos || bar == 0) continue;
+    settings.pane_layouts.push_back({value.substr(0, bar), value.substr(bar + 1)});
+  }
+}
+
+void write_pane_layouts(IniStore& ini, const Settings& settings) {
+  if (!ini.select_group("Ansicht") && settings.pane_layouts.empty()) return;
+  ini.write_integer("Breite", settings.dock_width);
+  const std::size_t count = std::min(settings.pane_layouts.size(), kMaxPaneLayouts);
+  for (std::size_t i = 0; i < count; ++i)
+    ini.write_text("Bereich" + std::to_string(i + 1), settings.pane_layouts[i].title + "|" + settings.pane_layouts[i].layout);
+  for (std::size_t number = count + 1; number <= kMaxPaneLayouts; ++number)
+    ini.remove_key("Bereich" + std::to_string(number));
+}
+
 }  // namespace
 
 void default_settings(Settings& settings) {
@@ -93,6 +117,7 @@ SettingsFileResult load_settings(Settings& settings, const std::string& path) {
   settings.source_peripherals = read_source_dialects(ini, "Peripherie");
   settings.source_watches = read_source_dialects(ini, "Beobachten");
   if (ini.select_group("Assembler")) settings.definitions = ini.read_text("Definitionen", "");
+  read_pane_layouts(ini, settings);
   ini.close();
   return {};
 }
@@ -143,6 +168,7 @@ SettingsFileResult save_settings(const Settings& settings, const std::string& pa
   write_source_dialects(ini, settings.source_peripherals, "Peripherie");
   write_source_dialects(ini, settings.source_watches, "Beobachten");
   if (ini.select_group("Assembler") || !settings.definitions.empty()) ini.write_text("Definitionen", settings.definitions);
+  write_pane_layouts(ini, settings);
   if (!ini.close()) return not_saved(ini.problem());
   return {};
 }

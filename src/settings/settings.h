@@ -18,6 +18,12 @@ struct WindowGeometry {
   std::int32_t height = 0;
 };
 
+struct PaneLayoutEntry {
+  std::string title;
+  std::string layout;
+};
+inline constexpr std::size_t kMaxPaneLayouts = 20;
+
 struct Settings {
   // Entry 0 is the main window; entries 1 to 3 are only carried along.
   std::array<WindowGeometry, 4> window_geometry{};
@@ -37,6 +43,10 @@ struct Settings {
   std::vector<SourceDialect> source_watches;      // [Beobachten]: the debugger's watch list per source file
   std::string definitions;               // [Assembler] Definitionen: "NAME=WERT, NAME2" for F5
   bool symbols_open = false;             // [Zorvin] Symbole: the "Symbole" pane was open at the end
+  // [Ansicht]: the tool panes beside the editor. Breite: the dock's width
+  // (0: as its panes need); Bereich1... "title|layout", one per tool.
+  std::int32_t dock_width = 0;
+  std::vector<PaneLayoutEntry> pane_layouts;
 };
 
 // The window geometry and splitter positions of a first start; the other

@@ -174,11 +174,22 @@ void Toolkit::add_status_field(int window, int field, int width, float xalign) {
   gtk_label_set_xalign(GTK_LABEL(label), xalign);
   gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
   if (xalign < 0.5f) gtk_widget_set_margin_start(label, 4);
-  gtk_container_add(GTK_CONTAINER(frame), label);
   int natural = 0;
   gtk_widget_get_preferred_height(label, nullptr, &natural);
   const int height = natural < 16 ? 22 : natural + 6;
-  gtk_widget_set_size_request(frame, width > 0 ? width : -1, height);
+  if (width > 0) {
+    // As wide as asked while there is room; in a narrow window the field
+    // gives way (its text ellipsized) instead of widening the window.
+    GtkWidget* room = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(room), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(room), TRUE);
+    gtk_widget_set_size_request(label, width, -1);
+    gtk_container_add(GTK_CONTAINER(room), label);
+    gtk_container_add(GTK_CONTAINER(frame), room);
+  } else {
+    gtk_container_add(GTK_CONTAINER(frame), label);
+  }
+  gtk_widget_set_size_request(frame, -1, height);
   gtk_box_pack_start(GTK_BOX(record->statusbar), frame, width <= 0, width <= 0, 0);
   gtk_widget_show_all(frame);
   status_fields_[field] = {window, label};

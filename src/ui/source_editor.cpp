@@ -411,23 +411,54 @@ void Toolkit::set_source_language(int id, const std::string& language) {
   GtkSourceBuffer* buffer = GTK_SOURCE_BUFFER(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner)));
   GtkSourceLanguage* current = gtk_source_buffer_get_language(buffer);
   if (current && language == gtk_source_language_get_id(current)) return;  // no second highlighting pass
+  if (!current && !gtk_widget_get_mapped(control->inner)) {
+    // Not on the screen yet: read when it is (on_first_map).
+    g_object_set_data_full(G_OBJECT(buffer), "zorvin-language", g_strdup(language.c_str()), g_free);
+    return;
+  }
   if (GtkSourceLanguage* wanted = mcs48_language(language.c_str())) gtk_source_buffer_set_language(buffer, wanted);
 }
 
 std::string Toolkit::source_language(int id) const {
   Control* control = find_control(id);
   if (!control || !GTK_SOURCE_IS_VIEW(control->inner)) return {};
-  GtkSourceLanguage* current =
-      gtk_source_buffer_get_language(GTK_SOURCE_BUFFER(gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner))));
-  return current ? gtk_source_language_get_id(current) : "";
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(control->inner));
+  GtkSourceLanguage* current = gtk_source_buffer_get_language(GTK_SOURCE_BUFFER(buffer));
+  if (current) return gtk_source_language_get_id(current);
+  const auto* pending = static_cast<const char*>(g_object_get_data(G_OBJECT(buffer), "zorvin-language"));
+  return pending ? pending : "";
 }
+
+namespace {
+
+// The highlighting's definitions are read once the window is on the
+// screen, unless a language was chosen before: start-up does not wait for
+// the language files.
+gboolean set_default_language(gpointer data) {
+  auto* buffer = static_cast<GtkSourceBuffer*>(data);
+  const auto* pending = static_cast<const char*>(g_object_get_data(G_OBJECT(buffer), "zorvin-language"));
+  if (!gtk_source_buffer_get_language(buffer))
+    if (GtkSourceLanguage* language = mcs48_language(pending ? pending : "mcs48"))
+      gtk_source_buffer_set_language(buffer, language);
+  g_object_set_data(G_OBJECT(buffer), "zorvin-language", nullptr);
+  g_object_unref(buffer);
+  return G_SOURCE_REMOVE;
+}
+
+void on_first_map(GtkWidget* view, gpointer) {
+  g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(on_first_map), nullptr);
+  g_idle_add_full(G_PRIORITY_LOW, set_default_language, g_object_ref(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view))),
+                  nullptr);
+}
+
+}  // namespace
 
 void Toolkit::create_source_view(int window, int id, int font) {
   GtkSourceBuffer* buffer = gtk_source_buffer_new(nullptr);
-  if (GtkSourceLanguage* language = mcs48_language()) gtk_source_buffer_set_language(buffer, language);
   gtk_source_buffer_set_highlight_syntax(buffer, TRUE);
   GtkWidget* view = gtk_source_view_new_with_buffer(buffer);
   g_object_unref(buffer);
+  g_signal_connect(view, "map", G_CALLBACK(on_first_map), nullptr);
   GtkSourceView* source_view = GTK_SOURCE_VIEW(view);
   gtk_source_view_set_show_line_numbers(source_view, TRUE);
   gtk_source_view_set_highlight_current_line(source_view, TRUE);

@@ -18,7 +18,9 @@ constexpr const char* kStyle =
     ".zorvin-changed, .zorvin-changed label { color: #c00000; }"
     ".zorvin-status { font-weight: bold; padding: 2px 4px; }";
 
-void install_style() {
+}  // namespace
+
+void install_tool_style() {
   static bool installed = false;
   if (installed) return;
   installed = true;
@@ -28,6 +30,10 @@ void install_style() {
                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
   g_object_unref(provider);
 }
+
+void ToolWindow::install_style() { install_tool_style(); }
+
+namespace {
 
 void mark_changed(GtkWidget* widget, bool changed) {
   GtkStyleContext* style = gtk_widget_get_style_context(widget);
@@ -122,15 +128,6 @@ gboolean draw_segments(GtkWidget*, cairo_t* cr, gpointer data) {
   return TRUE;
 }
 
-gboolean on_window_key(GtkWidget*, GdkEventKey* event, gpointer data) {
-  return static_cast<ToolWindow*>(data)->key_pressed(event) ? TRUE : FALSE;
-}
-
-gboolean on_window_delete(GtkWidget*, GdkEvent*, gpointer data) {
-  static_cast<ToolWindow*>(data)->closed();
-  return TRUE;  // hidden, not destroyed
-}
-
 void on_button_clicked(GtkButton* button, gpointer data) {
   static_cast<ToolWindow*>(data)->command(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "zorvin-command")));
 }
@@ -140,86 +137,12 @@ void on_button_clicked(GtkButton* button, gpointer data) {
 ToolWindow::ToolWindow(Toolkit& ui, int window) : ui_(ui), window_id_(window) {}
 
 ToolWindow::~ToolWindow() {
+  if (pane_) {
+    gtk_widget_destroy(pane_);
+    g_object_unref(pane_);
+  }
   if (window_) gtk_widget_destroy(window_);
 }
-
-void ToolWindow::create(const std::string& title, int columns) {
-  if (window_) return;
-  install_style();
-  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
-  g_signal_connect(window_, "key-press-event", G_CALLBACK(on_window_key), this);
-  g_signal_connect(window_, "delete-event", G_CALLBACK(on_window_delete), this);
-  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
-  gtk_container_set_border_width(GTK_CONTAINER(box), 6);
-  buttons_ = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-  gtk_box_pack_start(GTK_BOX(box), buttons_, FALSE, FALSE, 0);
-  status_ = gtk_label_new("");
-  gtk_label_set_xalign(GTK_LABEL(status_), 0.0f);
-  gtk_label_set_selectable(GTK_LABEL(status_), TRUE);
-  gtk_label_set_ellipsize(GTK_LABEL(status_), PANGO_ELLIPSIZE_END);
-  gtk_style_context_add_class(gtk_widget_get_style_context(status_), "zorvin-status");
-  gtk_box_pack_start(GTK_BOX(box), status_, FALSE, FALSE, 0);
-  GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
-  for (int i = 0; i < columns; ++i) {
-    GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-    gtk_box_pack_start(GTK_BOX(row), column, FALSE, FALSE, 0);
-    columns_.push_back(column);
-  }
-  // The groups scroll in a window made smaller than they are (a small
-  // screen); it opens as large as they need.
-  GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
-  gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
-  gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
-  gtk_container_add(GTK_CONTAINER(scroller), row);
-  gtk_box_pack_start(GTK_BOX(box), scroller, TRUE, TRUE, 0);
-  gtk_container_add(GTK_CONTAINER(window_), box);
-}
-
-void ToolWindow::show() {
-  if (!window_) return;
-  gtk_widget_show_all(window_);
-  // A window without command buttons or status line gives them no room.
-  GList* buttons = gtk_container_get_children(GTK_CONTAINER(buttons_));
-  if (!buttons) gtk_widget_hide(buttons_);
-  g_list_free(buttons);
-  if (status().empty()) gtk_widget_hide(status_);
-  gtk_window_present(GTK_WINDOW(window_));
-}
-
-void ToolWindow::place_beside(GtkWindow* other) {
-  if (!window_ || !other) return;
-  int x = 0, y = 0, width = 0, height = 0, own_width = 0, own_height = 0;
-  gtk_window_get_position(other, &x, &y);
-  gtk_window_get_size(other, &width, &height);
-  gtk_widget_show_all(gtk_bin_get_child(GTK_BIN(window_)));
-  gtk_window_get_default_size(GTK_WINDOW(window_), &own_width, &own_height);
-  GtkRequisition natural{};
-  gtk_widget_get_preferred_size(window_, nullptr, &natural);
-  own_width = std::max(own_width, natural.width);
-  GdkDisplay* display = gdk_display_get_default();
-  GdkMonitor* monitor = display ? gdk_display_get_monitor_at_window(display, gtk_widget_get_window(GTK_WIDGET(other)))
-                                : nullptr;
-  int left = x + width + 8;
-  if (monitor) {
-    GdkRectangle work;
-    gdk_monitor_get_workarea(monitor, &work);
-    // No larger than the screen: what does not fit scrolls.
-    if (natural.width > work.width || natural.height > work.height)
-      gtk_window_resize(GTK_WINDOW(window_), std::min(natural.width, work.width),
-                        std::min(natural.height, std::max(work.height - 40, 200)));
-    own_width = std::min(own_width, work.width);
-    left = std::max(work.x, std::min(left, work.x + work.width - own_width));
-  }
-  gtk_window_move(GTK_WINDOW(window_), left, y);
-}
-
-void ToolWindow::hide() {
-  if (window_) gtk_widget_hide(window_);
-}
-
-bool ToolWindow::visible() const { return window_ && gtk_widget_get_visible(window_); }
 
 void ToolWindow::add_button(int command, const std::string& label, const std::string& tooltip) {
   GtkWidget* widget = gtk_button_new_with_label(label.c_str());
@@ -227,7 +150,7 @@ void ToolWindow::add_button(int command, const std::string& label, const std::st
   gtk_widget_set_focus_on_click(widget, FALSE);
   g_object_set_data(G_OBJECT(widget), "zorvin-command", GINT_TO_POINTER(command));
   g_signal_connect(widget, "clicked", G_CALLBACK(on_button_clicked), this);
-  gtk_box_pack_start(GTK_BOX(buttons_), widget, FALSE, FALSE, 0);
+  gtk_container_add(GTK_CONTAINER(buttons_), widget);
   buttons_by_command_[command] = widget;
 }
 
@@ -235,17 +158,40 @@ void ToolWindow::add_key(guint keyval, GdkModifierType modifiers, int command) {
   keys_[{gdk_keyval_to_lower(keyval), static_cast<guint>(modifiers)}] = command;
 }
 
-int ToolWindow::add_group(int column, const std::string& title) {
-  GtkWidget* frame = gtk_frame_new(title.c_str());
+int ToolWindow::add_group(int column, const std::string& title, bool open) {
+  const int index = static_cast<int>(groups_.size());
+  GtkWidget* expander = gtk_expander_new(nullptr);
+  GtkWidget* label = gtk_label_new(nullptr);
+  char* markup = g_markup_printf_escaped("<b>%s</b>", title.c_str());
+  gtk_label_set_markup(GTK_LABEL(label), markup);
+  g_free(markup);
+  gtk_expander_set_label_widget(GTK_EXPANDER(expander), label);
+  const bool closed = remembered_ ? std::find(closed_groups_.begin(), closed_groups_.end(), index) != closed_groups_.end()
+                                  : !open;
+  gtk_expander_set_expanded(GTK_EXPANDER(expander), !closed);
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_row_spacing(GTK_GRID(grid), 2);
   gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
   gtk_container_set_border_width(GTK_CONTAINER(grid), 4);
-  gtk_container_add(GTK_CONTAINER(frame), grid);
-  const auto index = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(columns_.size()) - 1));
-  gtk_box_pack_start(GTK_BOX(columns_[index]), frame, FALSE, FALSE, 0);
+  gtk_container_add(GTK_CONTAINER(expander), grid);
+  g_signal_connect_swapped(expander, "notify::expanded", G_CALLBACK(+[](ToolWindow* owner) { owner->keep_layout(); }),
+                           this);
+  const auto at = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(columns_.size()) - 1));
+  gtk_box_pack_start(GTK_BOX(columns_[docked_ ? 0 : at]), expander, FALSE, FALSE, 0);
   groups_.push_back(grid);
-  return static_cast<int>(groups_.size()) - 1;
+  group_boxes_.push_back(expander);
+  group_columns_.push_back(at);
+  return index;
+}
+
+bool ToolWindow::group_open(int group) const {
+  if (group < 0 || group >= static_cast<int>(group_boxes_.size())) return false;
+  return gtk_expander_get_expanded(GTK_EXPANDER(group_boxes_[static_cast<std::size_t>(group)]));
+}
+
+void ToolWindow::set_group_open(int group, bool open) {
+  if (group < 0 || group >= static_cast<int>(group_boxes_.size())) return;
+  gtk_expander_set_expanded(GTK_EXPANDER(group_boxes_[static_cast<std::size_t>(group)]), open);
 }
 
 void ToolWindow::add_field(int group, int id, int row, int column, const std::string& caption, int chars,

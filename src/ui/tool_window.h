@@ -1,5 +1,7 @@
-// A window of its own beside the main window, for tools such as the
-// simulator's debugger: groups of labelled value fields and check boxes in
+// A tool such as the simulator's debugger, as a pane in the main window's
+// dock (the default, where there is a dock) or in a window of its own
+// beside it ("Abdocken" / "Andocken" in its header): a row of command
+// buttons, a status line and collapsible groups of groups of labelled value fields and check boxes in
 // columns, a row of command buttons, a status line and hex grids. Fields,
 // check boxes and grids are addressed by small integers chosen by the
 // caller; what the user types or ticks reaches the caller's handlers, the
@@ -31,22 +33,32 @@ class ToolWindow {
   ToolWindow(const ToolWindow&) = delete;
   ToolWindow& operator=(const ToolWindow&) = delete;
 
-  // Builds the (hidden) window; columns are filled left to right.
+  // The tools' colours and fonts for the whole screen; best before the
+  // first window's widgets are made (a later style restyles them all).
+  static void install_style();
+  // Builds the (hidden) pane; columns are filled left to right.
   void create(const std::string& title, int columns);
-  bool created() const { return window_ != nullptr; }
+  bool created() const { return pane_ != nullptr; }
   void show();  // shows and raises it
-  // Puts it to the right of `other`, as far as the screen allows (before
-  // it is first shown).
+  // A window of its own goes to the right of `other`, as far as the screen
+  // allows (before it is first shown); a docked pane stays where it is.
   void place_beside(GtkWindow* other);
   void hide();
   bool visible() const;
-  GtkWindow* gtk_window() const { return GTK_WINDOW(window_); }
+  // The window it shows in: the main window while docked.
+  GtkWindow* gtk_window() const;
+  bool docked() const { return docked_; }
+  void set_docked(bool docked);
+  bool group_open(int group) const;
+  void set_group_open(int group, bool open);
+  GtkWidget* pane() const { return pane_; }  // the header and the body (tests)
 
   // --- building --------------------------------------------------------------
   void add_button(int command, const std::string& label, const std::string& tooltip);
   void add_key(guint keyval, GdkModifierType modifiers, int command);
   // A group in a column; its fields go in rows and columns of a grid.
-  int add_group(int column, const std::string& title);
+  // `open` is how it first stands, until the user opens or collapses it.
+  int add_group(int column, const std::string& title, bool open = true);
   // A value field with its caption before it; `chars` wide, editable or not.
   void add_field(int group, int id, int row, int column, const std::string& caption, int chars, bool editable);
   void add_check(int group, int id, int row, int column, const std::string& caption, bool editable);
@@ -141,13 +153,35 @@ class ToolWindow {
   bool pad_key(Field* field, int row, int column, const std::string& typed, bool down);
   void closed();
   void command(int command);
+  void keep_layout();  // the layout into the dock's record
+  void body_toggled();
+  void pane_allocated(int height);
 
  private:
   Field* find(int id) const;
+  // tool_window_place.cpp
+  void build_pane(const std::string& title, int columns);
+  void put_pane();
+  void ensure_own_window();
+  void tidy_after_show();
 
   Toolkit& ui_;
   int window_id_;
-  GtkWidget* window_ = nullptr;
+  std::string title_;
+  GtkWidget* window_ = nullptr;  // its own window, once it was undocked
+  GtkWidget* pane_ = nullptr;    // header and body, held while it moves
+  GtkWidget* body_toggle_ = nullptr;
+  GtkWidget* dock_button_ = nullptr;
+  GtkWidget* body_ = nullptr;
+  GtkWidget* scroller_ = nullptr;
+  GtkWidget* row_ = nullptr;
+  bool docked_ = false;
+  std::vector<int> closed_groups_;  // as remembered, for the groups still to come
+  bool remembered_ = false;         // a layout was kept from before
+  int height_ = 0;                  // in the dock, as last laid out or remembered
+  std::vector<GtkWidget*> group_boxes_;  // the expanders around the groups
+  std::vector<std::size_t> group_columns_;  // each group's column in a window of its own
+  void arrange_groups();
   GtkWidget* buttons_ = nullptr;
   GtkWidget* status_ = nullptr;
   std::vector<GtkWidget*> columns_;

@@ -14,6 +14,9 @@
 
 namespace zorvin::ui {
 
+// The tool windows' colours and fonts, installed once.
+void install_tool_style();
+
 enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad };
 
 struct ToolWindow::Field {

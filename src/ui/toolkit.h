@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <utility>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@
 #include "ui/gtk_ptr.h"
 
 namespace zorvin::ui {
+
+class Dock;
 
 namespace detail {
 struct WindowRecord;
@@ -140,6 +143,10 @@ class Toolkit {
   void create_text_view(int window, int id, bool editable, int font);
   void create_list(int window, int id, int font);
   void create_splitter(int window, int id, bool side_by_side, int first, int second);
+  // The strip beside the editor where tool windows dock (dock.h); one per
+  // toolkit, none until it is created.
+  void create_dock(int window, int id);
+  Dock* dock() const { return dock_.get(); }
   void place_in_control_area(int window, int id, Rect rect);
   void set_control_size(int id, int width, int height);
   // A one-line label never makes its window taller; a text too long for it
@@ -265,6 +272,7 @@ class Toolkit {
   void fill_recent_menu();
 
   EventQueue queue_;
+  std::shared_ptr<Dock> dock_;
   std::function<void(int)> moved_handler_;
   std::function<void(int)> resized_handler_;
   std::function<void(int)> edited_handler_;

@@ -56,9 +56,15 @@ class DebuggerFields : public DebuggerTest {
     pump(20);
   }
 
-  // Clicks into the field and types the text and Return there.
+  // Opens the field's group where it is collapsed, clicks into the field
+  // and types the text and Return there.
   void type_into(int id, const std::string& text) {
     GtkWidget* entry = window().widget(id);
+    for (GtkWidget* group = entry; group; group = gtk_widget_get_parent(group))
+      if (GTK_IS_EXPANDER(group) && !gtk_expander_get_expanded(GTK_EXPANDER(group))) {
+        gtk_expander_set_expanded(GTK_EXPANDER(group), TRUE);
+        pump(50);
+      }
     click(entry, 4, 4);
     gtk_editable_select_region(GTK_EDITABLE(entry), 0, -1);
     for (char c : text) send_key_press(entry, gdk_unicode_to_keyval(static_cast<guchar>(c)), GdkModifierType(0), true);

@@ -697,6 +697,9 @@ TEST_F(Debugging, BoardAndWatchListBelongToTheSourceFileAndLedsShowTheirPolarity
   write_file("a.asm", "        ORG 0\n        MOV R2,#5\nHALT:   JMP HALT\n");
   write_file("b.asm", "        ORG 0\n        MOV R3,#7\nHALT:   JMP HALT\n");
   start_app();
+  // The panes are built when opened; the user types into them then.
+  app().dispatch_command(debug::kShowWindow);
+  app().dispatch_command(debug::kShowPanel);
   auto load = [&](const std::string& name) {
     answer_next_requester(dir_ + "/" + name);
     app().dispatch_command(command::kLoadSource);

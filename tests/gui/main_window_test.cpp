@@ -47,12 +47,16 @@ TEST_F(MainWindow, GeometryAndDividersComeBackAfterARestart) {
   gtk_window_resize(window, 900, 700);
   ASSERT_TRUE(pump_until([&] { return app().settings().window_geometry[0].width == 900; }));
   ASSERT_TRUE(pump_until([&] { return app().settings().window_geometry[0].x == 40; }));
-  // The outer splitter keeps 10 pixels narrower and 95 lower than the window.
+  // The panes keep 10 pixels narrower and 95 lower than the window; with
+  // the tool panes' dock closed the outer splitter has all of it.
   GtkWidget* outer = ui().widget(control::kOuterSplitter);
   int w = 0, h = 0;
-  gtk_widget_get_size_request(outer, &w, &h);
+  gtk_widget_get_size_request(ui().widget(control::kDockSplitter), &w, &h);
   EXPECT_EQ(w, 890);
   EXPECT_EQ(h, 605);
+  pump(100);
+  EXPECT_EQ(gtk_widget_get_allocated_width(outer), 890);
+  EXPECT_EQ(gtk_widget_get_allocated_height(outer), 605);
   // Dragging a divider is a user change and is remembered at once.
   gtk_paned_set_position(GTK_PANED(outer), 610);
   gtk_paned_set_position(GTK_PANED(ui().widget(control::kInnerSplitter)), 250);

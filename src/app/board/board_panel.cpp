@@ -82,7 +82,8 @@ BoardPanel::BoardPanel(ui::Toolkit& ui, DebuggerSession& session)
     : session_(session), window_(ui, debug::kPanelWindow) {}
 
 void BoardPanel::build() {
-  window_.create("Peripherie", 2);
+  if (window_.created()) return;
+  window_.create(kTitle, 2);
   const int leds = window_.add_group(0, "LEDs an den Pins (Bit 7 … 0)");
   window_.add_leds(leds, p::kLedsP1, 0, "P1");
   window_.add_leds(leds, p::kLedsP2, 1, "P2");
@@ -162,6 +163,7 @@ constexpr Setting kSettings[] = {
 }  // namespace
 
 std::string BoardPanel::settings_text() const {
+  if (!window_.created()) return {};  // never shown, never set
   std::string text;
   for (const Setting& setting : kSettings) {
     if (!text.empty()) text += ';';
@@ -177,6 +179,8 @@ std::string BoardPanel::settings_text() const {
 }
 
 void BoardPanel::apply_settings(const std::string& text) {
+  if (text.empty()) return;
+  build();
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t end = std::min(text.find(';', start), text.size());
@@ -207,6 +211,7 @@ void BoardPanel::apply_settings(const std::string& text) {
 }
 
 void BoardPanel::show() {
+  build();
   window_.show();
   refresh();
 }
@@ -214,6 +219,7 @@ void BoardPanel::show() {
 void BoardPanel::attach() {
   terminal_.reset();
   if (!session_.loaded()) return;
+  build();  // its switches drive the pins
   sim::Simulator& sim = session_.simulator();
   sim.set_pin_listener([this](const sim::PinEvent& event) {
     if (terminal_) terminal_->pin_changed(event);
@@ -241,7 +247,7 @@ void BoardPanel::apply_line() {
 }
 
 void BoardPanel::refresh() {
-  if (!session_.loaded()) return;
+  if (!session_.loaded() || !window_.created()) return;
   const sim::Simulator& sim = session_.simulator();
   show_leds();
   if (digit_selects_.empty()) {
@@ -264,7 +270,7 @@ void BoardPanel::refresh() {
 }
 
 void BoardPanel::show_driven_switches() {
-  if (!session_.loaded()) return;
+  if (!session_.loaded() || !window_.created()) return;
   const sim::Simulator& sim = session_.simulator();
   for (int bit = 0; bit < 8; ++bit) {
     window_.set_check(p::kSwitchesP1 + bit, ((sim.driven(sim::Port::P1) >> bit) & 1) != 0);

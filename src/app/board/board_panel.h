@@ -30,6 +30,8 @@ class BoardPanel {
  public:
   BoardPanel(ui::Toolkit& ui, DebuggerSession& session);
 
+  static constexpr const char* kTitle = "Peripherie";
+  // Built when first shown, or when a program or its settings need it.
   void build();
   void show();
   // The session has a new simulator: listen to its pins again.
@@ -43,8 +45,8 @@ class BoardPanel {
   // The terminal's pins (the signal view shows them as TX and RX).
   const sim::SerialConfig& serial_config() const { return config_; }
   // The board's settings as one line ("Anzeige=P1;Segmente=abcdefgp;…"),
-  // kept per source file, and set from such a line (unknown or bad values
-  // are left as they are).
+  // kept per source file (empty while it was never built), and set from
+  // such a line (unknown or bad values are left as they are).
   std::string settings_text() const;
   void apply_settings(const std::string& text);
   // The settings as the panel was built with them.

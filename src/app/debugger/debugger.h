@@ -41,6 +41,9 @@ class Debugger {
   // After every successful F5: the program, the text it came from and where
   // its included files are.
   void program_assembled(const asm48::Assembler& assembler, const std::string& text, const std::string& source_dir);
+  // Opens the panes that were open at the end of the last run.
+  void reopen_panes();
+  static constexpr const char* kWindowTitle = "Simulator";
   // The user changed the source: the run no longer fits it.
   void source_edited();
   // The editor got a new text (loaded, new): its breakpoints are gone.

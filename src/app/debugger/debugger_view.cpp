@@ -11,6 +11,7 @@
 #include "app/debugger/debugger_format.h"
 #include "app/ids.h"
 #include "ui/debug_marks.h"
+#include "ui/dock.h"
 
 namespace zorvin::app {
 
@@ -78,7 +79,7 @@ std::optional<std::uint64_t> parse_count(const std::string& text) {
 }  // namespace
 
 void Debugger::build_window() {
-  window_.create("Simulator", 3);
+  window_.create(kWindowTitle, 3);
   window_.add_button(debug::kRun, "Start (F9)", "Start / Fortsetzen");
   window_.add_button(debug::kStop, "Anhalten", "Anhalten (Umschalt+F9)");
   window_.add_button(debug::kStep, "Schritt (F7)", "Einzelschritt");
@@ -96,20 +97,28 @@ void Debugger::build_window() {
   window_.add_field(registers, f::kSp, 1, 1, "SP (0-7)", 3, true);
   window_.add_check(registers, f::kCarry, 2, 0, "C", true);
   window_.add_check(registers, f::kAuxCarry, 2, 1, "AC", true);
-  window_.add_check(registers, f::kF0, 3, 0, "F0", true);
-  window_.add_check(registers, f::kF1, 3, 1, "F1", true);
-  window_.add_check(registers, f::kBank, 4, 0, "BS (Bank 1)", true);
-  window_.add_check(registers, f::kMemoryBank, 4, 1, "MBF", true);
+  window_.add_check(registers, f::kF0, 2, 2, "F0", true);
+  window_.add_check(registers, f::kF1, 3, 0, "F1", true);
+  window_.add_check(registers, f::kBank, 3, 1, "BS (Bank 1)", true);
+  window_.add_check(registers, f::kMemoryBank, 3, 2, "MBF", true);
   const int instruction = window_.add_group(0, "Befehl am PC");
   window_.add_field(instruction, f::kInstruction, 0, 0, "", 26, false);
+  // Docked, the groups stand one below the other in this order: what is
+  // looked at with every step first. The ones looked at less often start
+  // collapsed: the pane opens quicker, with more of it in sight.
+  const int watch = window_.add_group(2, "Beobachten: Namen, Register, RAM-Adressen, X:Adresse");
+  window_.add_field(watch, f::kWatchNames, 0, 0, "", 44, true);
+  window_.add_text_view(watch, f::kWatch, 1, 4, 46);
+  const int stack = window_.add_group(2, "Aufrufe (Stapel RAM 08H-17H)");
+  window_.add_text_view(stack, f::kCallStack, 0, 5, 46);
   for (int bank = 0; bank < 2; ++bank) {
-    const int group = window_.add_group(0, bank == 0 ? "Bank 0 (RAM 00H-07H)" : "Bank 1 (RAM 18H-1FH)");
+    const int group = window_.add_group(0, bank == 0 ? "Bank 0 (RAM 00H-07H)" : "Bank 1 (RAM 18H-1FH)", bank == 0);
     const int first = bank == 0 ? f::kBank0 : f::kBank1;
     for (int n = 0; n < 8; ++n)
       window_.add_field(group, first + n, n % 4, n / 4, std::string(1, 'R').append(std::to_string(n)), 3, true);
   }
 
-  const int timer = window_.add_group(1, "Zeitgeber / Zähler");
+  const int timer = window_.add_group(1, "Zeitgeber / Zähler", false);
   window_.add_field(timer, f::kTimer, 0, 0, "T", 3, true);
   window_.add_field(timer, f::kPrescaler, 0, 1, "Vorteiler (0-1F)", 3, true);
   window_.add_field(timer, f::kTimerMode, 1, 0, "Modus", 9, true);
@@ -125,12 +134,12 @@ void Debugger::build_window() {
     window_.add_field(ports, kPorts[i].pins, row, 1, "Pins", 3, false);
     window_.add_field(ports, kPorts[i].input, row, 2, "Eingang", 3, true);
   }
-  const int inputs = window_.add_group(1, "Eingänge (angehakt = 1)");
+  const int inputs = window_.add_group(1, "Eingänge (angehakt = 1)", false);
   window_.add_check(inputs, f::kT0, 0, 0, "T0", true);
   window_.add_check(inputs, f::kT1, 0, 1, "T1", true);
   window_.add_check(inputs, f::kInt, 0, 2, "INT (aktiv 0)", true);
 
-  const int time = window_.add_group(1, "Zeit");
+  const int time = window_.add_group(1, "Zeit", false);
   window_.add_field(time, f::kClock, 0, 0, "Takt (MHz)", 10, true);
   window_.add_check(time, f::kRealTime, 0, 1, "Echtzeit", true);
   window_.add_field(time, f::kCycles, 1, 0, "Zyklen (dez.)", 12, true);
@@ -139,34 +148,46 @@ void Debugger::build_window() {
   window_.add_field(time, f::kStopwatchTime, 2, 1, "", 14, false);
   window_.add_button_in_group(time, debug::kZeroStopwatch, 3, 0, "Stoppuhr nullen");
 
-  const int history = window_.add_group(1, "Verlauf");
+  const int history = window_.add_group(1, "Verlauf", false);
   window_.add_field(history, f::kBackWatch, 0, 0, "Wert", 10, true);
   window_.add_button_in_group(history, debug::kBackToChange, 0, 1, "Zurück bis Änderung");
 
   const int ram = window_.add_group(2, "Interner RAM");
   window_.add_hex_grid(ram, f::kRam, 64);
-  const int xram = window_.add_group(2, "Externer RAM (MOVX)");
+  const int xram = window_.add_group(2, "Externer RAM (MOVX)", false);
   window_.add_hex_grid(xram, f::kExternalRam, 256, 4);
-  const int code = window_.add_group(1, "Code um den PC");
+  const int code = window_.add_group(1, "Code um den PC", false);
   window_.add_text_view(code, f::kCode, 0, 9, 48);
-  const int stack = window_.add_group(2, "Aufrufe (Stapel RAM 08H-17H)");
-  window_.add_text_view(stack, f::kCallStack, 0, 5, 46);
-  const int watch = window_.add_group(2, "Beobachten: Namen, Register, RAM-Adressen, X:Adresse");
-  window_.add_field(watch, f::kWatchNames, 0, 0, "", 44, true);
-  window_.add_text_view(watch, f::kWatch, 1, 4, 46);
 
   window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
   window_.on_cell_edited([this](int id, int index, const std::string& text) { ram_edited(id, index, text); });
   window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
+  std::string watches;
+  for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
+  window_.set_text(f::kWatchNames, watches);
   window_.set_status("Kein Programm geladen – F9 oder F7 assembliert und startet.");
 }
 
 void Debugger::show_window() {
+  const bool first = !window_.created();
+  if (first) build_window();
   if (!window_.visible() && !placed_) window_.place_beside(ui_.gtk_window(window::kMain));
   placed_ = true;
   window_.show();
+  if (first && session_.loaded() && !session_.running()) {
+    refresh(true);  // the status line tells where it stands
+    return;
+  }
   refresh(false);
+}
+
+// The panes that were open when the program last ended.
+void Debugger::reopen_panes() {
+  const ui::Dock* dock = ui_.dock();
+  if (!dock) return;
+  if (ui::parse_pane_layout(dock->layout(kWindowTitle)).open) show_window();
+  if (ui::parse_pane_layout(dock->layout(BoardPanel::kTitle)).open) panel_.show();
 }
 
 // Every value of the simulator into the window; `at_stop` also marks the
@@ -298,6 +319,9 @@ void Debugger::field_edited(int id, const std::string& text) {
       panel_.attach();  // the bit time follows the crystal
     }
     window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
+  std::string watches;
+  for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
+  window_.set_text(f::kWatchNames, watches);
     refresh(false);
     return;
   }

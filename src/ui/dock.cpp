@@ -1,0 +1,202 @@
+#include "ui/dock.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ui/toolkit.h"
+#include "ui/toolkit_internal.h"
+
+namespace zorvin::ui {
+
+namespace {
+
+// The editor beside the strip keeps at least this much of the width.
+constexpr int kEditorShare = 240;
+
+void on_dock_position(GObject*, GParamSpec*, gpointer data) { static_cast<Dock*>(data)->position_changed(); }
+
+int paned_length(GtkPaned* paned) {
+  int length = gtk_widget_get_allocated_width(GTK_WIDGET(paned));
+  if (length <= 1) gtk_widget_get_size_request(GTK_WIDGET(paned), &length, nullptr);
+  return length;
+}
+
+}  // namespace
+
+Dock::Dock() {
+  scroller_ = gtk_scrolled_window_new(nullptr, nullptr);
+  g_object_ref_sink(scroller_);  // kept until the dock goes, whenever its window does
+  // The panes one below the other share the height and scroll each on its
+  // own; in a window too small for their headers the strip scrolls.
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller_), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+  box_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
+  gtk_container_add(GTK_CONTAINER(scroller_), box_);
+  gtk_widget_show(box_);
+  gtk_widget_set_no_show_all(scroller_, TRUE);  // shown only with an open pane
+}
+
+Dock::~Dock() { g_object_unref(scroller_); }
+
+GtkPaned* Dock::paned() const {
+  GtkWidget* parent = gtk_widget_get_parent(scroller_);
+  return parent && GTK_IS_PANED(parent) ? GTK_PANED(parent) : nullptr;
+}
+
+// The panes hang in a chain of vertical splitters, each pane above the
+// rest, so the user drags the border between any two.
+void Dock::add(GtkWidget* pane) {
+  if (gtk_widget_get_parent(pane)) return;
+  const auto known = std::find_if(slots_.begin(), slots_.end(), [pane](const Slot& slot) { return slot.pane == pane; });
+  if (known != slots_.end()) {  // back where it was
+    put(known->holder, pane, known->first);
+  } else if (slots_.empty()) {
+    gtk_box_pack_start(GTK_BOX(box_), pane, TRUE, TRUE, 0);
+    slots_.push_back({pane, box_, true});
+  } else {
+    // The last pane moves into a new splitter with the new one below it.
+    Slot& last = slots_.back();
+    GtkWidget* split = gtk_paned_new(GTK_ORIENTATION_VERTICAL);
+    gtk_widget_show(split);
+    if (gtk_widget_get_parent(last.pane)) {
+      g_object_ref(last.pane);
+      gtk_container_remove(GTK_CONTAINER(last.holder), last.pane);
+      put(split, last.pane, true);
+      g_object_unref(last.pane);
+    }
+    put(last.holder, split, last.first);
+    put(split, pane, false);
+    GtkWidget* above = last.pane;
+    last = {above, split, true};
+    slots_.push_back({pane, split, false});
+    if (const auto wanted = wanted_heights_.find(above); wanted != wanted_heights_.end())
+      gtk_paned_set_position(GTK_PANED(split), wanted->second);
+  }
+  if (GtkPaned* split = paned(); split && !g_object_get_data(G_OBJECT(split), "zorvin-dock")) {
+    g_signal_connect(split, "notify::position", G_CALLBACK(on_dock_position), this);
+    g_object_set_data(G_OBJECT(split), "zorvin-dock", this);
+  }
+}
+
+void Dock::put(GtkWidget* holder, GtkWidget* child, bool first) {
+  if (GTK_IS_PANED(holder)) {
+    if (first) {
+      gtk_paned_pack1(GTK_PANED(holder), child, TRUE, FALSE);
+    } else {
+      gtk_paned_pack2(GTK_PANED(holder), child, TRUE, FALSE);
+    }
+  } else {
+    gtk_box_pack_start(GTK_BOX(holder), child, TRUE, TRUE, 0);
+  }
+}
+
+// A splitter shows while one of the panes in it does; a collapsed pane
+// keeps only its header's height, unless the user set the border.
+bool Dock::show_shown(GtkWidget* widget) {
+  if (!widget) return false;
+  if (!GTK_IS_PANED(widget)) return gtk_widget_get_visible(widget);
+  GtkPaned* split = GTK_PANED(widget);
+  GtkWidget* first = gtk_paned_get_child1(split);
+  GtkWidget* second = gtk_paned_get_child2(split);
+  const bool any = show_shown(first) | show_shown(second);
+  gtk_widget_set_visible(widget, any);
+  for (GtkWidget* child : {first, second}) {
+    if (!child) continue;
+    const bool grows = gtk_widget_compute_expand(child, GTK_ORIENTATION_VERTICAL);
+    gboolean was = TRUE;
+    gtk_container_child_get(GTK_CONTAINER(split), child, "resize", &was, nullptr);
+    if (was == grows) continue;
+    gtk_container_child_set(GTK_CONTAINER(split), child, "resize", grows, nullptr);
+    g_object_set(split, "position-set", FALSE, nullptr);  // sized anew by what grows
+  }
+  return any;
+}
+
+void Dock::set_pane_height(GtkWidget* pane, int height) {
+  if (height > 0) wanted_heights_[pane] = height;
+  for (const Slot& slot : slots_)
+    if (slot.pane == pane && slot.first && GTK_IS_PANED(slot.holder) && height > 0)
+      gtk_paned_set_position(GTK_PANED(slot.holder), height);
+}
+
+void Dock::update() {
+  GList* children = gtk_container_get_children(GTK_CONTAINER(box_));
+  bool any = false;
+  for (GList* child = children; child; child = child->next) any = show_shown(GTK_WIDGET(child->data)) || any;
+  g_list_free(children);
+  const bool was = showing();
+  gtk_widget_set_visible(scroller_, any);
+  GtkPaned* split = paned();
+  if (!any || was || !split) return;
+  const int length = paned_length(split);
+  int width = width_;
+  if (width <= 0) {
+    int natural = 0;
+    gtk_widget_get_preferred_width(box_, nullptr, &natural);
+    // At first no more than about half: the source stays readable.
+    width = std::min(natural + 4, length * 11 / 20);
+  }
+  width = std::clamp(width, 60, std::max(60, length - kEditorShare));
+  fitting_ = true;
+  gtk_paned_set_position(split, std::max(length - width, 0));
+  fitting_ = false;
+}
+
+void Dock::set_width(int width) { width_ = std::max(width, 0); }
+
+void Dock::position_changed() {
+  GtkPaned* split = paned();
+  if (fitting_ || !split || !showing()) return;
+  const int length = gtk_widget_get_allocated_width(GTK_WIDGET(split));
+  if (length > 1) width_ = std::max(length - gtk_paned_get_position(split), 0);
+}
+
+std::string Dock::layout(const std::string& title) const {
+  const auto found = layouts_.find(title);
+  return found == layouts_.end() ? std::string() : found->second;
+}
+
+void Dock::keep_layout(const std::string& title, const std::string& text) { layouts_[title] = text; }
+
+std::string pane_layout_text(const PaneLayout& layout) {
+  std::string groups;
+  for (int group : layout.closed_groups) groups += (groups.empty() ? "" : ",") + std::to_string(group);
+  return std::string("offen=") + (layout.open ? "1" : "0") + ";angedockt=" + (layout.docked ? "1" : "0") +
+         ";eingeklappt=" + (layout.collapsed ? "1" : "0") + ";zu=" + groups + ";hoehe=" + std::to_string(layout.height);
+}
+
+PaneLayout parse_pane_layout(const std::string& text) {
+  PaneLayout layout;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    const std::string item = text.substr(start, end - start);
+    start = end + 1;
+    const auto equals = item.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = item.substr(0, equals), value = item.substr(equals + 1);
+    if (key == "offen" && (value == "0" || value == "1")) layout.open = value == "1";
+    if (key == "angedockt" && (value == "0" || value == "1")) layout.docked = value == "1";
+    if (key == "eingeklappt" && (value == "0" || value == "1")) layout.collapsed = value == "1";
+    if (key == "hoehe" && !value.empty() && value.size() <= 5 && value.find_first_not_of("0123456789") == std::string::npos)
+      layout.height = std::atoi(value.c_str());
+    if (key != "zu") continue;
+    std::size_t at = 0;
+    while (at < value.size()) {
+      const std::size_t comma = std::min(value.find(',', at), value.size());
+      const std::string number = value.substr(at, comma - at);
+      at = comma + 1;
+      if (number.empty() || number.size() > 3 || number.find_first_not_of("0123456789") != std::string::npos) continue;
+      layout.closed_groups.push_back(std::atoi(number.c_str()));
+    }
+  }
+  return layout;
+}
+
+// --- the toolkit's side ------------------------------------------------------
+
+void Toolkit::create_dock(int window, int id) {
+  dock_ = std::make_shared<Dock>();  // a new main window gets a new dock
+  register_control(window, id, dock_->widget(), dock_->widget());
+}
+
+}  // namespace zorvin::ui
