@@ -80,9 +80,9 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kZeroStopwatch, "Stoppuhr nullen");
   profile_.build_menu(debug::kMenu);
   for (const Key& key : kKeys) ui_.add_shortcut(window::kMain, key.keyval, key.command, key.modifiers);
-  // The window and the board are built when first shown: a user who never
-  // opens the simulator never waits for them.
-  // The signal view and the board window are small: built at once.
+  // The simulator's window and the LEDs' panel are built when first shown:
+  // a user who never opens the simulator never waits for them. The signal
+  // view and the board window are small and built at once.
   signals_.build();
   panel_.on_settings_changed([this] { keep_source_settings(); });
   board_.build();

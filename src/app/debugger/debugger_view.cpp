@@ -162,7 +162,10 @@ void Debugger::build_window() {
   window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
   window_.on_cell_edited([this](int id, int index, const std::string& text) { ram_edited(id, index, text); });
-  window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
+  // Built after a load, it shows the crystal the program runs at (a board's).
+  const std::uint64_t clock_hz =
+      session_.loaded() ? session_.simulator().clock_hz() : static_cast<std::uint64_t>(settings_.clock_hz);
+  window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
   std::string watches;
   for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
   window_.set_text(f::kWatchNames, watches);
@@ -318,7 +321,10 @@ void Debugger::field_edited(int id, const std::string& text) {
       session_.simulator().set_clock_hz(static_cast<std::uint64_t>(*hz));
       panel_.attach();  // the bit time follows the crystal
     }
-    window_.set_text(f::kClock, mhz_text(settings_.clock_hz));
+    // Built after a load, it shows the crystal the program runs at (a board's).
+  const std::uint64_t clock_hz =
+      session_.loaded() ? session_.simulator().clock_hz() : static_cast<std::uint64_t>(settings_.clock_hz);
+  window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
   std::string watches;
   for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
   window_.set_text(f::kWatchNames, watches);
