@@ -114,6 +114,10 @@ void BoardWindow::build_for_file() {
 }
 
 void BoardWindow::show() {
+  if (!window_.created()) {
+    build();
+    build_for_file();
+  }
   if (!window_.visible() && !placed_) window_.place_beside(ui_.gtk_window(window::kMain));
   placed_ = true;
   window_.show();
@@ -126,7 +130,9 @@ void BoardWindow::read(const std::string& source_path) {
   const bool changed = read.path != path_ || read.board.has_value() != file_.has_value();
   path_ = read.path;
   file_ = std::move(read.board);
-  if (changed || file_) build_for_file();
+  // Built for a board, or when first shown.
+  if (file_ && !window_.created()) build();
+  if (window_.created() && (changed || file_)) build_for_file();
 }
 
 std::optional<sim::Variant> BoardWindow::part() const {

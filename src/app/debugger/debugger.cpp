@@ -80,12 +80,9 @@ void Debugger::build_menu() {
   ui_.add_menu_item(debug::kMenu, debug::kZeroStopwatch, "Stoppuhr nullen");
   profile_.build_menu(debug::kMenu);
   for (const Key& key : kKeys) ui_.add_shortcut(window::kMain, key.keyval, key.command, key.modifiers);
-  // The simulator's window and the LEDs' panel are built when first shown:
-  // a user who never opens the simulator never waits for them. The signal
-  // view and the board window are small and built at once.
-  signals_.build();
+  // The windows are built when first shown (the board's also when a board
+  // file is read): a user who never opens the simulator never waits for them.
   panel_.on_settings_changed([this] { keep_source_settings(); });
-  board_.build();
   for (ui::ToolWindow* window : {&window_, &panel_.window(), &signals_.window(), &board_.window()}) {
     for (const Key& key : kKeys) window->add_key(key.keyval, key.modifiers, key.command);
     window->add_key(GDK_KEY_F5, GdkModifierType(0), command::kAssemble);

@@ -87,6 +87,7 @@ bool SignalWindow::command(int id) {
 }
 
 void SignalWindow::show() {
+  if (!window_.created()) build();
   if (!window_.visible() && !placed_) window_.place_beside(ui_.gtk_window(window::kMain));
   placed_ = true;
   window_.show();
@@ -102,8 +103,10 @@ void SignalWindow::attach() {
     if (before) before(event);
     record_.pin_changed(session_.simulator(), event);
   });
-  view().set_cursor(0, std::nullopt);
-  view().set_cursor(1, std::nullopt);
+  if (window_.created()) {
+    view().set_cursor(0, std::nullopt);
+    view().set_cursor(1, std::nullopt);
+  }
   refresh();
 }
 
