@@ -1,5 +1,7 @@
 #include "settings/ini_text.h"
 
+#include <algorithm>
+
 #include "text/text_codec.h"
 
 namespace zorvin::settings {
@@ -133,6 +135,20 @@ std::string compose_ini(const IniText& text) {
     out += '\n';
   }
   return out;
+}
+
+std::vector<std::pair<std::string, std::string>> split_items(std::string_view text) {
+  std::vector<std::pair<std::string, std::string>> items;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    const std::string_view item = text.substr(start, end - start);
+    start = end + 1;
+    const auto equals = item.find('=');
+    if (equals != std::string_view::npos)
+      items.emplace_back(std::string(item.substr(0, equals)), std::string(item.substr(equals + 1)));
+  }
+  return items;
 }
 
 }  // namespace zorvin::settings

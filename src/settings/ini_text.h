@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zorvin::settings {
@@ -37,5 +38,10 @@ IniText parse_ini(std::string_view file_bytes);
 // per entry, each ended by a single LF: the line as read for an entry from
 // the file, "key = value" for one the program wrote.
 std::string compose_ini(const IniText& text);
+
+// The "key=value" items of a value that holds several, separated by ";"
+// (a pane's layout, the board panel's settings); items without "=" are
+// left out.
+std::vector<std::pair<std::string, std::string>> split_items(std::string_view text);
 
 }  // namespace zorvin::settings

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "settings/ini_text.h"
 #include "ui/toolkit.h"
 #include "ui/toolkit_internal.h"
 
@@ -166,14 +167,7 @@ std::string pane_layout_text(const PaneLayout& layout) {
 
 PaneLayout parse_pane_layout(const std::string& text) {
   PaneLayout layout;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = std::min(text.find(';', start), text.size());
-    const std::string item = text.substr(start, end - start);
-    start = end + 1;
-    const auto equals = item.find('=');
-    if (equals == std::string::npos) continue;
-    const std::string key = item.substr(0, equals), value = item.substr(equals + 1);
+  for (const auto& [key, value] : settings::split_items(text)) {
     if (key == "offen" && (value == "0" || value == "1")) layout.open = value == "1";
     if (key == "angedockt" && (value == "0" || value == "1")) layout.docked = value == "1";
     if (key == "eingeklappt" && (value == "0" || value == "1")) layout.collapsed = value == "1";

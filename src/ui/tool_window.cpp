@@ -73,20 +73,23 @@ void on_push_released(GtkButton*, gpointer data) {
   field->owner->push_held(field, false);
 }
 
+// A row of LEDs (as many as the field's `bytes`), the highest bit on the
+// left, with the bit numbers below.
 gboolean draw_leds(GtkWidget* widget, cairo_t* cr, gpointer data) {
   const auto* field = static_cast<const ToolWindow::Field*>(data);
+  const int count = field->bytes;
   const double height = gtk_widget_get_allocated_height(widget) - 12;  // the bit numbers below
   const double radius = std::min(height, 18.0) / 2 - 2;
-  for (int i = 0; i < 8; ++i) {
-    const bool on = (field->levels >> (7 - i)) & 1;
+  cairo_set_font_size(cr, 10);
+  for (int i = 0; i < count; ++i) {
+    const int bit = count - 1 - i;
+    const char digit[2] = {static_cast<char>('0' + bit), 0};
     cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
-    cairo_set_font_size(cr, 10);
-    const char digit[2] = {static_cast<char>('7' - i), 0};
     cairo_move_to(cr, 7 + i * 20, height + 10);
     cairo_show_text(cr, digit);
     cairo_new_path(cr);  // the circle starts where it is, not where the text ended
     cairo_arc(cr, 10 + i * 20, height / 2, radius, 0, 6.2832);
-    if (on) {
+    if ((field->levels >> bit) & 1) {
       cairo_set_source_rgb(cr, 0.95, 0.1, 0.1);
     } else {
       cairo_set_source_rgb(cr, 0.35, 0.1, 0.1);
@@ -248,9 +251,14 @@ void ToolWindow::add_button_in_group(int group, int command, int row, int column
 }
 
 void ToolWindow::add_leds(int group, int id, int row, const std::string& caption) {
+  add_port_leds(group, id, row, caption, 8);
+}
+
+void ToolWindow::add_port_leds(int group, int id, int row, const std::string& caption, int count) {
   auto field = new_field(this, id, FieldKind::Leds);
+  field->bytes = std::clamp(count, 1, 8);  // the number of LEDs
   field->widget = gtk_drawing_area_new();
-  gtk_widget_set_size_request(field->widget, 8 * 20, 32);
+  gtk_widget_set_size_request(field->widget, field->bytes * 20, 32);
   g_signal_connect(field->widget, "draw", G_CALLBACK(draw_leds), field.get());
   GtkWidget* label = gtk_label_new(caption.c_str());
   gtk_label_set_xalign(GTK_LABEL(label), 1.0f);

@@ -86,34 +86,6 @@ gboolean draw_lcd(GtkWidget*, cairo_t* cr, gpointer data) {
   return TRUE;
 }
 
-// The LEDs of a port narrower than 8 bits, with their bit numbers below.
-gboolean draw_port_leds(GtkWidget* widget, cairo_t* cr, gpointer data) {
-  const auto* field = static_cast<const ToolWindow::Field*>(data);
-  const int count = static_cast<int>(field->bytes);
-  const double height = gtk_widget_get_allocated_height(widget) - 12;
-  const double radius = std::min(height, 18.0) / 2 - 2;
-  cairo_set_font_size(cr, 10);
-  for (int i = 0; i < count; ++i) {
-    const int bit = count - 1 - i;
-    const char digit[2] = {static_cast<char>('0' + bit), 0};
-    cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
-    cairo_move_to(cr, 7 + i * 20, height + 10);
-    cairo_show_text(cr, digit);
-    cairo_new_path(cr);
-    cairo_arc(cr, 10 + i * 20, height / 2, radius, 0, 6.2832);
-    if ((field->levels >> bit) & 1) {
-      cairo_set_source_rgb(cr, 0.95, 0.1, 0.1);
-    } else {
-      cairo_set_source_rgb(cr, 0.35, 0.1, 0.1);
-    }
-    cairo_fill_preserve(cr);
-    cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
-  }
-  return TRUE;
-}
-
 void install_key_style() {
   static bool installed = false;
   if (installed) return;
@@ -187,20 +159,6 @@ gboolean on_pad_click(GtkWidget* widget, GdkEventButton*, gpointer) {
 }
 
 }  // namespace
-
-void ToolWindow::add_port_leds(int group, int id, int row, const std::string& caption, int count) {
-  auto field = new_field(this, id, FieldKind::Leds);
-  field->bytes = std::clamp(count, 1, 8);  // the number of LEDs
-  field->widget = gtk_drawing_area_new();
-  gtk_widget_set_size_request(field->widget, field->bytes * 20, 32);
-  g_signal_connect(field->widget, "draw", G_CALLBACK(draw_port_leds), field.get());
-  GtkWidget* label = gtk_label_new(caption.c_str());
-  gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
-  GtkGrid* grid = GTK_GRID(groups_.at(static_cast<std::size_t>(group)));
-  gtk_grid_attach(grid, label, 0, row, 1, 1);
-  gtk_grid_attach(grid, field->widget, 1, row, 1, 1);
-  fields_[id] = std::move(field);
-}
 
 void ToolWindow::add_lcd(int group, int id, int row) {
   auto field = new_field(this, id, FieldKind::Lcd);

@@ -3,6 +3,7 @@
 #include "app/debugger/debugger_fields.h"
 #include "app/debugger/debugger_format.h"
 #include "app/ids.h"
+#include "settings/ini_text.h"
 
 namespace zorvin::app {
 
@@ -181,14 +182,7 @@ std::string BoardPanel::settings_text() const {
 void BoardPanel::apply_settings(const std::string& text) {
   if (text.empty()) return;
   build();
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = std::min(text.find(';', start), text.size());
-    const std::string item = text.substr(start, end - start);
-    start = end + 1;
-    const auto equals = item.find('=');
-    if (equals == std::string::npos) continue;
-    const std::string key = item.substr(0, equals), value = item.substr(equals + 1);
+  for (const auto& [key, value] : settings::split_items(text)) {
     if (key == "SchalterP1" || key == "SchalterP2") {
       const auto bits = parse_hex(value, 0xFF);
       const int first = key == "SchalterP1" ? p::kSwitchesP1 : p::kSwitchesP2;
