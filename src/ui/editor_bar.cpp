@@ -62,8 +62,13 @@ static void reveal(GtkWidget* widget, bool shown) {
   }
 }
 
+static GtkWidget* build_bar(Editor* editor);
+
+static bool bar_open(const Editor* editor) { return editor->bar && gtk_widget_get_visible(editor->bar); }
+
 // The bar with the rows of the mode.
 static void show_rows(Editor* editor, BarMode mode) {
+  if (!editor->bar) gtk_box_pack_start(GTK_BOX(editor->bar_slot), build_bar(editor), FALSE, FALSE, 0);
   reveal(editor->find_row, mode != BarMode::GoTo);
   reveal(editor->replace_row, mode == BarMode::Replace);
   reveal(editor->goto_row, mode == BarMode::GoTo);
@@ -104,7 +109,7 @@ void find_next(Editor* editor, bool forward) {
     return;
   }
   // "nicht gefunden" must be seen even when the bar was closed.
-  if (!gtk_widget_get_visible(editor->bar)) {
+  if (!bar_open(editor)) {
     show_rows(editor, BarMode::Find);
     gtk_source_search_context_set_highlight(editor->search, TRUE);
   }
@@ -152,7 +157,7 @@ static void go_to_line(Editor* editor) {
 gboolean on_bar_key(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   auto* editor = static_cast<Editor*>(data);
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
-  if (event->keyval == GDK_KEY_Escape && modifiers == 0 && gtk_widget_get_visible(editor->bar)) {
+  if (event->keyval == GDK_KEY_Escape && modifiers == 0 && bar_open(editor)) {
     close_bar(editor);
     return TRUE;
   }
@@ -203,7 +208,12 @@ static void keep_hidden(GtkWidget* widget) {
   gtk_widget_set_no_show_all(widget, TRUE);
 }
 
-GtkWidget* build_bar(Editor* editor) {
+GtkWidget* bar_slot(Editor* editor) {
+  editor->bar_slot = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  return editor->bar_slot;
+}
+
+static GtkWidget* build_bar(Editor* editor) {
   GtkSizeGroup* captions = gtk_size_group_new(GTK_SIZE_GROUP_HORIZONTAL);
   editor->find_entry = gtk_search_entry_new();
   editor->find_row = row("Suchen:", editor->find_entry, captions);

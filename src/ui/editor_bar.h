@@ -14,6 +14,7 @@ struct Editor {
   GtkSourceSearchSettings* settings = nullptr;
   GtkSourceSearchContext* search = nullptr;
   GtkTextMark* origin = nullptr;  // where typing in the search field searches from
+  GtkWidget* bar_slot = nullptr;  // holds the bar once it is first opened
   GtkWidget* bar = nullptr;
   GtkWidget* find_row = nullptr;
   GtkWidget* replace_row = nullptr;
@@ -47,7 +48,8 @@ void open_bar(Editor* editor, BarMode mode);
 void find_next(Editor* editor, bool forward);
 // Escape closes the bar, Shift+Return in the search field searches back.
 gboolean on_bar_key(GtkWidget* widget, GdkEventKey* event, gpointer data);
-// The bar, hidden until a mode opens it.
-GtkWidget* build_bar(Editor* editor);
+// The place of the bar above the editor; the bar itself is built when a
+// mode first opens it, which most sessions never do.
+GtkWidget* bar_slot(Editor* editor);
 
 }  // namespace zorvin::ui::detail

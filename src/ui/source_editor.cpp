@@ -198,7 +198,7 @@ void Toolkit::create_source_view(int window, int id, int font) {
     editor->base_points = editor->points = font_points(found->second);
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-  gtk_box_pack_start(GTK_BOX(box), detail::build_bar(editor), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(box), detail::bar_slot(editor), FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), detail::scrolled(view), TRUE, TRUE, 0);
   adopt_text_view(window, id, box, view);
   detail::show_line_mark_gutter(find_control(id));
