@@ -105,8 +105,7 @@ void App::build_menus_and_toolbar() {
   debugger_.build_menu();
 
   ui_.add_menu(window::kMain, menu::kWindow, "Fenster");
-  ui_.add_menu_item(menu::kWindow, command::kShowSymbols, "Symbole");
-  ui_.set_menu_item_tick(command::kShowSymbols, false);  // a check item: ticked while the pane is open
+  ui_.add_check_menu_item(menu::kWindow, command::kShowSymbols, "Symbole", false);  // ticked while the pane is open
   ui_.add_menu_item(menu::kWindow, command::kInfo, "Info", image::kInfo);
 
   ui_.add_tool_button(window::kMain, command::kNewSource, image::kNew, "Quelle neu");

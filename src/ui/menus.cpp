@@ -72,6 +72,10 @@ void Toolkit::connect_menu_item(int id, GtkWidget* widget) {
 }
 
 void Toolkit::add_menu_item(int parent_menu, int id, const std::string& label, int image) {
+  add_item(parent_menu, id, label, image, false);
+}
+
+void Toolkit::add_item(int parent_menu, int id, const std::string& label, int image, bool check) {
   auto parent = menus_.find(parent_menu);
   if (parent == menus_.end() || menu_items_.count(id)) return;
   auto* item = new MenuItem{};
@@ -81,19 +85,24 @@ void Toolkit::add_menu_item(int parent_menu, int id, const std::string& label, i
   item->shell = parent->second.second;
   item->label = label;
   item->image = image;
+  item->check = check;
   menu_items_[id] = item;
-  GtkWidget* widget = make_menu_item(label, image, false);
+  GtkWidget* widget = make_menu_item(label, image, check);
   gtk_menu_shell_append(GTK_MENU_SHELL(item->shell), widget);
   gtk_widget_show_all(widget);
   connect_menu_item(id, widget);
 }
 
 void Toolkit::add_radio_menu_item(int parent_menu, int id, const std::string& label) {
-  add_menu_item(parent_menu, id, label);
-  set_menu_item_tick(id, false);
+  add_item(parent_menu, id, label, -1, true);
   auto found = menu_items_.find(id);
   if (found != menu_items_.end() && found->second->check)
     gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(found->second->widget), TRUE);
+}
+
+void Toolkit::add_check_menu_item(int parent_menu, int id, const std::string& label, bool ticked) {
+  add_item(parent_menu, id, label, -1, true);
+  set_menu_item_tick(id, ticked);
 }
 
 void Toolkit::add_menu_separator(int parent_menu) {

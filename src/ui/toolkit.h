@@ -122,6 +122,8 @@ class Toolkit {
   // An item drawn as one of a group of choices; the caller ticks exactly one
   // with set_menu_item_tick.
   void add_radio_menu_item(int parent_menu, int item, const std::string& label);
+  // An item with a tick, as set_menu_item_tick makes one.
+  void add_check_menu_item(int parent_menu, int item, const std::string& label, bool ticked);
   void add_menu_separator(int parent_menu);
   // A submenu listing the files recently opened with this program; picking
   // one reports it to the files handler, with the kind it was opened as.
@@ -261,6 +263,7 @@ class Toolkit {
   void apply_font(GtkWidget* widget, int font);
   GtkWidget* image_widget(int image) const;
   GtkWidget* make_menu_item(const std::string& label, int image, bool check);
+  void add_item(int parent_menu, int item, const std::string& label, int image, bool check);
   void connect_menu_item(int item, GtkWidget* widget);
 
   static gboolean on_delete(GtkWidget*, GdkEvent*, gpointer);

@@ -6,8 +6,7 @@
 namespace zorvin::app {
 
 void SignalProfile::build_menu(int menu) {
-  ui_.add_menu_item(menu, signals::kProfileInGutter, "Laufzeitprofil im Rand");
-  ui_.set_menu_item_tick(signals::kProfileInGutter, settings_.profile_in_gutter);
+  ui_.add_check_menu_item(menu, signals::kProfileInGutter, "Laufzeitprofil im Rand", settings_.profile_in_gutter);
 }
 
 bool SignalProfile::command(int id) {
