@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include "app/ids.h"
+#include "ui/dock.h"
 
 #include <filesystem>
 
@@ -48,6 +49,9 @@ bool App::start(const std::string& file_to_open) {
     panes_.focus_editor();  // ready for typing, as after loading
   }
   debugger_.reopen_panes();
+  // Panes the user opens from now on may widen the window; those of the
+  // last session open in the window as it was left.
+  if (ui::Dock* dock = ui_.dock()) dock->widen_window(true);
   if (settings_.symbols_open) {
     open_symbols_pane();
     panes_.focus_editor();

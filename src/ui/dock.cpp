@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "settings/ini_text.h"
 #include "ui/toolkit.h"
@@ -13,6 +14,9 @@ namespace {
 
 // The editor beside the strip keeps at least this much of the width.
 constexpr int kEditorShare = 240;
+// Below this share of the width (source and listing) the window grows
+// for the strip rather than squeeze them.
+constexpr int kComfortableShare = 600;
 
 void on_dock_position(GObject*, GParamSpec*, gpointer data) { static_cast<Dock*>(data)->position_changed(); }
 
@@ -35,8 +39,6 @@ Dock::Dock() {
   gtk_widget_show(box_);
   gtk_widget_set_no_show_all(scroller_, TRUE);  // shown only with an open pane
 }
-
-Dock::~Dock() { g_object_unref(scroller_); }
 
 GtkPaned* Dock::paned() const {
   GtkWidget* parent = gtk_widget_get_parent(scroller_);
@@ -124,29 +126,140 @@ void Dock::update() {
   bool any = false;
   for (GList* child = children; child; child = child->next) any = show_shown(GTK_WIDGET(child->data)) || any;
   g_list_free(children);
-  const bool was = showing();
-  gtk_widget_set_visible(scroller_, any);
   GtkPaned* split = paned();
-  if (!any || was || !split) return;
-  const int length = paned_length(split);
-  int width = width_;
-  if (width <= 0) {
-    int natural = 0;
-    gtk_widget_get_preferred_width(box_, nullptr, &natural);
-    // At first no more than about half: the source stays readable.
-    width = std::min(natural + 4, length * 11 / 20);
+  if (waiting_ == Waiting::ForGrowth) {  // the strip shows once the window has grown
+    if (any) return;
+    stop_waiting();
+    narrow_back();
+    return;
   }
+  const bool was = showing();
+  if (any && !was && split && start_growing(split)) return;
+  gtk_widget_set_visible(scroller_, any);
+  if (!any) stop_waiting();
+  if (!any && was) narrow_back();
+  if (!any || was || !split) return;
+  fit(split, paned_length(split));
+  // The splitter shares out its first width with both sides in view by
+  // the width it had when they last were; the strip's own width is set
+  // again after that.
+  wait_for_allocation(split, Waiting::ForRefit);
+}
+
+Dock::~Dock() {
+  stop_waiting();
+  g_object_unref(scroller_);
+}
+
+int Dock::wanted_width() const {
+  if (width_ > 0) return width_;
+  int natural = 0;
+  gtk_widget_get_preferred_width(box_, nullptr, &natural);
+  return natural + 4;
+}
+
+// The strip takes its width beside an area `length` wide; a first strip
+// no more than about half of it: the source stays readable.
+void Dock::fit(GtkPaned* split, int length) {
+  int width = wanted_width();
+  if (width_ <= 0) width = std::min(width, length * 11 / 20);
   width = std::clamp(width, 60, std::max(60, length - kEditorShare));
   fitting_ = true;
   gtk_paned_set_position(split, std::max(length - width, 0));
   fitting_ = false;
 }
 
+GtkWindow* Dock::window() const {
+  GtkWidget* top = gtk_widget_get_toplevel(scroller_);
+  return GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr;
+}
+
+// Widens the window for the strip as far as the screen's work area allows,
+// where the strip would leave the source and the listing too little room;
+// false when it does not.
+bool Dock::start_growing(GtkPaned* split) {
+  const int length = paned_length(split);
+  const int width = wanted_width();
+  GtkWindow* top = window();
+  GdkWindow* frame = top ? gtk_widget_get_window(GTK_WIDGET(top)) : nullptr;
+  if (!widen_window_ || !frame || length - width >= kComfortableShare || gtk_window_is_maximized(top)) return false;
+  GdkRectangle area{}, extents{};
+  gdk_monitor_get_workarea(gdk_display_get_monitor_at_window(gdk_window_get_display(frame), frame), &area);
+  gdk_window_get_frame_extents(frame, &extents);
+  const int added = std::min(width, area.width - extents.width);
+  if (added <= 0) return false;
+  int window_width = 0, window_height = 0;
+  gtk_window_get_size(top, &window_width, &window_height);
+  // Grown to the right, moved left where the screen ends.
+  const int overflow = extents.x + extents.width + added - (area.x + area.width);
+  if (overflow > 0) {
+    int x = 0, y = 0;
+    gtk_window_get_position(top, &x, &y);
+    gtk_window_move(top, std::max(x - overflow, area.x), y);
+  }
+  gtk_window_resize(top, window_width + added, window_height);
+  widened_by_ = added;
+  widened_width_ = window_width + added;
+  waited_from_ = length;
+  wait_for_allocation(split, Waiting::ForGrowth);
+  return true;
+}
+
+void Dock::wait_for_allocation(GtkPaned* split, Waiting what) {
+  stop_waiting();
+  waiting_ = what;
+  waited_split_ = split;
+  allocated_handler_ = g_signal_connect(split, "size-allocate", G_CALLBACK(on_allocated), this);
+  // A window manager may refuse the size: the strip shows all the same.
+  waiting_timeout_ = g_timeout_add(500, on_waited, this);
+}
+
+void Dock::stop_waiting() {
+  waiting_ = Waiting::Nothing;
+  if (waiting_timeout_) g_source_remove(std::exchange(waiting_timeout_, 0));
+  if (allocated_handler_) g_signal_handler_disconnect(waited_split_, std::exchange(allocated_handler_, 0));
+}
+
+// Not in the middle of the allocation: the strip's width is set when the
+// loop comes round.
+void Dock::on_allocated(GtkWidget*, GdkRectangle* allocation, gpointer self) {
+  auto* dock = static_cast<Dock*>(self);
+  if (dock->waiting_ == Waiting::ForGrowth && allocation->width == dock->waited_from_) return;
+  g_signal_handler_disconnect(dock->waited_split_, std::exchange(dock->allocated_handler_, 0));
+  if (dock->waiting_timeout_) g_source_remove(dock->waiting_timeout_);
+  dock->waiting_timeout_ = g_idle_add(on_waited, self);
+}
+
+gboolean Dock::on_waited(gpointer self) {
+  auto* dock = static_cast<Dock*>(self);
+  dock->waiting_timeout_ = 0;
+  const Waiting what = dock->waiting_;
+  dock->stop_waiting();
+  GtkPaned* split = dock->paned();
+  if (what == Waiting::ForGrowth && split) {
+    gtk_widget_set_visible(dock->scroller_, true);
+    dock->fit(split, paned_length(split));
+    dock->wait_for_allocation(split, Waiting::ForRefit);
+  } else if (what == Waiting::ForRefit && split && dock->showing()) {
+    dock->fit(split, paned_length(split));
+  }
+  return G_SOURCE_REMOVE;
+}
+
+void Dock::narrow_back() {
+  GtkWindow* top = window();
+  const int added = std::exchange(widened_by_, 0);
+  if (!top || added == 0 || gtk_window_is_maximized(top)) return;
+  int window_width = 0, window_height = 0;
+  gtk_window_get_size(top, &window_width, &window_height);
+  if (window_width == widened_width_) gtk_window_resize(top, window_width - added, window_height);
+}
+
 void Dock::set_width(int width) { width_ = std::max(width, 0); }
 
 void Dock::position_changed() {
   GtkPaned* split = paned();
-  if (fitting_ || !split || !showing()) return;
+  if (fitting_ || waiting_ != Waiting::Nothing || !split || !showing()) return;
   const int length = gtk_widget_get_allocated_width(GTK_WIDGET(split));
   if (length > 1) width_ = std::max(length - gtk_paned_get_position(split), 0);
 }

@@ -15,6 +15,7 @@ namespace zorvin::ui {
 
 class Dock {
  public:
+  enum class Waiting { Nothing, ForGrowth, ForRefit };
   Dock();
   ~Dock();
   Dock(const Dock&) = delete;
@@ -27,8 +28,14 @@ class Dock {
   // The border below the pane, where there is one.
   void set_pane_height(GtkWidget* pane, int height);
   // Shows the strip while one of its panes is visible, hides it otherwise;
-  // a strip that appears takes its remembered width.
+  // a strip that appears takes its remembered width. Once `widen_window`
+  // is on, a strip that would leave the editor too little room widens the
+  // window as far as the screen allows, and the window narrows again when
+  // the strip goes, unless the user has sized it in between.
   void update();
+  void widen_window(bool on) { widen_window_ = on; }
+  // False while the strip waits for the window to grow or for its width.
+  bool settled() const { return waiting_ == Waiting::Nothing; }
   bool showing() const { return gtk_widget_get_visible(scroller_); }
 
   // The strip's width while it shows, kept across sessions.
@@ -46,6 +53,17 @@ class Dock {
 
  private:
   GtkPaned* paned() const;
+  GtkWindow* window() const;
+  int wanted_width() const;
+  void fit(GtkPaned* split, int length);
+  bool start_growing(GtkPaned* split);
+  void narrow_back();
+  // Until the splitter's next allocation: the window has grown, or the
+  // splitter has shared out its width with the strip in it.
+  void wait_for_allocation(GtkPaned* split, Waiting what);
+  void stop_waiting();
+  static void on_allocated(GtkWidget* split, GdkRectangle* allocation, gpointer self);
+  static gboolean on_waited(gpointer self);
   struct Slot {
     GtkWidget* pane;
     GtkWidget* holder;  // the box or a splitter
@@ -60,6 +78,16 @@ class Dock {
   GtkWidget* box_;
   int width_ = 0;  // 0: as wide as its panes need
   bool fitting_ = false;
+  bool widen_window_ = false;
+  // While the window grows for the strip, the strip waits hidden, so that
+  // the source and the listing are never squeezed on the way.
+  Waiting waiting_ = Waiting::Nothing;
+  GtkPaned* waited_split_ = nullptr;
+  int waited_from_ = 0;  // the splitter's width before the window grew
+  gulong allocated_handler_ = 0;
+  guint waiting_timeout_ = 0;
+  int widened_by_ = 0;     // what the strip added to the window's width
+  int widened_width_ = 0;  // the window's width just after, to see whether the user sized it
   std::map<std::string, std::string> layouts_;
 };
 

@@ -176,6 +176,9 @@ TEST_F(DockLayout, EveryGroupReachableAt400x300) {
   app().dispatch_command(debug::kShowPanel);
   key(GDK_KEY_F7);
   pump(300);
+  // The panes widened the window; the user narrows it to its least size.
+  gtk_window_resize(main_window(), pane::kWindowWidth, pane::kWindowHeight);
+  pump(300);
   const ui::Rect size = ui().window_inner_size(window::kMain);
   EXPECT_LE(size.width, pane::kWindowWidth + 10);
   EXPECT_LE(size.height, pane::kWindowHeight + 10);
@@ -201,6 +204,41 @@ TEST_F(DockLayout, EveryGroupReachableAt400x300) {
   scroll_to(board().widget(p::kTerminal));
   pump(60);
   EXPECT_TRUE(in_sight(board().widget(p::kTerminal)));
+}
+
+// A pane opened in a narrow window widens it (the screen is 1280 wide)
+// instead of squeezing the source; closed again, the window narrows back,
+// unless the user sized it in between. A window the screen cannot widen
+// shares its width instead.
+TEST_F(DockLayout, APaneWidensANarrowWindowAndClosedNarrowsItBack) {
+  start_app(ini_of_size(800, 600));
+  pump(200);
+  const int editor_width = gtk_widget_get_allocated_width(editor());
+  app().dispatch_command(debug::kShowWindow);
+  pump(400);
+  const int widened = ui().window_inner_size(window::kMain).width;
+  EXPECT_GE(widened, 800 + 300);
+  EXPECT_NEAR(gtk_widget_get_allocated_width(editor()), editor_width, 8);
+  EXPECT_GE(gtk_widget_get_allocated_width(ui().dock()->widget()), 300);
+  window().closed();
+  pump(400);
+  EXPECT_EQ(ui().window_inner_size(window::kMain).width, 800);
+
+  app().dispatch_command(debug::kShowWindow);
+  pump(400);
+  gtk_window_resize(main_window(), 1000, 600);
+  pump(300);
+  window().closed();
+  pump(400);
+  EXPECT_EQ(ui().window_inner_size(window::kMain).width, 1000);
+
+  gtk_window_resize(main_window(), 1280, 600);
+  pump(300);
+  app().dispatch_command(debug::kShowWindow);
+  pump(400);
+  EXPECT_LE(ui().window_inner_size(window::kMain).width, 1280);
+  EXPECT_GE(gtk_widget_get_allocated_width(editor()), pane::kEditorWidth);
+  EXPECT_GE(gtk_widget_get_allocated_width(ui().dock()->widget()), 300);
 }
 
 // Undocked, a pane moves into a window of its own with what it shows;
