@@ -70,13 +70,10 @@ void App::finish() {
   if (!saved.ok && ui_.has_window(window::kMain))
     ui_.message_box("Fehler", saved.message, ui::MessageIcon::Error, false);
   serial_ports_.close(-1);
-  // The pane's open state is saved above; its window goes with the program.
-  if (ui_.has_window(window::kSymbols)) ui_.close_window(window::kSymbols);
   if (ui_.has_window(window::kMain)) ui_.close_window(window::kMain);
 }
 
 void App::handle(const ui::Event& event) {
-  if (event.window == window::kSymbols && event.kind != ui::EventKind::Command) return symbols_event(event);
   switch (event.kind) {
     case ui::EventKind::Timer:
       if (event.id == kCursorTimer) panes_.update_cursor_display();
@@ -198,7 +195,6 @@ void App::remember_splitters() {
 }
 
 void App::on_window_resized(int window) {
-  if (window == window::kSymbols) return fit_symbols_pane();
   const ui::Rect inner = ui_.window_inner_size(window::kMain);
   if (window == window::kMain) {
     settings_.window_geometry[0].height = inner.height;

@@ -2,6 +2,7 @@
 // loop that dispatches every command.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "emu/serial_ports.h"
 #include "files/file_identity.h"
 #include "settings/settings.h"
+#include "ui/tool_window.h"
 #include "ui/toolkit.h"
 
 namespace zorvin::app {
@@ -47,6 +49,8 @@ class App {
   Panes& panes() { return panes_; }
   const std::string& image_path() const { return image_path_; }
   Debugger& debugger() { return debugger_; }
+  // The "Symbole" pane; null until first opened.
+  ui::ToolWindow* symbols_pane() { return symbols_pane_.get(); }
 
  private:
   void build_main_window();
@@ -108,14 +112,15 @@ class App {
   void show_selection_cycles();
   std::string instruction_tip(int line) const;  // line 0-based; empty where no instruction starts
 
-  // The "Symbole" pane (symbols_pane.cpp).
+  // The "Symbole" pane (symbols_pane.cpp), built when first opened.
   void toggle_symbols_pane();
   void open_symbols_pane();
   void close_symbols_pane();
+  void symbols_closed();   // by its own close button
   void collect_symbols();  // after a successful assembly
   void show_symbols();     // as filtered
-  void symbols_event(const ui::Event& event);
-  void fit_symbols_pane();  // the field and the list follow the window's size
+  void symbol_chosen(int row, bool activated);
+  ui::ToolWindow& symbols_window();
 
   // Dividers that leave every pane in sight (dividers.cpp).
   void fit_dividers(int width, int height);
@@ -148,6 +153,7 @@ class App {
   std::string shown_cycles_;  // in the status bar now
   std::vector<analysis::SymbolEntry> symbols_;        // of the last successful assembly
   std::vector<analysis::SymbolEntry> shown_symbols_;  // the pane's rows, as filtered
+  std::unique_ptr<ui::ToolWindow> symbols_pane_;
   std::string dialect_;  // chosen for the editor's text; empty: recognised from it
   int quit_requested_ = 0;
   bool bulb_scaled_ = false;

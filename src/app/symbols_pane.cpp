@@ -1,8 +1,8 @@
 // "Fenster → Symbole": the labels, equates and macros of the last
-// successful assembly in a window of their own beside the main window,
-// filtered by what the user types; choosing one puts the editor's cursor
-// on its line (Return or a double-click also gives the editor the focus).
-// Whether it is open is kept in zorvin.ini.
+// successful assembly in a pane beside the editor (or, undocked, a window
+// of its own), filtered by what the user types; choosing one puts the
+// editor's cursor on its line (Return or a double-click also gives the
+// editor the focus). Whether it is open is kept in zorvin.ini.
 #include "analysis/symbols.h"
 #include "app/app.h"
 #include "app/ids.h"
@@ -12,12 +12,29 @@ namespace zorvin::app {
 
 namespace {
 
-constexpr int kWidth = 380, kHeight = 420, kFilterHeight = 26, kGap = 5;
+constexpr int kListLines = 16;
 
 }  // namespace
 
+ui::ToolWindow& App::symbols_window() {
+  if (!symbols_pane_) {
+    symbols_pane_ = std::make_unique<ui::ToolWindow>(ui_, window::kSymbols);
+    ui::ToolWindow& pane = *symbols_pane_;
+    pane.create("Symbole", 1);
+    const int group = pane.add_group(0, "Marken, Konstanten und Makros");
+    pane.add_field(group, control::kSymbolFilter, 0, 0, "Filter", 20, true);
+    pane.set_live(control::kSymbolFilter);
+    pane.add_list(group, control::kSymbolList, 1, kListLines);
+    pane.on_field_edited([this](int, const std::string&) { show_symbols(); });
+    pane.on_row_chosen([this](int, int row, bool activated) { symbol_chosen(row, activated); });
+    pane.on_hidden([this] { symbols_closed(); });
+    pane.place_beside(ui_.gtk_window(window::kMain));
+  }
+  return *symbols_pane_;
+}
+
 void App::toggle_symbols_pane() {
-  if (ui_.has_window(window::kSymbols)) {
+  if (symbols_pane_ && symbols_pane_->visible()) {
     close_symbols_pane();
   } else {
     open_symbols_pane();
@@ -25,37 +42,20 @@ void App::toggle_symbols_pane() {
 }
 
 void App::open_symbols_pane() {
-  if (!ui_.has_window(window::kSymbols)) {
-    const ui::Rect main = ui_.window_position(window::kMain);
-    const ui::Rect inner = ui_.window_inner_size(window::kMain);
-    if (!ui_.open_window(window::kSymbols, "Symbole", {main.x + inner.width + 10, main.y, kWidth, kHeight},
-                         ui::WindowStyle::Main, window::kMain))
-      return;
-    ui_.set_window_icon(window::kSymbols, image::kWindowIcon);
-    ui_.set_minimum_size(window::kSymbols, 200, 150);
-    ui_.create_entry(window::kSymbols, control::kSymbolFilter, {kGap, kGap, kWidth - 2 * kGap, kFilterHeight}, "");
-    ui_.create_list(window::kSymbols, control::kSymbolList, kMonoFont);
-    ui_.place_in_control_area(window::kSymbols, control::kSymbolList,
-                              {kGap, 2 * kGap + kFilterHeight, kWidth - 2 * kGap, kHeight - 3 * kGap - kFilterHeight});
-    ui_.watch_changes(control::kSymbolFilter);
-    ui_.watch_changes(control::kSymbolList);
-    show_symbols();
-    ui_.show_window(window::kSymbols);
-  }
-  ui_.focus(control::kSymbolFilter);
+  ui::ToolWindow& pane = symbols_window();
+  show_symbols();
+  pane.show();
+  pane.focus(control::kSymbolFilter);
   settings_.symbols_open = true;
   ui_.set_menu_item_tick(command::kShowSymbols, true);
 }
 
-void App::fit_symbols_pane() {
-  const ui::Rect inner = ui_.window_inner_size(window::kSymbols);
-  if (inner.width <= 2 * kGap || inner.height <= 3 * kGap + kFilterHeight) return;
-  ui_.set_control_size(control::kSymbolFilter, inner.width - 2 * kGap, kFilterHeight);
-  ui_.set_control_size(control::kSymbolList, inner.width - 2 * kGap, inner.height - 3 * kGap - kFilterHeight);
+void App::close_symbols_pane() {
+  if (symbols_pane_) symbols_pane_->hide();
+  symbols_closed();
 }
 
-void App::close_symbols_pane() {
-  if (ui_.has_window(window::kSymbols)) ui_.close_window(window::kSymbols);
+void App::symbols_closed() {
   settings_.symbols_open = false;
   ui_.set_menu_item_tick(command::kShowSymbols, false);
 }
@@ -65,27 +65,23 @@ void App::collect_symbols() {
                                            ? assembler_.extended_listing()
                                            : output::plain_source_listing(panes_.editor_text(), assembler_.table());
   symbols_ = analysis::listed_symbols(listing);
-  if (ui_.has_window(window::kSymbols)) show_symbols();
+  if (symbols_pane_) show_symbols();
 }
 
 void App::show_symbols() {
-  shown_symbols_ = analysis::filter_symbols(symbols_, ui_.text(control::kSymbolFilter));
+  ui::ToolWindow& pane = symbols_window();
+  shown_symbols_ = analysis::filter_symbols(symbols_, pane.text(control::kSymbolFilter));
   std::vector<std::string> rows;
   rows.reserve(shown_symbols_.size());
   for (const analysis::SymbolEntry& symbol : shown_symbols_) rows.push_back(analysis::symbol_row(symbol));
-  ui_.set_rows(control::kSymbolList, rows);
+  pane.set_rows(control::kSymbolList, rows);
 }
 
-void App::symbols_event(const ui::Event& event) {
-  if (event.kind == ui::EventKind::CloseRequest) return close_symbols_pane();
-  if (event.kind != ui::EventKind::Control) return;
-  if (event.id == control::kSymbolFilter) return show_symbols();
-  if (event.id != control::kSymbolList) return;
-  const int row = ui_.selected_row(control::kSymbolList);
+void App::symbol_chosen(int row, bool activated) {
   if (row < 0 || static_cast<std::size_t>(row) >= shown_symbols_.size()) return;
   const std::int32_t line = shown_symbols_[static_cast<std::size_t>(row)].line;
   if (line <= 0) return;
-  if (event.control == ui::ControlKind::Activated) return go_to_editor_line(line);
+  if (activated) return go_to_editor_line(line);
   ui_.go_to_line(control::kEditor, line - 1);
 }
 

@@ -44,7 +44,11 @@ void mark_changed(GtkWidget* widget, bool changed) {
   }
 }
 
-void on_entry_changed(GtkEditable*, gpointer data) { static_cast<ToolWindow::Field*>(data)->typed = true; }
+void on_entry_changed(GtkEditable*, gpointer data) {
+  auto* field = static_cast<ToolWindow::Field*>(data);
+  field->typed = true;
+  if (field->live) field->owner->field_edited(field);
+}
 
 void on_entry_activate(GtkEntry*, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);

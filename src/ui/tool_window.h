@@ -90,6 +90,11 @@ class ToolWindow {
   // Keys in rows and columns (set_key_pad): a click holds a key while the
   // mouse button is down; with the pad focused, the PC's keys press them.
   void add_key_pad(int group, int id, int row);
+  // Rows of text, as many as there are, `lines` of them in sight
+  // (set_rows, tool_window_list.cpp); choosing one tells on_row_chosen.
+  void add_list(int group, int id, int row, int lines);
+  // Every change typed into the field is an edit, not only Return.
+  void set_live(int id);
   // Hides or shows a whole group (a device the board does not have).
   void set_group_visible(int group, bool visible);
 
@@ -116,6 +121,11 @@ class ToolWindow {
   // The lines of a text view, those marked in `changed` in the colour of a
   // value that just changed.
   void set_lines(int id, const std::vector<std::string>& lines, const std::vector<bool>& changed);
+  // A list's rows (no event), and which is chosen (-1: none).
+  void set_rows(int id, const std::vector<std::string>& rows);
+  std::vector<std::string> rows(int id) const;
+  int chosen_row(int id) const;
+  void focus(int id);
   // The LCD's text, one string per line (UTF-8); `lit`: the display is on.
   void set_lcd(int id, const std::vector<std::string>& lines, bool lit);
   std::vector<std::string> lcd_lines(int id) const;
@@ -140,6 +150,11 @@ class ToolWindow {
   void on_pad_key(std::function<bool(int id, int row, int column, const std::string& typed, bool down)> handler) {
     pad_key_ = std::move(handler);
   }
+  // A row chosen with the mouse or the arrow keys; `activated`: with
+  // Return or a double-click.
+  void on_row_chosen(std::function<void(int id, int row, bool activated)> handler) {
+    row_chosen_ = std::move(handler);
+  }
   // The window's close button hides it and tells this handler.
   void on_hidden(std::function<void()> handler) { hidden_ = std::move(handler); }
 
@@ -152,6 +167,7 @@ class ToolWindow {
   bool key_pressed(GdkEventKey* event);
   bool pad_key(Field* field, int row, int column, const std::string& typed, bool down);
   void closed();
+  void row_chosen(Field* field, bool activated);
   void command(int command);
   void keep_layout();  // the layout into the dock's record
   void body_toggled();
@@ -193,6 +209,7 @@ class ToolWindow {
   std::function<void(int, bool)> toggled_;
   std::function<void(int, int, const std::string&)> cell_edited_;
   std::function<void()> hidden_;
+  std::function<void(int, int, bool)> row_chosen_;
   std::function<bool(int, int, int, const std::string&, bool)> pad_key_;
 };
 

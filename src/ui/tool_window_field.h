@@ -17,7 +17,7 @@ namespace zorvin::ui {
 // The tool windows' colours and fonts, installed once.
 void install_tool_style();
 
-enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad };
+enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad, List };
 
 struct ToolWindow::Field {
   ToolWindow* owner = nullptr;
@@ -32,6 +32,7 @@ struct ToolWindow::Field {
   std::uint8_t levels = 0;  // LEDs
   bool held = false;        // a push button that is down
   bool keeps_history = false;
+  bool live = false;                 // each change typed is an edit
   std::vector<std::string> history;  // what was entered, oldest first
   std::size_t history_at = 0;        // the entry shown; history.size(): the text being typed
   std::vector<std::string> lines;    // an LCD's text

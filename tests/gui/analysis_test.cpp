@@ -12,6 +12,7 @@
 #include "asm/error_lines.h"
 #include "built_program.h"
 #include "gui_harness.h"
+#include "ui/tool_window.h"
 
 namespace zorvin::test {
 namespace {
@@ -136,43 +137,71 @@ TEST_F(Analysis, StatusBarGivesTheCyclesOfTheSelectedDelay) {
   EXPECT_TRUE(pump_until([&] { return cycles().empty(); })) << cycles();
 }
 
+// Typed into the pane's filter as a user types: each change is an edit.
+void type_filter(ui::ToolWindow& pane, const std::string& text) {
+  gtk_entry_set_text(GTK_ENTRY(pane.widget(control::kSymbolFilter)), text.c_str());
+}
+
+void choose_row(ui::ToolWindow& pane, int row) {
+  GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+  gtk_tree_selection_select_path(gtk_tree_view_get_selection(GTK_TREE_VIEW(pane.widget(control::kSymbolList))), path);
+  gtk_tree_path_free(path);
+}
+
+bool pane_open(App& app) { return app.symbols_pane() && app.symbols_pane()->visible(); }
+
 TEST_F(Analysis, SymbolPaneFiltersLeadsToTheLineAndIsRemembered) {
   start_app();
-  EXPECT_FALSE(ui().has_window(window::kSymbols));  // closed by default
+  EXPECT_EQ(app().symbols_pane(), nullptr);  // closed by default, and not built
   type_into_editor("zahl    equ 12h\nstart:  mov a,#zahl\nzaehler: djnz r7,zaehler\n        jmp start\n");
   app().dispatch_command(command::kAssemble);
   choose("Symbole");
-  ASSERT_TRUE(ui().has_window(window::kSymbols));
+  ASSERT_TRUE(pane_open(app()));
+  ui::ToolWindow& pane = *app().symbols_pane();
+  EXPECT_EQ(pane.gtk_window(), ui().gtk_window(window::kMain));  // docked beside the editor
   EXPECT_TRUE(ui().menu_item_ticked(command::kShowSymbols));
-  const std::vector<std::string> all = ui().rows(control::kSymbolList);
+  const std::vector<std::string> all = pane.rows(control::kSymbolList);
   ASSERT_EQ(all.size(), 3u);
   EXPECT_EQ(all[0].substr(0, 6), "start ");
   EXPECT_NE(all[2].find("Konstante"), std::string::npos) << all[2];
   EXPECT_NE(all[2].find("Zeile 1"), std::string::npos) << all[2];
 
   // Each change of the field filters at once ("z", then "za").
-  ui().set_text(control::kSymbolFilter, "z");
+  type_filter(pane, "z");
   pump(30);
-  EXPECT_EQ(ui().rows(control::kSymbolList).size(), 2u);
-  ui().set_text(control::kSymbolFilter, "Za");
+  EXPECT_EQ(pane.rows(control::kSymbolList).size(), 2u);
+  type_filter(pane, "Za");
   pump(50);
-  const std::vector<std::string> filtered = ui().rows(control::kSymbolList);
-  ASSERT_EQ(filtered.size(), 2u) << ui().text(control::kSymbolFilter);
+  const std::vector<std::string> filtered = pane.rows(control::kSymbolList);
+  ASSERT_EQ(filtered.size(), 2u) << pane.text(control::kSymbolFilter);
   EXPECT_NE(filtered[0].find("Zeile 3"), std::string::npos) << filtered[0];
 
-  ui().select_row(control::kSymbolList, 0);
+  choose_row(pane, 0);
   pump(50);
   EXPECT_EQ(app().panes().cursor_line(), 3);
-  ui().select_row(control::kSymbolList, 1);
+  choose_row(pane, 1);
   pump(50);
   EXPECT_EQ(app().panes().cursor_line(), 1);
+  // A new assembly fills it anew, with the filter kept.
+  type_into_editor("zeit    equ 5\n");
+  app().dispatch_command(command::kAssemble);
+  pump(50);
+  EXPECT_EQ(pane.rows(control::kSymbolList).size(), 2u);
 
   finish_app();
   EXPECT_NE(read_file("zorvin.ini").find("Symbole = 1"), std::string::npos);
   start_app(read_file("zorvin.ini"));
-  EXPECT_TRUE(ui().has_window(window::kSymbols));
+  EXPECT_TRUE(pane_open(app()));
   choose("Symbole");
-  EXPECT_FALSE(ui().has_window(window::kSymbols));
+  EXPECT_FALSE(pane_open(app()));
+  finish_app();
+  EXPECT_NE(read_file("zorvin.ini").find("Symbole = 0"), std::string::npos);
+  // Closed with its own button, it stays closed next time too.
+  start_app(read_file("zorvin.ini"));
+  choose("Symbole");
+  ASSERT_TRUE(pane_open(app()));
+  app().symbols_pane()->closed();
+  EXPECT_FALSE(ui().menu_item_ticked(command::kShowSymbols));
   finish_app();
   EXPECT_NE(read_file("zorvin.ini").find("Symbole = 0"), std::string::npos);
 }
