@@ -133,9 +133,9 @@ void ToolWindow::put_pane() {
 // narrow strip in one column, in the order they were added (the caller
 // adds the ones most looked at first).
 void ToolWindow::arrange_groups() {
-  for (std::size_t i = 0; i < group_boxes_.size(); ++i) {
-    GtkWidget* target = columns_[docked_ ? 0 : group_columns_[i]];
-    GtkWidget* group = group_boxes_[i];
+  for (const Group& each : groups_) {
+    GtkWidget* target = columns_[docked_ ? 0 : each.column];
+    GtkWidget* group = each.expander;
     g_object_ref(group);
     if (GtkWidget* parent = gtk_widget_get_parent(group)) gtk_container_remove(GTK_CONTAINER(parent), group);
     gtk_box_pack_start(GTK_BOX(target), group, FALSE, FALSE, 0);
@@ -248,8 +248,8 @@ void ToolWindow::keep_layout() {
   layout.docked = docked_;
   layout.collapsed = !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_));
   layout.height = height_;
-  for (std::size_t i = 0; i < group_boxes_.size(); ++i)
-    if (!gtk_expander_get_expanded(GTK_EXPANDER(group_boxes_[i]))) layout.closed_groups.push_back(static_cast<int>(i));
+  for (std::size_t i = 0; i < groups_.size(); ++i)
+    if (!gtk_expander_get_expanded(GTK_EXPANDER(groups_[i].expander))) layout.closed_groups.push_back(static_cast<int>(i));
   dock->keep_layout(title_, pane_layout_text(layout));
 }
 
