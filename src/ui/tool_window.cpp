@@ -11,26 +11,6 @@ namespace zorvin::ui {
 
 using detail::SignalBlock;
 
-namespace {
-
-constexpr const char* kStyle =
-    ".zorvin-value { font-family: \"Liberation Mono\", monospace; }"
-    ".zorvin-changed, .zorvin-changed label { color: #c00000; }"
-    ".zorvin-status { font-weight: bold; padding: 2px 4px; }";
-
-}  // namespace
-
-void install_tool_style() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  GtkCssProvider* provider = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(provider, kStyle, -1, nullptr);
-  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
-                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
-  g_object_unref(provider);
-}
-
 void ToolWindow::install_style() { install_tool_style(); }
 
 void mark_changed(GtkWidget* widget, bool changed) {

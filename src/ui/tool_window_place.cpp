@@ -63,6 +63,7 @@ void ToolWindow::build_pane(const std::string& title, int columns) {
   pane_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
   g_object_ref_sink(pane_);  // held while it moves between the dock and a window
   gtk_container_set_border_width(GTK_CONTAINER(pane_), 4);
+  gtk_style_context_add_class(gtk_widget_get_style_context(pane_), "zorvin-tool");
   GtkWidget* header = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 2);
   body_toggle_ = gtk_expander_new(nullptr);
   GtkWidget* label = gtk_label_new(nullptr);

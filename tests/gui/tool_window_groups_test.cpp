@@ -4,6 +4,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -168,6 +169,58 @@ TEST_F(ToolWindowGroups, AWidgetAskedForIsMadeInAGroupThatStaysCollapsed) {
   tool_->set_group_open(later_, true);
   pump(50);
   EXPECT_TRUE(gtk_widget_is_drawable(entry)) << "shown with the group";
+}
+
+// What the widget draws, as rows of pixels.
+std::vector<std::uint32_t> drawn(GtkWidget* widget, int width, int height) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t* cr = cairo_create(surface);
+  gtk_widget_draw(widget, cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  std::vector<std::uint32_t> pixels;
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * cairo_image_surface_get_stride(surface));
+    pixels.insert(pixels.end(), row, row + width);
+  }
+  cairo_surface_destroy(surface);
+  return pixels;
+}
+
+// The tool windows draw a ticked box's tick from a picture they keep, not
+// from the theme's file read anew: it must look the same.
+TEST_F(ToolWindowGroups, ATickedBoxLooksAsTheThemeDrawsItElsewhere) {
+  tool_->set_check(kTick, true);
+  tool_->show();
+  pump(50);
+  open_later_group();
+  GtkWidget* tick = tool_->widget(kTick);
+  const int width = gtk_widget_get_allocated_width(tick), height = gtk_widget_get_allocated_height(tick);
+  GtkWidget* other = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  GtkWidget* theirs = gtk_check_button_new_with_label("Haken");
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(theirs), TRUE);
+  gtk_widget_set_size_request(theirs, width, height);
+  gtk_widget_set_halign(theirs, GTK_ALIGN_START);
+  gtk_widget_set_valign(theirs, GTK_ALIGN_START);
+  gtk_container_add(GTK_CONTAINER(box), theirs);
+  gtk_container_add(GTK_CONTAINER(other), box);
+  gtk_widget_show_all(other);
+  pump(100);
+  ASSERT_EQ(gtk_widget_get_allocated_width(theirs), width);
+  ASSERT_EQ(gtk_widget_get_allocated_height(theirs), height);
+  const auto ours = drawn(tick, width, height), expected = drawn(theirs, width, height);
+  gtk_widget_destroy(other);
+  int apart = 0;  // pixels that differ in more than the smoothing of an edge
+  for (std::size_t i = 0; i < ours.size(); ++i)
+    for (int shift : {0, 8, 16, 24})
+      if (std::abs(static_cast<int>((ours[i] >> shift) & 0xFF) - static_cast<int>((expected[i] >> shift) & 0xFF)) > 24) {
+        ++apart;
+        break;
+      }
+  EXPECT_EQ(apart, 0);
+  EXPECT_NE(ours, drawn(tool_->widget(kFixedTick), width, height)) << "an unticked box looks different";
 }
 
 }  // namespace
