@@ -191,15 +191,19 @@ void ToolWindow::body_toggled() {
   keep_layout();
 }
 
-// The height the user gave the pane in the dock is kept with its layout.
+// The height the user gave the pane in the dock is kept with its layout:
+// where the border below it stands, which is where it is set back (the
+// pane's own height is less by its margins).
 void ToolWindow::pane_allocated(int height) {
-  if (!docked_ || height <= 1 || height == height_ || !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_))) return;
+  if (!docked_ || height <= 1 || !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_))) return;
   // Only a pane above another one has a border the user can drag.
   GtkWidget* parent = gtk_widget_get_parent(pane_);
   if (!parent || !GTK_IS_PANED(parent) || gtk_paned_get_child1(GTK_PANED(parent)) != pane_) return;
   GtkWidget* below = gtk_paned_get_child2(GTK_PANED(parent));
   if (!below || !gtk_widget_get_visible(below)) return;
-  height_ = height;
+  const int border = gtk_paned_get_position(GTK_PANED(parent));
+  if (border == height_) return;
+  height_ = border;
   keep_layout();
 }
 
