@@ -16,9 +16,12 @@ constexpr const char* kStyle =
 // GTK 3 reads anew for every ticked box it styles, about 1.5 ms each; a
 // pane with a row of ticked switches took tens of milliseconds more to
 // open. The same picture taken through the icon theme is read once and
-// kept. Other themes draw their ticks their own way and stay as they are.
+// kept. Other themes draw their ticks their own way and stay as they are,
+// and so does Adwaita where the icon theme has a picture of that name.
 constexpr const char* kAdwaitaPictures = "/org/gtk/libgtk/theme/Adwaita/assets";
+constexpr const char* kTickName = "check-symbolic";
 constexpr const char* kSharedTick = ".zorvin-tool check:checked { -gtk-icon-source: -gtk-icontheme(\"check-symbolic\"); }";
+bool tick_in_icon_theme = false;  // the theme's tick is found by that name
 
 bool adwaita_in_use() {
   std::string name;
@@ -34,7 +37,7 @@ bool adwaita_in_use() {
 }
 
 void load_tick(GtkCssProvider* provider) {
-  gtk_css_provider_load_from_data(provider, adwaita_in_use() ? kSharedTick : "", -1, nullptr);
+  gtk_css_provider_load_from_data(provider, tick_in_icon_theme && adwaita_in_use() ? kSharedTick : "", -1, nullptr);
 }
 
 void on_theme_changed(GObject*, GParamSpec*, gpointer provider) { load_tick(GTK_CSS_PROVIDER(provider)); }
@@ -56,7 +59,11 @@ void install_tool_style() {
   g_object_unref(provider);
   // Kept for the program's life: it follows a change of theme.
   GtkCssProvider* tick = gtk_css_provider_new();
-  gtk_icon_theme_add_resource_path(gtk_icon_theme_get_default(), kAdwaitaPictures);
+  GtkIconTheme* icons = gtk_icon_theme_get_default();
+  if (!gtk_icon_theme_has_icon(icons, kTickName)) {
+    gtk_icon_theme_add_resource_path(icons, kAdwaitaPictures);
+    tick_in_icon_theme = true;
+  }
   load_tick(tick);
   add_for_screen(tick);
   g_signal_connect(gtk_settings_get_default(), "notify::gtk-theme-name", G_CALLBACK(on_theme_changed), tick);
