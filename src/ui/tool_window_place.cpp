@@ -254,7 +254,8 @@ void ToolWindow::keep_layout() {
   layout.collapsed = !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_));
   layout.height = height_;
   for (std::size_t i = 0; i < groups_.size(); ++i)
-    if (!gtk_expander_get_expanded(GTK_EXPANDER(groups_[i].expander))) layout.closed_groups.push_back(static_cast<int>(i));
+    if (!gtk_expander_get_expanded(GTK_EXPANDER(groups_[i].expander)))
+      layout.closed_groups.push_back(static_cast<int>(i));
   dock->keep_layout(title_, pane_layout_text(layout));
 }
 

@@ -20,7 +20,8 @@ constexpr const char* kStyle =
 // and so does Adwaita where the icon theme has a picture of that name.
 constexpr const char* kAdwaitaPictures = "/org/gtk/libgtk/theme/Adwaita/assets";
 constexpr const char* kTickName = "check-symbolic";
-constexpr const char* kSharedTick = ".zorvin-tool check:checked { -gtk-icon-source: -gtk-icontheme(\"check-symbolic\"); }";
+constexpr const char* kSharedTick =
+    ".zorvin-tool check:checked { -gtk-icon-source: -gtk-icontheme(\"check-symbolic\"); }";
 bool tick_in_icon_theme = false;  // the theme's tick is found by that name
 
 bool adwaita_in_use() {

@@ -214,13 +214,18 @@ TEST_F(ToolWindowGroups, ATickedBoxLooksAsTheThemeDrawsItElsewhere) {
   gtk_widget_destroy(other);
   int apart = 0;  // pixels that differ in more than the smoothing of an edge
   for (std::size_t i = 0; i < ours.size(); ++i)
-    for (int shift : {0, 8, 16, 24})
-      if (std::abs(static_cast<int>((ours[i] >> shift) & 0xFF) - static_cast<int>((expected[i] >> shift) & 0xFF)) > 24) {
+    for (int shift : {0, 8, 16, 24}) {
+      const int ours_part = static_cast<int>((ours[i] >> shift) & 0xFF);
+      const int expected_part = static_cast<int>((expected[i] >> shift) & 0xFF);
+      if (std::abs(ours_part - expected_part) > 24) {
         ++apart;
         break;
       }
+    }
   EXPECT_EQ(apart, 0);
-  EXPECT_NE(ours, drawn(tool_->widget(kFixedTick), width, height)) << "an unticked box looks different";
+  tool_->set_check(kTick, false);
+  pump(50);
+  EXPECT_NE(drawn(tick, width, height), ours) << "the tick was drawn at all";
 }
 
 }  // namespace
