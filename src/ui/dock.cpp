@@ -45,50 +45,32 @@ GtkPaned* Dock::paned() const {
   return parent && GTK_IS_PANED(parent) ? GTK_PANED(parent) : nullptr;
 }
 
-// The panes hang in a chain of vertical splitters, each pane above the
-// rest, so the user drags the border between any two.
+// The panes hang in a chain of vertical splitters, each pane in the upper
+// part of its own with the next pane's splitter below it, so the user drags
+// the border between any two. A pane added later leaves the ones there
+// where they are: moved, their widgets would be made anew on the screen.
 void Dock::add(GtkWidget* pane) {
   if (gtk_widget_get_parent(pane)) return;
   const auto known = std::find_if(slots_.begin(), slots_.end(), [pane](const Slot& slot) { return slot.pane == pane; });
   if (known != slots_.end()) {  // back where it was
-    put(known->holder, pane, known->first);
-  } else if (slots_.empty()) {
-    gtk_box_pack_start(GTK_BOX(box_), pane, TRUE, TRUE, 0);
-    slots_.push_back({pane, box_, true});
+    gtk_paned_pack1(GTK_PANED(known->split), pane, TRUE, FALSE);
   } else {
-    // The last pane moves into a new splitter with the new one below it.
-    Slot& last = slots_.back();
     GtkWidget* split = gtk_paned_new(GTK_ORIENTATION_VERTICAL);
     gtk_widget_show(split);
-    if (gtk_widget_get_parent(last.pane)) {
-      g_object_ref(last.pane);
-      gtk_container_remove(GTK_CONTAINER(last.holder), last.pane);
-      put(split, last.pane, true);
-      g_object_unref(last.pane);
+    gtk_paned_pack1(GTK_PANED(split), pane, TRUE, FALSE);
+    if (slots_.empty()) {
+      gtk_box_pack_start(GTK_BOX(box_), split, TRUE, TRUE, 0);
+    } else {
+      const Slot& above = slots_.back();
+      gtk_paned_pack2(GTK_PANED(above.split), split, TRUE, FALSE);
+      if (const auto wanted = wanted_heights_.find(above.pane); wanted != wanted_heights_.end())
+        gtk_paned_set_position(GTK_PANED(above.split), wanted->second);
     }
-    put(last.holder, split, last.first);
-    put(split, pane, false);
-    GtkWidget* above = last.pane;
-    last = {above, split, true};
-    slots_.push_back({pane, split, false});
-    if (const auto wanted = wanted_heights_.find(above); wanted != wanted_heights_.end())
-      gtk_paned_set_position(GTK_PANED(split), wanted->second);
+    slots_.push_back({pane, split});
   }
   if (GtkPaned* split = paned(); split && !g_object_get_data(G_OBJECT(split), "zorvin-dock")) {
     g_signal_connect(split, "notify::position", G_CALLBACK(on_dock_position), this);
     g_object_set_data(G_OBJECT(split), "zorvin-dock", this);
-  }
-}
-
-void Dock::put(GtkWidget* holder, GtkWidget* child, bool first) {
-  if (GTK_IS_PANED(holder)) {
-    if (first) {
-      gtk_paned_pack1(GTK_PANED(holder), child, TRUE, FALSE);
-    } else {
-      gtk_paned_pack2(GTK_PANED(holder), child, TRUE, FALSE);
-    }
-  } else {
-    gtk_box_pack_start(GTK_BOX(holder), child, TRUE, TRUE, 0);
   }
 }
 
@@ -115,10 +97,11 @@ bool Dock::show_shown(GtkWidget* widget) {
 }
 
 void Dock::set_pane_height(GtkWidget* pane, int height) {
-  if (height > 0) wanted_heights_[pane] = height;
-  for (const Slot& slot : slots_)
-    if (slot.pane == pane && slot.first && GTK_IS_PANED(slot.holder) && height > 0)
-      gtk_paned_set_position(GTK_PANED(slot.holder), height);
+  if (height <= 0) return;
+  wanted_heights_[pane] = height;
+  // The border below the last pane comes with the next one.
+  for (std::size_t i = 0; i + 1 < slots_.size(); ++i)
+    if (slots_[i].pane == pane) gtk_paned_set_position(GTK_PANED(slots_[i].split), height);
 }
 
 void Dock::update() {

@@ -66,10 +66,8 @@ class Dock {
   static gboolean on_waited(gpointer self);
   struct Slot {
     GtkWidget* pane;
-    GtkWidget* holder;  // the box or a splitter
-    bool first;         // the splitter's upper part
+    GtkWidget* split;  // its splitter: the pane above, the next splitter below
   };
-  static void put(GtkWidget* holder, GtkWidget* child, bool first);
   static bool show_shown(GtkWidget* widget);
   std::vector<Slot> slots_;
   std::map<GtkWidget*, int> wanted_heights_;  // as remembered, for a border still to come

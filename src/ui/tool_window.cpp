@@ -11,29 +11,7 @@ namespace zorvin::ui {
 
 using detail::SignalBlock;
 
-namespace {
-
-constexpr const char* kStyle =
-    ".zorvin-value { font-family: \"Liberation Mono\", monospace; }"
-    ".zorvin-changed, .zorvin-changed label { color: #c00000; }"
-    ".zorvin-status { font-weight: bold; padding: 2px 4px; }";
-
-}  // namespace
-
-void install_tool_style() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  GtkCssProvider* provider = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(provider, kStyle, -1, nullptr);
-  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
-                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
-  g_object_unref(provider);
-}
-
 void ToolWindow::install_style() { install_tool_style(); }
-
-namespace {
 
 void mark_changed(GtkWidget* widget, bool changed) {
   GtkStyleContext* style = gtk_widget_get_style_context(widget);
@@ -43,6 +21,8 @@ void mark_changed(GtkWidget* widget, bool changed) {
     gtk_style_context_remove_class(style, "zorvin-changed");
   }
 }
+
+namespace {
 
 void on_entry_changed(GtkEditable*, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);
@@ -61,8 +41,9 @@ gboolean on_entry_focus_out(GtkWidget*, GdkEvent*, gpointer data) {
   return FALSE;
 }
 
-void on_check_signal(GtkToggleButton*, gpointer data) {
+void on_check_signal(GtkToggleButton* button, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);
+  field->ticked = gtk_toggle_button_get_active(button);
   field->owner->check_toggled(field);
 }
 
@@ -165,93 +146,78 @@ void ToolWindow::add_key(guint keyval, GdkModifierType modifiers, int command) {
   keys_[{gdk_keyval_to_lower(keyval), static_cast<guint>(modifiers)}] = command;
 }
 
-int ToolWindow::add_group(int column, const std::string& title, bool open) {
-  const int index = static_cast<int>(groups_.size());
-  GtkWidget* expander = gtk_expander_new(nullptr);
-  GtkWidget* label = gtk_label_new(nullptr);
-  char* markup = g_markup_printf_escaped("<b>%s</b>", title.c_str());
-  gtk_label_set_markup(GTK_LABEL(label), markup);
-  g_free(markup);
-  gtk_expander_set_label_widget(GTK_EXPANDER(expander), label);
-  const bool closed = remembered_ ? std::find(closed_groups_.begin(), closed_groups_.end(), index) != closed_groups_.end()
-                                  : !open;
-  gtk_expander_set_expanded(GTK_EXPANDER(expander), !closed);
-  GtkWidget* grid = gtk_grid_new();
-  gtk_grid_set_row_spacing(GTK_GRID(grid), 2);
-  gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
-  gtk_container_set_border_width(GTK_CONTAINER(grid), 4);
-  gtk_container_add(GTK_CONTAINER(expander), grid);
-  g_signal_connect_swapped(expander, "notify::expanded", G_CALLBACK(+[](ToolWindow* owner) { owner->keep_layout(); }),
-                           this);
-  const auto at = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(columns_.size()) - 1));
-  gtk_box_pack_start(GTK_BOX(columns_[docked_ ? 0 : at]), expander, FALSE, FALSE, 0);
-  groups_.push_back(grid);
-  group_boxes_.push_back(expander);
-  group_columns_.push_back(at);
-  return index;
-}
-
-bool ToolWindow::group_open(int group) const {
-  if (group < 0 || group >= static_cast<int>(group_boxes_.size())) return false;
-  return gtk_expander_get_expanded(GTK_EXPANDER(group_boxes_[static_cast<std::size_t>(group)]));
-}
-
-void ToolWindow::set_group_open(int group, bool open) {
-  if (group < 0 || group >= static_cast<int>(group_boxes_.size())) return;
-  gtk_expander_set_expanded(GTK_EXPANDER(group_boxes_[static_cast<std::size_t>(group)]), open);
-}
-
 void ToolWindow::add_field(int group, int id, int row, int column, const std::string& caption, int chars,
                            bool editable) {
-  auto field = new_field(this, id, FieldKind::Entry);
-  field->widget = gtk_entry_new();
-  GtkEntry* entry = GTK_ENTRY(field->widget);
-  gtk_entry_set_width_chars(entry, chars);
-  gtk_entry_set_max_width_chars(entry, chars);
-  gtk_widget_set_halign(field->widget, GTK_ALIGN_START);  // as wide as asked, not as its column
-  gtk_widget_set_valign(field->widget, GTK_ALIGN_CENTER);
-  // A read-only field takes the focus too: a click into it must not leave
-  // the keys going to the field that had it before.
-  gtk_editable_set_editable(GTK_EDITABLE(entry), editable);
-  gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
-  field->handler = g_signal_connect(entry, "changed", G_CALLBACK(on_entry_changed), field.get());
-  g_signal_connect(entry, "activate", G_CALLBACK(on_entry_activate), field.get());
-  g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_entry_focus_out), field.get());
-  GtkWidget* label = gtk_label_new(caption.c_str());
-  gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
-  GtkGrid* grid = GTK_GRID(groups_.at(static_cast<std::size_t>(group)));
-  gtk_grid_attach(grid, label, column * 2, row, 1, 1);
-  gtk_grid_attach(grid, field->widget, column * 2 + 1, row, 1, 1);
-  fields_[id] = std::move(field);
+  auto made = new_field(this, id, FieldKind::Entry, group);
+  Field* field = made.get();
+  field->editable = editable;
+  fields_[id] = std::move(made);
+  place(group, [field, row, column, caption, chars](GtkGrid* grid) {
+    field->widget = gtk_entry_new();
+    GtkEntry* entry = GTK_ENTRY(field->widget);
+    gtk_entry_set_width_chars(entry, chars);
+    gtk_entry_set_max_width_chars(entry, chars);
+    // As wide as asked, not as its column; a filter as wide as its row.
+    gtk_widget_set_halign(field->widget, field->live ? GTK_ALIGN_FILL : GTK_ALIGN_START);
+    gtk_widget_set_hexpand(field->widget, field->live);
+    gtk_widget_set_valign(field->widget, GTK_ALIGN_CENTER);
+    // A read-only field takes the focus too: a click into it must not leave
+    // the keys going to the field that had it before.
+    gtk_editable_set_editable(GTK_EDITABLE(entry), field->editable);
+    gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
+    mark_changed(field->widget, field->marked);
+    gtk_entry_set_text(entry, field->text.c_str());
+    field->text.clear();  // the entry holds it now
+    field->handler = g_signal_connect(entry, "changed", G_CALLBACK(on_entry_changed), field);
+    g_signal_connect(entry, "activate", G_CALLBACK(on_entry_activate), field);
+    g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_entry_focus_out), field);
+    if (field->keeps_history) connect_history(field);
+    GtkWidget* label = gtk_label_new(caption.c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
+    gtk_grid_attach(grid, label, column * 2, row, 1, 1);
+    gtk_grid_attach(grid, field->widget, column * 2 + 1, row, 1, 1);
+  });
 }
 
 void ToolWindow::add_check(int group, int id, int row, int column, const std::string& caption, bool editable) {
-  auto field = new_field(this, id, FieldKind::Check);
-  field->widget = gtk_check_button_new_with_label(caption.c_str());
-  gtk_widget_set_focus_on_click(field->widget, FALSE);
-  gtk_widget_set_sensitive(field->widget, editable);
-  field->handler = g_signal_connect(field->widget, "toggled", G_CALLBACK(on_check_signal), field.get());
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, column * 2, row, 2, 1);
-  fields_[id] = std::move(field);
+  auto made = new_field(this, id, FieldKind::Check, group);
+  Field* field = made.get();
+  field->editable = editable;
+  fields_[id] = std::move(made);
+  place(group, [field, row, column, caption](GtkGrid* grid) {
+    field->widget = gtk_check_button_new_with_label(caption.c_str());
+    gtk_widget_set_focus_on_click(field->widget, FALSE);
+    gtk_widget_set_sensitive(field->widget, field->editable);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(field->widget), field->ticked);
+    mark_changed(field->widget, field->marked);
+    field->handler = g_signal_connect(field->widget, "toggled", G_CALLBACK(on_check_signal), field);
+    gtk_grid_attach(grid, field->widget, column * 2, row, 2, 1);
+  });
 }
 
 void ToolWindow::add_push_button(int group, int id, int row, int column, const std::string& caption) {
-  auto field = new_field(this, id, FieldKind::Push);
-  field->widget = gtk_button_new_with_label(caption.c_str());
-  gtk_widget_set_focus_on_click(field->widget, FALSE);
-  g_signal_connect(field->widget, "pressed", G_CALLBACK(on_push_pressed), field.get());
-  g_signal_connect(field->widget, "released", G_CALLBACK(on_push_released), field.get());
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, column * 2, row, 2, 1);
-  fields_[id] = std::move(field);
+  auto made = new_field(this, id, FieldKind::Push, group);
+  Field* field = made.get();
+  fields_[id] = std::move(made);
+  place(group, [field, row, column, caption](GtkGrid* grid) {
+    field->widget = gtk_button_new_with_label(caption.c_str());
+    gtk_widget_set_focus_on_click(field->widget, FALSE);
+    g_signal_connect(field->widget, "pressed", G_CALLBACK(on_push_pressed), field);
+    g_signal_connect(field->widget, "released", G_CALLBACK(on_push_released), field);
+    gtk_grid_attach(grid, field->widget, column * 2, row, 2, 1);
+  });
 }
 
 void ToolWindow::add_button_in_group(int group, int command, int row, int column, const std::string& label) {
-  GtkWidget* widget = gtk_button_new_with_label(label.c_str());
-  gtk_widget_set_focus_on_click(widget, FALSE);
-  g_object_set_data(G_OBJECT(widget), "zorvin-command", GINT_TO_POINTER(command));
-  g_signal_connect(widget, "clicked", G_CALLBACK(on_button_clicked), this);
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), widget, column * 2, row, 2, 1);
-  buttons_by_command_[command] = widget;
+  group_of_command_[command] = group;
+  place(group, [this, command, row, column, label](GtkGrid* grid) {
+    GtkWidget* widget = gtk_button_new_with_label(label.c_str());
+    gtk_widget_set_focus_on_click(widget, FALSE);
+    g_object_set_data(G_OBJECT(widget), "zorvin-command", GINT_TO_POINTER(command));
+    g_signal_connect(widget, "clicked", G_CALLBACK(on_button_clicked), this);
+    gtk_grid_attach(grid, widget, column * 2, row, 2, 1);
+    buttons_by_command_[command] = widget;
+  });
 }
 
 void ToolWindow::add_leds(int group, int id, int row, const std::string& caption) {
@@ -259,27 +225,32 @@ void ToolWindow::add_leds(int group, int id, int row, const std::string& caption
 }
 
 void ToolWindow::add_port_leds(int group, int id, int row, const std::string& caption, int count) {
-  auto field = new_field(this, id, FieldKind::Leds);
+  auto made = new_field(this, id, FieldKind::Leds, group);
+  Field* field = made.get();
   field->bytes = std::clamp(count, 1, 8);  // the number of LEDs
-  field->widget = gtk_drawing_area_new();
-  gtk_widget_set_size_request(field->widget, field->bytes * 20, 32);
-  g_signal_connect(field->widget, "draw", G_CALLBACK(draw_leds), field.get());
-  GtkWidget* label = gtk_label_new(caption.c_str());
-  gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
-  GtkGrid* grid = GTK_GRID(groups_.at(static_cast<std::size_t>(group)));
-  gtk_grid_attach(grid, label, 0, row, 1, 1);
-  gtk_grid_attach(grid, field->widget, 1, row, 1, 1);
-  fields_[id] = std::move(field);
+  fields_[id] = std::move(made);
+  place(group, [field, row, caption](GtkGrid* grid) {
+    field->widget = gtk_drawing_area_new();
+    gtk_widget_set_size_request(field->widget, field->bytes * 20, 32);
+    g_signal_connect(field->widget, "draw", G_CALLBACK(draw_leds), field);
+    GtkWidget* label = gtk_label_new(caption.c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
+    gtk_grid_attach(grid, label, 0, row, 1, 1);
+    gtk_grid_attach(grid, field->widget, 1, row, 1, 1);
+  });
 }
 
 void ToolWindow::add_segments(int group, int id, int row, int column) {
-  auto field = new_field(this, id, FieldKind::Segments);
-  field->widget = gtk_drawing_area_new();
-  gtk_widget_set_size_request(field->widget, 50, 72);
-  gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
-  g_signal_connect(field->widget, "draw", G_CALLBACK(draw_segments), field.get());
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, column * 2 + 1, row, 1, 3);
-  fields_[id] = std::move(field);
+  auto made = new_field(this, id, FieldKind::Segments, group);
+  Field* field = made.get();
+  fields_[id] = std::move(made);
+  place(group, [field, row, column](GtkGrid* grid) {
+    field->widget = gtk_drawing_area_new();
+    gtk_widget_set_size_request(field->widget, 50, 72);
+    gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
+    g_signal_connect(field->widget, "draw", G_CALLBACK(draw_segments), field);
+    gtk_grid_attach(grid, field->widget, column * 2 + 1, row, 1, 3);
+  });
 }
 
 void ToolWindow::set_leds(int id, std::uint8_t levels) {
@@ -287,7 +258,7 @@ void ToolWindow::set_leds(int id, std::uint8_t levels) {
   if (!field || (field->kind != FieldKind::Leds && field->kind != FieldKind::Segments) || field->levels == levels)
     return;
   field->levels = levels;
-  gtk_widget_queue_draw(field->widget);
+  if (field->widget) gtk_widget_queue_draw(field->widget);
 }
 
 std::uint8_t ToolWindow::leds(int id) const {
@@ -311,6 +282,11 @@ std::string ToolWindow::status() const { return status_ ? gtk_label_get_text(GTK
 void ToolWindow::set_text(int id, const std::string& text, bool changed) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Entry) return;
+  field->marked = changed;
+  if (!field->widget) {
+    field->text = text;
+    return;
+  }
   mark_changed(field->widget, changed);
   if (field->typed && gtk_widget_has_focus(field->widget)) return;  // the user's typing stays
   field->typed = false;
@@ -322,12 +298,15 @@ void ToolWindow::set_text(int id, const std::string& text, bool changed) {
 std::string ToolWindow::text(int id) const {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Entry) return {};
-  return gtk_entry_get_text(GTK_ENTRY(field->widget));
+  return field->widget ? gtk_entry_get_text(GTK_ENTRY(field->widget)) : field->text;
 }
 
 void ToolWindow::set_check(int id, bool ticked, bool changed) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Check) return;
+  field->marked = changed;
+  field->ticked = ticked;
+  if (!field->widget) return;
   mark_changed(field->widget, changed);
   if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(field->widget)) == ticked) return;
   SignalBlock block(G_OBJECT(field->widget), field->handler);
@@ -337,12 +316,16 @@ void ToolWindow::set_check(int id, bool ticked, bool changed) {
 bool ToolWindow::checked(int id) const {
   Field* field = find(id);
   if (field && field->kind == FieldKind::Push) return field->held;
-  return field && field->kind == FieldKind::Check && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(field->widget));
+  return field && field->kind == FieldKind::Check && field->ticked;
 }
 
 void ToolWindow::set_editable(int id, bool editable) {
   Field* field = find(id);
   if (!field) return;
+  field->editable = editable;
+  // Entries and check boxes take it when they are made, the others now.
+  if (field->kind != FieldKind::Entry && field->kind != FieldKind::Check) build_group(field->group);
+  if (!field->widget) return;
   if (field->kind == FieldKind::Entry) {
     gtk_editable_set_editable(GTK_EDITABLE(field->widget), editable);
   } else {
@@ -350,12 +333,13 @@ void ToolWindow::set_editable(int id, bool editable) {
   }
 }
 
-GtkWidget* ToolWindow::widget(int id) const {
-  Field* field = find(id);
+GtkWidget* ToolWindow::widget(int id) {
+  Field* field = built(id);
   return field ? field->widget : nullptr;
 }
 
-GtkWidget* ToolWindow::button(int command) const {
+GtkWidget* ToolWindow::button(int command) {
+  if (auto group = group_of_command_.find(command); group != group_of_command_.end()) build_group(group->second);
   auto found = buttons_by_command_.find(command);
   return found == buttons_by_command_.end() ? nullptr : found->second;
 }
@@ -373,7 +357,7 @@ void ToolWindow::field_edited(Field* field) {
 }
 
 void ToolWindow::check_toggled(Field* field) {
-  if (toggled_) toggled_(field->id, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(field->widget)));
+  if (toggled_) toggled_(field->id, field->ticked);
 }
 
 void ToolWindow::push_held(Field* field, bool held) {

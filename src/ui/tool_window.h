@@ -6,7 +6,8 @@
 // check boxes and grids are addressed by small integers chosen by the
 // caller; what the user types or ticks reaches the caller's handlers, the
 // buttons and keys raise command events in the toolkit's queue. Changes the
-// program makes raise nothing.
+// program makes raise nothing. A collapsed group's widgets are made when it
+// is first opened: what the program sets in it before is kept until then.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -59,6 +60,8 @@ class ToolWindow {
   // A group in a column; its fields go in rows and columns of a grid.
   // `open` is how it first stands, until the user opens or collapses it.
   int add_group(int column, const std::string& title, bool open = true);
+  // Whether the group's widgets are made yet (they are once it was open).
+  bool group_built(int group) const;
   // A value field with its caption before it; `chars` wide, editable or not.
   void add_field(int group, int id, int row, int column, const std::string& caption, int chars, bool editable);
   void add_check(int group, int id, int row, int column, const std::string& caption, bool editable);
@@ -133,9 +136,11 @@ class ToolWindow {
   void set_key_pad(int id, const std::vector<std::vector<std::string>>& names);
   // Shows a key as down (a latching key) or up.
   void set_key_down(int id, int row, int column, bool down);
-  GtkWidget* key_button(int id, int row, int column) const;  // tests
-  GtkWidget* widget(int id) const;  // a field, check box or grid (tests)
-  GtkWidget* button(int command) const;
+  // The widgets themselves (tests): asked for, a collapsed group's widgets
+  // are made (it stays collapsed).
+  GtkWidget* key_button(int id, int row, int column);
+  GtkWidget* widget(int id);  // a field, check box or grid
+  GtkWidget* button(int command);
 
   // --- what the user does ----------------------------------------------------
   // Return or leaving a field after typing.
@@ -172,9 +177,15 @@ class ToolWindow {
   void keep_layout();  // the layout into the dock's record
   void body_toggled();
   void pane_allocated(int height);
+  void group_toggled(int group);
 
  private:
   Field* find(int id) const;
+  // tool_window_groups.cpp: a field's widgets go into its group's grid now
+  // or, while the group was never open, when it is first opened.
+  void place(int group, std::function<void(GtkGrid*)> build);
+  void build_group(int group);
+  Field* built(int id);  // the field with its group's widgets made
   // tool_window_place.cpp
   void build_pane(const std::string& title, int columns);
   void put_pane();
@@ -195,15 +206,20 @@ class ToolWindow {
   std::vector<int> closed_groups_;  // as remembered, for the groups still to come
   bool remembered_ = false;         // a layout was kept from before
   int height_ = 0;                  // in the dock, as last laid out or remembered
-  std::vector<GtkWidget*> group_boxes_;  // the expanders around the groups
-  std::vector<std::size_t> group_columns_;  // each group's column in a window of its own
+  struct Group {
+    GtkWidget* expander = nullptr;  // made with the group, its title always shows
+    GtkWidget* grid = nullptr;      // made when the group is first open
+    std::size_t column = 0;         // its column in a window of its own
+    std::vector<std::function<void(GtkGrid*)>> waiting;  // widgets still to make
+  };
+  std::vector<Group> groups_;
   void arrange_groups();
   GtkWidget* buttons_ = nullptr;
   GtkWidget* status_ = nullptr;
   std::vector<GtkWidget*> columns_;
-  std::vector<GtkWidget*> groups_;
   std::map<int, std::unique_ptr<Field>> fields_;
   std::map<int, GtkWidget*> buttons_by_command_;
+  std::map<int, int> group_of_command_;  // a group's buttons, for button()
   std::map<std::pair<guint, guint>, int> keys_;
   std::function<void(int, const std::string&)> edited_;
   std::function<void(int, bool)> toggled_;

@@ -161,13 +161,16 @@ gboolean on_pad_click(GtkWidget* widget, GdkEventButton*, gpointer) {
 }  // namespace
 
 void ToolWindow::add_lcd(int group, int id, int row) {
-  auto field = new_field(this, id, FieldKind::Lcd);
-  field->widget = gtk_drawing_area_new();
-  gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
-  size_lcd(*field);
-  g_signal_connect(field->widget, "draw", G_CALLBACK(draw_lcd), field.get());
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, 0, row, 2, 1);
-  fields_[id] = std::move(field);
+  auto made = new_field(this, id, FieldKind::Lcd, group);
+  Field* field = made.get();
+  fields_[id] = std::move(made);
+  place(group, [field, row](GtkGrid* grid) {
+    field->widget = gtk_drawing_area_new();
+    gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
+    size_lcd(*field);
+    g_signal_connect(field->widget, "draw", G_CALLBACK(draw_lcd), field);
+    gtk_grid_attach(grid, field->widget, 0, row, 2, 1);
+  });
 }
 
 void ToolWindow::set_lcd(int id, const std::vector<std::string>& lines, bool lit) {
@@ -176,6 +179,7 @@ void ToolWindow::set_lcd(int id, const std::vector<std::string>& lines, bool lit
   const bool resized = field->lines.size() != lines.size() || lcd_columns(field->lines) != lcd_columns(lines);
   field->lines = lines;
   field->lit = lit;
+  if (!field->widget) return;  // drawn as it is when made
   if (resized) size_lcd(*field);
   gtk_widget_queue_draw(field->widget);
 }
@@ -187,31 +191,34 @@ std::vector<std::string> ToolWindow::lcd_lines(int id) const {
 
 void ToolWindow::add_key_pad(int group, int id, int row) {
   install_key_style();
-  auto field = new_field(this, id, FieldKind::KeyPad);
-  field->widget = gtk_event_box_new();
-  gtk_widget_set_can_focus(field->widget, TRUE);
-  gtk_widget_add_events(field->widget,
-                        GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK);
-  g_signal_connect(field->widget, "key-press-event", G_CALLBACK(on_pad_key_event), field.get());
-  g_signal_connect(field->widget, "key-release-event", G_CALLBACK(on_pad_key_event), field.get());
-  g_signal_connect(field->widget, "button-press-event", G_CALLBACK(on_pad_click), nullptr);
-  GtkWidget* grid = gtk_grid_new();
-  gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
-  gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
-  gtk_grid_set_column_homogeneous(GTK_GRID(grid), TRUE);
-  gtk_container_set_border_width(GTK_CONTAINER(grid), 3);
-  // A frame round the keys shows when the PC's keys reach them.
-  GtkWidget* frame = gtk_frame_new(nullptr);
-  gtk_container_add(GTK_CONTAINER(frame), grid);
-  gtk_container_add(GTK_CONTAINER(field->widget), frame);
-  g_signal_connect(field->widget, "focus-in-event", G_CALLBACK(on_pad_focus), frame);
-  g_signal_connect(field->widget, "focus-out-event", G_CALLBACK(on_pad_focus), frame);
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), field->widget, 0, row, 2, 1);
-  fields_[id] = std::move(field);
+  auto made = new_field(this, id, FieldKind::KeyPad, group);
+  Field* field = made.get();
+  fields_[id] = std::move(made);
+  place(group, [field, row](GtkGrid* into) {
+    field->widget = gtk_event_box_new();
+    gtk_widget_set_can_focus(field->widget, TRUE);
+    gtk_widget_add_events(field->widget,
+                          GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_BUTTON_PRESS_MASK | GDK_FOCUS_CHANGE_MASK);
+    g_signal_connect(field->widget, "key-press-event", G_CALLBACK(on_pad_key_event), field);
+    g_signal_connect(field->widget, "key-release-event", G_CALLBACK(on_pad_key_event), field);
+    g_signal_connect(field->widget, "button-press-event", G_CALLBACK(on_pad_click), nullptr);
+    GtkWidget* grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
+    gtk_grid_set_column_homogeneous(GTK_GRID(grid), TRUE);
+    gtk_container_set_border_width(GTK_CONTAINER(grid), 3);
+    // A frame round the keys shows when the PC's keys reach them.
+    GtkWidget* frame = gtk_frame_new(nullptr);
+    gtk_container_add(GTK_CONTAINER(frame), grid);
+    gtk_container_add(GTK_CONTAINER(field->widget), frame);
+    g_signal_connect(field->widget, "focus-in-event", G_CALLBACK(on_pad_focus), frame);
+    g_signal_connect(field->widget, "focus-out-event", G_CALLBACK(on_pad_focus), frame);
+    gtk_grid_attach(into, field->widget, 0, row, 2, 1);
+  });
 }
 
 void ToolWindow::set_key_pad(int id, const std::vector<std::vector<std::string>>& names) {
-  Field* field = find(id);
+  Field* field = built(id);
   if (!field || field->kind != FieldKind::KeyPad) return;
   GtkWidget* grid = gtk_bin_get_child(GTK_BIN(gtk_bin_get_child(GTK_BIN(field->widget))));
   GList* children = gtk_container_get_children(GTK_CONTAINER(grid));
@@ -250,8 +257,8 @@ void ToolWindow::set_key_down(int id, int row, int column, bool down) {
   }
 }
 
-GtkWidget* ToolWindow::key_button(int id, int row, int column) const {
-  Field* field = find(id);
+GtkWidget* ToolWindow::key_button(int id, int row, int column) {
+  Field* field = built(id);
   if (!field || field->kind != FieldKind::KeyPad || row < 0 || column < 0) return nullptr;
   if (static_cast<std::size_t>(row) >= field->keys.size()) return nullptr;
   const auto& keys = field->keys[static_cast<std::size_t>(row)];
@@ -260,18 +267,6 @@ GtkWidget* ToolWindow::key_button(int id, int row, int column) const {
 
 bool ToolWindow::pad_key(Field* field, int row, int column, const std::string& typed, bool down) {
   return pad_key_ && pad_key_(field->id, row, column, typed, down);
-}
-
-void ToolWindow::set_group_visible(int group, bool visible) {
-  if (group < 0 || group >= static_cast<int>(groups_.size())) return;
-  // The group's frame holds its grid.
-  GtkWidget* frame = gtk_widget_get_parent(groups_[static_cast<std::size_t>(group)]);
-  gtk_widget_set_no_show_all(frame, !visible);
-  if (visible) {
-    gtk_widget_show_all(frame);
-  } else {
-    gtk_widget_hide(frame);
-  }
 }
 
 }  // namespace zorvin::ui

@@ -20,13 +20,29 @@ void install_tool_style();
 enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad, List };
 
 struct ToolWindow::Field {
+  Field() = default;
+  Field(const Field&) = delete;
+  Field& operator=(const Field&) = delete;
+  ~Field() {
+    if (store) g_object_unref(store);
+    if (buffer) g_object_unref(buffer);
+  }
+
   ToolWindow* owner = nullptr;
   int id = 0;
   FieldKind kind = FieldKind::Entry;
-  GtkWidget* widget = nullptr;  // entry, check button or tree view
+  int group = 0;
+  GtkWidget* widget = nullptr;  // entry, check button or tree view; null until its group is made
   gulong handler = 0;           // its changed or toggled handler
   bool typed = false;           // the user typed since the program last set the text
-  GtkListStore* store = nullptr;
+  // What shows once the widget is made, kept while it is not.
+  std::string text;             // an entry's
+  bool ticked = false;          // a check box's, also while it is made
+  bool marked = false;          // shown as just changed
+  bool editable = true;
+  GtkListStore* store = nullptr;    // a grid's bytes, made with the field
+  GtkTextBuffer* buffer = nullptr;  // a text view's text, made with the field
+  bool follows_end = false;         // a text view that text was appended to
   int bytes = 0;
   std::vector<bool> changed;
   std::uint8_t levels = 0;  // LEDs
@@ -41,14 +57,20 @@ struct ToolWindow::Field {
   std::vector<std::pair<guint16, std::string>> typed_down;  // PC keys held on the pad: key code, what it typed
 };
 
-// A field of the window with its owner, id and kind set.
-inline std::unique_ptr<ToolWindow::Field> new_field(ToolWindow* owner, int id, FieldKind kind) {
+// A field of the window with its owner, id, kind and group set.
+inline std::unique_ptr<ToolWindow::Field> new_field(ToolWindow* owner, int id, FieldKind kind, int group) {
   auto field = std::make_unique<ToolWindow::Field>();
   field->owner = owner;
   field->id = id;
   field->kind = kind;
+  field->group = group;
   return field;
 }
+
+// Shows a field's value in the colour of a value that just changed, or not.
+void mark_changed(GtkWidget* widget, bool changed);
+// Up and Down in an entry bring back what was entered before (tool_window_views.cpp).
+void connect_history(ToolWindow::Field* field);
 
 inline constexpr int kBytesPerRow = 16;
 

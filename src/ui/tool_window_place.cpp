@@ -63,6 +63,7 @@ void ToolWindow::build_pane(const std::string& title, int columns) {
   pane_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
   g_object_ref_sink(pane_);  // held while it moves between the dock and a window
   gtk_container_set_border_width(GTK_CONTAINER(pane_), 4);
+  gtk_style_context_add_class(gtk_widget_get_style_context(pane_), "zorvin-tool");
   GtkWidget* header = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 2);
   body_toggle_ = gtk_expander_new(nullptr);
   GtkWidget* label = gtk_label_new(nullptr);
@@ -133,9 +134,9 @@ void ToolWindow::put_pane() {
 // narrow strip in one column, in the order they were added (the caller
 // adds the ones most looked at first).
 void ToolWindow::arrange_groups() {
-  for (std::size_t i = 0; i < group_boxes_.size(); ++i) {
-    GtkWidget* target = columns_[docked_ ? 0 : group_columns_[i]];
-    GtkWidget* group = group_boxes_[i];
+  for (const Group& each : groups_) {
+    GtkWidget* target = columns_[docked_ ? 0 : each.column];
+    GtkWidget* group = each.expander;
     g_object_ref(group);
     if (GtkWidget* parent = gtk_widget_get_parent(group)) gtk_container_remove(GTK_CONTAINER(parent), group);
     gtk_box_pack_start(GTK_BOX(target), group, FALSE, FALSE, 0);
@@ -190,15 +191,19 @@ void ToolWindow::body_toggled() {
   keep_layout();
 }
 
-// The height the user gave the pane in the dock is kept with its layout.
+// The height the user gave the pane in the dock is kept with its layout:
+// where the border below it stands, which is where it is set back (the
+// pane's own height is less by its margins).
 void ToolWindow::pane_allocated(int height) {
-  if (!docked_ || height <= 1 || height == height_ || !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_))) return;
+  if (!docked_ || height <= 1 || !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_))) return;
   // Only a pane above another one has a border the user can drag.
   GtkWidget* parent = gtk_widget_get_parent(pane_);
   if (!parent || !GTK_IS_PANED(parent) || gtk_paned_get_child1(GTK_PANED(parent)) != pane_) return;
   GtkWidget* below = gtk_paned_get_child2(GTK_PANED(parent));
   if (!below || !gtk_widget_get_visible(below)) return;
-  height_ = height;
+  const int border = gtk_paned_get_position(GTK_PANED(parent));
+  if (border == height_) return;
+  height_ = border;
   keep_layout();
 }
 
@@ -248,8 +253,9 @@ void ToolWindow::keep_layout() {
   layout.docked = docked_;
   layout.collapsed = !gtk_expander_get_expanded(GTK_EXPANDER(body_toggle_));
   layout.height = height_;
-  for (std::size_t i = 0; i < group_boxes_.size(); ++i)
-    if (!gtk_expander_get_expanded(GTK_EXPANDER(group_boxes_[i]))) layout.closed_groups.push_back(static_cast<int>(i));
+  for (std::size_t i = 0; i < groups_.size(); ++i)
+    if (!gtk_expander_get_expanded(GTK_EXPANDER(groups_[i].expander)))
+      layout.closed_groups.push_back(static_cast<int>(i));
   dock->keep_layout(title_, pane_layout_text(layout));
 }
 

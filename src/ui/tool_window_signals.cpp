@@ -29,12 +29,14 @@ void expand_towards_window(GtkWidget* widget) {
 }  // namespace
 
 void ToolWindow::add_signal_view(int group, int id, int rows) {
-  auto field = new_field(this, id, FieldKind::Signals);
+  // Made now: the view grows the pane around it, not what the pane is in later.
+  build_group(group);
+  auto field = new_field(this, id, FieldKind::Signals, group);
   auto* view = new SignalView;
   field->widget = view->area();
   g_object_set_data_full(G_OBJECT(view->area()), kKey, view, [](gpointer p) { delete static_cast<SignalView*>(p); });
   view->set_picture({std::vector<SignalTrace>(static_cast<std::size_t>(rows))});
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), view->widget(), 0, 0, 8, 1);
+  place(group, [view](GtkGrid* grid) { gtk_grid_attach(grid, view->widget(), 0, 0, 8, 1); });
   expand_towards_window(view->widget());
   fields_[id] = std::move(field);
 }

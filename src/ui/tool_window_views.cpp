@@ -68,7 +68,8 @@ gboolean on_grid_press(GtkWidget* widget, GdkEventButton* event, gpointer) {
 }  // namespace
 
 void ToolWindow::add_hex_grid(int group, int id, int bytes, int rows) {
-  auto field = new_field(this, id, FieldKind::Grid);
+  auto made = new_field(this, id, FieldKind::Grid, group);
+  Field* field = made.get();
   field->bytes = bytes;
   std::vector<GType> types(kBytesPerRow + 1, G_TYPE_STRING);
   field->store = gtk_list_store_newv(static_cast<gint>(types.size()), types.data());
@@ -77,60 +78,72 @@ void ToolWindow::add_hex_grid(int group, int id, int bytes, int rows) {
     gtk_list_store_append(field->store, &row);
     gtk_list_store_set(field->store, &row, 0, hex_byte(static_cast<std::uint8_t>(address)).c_str(), -1);
   }
-  field->widget = gtk_tree_view_new_with_model(GTK_TREE_MODEL(field->store));
-  g_object_unref(field->store);  // the view holds it
-  GtkTreeView* view = GTK_TREE_VIEW(field->widget);
-  gtk_tree_view_set_enable_search(view, FALSE);
-  g_signal_connect(field->widget, "button-press-event", G_CALLBACK(on_grid_press), nullptr);
-  gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
-  GtkCellRenderer* address_cell = gtk_cell_renderer_text_new();
-  g_object_set(address_cell, "foreground", "#606060", nullptr);
-  gtk_tree_view_insert_column_with_attributes(view, -1, "", address_cell, "text", 0, nullptr);
-  for (int column = 0; column < kBytesPerRow; ++column) {
-    GtkCellRenderer* cell = gtk_cell_renderer_text_new();
-    g_object_set(cell, "editable", TRUE, "xpad", 1, nullptr);
-    g_object_set_data(G_OBJECT(cell), "zorvin-column", GINT_TO_POINTER(column));
-    g_signal_connect(cell, "edited", G_CALLBACK(on_cell_signal), field.get());
-    char title[4];
-    std::snprintf(title, sizeof title, "%X", static_cast<unsigned>(column));
-    GtkTreeViewColumn* shown = gtk_tree_view_column_new_with_attributes(title, cell, nullptr);
-    gtk_tree_view_column_set_cell_data_func(shown, cell, show_cell, field.get(), nullptr);
-    gtk_tree_view_append_column(view, shown);
-  }
-  GtkWidget* shown = field->widget;
-  if (rows > 0) {
-    shown = detail::scrolled(field->widget);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(shown), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(shown), (rows + 1) * 20);
-  }
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), shown, 0, 0, 1, 1);
-  fields_[id] = std::move(field);
+  fields_[id] = std::move(made);
+  place(group, [field, rows](GtkGrid* grid) {
+    field->widget = gtk_tree_view_new_with_model(GTK_TREE_MODEL(field->store));
+    GtkTreeView* view = GTK_TREE_VIEW(field->widget);
+    gtk_tree_view_set_enable_search(view, FALSE);
+    g_signal_connect(field->widget, "button-press-event", G_CALLBACK(on_grid_press), nullptr);
+    gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
+    GtkCellRenderer* address_cell = gtk_cell_renderer_text_new();
+    g_object_set(address_cell, "foreground", "#606060", nullptr);
+    gtk_tree_view_insert_column_with_attributes(view, -1, "", address_cell, "text", 0, nullptr);
+    for (int column = 0; column < kBytesPerRow; ++column) {
+      GtkCellRenderer* cell = gtk_cell_renderer_text_new();
+      g_object_set(cell, "editable", TRUE, "xpad", 1, nullptr);
+      g_object_set_data(G_OBJECT(cell), "zorvin-column", GINT_TO_POINTER(column));
+      g_signal_connect(cell, "edited", G_CALLBACK(on_cell_signal), field);
+      char title[4];
+      std::snprintf(title, sizeof title, "%X", static_cast<unsigned>(column));
+      GtkTreeViewColumn* shown = gtk_tree_view_column_new_with_attributes(title, cell, nullptr);
+      gtk_tree_view_column_set_cell_data_func(shown, cell, show_cell, field, nullptr);
+      gtk_tree_view_append_column(view, shown);
+    }
+    GtkWidget* shown = field->widget;
+    if (rows > 0) {
+      shown = detail::scrolled(field->widget);
+      gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(shown), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+      gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(shown), (rows + 1) * 20);
+    }
+    gtk_grid_attach(grid, shown, 0, 0, 1, 1);
+  });
+}
+
+void connect_history(ToolWindow::Field* field) {
+  g_signal_connect(field->widget, "key-press-event", G_CALLBACK(on_history_key), field);
 }
 
 void ToolWindow::add_history(int id) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Entry || field->keeps_history) return;
   field->keeps_history = true;
-  g_signal_connect(field->widget, "key-press-event", G_CALLBACK(on_history_key), field);
+  if (field->widget) connect_history(field);  // else when it is made
 }
 
 void ToolWindow::add_text_view(int group, int id, int row, int lines, int chars) {
-  auto field = new_field(this, id, FieldKind::Text);
-  field->widget = gtk_text_view_new();
-  gtk_text_view_set_editable(GTK_TEXT_VIEW(field->widget), FALSE);
-  gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(field->widget), FALSE);
-  gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(field->widget), GTK_WRAP_CHAR);
-  gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
-  GtkWidget* frame = detail::scrolled(field->widget);
-  gtk_widget_set_size_request(frame, (chars > 0 ? chars : 60) * 8, lines * 18);
-  gtk_grid_attach(GTK_GRID(groups_.at(static_cast<std::size_t>(group))), frame, 0, row, 8, 1);
-  fields_[id] = std::move(field);
+  auto made = new_field(this, id, FieldKind::Text, group);
+  Field* field = made.get();
+  field->buffer = gtk_text_buffer_new(nullptr);
+  fields_[id] = std::move(made);
+  place(group, [field, row, lines, chars](GtkGrid* grid) {
+    field->widget = gtk_text_view_new_with_buffer(field->buffer);
+    gtk_text_view_set_editable(GTK_TEXT_VIEW(field->widget), FALSE);
+    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(field->widget), FALSE);
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(field->widget), GTK_WRAP_CHAR);
+    gtk_style_context_add_class(gtk_widget_get_style_context(field->widget), "zorvin-value");
+    GtkWidget* frame = detail::scrolled(field->widget);
+    gtk_widget_set_size_request(frame, (chars > 0 ? chars : 60) * 8, lines * 18);
+    gtk_grid_attach(grid, frame, 0, row, 8, 1);
+    // A terminal made after text came shows its end, as it would have.
+    if (field->follows_end)
+      gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(field->widget), gtk_text_buffer_get_insert(field->buffer));
+  });
 }
 
 void ToolWindow::append_text(int id, const std::string& text) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Text || text.empty()) return;
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
+  GtkTextBuffer* buffer = field->buffer;
   GtkTextIter end;
   gtk_text_buffer_get_end_iter(buffer, &end);
   gtk_text_buffer_insert(buffer, &end, text.c_str(), static_cast<gint>(text.size()));
@@ -146,13 +159,14 @@ void ToolWindow::append_text(int id, const std::string& text) {
   gtk_text_buffer_get_end_iter(buffer, &end);
   GtkTextMark* mark = gtk_text_buffer_get_insert(buffer);
   gtk_text_buffer_place_cursor(buffer, &end);
-  gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(field->widget), mark);
+  field->follows_end = true;
+  if (field->widget) gtk_text_view_scroll_mark_onscreen(GTK_TEXT_VIEW(field->widget), mark);
 }
 
 std::string ToolWindow::all_text(int id) const {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Text) return {};
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
+  GtkTextBuffer* buffer = field->buffer;
   GtkTextIter start, end;
   gtk_text_buffer_get_bounds(buffer, &start, &end);
   GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, FALSE));
@@ -162,14 +176,13 @@ std::string ToolWindow::all_text(int id) const {
 void ToolWindow::set_all_text(int id, const std::string& text) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Text || all_text(id) == text) return;
-  gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget)), text.c_str(),
-                           static_cast<gint>(text.size()));
+  gtk_text_buffer_set_text(field->buffer, text.c_str(), static_cast<gint>(text.size()));
 }
 
 void ToolWindow::set_lines(int id, const std::vector<std::string>& lines, const std::vector<bool>& changed) {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::Text) return;
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(field->widget));
+  GtkTextBuffer* buffer = field->buffer;
   GtkTextTagTable* tags = gtk_text_buffer_get_tag_table(buffer);
   GtkTextTag* red = gtk_text_tag_table_lookup(tags, "zorvin-changed");
   if (!red) red = gtk_text_buffer_create_tag(buffer, "zorvin-changed", "foreground", "#c00000", "weight", PANGO_WEIGHT_BOLD, nullptr);
@@ -213,7 +226,7 @@ void ToolWindow::set_bytes(int id, std::span<const std::uint8_t> bytes, std::spa
       g_free(old);
     }
   }
-  gtk_widget_queue_draw(field->widget);  // the changed marks
+  if (field->widget) gtk_widget_queue_draw(field->widget);  // the changed marks
 }
 
 std::string ToolWindow::cell_text(int id, int index) const {

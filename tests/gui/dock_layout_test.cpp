@@ -299,5 +299,39 @@ TEST_F(DockLayout, LayoutComesBackWithTheNextStart) {
   EXPECT_TRUE(board().visible());
 }
 
+// The board's pane opened below the simulator's leaves that one where it
+// is (its widgets stay made), and the border the user dragged between the
+// two comes back with the next start.
+TEST_F(DockLayout, ASecondPaneLeavesTheFirstInPlaceAndTheBorderBetweenIsKept) {
+  start_app(ini_of_size(1280, 720));
+  app().dispatch_command(debug::kShowWindow);
+  pump(100);
+  bool remade = false;
+  g_signal_connect(window().widget(f::kPc), "unrealize", G_CALLBACK(+[](GtkWidget*, gpointer flag) {
+                     *static_cast<bool*>(flag) = true;
+                   }),
+                   &remade);
+  app().dispatch_command(debug::kShowPanel);
+  pump(200);
+  EXPECT_FALSE(remade) << "the simulator's pane was taken out and put back";
+  GtkWidget* split = gtk_widget_get_parent(window().pane());
+  ASSERT_TRUE(GTK_IS_PANED(split));
+  ASSERT_EQ(gtk_paned_get_child1(GTK_PANED(split)), window().pane());
+  gtk_paned_set_position(GTK_PANED(split), 260);  // as the user drags the border
+  pump(200);
+  const int dragged = gtk_widget_get_allocated_height(window().pane());
+  EXPECT_NEAR(dragged, 260, 10);
+  EXPECT_TRUE(board().visible());
+  // Started again and again, it stays as the user left it.
+  for (int start = 0; start < 2; ++start) {
+    finish_app();
+    start_app();
+    pump(300);
+    ASSERT_TRUE(window().visible());
+    ASSERT_TRUE(board().visible());
+    EXPECT_EQ(gtk_widget_get_allocated_height(window().pane()), dragged) << "start " << start;
+  }
+}
+
 }  // namespace
 }  // namespace zorvin::test
