@@ -12,7 +12,7 @@ namespace zorvin::app {
 
 namespace {
 
-constexpr int kListLines = 16;
+constexpr int kListLines = 16, kListChars = 48;  // a row: name, kind, value, line
 
 }  // namespace
 
@@ -24,7 +24,7 @@ ui::ToolWindow& App::symbols_window() {
     const int group = pane.add_group(0, "Marken, Konstanten und Makros");
     pane.add_field(group, control::kSymbolFilter, 0, 0, "Filter", 20, true);
     pane.set_live(control::kSymbolFilter);
-    pane.add_list(group, control::kSymbolList, 1, kListLines);
+    pane.add_list(group, control::kSymbolList, 1, kListLines, kListChars);
     pane.on_field_edited([this](int, const std::string&) { show_symbols(); });
     pane.on_row_chosen([this](int, int row, bool activated) { symbol_chosen(row, activated); });
     pane.on_hidden([this] { symbols_closed(); });

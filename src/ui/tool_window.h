@@ -93,9 +93,10 @@ class ToolWindow {
   // Keys in rows and columns (set_key_pad): a click holds a key while the
   // mouse button is down; with the pad focused, the PC's keys press them.
   void add_key_pad(int group, int id, int row);
-  // Rows of text, as many as there are, `lines` of them in sight
-  // (set_rows, tool_window_list.cpp); choosing one tells on_row_chosen.
-  void add_list(int group, int id, int row, int lines);
+  // Rows of text, as many as there are, `lines` of them in sight and
+  // `chars` wide at least (set_rows, tool_window_list.cpp); choosing one
+  // tells on_row_chosen.
+  void add_list(int group, int id, int row, int lines, int chars);
   // Every change typed into the field is an edit, not only Return.
   void set_live(int id);
   // Hides or shows a whole group (a device the board does not have).
@@ -128,7 +129,7 @@ class ToolWindow {
   void set_rows(int id, const std::vector<std::string>& rows);
   std::vector<std::string> rows(int id) const;
   int chosen_row(int id) const;
-  void focus(int id);
+  void focus(int id);  // once it is on the screen
   // The LCD's text, one string per line (UTF-8); `lit`: the display is on.
   void set_lcd(int id, const std::vector<std::string>& lines, bool lit);
   std::vector<std::string> lcd_lines(int id) const;
@@ -172,7 +173,7 @@ class ToolWindow {
   bool key_pressed(GdkEventKey* event);
   bool pad_key(Field* field, int row, int column, const std::string& typed, bool down);
   void closed();
-  void row_chosen(Field* field, bool activated);
+  void row_chosen(Field* field, int activated_row);  // -1: chosen, not activated
   void command(int command);
   void keep_layout();  // the layout into the dock's record
   void body_toggled();

@@ -24,6 +24,7 @@ struct ToolWindow::Field {
   Field(const Field&) = delete;
   Field& operator=(const Field&) = delete;
   ~Field() {
+    if (pending) g_source_remove(pending);
     if (store) g_object_unref(store);
     if (buffer) g_object_unref(buffer);
   }
@@ -49,6 +50,8 @@ struct ToolWindow::Field {
   bool held = false;        // a push button that is down
   bool keeps_history = false;
   bool live = false;                 // each change typed is an edit
+  guint pending = 0;                 // a list's activation, told when the click is over
+  int activated_row = -1;
   std::vector<std::string> history;  // what was entered, oldest first
   std::size_t history_at = 0;        // the entry shown; history.size(): the text being typed
   std::vector<std::string> lines;    // an LCD's text

@@ -34,7 +34,7 @@ int ToolWindow::add_group(int column, const std::string& title, bool open) {
   g_object_set_data(G_OBJECT(group.expander), kGroupKey, GINT_TO_POINTER(index));
   g_signal_connect(group.expander, "notify::expanded", G_CALLBACK(on_group_expanded), this);
   group.column = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(columns_.size()) - 1));
-  gtk_box_pack_start(GTK_BOX(columns_[docked_ ? 0 : group.column]), group.expander, FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(columns_[docked_ ? 0 : group.column]), group.expander, FALSE, TRUE, 0);
   groups_.push_back(std::move(group));
   if (!closed) build_group(index);
   return index;

@@ -10,24 +10,37 @@ namespace zorvin::ui {
 
 namespace {
 
+constexpr int kFocusWhenMapped = 0x2f0c;  // the data that marks the handler, to take it off again
+
 void on_selection_changed(GtkTreeSelection*, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);
-  field->owner->row_chosen(field, false);
+  field->owner->row_chosen(field, -1);
 }
 
-void on_row_activated(GtkTreeView*, GtkTreePath*, GtkTreeViewColumn*, gpointer data) {
+// Told once the view has done with the click or key, so that a handler
+// may move the focus elsewhere.
+void on_row_activated(GtkTreeView*, GtkTreePath* path, GtkTreeViewColumn*, gpointer data) {
   auto* field = static_cast<ToolWindow::Field*>(data);
-  field->owner->row_chosen(field, true);
+  field->activated_row = gtk_tree_path_get_indices(path)[0];
+  if (field->pending) return;
+  field->pending = g_idle_add(
+      +[](gpointer data) -> gboolean {
+        auto* field = static_cast<ToolWindow::Field*>(data);
+        field->pending = 0;
+        field->owner->row_chosen(field, field->activated_row);
+        return G_SOURCE_REMOVE;
+      },
+      field);
 }
 
 }  // namespace
 
-void ToolWindow::add_list(int group, int id, int row, int lines) {
+void ToolWindow::add_list(int group, int id, int row, int lines, int chars) {
   auto made = new_field(this, id, FieldKind::List, group);
   Field* field = made.get();
   field->store = gtk_list_store_new(1, G_TYPE_STRING);  // the rows, also before the view is made
   fields_[id] = std::move(made);
-  place(group, [field, row, lines](GtkGrid* grid) {
+  place(group, [field, row, lines, chars](GtkGrid* grid) {
     field->widget = gtk_tree_view_new_with_model(GTK_TREE_MODEL(field->store));
     GtkTreeView* view = GTK_TREE_VIEW(field->widget);
     gtk_tree_view_set_headers_visible(view, FALSE);
@@ -39,7 +52,7 @@ void ToolWindow::add_list(int group, int id, int row, int lines) {
     field->handler = g_signal_connect(selection, "changed", G_CALLBACK(on_selection_changed), field);
     g_signal_connect(view, "row-activated", G_CALLBACK(on_row_activated), field);
     GtkWidget* frame = detail::scrolled(field->widget);
-    gtk_widget_set_size_request(frame, -1, lines * 18);
+    gtk_widget_set_size_request(frame, chars * 8, lines * 18);
     gtk_widget_set_hexpand(frame, TRUE);
     gtk_widget_set_vexpand(frame, TRUE);
     gtk_grid_attach(grid, frame, 0, row, 8, 1);
@@ -96,13 +109,23 @@ int ToolWindow::chosen_row(int id) const {
   return row;
 }
 
-void ToolWindow::row_chosen(Field* field, bool activated) {
-  const int row = chosen_row(field->id);
-  if (row >= 0 && row_chosen_) row_chosen_(field->id, row, activated);
+void ToolWindow::row_chosen(Field* field, int activated_row) {
+  const int row = activated_row >= 0 ? activated_row : chosen_row(field->id);
+  if (row >= 0 && row_chosen_) row_chosen_(field->id, row, activated_row >= 0);
 }
 
+// A pane that waits for the window to grow is not yet on the screen, and
+// a widget off the screen cannot take the focus.
 void ToolWindow::focus(int id) {
-  if (Field* field = built(id)) gtk_widget_grab_focus(field->widget);
+  Field* field = built(id);
+  if (!field) return;
+  if (gtk_widget_get_mapped(field->widget)) return gtk_widget_grab_focus(field->widget);
+  g_signal_connect(field->widget, "map", G_CALLBACK(+[](GtkWidget* widget, gpointer) {
+                     g_signal_handlers_disconnect_matched(widget, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
+                                                          GINT_TO_POINTER(kFocusWhenMapped));
+                     gtk_widget_grab_focus(widget);
+                   }),
+                   GINT_TO_POINTER(kFocusWhenMapped));
 }
 
 }  // namespace zorvin::ui

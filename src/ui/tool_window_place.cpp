@@ -100,10 +100,12 @@ void ToolWindow::build_pane(const std::string& title, int columns) {
   row_ = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
   for (int i = 0; i < columns; ++i) {
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-    gtk_box_pack_start(GTK_BOX(row_), column, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row_), column, FALSE, TRUE, 0);
     columns_.push_back(column);
   }
-  gtk_box_pack_start(GTK_BOX(content), row_, FALSE, FALSE, 0);
+  // A group with a list in it grows with the pane; the others keep their
+  // height (expand off, fill on: only what asks to grow gets more room).
+  gtk_box_pack_start(GTK_BOX(content), row_, FALSE, TRUE, 0);
   // The buttons and groups scroll in a pane or window smaller than they
   // are (a small screen); a window opens as large as they need.
   scroller_ = gtk_scrolled_window_new(nullptr, nullptr);
@@ -139,7 +141,7 @@ void ToolWindow::arrange_groups() {
     GtkWidget* group = each.expander;
     g_object_ref(group);
     if (GtkWidget* parent = gtk_widget_get_parent(group)) gtk_container_remove(GTK_CONTAINER(parent), group);
-    gtk_box_pack_start(GTK_BOX(target), group, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(target), group, FALSE, TRUE, 0);
     g_object_unref(group);
   }
 }

@@ -182,6 +182,15 @@ TEST_F(Analysis, SymbolPaneFiltersLeadsToTheLineAndIsRemembered) {
   choose_row(pane, 1);
   pump(50);
   EXPECT_EQ(app().panes().cursor_line(), 1);
+  // Return or a double-click on a row gives the editor the keys.
+  GtkTreeView* list = GTK_TREE_VIEW(pane.widget(control::kSymbolList));
+  gtk_widget_grab_focus(GTK_WIDGET(list));
+  GtkTreePath* first = gtk_tree_path_new_from_indices(0, -1);
+  gtk_tree_view_row_activated(list, first, gtk_tree_view_get_column(list, 0));
+  gtk_tree_path_free(first);
+  pump(50);
+  EXPECT_EQ(app().panes().cursor_line(), 3);
+  EXPECT_TRUE(gtk_widget_is_focus(ui().widget(control::kEditor)));
   // A new assembly fills it anew, with the filter kept.
   type_into_editor("zeit    equ 5\n");
   app().dispatch_command(command::kAssemble);
