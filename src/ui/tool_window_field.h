@@ -14,7 +14,8 @@
 
 namespace zorvin::ui {
 
-// The tool windows' colours and fonts, installed once.
+// The tool windows' colours and fonts, installed once; called again when
+// a tool is made, it settles what was left for later.
 void install_tool_style();
 
 enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad, List };

@@ -23,6 +23,8 @@ constexpr const char* kTickName = "check-symbolic";
 constexpr const char* kSharedTick =
     ".zorvin-tool check:checked { -gtk-icon-source: -gtk-icontheme(\"check-symbolic\"); }";
 bool tick_in_icon_theme = false;  // the theme's tick is found by that name
+GtkCssProvider* tick_provider = nullptr;  // kept for the program's life: it follows a change of theme
+bool tick_settled = false;
 
 bool adwaita_in_use() {
   std::string name;
@@ -41,7 +43,23 @@ void load_tick(GtkCssProvider* provider) {
   gtk_css_provider_load_from_data(provider, tick_in_icon_theme && adwaita_in_use() ? kSharedTick : "", -1, nullptr);
 }
 
-void on_theme_changed(GObject*, GParamSpec*, gpointer provider) { load_tick(GTK_CSS_PROVIDER(provider)); }
+void on_theme_changed(GObject*, GParamSpec*, gpointer provider) {
+  if (tick_settled) load_tick(GTK_CSS_PROVIDER(provider));
+}
+
+// Asking the icon theme reads its folders; a start that opens no tool
+// need not wait for that, so it is done once the loop is idle, or when
+// the first tool is made, whichever comes first.
+void settle_tick() {
+  if (tick_settled || !tick_provider) return;
+  tick_settled = true;
+  GtkIconTheme* icons = gtk_icon_theme_get_default();
+  if (!gtk_icon_theme_has_icon(icons, kTickName)) {
+    gtk_icon_theme_add_resource_path(icons, kAdwaitaPictures);
+    tick_in_icon_theme = true;
+  }
+  load_tick(tick_provider);
+}
 
 void add_for_screen(GtkCssProvider* provider) {
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
@@ -52,22 +70,17 @@ void add_for_screen(GtkCssProvider* provider) {
 
 void install_tool_style() {
   static bool installed = false;
-  if (installed) return;
+  if (installed) return settle_tick();
   installed = true;
   GtkCssProvider* provider = gtk_css_provider_new();
   gtk_css_provider_load_from_data(provider, kStyle, -1, nullptr);
   add_for_screen(provider);
   g_object_unref(provider);
-  // Kept for the program's life: it follows a change of theme.
-  GtkCssProvider* tick = gtk_css_provider_new();
-  GtkIconTheme* icons = gtk_icon_theme_get_default();
-  if (!gtk_icon_theme_has_icon(icons, kTickName)) {
-    gtk_icon_theme_add_resource_path(icons, kAdwaitaPictures);
-    tick_in_icon_theme = true;
-  }
-  load_tick(tick);
-  add_for_screen(tick);
-  g_signal_connect(gtk_settings_get_default(), "notify::gtk-theme-name", G_CALLBACK(on_theme_changed), tick);
+  tick_provider = gtk_css_provider_new();
+  add_for_screen(tick_provider);
+  g_signal_connect(gtk_settings_get_default(), "notify::gtk-theme-name", G_CALLBACK(on_theme_changed), tick_provider);
+  g_idle_add_full(
+      G_PRIORITY_LOW, [](gpointer) -> gboolean { settle_tick(); return G_SOURCE_REMOVE; }, nullptr, nullptr);
 }
 
 }  // namespace zorvin::ui
