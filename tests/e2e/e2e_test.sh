@@ -169,6 +169,10 @@ make_example_image() {
   press F5
   wait_until 10 file_exists "$dir/hallowelt.bin" || fail "F5 wrote no hallowelt.bin"
   cmp "$artefacts/expected/hallowelt.bin" "$dir/hallowelt.bin" || fail "hallowelt.bin is not the 18-byte image"
+  # The image is written before F5 ends: it then lays out its messages and
+  # drops what is typed meanwhile, as a key pressed too early (an F6 on a
+  # loaded machine under emulation) would be.
+  sleep 2
 }
 
 # --- what the program must produce --------------------------------------
