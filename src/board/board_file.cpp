@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
+#include "files/binary_path.h"
 #include "sim/stimulus.h"
 
 namespace zorvin::board {
@@ -426,6 +430,17 @@ ParsedBoard parse_board_file(std::string_view text, const std::string& folder) {
   }
   result.board = board;
   return result;
+}
+
+ParsedBoard read_board_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::error_code error;
+  if (!in || std::filesystem::is_directory(path, error))
+    return {std::nullopt, "die Platinendatei " + path + " kann nicht gelesen werden"};
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ParsedBoard parsed = parse_board_file(text, files::folder_of(path));
+  if (!parsed.board) parsed.error = path + ", " + parsed.error;
+  return parsed;
 }
 
 }  // namespace zorvin::board

@@ -79,4 +79,8 @@ struct ParsedBoard {
 // `folder` is the board file's: a RAM's file is taken relative to it.
 ParsedBoard parse_board_file(std::string_view text, const std::string& folder);
 
+// The board file at `path`, read and parsed; the error names the file:
+// "die Platinendatei <Pfad> kann nicht gelesen werden", "<Pfad>, Zeile 3: …".
+ParsedBoard read_board_file(const std::string& path);
+
 }  // namespace zorvin::board

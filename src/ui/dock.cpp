@@ -109,19 +109,22 @@ void Dock::update() {
   bool any = false;
   for (GList* child = children; child; child = child->next) any = show_shown(GTK_WIDGET(child->data)) || any;
   g_list_free(children);
-  GtkPaned* split = paned();
-  if (waiting_ == Waiting::ForGrowth) {  // the strip shows once the window has grown
-    if (any) return;
+  if (!any) {  // the strip goes, and the window is as it was before it
+    gtk_widget_set_visible(scroller_, false);
     stop_waiting();
     narrow_back();
     return;
   }
-  const bool was = showing();
-  if (any && !was && split && start_growing(split)) return;
-  gtk_widget_set_visible(scroller_, any);
-  if (!any) stop_waiting();
-  if (!any && was) narrow_back();
-  if (!any || was || !split) return;
+  // Already there, or to show once the window has grown.
+  if (showing() || waiting_ == Waiting::ForGrowth) return;
+  GtkPaned* split = paned();
+  if (split && start_growing(split)) return;
+  show_strip(split);
+}
+
+void Dock::show_strip(GtkPaned* split) {
+  gtk_widget_set_visible(scroller_, true);
+  if (!split) return;
   fit(split, paned_length(split));
   // The splitter shares out its first width with both sides in view by
   // the width it had when they last were; the strip's own width is set
@@ -219,10 +222,8 @@ gboolean Dock::on_waited(gpointer self) {
   const Waiting what = dock->waiting_;
   dock->stop_waiting();
   GtkPaned* split = dock->paned();
-  if (what == Waiting::ForGrowth && split) {
-    gtk_widget_set_visible(dock->scroller_, true);
-    dock->fit(split, paned_length(split));
-    dock->wait_for_allocation(split, Waiting::ForRefit);
+  if (what == Waiting::ForGrowth) {
+    dock->show_strip(split);
   } else if (what == Waiting::ForRefit && split && dock->showing()) {
     dock->fit(split, paned_length(split));
   }

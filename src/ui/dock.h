@@ -57,6 +57,7 @@ class Dock {
   int wanted_width() const;
   void fit(GtkPaned* split, int length);
   bool start_growing(GtkPaned* split);
+  void show_strip(GtkPaned* split);
   void narrow_back();
   // Until the splitter's next allocation: the window has grown, or the
   // splitter has shared out its width with the strip in it.

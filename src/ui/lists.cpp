@@ -128,11 +128,8 @@ void Toolkit::set_rows(int id, const std::vector<std::string>& rows) {
   fit_column_to_rows(control, rows);
 }
 
-std::vector<std::string> Toolkit::rows(int id) const {
+std::vector<std::string> detail::first_column(GtkTreeModel* model) {
   std::vector<std::string> result;
-  Control* control = find_control(id);
-  if (!control) return result;
-  GtkTreeModel* model = GTK_TREE_MODEL(store_of(control));
   GtkTreeIter row;
   for (gboolean valid = gtk_tree_model_get_iter_first(model, &row); valid; valid = gtk_tree_model_iter_next(model, &row)) {
     gchar* text = nullptr;
@@ -141,6 +138,21 @@ std::vector<std::string> Toolkit::rows(int id) const {
     g_free(text);
   }
   return result;
+}
+
+int detail::chosen_index(GtkTreeView* view) {
+  GtkTreeModel* model = nullptr;
+  GtkTreeIter row;
+  if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(view), &model, &row)) return -1;
+  GtkTreePath* path = gtk_tree_model_get_path(model, &row);
+  const int index = gtk_tree_path_get_indices(path)[0];
+  gtk_tree_path_free(path);
+  return index;
+}
+
+std::vector<std::string> Toolkit::rows(int id) const {
+  Control* control = find_control(id);
+  return control ? detail::first_column(GTK_TREE_MODEL(store_of(control))) : std::vector<std::string>{};
 }
 
 void Toolkit::select_row(int id, int row) {
@@ -159,14 +171,7 @@ int Toolkit::selected_row(int id) const {
   Control* control = find_control(id);
   if (!control) return -1;
   if (control->type == ControlType::Choice) return gtk_combo_box_get_active(GTK_COMBO_BOX(control->inner));
-  GtkTreeModel* model = nullptr;
-  GtkTreeIter row;
-  if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(control->inner)), &model, &row))
-    return -1;
-  GtkTreePath* path = gtk_tree_model_get_path(model, &row);
-  const int index = gtk_tree_path_get_indices(path)[0];
-  gtk_tree_path_free(path);
-  return index;
+  return detail::chosen_index(GTK_TREE_VIEW(control->inner));
 }
 
 }  // namespace zorvin::ui

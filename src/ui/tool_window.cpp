@@ -148,10 +148,8 @@ void ToolWindow::add_key(guint keyval, GdkModifierType modifiers, int command) {
 
 void ToolWindow::add_field(int group, int id, int row, int column, const std::string& caption, int chars,
                            bool editable) {
-  auto made = new_field(this, id, FieldKind::Entry, group);
-  Field* field = made.get();
+  Field* field = add_record(id, FieldKind::Entry, group);
   field->editable = editable;
-  fields_[id] = std::move(made);
   place(group, [field, row, column, caption, chars](GtkGrid* grid) {
     field->widget = gtk_entry_new();
     GtkEntry* entry = GTK_ENTRY(field->widget);
@@ -180,10 +178,8 @@ void ToolWindow::add_field(int group, int id, int row, int column, const std::st
 }
 
 void ToolWindow::add_check(int group, int id, int row, int column, const std::string& caption, bool editable) {
-  auto made = new_field(this, id, FieldKind::Check, group);
-  Field* field = made.get();
+  Field* field = add_record(id, FieldKind::Check, group);
   field->editable = editable;
-  fields_[id] = std::move(made);
   place(group, [field, row, column, caption](GtkGrid* grid) {
     field->widget = gtk_check_button_new_with_label(caption.c_str());
     gtk_widget_set_focus_on_click(field->widget, FALSE);
@@ -196,9 +192,7 @@ void ToolWindow::add_check(int group, int id, int row, int column, const std::st
 }
 
 void ToolWindow::add_push_button(int group, int id, int row, int column, const std::string& caption) {
-  auto made = new_field(this, id, FieldKind::Push, group);
-  Field* field = made.get();
-  fields_[id] = std::move(made);
+  Field* field = add_record(id, FieldKind::Push, group);
   place(group, [field, row, column, caption](GtkGrid* grid) {
     field->widget = gtk_button_new_with_label(caption.c_str());
     gtk_widget_set_focus_on_click(field->widget, FALSE);
@@ -225,10 +219,8 @@ void ToolWindow::add_leds(int group, int id, int row, const std::string& caption
 }
 
 void ToolWindow::add_port_leds(int group, int id, int row, const std::string& caption, int count) {
-  auto made = new_field(this, id, FieldKind::Leds, group);
-  Field* field = made.get();
+  Field* field = add_record(id, FieldKind::Leds, group);
   field->bytes = std::clamp(count, 1, 8);  // the number of LEDs
-  fields_[id] = std::move(made);
   place(group, [field, row, caption](GtkGrid* grid) {
     field->widget = gtk_drawing_area_new();
     gtk_widget_set_size_request(field->widget, field->bytes * 20, 32);
@@ -241,9 +233,7 @@ void ToolWindow::add_port_leds(int group, int id, int row, const std::string& ca
 }
 
 void ToolWindow::add_segments(int group, int id, int row, int column) {
-  auto made = new_field(this, id, FieldKind::Segments, group);
-  Field* field = made.get();
-  fields_[id] = std::move(made);
+  Field* field = add_record(id, FieldKind::Segments, group);
   place(group, [field, row, column](GtkGrid* grid) {
     field->widget = gtk_drawing_area_new();
     gtk_widget_set_size_request(field->widget, 50, 72);
@@ -269,6 +259,17 @@ std::uint8_t ToolWindow::leds(int id) const {
 ToolWindow::Field* ToolWindow::find(int id) const {
   auto found = fields_.find(id);
   return found == fields_.end() ? nullptr : found->second.get();
+}
+
+ToolWindow::Field* ToolWindow::add_record(int id, FieldKind kind, int group) {
+  auto field = std::make_unique<Field>();
+  field->owner = this;
+  field->id = id;
+  field->kind = kind;
+  field->group = group;
+  Field* kept = field.get();
+  fields_[id] = std::move(field);
+  return kept;
 }
 
 void ToolWindow::set_status(const std::string& text) {

@@ -25,6 +25,7 @@
 namespace zorvin::ui {
 
 class SignalView;
+enum class FieldKind;  // tool_window_field.h
 
 class ToolWindow {
  public:
@@ -182,6 +183,8 @@ class ToolWindow {
 
  private:
   Field* find(int id) const;
+  // A new field's record, kept by its id (its widget comes with its group).
+  Field* add_record(int id, FieldKind kind, int group);
   // tool_window_groups.cpp: a field's widgets go into its group's grid now
   // or, while the group was never open, when it is first opened.
   void place(int group, std::function<void(GtkGrid*)> build);

@@ -161,9 +161,7 @@ gboolean on_pad_click(GtkWidget* widget, GdkEventButton*, gpointer) {
 }  // namespace
 
 void ToolWindow::add_lcd(int group, int id, int row) {
-  auto made = new_field(this, id, FieldKind::Lcd, group);
-  Field* field = made.get();
-  fields_[id] = std::move(made);
+  Field* field = add_record(id, FieldKind::Lcd, group);
   place(group, [field, row](GtkGrid* grid) {
     field->widget = gtk_drawing_area_new();
     gtk_widget_set_halign(field->widget, GTK_ALIGN_START);
@@ -191,9 +189,7 @@ std::vector<std::string> ToolWindow::lcd_lines(int id) const {
 
 void ToolWindow::add_key_pad(int group, int id, int row) {
   install_key_style();
-  auto made = new_field(this, id, FieldKind::KeyPad, group);
-  Field* field = made.get();
-  fields_[id] = std::move(made);
+  Field* field = add_record(id, FieldKind::KeyPad, group);
   place(group, [field, row](GtkGrid* into) {
     field->widget = gtk_event_box_new();
     gtk_widget_set_can_focus(field->widget, TRUE);

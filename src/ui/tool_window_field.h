@@ -18,7 +18,7 @@ namespace zorvin::ui {
 // a tool is made, it settles what was left for later.
 void install_tool_style();
 
-enum class FieldKind { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad, List };
+enum class FieldKind : int { Entry, Check, Push, Grid, Leds, Segments, Text, Signals, Lcd, KeyPad, List };
 
 struct ToolWindow::Field {
   Field() = default;
@@ -60,16 +60,6 @@ struct ToolWindow::Field {
   std::vector<std::vector<GtkWidget*>> keys;  // a key pad's buttons by row and column
   std::vector<std::pair<guint16, std::string>> typed_down;  // PC keys held on the pad: key code, what it typed
 };
-
-// A field of the window with its owner, id, kind and group set.
-inline std::unique_ptr<ToolWindow::Field> new_field(ToolWindow* owner, int id, FieldKind kind, int group) {
-  auto field = std::make_unique<ToolWindow::Field>();
-  field->owner = owner;
-  field->id = id;
-  field->kind = kind;
-  field->group = group;
-  return field;
-}
 
 // Shows a field's value in the colour of a value that just changed, or not.
 void mark_changed(GtkWidget* widget, bool changed);

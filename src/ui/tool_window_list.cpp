@@ -36,10 +36,8 @@ void on_row_activated(GtkTreeView*, GtkTreePath* path, GtkTreeViewColumn*, gpoin
 }  // namespace
 
 void ToolWindow::add_list(int group, int id, int row, int lines, int chars) {
-  auto made = new_field(this, id, FieldKind::List, group);
-  Field* field = made.get();
+  Field* field = add_record(id, FieldKind::List, group);
   field->store = gtk_list_store_new(1, G_TYPE_STRING);  // the rows, also before the view is made
-  fields_[id] = std::move(made);
   place(group, [field, row, lines, chars](GtkGrid* grid) {
     field->widget = gtk_tree_view_new_with_model(GTK_TREE_MODEL(field->store));
     GtkTreeView* view = GTK_TREE_VIEW(field->widget);
@@ -82,31 +80,15 @@ void ToolWindow::set_rows(int id, const std::vector<std::string>& rows) {
 }
 
 std::vector<std::string> ToolWindow::rows(int id) const {
-  std::vector<std::string> rows;
   Field* field = find(id);
-  if (!field || field->kind != FieldKind::List) return rows;
-  GtkTreeModel* model = GTK_TREE_MODEL(field->store);
-  GtkTreeIter iter;
-  for (gboolean more = gtk_tree_model_get_iter_first(model, &iter); more; more = gtk_tree_model_iter_next(model, &iter)) {
-    gchar* text = nullptr;
-    gtk_tree_model_get(model, &iter, 0, &text, -1);
-    rows.emplace_back(text ? text : "");
-    g_free(text);
-  }
-  return rows;
+  if (!field || field->kind != FieldKind::List) return {};
+  return detail::first_column(GTK_TREE_MODEL(field->store));
 }
 
 int ToolWindow::chosen_row(int id) const {
   Field* field = find(id);
   if (!field || field->kind != FieldKind::List || !field->widget) return -1;
-  GtkTreeModel* model = nullptr;
-  GtkTreeIter iter;
-  if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(field->widget)), &model, &iter))
-    return -1;
-  GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
-  const int row = gtk_tree_path_get_indices(path)[0];
-  gtk_tree_path_free(path);
-  return row;
+  return detail::chosen_index(GTK_TREE_VIEW(field->widget));
 }
 
 void ToolWindow::row_chosen(Field* field, int activated_row) {

@@ -31,14 +31,13 @@ void expand_towards_window(GtkWidget* widget) {
 void ToolWindow::add_signal_view(int group, int id, int rows) {
   // Made now: the view grows the pane around it, not what the pane is in later.
   build_group(group);
-  auto field = new_field(this, id, FieldKind::Signals, group);
+  Field* field = add_record(id, FieldKind::Signals, group);
   auto* view = new SignalView;
   field->widget = view->area();
   g_object_set_data_full(G_OBJECT(view->area()), kKey, view, [](gpointer p) { delete static_cast<SignalView*>(p); });
   view->set_picture({std::vector<SignalTrace>(static_cast<std::size_t>(rows))});
   place(group, [view](GtkGrid* grid) { gtk_grid_attach(grid, view->widget(), 0, 0, 8, 1); });
   expand_towards_window(view->widget());
-  fields_[id] = std::move(field);
 }
 
 SignalView* ToolWindow::signal_view(int id) const {

@@ -68,8 +68,7 @@ gboolean on_grid_press(GtkWidget* widget, GdkEventButton* event, gpointer) {
 }  // namespace
 
 void ToolWindow::add_hex_grid(int group, int id, int bytes, int rows) {
-  auto made = new_field(this, id, FieldKind::Grid, group);
-  Field* field = made.get();
+  Field* field = add_record(id, FieldKind::Grid, group);
   field->bytes = bytes;
   std::vector<GType> types(kBytesPerRow + 1, G_TYPE_STRING);
   field->store = gtk_list_store_newv(static_cast<gint>(types.size()), types.data());
@@ -78,7 +77,6 @@ void ToolWindow::add_hex_grid(int group, int id, int bytes, int rows) {
     gtk_list_store_append(field->store, &row);
     gtk_list_store_set(field->store, &row, 0, hex_byte(static_cast<std::uint8_t>(address)).c_str(), -1);
   }
-  fields_[id] = std::move(made);
   place(group, [field, rows](GtkGrid* grid) {
     field->widget = gtk_tree_view_new_with_model(GTK_TREE_MODEL(field->store));
     GtkTreeView* view = GTK_TREE_VIEW(field->widget);
@@ -121,10 +119,8 @@ void ToolWindow::add_history(int id) {
 }
 
 void ToolWindow::add_text_view(int group, int id, int row, int lines, int chars) {
-  auto made = new_field(this, id, FieldKind::Text, group);
-  Field* field = made.get();
+  Field* field = add_record(id, FieldKind::Text, group);
   field->buffer = gtk_text_buffer_new(nullptr);
-  fields_[id] = std::move(made);
   place(group, [field, row, lines, chars](GtkGrid* grid) {
     field->widget = gtk_text_view_new_with_buffer(field->buffer);
     gtk_text_view_set_editable(GTK_TEXT_VIEW(field->widget), FALSE);

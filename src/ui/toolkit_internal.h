@@ -67,6 +67,10 @@ inline void raise(ControlRecord* control, ControlKind kind) {
 
 // The child in a scrolled window with classic scroll bars (defined in controls.cpp).
 GtkWidget* scrolled(GtkWidget* child);
+// A list's texts, its first column in order, and the index of the row
+// chosen in it (-1: none) (defined in lists.cpp).
+std::vector<std::string> first_column(GtkTreeModel* model);
+int chosen_index(GtkTreeView* view);
 
 // Puts the cursor at the start of the line (0-based) and scrolls it into
 // view: near the edge with a little room, or centred.

@@ -56,14 +56,6 @@ std::string deep_source() {
 
 class Analysis : public GuiTest {
  protected:
-  void choose(const std::string& label) {
-    GtkWidget* bar = find_menu_bar(GTK_WIDGET(ui().gtk_window(window::kMain)));
-    ASSERT_NE(bar, nullptr);
-    GtkWidget* item = menu_item_labelled(bar, label);
-    ASSERT_NE(item, nullptr) << label;
-    gtk_menu_item_activate(GTK_MENU_ITEM(item));
-    pump(100);
-  }
   void select_lines(int first, int last) {  // 1-based, whole lines
     GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(ui().widget(control::kEditor)));
     GtkTextIter start, end;
@@ -96,7 +88,7 @@ TEST_F(Analysis, MenuShowsTheCommandLinesLinesEachLeadingToItsLine) {
   app().dispatch_command(command::kSaveSource);
   ASSERT_TRUE(requester->shown);
 
-  choose("Analyse");
+  choose_menu("Analyse");
   const std::vector<std::string> shown = lines_of(messages());
   auto first = std::find(shown.begin(), shown.end(), "Analyse:");
   ASSERT_NE(first, shown.end()) << messages();
@@ -155,7 +147,7 @@ TEST_F(Analysis, SymbolPaneFiltersLeadsToTheLineAndIsRemembered) {
   EXPECT_EQ(app().symbols_pane(), nullptr);  // closed by default, and not built
   type_into_editor("zahl    equ 12h\nstart:  mov a,#zahl\nzaehler: djnz r7,zaehler\n        jmp start\n");
   app().dispatch_command(command::kAssemble);
-  choose("Symbole");
+  choose_menu("Symbole");
   ASSERT_TRUE(pane_open(app()));
   ui::ToolWindow& pane = *app().symbols_pane();
   EXPECT_EQ(pane.gtk_window(), ui().gtk_window(window::kMain));  // docked beside the editor
@@ -201,13 +193,13 @@ TEST_F(Analysis, SymbolPaneFiltersLeadsToTheLineAndIsRemembered) {
   EXPECT_NE(read_file("zorvin.ini").find("Symbole = 1"), std::string::npos);
   start_app(read_file("zorvin.ini"));
   EXPECT_TRUE(pane_open(app()));
-  choose("Symbole");
+  choose_menu("Symbole");
   EXPECT_FALSE(pane_open(app()));
   finish_app();
   EXPECT_NE(read_file("zorvin.ini").find("Symbole = 0"), std::string::npos);
   // Closed with its own button, it stays closed next time too.
   start_app(read_file("zorvin.ini"));
-  choose("Symbole");
+  choose_menu("Symbole");
   ASSERT_TRUE(pane_open(app()));
   app().symbols_pane()->closed();
   EXPECT_FALSE(ui().menu_item_ticked(command::kShowSymbols));

@@ -70,14 +70,7 @@ GtkWidget* recent_entry(const std::string& path) {
 
 class BinaryOpen : public GuiTest {
  protected:
-  void choose_menu_item() {
-    GtkWidget* bar = find_menu_bar(GTK_WIDGET(ui().gtk_window(window::kMain)));
-    ASSERT_NE(bar, nullptr);
-    GtkWidget* item = menu_item_labelled(bar, "Binärdatei öffnen…");
-    ASSERT_NE(item, nullptr);
-    gtk_menu_item_activate(GTK_MENU_ITEM(item));
-    pump(100);
-  }
+  void choose_menu_item() { choose_menu("Binärdatei öffnen…"); }
 };
 
 // mov a,#41h / jmp 000 / nop (the interrupts at 003H) / retr (at 007H) /

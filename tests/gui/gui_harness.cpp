@@ -294,14 +294,27 @@ GtkWidget* menu_item_labelled(GtkWidget* shell, const std::string& text) {
   return found;
 }
 
-GtkWidget* find_menu_bar(GtkWidget* root) {
-  if (GTK_IS_MENU_BAR(root)) return root;
+GtkWidget* find_widget(GtkWidget* root, const std::function<bool(GtkWidget*)>& wanted) {
+  if (wanted(root)) return root;
   if (!GTK_IS_CONTAINER(root)) return nullptr;
   GList* children = gtk_container_get_children(GTK_CONTAINER(root));
   GtkWidget* found = nullptr;
-  for (GList* child = children; child && !found; child = child->next) found = find_menu_bar(GTK_WIDGET(child->data));
+  for (GList* child = children; child && !found; child = child->next) found = find_widget(GTK_WIDGET(child->data), wanted);
   g_list_free(children);
   return found;
+}
+
+GtkWidget* find_menu_bar(GtkWidget* root) {
+  return find_widget(root, [](GtkWidget* widget) { return GTK_IS_MENU_BAR(widget); });
+}
+
+void GuiTest::choose_menu(const std::string& label) {
+  GtkWidget* bar = find_menu_bar(GTK_WIDGET(ui().gtk_window(app::window::kMain)));
+  ASSERT_NE(bar, nullptr);
+  GtkWidget* item = menu_item_labelled(bar, label);
+  ASSERT_NE(item, nullptr) << label;
+  gtk_menu_item_activate(GTK_MENU_ITEM(item));
+  pump(100);
 }
 
 }  // namespace zorvin::test

@@ -26,6 +26,8 @@ struct Seen {
 // Menus as a user finds them: the main window's menu bar, and the item whose
 // label reads `text` anywhere in the submenus of `shell` (or null).
 GtkWidget* find_menu_bar(GtkWidget* root);
+// The first widget under `root` (itself included, depth first) that is wanted.
+GtkWidget* find_widget(GtkWidget* root, const std::function<bool(GtkWidget*)>& wanted);
 GtkWidget* menu_item_labelled(GtkWidget* shell, const std::string& text);
 
 class GuiTest : public ::testing::Test {
@@ -61,6 +63,8 @@ class GuiTest : public ::testing::Test {
   // User input: text typed at the cursor (then pumped; not for use inside a
   // dialog's own loop), and a key press to a control, with modifiers held.
   void type_into_editor(const std::string& text);
+  // The main window's menu item labelled `label`, chosen as with the mouse.
+  void choose_menu(const std::string& label);
   void press_key(GtkWidget* widget, guint keyval, GdkModifierType modifiers = GdkModifierType(0));
 
   std::string read_file(const std::string& name) const;

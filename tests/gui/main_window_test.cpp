@@ -245,14 +245,7 @@ namespace {
 using namespace app;
 
 GtkWidget* find_descendant(GtkWidget* root, GType type) {
-  if (G_TYPE_CHECK_INSTANCE_TYPE(root, type)) return root;
-  if (!GTK_IS_CONTAINER(root)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(root));
-  GtkWidget* found = nullptr;
-  for (GList* child = children; child && !found; child = child->next)
-    found = find_descendant(GTK_WIDGET(child->data), type);
-  g_list_free(children);
-  return found;
+  return find_widget(root, [type](GtkWidget* widget) { return G_TYPE_CHECK_INSTANCE_TYPE(widget, type); });
 }
 
 class Toolbar : public GuiTest {};

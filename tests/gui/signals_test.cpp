@@ -21,14 +21,6 @@ using namespace app;
 
 class Signals : public DebuggerTest {
  protected:
-  void choose(const std::string& label) {
-    GtkWidget* bar = find_menu_bar(GTK_WIDGET(ui().gtk_window(window::kMain)));
-    ASSERT_NE(bar, nullptr);
-    GtkWidget* item = menu_item_labelled(bar, label);
-    ASSERT_NE(item, nullptr) << label;
-    gtk_menu_item_activate(GTK_MENU_ITEM(item));
-    pump(100);
-  }
   std::string figure(int line) { return ui::line_figure_text(ui(), control::kEditor, line - 1); }
   void click(ui::SignalView& view, double x, double y, guint button) {
     GdkEvent* event = gdk_event_new(GDK_BUTTON_PRESS);
@@ -100,7 +92,7 @@ TEST_F(Signals, FiguresBesideTheLinesAsCountedByHandAndByTheCore) {
   EXPECT_FALSE(ui::line_figures_shown(ui(), control::kEditor));
 
   // Switched off: nothing counted or shown, and so it stays.
-  choose("Laufzeitprofil im Rand");
+  choose_menu("Laufzeitprofil im Rand");
   EXPECT_FALSE(ui().menu_item_ticked(signals::kProfileInGutter));
   key(GDK_KEY_F9);
   key(GDK_KEY_F7);
@@ -144,7 +136,7 @@ TEST_F(Signals, EdgesOfAToggledPinTheCursorsAtTheCrystalAndTheExport) {
   start_app("[Simulator]\nTakt=12000000\n");
   app().panes().set_editor_text(kToggle);
   for (int i = 0; i < 30; ++i) key(GDK_KEY_F7);  // ten rounds, 60 cycles
-  choose("Signale");
+  choose_menu("Signale");
   SignalWindow& signals = debugger().signals();
   ASSERT_TRUE(signals.window().visible());
   ui::SignalView& view = signals.view();

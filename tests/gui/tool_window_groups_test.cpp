@@ -43,18 +43,12 @@ class ToolWindowGroups : public GuiTest {
   }
 
   // The group titled `title` in the pane, found as the user sees it.
-  static GtkWidget* group_titled(GtkWidget* widget, const std::string& title) {
-    if (GTK_IS_EXPANDER(widget)) {
+  static GtkWidget* group_titled(GtkWidget* pane, const std::string& title) {
+    return find_widget(pane, [&title](GtkWidget* widget) {
+      if (!GTK_IS_EXPANDER(widget)) return false;
       GtkWidget* label = gtk_expander_get_label_widget(GTK_EXPANDER(widget));
-      if (label && GTK_IS_LABEL(label) && title == gtk_label_get_text(GTK_LABEL(label))) return widget;
-    }
-    if (!GTK_IS_CONTAINER(widget)) return nullptr;
-    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-    GtkWidget* found = nullptr;
-    for (GList* child = children; child && !found; child = child->next)
-      found = group_titled(GTK_WIDGET(child->data), title);
-    g_list_free(children);
-    return found;
+      return label && GTK_IS_LABEL(label) && title == gtk_label_get_text(GTK_LABEL(label));
+    });
   }
 
   // The group opened as the user does: its title clicked.

@@ -1,10 +1,7 @@
 #include "board_run.h"
 
-#include <fstream>
-#include <iterator>
 
 #include "board/board_file.h"
-#include "files/binary_path.h"
 #include "sim/stimulus.h"
 #include "sim/variant.h"
 
@@ -52,15 +49,9 @@ bool parse_host_bytes(const std::string& text, std::vector<std::uint8_t>& bytes)
 bool BoardRun::read(Options& options) {
   if (!options.board) return true;
   const std::string& path = *options.board;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "zorvin-sim: die Platinendatei %s kann nicht gelesen werden\n", path.c_str());
-    return false;
-  }
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  board::ParsedBoard parsed = board::parse_board_file(text, files::folder_of(path));
+  board::ParsedBoard parsed = board::read_board_file(path);
   if (!parsed.board) {
-    std::fprintf(stderr, "zorvin-sim: %s, %s\n", path.c_str(), parsed.error.c_str());
+    std::fprintf(stderr, "zorvin-sim: %s\n", parsed.error.c_str());
     return false;
   }
   const std::string part(sim::info(parsed.board->part).name);

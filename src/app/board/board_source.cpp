@@ -1,10 +1,6 @@
 #include "app/board/board_source.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include "files/binary_path.h"
 
 namespace zorvin::app {
 
@@ -23,15 +19,9 @@ SourceBoard read_source_board(const std::string& source_path) {
   std::error_code error;
   if (path.empty() || !std::filesystem::exists(path, error)) return result;
   result.path = path;
-  std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path, error)) {
-    result.error = "Platine: die Platinendatei " + path + " kann nicht gelesen werden";
-    return result;
-  }
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  board::ParsedBoard parsed = board::parse_board_file(text, files::folder_of(path));
+  board::ParsedBoard parsed = board::read_board_file(path);
   if (!parsed.board) {
-    result.error = "Platine: " + path + ", " + parsed.error;
+    result.error = "Platine: " + parsed.error;
     return result;
   }
   result.board = std::move(parsed.board);

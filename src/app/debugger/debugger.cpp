@@ -243,7 +243,7 @@ void Debugger::load_program() {
   const sim::Variant part = board_.part().value_or(assembled_variant_);
   const std::uint64_t clock_hz = board_.clock_hz().value_or(static_cast<std::uint64_t>(settings_.clock_hz));
   session_.load(std::move(*assembled_), part, clock_hz);
-  window_.set_text(debug_field::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
+  show_clock();
   ++loads_;
   panel_.attach();
   profile_.attach();

@@ -84,6 +84,7 @@ class Debugger {
 
   // debugger_view.cpp: the window.
   void build_window();
+  void show_clock();
   void show_window();
   void refresh(bool at_stop);
   void show_place();

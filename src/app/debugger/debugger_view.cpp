@@ -162,14 +162,19 @@ void Debugger::build_window() {
   window_.on_field_edited([this](int id, const std::string& text) { field_edited(id, text); });
   window_.on_check_toggled([this](int id, bool ticked) { check_toggled(id, ticked); });
   window_.on_cell_edited([this](int id, int index, const std::string& text) { ram_edited(id, index, text); });
-  // Built after a load, it shows the crystal the program runs at (a board's).
-  const std::uint64_t clock_hz =
-      session_.loaded() ? session_.simulator().clock_hz() : static_cast<std::uint64_t>(settings_.clock_hz);
-  window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
+  show_clock();  // built after a load, it shows the crystal the program runs at (a board's)
   std::string watches;
   for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
   window_.set_text(f::kWatchNames, watches);
   window_.set_status("Kein Programm geladen – F9 oder F7 assembliert und startet.");
+}
+
+// The crystal the program runs at: once loaded the run's (a board's
+// crystal or the setting), before that the setting.
+void Debugger::show_clock() {
+  const std::uint64_t clock_hz =
+      session_.loaded() ? session_.simulator().clock_hz() : static_cast<std::uint64_t>(settings_.clock_hz);
+  window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
 }
 
 void Debugger::show_window() {
@@ -312,7 +317,7 @@ void Debugger::field_edited(int id, const std::string& text) {
   if (id == f::kClock) {
     // The board's crystal is the run's: it is changed in its file.
     if (board_.board()) {
-      window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(session_.simulator().clock_hz())));
+      show_clock();
       window_.set_status("Der Takt kommt aus der Platinendatei (Quarz unter [Platine]) und wird dort geändert.");
       return;
     }
@@ -321,13 +326,7 @@ void Debugger::field_edited(int id, const std::string& text) {
       session_.simulator().set_clock_hz(static_cast<std::uint64_t>(*hz));
       panel_.attach();  // the bit time follows the crystal
     }
-    // Built after a load, it shows the crystal the program runs at (a board's).
-  const std::uint64_t clock_hz =
-      session_.loaded() ? session_.simulator().clock_hz() : static_cast<std::uint64_t>(settings_.clock_hz);
-  window_.set_text(f::kClock, mhz_text(static_cast<std::int32_t>(clock_hz)));
-  std::string watches;
-  for (const std::string& name : watch_names_) watches += (watches.empty() ? "" : ", ") + name;
-  window_.set_text(f::kWatchNames, watches);
+    show_clock();
     refresh(false);
     return;
   }
